@@ -1,0 +1,85 @@
+#include "Metadata.h"
+
+#include "Statement.h"
+#include "Transaction.h"
+
+namespace fb::meta {
+
+namespace {
+QString up(const QString& s) { return s.trimmed().toUpper(); }
+
+bool any(Transaction& tr, const QString& sql, std::initializer_list<Value> params) {
+    return queryOne(tr, sql, params).has_value();
+}
+
+std::optional<int> procCount(Transaction& tr, const QString& procedure, const char* column) {
+    const auto row = queryOne(tr,
+                              QStringLiteral("SELECT %1 FROM RDB$PROCEDURES WHERE RDB$PROCEDURE_NAME = ?")
+                                  .arg(QLatin1String(column)),
+                              {up(procedure)});
+    if (!row) return std::nullopt;
+    return static_cast<int>(toInt64(row->at(0)).value_or(0));
+}
+}  // namespace
+
+bool tableExists(Transaction& tr, const QString& table) {
+    return any(tr, QStringLiteral("SELECT 1 FROM RDB$RELATIONS WHERE RDB$RELATION_NAME = ?"), {up(table)});
+}
+
+bool columnExists(Transaction& tr, const QString& table, const QString& column) {
+    return any(tr,
+               QStringLiteral("SELECT 1 FROM RDB$RELATION_FIELDS WHERE RDB$RELATION_NAME = ? AND RDB$FIELD_NAME = ?"),
+               {up(table), up(column)});
+}
+
+int columnCount(Transaction& tr, const QString& table) {
+    const auto row = queryOne(
+        tr, QStringLiteral("SELECT COUNT(RDB$FIELD_NAME) FROM RDB$RELATION_FIELDS WHERE RDB$RELATION_NAME = ?"),
+        {up(table)});
+    return row ? static_cast<int>(toInt64(row->at(0)).value_or(0)) : 0;
+}
+
+QStringList columns(Transaction& tr, const QString& table) {
+    QStringList out;
+    for (const Row& r : query(tr,
+                              QStringLiteral("SELECT TRIM(RDB$FIELD_NAME) FROM RDB$RELATION_FIELDS "
+                                             "WHERE RDB$RELATION_NAME = ? ORDER BY RDB$FIELD_POSITION"),
+                              {up(table)}))
+        out << toString(r.at(0));
+    return out;
+}
+
+QStringList tables(Transaction& tr) {
+    QStringList out;
+    for (const Row& r : query(tr, QStringLiteral("SELECT TRIM(RDB$RELATION_NAME) FROM RDB$RELATIONS "
+                                                 "WHERE COALESCE(RDB$SYSTEM_FLAG, 0) = 0 AND RDB$VIEW_BLR IS NULL "
+                                                 "ORDER BY 1")))
+        out << toString(r.at(0));
+    return out;
+}
+
+bool procedureExists(Transaction& tr, const QString& procedure) {
+    return any(tr, QStringLiteral("SELECT 1 FROM RDB$PROCEDURES WHERE RDB$PROCEDURE_NAME = ?"), {up(procedure)});
+}
+
+std::optional<int> procedureInputCount(Transaction& tr, const QString& procedure) {
+    return procCount(tr, procedure, "RDB$PROCEDURE_INPUTS");
+}
+
+std::optional<int> procedureOutputCount(Transaction& tr, const QString& procedure) {
+    return procCount(tr, procedure, "RDB$PROCEDURE_OUTPUTS");
+}
+
+bool generatorExists(Transaction& tr, const QString& generator) {
+    return any(tr, QStringLiteral("SELECT 1 FROM RDB$GENERATORS WHERE RDB$GENERATOR_NAME = ?"), {up(generator)});
+}
+
+bool triggerExists(Transaction& tr, const QString& trigger) {
+    return any(tr, QStringLiteral("SELECT 1 FROM RDB$TRIGGERS WHERE RDB$TRIGGER_NAME = ?"), {up(trigger)});
+}
+
+bool indexExists(Transaction& tr, const QString& index) {
+    return any(tr, QStringLiteral("SELECT 1 FROM RDB$INDICES WHERE RDB$INDEX_NAME = ?"), {up(index)});
+}
+
+}  // namespace fb::meta

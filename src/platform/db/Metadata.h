@@ -1,0 +1,28 @@
+#pragma once
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+namespace fb {
+
+class Transaction;
+
+// Look-ups in the system tables. Names are compared trimmed and upper-cased
+// (RDB$ names are CHAR(31) padded with blanks).
+namespace meta {
+bool tableExists(Transaction& tr, const QString& table);
+bool columnExists(Transaction& tr, const QString& table, const QString& column);
+int columnCount(Transaction& tr, const QString& table);
+QStringList columns(Transaction& tr, const QString& table);
+QStringList tables(Transaction& tr);  // user tables only
+bool procedureExists(Transaction& tr, const QString& procedure);
+// RDB$PROCEDURE_INPUTS / _OUTPUTS; nullopt for a missing procedure, 0 for NULL.
+std::optional<int> procedureInputCount(Transaction& tr, const QString& procedure);
+std::optional<int> procedureOutputCount(Transaction& tr, const QString& procedure);
+bool generatorExists(Transaction& tr, const QString& generator);
+bool triggerExists(Transaction& tr, const QString& trigger);
+bool indexExists(Transaction& tr, const QString& index);
+}  // namespace meta
+
+}  // namespace fb
