@@ -5,6 +5,9 @@ include(GoogleTest)
 
 function(tarvi_add_test name)
   cmake_parse_arguments(T "" "" "SOURCES;LIBS" ${ARGN})
+  if(NOT T_SOURCES)
+    return()
+  endif()
   add_executable(${name} ${T_SOURCES})
   target_link_libraries(${name} PRIVATE ${T_LIBS} test_support GTest::gtest Qt6::Test)
   gtest_discover_tests(${name}
