@@ -41,9 +41,8 @@ QStringList splitScript(const QString& script) {
         }
         if (c == QLatin1Char('/') && i + 1 < n && script[i + 1] == QLatin1Char('*')) {
             const qsizetype end = script.indexOf(QStringLiteral("*/"), i + 2);
-            const qsizetype stop = end < 0 ? n : end + 2;
-            cur += script.mid(i, stop - i);
-            i = stop;
+            i = end < 0 ? n : end + 2;
+            cur += QLatin1Char(' ');
             continue;
         }
         if (script.mid(i, term.size()) == term) {

@@ -1,0 +1,38 @@
+#pragma once
+#include <QString>
+
+class QWidget;
+
+namespace ui {
+
+enum class Icon { None, Information, Warning, Error, Question };
+enum class Answer { Ok, Yes, No, Cancel };
+
+// Every message box of the program goes through here: exact texts, an
+// empty caption, Yes/No questions with No as the default button. Tests
+// install a fake that records each box and answers from a script, so no
+// test ever blocks on a modal box.
+class MessageService {
+public:
+    virtual ~MessageService() = default;
+    virtual void show(QWidget* parent, const QString& text, Icon icon);
+    // Yes/No; No is the default button (Enter does not confirm by accident).
+    virtual Answer ask(QWidget* parent, const QString& text, Icon icon = Icon::Question, bool defaultYes = false);
+    // Yes/No/Cancel; Cancel is the default button.
+    virtual Answer askYesNoCancel(QWidget* parent, const QString& text, Icon icon = Icon::Question);
+};
+
+MessageService& messages();
+void setMessageService(MessageService* service);  // nullptr restores the real boxes
+
+// Shorthands.
+void showError(const QString& text, QWidget* parent = nullptr);
+void showWarning(const QString& text, QWidget* parent = nullptr);
+void showInfo(const QString& text, QWidget* parent = nullptr);
+void showPlain(const QString& text, QWidget* parent = nullptr);
+bool askYesNo(const QString& text, QWidget* parent = nullptr, Icon icon = Icon::Question);
+
+// The program's message for a failure nobody expected.
+QString unexpectedFailureText(const QString& detail = {});
+
+}  // namespace ui
