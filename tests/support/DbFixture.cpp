@@ -2,6 +2,7 @@
 
 #include "core/FreshDatabase.h"
 #include "platform/db/Transaction.h"
+#include "platform/sys/DbEngine.h"
 #include "platform/sys/ProgramFolder.h"
 
 #include <QDir>
@@ -23,7 +24,19 @@ QString templateDatabase() {
     return path;
 }
 
+namespace {
+// Tests open their databases in-process, even on a machine where a local
+// server runs: the server could not read a test's private folder.
+class EmbeddedOnly : public sys::DbEngine {
+public:
+    bool exists() const override { return true; }
+    bool serverRunning() const override { return false; }
+};
+}  // namespace
+
 void DbTest::SetUp() {
+    static EmbeddedOnly embedded;
+    sys::setDbEngine(&embedded);
     const QString tmpl = templateDatabase();
     dir_ = std::make_unique<QTemporaryDir>();
     ASSERT_TRUE(dir_->isValid());
@@ -37,6 +50,7 @@ void DbTest::SetUp() {
 
 void DbTest::TearDown() {
     db_.reset();
+    sys::setDbEngine(nullptr);
     dir_.reset();
 }
 

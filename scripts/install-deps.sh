@@ -1,0 +1,21 @@
+#!/usr/bin/env bash
+# Installs the Debian packages the program, its tests and benchmarks need.
+# Idempotent and quiet when everything is present.
+set -euo pipefail
+packages=(
+  build-essential cmake
+  qt6-base-dev qt6-serialport-dev libgl-dev
+  firebird-dev libfbclient2 firebird3.0-server-core firebird3.0-utils
+  libgtest-dev googletest libbenchmark-dev
+)
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+  echo "Installing: ${missing[*]}"
+  sudo_cmd=""
+  [ "$(id -u)" -ne 0 ] && sudo_cmd="sudo"
+  $sudo_cmd apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive $sudo_cmd apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+fi

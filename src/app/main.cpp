@@ -1,0 +1,9 @@
+// The program's entry: everything else starts in core::runStartup.
+#include "core/Startup.h"
+
+#include <QApplication>
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    return core::runStartup(app, [] {});
+}

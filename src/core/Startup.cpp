@@ -1,0 +1,67 @@
+#include "Startup.h"
+
+#include "uAuthor.h"
+
+#include "platform/sys/DbEngine.h"
+#include "platform/sys/SingleInstance.h"
+#include "platform/ui/MessageService.h"
+
+#include <QApplication>
+#include <QWidget>
+
+namespace core {
+
+StartupDecision decideStartup(bool otherInstanceRunning, bool engineExists) {
+    if (otherInstanceRunning) return StartupDecision::ActivateOtherAndExit;
+    if (!engineExists) return StartupDecision::EngineMissingAndExit;
+    return StartupDecision::Continue;
+}
+
+namespace {
+// The copy already running comes forward with what the cashier sees: the
+// login window when it is shown, otherwise the main screen or the dialog on
+// top of it. A hidden login window is never shown over a running session.
+void bringForward() {
+    QWidget* target = QApplication::activeModalWidget();
+    if (!target && fmAuthor && fmAuthor->isVisible()) target = fmAuthor;
+    if (!target) {
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (w->isVisible() && w->isWindow()) {
+                target = w;
+                break;
+            }
+    }
+    if (!target) return;
+    target->setWindowState((target->windowState() & ~Qt::WindowMinimized) | Qt::WindowActive);
+    target->raise();
+    target->activateWindow();
+}
+}  // namespace
+
+int runStartup(QApplication& app, const std::function<void()>& createWindows) {
+    auto* instance = new sys::SingleInstance(sys::SingleInstance::defaultKey(), &app);
+    const bool primary = instance->tryBecomePrimary();
+    const StartupDecision d = decideStartup(!primary, primary && sys::dbEngine().exists());
+    if (d == StartupDecision::ActivateOtherAndExit) return 0;
+    if (d == StartupDecision::EngineMissingAndExit) {
+        ui::showError(kEngineMissingAtStart);
+        return 1;
+    }
+    QApplication::setApplicationDisplayName(kApplicationTitle);
+    QApplication::setQuitOnLastWindowClosed(false);
+
+    auto* login = new TfmAuthor;
+    QObject::connect(login, &TfmAuthor::quitRequested, &app, &QApplication::quit, Qt::QueuedConnection);
+    QObject::connect(instance, &sys::SingleInstance::activationRequested, &app, bringForward);
+    if (!login->FormCreate()) {
+        delete login;
+        return 1;
+    }
+    if (createWindows) createWindows();
+    login->show();
+    const int code = app.exec();
+    delete login;
+    return code;
+}
+
+}  // namespace core

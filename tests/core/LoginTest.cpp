@@ -1,0 +1,236 @@
+// Logging in by password and by cashier card, through the login window.
+#include "support/DbFixture.h"
+#include "support/FakeMessages.h"
+#include "support/TypeText.h"
+
+#include "core/DataModule.h"
+#include "core/LoginLogic.h"
+#include "core/uAuthor.h"
+
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTest>
+
+namespace {
+
+using core::LoginOutcome;
+
+class FakeMainScreen : public core::MainScreenPort {
+public:
+    void setUser(const core::SessionUser& u) override { user = u; }
+    core::SessionUser currentUser() const override { return user; }
+    void ApplyUserRights(int mode) override { rights = mode; }
+    bool showMain() override {
+        ++shown;
+        return upgradeOk;
+    }
+    void SetWorkplaceLock(bool l) override { locked = l; }
+    bool isWorkplaceLocked() const override { return locked; }
+
+    core::SessionUser user;
+    int rights = 0;
+    int shown = 0;
+    bool upgradeOk = true;
+    bool locked = false;
+};
+
+class Login : public testsupport::DbTest {
+protected:
+    void SetUp() override {
+        DbTest::SetUp();
+        exec("INSERT INTO USERS (USER_ID, USER_FIO, USER_INN, USER_POST, USER_PASSWORD, USER_BARCODE, USER_RIGHTS) "
+             "VALUES (11, 'Петрова А.', '123456789012', '', 'secret', '2000000000017', 'админ')");
+        exec("INSERT INTO USERS (USER_ID, USER_FIO, USER_INN, USER_POST, USER_PASSWORD, USER_BARCODE, USER_RIGHTS) "
+             "VALUES (12, 'Петрова А.', '12345', 'Старший кассир', 'other', '2000000000024', 'кассир')");
+        exec("INSERT INTO USERS (USER_ID, USER_FIO, USER_PASSWORD, USER_RIGHTS) VALUES (13, 'O''Brien', 'pw', 'кассир')");
+        exec("INSERT INTO USERS (USER_ID, USER_FIO, USER_PASSWORD) VALUES (14, ' VOTAR ', 'x')");
+        core::setMainScreen(&screen);
+        core::DataModule1 = nullptr;
+        window = std::make_unique<core::TfmAuthor>();
+        window->setClock([this] { return now; });
+        ASSERT_TRUE(window->FormCreate());
+        window->show();
+        combo = window->findChild<QComboBox*>("cmbLogin");
+        password = window->findChild<QLineEdit*>("edPassword");
+    }
+    void TearDown() override {
+        window.reset();
+        delete core::DataModule1;
+        core::DataModule1 = nullptr;
+        core::setMainScreen(nullptr);
+        DbTest::TearDown();
+    }
+    void loginWith(const QString& name, const QString& pw) {
+        combo->setEditText(name);
+        password->setText(pw);
+        QTest::mouseClick(window->findChild<QPushButton*>("btnOK"), Qt::LeftButton);
+    }
+    void swipe(const QString& code, qint64 start, qint64 step) {
+        QWidget* target = password;
+        now = start;
+        for (const QChar c : code) {
+            testsupport::typeText(target, QString(c));
+            now += step;
+        }
+    }
+    void pressEnter() { QTest::keyClick(password, Qt::Key_Return); }
+
+    FakeMainScreen screen;
+    testsupport::FakeMessages boxes;
+    std::unique_ptr<core::TfmAuthor> window;
+    QComboBox* combo = nullptr;
+    QLineEdit* password = nullptr;
+    qint64 now = 1000;
+};
+
+TEST_F(Login, ListsUsersWithoutTheBuiltinAdministrator) {
+    QStringList names;
+    for (int i = 0; i < combo->count(); ++i) names << combo->itemText(i);
+    EXPECT_EQ(names, (QStringList{"O'Brien", "Петрова А.", "Петрова А."}));
+    EXPECT_EQ(window->findChild<QLabel*>("lblStatusDB")->text(), QStringLiteral("Есть соединение с БД"));
+}
+
+TEST_F(Login, ThePasswordDecidesWhichOfTwoNamesakesLogsIn) {
+    loginWith(QStringLiteral("Петрова А."), QStringLiteral("  other "));
+    EXPECT_EQ(screen.user.userId, 12);
+    EXPECT_EQ(screen.rights, core::CashierRights);
+    EXPECT_EQ(screen.user.postLabel, QStringLiteral("Старший кассир : "));
+    EXPECT_EQ(screen.user.inn, QString());  // not 12 digits
+    EXPECT_FALSE(window->isVisible());
+
+    window->show();
+    loginWith(QStringLiteral("Петрова А."), QStringLiteral("secret"));
+    EXPECT_EQ(screen.user.userId, 11);
+    EXPECT_EQ(screen.rights, core::AdminRights);
+    EXPECT_TRUE(screen.user.isAdmin);
+    EXPECT_EQ(screen.user.postLabel, QStringLiteral("Кассир : "));
+    EXPECT_EQ(screen.user.inn, QStringLiteral("123456789012"));
+
+    window->show();
+    screen.shown = 0;
+    loginWith(QStringLiteral("Петрова А."), QStringLiteral("SECRET"));
+    EXPECT_EQ(boxes.last(), QStringLiteral(" Неверный пароль!!!     "));
+    EXPECT_EQ(screen.shown, 0);
+}
+
+TEST_F(Login, MessagesForMissingPasswordAndUnknownName) {
+    loginWith(QStringLiteral("Петрова А."), QStringLiteral("   "));
+    EXPECT_EQ(boxes.last(), QStringLiteral(" Введите пароль!     "));
+    loginWith(QStringLiteral("Сидоров"), QStringLiteral("1"));
+    EXPECT_EQ(boxes.last(), QStringLiteral("Пользователь Сидоров не найден      "));
+    EXPECT_EQ(screen.shown, 0);
+}
+
+TEST_F(Login, QuotesInNamesAreDataNotSql) {
+    loginWith(QStringLiteral("O'Brien"), QStringLiteral("pw"));
+    EXPECT_EQ(screen.user.userId, 13);
+    window->show();
+    screen.shown = 0;
+    loginWith(QStringLiteral("x' OR '1'='1"), QStringLiteral("pw"));
+    EXPECT_EQ(screen.shown, 0);
+    EXPECT_EQ(boxes.last(), QStringLiteral("Пользователь x' OR '1'='1 не найден      "));
+}
+
+TEST_F(Login, BuiltinAdministratorNeedsNoPasswordAndCarriesNoIdentity) {
+    screen.user.inn = QStringLiteral("123456789012");
+    screen.user.userId = 11;
+    loginWith(QStringLiteral(" VOTAR "), QString());
+    EXPECT_EQ(screen.rights, core::BuiltinAdminRights);
+    EXPECT_EQ(screen.user.postLabel, QStringLiteral("VOTAR : "));
+    EXPECT_EQ(screen.user.name, QStringLiteral(" VOTAR"));
+    EXPECT_EQ(screen.user.inn, QString());
+    EXPECT_EQ(screen.user.userId, 0);
+    EXPECT_EQ(screen.shown, 1);
+}
+
+TEST_F(Login, FailedSchemaUpgradeKeepsTheCashierAtTheLoginWindow) {
+    screen.upgradeOk = false;
+    loginWith(QStringLiteral("O'Brien"), QStringLiteral("pw"));
+    EXPECT_EQ(screen.shown, 1);
+    EXPECT_TRUE(window->isVisible());
+}
+
+TEST_F(Login, CardBurstEndedByEnterWithinTheWindowLogsIn) {
+    combo->setEditText(QStringLiteral("typed"));
+    swipe(QStringLiteral("2000000000024"), 1000, 3);
+    now += 2;
+    pressEnter();
+    EXPECT_EQ(screen.user.userId, 12);
+    EXPECT_EQ(screen.user.postLabel, QStringLiteral("Старший кассир: "));
+    EXPECT_EQ(password->text(), QString());
+    EXPECT_EQ(combo->currentText(), QString());
+    EXPECT_EQ(window->findChild<QLineEdit*>("Edit1")->text(), QString());
+}
+
+TEST_F(Login, EnterAfterTheWindowOrAfterHandTypingDoesNothing) {
+    swipe(QStringLiteral("2000000000024"), 1000, 3);
+    now += 150;
+    pressEnter();
+    EXPECT_EQ(screen.shown, 0);
+    EXPECT_TRUE(boxes.boxes.empty());
+    // Keys typed by hand long before a swipe are not glued to the card code.
+    swipe(QStringLiteral("ab"), 5000, 400);
+    swipe(QStringLiteral("2000000000017"), 9000, 3);
+    pressEnter();
+    EXPECT_EQ(screen.user.userId, 11);
+}
+
+TEST_F(Login, UnknownOrCraftedCardIsRefused) {
+    swipe(QStringLiteral("' OR ''='"), 1000, 2);
+    pressEnter();
+    EXPECT_EQ(boxes.last(), QStringLiteral("Карта авторизации не найдена      "));
+    EXPECT_EQ(screen.shown, 0);
+    EXPECT_TRUE(window->isVisible());
+}
+
+TEST_F(Login, LostConnectionNeitherCrashesNorLogsInAndReconnectRecovers) {
+    core::DataModule1->IBDatabase1().detach();
+    loginWith(QStringLiteral("O'Brien"), QStringLiteral("pw"));
+    EXPECT_EQ(screen.shown, 0);
+    QTest::mouseClick(window->findChild<QPushButton*>("btnOpenDB"), Qt::LeftButton);
+    EXPECT_EQ(window->dbStatus(), core::DbStatus::Connected);
+    EXPECT_EQ(combo->count(), 3);
+    loginWith(QStringLiteral("O'Brien"), QStringLiteral("pw"));
+    EXPECT_EQ(screen.user.userId, 13);
+}
+
+TEST_F(Login, EscapeAsksBeforeEndingTheProgram) {
+    QSignalSpy quit(window.get(), &core::TfmAuthor::quitRequested);
+    QTest::keyClick(combo, Qt::Key_Escape);
+    ASSERT_EQ(boxes.boxes.size(), 1u);
+    EXPECT_EQ(boxes.last(), core::kQuitQuestion);
+    EXPECT_EQ(quit.count(), 0);
+    boxes.answer(ui::Answer::Yes);
+    QTest::mouseClick(window->findChild<QPushButton*>("Button1"), Qt::LeftButton);
+    EXPECT_EQ(quit.count(), 1);
+}
+
+TEST(CardBurst, WindowOpensAtTheFirstKeyAndLastsAHundredMilliseconds) {
+    struct Case {
+        std::vector<qint64> keys;
+        qint64 enter;
+        bool ends;
+    };
+    const std::vector<Case> cases = {
+        {{0, 5, 10}, 60, true},       // a reader
+        {{0, 5, 10}, 100, true},      // the edge
+        {{0, 5, 10}, 101, false},     // too late
+        {{0, 40, 80, 120}, 130, false},  // slow typing: window from key 0 closed at 100
+        {{0, 200}, 250, true},        // a new window from the key at 200
+    };
+    for (const Case& c : cases) {
+        core::CardBurstDetector d;
+        for (qint64 t : c.keys) d.keyPressed(QLatin1Char('1'), t);
+        EXPECT_EQ(d.enterPressed(c.enter).has_value(), c.ends) << c.enter;
+    }
+}
+
+TEST(CardCode, StripsLineBreaksAndBlanks) {
+    EXPECT_EQ(core::cardCode(QStringLiteral(" 12 34\r\n")), QStringLiteral("1234"));
+    EXPECT_EQ(core::cardCode(QStringLiteral("\r\n ")), QString());
+}
+
+}  // namespace

@@ -1,0 +1,117 @@
+// Start-up decisions, the one-copy rule and the server path of the database.
+#include "core/FreshDatabase.h"
+#include "core/Startup.h"
+#include "core/uAuthor.h"
+
+#include "platform/db/Connection.h"
+#include "platform/db/Metadata.h"
+#include "platform/db/Transaction.h"
+#include "platform/sys/DbEngine.h"
+#include "platform/sys/SingleInstance.h"
+#include "platform/ui/MessageService.h"
+
+#include <QDir>
+#include <QLocalServer>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QUuid>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+TEST(Startup, DecisionTable) {
+    using core::StartupDecision;
+    EXPECT_EQ(core::decideStartup(true, true), StartupDecision::ActivateOtherAndExit);
+    EXPECT_EQ(core::decideStartup(true, false), StartupDecision::ActivateOtherAndExit);
+    EXPECT_EQ(core::decideStartup(false, false), StartupDecision::EngineMissingAndExit);
+    EXPECT_EQ(core::decideStartup(false, true), StartupDecision::Continue);
+}
+
+TEST(Startup, StatusLabelTextsAndColours) {
+    EXPECT_EQ(core::statusView(core::DbStatus::Disconnected).text, QStringLiteral("Нет соединения с БД"));
+    EXPECT_EQ(core::statusView(core::DbStatus::Disconnected).color, QColor(255, 0, 0));
+    EXPECT_EQ(core::statusView(core::DbStatus::Connecting).color, QColor(0, 0, 255));
+    EXPECT_EQ(core::statusView(core::DbStatus::Connected).text, QStringLiteral("Есть соединение с БД"));
+    EXPECT_EQ(core::statusView(core::DbStatus::Connected).color, QColor(0, 128, 0));
+}
+
+QString uniqueKey() { return QStringLiteral("test-") + QUuid::createUuid().toString(); }
+
+TEST(SingleInstance, SecondCopyEndsAndAsksTheFirstToComeForward) {
+    const QString key = uniqueKey();
+    sys::SingleInstance first(key);
+    ASSERT_TRUE(first.tryBecomePrimary());
+    QSignalSpy spy(&first, &sys::SingleInstance::activationRequested);
+    sys::SingleInstance second(key);
+    EXPECT_FALSE(second.tryBecomePrimary());
+    EXPECT_TRUE(spy.wait(2000));
+}
+
+TEST(SingleInstance, StaleSocketOfACrashedCopyDoesNotBlockTheNextStart) {
+    const QString key = uniqueKey();
+    sys::SingleInstance probe(key);
+    // A socket file nobody listens on, as a killed copy leaves it.
+    const QString path = QDir::temp().filePath(probe.serverName());
+    {
+        QLocalServer dead;
+        dead.setSocketOptions(QLocalServer::UserAccessOption);
+        ASSERT_TRUE(dead.listen(probe.serverName()));
+        dead.close();
+    }
+    QFile stale(path);
+    stale.open(QIODevice::WriteOnly);
+    stale.close();
+    sys::SingleInstance next(key);
+    EXPECT_TRUE(next.tryBecomePrimary());
+}
+
+TEST(Startup, EngineMissingEndsBeforeAnyDataModule) {
+    class NoEngine : public sys::DbEngine {
+    public:
+        bool exists() const override { return false; }
+        bool serverRunning() const override { return false; }
+    } none;
+    sys::setDbEngine(&none);
+    struct Boxes : ui::MessageService {
+        QStringList texts;
+        void show(QWidget*, const QString& t, ui::Icon) override { texts << t; }
+    } boxes;
+    ui::setMessageService(&boxes);
+    core::TfmAuthor w;
+    EXPECT_FALSE(w.FormCreate());
+    ui::setMessageService(nullptr);
+    sys::setDbEngine(nullptr);
+    EXPECT_EQ(boxes.texts, QStringList{core::kEngineMissingAtStart});
+    EXPECT_EQ(core::DataModule1, nullptr);
+}
+
+TEST(ServerPath, FreshDatabaseThroughTheLocalServer) {
+    if (!sys::dbEngine().serverRunning())
+        GTEST_SKIP() << "No Firebird server listens on localhost:3050; the embedded path is tested everywhere else.";
+    // The server runs as its own user: the folder must be reachable for it.
+    const QString folder = QDir::temp().filePath(QStringLiteral("tarvi-server-") + QUuid::createUuid().toString(QUuid::Id128));
+    QDir().mkpath(folder + QStringLiteral("/DB"));
+    QFile::setPermissions(folder, QFileDevice::Permissions(0x7777));
+    QFile::setPermissions(folder + QStringLiteral("/DB"), QFileDevice::Permissions(0x7777));
+    const QString file = folder + QStringLiteral("/DB/TARVI_BASE.FDB");
+    {
+        fb::ConnectionParams p;
+        p.database = sys::dbEngine().connectionString(file);
+        ASSERT_TRUE(p.database.startsWith(QStringLiteral("localhost:")));
+        fb::Connection c(p);
+        core::openOrCreateDatabase(c, file);
+        fb::Transaction tr(c);
+        EXPECT_TRUE(fb::meta::tableExists(tr, QStringLiteral("GOODS")));
+        tr.commit();
+        c.detach();
+        // A second start attaches to what the first created.
+        fb::Connection again(p);
+        core::openOrCreateDatabase(again, file);
+        EXPECT_TRUE(again.isConnected());
+    }
+    QDir(folder).removeRecursively();
+}
+
+}  // namespace
