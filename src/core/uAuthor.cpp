@@ -272,10 +272,13 @@ void TfmAuthor::keyTyped(const QString& text) {
 bool TfmAuthor::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::KeyPress) {
         auto* k = static_cast<QKeyEvent*>(event);
-        // A key a child ignores travels up to this window's filter again.
-        if (k == lastKey_ && k->timestamp() == lastKeyTime_) return false;
+        // A key a child ignores travels up to its parent, whose filter is
+        // this one too: count it once.
+        auto* receiver = qobject_cast<QWidget*>(watched);
+        const bool propagated = k == lastKey_ && lastReceiver_ && receiver == lastReceiver_->parentWidget();
         lastKey_ = k;
-        lastKeyTime_ = k->timestamp();
+        lastReceiver_ = receiver;
+        if (propagated) return false;
         if (k->key() == Qt::Key_Return || k->key() == Qt::Key_Enter) {
             routeEnter();
             return true;

@@ -90,7 +90,7 @@ private:
     std::function<qint64()> clock_;
     DbStatus status_ = DbStatus::Disconnected;
     const QKeyEvent* lastKey_ = nullptr;
-    quint64 lastKeyTime_ = 0;
+    const QWidget* lastReceiver_ = nullptr;
 };
 
 extern TfmAuthor* fmAuthor;

@@ -218,7 +218,8 @@ TEST(CardBurst, WindowOpensAtTheFirstKeyAndLastsAHundredMilliseconds) {
         {{0, 5, 10}, 60, true},       // a reader
         {{0, 5, 10}, 100, true},      // the edge
         {{0, 5, 10}, 101, false},     // too late
-        {{0, 40, 80, 120}, 130, false},  // slow typing: window from key 0 closed at 100
+        {{0, 40, 80, 120}, 130, true},   // the key at 120 opened a new window
+        {{0, 40, 80, 120}, 221, false},  // ... which closed at 220
         {{0, 200}, 250, true},        // a new window from the key at 200
     };
     for (const Case& c : cases) {

@@ -259,7 +259,8 @@ struct Statement::Impl {
     }
 
     void buildRow() {
-        std::vector<Value> values;
+        std::vector<Value> values = current.takeValues();
+        values.clear();
         values.reserve(static_cast<size_t>(out->sqld));
         for (int i = 0; i < out->sqld; ++i) {
             const XSQLVAR& v = out->sqlvar[i];
@@ -357,7 +358,7 @@ struct Statement::Impl {
                 values.emplace_back(Null{});
             }
         }
-        current = Row(names, std::move(values));
+        current.reset(names, std::move(values));
     }
 
     void close() {
@@ -407,7 +408,12 @@ void Statement::bind(int index, Value value) {
     d_->bound[static_cast<size_t>(index)] = std::move(value);
 }
 
-void Statement::bindAll(std::initializer_list<Value> values) { bindAll(std::vector<Value>(values)); }
+void Statement::bindAll(std::initializer_list<Value> values) {
+    if (static_cast<int>(values.size()) != parameterCount())
+        throwUsage(QStringLiteral("Ожидалось параметров: %1, передано: %2").arg(parameterCount()).arg(values.size()));
+    size_t i = 0;
+    for (const Value& v : values) d_->bound[i++] = v;
+}
 
 void Statement::bindAll(const std::vector<Value>& values) {
     if (static_cast<int>(values.size()) != parameterCount())

@@ -62,6 +62,12 @@ public:
     const Value& operator[](const QString& column) const;  // throws Usage for an unknown column
     int indexOf(const QString& column) const;              // -1 when absent
     const QStringList& names() const;
+    // For the statement that fills rows: reuses the storage of the last row.
+    void reset(std::shared_ptr<const QStringList> names, std::vector<Value>&& values) {
+        names_ = std::move(names);
+        values_ = std::move(values);
+    }
+    std::vector<Value> takeValues() { return std::move(values_); }
 
     bool isNull(const QString& column) const { return fb::isNull((*this)[column]); }
     QString str(const QString& column) const { return toString((*this)[column]); }

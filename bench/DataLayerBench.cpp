@@ -1,0 +1,198 @@
+// Our data layer against the raw client library on the same embedded
+// database: 100,000 prepared inserts in one transaction, and 100,000 point
+// look-ups through an index. The layer should stay within 1.3x of raw.
+#include "core/FreshDatabase.h"
+#include "platform/db/Connection.h"
+#include "platform/db/Statement.h"
+#include "platform/db/Transaction.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QTemporaryDir>
+
+#include <benchmark/benchmark.h>
+#include <ibase.h>
+
+#include <cstring>
+#include <memory>
+
+namespace {
+
+constexpr int kRows = 100000;
+
+struct Db {
+    QTemporaryDir dir;
+    QString path = QDir(dir.path()).filePath(QStringLiteral("bench.fdb"));
+    fb::Connection conn;
+    Db() {
+        fb::ConnectionParams p;
+        p.database = path;
+        conn = fb::Connection(p);
+        core::createFreshDatabase(conn, path);
+    }
+};
+
+Db& db() {
+    static Db d;
+    return d;
+}
+
+void check(const ISC_STATUS* st) {
+    if (st[0] == 1 && st[1]) {
+        isc_print_status(st);
+        std::abort();
+    }
+}
+
+// ---- inserts ---------------------------------------------------------------
+
+void BM_InsertOurLayer(benchmark::State& state) {
+    for (auto _ : state) {
+        fb::Transaction tr(db().conn);
+        fb::execute(tr, QStringLiteral("DELETE FROM GOODS_BARCODE"));
+        fb::Statement ins(tr, QStringLiteral("INSERT INTO GOODS_BARCODE (GOOD_ID, GOOD_BARCODE) VALUES (?, ?)"));
+        for (int i = 0; i < kRows; ++i) {
+            ins.bind(0, std::int64_t{i});
+            ins.bind(1, QString::number(4600000000000LL + i));
+            ins.execute(tr);
+        }
+        tr.commit();
+    }
+    state.SetItemsProcessed(state.iterations() * kRows);
+}
+
+void BM_InsertRaw(benchmark::State& state) {
+    isc_db_handle* h = db().conn.handle();
+    for (auto _ : state) {
+        ISC_STATUS_ARRAY st;
+        isc_tr_handle tr = 0;
+        static const char tpb[] = {isc_tpb_version3, isc_tpb_write, isc_tpb_read_committed, isc_tpb_rec_version,
+                                   isc_tpb_nowait};
+        isc_start_transaction(st, &tr, 1, h, sizeof tpb, tpb);
+        check(st);
+        isc_dsql_execute_immediate(st, h, &tr, 0, "DELETE FROM GOODS_BARCODE", 3, nullptr);
+        check(st);
+        isc_stmt_handle stmt = 0;
+        isc_dsql_allocate_statement(st, h, &stmt);
+        isc_dsql_prepare(st, &tr, &stmt, 0, "INSERT INTO GOODS_BARCODE (GOOD_ID, GOOD_BARCODE) VALUES (?, ?)", 3, nullptr);
+        check(st);
+        auto* in = static_cast<XSQLDA*>(std::calloc(1, XSQLDA_LENGTH(2)));
+        in->version = SQLDA_VERSION1;
+        in->sqln = 2;
+        isc_dsql_describe_bind(st, &stmt, 3, in);
+        ISC_INT64 id = 0;
+        char code[32];
+        short ind0 = 0, ind1 = 0;
+        in->sqlvar[0].sqltype = SQL_INT64 | 1;
+        in->sqlvar[0].sqlscale = 0;
+        in->sqlvar[0].sqllen = 8;
+        in->sqlvar[0].sqldata = reinterpret_cast<char*>(&id);
+        in->sqlvar[0].sqlind = &ind0;
+        in->sqlvar[1].sqltype = SQL_TEXT | 1;
+        in->sqlvar[1].sqldata = code;
+        in->sqlvar[1].sqlind = &ind1;
+        for (int i = 0; i < kRows; ++i) {
+            id = i;
+            const int n = std::snprintf(code, sizeof code, "%lld", 4600000000000LL + i);
+            in->sqlvar[1].sqllen = static_cast<short>(n);
+            isc_dsql_execute(st, &tr, &stmt, 3, in);
+            check(st);
+        }
+        isc_dsql_free_statement(st, &stmt, DSQL_drop);
+        std::free(in);
+        isc_commit_transaction(st, &tr);
+        check(st);
+    }
+    state.SetItemsProcessed(state.iterations() * kRows);
+}
+
+// ---- look-ups --------------------------------------------------------------
+
+void ensureRows() {
+    fb::Transaction tr(db().conn);
+    const auto n = fb::queryOne(tr, QStringLiteral("SELECT COUNT(*) FROM GOODS_BARCODE"));
+    if (fb::toInt64(n->at(0)).value_or(0) == kRows) return;
+    fb::execute(tr, QStringLiteral("DELETE FROM GOODS_BARCODE"));
+    fb::Statement ins(tr, QStringLiteral("INSERT INTO GOODS_BARCODE (GOOD_ID, GOOD_BARCODE) VALUES (?, ?)"));
+    for (int i = 0; i < kRows; ++i) ins.execute(tr, {std::int64_t{i}, QString::number(4600000000000LL + i)});
+    tr.commit();
+}
+
+void BM_LookupOurLayer(benchmark::State& state) {
+    ensureRows();
+    for (auto _ : state) {
+        fb::Transaction tr(db().conn);
+        fb::Statement sel(tr, QStringLiteral("SELECT GOOD_ID FROM GOODS_BARCODE WHERE GOOD_BARCODE = ?"));
+        std::int64_t sum = 0;
+        for (int i = 0; i < kRows; ++i) {
+            sel.execute(tr, {QString::number(4600000000000LL + (i * 7919) % kRows)});
+            if (sel.fetch()) sum += fb::toInt64(sel.row().at(0)).value_or(0);
+            sel.closeCursor();
+        }
+        benchmark::DoNotOptimize(sum);
+        tr.commit();
+    }
+    state.SetItemsProcessed(state.iterations() * kRows);
+}
+
+void BM_LookupRaw(benchmark::State& state) {
+    ensureRows();
+    isc_db_handle* h = db().conn.handle();
+    for (auto _ : state) {
+        ISC_STATUS_ARRAY st;
+        isc_tr_handle tr = 0;
+        static const char tpb[] = {isc_tpb_version3, isc_tpb_write, isc_tpb_read_committed, isc_tpb_rec_version,
+                                   isc_tpb_nowait};
+        isc_start_transaction(st, &tr, 1, h, sizeof tpb, tpb);
+        isc_stmt_handle stmt = 0;
+        isc_dsql_allocate_statement(st, h, &stmt);
+        auto* out = static_cast<XSQLDA*>(std::calloc(1, XSQLDA_LENGTH(1)));
+        out->version = SQLDA_VERSION1;
+        out->sqln = 1;
+        isc_dsql_prepare(st, &tr, &stmt, 0, "SELECT GOOD_ID FROM GOODS_BARCODE WHERE GOOD_BARCODE = ?", 3, out);
+        check(st);
+        auto* in = static_cast<XSQLDA*>(std::calloc(1, XSQLDA_LENGTH(1)));
+        in->version = SQLDA_VERSION1;
+        in->sqln = 1;
+        isc_dsql_describe_bind(st, &stmt, 3, in);
+        char code[32];
+        short ind = 0, oind = 0;
+        ISC_LONG gid = 0;
+        in->sqlvar[0].sqltype = SQL_TEXT | 1;
+        in->sqlvar[0].sqldata = code;
+        in->sqlvar[0].sqlind = &ind;
+        out->sqlvar[0].sqltype = SQL_LONG | 1;
+        out->sqlvar[0].sqldata = reinterpret_cast<char*>(&gid);
+        out->sqlvar[0].sqlind = &oind;
+        std::int64_t sum = 0;
+        for (int i = 0; i < kRows; ++i) {
+            const int n = std::snprintf(code, sizeof code, "%lld", 4600000000000LL + (i * 7919) % kRows);
+            in->sqlvar[0].sqllen = static_cast<short>(n);
+            isc_dsql_execute(st, &tr, &stmt, 3, in);
+            check(st);
+            if (isc_dsql_fetch(st, &stmt, 3, out) == 0) sum += gid;
+            isc_dsql_free_statement(st, &stmt, DSQL_close);
+        }
+        benchmark::DoNotOptimize(sum);
+        isc_dsql_free_statement(st, &stmt, DSQL_drop);
+        std::free(in);
+        std::free(out);
+        isc_commit_transaction(st, &tr);
+    }
+    state.SetItemsProcessed(state.iterations() * kRows);
+}
+
+BENCHMARK(BM_InsertRaw)->Unit(benchmark::kMillisecond)->Iterations(2);
+BENCHMARK(BM_InsertOurLayer)->Unit(benchmark::kMillisecond)->Iterations(2);
+BENCHMARK(BM_LookupRaw)->Unit(benchmark::kMillisecond)->Iterations(2);
+BENCHMARK(BM_LookupOurLayer)->Unit(benchmark::kMillisecond)->Iterations(2);
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

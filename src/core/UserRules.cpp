@@ -1,0 +1,57 @@
+#include "UserRules.h"
+
+#include "DataModule.h"
+#include "TextUtils.h"
+
+namespace core {
+
+QStringList rightsChoices() { return {kRightsAdmin, kRightsCashier}; }
+
+UserCheck checkUser(const QString& fio, const QString& password) {
+    const QString name = trimBlanks(fio);
+    if (name == kBuiltinAdmin) return UserCheck::ReservedName;
+    if (name.isEmpty() || trimBlanks(password).isEmpty()) return UserCheck::MissingRequired;
+    return UserCheck::Ok;
+}
+
+QString userCheckMessage(UserCheck check) {
+    switch (check) {
+    case UserCheck::ReservedName: return QStringLiteral("Недопустимые ФИО    ");
+    case UserCheck::MissingRequired: return QStringLiteral("Не заполнены обязательные поля.     ");
+    case UserCheck::Ok: break;
+    }
+    return {};
+}
+
+UserRecord normalizedUser(const UserRecord& typed) {
+    UserRecord u;
+    u.id = typed.id;
+    u.fio = trimBlanks(typed.fio);
+    u.inn = trimBlanks(typed.inn);
+    u.post = trimBlanks(typed.post);
+    if (u.post.isEmpty()) u.post = kDefaultPost;
+    u.password = trimBlanks(typed.password);
+    u.barcode = trimBlanks(typed.barcode);
+    u.rights = trimBlanks(typed.rights);
+    if (u.rights.isEmpty()) u.rights = kRightsCashier;
+    return u;
+}
+
+int rightsIndex(const QStringList& choices, const QString& rights) {
+    const QString wanted = trimBlanks(rights);
+    for (int i = 0; i < choices.size(); ++i)
+        if (choices.at(i).compare(wanted, Qt::CaseInsensitive) == 0) return i;
+    return -1;
+}
+
+QString deleteUserQuestion(const QString& fio) {
+    return QStringLiteral("Удалить пользователя \"") + fio + QStringLiteral("\"?     ");
+}
+
+int rowAfterDelete(int deletedRow, int rowsLeft) {
+    if (rowsLeft <= 0) return -1;
+    if (deletedRow < 0) return 0;
+    return deletedRow < rowsLeft ? deletedRow : rowsLeft - 1;
+}
+
+}  // namespace core

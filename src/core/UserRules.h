@@ -1,0 +1,51 @@
+#pragma once
+// What a user record must satisfy before it is written, how the edit form's
+// text becomes the stored values, and the small decisions of the users list.
+#include <QString>
+#include <QStringList>
+
+namespace core {
+
+// One row of USERS as the windows show and edit it.
+struct UserRecord {
+    int id = 0;
+    QString fio;
+    QString inn;
+    QString post;
+    QString password;
+    QString barcode;
+    QString rights;
+};
+
+// The two roles, in the order the edit form lists them.
+inline const QString kRightsAdmin = QStringLiteral("админ");
+inline const QString kRightsCashier = QStringLiteral("кассир");
+QStringList rightsChoices();
+
+// The post a user gets when none is typed.
+inline const QString kDefaultPost = QStringLiteral("Кассир");
+
+enum class UserCheck { Ok, ReservedName, MissingRequired };
+
+// The built-in administrator's name is refused (also with blanks around
+// it); the name and the password are required.
+UserCheck checkUser(const QString& fio, const QString& password);
+// The message for a refused check; empty for Ok.
+QString userCheckMessage(UserCheck check);
+
+// The values to store: every field trimmed, the post "Кассир" and the
+// rights "кассир" when left empty.
+UserRecord normalizedUser(const UserRecord& typed);
+
+// Index of `rights` among the choices, ignoring case and surrounding
+// blanks; -1 when none matches.
+int rightsIndex(const QStringList& choices, const QString& rights);
+
+// The question asked before a user is deleted.
+QString deleteUserQuestion(const QString& fio);
+
+// The row made current after a delete: the same row number while the list
+// still reaches it, else the last row; -1 for an empty list.
+int rowAfterDelete(int deletedRow, int rowsLeft);
+
+}  // namespace core

@@ -1,0 +1,369 @@
+// Connection, errors, status, cashier, shift, reports and cash-in.
+// Receipts: RegisterEmulatorReceipt.cpp; marking codes and TLV: RegisterEmulatorMarking.cpp.
+#include "platform/fiscal/RegisterEmulator.h"
+
+#include "platform/fiscal/Amounts.h"
+
+#include <QCryptographicHash>
+#include <QDir>
+#include <QFile>
+#include <QRandomGenerator>
+#include <QtEndian>
+
+namespace fiscal {
+
+void ParamList::set(int id, const QVariant& value) {
+    for (auto& item : items) {
+        if (item.first == id) {
+            item.second = value;
+            return;
+        }
+    }
+    items.append({id, value});
+}
+
+bool ParamList::has(int id) const {
+    for (const auto& item : items)
+        if (item.first == id) return true;
+    return false;
+}
+
+QVariant ParamList::value(int id) const {
+    for (const auto& item : items)
+        if (item.first == id) return item.second;
+    return {};
+}
+
+namespace {
+
+QString newSerialNumber() {
+    QString serial;
+    for (int i = 0; i < 14; ++i) serial += QChar(u'0' + QRandomGenerator::global()->bounded(10));
+    return serial;
+}
+
+}  // namespace
+
+RegisterEmulator::RegisterEmulator(const QString& folder)
+    : statePath_(QDir(folder).filePath(kStateFileName)),
+      tape_(QDir(folder).filePath(kTapeFileName), kModelName) {
+    QDir().mkpath(folder);
+    QString error;
+    if (auto loaded = loadState(statePath_, &error)) {
+        state_ = *loaded;
+    } else if (QFile::exists(statePath_)) {
+        // Keep the unreadable file for whoever investigates; a register
+        // with fresh counters is better than no register at all.
+        qWarning("Register state %s unreadable (%s), starting afresh", qPrintable(statePath_), qPrintable(error));
+        QFile::remove(statePath_ + QStringLiteral(".bad"));
+        QFile::rename(statePath_, statePath_ + QStringLiteral(".bad"));
+    }
+    if (state_.serialNumber.isEmpty()) {
+        state_.serialNumber = newSerialNumber();
+        if (!saveState(statePath_, state_, &error))
+            qWarning("Register state %s not written: %s", qPrintable(statePath_), qPrintable(error));
+    }
+}
+
+// ---- plumbing ------------------------------------------------------------
+
+RegisterEmulator::Call RegisterEmulator::enter(const char* method, bool needsConnection) {
+    Call call{std::unique_lock<std::mutex>(mutex_), std::move(inputs_), false};
+    inputs_ = ParamList{};
+    outputs_.clear();
+    errorCode_ = LIBFPTR_OK;
+    errorText_.clear();
+    const QString name = QString::fromLatin1(method);
+    journal_.append({name, call.in, LIBFPTR_OK});
+    std::optional<Failure> failure;
+    if (failOnce_.contains(name))
+        failure = failOnce_.take(name);
+    else if (failAlways_.contains(name))
+        failure = failAlways_.value(name);
+    if (failure) {
+        call.refused = true;
+        refuse(failure->code, failure->text);
+    } else if (needsConnection && !opened_) {
+        call.refused = true;
+        refuse(LIBFPTR_ERROR_CONNECTION_DISABLED, QStringLiteral("Соединение с ККТ не установлено"));
+    }
+    return call;
+}
+
+int RegisterEmulator::refuse(int code, const QString& text) {
+    errorCode_ = code;
+    errorText_ = text;
+    if (!journal_.isEmpty()) journal_.last().errorCode = code;
+    return -1;
+}
+
+bool RegisterEmulator::commit(const RegisterState& next) {
+    QString error;
+    if (!saveState(statePath_, next, &error)) {
+        qWarning("Register state %s not written: %s", qPrintable(statePath_), qPrintable(error));
+        refuse(LIBFPTR_ERROR_STORAGE, QStringLiteral("Ошибка записи в память ККТ"));
+        return false;
+    }
+    state_ = next;
+    return true;
+}
+
+void RegisterEmulator::printTape(const QStringList& lines) {
+    // The document is already registered; a tape that cannot be written is
+    // a paper problem, not a reason to undo it.
+    if (!tape_.print(lines)) qWarning("Register tape %s not written", qPrintable(tape_.path()));
+}
+
+QDateTime RegisterEmulator::now() const {
+    return QDateTime::currentDateTime().addSecs(clockOffset_.load());
+}
+
+int RegisterEmulator::shiftState() const {
+    if (!state_.shiftOpen) return LIBFPTR_SS_CLOSED;
+    return state_.shiftOpenedAt.secsTo(now()) > 24 * 3600 ? LIBFPTR_SS_EXPIRED : LIBFPTR_SS_OPENED;
+}
+
+int RegisterEmulator::refuseUnlessShiftUsable() {
+    switch (shiftState()) {
+    case LIBFPTR_SS_CLOSED: return refuse(LIBFPTR_ERROR_SHIFT_CLOSED, QStringLiteral("Смена не открыта"));
+    case LIBFPTR_SS_EXPIRED: return refuse(LIBFPTR_ERROR_SHIFT_EXPIRED, QStringLiteral("Смена превысила 24 часа"));
+    default: return 0;
+    }
+}
+
+FiscalDocument RegisterEmulator::nextDocument(qint64 sum) const {
+    FiscalDocument doc;
+    doc.number = state_.lastDocument.number + 1;
+    doc.dateTime = now();
+    // Whole seconds, as the drive keeps them (and as they survive the state file).
+    doc.dateTime.setTime(QTime(doc.dateTime.time().hour(), doc.dateTime.time().minute(), doc.dateTime.time().second()));
+    // The fiscal sign authenticates the document's contents: same inputs,
+    // same sign; any change of number, time or sum changes it.
+    const QByteArray hash = QCryptographicHash::hash(
+        QStringLiteral("%1|%2|%3|%4")
+            .arg(state_.serialNumber)
+            .arg(doc.number)
+            .arg(doc.dateTime.toString(Qt::ISODate))
+            .arg(sum)
+            .toUtf8(),
+        QCryptographicHash::Sha256);
+    doc.fiscalSign = QString::number(qFromBigEndian<quint32>(hash.constData()));
+    return doc;
+}
+
+void RegisterEmulator::takeCashier(RegisterState& next, const ParamList& in) const {
+    if (in.has(tag::CashierName)) next.cashierName = in.value(tag::CashierName).toString().trimmed();
+    if (in.has(tag::CashierInn)) next.cashierInn = in.value(tag::CashierInn).toString().trimmed();
+}
+
+void RegisterEmulator::storeParam(int id, const QVariant& value) {
+    std::lock_guard lock(mutex_);
+    inputs_.set(id, value);
+}
+
+QVariant RegisterEmulator::outputParam(int id) const {
+    std::lock_guard lock(mutex_);
+    return outputs_.value(id);
+}
+
+// ---- connection and errors --------------------------------------------------
+
+int RegisterEmulator::open() {
+    auto call = enter("open", false);
+    if (call.refused) return -1;
+    opened_ = true;
+    return 0;
+}
+
+int RegisterEmulator::close() {
+    auto call = enter("close", false);
+    if (call.refused) return -1;
+    opened_ = false;
+    return 0;
+}
+
+bool RegisterEmulator::isOpened() const {
+    std::lock_guard lock(mutex_);
+    return opened_;
+}
+
+QString RegisterEmulator::version() const {
+    return QStringLiteral("1.0.0");
+}
+
+int RegisterEmulator::errorCode() const {
+    std::lock_guard lock(mutex_);
+    return errorCode_;
+}
+
+QString RegisterEmulator::errorDescription() const {
+    std::lock_guard lock(mutex_);
+    return errorText_;
+}
+
+int RegisterEmulator::resetError() {
+    // Touches neither the inputs being prepared nor the outputs being read.
+    std::lock_guard lock(mutex_);
+    journal_.append({QStringLiteral("resetError"), {}, LIBFPTR_OK});
+    errorCode_ = LIBFPTR_OK;
+    errorText_.clear();
+    return 0;
+}
+
+// ---- queries ----------------------------------------------------------------
+
+int RegisterEmulator::queryData() {
+    auto call = enter("queryData");
+    if (call.refused) return -1;
+    if (!call.in.has(LIBFPTR_PARAM_DATA_TYPE))
+        return refuse(LIBFPTR_ERROR_NO_REQUIRED_PARAM, QStringLiteral("Не указан тип запрашиваемых данных"));
+    if (toWholeNumber(call.in.value(LIBFPTR_PARAM_DATA_TYPE)) != LIBFPTR_DT_STATUS)
+        return refuse(LIBFPTR_ERROR_NOT_SUPPORTED, QStringLiteral("Запрос не поддерживается"));
+    outputs_[LIBFPTR_PARAM_SHIFT_STATE] = shiftState();
+    outputs_[LIBFPTR_PARAM_MODEL_NAME] = kModelName;
+    outputs_[LIBFPTR_PARAM_SERIAL_NUMBER] = state_.serialNumber;
+    outputs_[LIBFPTR_PARAM_DATE_TIME] = now();
+    outputs_[LIBFPTR_PARAM_SHIFT_NUMBER] = state_.shiftNumber;
+    outputs_[LIBFPTR_PARAM_RECEIPT_NUMBER] = state_.receiptsInShift;
+    outputs_[LIBFPTR_PARAM_DOCUMENT_NUMBER] = state_.lastDocument.number;
+    outputs_[LIBFPTR_PARAM_CASH_SUM] = double(state_.cash) / 100.0;
+    outputs_[LIBFPTR_PARAM_RECEIPT_TYPE] = state_.receipt ? state_.receipt->type : LIBFPTR_RT_CLOSED;
+    outputs_[LIBFPTR_PARAM_RECEIPT_SUM] = state_.receipt ? double(state_.receipt->total()) / 100.0 : 0.0;
+    return 0;
+}
+
+int RegisterEmulator::fnQueryData() {
+    auto call = enter("fnQueryData");
+    if (call.refused) return -1;
+    if (!call.in.has(LIBFPTR_PARAM_FN_DATA_TYPE))
+        return refuse(LIBFPTR_ERROR_NO_REQUIRED_PARAM, QStringLiteral("Не указан тип запрашиваемых данных ФН"));
+    if (toWholeNumber(call.in.value(LIBFPTR_PARAM_FN_DATA_TYPE)) != LIBFPTR_FNDT_LAST_DOCUMENT)
+        return refuse(LIBFPTR_ERROR_NOT_SUPPORTED, QStringLiteral("Запрос к ФН не поддерживается"));
+    outputs_[LIBFPTR_PARAM_DOCUMENT_NUMBER] = state_.lastDocument.number;
+    outputs_[LIBFPTR_PARAM_FISCAL_SIGN] = state_.lastDocument.fiscalSign;
+    outputs_[LIBFPTR_PARAM_DATE_TIME] = state_.lastDocument.dateTime;
+    return 0;
+}
+
+// ---- cashier, shift, reports, cash -------------------------------------------
+
+int RegisterEmulator::operatorLogin() {
+    auto call = enter("operatorLogin");
+    if (call.refused) return -1;
+    if (call.in.value(tag::CashierName).toString().trimmed().isEmpty())
+        return refuse(LIBFPTR_ERROR_NO_REQUIRED_PARAM, QStringLiteral("Не указан кассир (1021)"));
+    RegisterState next = state_;
+    takeCashier(next, call.in);
+    return commit(next) ? 0 : -1;
+}
+
+int RegisterEmulator::openShift() {
+    auto call = enter("openShift");
+    if (call.refused) return -1;
+    if (state_.receipt)
+        return refuse(LIBFPTR_ERROR_RECEIPT_OPENED, QStringLiteral("Операция невозможна при открытом чеке"));
+    if (state_.shiftOpen) return refuse(LIBFPTR_ERROR_SHIFT_OPENED, QStringLiteral("Смена уже открыта"));
+    RegisterState next = state_;
+    takeCashier(next, call.in);
+    next.shiftOpen = true;
+    next.shiftNumber += 1;
+    next.shiftOpenedAt = now();
+    next.receiptsInShift = 0;
+    next.totals = {};
+    next.lastDocument = nextDocument(0);
+    if (!commit(next)) return -1;
+    printTape(tape_.shiftOpened(state_, state_.lastDocument));
+    return 0;
+}
+
+int RegisterEmulator::report() {
+    auto call = enter("report");
+    if (call.refused) return -1;
+    if (!call.in.has(LIBFPTR_PARAM_REPORT_TYPE))
+        return refuse(LIBFPTR_ERROR_NO_REQUIRED_PARAM, QStringLiteral("Не указан тип отчета"));
+    const auto type = toWholeNumber(call.in.value(LIBFPTR_PARAM_REPORT_TYPE));
+    if (type != LIBFPTR_RT_X && type != LIBFPTR_RT_CLOSE_SHIFT)
+        return refuse(LIBFPTR_ERROR_NOT_SUPPORTED, QStringLiteral("Неподдерживаемый тип отчета"));
+    if (state_.receipt)
+        return refuse(LIBFPTR_ERROR_RECEIPT_OPENED, QStringLiteral("Операция невозможна при открытом чеке"));
+    RegisterState next = state_;
+    takeCashier(next, call.in);
+    if (type == LIBFPTR_RT_X) {
+        if (!commit(next)) return -1;
+        printTape(tape_.shiftReport(state_, now(), nullptr));
+        return 0;
+    }
+    // An expired shift can and must be closed; only a closed one cannot.
+    if (!state_.shiftOpen) return refuse(LIBFPTR_ERROR_SHIFT_CLOSED, QStringLiteral("Смена не открыта"));
+    next.lastDocument = nextDocument(0);
+    next.shiftOpen = false;
+    if (!commit(next)) return -1;
+    printTape(tape_.shiftReport(state_, now(), &state_.lastDocument));
+    return 0;
+}
+
+int RegisterEmulator::cashIncome() {
+    auto call = enter("cashIncome");
+    if (call.refused) return -1;
+    if (refuseUnlessShiftUsable() != 0) return -1;
+    if (state_.receipt)
+        return refuse(LIBFPTR_ERROR_RECEIPT_OPENED, QStringLiteral("Операция невозможна при открытом чеке"));
+    const auto sum = toScaled(call.in.value(LIBFPTR_PARAM_SUM), 2);
+    if (!sum || *sum <= 0) return refuse(LIBFPTR_ERROR_INVALID_SUM, QStringLiteral("Неверная сумма внесения"));
+    RegisterState next = state_;
+    takeCashier(next, call.in);
+    next.cash += *sum;
+    next.totals.cashIncome += *sum;
+    if (!commit(next)) return -1;
+    printTape(tape_.cashIncome(state_, *sum, now()));
+    return 0;
+}
+
+// ---- test hooks ---------------------------------------------------------------
+
+void RegisterEmulator::setClockOffset(qint64 seconds) { clockOffset_ = seconds; }
+
+void RegisterEmulator::failNext(const QString& method, int code, const QString& text) {
+    std::lock_guard lock(mutex_);
+    failOnce_.insert(method, {code, text});
+}
+
+void RegisterEmulator::failAlways(const QString& method, int code, const QString& text) {
+    std::lock_guard lock(mutex_);
+    failAlways_.insert(method, {code, text});
+}
+
+void RegisterEmulator::clearFailures() {
+    std::lock_guard lock(mutex_);
+    failOnce_.clear();
+    failAlways_.clear();
+}
+
+QList<JournalEntry> RegisterEmulator::journal() const {
+    std::lock_guard lock(mutex_);
+    return journal_;
+}
+
+void RegisterEmulator::clearJournal() {
+    std::lock_guard lock(mutex_);
+    journal_.clear();
+}
+
+void RegisterEmulator::scriptMarkingCode(const QString& code, const MarkingScript& script) {
+    std::lock_guard lock(mutex_);
+    markingScripts_.insert(code, script);
+}
+
+void RegisterEmulator::setDefaultMarkingScript(const MarkingScript& script) {
+    std::lock_guard lock(mutex_);
+    defaultMarkingScript_ = script;
+}
+
+void RegisterEmulator::setValidationStartDelay(int milliseconds) { validationStartDelay_ = milliseconds; }
+
+RegisterState RegisterEmulator::state() const {
+    std::lock_guard lock(mutex_);
+    return state_;
+}
+
+}  // namespace fiscal

@@ -1,0 +1,173 @@
+#include "platform/fiscal/RegisterState.h"
+
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QSaveFile>
+
+namespace fiscal {
+
+qint64 OpenReceipt::total() const {
+    qint64 sum = 0;
+    for (const auto& p : positions) sum += p.sum;
+    return sum;
+}
+
+qint64 OpenReceipt::paid(int paymentType) const {
+    qint64 sum = 0;
+    for (const auto& p : payments)
+        if (p.type == paymentType) sum += p.sum;
+    return sum;
+}
+
+qint64 OpenReceipt::paidTotal() const {
+    qint64 sum = 0;
+    for (const auto& p : payments) sum += p.sum;
+    return sum;
+}
+
+namespace {
+
+QString dateTimeText(const QDateTime& dt) {
+    return dt.isValid() ? dt.toString(Qt::ISODate) : QString();
+}
+
+QDateTime dateTimeFrom(const QJsonValue& v) {
+    return QDateTime::fromString(v.toString(), Qt::ISODate);
+}
+
+QJsonObject toJson(const ReceiptPosition& p) {
+    return {{"name", p.name},
+            {"price", p.price},
+            {"quantity", p.quantity},
+            {"sum", p.sum},
+            {"taxType", p.taxType},
+            {"measurementUnit", p.measurementUnit},
+            {"productCode", p.productCode},
+            {"markingCode", p.markingCode},
+            {"fractionalQuantity", p.fractionalQuantity}};
+}
+
+ReceiptPosition positionFrom(const QJsonObject& o) {
+    ReceiptPosition p;
+    p.name = o["name"].toString();
+    p.price = o["price"].toInteger();
+    p.quantity = o["quantity"].toInteger();
+    p.sum = o["sum"].toInteger();
+    p.taxType = o["taxType"].toInt();
+    p.measurementUnit = o["measurementUnit"].toInt();
+    p.productCode = o["productCode"].toString();
+    p.markingCode = o["markingCode"].toString();
+    p.fractionalQuantity = o["fractionalQuantity"].toString();
+    return p;
+}
+
+QJsonObject toJson(const OpenReceipt& r) {
+    QJsonArray positions;
+    for (const auto& p : r.positions) positions.append(toJson(p));
+    QJsonArray payments;
+    for (const auto& p : r.payments) payments.append(QJsonObject{{"type", p.type}, {"sum", p.sum}});
+    return {{"type", r.type},
+            {"taxSystem", r.taxSystem},
+            {"buyerContact", r.buyerContact},
+            {"buyerName", r.buyerName},
+            {"buyerInn", r.buyerInn},
+            {"refundedFiscalSign", r.refundedFiscalSign},
+            {"positions", positions},
+            {"payments", payments}};
+}
+
+OpenReceipt receiptFrom(const QJsonObject& o) {
+    OpenReceipt r;
+    r.type = o["type"].toInt();
+    r.taxSystem = o["taxSystem"].toInt();
+    r.buyerContact = o["buyerContact"].toString();
+    r.buyerName = o["buyerName"].toString();
+    r.buyerInn = o["buyerInn"].toString();
+    r.refundedFiscalSign = o["refundedFiscalSign"].toString();
+    for (const auto& v : o["positions"].toArray()) r.positions.append(positionFrom(v.toObject()));
+    for (const auto& v : o["payments"].toArray())
+        r.payments.append({v.toObject()["type"].toInt(), v.toObject()["sum"].toInteger()});
+    return r;
+}
+
+}  // namespace
+
+QJsonObject toJson(const RegisterState& s) {
+    QJsonObject json{
+        {"serialNumber", s.serialNumber},
+        {"shiftNumber", s.shiftNumber},
+        {"shiftOpen", s.shiftOpen},
+        {"shiftOpenedAt", dateTimeText(s.shiftOpenedAt)},
+        {"receiptsInShift", s.receiptsInShift},
+        {"lastDocument",
+         QJsonObject{{"number", s.lastDocument.number},
+                     {"fiscalSign", s.lastDocument.fiscalSign},
+                     {"dateTime", dateTimeText(s.lastDocument.dateTime)}}},
+        {"cash", s.cash},
+        {"cashierName", s.cashierName},
+        {"cashierInn", s.cashierInn},
+        {"totals",
+         QJsonObject{{"sell", s.totals.sell},
+                     {"sellReturn", s.totals.sellReturn},
+                     {"buy", s.totals.buy},
+                     {"buyReturn", s.totals.buyReturn},
+                     {"cashIncome", s.totals.cashIncome},
+                     {"receipts", s.totals.receipts}}},
+        {"acceptedMarkingCodes", QJsonArray::fromStringList(s.acceptedMarkingCodes)},
+    };
+    if (s.receipt) json["receipt"] = toJson(*s.receipt);
+    return json;
+}
+
+RegisterState stateFromJson(const QJsonObject& o) {
+    RegisterState s;
+    s.serialNumber = o["serialNumber"].toString();
+    s.shiftNumber = o["shiftNumber"].toInt();
+    s.shiftOpen = o["shiftOpen"].toBool();
+    s.shiftOpenedAt = dateTimeFrom(o["shiftOpenedAt"]);
+    s.receiptsInShift = o["receiptsInShift"].toInt();
+    const QJsonObject last = o["lastDocument"].toObject();
+    s.lastDocument = {last["number"].toInt(), last["fiscalSign"].toString(), dateTimeFrom(last["dateTime"])};
+    s.cash = o["cash"].toInteger();
+    s.cashierName = o["cashierName"].toString();
+    s.cashierInn = o["cashierInn"].toString();
+    const QJsonObject t = o["totals"].toObject();
+    s.totals = {t["sell"].toInteger(), t["sellReturn"].toInteger(), t["buy"].toInteger(),
+                t["buyReturn"].toInteger(), t["cashIncome"].toInteger(), t["receipts"].toInt()};
+    for (const auto& v : o["acceptedMarkingCodes"].toArray()) s.acceptedMarkingCodes.append(v.toString());
+    if (o.contains("receipt")) s.receipt = receiptFrom(o["receipt"].toObject());
+    return s;
+}
+
+std::optional<RegisterState> loadState(const QString& path, QString* error) {
+    QFile file(path);
+    if (!file.exists()) return std::nullopt;
+    if (!file.open(QIODevice::ReadOnly)) {
+        if (error) *error = file.errorString();
+        return std::nullopt;
+    }
+    QJsonParseError parseError;
+    const QJsonDocument doc = QJsonDocument::fromJson(file.readAll(), &parseError);
+    if (parseError.error != QJsonParseError::NoError || !doc.isObject()) {
+        if (error) *error = parseError.errorString();
+        return std::nullopt;
+    }
+    return stateFromJson(doc.object());
+}
+
+bool saveState(const QString& path, const RegisterState& state, QString* error) {
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly)) {
+        if (error) *error = file.errorString();
+        return false;
+    }
+    file.write(QJsonDocument(toJson(state)).toJson(QJsonDocument::Indented));
+    if (!file.commit()) {
+        if (error) *error = file.errorString();
+        return false;
+    }
+    return true;
+}
+
+}  // namespace fiscal

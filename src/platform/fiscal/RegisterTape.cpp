@@ -1,0 +1,183 @@
+#include "platform/fiscal/RegisterTape.h"
+
+#include "platform/fiscal/Amounts.h"
+#include "platform/fiscal/FiscalConstants.h"
+
+#include <QFile>
+
+namespace fiscal {
+
+namespace {
+
+constexpr int kWidth = 40;
+
+QString centred(const QString& text) {
+    const qsizetype pad = (kWidth - text.size()) / 2;
+    return pad > 0 ? QString(pad, u' ') + text : text;
+}
+
+// Left text and right text on one line; a long left text keeps its own line.
+QString columns(const QString& left, const QString& right) {
+    const qsizetype gap = kWidth - left.size() - right.size();
+    if (gap >= 1) return left + QString(gap, u' ') + right;
+    return left + u'\n' + right.rightJustified(kWidth, u' ');
+}
+
+// Long names break between words, as the printer does.
+QStringList wrapped(const QString& text) {
+    QStringList lines;
+    QString line;
+    for (const QString& word : text.split(u' ')) {
+        if (!line.isEmpty() && line.size() + 1 + word.size() > kWidth) {
+            lines << line;
+            line.clear();
+        }
+        line += (line.isEmpty() ? QString() : QStringLiteral(" ")) + word;
+        while (line.size() > kWidth) {
+            lines << line.left(kWidth);
+            line = line.mid(kWidth);
+        }
+    }
+    if (!line.isEmpty() || lines.isEmpty()) lines << line;
+    return lines;
+}
+
+QString money(qint64 kopecks) { return u'=' + formatScaled(kopecks, 2); }
+
+QString stamp(const QDateTime& at) { return at.toString(QStringLiteral("dd.MM.yyyy hh:mm")); }
+
+QString rule(QChar c) { return QString(kWidth, c); }
+
+void appendFooter(QStringList& lines, const FiscalDocument& doc) {
+    lines << columns(QStringLiteral("ФД %1").arg(doc.number), QStringLiteral("ФП %1").arg(doc.fiscalSign))
+          << stamp(doc.dateTime);
+}
+
+}  // namespace
+
+QString receiptTypeName(int type) {
+    switch (type) {
+    case LIBFPTR_RT_SELL: return QStringLiteral("ПРИХОД");
+    case LIBFPTR_RT_SELL_RETURN: return QStringLiteral("ВОЗВРАТ ПРИХОДА");
+    case LIBFPTR_RT_BUY: return QStringLiteral("РАСХОД");
+    case LIBFPTR_RT_BUY_RETURN: return QStringLiteral("ВОЗВРАТ РАСХОДА");
+    default: return QString();
+    }
+}
+
+QString taxTypeName(int type) {
+    switch (type) {
+    case LIBFPTR_TAX_VAT20: return QStringLiteral("НДС 20%");
+    case LIBFPTR_TAX_VAT10: return QStringLiteral("НДС 10%");
+    case LIBFPTR_TAX_VAT120: return QStringLiteral("НДС 20/120");
+    case LIBFPTR_TAX_VAT110: return QStringLiteral("НДС 10/110");
+    case LIBFPTR_TAX_VAT0: return QStringLiteral("НДС 0%");
+    case LIBFPTR_TAX_NO: return QStringLiteral("БЕЗ НДС");
+    default: return QString();
+    }
+}
+
+QString paymentTypeName(int type) {
+    switch (type) {
+    case LIBFPTR_PT_CASH: return QStringLiteral("НАЛИЧНЫМИ");
+    case LIBFPTR_PT_ELECTRONICALLY: return QStringLiteral("БЕЗНАЛИЧНЫМИ");
+    case LIBFPTR_PT_PREPAID: return QStringLiteral("ПРЕДВАРИТЕЛЬНАЯ ОПЛАТА");
+    default: return QString();
+    }
+}
+
+QString taxSystemName(int system) {
+    switch (system) {
+    case LIBFPTR_TT_OSN: return QStringLiteral("ОСН");
+    case LIBFPTR_TT_USN_INCOME: return QStringLiteral("УСН доход");
+    case LIBFPTR_TT_USN_INCOME_OUTCOME: return QStringLiteral("УСН доход - расход");
+    case LIBFPTR_TT_ESN: return QStringLiteral("ЕСХН");
+    case LIBFPTR_TT_PATENT: return QStringLiteral("ПСН");
+    default: return QString();
+    }
+}
+
+RegisterTape::RegisterTape(QString path, QString modelName)
+    : path_(std::move(path)), modelName_(std::move(modelName)) {}
+
+QStringList RegisterTape::header(const RegisterState& state, const QString& title) const {
+    QStringList lines{rule(u'='), centred(modelName_), centred(QStringLiteral("ЗН ККТ ") + state.serialNumber)};
+    for (const QString& line : title.split(u'\n')) lines << centred(line);
+    if (!state.cashierName.isEmpty()) lines << columns(QStringLiteral("Кассир"), state.cashierName);
+    if (!state.cashierInn.isEmpty()) lines << columns(QStringLiteral("ИНН кассира"), state.cashierInn);
+    return lines;
+}
+
+QStringList RegisterTape::receipt(const RegisterState& state, const OpenReceipt& r, const FiscalDocument& doc,
+                                  qint64 change) const {
+    QStringList lines = header(state, QStringLiteral("КАССОВЫЙ ЧЕК\n") + receiptTypeName(r.type));
+    lines << columns(QStringLiteral("Смена %1").arg(state.shiftNumber),
+                     QStringLiteral("Чек %1").arg(state.receiptsInShift))
+          << rule(u'-');
+    for (const auto& p : r.positions) {
+        lines << wrapped(p.name);
+        lines << columns(QStringLiteral("  %1 x %2").arg(formatScaled(p.quantity, 3), formatScaled(p.price, 2)),
+                         money(p.sum));
+        lines << QStringLiteral("  ") + taxTypeName(p.taxType);
+        if (!p.markingCode.isEmpty()) lines << QStringLiteral("  [М] ") + p.markingCode;
+        if (!p.fractionalQuantity.isEmpty()) lines << QStringLiteral("  Дробное количество ") + p.fractionalQuantity;
+    }
+    lines << rule(u'-') << columns(QStringLiteral("ИТОГ"), money(r.total()));
+    for (const auto& p : r.payments) lines << columns(paymentTypeName(p.type), money(p.sum));
+    if (change > 0) lines << columns(QStringLiteral("СДАЧА"), money(change));
+    if (r.taxSystem) lines << columns(QStringLiteral("СНО"), taxSystemName(r.taxSystem));
+    if (!r.buyerName.isEmpty()) lines << columns(QStringLiteral("Покупатель"), r.buyerName);
+    if (!r.buyerInn.isEmpty()) lines << columns(QStringLiteral("ИНН покупателя"), r.buyerInn);
+    if (!r.buyerContact.isEmpty()) lines << columns(QStringLiteral("Эл. адрес покупателя"), r.buyerContact);
+    if (!r.refundedFiscalSign.isEmpty()) lines << columns(QStringLiteral("ФП возвращаемого чека"), r.refundedFiscalSign);
+    appendFooter(lines, doc);
+    return lines;
+}
+
+QStringList RegisterTape::cancelledReceipt(const RegisterState& state, const OpenReceipt& r,
+                                           const QDateTime& at) const {
+    QStringList lines = header(state, QStringLiteral("ЧЕК АННУЛИРОВАН\n") + receiptTypeName(r.type));
+    lines << columns(QStringLiteral("ИТОГ"), money(r.total())) << stamp(at);
+    return lines;
+}
+
+QStringList RegisterTape::shiftOpened(const RegisterState& state, const FiscalDocument& doc) const {
+    QStringList lines = header(state, QStringLiteral("ОТЧЕТ ОБ ОТКРЫТИИ СМЕНЫ"));
+    lines << columns(QStringLiteral("Смена"), QString::number(state.shiftNumber));
+    appendFooter(lines, doc);
+    return lines;
+}
+
+QStringList RegisterTape::shiftReport(const RegisterState& state, const QDateTime& at,
+                                      const FiscalDocument* doc) const {
+    QStringList lines = header(state, doc ? QStringLiteral("ОТЧЕТ О ЗАКРЫТИИ СМЕНЫ") : QStringLiteral("X-ОТЧЕТ"));
+    lines << columns(QStringLiteral("Смена"), QString::number(state.shiftNumber))
+          << columns(QStringLiteral("Чеков за смену"), QString::number(state.totals.receipts))
+          << columns(QStringLiteral("ПРИХОД"), money(state.totals.sell))
+          << columns(QStringLiteral("ВОЗВРАТ ПРИХОДА"), money(state.totals.sellReturn))
+          << columns(QStringLiteral("РАСХОД"), money(state.totals.buy))
+          << columns(QStringLiteral("ВОЗВРАТ РАСХОДА"), money(state.totals.buyReturn))
+          << columns(QStringLiteral("ВНЕСЕНИЯ"), money(state.totals.cashIncome))
+          << columns(QStringLiteral("НАЛИЧНЫХ В КАССЕ"), money(state.cash));
+    if (doc)
+        appendFooter(lines, *doc);
+    else
+        lines << stamp(at);
+    return lines;
+}
+
+QStringList RegisterTape::cashIncome(const RegisterState& state, qint64 sum, const QDateTime& at) const {
+    QStringList lines = header(state, QStringLiteral("ВНЕСЕНИЕ"));
+    lines << columns(QStringLiteral("СУММА"), money(sum)) << columns(QStringLiteral("НАЛИЧНЫХ В КАССЕ"), money(state.cash))
+          << stamp(at);
+    return lines;
+}
+
+bool RegisterTape::print(const QStringList& lines) const {
+    QFile file(path_);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Append)) return false;
+    const QByteArray text = (lines.join(u'\n') + u'\n').toUtf8();
+    return file.write(text) == text.size();
+}
+
+}  // namespace fiscal

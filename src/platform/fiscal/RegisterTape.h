@@ -1,0 +1,40 @@
+#pragma once
+// The paper roll: every document the register prints is appended to a text
+// file as the cashier would see it on paper, 40 characters wide.
+#include "platform/fiscal/RegisterState.h"
+
+#include <QString>
+#include <QStringList>
+
+namespace fiscal {
+
+class RegisterTape {
+public:
+    RegisterTape(QString path, QString modelName);
+
+    QStringList receipt(const RegisterState& state, const OpenReceipt& receipt, const FiscalDocument& doc,
+                        qint64 change) const;
+    QStringList cancelledReceipt(const RegisterState& state, const OpenReceipt& receipt, const QDateTime& at) const;
+    QStringList shiftOpened(const RegisterState& state, const FiscalDocument& doc) const;
+    // X report when doc is null, close-shift (Z) report otherwise.
+    QStringList shiftReport(const RegisterState& state, const QDateTime& at, const FiscalDocument* doc) const;
+    QStringList cashIncome(const RegisterState& state, qint64 sum, const QDateTime& at) const;
+
+    // Appends one document; false when the file cannot be written.
+    bool print(const QStringList& lines) const;
+
+    const QString& path() const { return path_; }
+
+private:
+    QStringList header(const RegisterState& state, const QString& title) const;
+
+    QString path_;
+    QString modelName_;
+};
+
+QString receiptTypeName(int receiptType);
+QString taxTypeName(int taxType);
+QString paymentTypeName(int paymentType);
+QString taxSystemName(int taxSystem);
+
+}  // namespace fiscal

@@ -1,0 +1,128 @@
+#pragma once
+// The rules behind the main cashier screen's mode labels and switches, kept
+// apart from the window so they can be checked without one: the receipt
+// kind, the tax system label, the payment-method flag, which discount
+// buttons may be used, what the menus offer when they open, the clock and
+// the proportional layout.
+#include <QDateTime>
+#include <QRect>
+#include <QSize>
+#include <QString>
+
+#include <array>
+#include <optional>
+
+namespace sales {
+
+// ---- Receipt kind -----------------------------------------------------------
+
+enum ReceiptKind : int {
+    KindUnknown = 0,
+    KindSale = 1,            // "ПРИХОД"
+    KindSaleReturn = 2,      // "ВОЗВРАТ ПРИХОДА"
+    KindPurchase = 3,        // "РАСХОД"
+    KindPurchaseReturn = 4,  // "ВОЗВРАТ РАСХОДА"
+};
+
+// "ПРИХОД", "ВОЗВРАТ ПРИХОДА", "РАСХОД", "ВОЗВРАТ РАСХОДА"; empty for others.
+QString receiptKindCaption(int kind);
+// The kind of a caption compared in upper case; 0 when it names none.
+int receiptKindFromCaption(const QString& caption);
+// The fiscal sign of the refunded receipt is asked only for a sale return.
+bool fiscalSignFieldVisible(int kind);
+// A choice dialog answers 20 + kind; the kind it chose, or 0.
+int receiptKindFromChoice(int modalResult);
+
+// ---- Discount buttons -------------------------------------------------------
+
+struct DiscountButtons {
+    bool position = false;  // btnPosDiscount
+    bool receipt = false;   // btnCheckDiscount
+    bool operator==(const DiscountButtons&) const = default;
+};
+
+// The one rule for both discount buttons, used whenever the workplace is
+// locked or unlocked and whenever the receipt kind changes: only a sale may
+// be discounted, nothing while the workplace is locked, and a position
+// discount not while a discount on the whole receipt is set.
+DiscountButtons discountButtons(int kind, bool receiptDiscountSet, bool locked);
+
+// ---- Tax system -------------------------------------------------------------
+
+struct TaxSystemLabel {
+    QString text;
+    int tag = 0;       // the code, 0 when none is set
+    bool valid = false;  // green when valid, red otherwise
+};
+
+// 1 "ОСН (общая)", 2 "УСН (доход)", 4 "УСН (доход-расход)", 8 "ЕНВД",
+// 16 "ЕСХН", 32 "Патент"; any other code "не указана" with tag 0.
+TaxSystemLabel taxSystemLabel(int code);
+
+// ---- Payment-method flag (fiscal tag 1214) ----------------------------------
+
+struct PaymentFlagView {
+    QString text;     // lblPSR
+    bool visible = false;
+    QString hint;
+    // Checks of M_FullPay, M_PrePayFull, M_PrePayPart, M_Advance.
+    std::array<bool, 4> checks{};
+};
+
+// 1 prepayment 100 %, 2 partial prepayment, 3 advance, 4 full payment;
+// nullopt for any other flag (nothing changes).
+std::optional<PaymentFlagView> paymentFlagView(int flag);
+
+// ---- Menus as they open -----------------------------------------------------
+
+// "Сервис": by the administrator flag of the cashier label (lblINN Tag).
+struct ServiceMenuState {
+    bool options = false;    // MOptions
+    bool priceTags = false;  // MPriceTagPrint
+};
+// 0: both off; 1: settings on, price tags only with the database connected;
+// any other flag leaves them as they are.
+std::optional<ServiceMenuState> serviceMenuState(int adminFlag, bool databaseConnected);
+
+// "База данных": the built-in administrator may only maintain users.
+struct DataBaseMenuState {
+    bool allItems = false;   // every item of MDataBase
+    bool usersItem = false;  // MUsersDB
+    std::optional<bool> priceTags;  // MPriceTagPrint; unset: left alone
+};
+DataBaseMenuState dataBaseMenuState(const QString& userLabel, bool databaseConnected);
+
+// Grid popup: which receipt commands a row offers.
+struct GridPopupState {
+    bool discountPosVisible = false;    // PMDiscountPos
+    bool discountCheckVisible = false;  // PMDiscountCheck
+    bool changePriceVisible = true;     // PMChangePrice
+    bool changeNameEnabled = false;     // PMChangeName
+};
+GridPopupState gridPopupState(int kind, bool receiptDiscountSet, int rowMarkType, bool rowHasGoodsId);
+
+// ---- Clock ------------------------------------------------------------------
+
+// "dd.mm.yyyy   hh:nn:ss" with the full year.
+QString clockText(const QDateTime& at);
+
+// ---- Layout -----------------------------------------------------------------
+
+// The screen is designed for 800 by 600; every size and offset is scaled by
+// these factors, each rounded half up to 0.001.
+inline constexpr int kDesignWidth = 800;
+inline constexpr int kDesignHeight = 600;
+
+struct LayoutFactors {
+    int kxThousandths = 1000;
+    int kyThousandths = 1000;
+    double kx() const { return kxThousandths / 1000.0; }
+    double ky() const { return kyThousandths / 1000.0; }
+};
+LayoutFactors layoutFactors(QSize clientSize);
+// Horizontal values by kx, vertical by ky, rounded to whole pixels.
+QRect scaleDesignRect(const QRect& design, const LayoutFactors& f);
+// Font sizes follow the vertical factor; never below 6 points.
+int scaleFontPoints(int designPoints, const LayoutFactors& f);
+
+}  // namespace sales

@@ -1,0 +1,77 @@
+// The register keeps its shift, counters, cash and open receipt across a
+// restart of the program, and never loses state to a half-written file.
+#include "EmulatorFixture.h"
+
+#include <QDir>
+
+namespace fiscal::test {
+namespace {
+
+TEST_F(EmulatorTest, ShiftCountersCashAndOpenReceiptSurviveARestart) {
+    ASSERT_EQ(openShift(), 0);
+    ASSERT_EQ(cashIn(QStringLiteral("250.00")), 0);
+    ASSERT_EQ(sell(QStringLiteral("30.00")), 0);
+    ASSERT_EQ(openReceipt(), 0);
+    ASSERT_EQ(addItem(QStringLiteral("Вода"), QStringLiteral("40.00"), QStringLiteral("3")), 0);
+    ASSERT_EQ(status(), 0);
+    const QString serial = kkt->getParamString(LIBFPTR_PARAM_SERIAL_NUMBER);
+    const int documents = kkt->getParamInt(LIBFPTR_PARAM_DOCUMENT_NUMBER);
+    kkt->setParam(LIBFPTR_PARAM_FN_DATA_TYPE, LIBFPTR_FNDT_LAST_DOCUMENT);
+    ASSERT_EQ(kkt->fnQueryData(), 0);
+    const QString sign = kkt->getParamString(LIBFPTR_PARAM_FISCAL_SIGN);
+    const QDateTime signedAt = kkt->getParamDateTime(LIBFPTR_PARAM_DATE_TIME);
+
+    restart();
+
+    ASSERT_EQ(status(), 0);
+    EXPECT_EQ(kkt->getParamString(LIBFPTR_PARAM_SERIAL_NUMBER), serial);
+    EXPECT_EQ(kkt->getParamString(LIBFPTR_PARAM_MODEL_NAME), RegisterEmulator::kModelName);
+    EXPECT_EQ(kkt->getParamInt(LIBFPTR_PARAM_SHIFT_STATE), LIBFPTR_SS_OPENED);
+    EXPECT_EQ(kkt->getParamInt(LIBFPTR_PARAM_SHIFT_NUMBER), 1);
+    EXPECT_EQ(kkt->getParamInt(LIBFPTR_PARAM_RECEIPT_NUMBER), 1);
+    EXPECT_EQ(kkt->getParamInt(LIBFPTR_PARAM_DOCUMENT_NUMBER), documents);
+    EXPECT_DOUBLE_EQ(kkt->getParamDouble(LIBFPTR_PARAM_CASH_SUM), 280.00);
+    EXPECT_EQ(kkt->getParamInt(LIBFPTR_PARAM_RECEIPT_TYPE), LIBFPTR_RT_SELL);
+    EXPECT_DOUBLE_EQ(kkt->getParamDouble(LIBFPTR_PARAM_RECEIPT_SUM), 120.00);
+    kkt->setParam(LIBFPTR_PARAM_FN_DATA_TYPE, LIBFPTR_FNDT_LAST_DOCUMENT);
+    ASSERT_EQ(kkt->fnQueryData(), 0);
+    EXPECT_EQ(kkt->getParamString(LIBFPTR_PARAM_FISCAL_SIGN), sign);
+    EXPECT_EQ(kkt->getParamDateTime(LIBFPTR_PARAM_DATE_TIME), signedAt);
+
+    // The receipt opened before the restart is finished after it.
+    ASSERT_EQ(pay(LIBFPTR_PT_CASH, QStringLiteral("120")), 0);
+    ASSERT_EQ(kkt->closeReceipt(), 0) << kkt->errorDescription().toStdString();
+    EXPECT_EQ(lastDocumentNumber(), documents + 1);
+}
+
+TEST_F(EmulatorTest, UnreadableStateFileIsSetAsideAndTheRegisterStartsAfresh) {
+    ASSERT_EQ(openShift(), 0);
+    kkt.reset();
+    const QString path = QDir(dir.path()).filePath(RegisterEmulator::kStateFileName);
+    {
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write("{ \"shiftOpen\": tr");
+    }
+    restart();
+    ASSERT_EQ(status(), 0);
+    EXPECT_EQ(kkt->getParamInt(LIBFPTR_PARAM_SHIFT_STATE), LIBFPTR_SS_CLOSED);
+    EXPECT_TRUE(QFile::exists(path + QStringLiteral(".bad")));
+    EXPECT_TRUE(loadState(path).has_value());
+}
+
+TEST_F(EmulatorTest, StateThatCannotBeWrittenRefusesTheOperation) {
+    // A directory in place of the state file: the atomic replace must fail.
+    const QString path = kkt->statePath();
+    ASSERT_TRUE(QFile::remove(path));
+    ASSERT_TRUE(QDir().mkpath(path));
+    EXPECT_EQ(openShift(), -1);
+    EXPECT_EQ(kkt->errorCode(), LIBFPTR_ERROR_STORAGE);
+    EXPECT_EQ(kkt->errorDescription(), QStringLiteral("Ошибка записи в память ККТ"));
+    ASSERT_EQ(status(), 0);
+    EXPECT_EQ(kkt->getParamInt(LIBFPTR_PARAM_SHIFT_STATE), LIBFPTR_SS_CLOSED);
+    EXPECT_EQ(kkt->getParamInt(LIBFPTR_PARAM_DOCUMENT_NUMBER), 0);
+}
+
+}  // namespace
+}  // namespace fiscal::test
