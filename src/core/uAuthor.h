@@ -52,6 +52,8 @@ public:
     // Milliseconds clock for the card timing; tests set a fake one.
     void setClock(std::function<qint64()> clock) { clock_ = std::move(clock); }
     DbStatus dbStatus() const { return status_; }
+    QLineEdit* passwordEdit() const { return edPassword_; }
+    QPushButton* okButton() const { return btnOK_; }
 
 signals:
     // The user asked to end the program and confirmed.

@@ -3,7 +3,7 @@
 #include "core/CodeTables.h"
 #include "core/DataModule.h"
 
-#include <QLocale>
+#include <QJsonValue>
 
 #include <algorithm>
 
@@ -97,6 +97,30 @@ GridPopupState gridPopupState(int kind, bool receiptDiscountSet, int rowMarkType
     s.changePriceVisible = !tobacco;
     s.changeNameEnabled = !rowHasGoodsId;
     return s;
+}
+
+// ---- JSON register channel --------------------------------------------------
+
+int jsonReplyResult(const QJsonObject& reply) {
+    const QJsonValue v = reply.value(QStringLiteral("result"));
+    if (v.isDouble()) {
+        const double d = v.toDouble();
+        return d == double(qint64(d)) ? int(d) : -1;
+    }
+    if (v.isString()) {
+        bool ok = false;
+        const int n = v.toString().trimmed().toInt(&ok);
+        return ok ? n : -1;
+    }
+    return -1;
+}
+
+JsonIdleOutcome jsonIdleOutcome(const QJsonObject& reply) {
+    const int result = jsonReplyResult(reply);
+    if (result == -1) return {JsonIdleOutcome::NoAnswer, QString()};
+    if (result == 0) return {JsonIdleOutcome::SessionFine, QString()};
+    const QString description = reply.value(QStringLiteral("description")).toString();
+    return {JsonIdleOutcome::SessionLost, description.isEmpty() ? QStringLiteral("не подключена") : description};
 }
 
 // ---- Clock ------------------------------------------------------------------

@@ -5,6 +5,7 @@
 // buttons may be used, what the menus offer when they open, the clock and
 // the proportional layout.
 #include <QDateTime>
+#include <QJsonObject>
 #include <QRect>
 #include <QSize>
 #include <QString>
@@ -100,6 +101,23 @@ struct GridPopupState {
     bool changeNameEnabled = false;     // PMChangeName
 };
 GridPopupState gridPopupState(int kind, bool receiptDiscountSet, int rowMarkType, bool rowHasGoodsId);
+
+// ---- JSON register channel, polled while the screen is idle ----------------
+
+// "result" of a reply as an integer: a number or numeric text; -1 when it is
+// missing or not a number.
+int jsonReplyResult(const QJsonObject& reply);
+
+struct JsonIdleOutcome {
+    enum Kind {
+        NoAnswer,     // -1: "Ошибка -1" is shown, the session is kept
+        SessionFine,  // 0: nothing more
+        SessionLost,  // any other code: the session ends
+    };
+    Kind kind = NoAnswer;
+    QString registerStatus;  // for lblKKT when the session is lost
+};
+JsonIdleOutcome jsonIdleOutcome(const QJsonObject& reply);
 
 // ---- Clock ------------------------------------------------------------------
 

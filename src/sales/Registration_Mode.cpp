@@ -362,6 +362,12 @@ void TfmReg::buildControls() {
     Timer2->setObjectName(QStringLiteral("Timer2"));
     Timer2->setInterval(100);
     setControlTag(Timer2, 0);
+    // Polling an open JSON session once a second stands in for the idle
+    // event: often enough to notice a lost register, never a busy loop.
+    ApplicationEvents1 = new QTimer(this);
+    ApplicationEvents1->setObjectName(QStringLiteral("ApplicationEvents1"));
+    ApplicationEvents1->setInterval(1000);
+    connect(ApplicationEvents1, &QTimer::timeout, this, &TfmReg::ApplicationEvents1Idle);
 }
 
 void TfmReg::buildStatusBar() {
@@ -416,6 +422,7 @@ void TfmReg::FormCreate() {
     KktJsonSessionKey.clear();
     KktJsonPortName.clear();
     KktJsonBaudRate.clear();
+    detachJsonIdle();
 
     // An empty receipt: header and one empty row, layout 5, first row current.
     receipt_.reset();
@@ -650,6 +657,42 @@ void TfmReg::MAppCloseClick() {
     register_->releaseDriver();
     emit quitRequested();
     if (quitOnClose_) QCoreApplication::quit();
+}
+
+void TfmReg::attachJsonIdle(JsonPoll poll, JsonClosePorts closePorts) {
+    jsonPoll_ = std::move(poll);
+    jsonClosePorts_ = std::move(closePorts);
+    ApplicationEvents1->start();
+}
+
+void TfmReg::detachJsonIdle() { ApplicationEvents1->stop(); }
+
+bool TfmReg::jsonIdleAttached() const { return ApplicationEvents1->isActive(); }
+
+void TfmReg::ApplicationEvents1Idle() {
+    if (KktJsonSessionKey.isEmpty() || !jsonPoll_) return;
+    // A poll blocks; no second one may start from inside it.
+    ApplicationEvents1->stop();
+    bool keep = true;
+    ui::guarded(this, [&] {
+        const sales::JsonIdleOutcome outcome = sales::jsonIdleOutcome(jsonPoll_(KktJsonSessionKey));
+        switch (outcome.kind) {
+        case sales::JsonIdleOutcome::NoAnswer:
+            ui::showError(QStringLiteral("Ошибка -1"), this);
+            break;
+        case sales::JsonIdleOutcome::SessionFine:
+            break;
+        case sales::JsonIdleOutcome::SessionLost:
+            lblKKT->setText(outcome.registerStatus);
+            KktJsonSessionKey.clear();
+            KktJsonPortName.clear();
+            KktJsonBaudRate.clear();
+            keep = false;
+            if (jsonClosePorts_) jsonClosePorts_();
+            break;
+        }
+    });
+    if (keep) ApplicationEvents1->start();
 }
 
 bool TfmReg::eventFilter(QObject* watched, QEvent* event) {

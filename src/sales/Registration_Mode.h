@@ -21,6 +21,7 @@
 #include "sales/RegisterMenu.h"
 
 #include <QHash>
+#include <QJsonObject>
 #include <QList>
 #include <QMainWindow>
 #include <QPointer>
@@ -112,6 +113,15 @@ public:
     QString KktJsonSessionKey;
     QString KktJsonPortName;
     QString KktJsonBaudRate;
+
+    // While a JSON channel session is open the screen polls it when idle.
+    // `poll` sends "GetCommonInfo" with the session key and returns the reply
+    // (an empty object when none came); `closePorts` sends "ClosePorts".
+    using JsonPoll = std::function<QJsonObject(const QString& sessionKey)>;
+    using JsonClosePorts = std::function<void()>;
+    void attachJsonIdle(JsonPoll poll, JsonClosePorts closePorts);
+    void detachJsonIdle();
+    bool jsonIdleAttached() const;
 
     // ---- Receipt routines on the screen
     // Recalculates the receipt and shows it: totals, discount buttons, grid.
@@ -218,6 +228,7 @@ public:
     QLabel* lblCommission;
     QTimer* Timer1;
     QTimer* Timer2;
+    QTimer* ApplicationEvents1;  // the idle duty of the JSON channel
     QMenu* PopupMenuGrid;
     QMenu* PopupMenuOperation;
     QMenu* PopupMenuTaxSystem;
@@ -226,6 +237,7 @@ public:
 public slots:
     void Timer1Timer();
     void MAppCloseClick();
+    void ApplicationEvents1Idle();
 
     // Work place
     void MReAuthorClick();
@@ -376,6 +388,8 @@ private:
     QHash<QWidget*, Design> design_;
     QWidget* central_ = nullptr;
     SchemaUpgrade schemaUpgrade_;
+    JsonPoll jsonPoll_;
+    JsonClosePorts jsonClosePorts_;
     ChoiceDialog operationChoice_;
 
     int tag_ = 0;

@@ -63,6 +63,7 @@ protected:
             if (factoryThrows) throw std::runtime_error("no driver");
             if (factoryEmpty) return nullptr;
             auto e = std::make_unique<RegisterEmulator>(dir.path());
+            if (registerOff) e->failAlways(QStringLiteral("open"), LIBFPTR_ERROR_NO_CONNECTION, QStringLiteral("Нет связи"));
             emulator = e.get();
             return e;
         });
@@ -95,6 +96,7 @@ protected:
     int created = 0;
     bool factoryThrows = false;
     bool factoryEmpty = false;
+    bool registerOff = false;
     QString statusText;
     bool statusConnected = false;
 };
@@ -133,6 +135,15 @@ TEST_F(RegisterMenuTest, StartShowsModelAndSerialOrWhyNot) {
     EXPECT_EQ(menu->statusText(), RegisterEmulator::kModelName + QStringLiteral(" № ") + emulator->state().serialNumber);
     EXPECT_EQ(statusText, menu->statusText());
     EXPECT_TRUE(statusConnected);
+    EXPECT_TRUE(messages.boxes.empty());
+}
+
+TEST_F(RegisterMenuTest, StartWithRegisterSwitchedOff) {
+    registerOff = true;
+    menu->startAtCreate();
+    ASSERT_NE(menu->driver(), nullptr);
+    EXPECT_EQ(menu->statusText(), text::kNotConnected);
+    EXPECT_FALSE(menu->connected());
     EXPECT_TRUE(messages.boxes.empty());
 }
 

@@ -1,0 +1,41 @@
+#include "ProgramWindows.h"
+
+#include "Registration_Mode.h"
+
+#include "core/ScaleConnection.h"
+#include "core/UsersRepository.h"
+#include "core/uAuthor.h"
+#include "core/uNumKeyboard.h"
+#include "core/uNumLatKeyBoard.h"
+
+#include <QApplication>
+#include <QLineEdit>
+#include <QPushButton>
+
+namespace sales {
+
+void createProgramWindows() {
+    auto* reg = new TfmReg;
+    auto* scale = new ::ScaleConnection(reg);
+    QObject::connect(scale, &::ScaleConnection::connectionChanged, reg, [reg](bool on) { reg->showScaleState(on); });
+    reg->showScaleState(scale->isConnected());
+    if (!core::fmNumKeyboard) new core::TfmNumKeyboard(reg);
+
+    if (core::TfmAuthor* login = core::fmAuthor) {
+        QObject::connect(reg, &TfmReg::quitRequested, login, &core::TfmAuthor::quitRequested);
+        // A changed user list shows at the next login.
+        QObject::connect(&core::usersEvents(), &core::UsersEvents::usersChanged, login,
+                         [login] { login->CheckBox1Click(); });
+        QObject::connect(login, &core::TfmAuthor::latinKeypadRequested, login, [login] {
+            if (!core::fmNumLatKeyBoard)
+                new core::TfmNumLatKeyBoard(login->passwordEdit(), login->okButton(), login);
+            core::fmNumLatKeyBoard->show();
+            core::fmNumLatKeyBoard->raise();
+        });
+        QObject::connect(login, &core::TfmAuthor::loggedIn, login, [] {
+            if (core::fmNumLatKeyBoard) core::fmNumLatKeyBoard->close();
+        });
+    }
+}
+
+}  // namespace sales
