@@ -2,13 +2,18 @@
 
 #include "Registration_Mode.h"
 
+#include "core/DataModule.h"
 #include "core/ScaleConnection.h"
+#include "core/uConnectScale.h"
+#include "core/uOptions.h"
+#include "platform/serial/SerialPortLister.h"
 #include "core/UsersRepository.h"
 #include "core/uAuthor.h"
 #include "core/uNumKeyboard.h"
 #include "core/uNumLatKeyBoard.h"
 
 #include <QApplication>
+#include <QPointer>
 #include <QLineEdit>
 #include <QPushButton>
 
@@ -20,6 +25,17 @@ void createProgramWindows() {
     QObject::connect(scale, &::ScaleConnection::connectionChanged, reg, [reg](bool on) { reg->showScaleState(on); });
     reg->showScaleState(scale->isConnected());
     if (!core::fmNumKeyboard) new core::TfmNumKeyboard(reg);
+
+    static serial::SystemSerialPortLister ports;
+    reg->setCommand(QStringLiteral("MOptions"), [reg, scale] {
+        QPointer<core::TfmOptions> w = new core::TfmOptions(core::DataModule1->IBDatabase1(), *scale, ports, reg);
+        w->exec();
+    });
+    reg->setCommand(QStringLiteral("MScaleOn"), [reg, scale] {
+        QPointer<core::TfmConnectScale> w =
+            new core::TfmConnectScale(core::DataModule1->IBDatabase1(), *scale, ports, reg);
+        w->exec();
+    });
 
     if (core::TfmAuthor* login = core::fmAuthor) {
         QObject::connect(reg, &TfmReg::quitRequested, login, &core::TfmAuthor::quitRequested);
