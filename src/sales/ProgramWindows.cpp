@@ -1,6 +1,8 @@
 #include "ProgramWindows.h"
 
+#include "MainMenuCommands.h"
 #include "Registration_Mode.h"
+#include "uCountInput.h"
 
 #include "core/DataModule.h"
 #include "core/ScaleConnection.h"
@@ -21,6 +23,8 @@ namespace sales {
 
 void createProgramWindows() {
     auto* reg = new TfmReg;
+    new ::TfmCountInput(*reg, reg);
+    ::installMainMenuCommands(*reg);
     auto* scale = new ::ScaleConnection(reg);
     QObject::connect(scale, &::ScaleConnection::connectionChanged, reg, [reg](bool on) { reg->showScaleState(on); });
     reg->showScaleState(scale->isConnected());
