@@ -2,6 +2,7 @@
 
 #include "sales/ItemEntry.h"
 #include "sales/ScanInput.h"
+#include "sales/SmallDialogsLogic.h"
 
 namespace sales {
 
@@ -25,11 +26,6 @@ std::optional<FreePriceInput> parseFreePrice(const QString& line) {
     return FreePriceInput{*price, *quantity};
 }
 
-QString vatCodeFromChoice(int modalResult) {
-    if (modalResult >= 21 && modalResult <= 26) return QString::number(modalResult - 20);
-    return {};
-}
-
 int addFreePricePosition(ReceiptModel& model, const FreePriceInput& input, const QString& vatCode,
                          const QString& gtin) {
     if (!input.quantity.isPositive() || input.price.kopecks <= 0) return 0;
@@ -51,7 +47,11 @@ int btnFreePriceClick(EntryScreen& screen, const std::function<int()>& queryTaxR
     const std::optional<FreePriceInput> input = parseFreePrice(screen.inputLine());
     if (!input) return 0;
     QString vat;
-    if (screen.taxSystemTag() == 1 && queryTaxRate) vat = vatCodeFromChoice(queryTaxRate());
+    // The rate window answers 20 + the VAT code; anything else leaves it empty.
+    if (screen.taxSystemTag() == 1 && queryTaxRate) {
+        const int code = vatCodeFromChoice(queryTaxRate());
+        if (code > 0) vat = QString::number(code);
+    }
     const int row = addFreePricePosition(screen.receipt(), *input, vat);
     if (row == 0) return 0;
     screen.clearInput();

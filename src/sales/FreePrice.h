@@ -24,10 +24,6 @@ struct FreePriceInput {
 // price or quantity of zero or less.
 std::optional<FreePriceInput> parseFreePrice(const QString& line);
 
-// The VAT code of the rate window's modal result: 21..26 -> "1".."6";
-// anything else leaves the code empty.
-QString vatCodeFromChoice(int modalResult);
-
 // Writes the position into a free row: status "A", price with two decimals,
 // the quantity (three decimals when it has a fraction), and the attributes
 // (price, discount "N", mark type "0", the GTIN, the VAT code). Returns the

@@ -220,8 +220,8 @@ struct ItemEntryOptions {
     ItemEntry::Database database;
     MarkingEntry marking;  // default enterMarkingCode
     GoodsChooser chooser;  // default the TfmGoodsFound window
-    // The VAT rate window of the free price (TfmQueryTaxRate); returns its
-    // modal result (21..26 for VAT codes 1..6). Unset: no rate is asked.
+    // The VAT rate question of the free price; returns the modal result of
+    // the rate window (21..26 for VAT codes 1..6). By default TfmQueryTaxRate.
     std::function<int(QWidget* parent)> queryTaxRate;
     // The scale the weighing button reads; none: the button does nothing.
     ScaleConnection* scale = nullptr;

@@ -87,7 +87,8 @@ bool PaymentSplit::checked(PayField f) const {
 }
 
 bool PaymentSplit::okEnabled() const {
-    return sameSum(amount(PayField::Cash) + amount(PayField::Card) + amount(PayField::Prepay), total_);
+    // A receipt of nothing takes no payment.
+    return isPositiveSum(total_) && sameSum(amount(PayField::Cash) + amount(PayField::Card) + amount(PayField::Prepay), total_);
 }
 
 Money PaymentSplit::capOf(PayField f) const {
@@ -170,6 +171,8 @@ void PaymentSplit::setChecked(PayField f, bool on) {
 }
 
 void PaymentSplit::onChanged(PayField f) {
+    // A sum put into a payment field chooses that kind of payment.
+    if (bitOf(f) != 0 && amount(f).kopecks > 0) setBit(f, true);
     switch (f) {
     case PayField::Cash: onCashOrCardChanged(PayField::Cash, PayField::Card); break;
     case PayField::Card: onCashOrCardChanged(PayField::Card, PayField::Cash); break;
@@ -228,7 +231,7 @@ PaymentSplit::OkCheck PaymentSplit::checkOk() const {
         }
     }
     const Money cash = amount(PayField::Cash);
-    if (!okEnabled()) {
+    if (!sameSum(cash + amount(PayField::Card) + amount(PayField::Prepay), total_)) {
         check.outcome = OkCheck::Outcome::Stop;
         check.message = QStringLiteral("Сумма оплаты (наличными + безналичными + предоплатой)     ") +
                         QStringLiteral("\n\r") + QStringLiteral("не совпадает с суммой чека!") + kCrLf + kCrLf +

@@ -61,7 +61,7 @@ public:
     void setActive(PayField field) { active_ = field; }
 
     // ОК is enabled exactly when cash + card + prepayment equals the total
-    // within 0.01.
+    // within 0.01 (and there is a total to pay).
     bool okEnabled() const;
 
     // One typed character, through the numeric key filter (10 characters, 2

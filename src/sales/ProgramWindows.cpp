@@ -1,8 +1,12 @@
 #include "ProgramWindows.h"
 
+#include "ItemEntry.h"
+#include "KeyRouter.h"
 #include "MainMenuCommands.h"
+#include "PositionEdits.h"
 #include "Registration_Mode.h"
 #include "uCountInput.h"
+#include "uDiscountInput.h"
 
 #include "core/DataModule.h"
 #include "core/ScaleConnection.h"
@@ -25,9 +29,16 @@ void createProgramWindows() {
     auto* reg = new TfmReg;
     new ::TfmCountInput(*reg, reg);
     ::installMainMenuCommands(*reg);
+    new ::TfmDiscountInput(*reg, reg);
+    ::installPositionEdits(*reg);
     auto* scale = new ::ScaleConnection(reg);
     QObject::connect(scale, &::ScaleConnection::connectionChanged, reg, [reg](bool on) { reg->showScaleState(on); });
     reg->showScaleState(scale->isConnected());
+    // Every key passes the router before the active window sees it.
+    KeyRouter::install(qApp);
+    ItemEntryOptions entry;
+    entry.scale = scale;
+    installItemEntry(*reg, entry);
     if (!core::fmNumKeyboard) new core::TfmNumKeyboard(reg);
 
     static serial::SystemSerialPortLister ports;

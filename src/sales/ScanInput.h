@@ -11,7 +11,6 @@
 // it fires, the characters were typed by hand and the copies are dropped.
 #include <QChar>
 #include <QObject>
-#include <QPointer>
 #include <QString>
 
 #include <functional>
@@ -113,7 +112,7 @@ private:
     bool currentRowActive() const;
     bool closeKeypad();
 
-    QPointer<TfmReg> screen_;
+    TfmReg* screen_;  // the screen owns this input
     std::function<void()> onScan_;
     std::function<int()> layoutProvider_;
     int layout_ = LayoutEnglish;

@@ -46,7 +46,7 @@ struct SaleServices {
 };
 
 // The receipt as the main screen and the payment window hold it now.
-PrintJob printJobFromScreen(const TfmReg& reg, const PaymentEntered& payment);
+PrintJob printJobFromScreen(TfmReg& reg, const PaymentEntered& payment);
 // The main screen after a printed receipt: an empty receipt, the default
 // kind and tax system, full payment, no buyer, no address.
 void resetScreenAfterReceipt(TfmReg& reg, fb::Connection* db);

@@ -1,0 +1,182 @@
+// What a scanned code is (weight barcode, goods barcode, marking codes), the
+// contents of weight barcodes, and the goods look-ups behind them on a real
+// database: leading zeros, the STARTING WITH fallback, weighed goods.
+#include "platform/db/Statement.h"
+#include "platform/db/Transaction.h"
+#include "sales/BarcodeClassifier.h"
+#include "sales/GoodsLookup.h"
+#include "support/UpgradedDbFixture.h"
+
+#include <gtest/gtest.h>
+
+using sales::CodeKind;
+
+namespace {
+
+const QSet<int> kPrefixes{21, 22, 2};
+
+TEST(BarcodeClassifier, TellsEachKindOfCode) {
+    struct Case {
+        const char* code;
+        CodeKind kind;
+    };
+    const Case cases[] = {
+        {"1234", CodeKind::TooShort},
+        {"12345", CodeKind::Goods},
+        {"4600000000017", CodeKind::Goods},
+        {"2100123012345", CodeKind::Weight},        // 13 digits, prefix 21
+        {"210012301234", CodeKind::Weight},         // 12 digits
+        {"0200123012345", CodeKind::Weight},        // "02" reads as prefix 2
+        {"2300123012345", CodeKind::Goods},         // prefix 23 is not registered
+        {"21001230123", CodeKind::Goods},           // 11 characters: never a weight barcode
+        {"2112345", CodeKind::Goods},               // short code under a weight prefix
+        {"21001230123A5", CodeKind::Goods},         // not all digits
+        {"21001230123456", CodeKind::Goods},        // 14 digits: no weight barcode
+        {"00000046198488X.-AbCdEfG1234", CodeKind::Unknown},
+        {"00000046198488X.-AbCdEfG12345", CodeKind::TobaccoPack},  // 29 characters
+        {"010460000000001721AbC", CodeKind::DataMatrix},
+        {"0104600000000017215Gk)sC9V<lXX", CodeKind::DataMatrix},
+        {"12345678901234567890", CodeKind::Unknown},  // 20 characters, no "01"
+        {"010460000000001722AbC", CodeKind::Unknown},  // no "21" at 17-18
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(sales::classifyCode(QString::fromLatin1(c.code), kPrefixes), c.kind) << c.code;
+}
+
+TEST(WeightBarcode, GoodsNumberAndWeightComeFromTheirPlaces) {
+    struct Case {
+        const char* code;
+        sales::WeightBarcode::Status status;
+        int goodsNumber;
+        qint64 grams;
+    };
+    using S = sales::WeightBarcode::Status;
+    const Case cases[] = {
+        {"2100123012345", S::Ok, 123, 1234},
+        {"210012301234", S::Ok, 123, 1234},
+        {"2299999999990", S::Ok, 99999, 99999},
+        {"2100123000005", S::ZeroWeight, 123, 0},
+        {"210012300000", S::ZeroWeight, 123, 0},
+        {"21001230123", S::NotWeightBarcode, 0, 0},
+        {"21001230A2345", S::NotWeightBarcode, 0, 0},
+        {"", S::NotWeightBarcode, 0, 0},
+    };
+    for (const Case& c : cases) {
+        const sales::WeightBarcode w = sales::decodeWeightBarcode(QString::fromLatin1(c.code));
+        EXPECT_EQ(w.status, c.status) << c.code;
+        if (c.status == S::NotWeightBarcode) continue;
+        EXPECT_EQ(w.goodsNumber, c.goodsNumber) << c.code;
+        EXPECT_EQ(w.weight.thousandths, c.grams) << c.code;
+    }
+}
+
+TEST(BarcodeForms, ZeroPaddedFormsReachTheLongestBarcode) {
+    const QStringList forms = sales::zeroPaddedVariants(QStringLiteral("123"), 6);
+    EXPECT_EQ(forms, (QStringList{"123", "0123", "00123", "000123"}));
+    EXPECT_TRUE(sales::zeroPaddedVariants(QString(), 32).isEmpty());
+    EXPECT_TRUE(sales::zeroPaddedVariants(QStringLiteral("0"), 32).isEmpty());
+    EXPECT_EQ(sales::zeroPaddedVariants(QStringLiteral("4600000000017"), 32).size(), 20);
+    EXPECT_EQ(sales::weighedGoodsBarcodes(123), (QStringList{"123", "0123", "00123"}));
+    EXPECT_EQ(sales::weighedGoodsBarcodes(0), (QStringList{"0", "00", "000", "0000", "00000"}));
+    EXPECT_TRUE(sales::weighedGoodsBarcodes(100000).isEmpty());
+}
+
+TEST(BarcodeForms, MarkingCodesAreLookedUpByTheirGtin) {
+    EXPECT_EQ(sales::markingLookupCode(QStringLiteral("00000046198488X.-AbCdEfG12345"), CodeKind::TobaccoPack),
+              QStringLiteral("46198488"));
+    EXPECT_EQ(sales::markingLookupCode(QStringLiteral("010460000000001721AbC"), CodeKind::DataMatrix),
+              QStringLiteral("4600000000017"));
+    EXPECT_EQ(sales::codeForMessage(QStringLiteral("123456789012345678901234")), QStringLiteral("123456789012345678901234"));
+    EXPECT_EQ(sales::codeForMessage(QStringLiteral("1234567890123456789012345")),
+              QStringLiteral("1234567890123456789012..."));
+}
+
+// ---------------------------------------------------------------------------
+
+class GoodsLookupTest : public testsupport::UpgradedDbTest {
+protected:
+    void addGoods(int id, const QString& name, const QString& weighed, int markType, std::optional<int> measure,
+                  const QStringList& barcodes, int isGood = 1) {
+        fb::Transaction tr(db());
+        fb::execute(tr,
+                    QStringLiteral("INSERT INTO GOODS (GOOD_ID, GOOD_NAME, GOOD_PRICE, GOOD_W, GOOD_TYPE, GOOD_NALOG, "
+                                   "GOOD_ISGOOD, GOOD_COUNTRY_CODE, GOOD_MARKTYPE, GOOD_EDIZM, GOOD_EDIZM_FFD) "
+                                   "VALUES (?, ?, '10.00', ?, 'Т', '6', ?, '643', ?, 'шт', ?)"),
+                    {std::int64_t{id}, name, weighed, std::int64_t{isGood}, std::int64_t{markType},
+                     measure ? fb::Value(std::int64_t{*measure}) : fb::null()});
+        for (const QString& b : barcodes)
+            fb::execute(tr, QStringLiteral("INSERT INTO GOODS_BARCODE (GOOD_ID, GOOD_BARCODE) VALUES (?, ?)"),
+                        {std::int64_t{id}, b});
+        tr.commit();
+    }
+
+    static QStringList ids(const std::vector<sales::FoundGoods>& found) {
+        QStringList out;
+        for (const auto& g : found) out << g.good.id;
+        return out;
+    }
+};
+
+TEST_F(GoodsLookupTest, LeadingZerosAreIgnoredOnBothSides) {
+    addGoods(1, QStringLiteral("Молоко"), QStringLiteral("нет"), 0, 0, {QStringLiteral("004600000000017")});
+    addGoods(2, QStringLiteral("Кефир"), QStringLiteral("нет"), 0, 0, {QStringLiteral("4600000000024")});
+    sales::GoodsLookup lookup(db());
+    EXPECT_EQ(ids(lookup.byBarcodeExact(QStringLiteral("4600000000017"))), QStringList{"1"});
+    EXPECT_EQ(ids(lookup.byBarcodeExact(QStringLiteral("00004600000000017"))), QStringList{"1"});
+    EXPECT_EQ(ids(lookup.byBarcodeExact(QStringLiteral("04600000000024"))), QStringList{"2"});
+    EXPECT_TRUE(lookup.byBarcodeExact(QStringLiteral("460000000001")).empty());
+    EXPECT_TRUE(lookup.byBarcodeExact(QStringLiteral("00000")).empty());
+}
+
+TEST_F(GoodsLookupTest, StartingWithIsTheFallbackAndOrdersByName) {
+    addGoods(1, QStringLiteral("Чай"), QStringLiteral("нет"), 0, 0, {QStringLiteral("4600100000001")});
+    addGoods(2, QStringLiteral("Арбуз"), QStringLiteral("нет"), 0, 0, {QStringLiteral("04600100000002")});
+    addGoods(3, QStringLiteral("Сок"), QStringLiteral("нет"), 0, 0, {QStringLiteral("46001")});
+    sales::GoodsLookup lookup(db());
+    // An exact match wins over barcodes that only start with the code.
+    EXPECT_EQ(ids(lookup.byBarcode(QStringLiteral("46001"))), QStringList{"3"});
+    EXPECT_EQ(ids(lookup.byBarcode(QStringLiteral("460010"))), (QStringList{"2", "1"}));
+}
+
+TEST_F(GoodsLookupTest, OneGoodsWithTwoMatchingBarcodesIsOneChoice) {
+    addGoods(1, QStringLiteral("Хлеб"), QStringLiteral("нет"), 0, 0,
+             {QStringLiteral("4600000000017"), QStringLiteral("04600000000017")});
+    sales::GoodsLookup lookup(db());
+    EXPECT_EQ(ids(lookup.byBarcode(QStringLiteral("4600000000017"))), QStringList{"1"});
+}
+
+TEST_F(GoodsLookupTest, WeighedGoodsQuerySurvivesBarcodesThatAreNoNumber) {
+    addGoods(1, QStringLiteral("Сыр"), QStringLiteral("да"), 0, 11, {QStringLiteral("123"), QString(), QStringLiteral("AB1")});
+    addGoods(2, QStringLiteral("Колбаса"), QStringLiteral("ДА"), 0, 11, {QStringLiteral("00123")});
+    addGoods(3, QStringLiteral("Печенье"), QStringLiteral("нет"), 0, 0, {QStringLiteral("123")});   // not weighed
+    addGoods(4, QStringLiteral("Сыр маркир."), QStringLiteral("да"), 13, 11, {QStringLiteral("123")});  // marked
+    addGoods(5, QStringLiteral("Ветчина"), QStringLiteral("1"), 0, 11, {QStringLiteral("123456")});  // too long
+    sales::GoodsLookup lookup(db());
+    EXPECT_EQ(ids(lookup.weighedByNumber(123)), (QStringList{"2", "1"}));
+    EXPECT_TRUE(lookup.weighedByNumber(124).empty());
+}
+
+TEST_F(GoodsLookupTest, CodesFindGoodsNotGroupsAndMarkedGtinsOnlyMarkedGoods) {
+    addGoods(10, QStringLiteral("Группа"), QString(), 0, std::nullopt, {}, 0);
+    addGoods(11, QStringLiteral("Обувь"), QStringLiteral("нет"), 5, 0, {QStringLiteral("4600000000031")});
+    addGoods(12, QStringLiteral("Ботинки без марки"), QStringLiteral("нет"), 0, std::nullopt,
+             {QStringLiteral("4600000000031")});
+    sales::GoodsLookup lookup(db());
+    EXPECT_TRUE(lookup.byCode(10).empty());
+    ASSERT_EQ(lookup.byCode(12).size(), 1u);
+    EXPECT_FALSE(lookup.byCode(12).front().measure.has_value());
+    EXPECT_TRUE(lookup.byCode(99999999999LL).empty());
+    EXPECT_EQ(ids(lookup.byMarkingGtin(QStringLiteral("04600000000031"), true)), QStringList{"11"});
+    EXPECT_EQ(lookup.byMarkingGtin(QStringLiteral("04600000000031"), false).size(), 2u);
+    EXPECT_EQ(lookup.barcodesOf(11), QStringList{"4600000000031"});
+}
+
+TEST_F(GoodsLookupTest, WeightPrefixesLeaveOutRowsThatAreNoNumber) {
+    exec(QStringLiteral("INSERT INTO BARCODE_WEIGHT_PREFIX (PREF) VALUES ('21')"));
+    exec(QStringLiteral("INSERT INTO BARCODE_WEIGHT_PREFIX (PREF) VALUES (' 22 ')"));
+    exec(QStringLiteral("INSERT INTO BARCODE_WEIGHT_PREFIX (PREF) VALUES ('ab')"));
+    sales::GoodsLookup lookup(db());
+    EXPECT_EQ(lookup.weightPrefixes(), (QSet<int>{21, 22}));
+}
+
+}  // namespace

@@ -1,0 +1,357 @@
+// Item entry on a real database: weight barcodes, piece goods, repeated
+// scans, the choice list, goods codes, cashier cards and the checks of the
+// receipt's payment method.
+#include "platform/db/Statement.h"
+#include "platform/db/Transaction.h"
+#include "sales/ItemEntry.h"
+#include "sales/uGoodsFound.h"
+#include "support/FakeMessages.h"
+#include "support/UpgradedDbFixture.h"
+
+#include <QKeyEvent>
+#include <QPushButton>
+#include <QTableWidget>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+using sales::ReceiptModel;
+
+namespace {
+
+struct Goods {
+    int id;
+    QString name;
+    QString price = QStringLiteral("10.00");
+    QString weighed = QStringLiteral("нет");
+    int markType = 0;
+    std::optional<int> measure = 0;
+    QString country = QStringLiteral("643");
+};
+
+class ItemEntryTest : public testsupport::UpgradedDbTest {
+protected:
+    void SetUp() override {
+        UpgradedDbTest::SetUp();
+        if (HasFatalFailure()) return;
+        entry = std::make_unique<sales::ItemEntry>(screen, [this] { return &db(); });
+        entry->setGoodsChooser([this](const std::vector<sales::FoundGoods>& goods, int tag, QWidget*) {
+            offered.clear();
+            for (const auto& g : goods) offered << g.good.id;
+            choiceTag = tag;
+            return choice;
+        });
+        entry->setMarkingEntry([this](sales::EntryScreen&, const sales::MarkingRequest& r) {
+            marking.push_back(r);
+            return sales::MarkingOutcome::NotHandled;
+        });
+    }
+
+    void add(const Goods& g, const QStringList& barcodes) {
+        fb::Transaction tr(db());
+        fb::execute(tr,
+                    QStringLiteral("INSERT INTO GOODS (GOOD_ID, GOOD_NAME, GOOD_PRICE, GOOD_W, GOOD_TYPE, GOOD_NALOG, "
+                                   "GOOD_ISGOOD, GOOD_COUNTRY_CODE, GOOD_MARKTYPE, GOOD_EDIZM, GOOD_EDIZM_FFD) "
+                                   "VALUES (?, ?, ?, ?, 'Т', ' 1 ', 1, ?, ?, 'шт', ?)"),
+                    {std::int64_t{g.id}, g.name, g.price, g.weighed, g.country, std::int64_t{g.markType},
+                     g.measure ? fb::Value(std::int64_t{*g.measure}) : fb::null()});
+        for (const QString& b : barcodes)
+            fb::execute(tr, QStringLiteral("INSERT INTO GOODS_BARCODE (GOOD_ID, GOOD_BARCODE) VALUES (?, ?)"),
+                        {std::int64_t{g.id}, b});
+        tr.commit();
+    }
+
+    void addUser(int id, const QString& fio, const QString& card, const QString& rights) {
+        fb::Transaction tr(db());
+        fb::execute(tr,
+                    QStringLiteral("INSERT INTO USERS (USER_ID, USER_FIO, USER_INN, USER_POST, USER_PASSWORD, "
+                                   "USER_BARCODE, USER_RIGHTS) VALUES (?, ?, '500100732259', '', '1', ?, ?)"),
+                    {std::int64_t{id}, fio, card, rights});
+        tr.commit();
+    }
+
+    // A scan the key router ended: the code is the Latin copy.
+    void scan(const QString& code) {
+        screen.latin = code;
+        entry->btnBarcodeClick(sales::EntrySource::Router);
+    }
+
+    QStringList activeIds() const {
+        QStringList out;
+        for (int r = 1; r < screen.model.rowCount(); ++r)
+            if (screen.model.isActive(r)) out << screen.model.cell(r, ReceiptModel::ColId);
+        return out;
+    }
+    QString qty(int row) const { return screen.model.cell(row, ReceiptModel::ColQty); }
+
+    testsupport::FakeMessages messages;
+    sales::PlainEntryScreen screen;
+    std::unique_ptr<sales::ItemEntry> entry;
+    std::optional<int> choice;
+    QStringList offered;
+    int choiceTag = -1;
+    std::vector<sales::MarkingRequest> marking;
+};
+
+TEST_F(ItemEntryTest, WeightBarcodeAddsItsWeightAndAgainInTheSameRow) {
+    exec(QStringLiteral("INSERT INTO BARCODE_WEIGHT_PREFIX (PREF) VALUES ('21')"));
+    add({7, QStringLiteral("Сыр"), QStringLiteral("500.00"), QStringLiteral("да"), 0, 11}, {QStringLiteral("123")});
+    scan(QStringLiteral("2100123012345"));
+    ASSERT_EQ(activeIds(), QStringList{"7"});
+    EXPECT_EQ(screen.model.cell(1, ReceiptModel::ColKind), QStringLiteral("W"));
+    EXPECT_EQ(qty(1), QStringLiteral("1.234"));
+    EXPECT_EQ(screen.model.cell(1, ReceiptModel::ColSum), QStringLiteral("617.00"));
+    EXPECT_EQ(screen.model.attr(1, ReceiptModel::AttrMeasure), QStringLiteral("11"));
+    EXPECT_EQ(screen.model.attr(1, ReceiptModel::AttrVat), QStringLiteral("1"));
+    scan(QStringLiteral("2100123012345"));
+    EXPECT_EQ(activeIds(), QStringList{"7"});
+    EXPECT_EQ(qty(1), QStringLiteral("2.468"));
+    EXPECT_TRUE(messages.boxes.empty());
+    EXPECT_TRUE(screen.latin.isEmpty());
+}
+
+TEST_F(ItemEntryTest, WeightBarcodeRefusals) {
+    exec(QStringLiteral("INSERT INTO BARCODE_WEIGHT_PREFIX (PREF) VALUES ('21')"));
+    add({7, QStringLiteral("Сыр"), QStringLiteral("500.00"), QStringLiteral("да"), 0, 11}, {QStringLiteral("123")});
+    add({8, QStringLiteral("Вафли"), QStringLiteral("50.00")}, {QStringLiteral("2100123")});
+    struct Case {
+        const char* code;
+        QString message;
+        QStringList rows;
+    };
+    const Case cases[] = {
+        {"2100123000005", sales::kZeroWeight, {}},
+        {"2100999012345", sales::kWeightNotFound, {}},
+        // Under 12 characters a code under a weight prefix is an ordinary barcode.
+        {"2100123", QString(), {"8"}},
+    };
+    for (const Case& c : cases) {
+        screen.model.reset();
+        messages.clear();
+        scan(QString::fromLatin1(c.code));
+        EXPECT_EQ(activeIds(), c.rows) << c.code;
+        if (c.message.isEmpty()) EXPECT_TRUE(messages.boxes.empty()) << c.code;
+        else EXPECT_EQ(messages.last(), c.message) << c.code;
+    }
+}
+
+TEST_F(ItemEntryTest, RepeatedScansMergeAndAnnulledRowsAreReusedClean) {
+    add({1, QStringLiteral("Хлеб"), QStringLiteral("30.00")}, {QStringLiteral("004600000000017")});
+    add({2, QStringLiteral("Яблоки"), QStringLiteral("100.00"), QStringLiteral("да"), 0, 11},
+        {QStringLiteral("4600000000024")});
+    // Row 1 was annulled: its leftovers must not reach the next position.
+    const int old = 1;
+    screen.model.setCell(old, ReceiptModel::ColStatus, QStringLiteral("E"));
+    screen.model.setCell(old, ReceiptModel::ColCustoms, QStringLiteral("10702020/010120/0000001"));
+    screen.model.setAttr(old, ReceiptModel::AttrSavedKind, QStringLiteral("P"));
+
+    scan(QStringLiteral("4600000000017"));
+    scan(QStringLiteral("04600000000017"));
+    scan(QStringLiteral("4600000000024"));
+    scan(QStringLiteral("4600000000024"));
+    ASSERT_EQ(activeIds(), (QStringList{"1", "2"}));
+    EXPECT_EQ(qty(1), QStringLiteral("2"));
+    EXPECT_EQ(screen.model.cell(1, ReceiptModel::ColCustoms), QString());
+    EXPECT_EQ(screen.model.attr(1, ReceiptModel::AttrSavedKind), QString());
+    EXPECT_EQ(screen.model.cell(2, ReceiptModel::ColKind), QStringLiteral("W"));
+    EXPECT_EQ(qty(2), QStringLiteral("2.000"));
+    EXPECT_EQ(screen.model.cell(2, ReceiptModel::ColSum), QStringLiteral("200.00"));
+    EXPECT_EQ(screen.current, 2);
+}
+
+TEST_F(ItemEntryTest, BarcodeOfTwoGoodsOpensTheChoiceList) {
+    add({1, QStringLiteral("Сок яблочный")}, {QStringLiteral("4600000000055")});
+    add({2, QStringLiteral("Сок вишнёвый"), QStringLiteral("12.00")}, {QStringLiteral("4600000000055")});
+    choice = 0;
+    scan(QStringLiteral("4600000000055"));
+    EXPECT_EQ(choiceTag, sales::kChoiceByBarcode);
+    EXPECT_EQ(offered, (QStringList{"2", "1"}));
+    EXPECT_EQ(activeIds(), QStringList{"2"});
+    EXPECT_EQ(screen.model.cell(1, ReceiptModel::ColPrice), QStringLiteral("12.00"));
+
+    choice.reset();  // the cashier closes the list
+    scan(QStringLiteral("4600000000055"));
+    EXPECT_EQ(activeIds(), QStringList{"2"});
+    EXPECT_EQ(qty(1), QStringLiteral("1"));
+}
+
+TEST_F(ItemEntryTest, ChoiceListWindowReturnsTheRowTheCashierMovedTo) {
+    std::vector<sales::FoundGoods> goods(2);
+    goods[0].good.id = QStringLiteral("1");
+    goods[0].good.name = QStringLiteral("Сок");
+    goods[1].good.id = QStringLiteral("2");
+    goods[1].good.name = QStringLiteral("Сигареты");
+    goods[1].good.price = QStringLiteral("150.00");
+    goods[1].markType = 4;
+    TfmGoodsFound window;
+    window.setTobaccoRule(1);
+    window.setTag(sales::kChoiceByBarcode);
+    window.setGoods(goods);
+    EXPECT_EQ(window.windowTitle(), QStringLiteral("По ШТРИХКОДУ найдено:"));
+    EXPECT_EQ(window.DBGrid1->item(1, 3)->text(), QStringLiteral("--.--"));
+    EXPECT_EQ(window.DBGrid1->item(1, 6)->text(), QStringLiteral("табак"));
+    EXPECT_EQ(window.chosenIndex(), 0);
+    window.DBGrid1->setCurrentCell(1, 2);
+    window.btnOK->click();
+    EXPECT_EQ(window.result(), QDialog::Accepted);
+    EXPECT_EQ(window.chosenIndex(), 1);
+}
+
+TEST_F(ItemEntryTest, TypedGoodsCode) {
+    add({12, QStringLiteral("Батон"), QStringLiteral("25.50")}, {});
+    exec(QStringLiteral("INSERT INTO GOODS (GOOD_ID, GOOD_NAME, GOOD_ISGOOD) VALUES (13, 'Хлебобулочные', 0)"));
+    struct Case {
+        const char* line;
+        QString message;
+        QStringList rows;
+    };
+    const Case cases[] = {
+        {"12", QString(), {"12"}},
+        {" 12 ", QString(), {"12"}},
+        {"12.5", sales::kCodeNotInteger, {}},
+        {"", sales::kCodeNotInteger, {}},
+        {"999", QStringLiteral("Товар по коду 999 не найден !      "), {}},
+        {"13", QStringLiteral("Товар по коду 13 не найден !      "), {}},
+        {"99999999999", QStringLiteral("Товар по коду 99999999999 не найден !      "), {}},
+    };
+    for (const Case& c : cases) {
+        screen.model.reset();
+        messages.clear();
+        screen.line = QString::fromLatin1(c.line);
+        entry->btnCodeClick();
+        EXPECT_EQ(activeIds(), c.rows) << c.line;
+        EXPECT_TRUE(screen.line.isEmpty()) << c.line;
+        if (c.message.isEmpty()) EXPECT_TRUE(messages.boxes.empty()) << c.line;
+        else EXPECT_EQ(messages.last(), c.message) << c.line;
+    }
+}
+
+TEST_F(ItemEntryTest, CodesThatFindNothing) {
+    struct Case {
+        const char* code;
+        QString message;  // empty: nothing happens at all
+    };
+    const Case cases[] = {
+        {"1234", QString()},
+        {"12345678901234567890", QStringLiteral(" По штрихкоду '12345678901234567890' ничего не найдено.     ")},
+        {"0104600000000099210123456789", QStringLiteral(" По штрихкоду '0104600000000099210123...' ничего не найдено.     ")},
+        {"4690000000000", QStringLiteral(" По штрихкоду '4690000000000' ничего не найдено.     ")},
+    };
+    for (const Case& c : cases) {
+        messages.clear();
+        scan(QString::fromLatin1(c.code));
+        EXPECT_TRUE(activeIds().isEmpty()) << c.code;
+        if (c.message.isEmpty()) EXPECT_TRUE(messages.boxes.empty()) << c.code;
+        else EXPECT_EQ(messages.last(), c.message) << c.code;
+    }
+}
+
+TEST_F(ItemEntryTest, ShortInputFromTheButtonKeepsTheLine) {
+    screen.line = QStringLiteral("123");
+    entry->btnBarcodeClick(sales::EntrySource::Button);
+    EXPECT_EQ(screen.line, QStringLiteral("123"));
+    EXPECT_TRUE(messages.boxes.empty());
+}
+
+TEST_F(ItemEntryTest, CashierCardMidReceiptChangesTheCashierWithoutTouchingTheReceipt) {
+    add({1, QStringLiteral("Хлеб")}, {QStringLiteral("4600000000017")});
+    addUser(5, QStringLiteral("Петров П.П."), QStringLiteral("77001"), QStringLiteral("админ"));
+    scan(QStringLiteral("4600000000017"));
+    scan(QStringLiteral("77001"));
+    EXPECT_TRUE(messages.boxes.empty());
+    EXPECT_EQ(screen.user.userId, 5);
+    EXPECT_EQ(screen.user.name, QStringLiteral("Петров П.П."));
+    EXPECT_EQ(screen.user.postLabel, QStringLiteral("  Кассир : "));
+    EXPECT_EQ(screen.user.inn, QStringLiteral("500100732259"));
+    EXPECT_EQ(screen.rightsMode, core::AdminRights);
+    EXPECT_EQ(activeIds(), QStringList{"1"});
+    EXPECT_EQ(qty(1), QStringLiteral("1"));
+}
+
+TEST_F(ItemEntryTest, LockedWorkplaceTakesOnlyACashierCard) {
+    add({1, QStringLiteral("Хлеб")}, {QStringLiteral("4600000000017")});
+    addUser(6, QStringLiteral("Сидорова"), QStringLiteral("CARD-6"), QStringLiteral("кассир"));
+    screen.locked = true;
+    scan(QStringLiteral("4600000000017"));  // no goods while locked, and no message
+    EXPECT_TRUE(screen.locked);
+    EXPECT_TRUE(activeIds().isEmpty());
+    scan(QStringLiteral("CARD-6"));
+    EXPECT_FALSE(screen.locked);
+    EXPECT_EQ(screen.user.userId, 6);
+    EXPECT_EQ(screen.rightsMode, core::CashierRights);
+    EXPECT_TRUE(messages.boxes.empty());
+}
+
+TEST_F(ItemEntryTest, PaymentMethodDecidesTheChecks) {
+    add({1, QStringLiteral("Вино"), QStringLiteral("900.00"), QStringLiteral("нет"), 0, 0, QStringLiteral("380")},
+        {QStringLiteral("4600000000017")});
+    add({2, QStringLiteral("Пакет"), QStringLiteral("5.00"), QStringLiteral("нет"), 0, std::nullopt},
+        {QStringLiteral("4600000000024")});
+    add({3, QStringLiteral("Гвозди"), QStringLiteral("5.00"), QStringLiteral("нет"), 0, 9},
+        {QStringLiteral("4600000000031")});
+    struct Case {
+        int flag;
+        bool buyer;
+        const char* code;
+        QString message;
+    };
+    const Case cases[] = {
+        {4, true, "4600000000017", sales::foreignGoodsText(QStringLiteral("Вино"))},
+        {4, false, "4600000000017", QString()},
+        {1, true, "4600000000017", QString()},
+        {4, false, "4600000000024", sales::badMeasureText(QStringLiteral("Пакет"))},
+        {4, false, "4600000000031", sales::badMeasureText(QStringLiteral("Гвозди"))},
+        {3, false, "4600000000024", QString()},
+        {7, false, "4600000000017", sales::unknownPaymentMethodText()},
+    };
+    for (const Case& c : cases) {
+        screen.model.reset();
+        messages.clear();
+        screen.flag = c.flag;
+        screen.buyer = c.buyer;
+        scan(QString::fromLatin1(c.code));
+        if (c.message.isEmpty()) {
+            EXPECT_TRUE(messages.boxes.empty()) << c.flag << c.code;
+            EXPECT_EQ(activeIds().size(), 1) << c.flag << c.code;
+        } else {
+            EXPECT_EQ(messages.last(), c.message) << c.flag << c.code;
+            EXPECT_TRUE(activeIds().isEmpty()) << c.flag << c.code;
+        }
+    }
+    EXPECT_TRUE(sales::foreignGoodsText(QStringLiteral("Вино")).startsWith(
+        QStringLiteral(" Страна происхождения найденного товара:     \r\n < Вино >     \r\n\r\n НЕ Российская Федерация.")));
+    EXPECT_TRUE(sales::badMeasureText(QString(100, QLatin1Char('N')), QStringLiteral("12"))
+                    .startsWith(QStringLiteral(" У найденного по коду 12 товара     \r\n  < ") + QString(47, QLatin1Char('N')) +
+                                QStringLiteral("... >      ")));
+}
+
+TEST_F(ItemEntryTest, SameGoodsAtAnotherPriceIsRefused) {
+    add({1, QStringLiteral("Хлеб"), QStringLiteral("30.00")}, {QStringLiteral("4600000000017")});
+    scan(QStringLiteral("4600000000017"));
+    screen.model.setAttr(1, ReceiptModel::AttrBasePrice, QStringLiteral("28.00"));
+    screen.model.setCell(1, ReceiptModel::ColPrice, QStringLiteral("28.00"));
+    scan(QStringLiteral("4600000000017"));
+    EXPECT_EQ(messages.last(), sales::priceConflictText(QStringLiteral("30.00"), 1, QStringLiteral("28.00")));
+    EXPECT_EQ(qty(1), QStringLiteral("1"));
+}
+
+TEST_F(ItemEntryTest, MarkedGoodsGoToTheMarkingEntryAndAddNothingYet) {
+    add({21, QStringLiteral("Туфли"), QStringLiteral("3000.00"), QStringLiteral("нет"), 5, 0},
+        {QStringLiteral("4600000000017")});
+    scan(QStringLiteral("0104600000000017215Gk)sC9V<l"));
+    scan(QStringLiteral("4600000000017"));
+    screen.line = QStringLiteral("21");
+    entry->btnCodeClick();
+    ASSERT_EQ(marking.size(), 3u);
+    EXPECT_EQ(marking[0].kind, sales::CodeKind::DataMatrix);
+    EXPECT_EQ(marking[0].code, QStringLiteral("0104600000000017215Gk)sC9V<l"));
+    EXPECT_EQ(marking[0].goods.good.id, QStringLiteral("21"));
+    EXPECT_EQ(marking[1].kind, sales::CodeKind::Goods);
+    EXPECT_TRUE(marking[1].code.isEmpty());
+    EXPECT_TRUE(marking[2].code.isEmpty());
+    EXPECT_TRUE(activeIds().isEmpty());
+    EXPECT_TRUE(messages.boxes.empty());
+    EXPECT_EQ(sales::enterMarkingCode(screen, marking[0]), sales::MarkingOutcome::NotHandled);
+}
+
+}  // namespace

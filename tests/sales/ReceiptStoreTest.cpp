@@ -1,0 +1,282 @@
+// Storing a printed receipt: DOCUMENTS through DOC_WRITE, its lines, the
+// stock of its goods, all in one transaction.
+#include "platform/db/Statement.h"
+#include "platform/db/Transaction.h"
+#include "sales/ReceiptLines.h"
+#include "sales/ReceiptStore.h"
+#include "support/UpgradedDbFixture.h"
+
+#include <QFile>
+
+#include <gtest/gtest.h>
+
+using namespace sales;
+
+namespace {
+
+QStringList line(std::initializer_list<const char*> entries) {
+    QStringList l;
+    for (const char* e : entries) l << QString::fromUtf8(e);
+    return l;
+}
+
+PrintJob saleJob() {
+    PrintJob job;
+    job.cashierName = "Иванова А.А.";
+    job.kind = 1;
+    job.paymentFlag = 4;
+    job.taxSystemCode = 1;
+    job.lines << line({"11", "Хлеб", "1", "50.00", "50.00", "2", "156", "10702070/010120/0001234", "", "0",
+                       "4600000000017", "", "0", "", "1", "0", "", "", ""})
+              << line({"12", "Сыр", "2", "200.00", "197.14", "0.350", "643", "", "", "0", "", "", "0", "", "2", "11", "",
+                       "", ""});
+    job.total = Money::fromKopecks(16900);
+    job.totalText = "169.00";
+    job.card = Money::fromKopecks(10000);
+    job.cash = Money::fromKopecks(6900);
+    return job;
+}
+
+FiscalDocumentInfo printedAt(int number, const QDateTime& when) {
+    FiscalDocumentInfo d;
+    d.number = number;
+    d.fiscalSign = "3162541397";
+    d.dateTime = when;
+    d.read = true;
+    return d;
+}
+
+class ReceiptStoreTest : public testsupport::UpgradedDbTest {
+protected:
+    void SetUp() override {
+        UpgradedDbTest::SetUp();
+        if (HasFatalFailure()) return;
+        exec("INSERT INTO GOODS (GOOD_ID, GOOD_NAME, GOOD_PRICE, GOOD_W, GOOD_TYPE, GOOD_MARKTYPE, GOOD_COUNT) "
+             "VALUES (11, 'Хлеб', '50.00', 'нет', 'Т', 0, '10')");
+        exec("INSERT INTO GOODS (GOOD_ID, GOOD_NAME, GOOD_PRICE, GOOD_W, GOOD_TYPE, GOOD_MARKTYPE, GOOD_COUNT) "
+             "VALUES (12, 'Сыр', '200.00', 'Да', 'АТ', NULL, '5.000')");
+    }
+
+    QString count(int goodId) {
+        fb::Transaction tr(db());
+        const auto row = fb::queryOne(tr, "SELECT GOOD_COUNT FROM GOODS WHERE GOOD_ID = ?", {std::int64_t(goodId)});
+        return row ? row->str("GOOD_COUNT") : QStringLiteral("<none>");
+    }
+
+    std::vector<fb::Row> documents() {
+        fb::Transaction tr(db());
+        return fb::query(tr, "SELECT * FROM DOCUMENTS ORDER BY DOC_ID");
+    }
+
+    std::vector<fb::Row> details() {
+        fb::Transaction tr(db());
+        return fb::query(tr, "SELECT * FROM DOCUMENTS_DETAIL ORDER BY DD_GOOD_ID, DD_SERIAL_GTIN");
+    }
+};
+
+}  // namespace
+
+TEST(ReceiptStoreRules, DateAndTimeAreWrittenAsTheProcedureReadsThem) {
+    EXPECT_EQ(docDateText(QDate(2024, 3, 5)), "05.03.2024");
+    EXPECT_EQ(docTimeText(QTime(9, 5, 59)), "9:5");
+    EXPECT_EQ(docTimeText(QTime(23, 40)), "23:40");
+}
+
+TEST(ReceiptStoreRules, StockMovesByKindMarkTypeAndFractionalSale) {
+    struct Case {
+        const char* what;
+        QString current;
+        int kind;
+        int markType;
+        bool fractional;
+        QString qty;
+        QString unit;
+        std::optional<QString> expected;
+    };
+    const QList<Case> cases{
+        {"piece sale", "10", 1, 0, false, "2", "0", "8"},
+        {"piece return", "10", 2, 0, false, "2", "0", "12"},
+        {"purchase", "10", 3, 0, false, "2", "0", "12"},
+        {"weighed sale", "5.000", 1, 0, true, "0.350", "0", "4.650"},
+        {"weighed from empty stock", "", 1, 0, true, "0.350", "0", "-0.350"},
+        {"tobacco pack", "100", 1, 4, false, "1", "1", "99"},
+        {"tobacco block", "100", 1, 4, false, "1", "10", "90"},
+        {"tobacco block returned", "100", 2, 4, false, "1", "10", "110"},
+        {"tobacco of no unit", "100", 1, 4, false, "1", "0", std::nullopt},
+        {"tobacco sold by weight", "100", 1, 4, true, "1", "1", std::nullopt},
+        {"shoes", "7", 1, 5, false, "1", "1", "6"},
+        {"dairy by fraction", "7", 1, 13, true, "3", "1", std::nullopt},
+        {"dairy whole", "7", 1, 13, false, "1", "1", "6"},
+        {"other marked goods", "7", 1, 7, false, "1", "1", std::nullopt},
+        {"count written with a comma", "2,5", 1, 0, true, "0.5", "0", "2.000"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        EXPECT_EQ(newStockCount(c.current, c.kind, c.markType, c.fractional, c.qty, c.unit), c.expected);
+    }
+}
+
+TEST_F(ReceiptStoreTest, ReceiptIsStoredWholeAndStockLowered) {
+    const StoreResult r = storeReceipt(db(), saleJob(), printedAt(17, QDateTime(QDate(2024, 3, 5), QTime(9, 5, 30))));
+    ASSERT_TRUE(r.ok()) << r.databaseError.toStdString();
+    EXPECT_GT(r.docId, 0);
+
+    const auto docs = documents();
+    ASSERT_EQ(docs.size(), 1u);
+    const fb::Row& d = docs[0];
+    EXPECT_EQ(d.integer("DOC_ID"), r.docId);
+    EXPECT_EQ(d.integer("DOC_TYPE"), 3);
+    EXPECT_EQ(d.integer("DOC_CHECK_TYPE"), 1);
+    EXPECT_EQ(d.integer("DOC_NUMBER"), 17);
+    EXPECT_EQ(d.str("DOC_FPD"), "3162541397");
+    EXPECT_EQ(fb::toDate(d["DOC_DATE_D"]), QDate(2024, 3, 5));
+    EXPECT_EQ(fb::toTime(d["DOC_TIME_T"]), QTime(9, 5));
+    EXPECT_EQ(d.str("DOC_SUMM_FULL"), "169.00");
+    EXPECT_EQ(d.str("DOC_PAY_NAL"), "69.00");
+    EXPECT_EQ(d.str("DOC_PAY_EL"), "100.00");
+    EXPECT_TRUE(d.isNull("DOC_PAY_ADVANCE"));
+    EXPECT_TRUE(d.isNull("DOC_PAY_CREDIT"));
+    EXPECT_EQ(d.integer("DOC_SNO"), 1);
+    EXPECT_EQ(d.str("DOC_USER"), "Иванова А.А.");
+    EXPECT_TRUE(d.isNull("DOC_BUYER_NAME"));
+    EXPECT_TRUE(d.isNull("DOC_BUYER_INN"));
+
+    const auto lines = details();
+    ASSERT_EQ(lines.size(), 2u);
+    const fb::Row& bread = lines[0];
+    EXPECT_EQ(bread.integer("DD_DOC_ID"), r.docId);
+    EXPECT_EQ(bread.integer("DD_GOOD_ID"), 11);
+    EXPECT_EQ(bread.str("DD_GOOD_NAME"), "Хлеб");
+    EXPECT_EQ(bread.str("DD_GOOD_TYPE"), "1");
+    EXPECT_EQ(bread.str("DD_GOOD_PRICE_MAIN"), "50.00");
+    EXPECT_EQ(bread.str("DD_GOOD_PRICE_CURRENT"), "50.00");
+    EXPECT_EQ(bread.str("DD_GOOD_COUNT"), "2");
+    EXPECT_EQ(bread.integer("DD_GOOD_PAYTYPE"), 4);
+    EXPECT_EQ(bread.integer("DD_GOOD_EDIZM"), 0);
+    EXPECT_EQ(bread.integer("DD_MARKTYPE"), 0);
+    EXPECT_EQ(bread.integer("DD_TAXRATE"), 1);
+    EXPECT_EQ(bread.str("DD_GTIN"), "4600000000017");
+    EXPECT_EQ(bread.integer("DD_COUNTRY_CODE"), 156);
+    EXPECT_EQ(bread.str("DD_DECLARE_NUMBER"), "10702070/010120/0001234");
+    EXPECT_EQ(bread.str("DD_FRACTIONAL_COUNT"), "");
+    const fb::Row& cheese = lines[1];
+    EXPECT_EQ(cheese.str("DD_GOOD_COUNT"), "0.350");
+    EXPECT_EQ(cheese.str("DD_GOOD_PRICE_CURRENT"), "197.14");
+    EXPECT_EQ(cheese.integer("DD_GOOD_EDIZM"), 11);
+    EXPECT_EQ(cheese.integer("DD_TAXRATE"), 2);
+
+    EXPECT_EQ(count(11), "8");
+    EXPECT_EQ(count(12), "4.650");
+}
+
+TEST_F(ReceiptStoreTest, OnlyFullPaymentMovesStockAndReturnsRaiseIt) {
+    struct Case {
+        int kind;
+        int flag;
+        QString bread;
+        QString cheese;
+    };
+    const QList<Case> cases{{1, 1, "10", "5.000"}, {1, 2, "10", "5.000"}, {1, 3, "10", "5.000"},
+                            {2, 4, "12", "5.350"}, {3, 4, "12", "5.350"}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::to_string(c.kind) + "/" + std::to_string(c.flag));
+        exec("UPDATE GOODS SET GOOD_COUNT = '10' WHERE GOOD_ID = 11");
+        exec("UPDATE GOODS SET GOOD_COUNT = '5.000' WHERE GOOD_ID = 12");
+        PrintJob job = saleJob();
+        job.kind = c.kind;
+        job.paymentFlag = c.flag;
+        job.prepay = c.flag == 4 ? Money{} : Money::fromKopecks(100);
+        const StoreResult r = storeReceipt(db(), job, printedAt(20, QDateTime::currentDateTime()));
+        ASSERT_TRUE(r.ok()) << r.databaseError.toStdString();
+        EXPECT_EQ(count(11), c.bread);
+        EXPECT_EQ(count(12), c.cheese);
+    }
+    const auto docs = documents();
+    ASSERT_EQ(docs.size(), size_t(cases.size()));
+    EXPECT_EQ(docs[0].str("DOC_PAY_ADVANCE"), "1.00");
+    EXPECT_EQ(docs[3].integer("DOC_CHECK_TYPE"), 2);
+    for (const fb::Row& l : details()) {
+        if (l.integer("DD_DOC_ID") == docs[1].integer("DOC_ID")) {
+            EXPECT_EQ(l.integer("DD_GOOD_PAYTYPE"), 2);
+        }
+    }
+}
+
+TEST_F(ReceiptStoreTest, NamesWithQuotesBuyerAndLongTextsAreStoredIntact) {
+    PrintJob job = saleJob();
+    job.lines[0][LineName] = "Печенье \"Д'Артаньян\"";
+    job.legalEntity = true;
+    job.buyerName = "ООО 'Ромашка'";
+    job.buyerInn = "7701234567";
+    job.cashierName = QString(70, QChar(u'К'));  // longer than DOC_USER holds
+    const StoreResult r = storeReceipt(db(), job, printedAt(5, QDateTime::currentDateTime()));
+    ASSERT_TRUE(r.ok()) << r.databaseError.toStdString();
+    EXPECT_EQ(details()[0].str("DD_GOOD_NAME"), "Печенье \"Д'Артаньян\"");
+    const fb::Row d = documents()[0];
+    EXPECT_EQ(d.str("DOC_BUYER_NAME"), "ООО 'Ромашка'");
+    EXPECT_EQ(d.str("DOC_BUYER_INN"), "7701234567");
+    EXPECT_EQ(d.str("DOC_USER"), QString(50, QChar(u'К')));
+}
+
+TEST_F(ReceiptStoreTest, AFailingLineOrStockUpdateLeavesNothingBehind) {
+    struct Case {
+        const char* what;
+        std::function<void(PrintJob&)> spoil;
+        StoreResult::Failure failure;
+        QString message;
+    };
+    const QList<Case> cases{
+        {"line refused", [](PrintJob& j) { j.lines[1][LineSubject] = "1234567"; }, StoreResult::Failure::Line,
+         QStringLiteral("Ошибка при записи")},
+        {"stock refused",
+         [this](PrintJob& j) {
+             exec("UPDATE GOODS SET GOOD_COUNT = '9999999.5' WHERE GOOD_ID = 12");
+             j.kind = 2;
+         },
+         StoreResult::Failure::Stock,
+         QStringLiteral(" При записи чека в БД произошел сбой.     \r\n\r\n Чек не будет зафиксирован в БД.     ")},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        PrintJob job = saleJob();
+        c.spoil(job);
+        const QString breadBefore = count(11);
+        const StoreResult r = storeReceipt(db(), job, printedAt(9, QDateTime::currentDateTime()));
+        EXPECT_EQ(r.failure, c.failure);
+        EXPECT_EQ(r.message, c.message);
+        EXPECT_FALSE(r.databaseError.isEmpty());
+        EXPECT_TRUE(documents().empty());
+        EXPECT_TRUE(details().empty());
+        EXPECT_EQ(count(11), breadBefore);  // the first line's stock update went back too
+    }
+}
+
+TEST_F(ReceiptStoreTest, DocumentTheRegisterDidNotDescribeIsStoredWithoutNumber) {
+    FiscalDocumentInfo unknown;
+    const StoreResult r = storeReceipt(db(), saleJob(), unknown);
+    ASSERT_TRUE(r.ok()) << r.databaseError.toStdString();
+    const fb::Row d = documents()[0];
+    EXPECT_TRUE(d.isNull("DOC_NUMBER"));
+    EXPECT_TRUE(d.isNull("DOC_FPD"));
+    EXPECT_EQ(fb::toDate(d["DOC_DATE_D"]), QDate::currentDate());
+}
+
+TEST_F(ReceiptStoreTest, RefusedReceiptIsKeptInAFileThatStoresLater) {
+    const PrintJob job = saleJob();
+    const FiscalDocumentInfo doc = printedAt(33, QDateTime(QDate(2024, 5, 1), QTime(18, 2, 3)));
+    const QString path = saveUnstoredReceipt(programFolder(), job, doc);
+    ASSERT_FALSE(path.isEmpty());
+    EXPECT_TRUE(path.startsWith(programFolder() + "/UnsavedReceipts/"));
+    PrintJob back;
+    FiscalDocumentInfo backDoc;
+    ASSERT_TRUE(loadUnstoredReceipt(path, &back, &backDoc));
+    EXPECT_EQ(back.lines, job.lines);
+    EXPECT_EQ(back.cash, job.cash);
+    EXPECT_EQ(back.card, job.card);
+    EXPECT_EQ(back.cashierName, job.cashierName);
+    EXPECT_EQ(backDoc.number, 33);
+    EXPECT_EQ(backDoc.dateTime, doc.dateTime);
+    const StoreResult r = storeReceipt(db(), back, backDoc);
+    ASSERT_TRUE(r.ok());
+    EXPECT_EQ(documents()[0].integer("DOC_NUMBER"), 33);
+}

@@ -1,0 +1,347 @@
+// One sale from the main screen to the database: "РАСЧЕТ", the payment
+// window, printing on the register emulator, storing, and the main screen
+// ready for the next receipt. And a sale return the same way.
+#include "core/DataModule.h"
+#include "platform/db/Statement.h"
+#include "platform/db/Transaction.h"
+#include "platform/fiscal/RegisterEmulator.h"
+#include "sales/CloseReceipt.h"
+#include "sales/ReceiptCalc.h"
+#include "sales/Registration_Mode.h"
+#include "sales/uCheckInfo.h"
+#include "sales/uPayCheck.h"
+#include "support/FakeMessages.h"
+#include "support/UpgradedDbFixture.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <memory>
+
+using namespace sales;
+
+namespace {
+
+// Runs `step` once `ready` holds, looking every 10 ms from inside whatever
+// modal window is running. Gives up after ten seconds by closing the modal
+// window on top, so a broken flow fails instead of hanging.
+void when(std::function<bool()> ready, std::function<void()> step) {
+    auto* timer = new QTimer(qApp);
+    auto tries = std::make_shared<int>(0);
+    QObject::connect(timer, &QTimer::timeout, timer, [=] {
+        if (ready()) {
+            timer->stop();
+            timer->deleteLater();
+            step();
+            return;
+        }
+        if (++*tries > 1000) {
+            ADD_FAILURE() << "a window did not come up in time";
+            if (QWidget* w = QApplication::activeModalWidget()) w->close();
+            if (*tries > 1100) {
+                timer->stop();
+                timer->deleteLater();
+            }
+        }
+    });
+    timer->start(10);
+}
+
+GoodRecord goodRecord(const QString& id, const QString& name, const QString& price, const QString& weighed,
+                      const QString& vat, const QString& measure) {
+    GoodRecord g;
+    g.id = id;
+    g.name = name;
+    g.price = price;
+    g.weighed = weighed;
+    g.type = QStringLiteral("Т");
+    g.country = QStringLiteral("643");
+    g.markType = QStringLiteral("0");
+    g.measure = measure;
+    g.vat = vat;
+    return g;
+}
+
+class SaleEndToEndTest : public testsupport::UpgradedDbTest {
+protected:
+    void SetUp() override {
+        UpgradedDbTest::SetUp();
+        if (HasFatalFailure()) return;
+        exec("INSERT INTO GOODS (GOOD_ID, GOOD_NAME, GOOD_PRICE, GOOD_W, GOOD_TYPE, GOOD_NALOG, GOOD_COUNTRY_CODE, "
+             "GOOD_MARKTYPE, GOOD_COUNT, GOOD_EDIZM_FFD) VALUES (11, 'Хлеб', '50.00', 'нет', 'Т', '1', '643', 0, '10', 0)");
+        exec("INSERT INTO GOODS (GOOD_ID, GOOD_NAME, GOOD_PRICE, GOOD_W, GOOD_TYPE, GOOD_NALOG, GOOD_COUNTRY_CODE, "
+             "GOOD_MARKTYPE, GOOD_COUNT, GOOD_EDIZM_FFD) VALUES (12, 'Сыр', '200.00', 'да', 'Т', '2', '643', 0, '5.000', 11)");
+        exec("INSERT INTO OPTIONS (OPTION_NAME, OPTION_VALUE) VALUES ('TaxSystem', '1')");
+
+        module = std::make_unique<core::TDataModule1>();
+        core::DataModule1 = module.get();
+        module->connectDatabase();
+        screen = std::make_unique<TfmReg>(nullptr, [this]() -> std::unique_ptr<fiscal::IFiscalDriver> {
+            auto e = std::make_unique<fiscal::RegisterEmulator>(programFolder());
+            kkt = e.get();
+            return e;
+        });
+        screen->setQuitOnClose(false);
+        core::SessionUser user;
+        user.userId = 7;
+        user.name = "Иванов И.И.";
+        user.postLabel = "Кассир : ";
+        screen->setUser(user);
+        ASSERT_NE(kkt, nullptr);
+        kkt->setParam(fiscal::tag::CashierName, "Иванов И.И.");
+        ASSERT_EQ(kkt->operatorLogin(), 0);
+        ASSERT_EQ(kkt->openShift(), 0);
+        services = &installSaleCommands(*screen);
+    }
+
+    void TearDown() override {
+        screen.reset();
+        module.reset();
+        core::DataModule1 = nullptr;
+        UpgradedDbTest::TearDown();
+    }
+
+    // Two loaves scanned one after the other, 0.350 kg of cheese with a
+    // line discount of 1.00: 100.00 + 69.00.
+    void buildSale() {
+        ReceiptModel& r = screen->receipt();
+        const int bread = addGoodPosition(r, goodRecord("11", "Хлеб", "50.00", "нет", "1", "0"), "50.00", Qty::units(1));
+        ASSERT_TRUE(r.addQuantity(bread, Qty::units(1)));
+        const int cheese =
+            addGoodPosition(r, goodRecord("12", "Сыр", "200.00", "да", "2", "11"), "200.00", Qty::fromThousandths(350));
+        r.setLineDiscount(cheese, QStringLiteral("S"), QStringLiteral("1.00"));
+        ASSERT_EQ(screen->RecalcReceipt(), 0);
+        ASSERT_EQ(screen->lblChekItogo->text(), "169.00 ");
+    }
+
+    // In the payment window: `card` typed into the card field, then ОК.
+    void payWith(const QString& card) {
+        when([] { return fmPayCheck && fmPayCheck->isVisible(); },
+             [card] {
+                 if (!card.isEmpty()) {
+                     QTest::mouseClick(fmPayCheck->Memo2, Qt::LeftButton);
+                     QTest::keyClicks(fmPayCheck->Memo2, card);
+                 }
+                 QTest::mouseClick(fmPayCheck->Button12, Qt::LeftButton);
+             });
+    }
+
+    // Once the receipt window has done its printing: `check`, then close it.
+    void afterPrinting(std::function<void()> check = {}) {
+        when([] { return fmCheckInfo && fmCheckInfo->isVisible() && !fmCheckInfo->Timer1->isActive(); },
+             [check] {
+                 if (check) check();
+                 QTest::mouseClick(fmCheckInfo->btnCancel, Qt::LeftButton);
+             });
+    }
+
+    std::vector<fb::Row> rows(const QString& sql) {
+        fb::Transaction tr(db());
+        return fb::query(tr, sql);
+    }
+
+    QString stock(int id) {
+        fb::Transaction tr(db());
+        return fb::queryOne(tr, "SELECT GOOD_COUNT FROM GOODS WHERE GOOD_ID = ?", {std::int64_t(id)})->str("GOOD_COUNT");
+    }
+
+    void expectReadyForNextSale() {
+        EXPECT_TRUE(screen->receipt().isEmpty());
+        EXPECT_EQ(screen->lblChekItogo->text(), "0.00 ");
+        EXPECT_TRUE(screen->ReceiptLines().isEmpty());
+        EXPECT_EQ(screen->PaymentMethodFlag(), 4);
+        EXPECT_EQ(screen->receiptKind(), 1);
+        EXPECT_EQ(screen->lblOperationType->text(), "ПРИХОД");
+        EXPECT_EQ(screen->TaxSystemCode(), -1);
+        EXPECT_EQ(screen->taxSystemTag(), 1);
+        EXPECT_FALSE(screen->chLE->isChecked());
+        EXPECT_EQ(screen->edFPD->text(), "");
+        EXPECT_TRUE(screen->edFPD->isHidden());
+        EXPECT_EQ(fmPayCheck, nullptr);
+        EXPECT_EQ(fmCheckInfo, nullptr);
+    }
+
+    testsupport::FakeMessages messages;
+    std::unique_ptr<core::TDataModule1> module;
+    std::unique_ptr<TfmReg> screen;
+    fiscal::RegisterEmulator* kkt = nullptr;
+    SaleServices* services = nullptr;
+};
+
+}  // namespace
+
+TEST_F(SaleEndToEndTest, SaleIsPaidPrintedStoredAndTheScreenIsReadyForTheNext) {
+    buildSale();
+    payWith("100");
+    int stored = 0;
+    afterPrinting([&] {
+        stored = fmCheckInfo->printState();
+        EXPECT_EQ(fmCheckInfo->lblSumCheck->text(), "169.00");
+        EXPECT_EQ(fmCheckInfo->lblEl->text(), "100.00");
+        EXPECT_EQ(fmCheckInfo->lblNal->text(), "69.00");
+        EXPECT_EQ(fmCheckInfo->lblPrepay->text(), "- ");
+        EXPECT_EQ(fmCheckInfo->btnCancel->text(), "ЗАКРЫТЬ");
+    });
+    QTest::mouseClick(screen->btnCloseCheck, Qt::LeftButton);
+
+    EXPECT_TRUE(messages.boxes.empty()) << messages.last().toStdString();
+    EXPECT_GT(stored, 0);
+
+    const fiscal::RegisterState reg = kkt->state();
+    EXPECT_EQ(reg.totals.sell, 16900);
+    EXPECT_EQ(reg.receiptsInShift, 1);
+
+    const auto docs = rows("SELECT * FROM DOCUMENTS");
+    ASSERT_EQ(docs.size(), 1u);
+    const fb::Row& d = docs[0];
+    EXPECT_EQ(d.integer("DOC_ID"), stored);
+    EXPECT_EQ(d.integer("DOC_TYPE"), 3);
+    EXPECT_EQ(d.integer("DOC_CHECK_TYPE"), 1);
+    EXPECT_EQ(d.integer("DOC_NUMBER"), reg.lastDocument.number);
+    EXPECT_EQ(d.str("DOC_FPD"), reg.lastDocument.fiscalSign);
+    EXPECT_EQ(fb::toDate(d["DOC_DATE_D"]), reg.lastDocument.dateTime.date());
+    const QTime t = reg.lastDocument.dateTime.time();
+    EXPECT_EQ(fb::toTime(d["DOC_TIME_T"]), QTime(t.hour(), t.minute()));
+    EXPECT_EQ(d.str("DOC_SUMM_FULL"), "169.00");
+    EXPECT_EQ(d.str("DOC_PAY_EL"), "100.00");
+    EXPECT_EQ(d.str("DOC_PAY_NAL"), "69.00");
+    EXPECT_EQ(d.integer("DOC_SNO"), 1);
+    EXPECT_EQ(d.str("DOC_USER"), "Иванов И.И.");
+
+    const auto lines = rows("SELECT * FROM DOCUMENTS_DETAIL ORDER BY DD_GOOD_ID");
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_EQ(lines[0].str("DD_GOOD_NAME"), "Хлеб");
+    EXPECT_EQ(lines[0].str("DD_GOOD_COUNT"), "2");
+    EXPECT_EQ(lines[0].str("DD_GOOD_PRICE_CURRENT"), "50.00");
+    EXPECT_EQ(lines[1].str("DD_GOOD_NAME"), "Сыр");
+    EXPECT_EQ(lines[1].str("DD_GOOD_COUNT"), "0.350");
+    EXPECT_EQ(lines[1].str("DD_GOOD_PRICE_MAIN"), "200.00");
+    EXPECT_EQ(lines[1].str("DD_GOOD_PRICE_CURRENT"), "197.14");
+    EXPECT_EQ(lines[1].integer("DD_TAXRATE"), 2);
+
+    EXPECT_EQ(stock(11), "8");
+    EXPECT_EQ(stock(12), "4.650");
+    expectReadyForNextSale();
+}
+
+TEST_F(SaleEndToEndTest, SaleReturnCarriesTheOriginalFiscalSignAndRaisesStock) {
+    kkt->setParam(fiscal::LIBFPTR_PARAM_SUM, "500.00");
+    ASSERT_EQ(kkt->cashIncome(), 0);
+    ASSERT_TRUE(screen->setReceiptKind(2));
+    screen->edFPD->setText("3162541397");
+    addGoodPosition(screen->receipt(), goodRecord("11", "Хлеб", "50.00", "нет", "1", "0"), "50.00", Qty::units(1));
+    ASSERT_EQ(screen->RecalcReceipt(), 0);
+    kkt->clearJournal();
+
+    payWith(QString());
+    afterPrinting();
+    QTest::mouseClick(screen->btnCloseCheck, Qt::LeftButton);
+    EXPECT_TRUE(messages.boxes.empty()) << messages.last().toStdString();
+
+    fiscal::ParamList open;
+    for (const fiscal::JournalEntry& e : kkt->journal())
+        if (e.method == "openReceipt") open = e.params;
+    EXPECT_EQ(open.value(fiscal::LIBFPTR_PARAM_RECEIPT_TYPE).toInt(), fiscal::LIBFPTR_RT_SELL_RETURN);
+    EXPECT_EQ(open.value(fiscal::tag::AdditionalRequisite).toString(), "3162541397");
+    EXPECT_EQ(kkt->state().totals.sellReturn, 5000);
+    EXPECT_EQ(kkt->state().cash, 50000 - 5000);
+
+    const auto docs = rows("SELECT * FROM DOCUMENTS");
+    ASSERT_EQ(docs.size(), 1u);
+    EXPECT_EQ(docs[0].integer("DOC_CHECK_TYPE"), 2);
+    EXPECT_EQ(docs[0].str("DOC_PAY_NAL"), "50.00");
+    EXPECT_EQ(stock(11), "11");
+    expectReadyForNextSale();
+}
+
+TEST_F(SaleEndToEndTest, PurchaseReturnIsPrintedButNotStored) {
+    ASSERT_TRUE(screen->setReceiptKind(4));
+    addGoodPosition(screen->receipt(), goodRecord("11", "Хлеб", "50.00", "нет", "1", "0"), "50.00", Qty::units(1));
+    ASSERT_EQ(screen->RecalcReceipt(), 0);
+    payWith(QString());
+    afterPrinting([] { EXPECT_EQ(fmCheckInfo->printState(), -1); });
+    QTest::mouseClick(screen->btnCloseCheck, Qt::LeftButton);
+    EXPECT_EQ(kkt->state().totals.buyReturn, 5000);
+    EXPECT_TRUE(rows("SELECT * FROM DOCUMENTS").empty());
+    EXPECT_EQ(stock(11), "10");
+    expectReadyForNextSale();
+}
+
+TEST_F(SaleEndToEndTest, RefusedRegistrationKeepsTheReceiptOnTheScreen) {
+    buildSale();
+    kkt->failNext("registration", fiscal::LIBFPTR_ERROR_INVALID_PRICE, "Неверная цена");
+    payWith(QString());
+    afterPrinting([] {
+        EXPECT_EQ(fmCheckInfo->printState(), 0);
+        EXPECT_FALSE(fmCheckInfo->btnPrintCheck->isEnabled());
+    });
+    QTest::mouseClick(screen->btnCloseCheck, Qt::LeftButton);
+    ASSERT_EQ(messages.boxes.size(), 1u);
+    EXPECT_TRUE(messages.last().contains("Неверная цена"));
+    EXPECT_FALSE(kkt->state().receipt.has_value());
+    EXPECT_EQ(kkt->state().totals.sell, 0);
+    EXPECT_TRUE(rows("SELECT * FROM DOCUMENTS").empty());
+    EXPECT_EQ(stock(11), "10");
+    // The cashier can try again with the same receipt.
+    EXPECT_EQ(screen->lblChekItogo->text(), "169.00 ");
+    EXPECT_EQ(calcReceiptTotal(screen->receipt()), Money::fromKopecks(16900));
+    EXPECT_EQ(screen->TaxSystemCode(), 1);
+
+    messages.clear();
+    payWith(QString());
+    afterPrinting();
+    QTest::mouseClick(screen->btnCloseCheck, Qt::LeftButton);
+    EXPECT_TRUE(messages.boxes.empty()) << messages.last().toStdString();
+    EXPECT_EQ(kkt->state().totals.sell, 16900);
+    EXPECT_EQ(rows("SELECT * FROM DOCUMENTS").size(), 1u);
+    expectReadyForNextSale();
+}
+
+TEST_F(SaleEndToEndTest, PrintedReceiptTheDatabaseRefusedIsKeptAndStoredLater) {
+    bool databaseUp = false;
+    auto realDatabase = services->database;
+    services->database = [&]() -> fb::Connection* { return databaseUp ? realDatabase() : nullptr; };
+    buildSale();
+    payWith(QString());
+    QString file;
+    afterPrinting([&] {
+        EXPECT_EQ(fmCheckInfo->printState(), -1);
+        EXPECT_TRUE(fmCheckInfo->btnStoreAgain->isVisible());
+        file = fmCheckInfo->unsavedFile();
+        EXPECT_TRUE(QFile::exists(file));
+        databaseUp = true;
+        QTest::mouseClick(fmCheckInfo->btnStoreAgain, Qt::LeftButton);
+        EXPECT_GT(fmCheckInfo->printState(), 0);
+        EXPECT_FALSE(QFile::exists(file));
+    });
+    QTest::mouseClick(screen->btnCloseCheck, Qt::LeftButton);
+    ASSERT_EQ(messages.boxes.size(), 3u);
+    EXPECT_EQ(messages.boxes[0].text, " При записи документа в БД произошла ошибка.     ");
+    EXPECT_TRUE(messages.boxes[1].text.contains(file));
+    EXPECT_EQ(messages.boxes[2].text, " Чек записан в Базу Данных.     ");
+    EXPECT_EQ(kkt->state().totals.sell, 16900);
+    EXPECT_EQ(rows("SELECT * FROM DOCUMENTS").size(), 1u);
+    EXPECT_EQ(stock(11), "8");
+    expectReadyForNextSale();
+}
+
+TEST_F(SaleEndToEndTest, ClosingWithAStopLeavesEverythingAsItWas) {
+    buildSale();
+    screen->setTaxSystem(0);  // no tax system chosen
+    QTest::mouseClick(screen->btnCloseCheck, Qt::LeftButton);
+    ASSERT_EQ(messages.boxes.size(), 1u);
+    EXPECT_EQ(messages.last(), " Не указана или некорректное значение СНО.     ");
+    EXPECT_EQ(fmPayCheck, nullptr);
+    EXPECT_EQ(screen->lblChekItogo->text(), "169.00 ");
+    EXPECT_TRUE(screen->ReceiptLines().isEmpty());
+}

@@ -1,0 +1,301 @@
+// The main screen's keyboard: the input line's edit rules, the Latin copy of
+// a scan typed in the Russian layout, the 100 ms end of a scan, and the keys
+// that reach the screen's commands.
+#include "core/DataModule.h"
+#include "platform/db/Statement.h"
+#include "platform/db/Transaction.h"
+#include "platform/fiscal/RegisterEmulator.h"
+#include "sales/ItemEntry.h"
+#include "sales/KeyRouter.h"
+#include "sales/Registration_Mode.h"
+#include "sales/ScanInput.h"
+#include "support/FakeMessages.h"
+#include "support/TypeText.h"
+#include "support/UpgradedDbFixture.h"
+
+#include <QLabel>
+#include <QPushButton>
+#include <QTableWidget>
+#include <QTest>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+using sales::ReceiptModel;
+
+namespace {
+
+// ---- the line's rules, without a window ---------------------------------
+
+QString typed(const QString& keys, bool rowActive = false) {
+    QString line;
+    for (const QChar k : keys) line = sales::applyInputKey(line, k, rowActive).line;
+    return line;
+}
+
+TEST(InputLine, EditsFollowTheNumberRules) {
+    struct Case {
+        const char* keys;
+        const char* line;
+    };
+    const Case cases[] = {
+        {"05", "5"},        {"5,257", "5.25"},    {"5.2.5", "5.25"},  {",5", "0.5"},
+        {"00", "0"},        {"0.05", "0.05"},     {"3*", "3 x"},      {"150*0.25", "150 x0.25"},
+        {"150*0.2555", "150 x0.255"},             {"150*2*", "150 x2"}, {"0*", "0"},
+        {"*", ""},          {"12a3", "123"},      {"4600000000017", "4600000000017"},
+        {"2*,5", "2 x0.5"}, {"2*05", "2 x5"},
+    };
+    for (const Case& c : cases) EXPECT_EQ(typed(QString::fromLatin1(c.keys)), QString::fromLatin1(c.line)) << c.keys;
+}
+
+TEST(InputLine, StarAndTheQuantityPartEndPendingInput) {
+    EXPECT_TRUE(sales::applyInputKey(QString(), QLatin1Char('4'), false).keepsPending);
+    EXPECT_TRUE(sales::applyInputKey(QStringLiteral("46"), QLatin1Char('A'), false).keepsPending);
+    EXPECT_FALSE(sales::applyInputKey(QStringLiteral("46"), QLatin1Char('*'), false).keepsPending);
+    EXPECT_FALSE(sales::applyInputKey(QStringLiteral("46 x"), QLatin1Char('1'), false).keepsPending);
+    EXPECT_TRUE(sales::applyInputKey(QString(), QLatin1Char('*'), true).openQuantity);
+    EXPECT_FALSE(sales::applyInputKey(QString(), QLatin1Char('*'), false).openQuantity);
+    EXPECT_FALSE(sales::applyInputKey(QStringLiteral("3"), QLatin1Char('*'), true).openQuantity);
+    EXPECT_EQ(sales::inputLineBackspace(QStringLiteral("150 x")), QStringLiteral("150"));
+    EXPECT_EQ(sales::inputLineDelete(QStringLiteral("150 x2")), QStringLiteral("150"));
+    EXPECT_EQ(sales::inputLineDelete(QStringLiteral("150")), QString());
+}
+
+TEST(KeyboardLayouts, LatinCopyAndShortcutsInBothLayouts) {
+    using sales::LayoutEnglish;
+    using sales::LayoutRussian;
+    EXPECT_EQ(sales::latinCharFor(QChar(u'ф'), LayoutRussian), QLatin1Char('a'));
+    EXPECT_EQ(sales::latinCharFor(QChar(u'Ж'), LayoutRussian), QLatin1Char(':'));
+    EXPECT_EQ(sales::latinCharFor(QLatin1Char('.'), LayoutRussian), QLatin1Char('/'));
+    EXPECT_EQ(sales::latinCharFor(QLatin1Char('7'), LayoutRussian), QLatin1Char('7'));
+    EXPECT_EQ(sales::latinCharFor(QLatin1Char('.'), LayoutEnglish), QLatin1Char('.'));
+    EXPECT_TRUE(sales::latinCharFor(QLatin1Char('a'), sales::LayoutOther).isNull());
+    EXPECT_EQ(sales::layoutFromCharacter(QChar(u'ы'), LayoutEnglish), LayoutRussian);
+    EXPECT_EQ(sales::layoutFromCharacter(QLatin1Char('q'), LayoutRussian), LayoutEnglish);
+    EXPECT_EQ(sales::layoutFromCharacter(QLatin1Char('5'), LayoutRussian), LayoutRussian);
+    EXPECT_EQ(sales::latinShortcutKey(0x0426), Qt::Key_W);  // Ц
+    EXPECT_EQ(sales::latinShortcutKey(0x0428), Qt::Key_I);  // Ш
+    EXPECT_EQ(sales::latinShortcutKey(0x0412), Qt::Key_D);  // В
+    EXPECT_EQ(sales::latinShortcutKey(Qt::Key_P), Qt::Key_P);
+    EXPECT_EQ(sales::latinShortcutKey(Qt::Key_Return), Qt::Key_Return);
+}
+
+// ---- the main screen with item entry installed ------------------------------
+
+class ScanInputScreen : public testsupport::UpgradedDbTest {
+protected:
+    void SetUp() override {
+        UpgradedDbTest::SetUp();
+        if (HasFatalFailure()) return;
+        module = std::make_unique<core::TDataModule1>();
+        core::DataModule1 = module.get();
+        module->connectDatabase();
+        screen = std::make_unique<TfmReg>(nullptr, [this]() -> std::unique_ptr<fiscal::IFiscalDriver> {
+            return std::make_unique<fiscal::RegisterEmulator>(programFolder());
+        });
+        screen->setQuitOnClose(false);
+        sales::ItemEntryOptions options;
+        options.marking = [this](sales::EntryScreen&, const sales::MarkingRequest& r) {
+            markingCodes << r.code;
+            return sales::MarkingOutcome::NotHandled;
+        };
+        options.queryTaxRate = [](QWidget*) { return 0; };
+        controller = sales::installItemEntry(*screen, options);
+        for (const char* name : {"BitBtn2", "btnPosDiscount", "btnCloseCheck"})
+            screen->setCommand(QString::fromLatin1(name), [this, name] { commands << QString::fromLatin1(name); });
+    }
+
+    void TearDown() override {
+        screen.reset();
+        sales::KeyRouter::uninstall();
+        module.reset();
+        core::DataModule1 = nullptr;
+        UpgradedDbTest::TearDown();
+    }
+
+    void addGoods(int id, const QString& name, const QString& price, int markType, const QString& barcode) {
+        fb::Transaction tr(db());
+        fb::execute(tr,
+                    QStringLiteral("INSERT INTO GOODS (GOOD_ID, GOOD_NAME, GOOD_PRICE, GOOD_W, GOOD_TYPE, GOOD_NALOG, "
+                                   "GOOD_ISGOOD, GOOD_COUNTRY_CODE, GOOD_MARKTYPE, GOOD_EDIZM, GOOD_EDIZM_FFD) "
+                                   "VALUES (?, ?, ?, 'нет', 'Т', '6', 1, '643', ?, 'шт', 0)"),
+                    {std::int64_t{id}, name, price, std::int64_t{markType}});
+        fb::execute(tr, QStringLiteral("INSERT INTO GOODS_BARCODE (GOOD_ID, GOOD_BARCODE) VALUES (?, ?)"),
+                    {std::int64_t{id}, barcode});
+        tr.commit();
+    }
+
+    // Keys as a keyboard or scanner sends them to the focused screen.
+    void type(const QString& text) { testsupport::typeText(screen.get(), text); }
+    void key(int k, Qt::KeyboardModifiers m = Qt::NoModifier, QWidget* to = nullptr) {
+        QTest::keyClick(to ? to : screen.get(), Qt::Key(k), m);
+    }
+    QString line() const { return screen->lblVvod->text(); }
+    QString rowText(int row, int column) const {
+        const QTableWidgetItem* item = screen->GoodsGrid->item(row - 1, column);
+        return item ? item->text() : QString();
+    }
+
+    testsupport::FakeMessages messages;
+    std::unique_ptr<core::TDataModule1> module;
+    std::unique_ptr<TfmReg> screen;
+    sales::ItemEntryController* controller = nullptr;
+    QStringList markingCodes;
+    QStringList commands;
+};
+
+TEST_F(ScanInputScreen, ScannerBurstEndedByEnterAddsTheGoods) {
+    addGoods(1, QStringLiteral("Хлеб"), QStringLiteral("30.00"), 0, QStringLiteral("4600000000017"));
+    type(QStringLiteral("4600000000017"));
+    EXPECT_TRUE(controller->input().scanPending());
+    key(Qt::Key_Return);
+    EXPECT_FALSE(controller->input().scanPending());
+    EXPECT_EQ(rowText(1, ReceiptModel::ColName), QStringLiteral("Хлеб"));
+    EXPECT_EQ(screen->lblChekItogo->text(), QStringLiteral("30.00 "));
+    EXPECT_TRUE(line().isEmpty());
+    EXPECT_TRUE(screen->lblVvodBeginEng->text().isEmpty());
+    type(QStringLiteral("4600000000017"));
+    key(Qt::Key_Enter, Qt::KeypadModifier);
+    EXPECT_EQ(rowText(1, ReceiptModel::ColQty), QStringLiteral("2"));
+    EXPECT_TRUE(messages.boxes.empty());
+}
+
+TEST_F(ScanInputScreen, ScanTypedInTheRussianLayoutReachesTheHandlerInLatinEvenEndingInALetter) {
+    addGoods(5, QStringLiteral("Туфли"), QStringLiteral("3000.00"), 5, QStringLiteral("4600000000017"));
+    // The serial "AbC" comes from the keys that type "ФиС" in the Russian layout.
+    type(QStringLiteral("010460000000001721ФиС"));
+    EXPECT_TRUE(controller->input().scanPending());
+    EXPECT_EQ(controller->input().layout(), sales::LayoutRussian);
+    EXPECT_EQ(screen->lblVvodBegin->text(), QStringLiteral("010460000000001721ФиС"));
+    key(Qt::Key_Return);
+    EXPECT_EQ(markingCodes, QStringList{"010460000000001721AbC"});
+
+    // The same code typed in the Latin layout.
+    type(QStringLiteral("010460000000001721AbC"));
+    key(Qt::Key_Return);
+    EXPECT_EQ(markingCodes, (QStringList{"010460000000001721AbC", "010460000000001721AbC"}));
+
+    // Punctuation moves with the layout the desktop reports.
+    controller->input().setLayoutProvider([] { return int(sales::LayoutRussian); });
+    type(QStringLiteral("0104600000000017215."));
+    EXPECT_EQ(screen->lblVvodBeginEng->text(), QStringLiteral("0104600000000017215/"));
+    key(Qt::Key_Return);
+    EXPECT_EQ(markingCodes.last(), QStringLiteral("0104600000000017215/"));
+}
+
+TEST_F(ScanInputScreen, EnterAfterAPauseDoesNotStartTheBarcodeHandler) {
+    addGoods(1, QStringLiteral("Хлеб"), QStringLiteral("30.00"), 0, QStringLiteral("4600000000017"));
+    type(QStringLiteral("4600000000017"));
+    QTest::qWait(250);
+    EXPECT_FALSE(controller->input().scanPending());
+    EXPECT_TRUE(screen->lblVvodBeginEng->text().isEmpty());
+    key(Qt::Key_Return);
+    EXPECT_TRUE(screen->receipt().isEmpty());
+    EXPECT_EQ(line(), QStringLiteral("4600000000017"));
+    // The "ШК" button takes the visible line.
+    screen->btnBarcode->click();
+    EXPECT_EQ(rowText(1, ReceiptModel::ColName), QStringLiteral("Хлеб"));
+    EXPECT_TRUE(line().isEmpty());
+}
+
+TEST_F(ScanInputScreen, VisibleLineAndItsEditingKeys) {
+    type(QStringLiteral("5,257"));
+    EXPECT_EQ(line(), QStringLiteral("5.25"));
+    key(Qt::Key_Delete);
+    EXPECT_TRUE(line().isEmpty());
+    type(QStringLiteral("150*2"));
+    EXPECT_EQ(line(), QStringLiteral("150 x2"));
+    EXPECT_FALSE(controller->input().scanPending());
+    key(Qt::Key_Backspace);
+    EXPECT_EQ(line(), QStringLiteral("150 x"));
+    key(Qt::Key_Delete);
+    EXPECT_EQ(line(), QStringLiteral("150"));
+}
+
+TEST_F(ScanInputScreen, FreePriceFromTheKeyboardInTheRussianLayout) {
+    type(QStringLiteral("150*2"));
+    // Ctrl+Ц, as the Russian layout reports it.
+    QTest::sendKeyEvent(QTest::Press, screen.get(), Qt::Key(0x0426), QString(), Qt::ControlModifier);
+    QTest::sendKeyEvent(QTest::Release, screen.get(), Qt::Key(0x0426), QString(), Qt::ControlModifier);
+    EXPECT_EQ(rowText(1, ReceiptModel::ColPrice), QStringLiteral("150.00"));
+    EXPECT_EQ(rowText(1, ReceiptModel::ColQty), QStringLiteral("2"));
+    EXPECT_EQ(rowText(1, ReceiptModel::ColSum), QStringLiteral("300.00"));
+    EXPECT_EQ(screen->lblChekItogo->text(), QStringLiteral("300.00 "));
+    EXPECT_TRUE(line().isEmpty());
+    type(QStringLiteral("0"));
+    key(Qt::Key_W, Qt::ControlModifier);
+    EXPECT_EQ(screen->receipt().dataRowCount(), 1);
+}
+
+TEST_F(ScanInputScreen, StarOnAnEmptyLineAsksTheQuantityOfAnActiveRow) {
+    type(QStringLiteral("*"));
+    EXPECT_TRUE(commands.isEmpty());  // no active row yet
+    type(QStringLiteral("99"));
+    key(Qt::Key_W, Qt::ControlModifier);
+    type(QStringLiteral("*"));
+    EXPECT_EQ(commands, QStringList{"BitBtn2"});
+    key(Qt::Key_8, Qt::ControlModifier);
+    EXPECT_EQ(commands, (QStringList{"BitBtn2", "BitBtn2"}));
+}
+
+TEST_F(ScanInputScreen, EnterAndSpaceNeverPressTheFocusedButton) {
+    QPushButton* button = screen->btnPosDiscount;
+    ASSERT_TRUE(button->isEnabled());
+    button->setFocus();
+    key(Qt::Key_Space, Qt::NoModifier, button);
+    key(Qt::Key_Return, Qt::NoModifier, button);
+    type(QStringLiteral("46"));
+    key(Qt::Key_Return, Qt::NoModifier, button);  // a short scan: nothing, and still no click
+    EXPECT_TRUE(commands.isEmpty());
+    button->click();
+    EXPECT_EQ(commands, QStringList{"btnPosDiscount"});
+    key(Qt::Key_Return, Qt::ControlModifier);
+    EXPECT_EQ(commands, (QStringList{"btnPosDiscount", "btnCloseCheck"}));
+}
+
+TEST_F(ScanInputScreen, CashierCardMidReceiptAndWhileLocked) {
+    addGoods(1, QStringLiteral("Хлеб"), QStringLiteral("30.00"), 0, QStringLiteral("4600000000017"));
+    exec(QStringLiteral("INSERT INTO USERS (USER_ID, USER_FIO, USER_INN, USER_POST, USER_PASSWORD, USER_BARCODE, "
+                        "USER_RIGHTS) VALUES (9, 'Орлова А.А.', '123', 'Старший кассир', '1', '990011', 'кассир')"));
+    type(QStringLiteral("4600000000017"));
+    key(Qt::Key_Return);
+    type(QStringLiteral("990011"));
+    key(Qt::Key_Return);
+    EXPECT_EQ(screen->lblUser->text(), QStringLiteral("Орлова А.А."));
+    EXPECT_EQ(screen->Label4->text(), QStringLiteral("  Старший кассир : "));
+    EXPECT_EQ(screen->userId(), 9);
+    EXPECT_TRUE(screen->lblINN->text().isEmpty());  // not a valid personal tax number
+    EXPECT_FALSE(screen->userIsAdmin());
+    EXPECT_EQ(rowText(1, ReceiptModel::ColQty), QStringLiteral("1"));
+    EXPECT_TRUE(messages.boxes.empty());
+
+    key(Qt::Key_Pause);
+    ASSERT_TRUE(screen->isWorkplaceLocked());
+    type(QStringLiteral("150"));
+    key(Qt::Key_W, Qt::ControlModifier);  // nothing but a card while locked
+    EXPECT_EQ(screen->receipt().dataRowCount(), 1);
+    screen->clearInputLine();
+    type(QStringLiteral("990011"));
+    key(Qt::Key_Return);
+    EXPECT_FALSE(screen->isWorkplaceLocked());
+    EXPECT_EQ(rowText(1, ReceiptModel::ColQty), QStringLiteral("1"));
+}
+
+TEST_F(ScanInputScreen, ArrowsMoveTheCurrentReceiptRow) {
+    for (const char* price : {"10", "20", "30"}) {
+        type(QString::fromLatin1(price));
+        key(Qt::Key_W, Qt::ControlModifier);
+    }
+    ASSERT_EQ(screen->currentReceiptRow(), 3);
+    key(Qt::Key_Up);
+    key(Qt::Key_Up);
+    key(Qt::Key_Up);
+    EXPECT_EQ(screen->currentReceiptRow(), 1);
+    key(Qt::Key_Down);
+    EXPECT_EQ(screen->currentReceiptRow(), 2);
+    key(Qt::Key_Down);
+    key(Qt::Key_Down);
+    EXPECT_EQ(screen->currentReceiptRow(), 3);
+}
+
+}  // namespace
