@@ -141,7 +141,8 @@ bool applyDiscountInput(ReceiptModel& model, const DiscountInputRequest& request
     }
     if (request.target != DiscountOnPosition || !model.isActive(request.row)) return false;
     if (decision.outcome == Outcome::Sum) {
-        model.setAttr(request.row, ReceiptModel::AttrSavedKind, model.attr(request.row, ReceiptModel::AttrDiscountKind));
+        model.setAttr(request.row, ReceiptModel::AttrSavedKind,
+                      model.attr(request.row, ReceiptModel::AttrDiscountKind));
         model.setAttr(request.row, ReceiptModel::AttrSavedValue,
                       model.attr(request.row, ReceiptModel::AttrDiscountValue));
     }

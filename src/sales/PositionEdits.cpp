@@ -198,18 +198,22 @@ bool PositionEdits::returnFromStoredReceipt() const {
 }
 
 bool PositionEdits::discountsAllowed() const {
-    return !reg_.isWorkplaceLocked() && discountButtons(receiptKindFromCaption(reg_.receiptKindText()), false, false).receipt;
+    if (reg_.isWorkplaceLocked()) return false;
+    // Only a sale is discounted.
+    return discountButtons(receiptKindFromCaption(reg_.receiptKindText()), false, false).receipt;
 }
 
 std::optional<int> PositionEdits::goodsMarkType(int row) {
     const int known = reg_.receipt().markType(row);
     const std::optional<qint64> id = goodsIdOf(reg_.receipt(), row);
     if (!id) return known;
-    fb::Connection* db = options_.database ? options_.database() : nullptr;
-    if (!db) return known;
     try {
+        // Reaching the database may itself fail (it attaches on first use).
+        fb::Connection* db = options_.database ? options_.database() : nullptr;
+        if (!db) return known;
         fb::Transaction tr(*db);
-        const std::vector<fb::Row> rows = fb::selectProcedure(tr, QStringLiteral("GOOD_DATA"), {{QStringLiteral("I_ID"), std::int64_t(*id)}});
+        const std::vector<fb::Row> rows =
+            fb::selectProcedure(tr, QStringLiteral("GOOD_DATA"), {{QStringLiteral("I_ID"), std::int64_t(*id)}});
         tr.commit();
         // Goods no longer in the catalogue keep the mark type they were sold with.
         if (rows.empty() || rows.front().isNull(QStringLiteral("O_MARKTYPE"))) return known;

@@ -1,5 +1,6 @@
 #include "ProgramWindows.h"
 
+#include "CloseReceipt.h"
 #include "ItemEntry.h"
 #include "KeyRouter.h"
 #include "MainMenuCommands.h"
@@ -31,6 +32,7 @@ void createProgramWindows() {
     ::installMainMenuCommands(*reg);
     new ::TfmDiscountInput(*reg, reg);
     ::installPositionEdits(*reg);
+    installSaleCommands(*reg);
     auto* scale = new ::ScaleConnection(reg);
     QObject::connect(scale, &::ScaleConnection::connectionChanged, reg, [reg](bool on) { reg->showScaleState(on); });
     reg->showScaleState(scale->isConnected());

@@ -301,7 +301,9 @@ protected:
             };
         }
         if (!options.markedQuantity) {
-            options.markedQuantity = [this](TfmReg&, const sales::MarkedQuantityRequest& r) { markedCalls.push_back(r); };
+            options.markedQuantity = [this](TfmReg&, const sales::MarkedQuantityRequest& r) {
+                markedCalls.push_back(r);
+            };
         }
         harness = std::make_unique<ScreenHarness>(dir.path(), std::move(options));
         messages.clear();
