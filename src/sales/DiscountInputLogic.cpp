@@ -16,9 +16,13 @@ const QString kSum = QStringLiteral("S");
 // Anything below a tenth of a kopeck or of a percent is no discount at all.
 const Rational kZeroTolerance(1, 1000);
 
-bool isZeroValue(const Rational& v) { return (v.sign() < 0 ? -v : v) < kZeroTolerance; }
+bool isZeroValue(const Rational& v) {
+    return (v.sign() < 0 ? -v : v) < kZeroTolerance;
+}
 
-std::int64_t hundredths(const Rational& v) { return v.roundHalfUp(2); }
+std::int64_t hundredths(const Rational& v) {
+    return v.roundHalfUp(2);
+}
 
 DiscountInputDecision refused(const QString& message) {
     DiscountInputDecision d;
@@ -70,10 +74,14 @@ DiscountInputDecision decideForPosition(const ReceiptModel& model, int row, int 
 
 DiscountFieldLimits discountFieldLimits(int kind) {
     switch (kind) {
-    case DiscountKindPercent: return {2, 0, 2};
-    case DiscountKindSum: return {9, 2, 10};
-    case DiscountKindRoundTo: return {10, 2, 13};
-    default: return {};
+        case DiscountKindPercent:
+            return {2, 0, 2};
+        case DiscountKindSum:
+            return {9, 2, 10};
+        case DiscountKindRoundTo:
+            return {10, 2, 13};
+        default:
+            return {};
     }
 }
 

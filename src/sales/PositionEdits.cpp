@@ -27,7 +27,9 @@ namespace {
 const QString kBreak = QStringLiteral("\r\n");
 constexpr int kTobacco = 4;
 
-QString entry(const QStringList& record, int index) { return index < record.size() ? record[index] : QString(); }
+QString entry(const QStringList& record, int index) {
+    return index < record.size() ? record[index] : QString();
+}
 
 // The goods id of a row as the database knows it; nullopt for a free-price
 // position or text that is no id.
@@ -38,7 +40,9 @@ std::optional<qint64> goodsIdOf(const ReceiptModel& model, int row) {
     return id;
 }
 
-bool hasSerial(const QStringList& record) { return !entry(record, MarkSerial).trimmed().isEmpty(); }
+bool hasSerial(const QStringList& record) {
+    return !entry(record, MarkSerial).trimmed().isEmpty();
+}
 
 bool sameGoods(const QStringList& record, int index, const QString& goodsId) {
     return !goodsId.isEmpty() && entry(record, index).trimmed() == goodsId;
@@ -80,8 +84,8 @@ AnnulAction annulActionFor(const ReceiptModel& model, int row, bool returnFromSt
     return returnFromStoredReceipt ? AnnulAction::Exclude : AnnulAction::Delete;
 }
 
-PositionRemoval removePosition(ReceiptModel& model, QList<QStringList>& markedItems,
-                               QList<QStringList>& receiptLines, int row, bool markedGoods) {
+PositionRemoval removePosition(ReceiptModel& model, QList<QStringList>& markedItems, QList<QStringList>& receiptLines,
+                               int row, bool markedGoods) {
     PositionRemoval out;
     if (!model.isDataRow(row)) return out;
     if (model.receiptDiscountKind() == QLatin1Char('S')) {
@@ -90,11 +94,11 @@ PositionRemoval removePosition(ReceiptModel& model, QList<QStringList>& markedIt
         out.receiptDiscountDropped = true;
     }
     const QString goodsId = model.cell(row, ReceiptModel::ColId).trimmed();
-    out.handOverLinesRemoved = int(receiptLines.removeIf(
-        [&](const QStringList& line) { return sameGoods(line, LineGoodId, goodsId); }));
+    out.handOverLinesRemoved =
+        int(receiptLines.removeIf([&](const QStringList& line) { return sameGoods(line, LineGoodId, goodsId); }));
     if (markedGoods) {
-        out.markingRecordsRemoved = int(markedItems.removeIf(
-            [&](const QStringList& record) { return sameGoods(record, MarkGoodId, goodsId); }));
+        out.markingRecordsRemoved = int(
+            markedItems.removeIf([&](const QStringList& record) { return sameGoods(record, MarkGoodId, goodsId); }));
     }
     model.removeRow(row);
     return out;
@@ -122,7 +126,9 @@ bool quantityChangeAllowed(const ReceiptModel& model, int row, const QString& in
     return inputLine.trimmed().isEmpty() && model.isActive(row);
 }
 
-bool knownPaymentMethod(int flag) { return flag >= PayPrepayFull && flag <= PayFull; }
+bool knownPaymentMethod(int flag) {
+    return flag >= PayPrepayFull && flag <= PayFull;
+}
 
 MarkedQuantityCheck checkMarkedQuantity(const ReceiptModel& model, const QList<QStringList>& markedItems, int row,
                                         int markType) {
@@ -231,30 +237,36 @@ void PositionEdits::refresh(int currentRow) {
     reg_.setCurrentReceiptRow(qBound(1, currentRow, reg_.receipt().dataRowCount()));
 }
 
-void PositionEdits::btnPosDeleteClick() { annulPosition(reg_.currentReceiptRow(), true); }
+void PositionEdits::btnPosDeleteClick() {
+    annulPosition(reg_.currentReceiptRow(), true);
+}
 
 void PositionEdits::annulPosition(int row, bool ask) {
     if (reg_.isWorkplaceLocked()) return;
     ReceiptModel& model = reg_.receipt();
     switch (annulActionFor(model, row, returnFromStoredReceipt())) {
-    case AnnulAction::None: return;
-    case AnnulAction::Exclude:
-        excludePosition(model, row);
-        refresh(row);
-        return;
-    case AnnulAction::AskExcluded:
-        switch (options_.excludedPositionAction(&reg_)) {
-        case TfmDeleteConfirm::DeleteForGood: break;
-        case TfmDeleteConfirm::UndoExclusion:
-            restoreExcludedPosition(model, row);
+        case AnnulAction::None:
+            return;
+        case AnnulAction::Exclude:
+            excludePosition(model, row);
             refresh(row);
             return;
-        default: return;
-        }
-        // The cashier chose in the window: no second question.
-        ask = false;
-        break;
-    case AnnulAction::Delete: break;
+        case AnnulAction::AskExcluded:
+            switch (options_.excludedPositionAction(&reg_)) {
+                case TfmDeleteConfirm::DeleteForGood:
+                    break;
+                case TfmDeleteConfirm::UndoExclusion:
+                    restoreExcludedPosition(model, row);
+                    refresh(row);
+                    return;
+                default:
+                    return;
+            }
+            // The cashier chose in the window: no second question.
+            ask = false;
+            break;
+        case AnnulAction::Delete:
+            break;
     }
     if (ask && !ui::askYesNo(annulPositionQuestion(annulPositionName(model, row), row), &reg_)) return;
     // The mark type is asked before anything changes, so a failing database
@@ -268,7 +280,9 @@ void PositionEdits::annulPosition(int row, bool ask) {
     refresh(row);
 }
 
-void PositionEdits::btnCheckDeleteClick() { annulReceipt(true); }
+void PositionEdits::btnCheckDeleteClick() {
+    annulReceipt(true);
+}
 
 void PositionEdits::annulReceipt(bool ask) {
     if (ask) {
@@ -327,13 +341,14 @@ void PositionEdits::BitBtn2Click() {
 void PositionEdits::btnPosDiscountClick() {
     if (!discountsAllowed()) return;
     switch (positionDiscountAccess(reg_.receipt(), reg_.MarkedItems(), reg_.currentReceiptRow())) {
-    case PositionDiscountAccess::ReceiptDiscountSet:
-        ui::showWarning(positionEditsText::kPositionDiscountBlocked, &reg_);
-        return;
-    case PositionDiscountAccess::Open:
-        options_.discountInput(reg_, DiscountOnPosition, discountInputText::kPositionCaption);
-        return;
-    default: return;
+        case PositionDiscountAccess::ReceiptDiscountSet:
+            ui::showWarning(positionEditsText::kPositionDiscountBlocked, &reg_);
+            return;
+        case PositionDiscountAccess::Open:
+            options_.discountInput(reg_, DiscountOnPosition, discountInputText::kPositionCaption);
+            return;
+        default:
+            return;
     }
 }
 

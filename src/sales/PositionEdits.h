@@ -42,9 +42,9 @@ inline const QString kMarkTypeFailedOnQuantity =
     QStringLiteral("При запросе типа маркировки выбранного товара     \r\nпроизошел сбой сервера БД.   ");
 inline const QString kPositionDiscountBlocked =
     QStringLiteral("Невозможно задать скидку на позицию,    \r\nт.к. задана скидка на весь чек.");
-inline const QString kNoSerialNumbers =
-    QStringLiteral("При работе приложения произошла ошибка:     \r\n"
-                   " отсутствует информация о серийных номерах маркированного товара.     ");
+inline const QString kNoSerialNumbers = QStringLiteral(
+    "При работе приложения произошла ошибка:     \r\n"
+    " отсутствует информация о серийных номерах маркированного товара.     ");
 }  // namespace positionEditsText
 
 // "Вы действительно желаете удалить из чека позицию ... (строка N) ?"
@@ -77,8 +77,8 @@ struct PositionRemoval {
 // percent stays), the hand-over lines of its goods go, and for marked goods
 // the marking records of its goods too; the row leaves the receipt with its
 // attributes (the only row is emptied instead).
-PositionRemoval removePosition(ReceiptModel& model, QList<QStringList>& markedItems,
-                               QList<QStringList>& receiptLines, int row, bool markedGoods);
+PositionRemoval removePosition(ReceiptModel& model, QList<QStringList>& markedItems, QList<QStringList>& receiptLines,
+                               int row, bool markedGoods);
 // An active position becomes "D". False for any other row.
 bool excludePosition(ReceiptModel& model, int row);
 // An excluded position becomes active again; other active rows of the same

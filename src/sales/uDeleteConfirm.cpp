@@ -58,8 +58,10 @@ int TfmDeleteConfirm::itemIndex() const {
 }
 
 void TfmDeleteConfirm::setItemIndex(int index) {
-    if (index == 0) RadioUndo->setChecked(true);
-    else if (index == 1) RadioDelete->setChecked(true);
+    if (index == 0)
+        RadioUndo->setChecked(true);
+    else if (index == 1)
+        RadioDelete->setChecked(true);
 }
 
 void TfmDeleteConfirm::showEvent(QShowEvent* event) {
@@ -71,13 +73,20 @@ void TfmDeleteConfirm::showEvent(QShowEvent* event) {
 
 void TfmDeleteConfirm::btnOKClick() {
     switch (itemIndex()) {
-    case 0: done(UndoExclusion); return;
-    case 1: done(DeleteForGood); return;
-    default: return;
+        case 0:
+            done(UndoExclusion);
+            return;
+        case 1:
+            done(DeleteForGood);
+            return;
+        default:
+            return;
     }
 }
 
-void TfmDeleteConfirm::btnCloseClick() { reject(); }
+void TfmDeleteConfirm::btnCloseClick() {
+    reject();
+}
 
 int askExcludedPositionAction(QWidget* parent) {
     QPointer<TfmDeleteConfirm> window = new TfmDeleteConfirm(parent);

@@ -144,9 +144,8 @@ TfmDiscountInput::TfmDiscountInput(TfmReg& reg, QWidget* parent) : QDialog(paren
     for (QPushButton* b : {BitBtn14, BitBtn15}) b->installEventFilter(this);
 
     const QList<QPair<QPushButton*, QChar>> typed{
-        {BitBtn1, u'1'}, {BitBtn2, u'2'}, {BitBtn3, u'3'}, {BitBtn4, u'4'},  {BitBtn5, u'5'},
-        {BitBtn6, u'6'}, {BitBtn7, u'7'}, {BitBtn8, u'8'}, {BitBtn9, u'9'}, {BitBtn10, u'0'},
-        {BitBtn13, u'.'},
+        {BitBtn1, u'1'}, {BitBtn2, u'2'}, {BitBtn3, u'3'}, {BitBtn4, u'4'},  {BitBtn5, u'5'},  {BitBtn6, u'6'},
+        {BitBtn7, u'7'}, {BitBtn8, u'8'}, {BitBtn9, u'9'}, {BitBtn10, u'0'}, {BitBtn13, u'.'},
     };
     for (const auto& [button, key] : typed)
         connect(button, &QPushButton::clicked, this, [this, key = key] { typeKey(key); });
@@ -165,7 +164,9 @@ TfmDiscountInput::~TfmDiscountInput() {
     if (fmDiscountInput == this) fmDiscountInput = nullptr;
 }
 
-int TfmDiscountInput::kind() const { return sales::controlTag(GroupBox1); }
+int TfmDiscountInput::kind() const {
+    return sales::controlTag(GroupBox1);
+}
 
 void TfmDiscountInput::chooseKind(int kind) {
     const QList<QPair<QLineEdit*, int>> fields{{MemoPercent, sales::DiscountKindPercent},
@@ -179,10 +180,14 @@ void TfmDiscountInput::chooseKind(int kind) {
 
 QLineEdit* TfmDiscountInput::currentField() const {
     switch (kind()) {
-    case sales::DiscountKindPercent: return MemoPercent;
-    case sales::DiscountKindSum: return MemoSumma;
-    case sales::DiscountKindRoundTo: return MemoRoundTo;
-    default: return nullptr;
+        case sales::DiscountKindPercent:
+            return MemoPercent;
+        case sales::DiscountKindSum:
+            return MemoSumma;
+        case sales::DiscountKindRoundTo:
+            return MemoRoundTo;
+        default:
+            return nullptr;
     }
 }
 
@@ -217,9 +222,14 @@ void TfmDiscountInput::clearFields() {
 
 bool TfmDiscountInput::handleKey(QKeyEvent* event) {
     switch (event->key()) {
-    case Qt::Key_Backspace: backspace(); return true;
-    case Qt::Key_Delete: clearText(); return true;
-    default: break;
+        case Qt::Key_Backspace:
+            backspace();
+            return true;
+        case Qt::Key_Delete:
+            clearText();
+            return true;
+        default:
+            break;
     }
     const QString typed = event->text();
     if (typed.isEmpty() || !typed.at(0).isPrint()) return false;
@@ -236,23 +246,25 @@ bool TfmDiscountInput::eventFilter(QObject* watched, QEvent* event) {
     } else if (event->type() == QEvent::KeyPress) {
         auto* key = static_cast<QKeyEvent*>(event);
         switch (key->key()) {
-        case Qt::Key_Return:
-        case Qt::Key_Enter:
-            // A focused button is pressed by Enter; anywhere else Enter applies.
-            if (radio) {
-                BitBtn14Click();
-                return true;
-            }
-            return false;
-        case Qt::Key_Escape:
-        case Qt::Key_Tab:
-        case Qt::Key_Backtab:
-        case Qt::Key_Up:
-        case Qt::Key_Down:
-        case Qt::Key_Left:
-        case Qt::Key_Right:
-        case Qt::Key_Space: return false;
-        default: break;
+            case Qt::Key_Return:
+            case Qt::Key_Enter:
+                // A focused button is pressed by Enter; anywhere else Enter applies.
+                if (radio) {
+                    BitBtn14Click();
+                    return true;
+                }
+                return false;
+            case Qt::Key_Escape:
+            case Qt::Key_Tab:
+            case Qt::Key_Backtab:
+            case Qt::Key_Up:
+            case Qt::Key_Down:
+            case Qt::Key_Left:
+            case Qt::Key_Right:
+            case Qt::Key_Space:
+                return false;
+            default:
+                break;
         }
         if (handleKey(key)) return true;
     }
@@ -279,7 +291,9 @@ void TfmDiscountInput::hideEvent(QHideEvent* event) {
     QDialog::hideEvent(event);
 }
 
-void TfmDiscountInput::BitBtn15Click() { reject(); }
+void TfmDiscountInput::BitBtn15Click() {
+    reject();
+}
 
 void TfmDiscountInput::BitBtn14Click() {
     using Outcome = sales::DiscountInputDecision::Outcome;
@@ -293,15 +307,18 @@ void TfmDiscountInput::BitBtn14Click() {
 
         const sales::DiscountInputDecision d = sales::decideDiscountInput(reg_.receipt(), request);
         switch (d.outcome) {
-        case Outcome::BadFormat:
-            ui::showWarning(d.message, this);
-            reject();
-            return;
-        case Outcome::TooLarge:
-            ui::showWarning(d.message, this);
-            return;
-        case Outcome::Close: reject(); return;
-        default: break;
+            case Outcome::BadFormat:
+                ui::showWarning(d.message, this);
+                reject();
+                return;
+            case Outcome::TooLarge:
+                ui::showWarning(d.message, this);
+                return;
+            case Outcome::Close:
+                reject();
+                return;
+            default:
+                break;
         }
         const sales::ReceiptModel before = reg_.receipt();
         sales::applyDiscountInput(reg_.receipt(), request, d);

@@ -50,21 +50,21 @@ public:
     QLineEdit* MemoRoundTo;
     QLabel* lblPercentUnit;
     QLabel* lblSummaUnit;
-    QPushButton* BitBtn1;   // "1"
-    QPushButton* BitBtn2;   // "2"
-    QPushButton* BitBtn3;   // "3"
-    QPushButton* BitBtn4;   // "4"
-    QPushButton* BitBtn5;   // "5"
-    QPushButton* BitBtn6;   // "6"
-    QPushButton* BitBtn7;   // "7"
-    QPushButton* BitBtn8;   // "8"
-    QPushButton* BitBtn9;   // "9"
-    QPushButton* BitBtn10;  // "0"
-    QPushButton* BitBtn11;  // Backspace
-    QPushButton* BitBtn12;  // "00"
-    QPushButton* BitBtn13;  // "."
-    QPushButton* BitBtn14;  // Enter: applies the discount
-    QPushButton* BitBtn15;  // "ОТМЕНА": closes without a change
+    QPushButton* BitBtn1;      // "1"
+    QPushButton* BitBtn2;      // "2"
+    QPushButton* BitBtn3;      // "3"
+    QPushButton* BitBtn4;      // "4"
+    QPushButton* BitBtn5;      // "5"
+    QPushButton* BitBtn6;      // "6"
+    QPushButton* BitBtn7;      // "7"
+    QPushButton* BitBtn8;      // "8"
+    QPushButton* BitBtn9;      // "9"
+    QPushButton* BitBtn10;     // "0"
+    QPushButton* BitBtn11;     // Backspace
+    QPushButton* BitBtn12;     // "00"
+    QPushButton* BitBtn13;     // "."
+    QPushButton* BitBtn14;     // Enter: applies the discount
+    QPushButton* BitBtn15;     // "ОТМЕНА": closes without a change
     QPushButton* BitBtnReset;  // "С": clears the field
 
 public slots:

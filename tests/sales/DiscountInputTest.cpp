@@ -8,8 +8,8 @@
 #include "platform/sys/ProgramFolder.h"
 #include "sales/DiscountInputLogic.h"
 #include "sales/PositionEdits.h"
-#include "sales/ReceiptMessages.h"
 #include "sales/ReceiptLines.h"
+#include "sales/ReceiptMessages.h"
 #include "sales/Registration_Mode.h"
 #include "sales/uDiscountInput.h"
 #include "support/FakeMessages.h"
@@ -76,8 +76,7 @@ TEST(DiscountInputLimit, ReadsTheSettingAsAPercent) {
     } cases[] = {
         {"", {}}, {"0", {}}, {"abc", {}}, {"-5", {}}, {"10", {10}}, {"12,5", {25, 2}}, {" 12.5 ", {25, 2}},
     };
-    for (const Case& c : cases)
-        EXPECT_EQ(sales::maxDiscountPercent(c.setting), c.expected) << c.setting.toStdString();
+    for (const Case& c : cases) EXPECT_EQ(sales::maxDiscountPercent(c.setting), c.expected) << c.setting.toStdString();
 }
 
 namespace {
@@ -357,7 +356,8 @@ TEST_F(DiscountWindow, LimitRefusesAndKeepsTheWindowOpen) {
          [](TfmDiscountInput& w) {
              w.typeKey(u'1');
              w.typeKey(u'1');
-         }, text::kTooLarge},
+         },
+         text::kTooLarge},
         {"receipt sum over 10 % of 50.00", [&] { screen->btnCheckDiscountClick(); },
          [](TfmDiscountInput& w) {
              w.RadioSumma->setChecked(true);

@@ -82,10 +82,14 @@ TEST(PositionAnnul, ActionFollowsStatusAndReceipt) {
         bool fromStored;
         AnnulAction action;
     } cases[] = {
-        {active, false, AnnulAction::Delete},  {active, true, AnnulAction::Exclude},
-        {excluded, false, AnnulAction::AskExcluded}, {excluded, true, AnnulAction::AskExcluded},
-        {freed, false, AnnulAction::None},     {merged, true, AnnulAction::None},
-        {0, false, AnnulAction::None},         {9, false, AnnulAction::None},
+        {active, false, AnnulAction::Delete},
+        {active, true, AnnulAction::Exclude},
+        {excluded, false, AnnulAction::AskExcluded},
+        {excluded, true, AnnulAction::AskExcluded},
+        {freed, false, AnnulAction::None},
+        {merged, true, AnnulAction::None},
+        {0, false, AnnulAction::None},
+        {9, false, AnnulAction::None},
     };
     for (const Case& c : cases)
         EXPECT_EQ(sales::annulActionFor(m, c.row, c.fromStored), c.action) << c.row << " " << c.fromStored;
@@ -146,7 +150,7 @@ TEST(PositionAnnul, ExclusionIsTakenBackWithMerging) {
     ReceiptModel m;
     const int excluded = sales::testing::addRow(m, {"12", "P", "10.00", "2"});
     sales::testing::addRow(m, {"13", "P", "5.00", "1"});
-    sales::testing::addRow(m, {"12", "P", "10.00", "3"});  // the same goods, added later
+    sales::testing::addRow(m, {"12", "P", "10.00", "3"});      // the same goods, added later
     sales::testing::addRow(m, {"12", "W", "10.00", "0.500"});  // weighed: not merged
     ASSERT_TRUE(sales::excludePosition(m, excluded));
     EXPECT_EQ(m.status(excluded), "D");
@@ -175,8 +179,8 @@ TEST(PositionChecks, PriceQuantityAndDiscountAccess) {
         QString input;
         bool price, quantity;
     } cases[] = {
-        {plain, "", true, true},        {plain, "  ", true, true},   {plain, "5", false, false},
-        {tobacco, "", false, true},     {shoes, "", true, true},     {freed, "", false, false},
+        {plain, "", true, true},    {plain, "  ", true, true}, {plain, "5", false, false},
+        {tobacco, "", false, true}, {shoes, "", true, true},   {freed, "", false, false},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(sales::priceChangeAllowed(m, c.row, c.input), c.price) << c.row << c.input.toStdString();
@@ -679,10 +683,12 @@ class PositionEditsDb : public testsupport::UpgradedDbTest {
 protected:
     void SetUp() override {
         UpgradedDbTest::SetUp();
-        exec("INSERT INTO GOODS (GOOD_ID, GOOD_NAME, GOOD_PRICE, GOOD_W, GOOD_MARKTYPE) "
-             "VALUES (50, 'Shoes', '900.00', '0', 5)");
-        exec("INSERT INTO GOODS (GOOD_ID, GOOD_NAME, GOOD_PRICE, GOOD_W, GOOD_MARKTYPE) "
-             "VALUES (12, 'Bread', '10.00', '0', 0)");
+        exec(
+            "INSERT INTO GOODS (GOOD_ID, GOOD_NAME, GOOD_PRICE, GOOD_W, GOOD_MARKTYPE) "
+            "VALUES (50, 'Shoes', '900.00', '0', 5)");
+        exec(
+            "INSERT INTO GOODS (GOOD_ID, GOOD_NAME, GOOD_PRICE, GOOD_W, GOOD_MARKTYPE) "
+            "VALUES (12, 'Bread', '10.00', '0', 0)");
         sales::PositionEditsOptions options;
         options.database = [this] { return &db(); };
         options.countInput = [this](TfmReg&, int mode, const QString&) {
