@@ -5,6 +5,7 @@
 #include "KeyRouter.h"
 #include "MainMenuCommands.h"
 #include "PositionEdits.h"
+#include "ReceiptStore.h"
 #include "Registration_Mode.h"
 #include "uCountInput.h"
 #include "uDiscountInput.h"
@@ -14,6 +15,8 @@
 #include "core/uConnectScale.h"
 #include "core/uOptions.h"
 #include "platform/serial/SerialPortLister.h"
+#include "platform/sys/ProgramFolder.h"
+#include "platform/ui/Guard.h"
 #include "core/UsersRepository.h"
 #include "core/uAuthor.h"
 #include "core/uNumKeyboard.h"
@@ -65,8 +68,19 @@ void createProgramWindows() {
             core::fmNumLatKeyBoard->show();
             core::fmNumLatKeyBoard->raise();
         });
-        QObject::connect(login, &core::TfmAuthor::loggedIn, login, [] {
+        QObject::connect(login, &core::TfmAuthor::loggedIn, login, [reg] {
             if (core::fmNumLatKeyBoard) core::fmNumLatKeyBoard->close();
+            // Receipts printed while the database refused them are stored now.
+            ui::guarded(reg, [reg] {
+                if (!core::DataModule1) return;
+                const PendingStoreResult r = storePendingReceipts(core::DataModule1->IBDatabase1(), sys::programFolder());
+                const QString text = pendingReceiptsMessage(r);
+                if (text.isEmpty()) return;
+                if (r.failed.isEmpty())
+                    ui::showInfo(text, reg);
+                else
+                    ui::showWarning(text, reg);
+            });
         });
     }
 }

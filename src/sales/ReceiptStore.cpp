@@ -279,4 +279,44 @@ bool loadUnstoredReceipt(const QString& path, PrintJob* job, FiscalDocumentInfo*
     return true;
 }
 
+PendingStoreResult storePendingReceipts(fb::Connection& db, const QString& programFolder) {
+    PendingStoreResult result;
+    const QDir dir(QDir(programFolder).filePath(QStringLiteral("UnsavedReceipts")));
+    if (!dir.exists()) return result;
+    const QStringList files =
+        dir.entryList({QStringLiteral("receipt_*.json")}, QDir::Files, QDir::Name);
+    for (const QString& name : files) {
+        const QString path = dir.filePath(name);
+        PrintJob job;
+        FiscalDocumentInfo document;
+        if (!loadUnstoredReceipt(path, &job, &document)) {
+            result.failed << name + QStringLiteral(": файл не читается");
+            continue;
+        }
+        const StoreResult r = storeReceipt(db, job, document);
+        if (!r.ok()) {
+            result.failed << name + QStringLiteral(": ") + (r.databaseError.isEmpty() ? r.message : r.databaseError);
+            continue;
+        }
+        ++result.stored;
+        QFile::remove(path);
+    }
+    return result;
+}
+
+QString pendingReceiptsMessage(const PendingStoreResult& result) {
+    if (result.stored == 0 && result.failed.isEmpty()) return {};
+    QString text;
+    if (result.stored > 0)
+        text += QStringLiteral(" Записано в Базу Данных чеков, не записанных ранее: %1.     ").arg(result.stored);
+    if (!result.failed.isEmpty()) {
+        if (!text.isEmpty()) text += QStringLiteral("\r\n");
+        text += QStringLiteral(" Не удалось записать в Базу Данных напечатанные чеки: %1.     \r\n")
+                    .arg(result.failed.size()) +
+                QStringLiteral(" Они сохранены в папке UnsavedReceipts и будут записаны при следующем входе.     \r\n ") +
+                result.failed.join(QStringLiteral("\r\n "));
+    }
+    return text;
+}
+
 }  // namespace sales

@@ -11,6 +11,7 @@
 
 #include <QDate>
 #include <QString>
+#include <QStringList>
 #include <QTime>
 
 namespace fb {
@@ -62,5 +63,16 @@ StoreResult storeReceipt(fb::Connection& db, const PrintJob& job, const FiscalDo
 QString saveUnstoredReceipt(const QString& programFolder, const PrintJob& job, const FiscalDocumentInfo& document);
 // Reads such a file back; false when it cannot be read.
 bool loadUnstoredReceipt(const QString& path, PrintJob* job, FiscalDocumentInfo* document);
+
+// Receipts kept in "<folder>/UnsavedReceipts" by an earlier run: each one
+// the database now takes is stored and its file removed; the others stay
+// for the next try.
+struct PendingStoreResult {
+    int stored = 0;
+    QStringList failed;  // files still waiting, with the reason
+};
+PendingStoreResult storePendingReceipts(fb::Connection& db, const QString& programFolder);
+// The cashier's message about them; empty when there was nothing to do.
+QString pendingReceiptsMessage(const PendingStoreResult& result);
 
 }  // namespace sales
