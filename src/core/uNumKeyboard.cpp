@@ -1,5 +1,7 @@
 #include "uNumKeyboard.h"
 
+#include "platform/ui/KeypadGrid.h"
+
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QGridLayout>
@@ -9,21 +11,6 @@
 namespace core {
 
 TfmNumKeyboard* fmNumKeyboard = nullptr;
-
-namespace {
-QPushButton* key(QWidget* parent, const QString& name, const QString& caption) {
-    auto* b = new QPushButton(caption, parent);
-    b->setObjectName(name);
-    // The keypad never takes the focus from where the typing goes.
-    b->setFocusPolicy(Qt::NoFocus);
-    b->setMinimumSize(56, 48);
-    QFont f = b->font();
-    f.setPointSize(16);
-    f.setBold(true);
-    b->setFont(f);
-    return b;
-}
-}  // namespace
 
 TfmNumKeyboard::TfmNumKeyboard(QWidget* parent)
     : QWidget(parent, Qt::Tool | Qt::WindowStaysOnTopHint) {
@@ -35,36 +22,26 @@ TfmNumKeyboard::TfmNumKeyboard(QWidget* parent)
     auto* grid = new QGridLayout(this);
     grid->setSpacing(4);
     // Digits in the layout of a numeric pad: 7 8 9 / 4 5 6 / 1 2 3 / 0.
-    for (int d = 1; d <= 9; ++d) {
-        auto* b = key(this, QStringLiteral("Button%1").arg(d), QString::number(d));
-        grid->addWidget(b, 2 - (d - 1) / 3, (d - 1) % 3);
-        connect(b, &QPushButton::clicked, this, [this, d] { typeCharacter(QString::number(d)); });
-    }
-    auto* zero = key(this, QStringLiteral("Button10"), QStringLiteral("0"));
-    grid->addWidget(zero, 3, 0);
-    connect(zero, &QPushButton::clicked, this, [this] { typeCharacter(QStringLiteral("0")); });
-
-    auto* point = key(this, QStringLiteral("BitBtn1"), QStringLiteral("."));
-    grid->addWidget(point, 3, 1);
-    connect(point, &QPushButton::clicked, this, [this] { typeCharacter(QStringLiteral(".")); });
-    auto* times = key(this, QStringLiteral("BitBtn4"), QStringLiteral("×"));
-    grid->addWidget(times, 3, 2);
-    connect(times, &QPushButton::clicked, this, [this] { typeCharacter(QStringLiteral("*")); });
-
-    auto* clear = key(this, QStringLiteral("BitBtn2"), QStringLiteral("C"));
-    grid->addWidget(clear, 0, 3);
-    connect(clear, &QPushButton::clicked, this, [this] {
-        if (tag_ == 1) pressKey(Qt::Key_Delete);
-    });
-    auto* back = key(this, QStringLiteral("BitBtn3"), QStringLiteral("←"));
-    grid->addWidget(back, 1, 3);
-    connect(back, &QPushButton::clicked, this, [this] {
-        if (tag_ == 1) pressKey(Qt::Key_Backspace);
-    });
-    auto* esc = key(this, QStringLiteral("Button12"), QStringLiteral("Esc"));
-    grid->addWidget(esc, 2, 3, 2, 1);
-    esc->setMinimumHeight(100);
-    connect(esc, &QPushButton::clicked, this, &TfmNumKeyboard::Button12Click);
+    QList<ui::KeypadKey> keys;
+    for (int d = 1; d <= 9; ++d)
+        keys.append({QStringLiteral("Button%1").arg(d), QString::number(d), 2 - (d - 1) / 3, (d - 1) % 3, 1, 1,
+                     [this, d] { typeCharacter(QString::number(d)); }});
+    keys.append({QStringLiteral("Button10"), QStringLiteral("0"), 3, 0, 1, 1,
+                 [this] { typeCharacter(QStringLiteral("0")); }});
+    keys.append({QStringLiteral("BitBtn1"), QStringLiteral("."), 3, 1, 1, 1,
+                 [this] { typeCharacter(QStringLiteral(".")); }});
+    keys.append({QStringLiteral("BitBtn4"), QStringLiteral("×"), 3, 2, 1, 1,
+                 [this] { typeCharacter(QStringLiteral("*")); }});
+    keys.append({QStringLiteral("BitBtn2"), QStringLiteral("C"), 0, 3, 1, 1, [this] {
+                     if (tag_ == 1) pressKey(Qt::Key_Delete);
+                 }});
+    keys.append({QStringLiteral("BitBtn3"), QStringLiteral("←"), 1, 3, 1, 1, [this] {
+                     if (tag_ == 1) pressKey(Qt::Key_Backspace);
+                 }});
+    keys.append({QStringLiteral("Button12"), QStringLiteral("Esc"), 2, 3, 2, 1, [this] { Button12Click(); }});
+    // The keypad never takes the focus from where the typing goes.
+    const QList<QPushButton*> made = ui::addKeypadKeys(this, grid, keys, {QSize(56, 48), 16});
+    made.last()->setMinimumHeight(100);  // Esc spans two rows
 }
 
 TfmNumKeyboard::~TfmNumKeyboard() {

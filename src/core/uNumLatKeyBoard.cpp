@@ -1,5 +1,7 @@
 #include "uNumLatKeyBoard.h"
 
+#include "platform/ui/KeypadGrid.h"
+
 #include <QAbstractButton>
 #include <QGridLayout>
 #include <QGuiApplication>
@@ -12,19 +14,6 @@ namespace core {
 TfmNumLatKeyBoard* fmNumLatKeyBoard = nullptr;
 
 namespace {
-QPushButton* key(QWidget* parent, const QString& name, const QString& caption) {
-    auto* b = new QPushButton(caption, parent);
-    b->setObjectName(name);
-    b->setFocusPolicy(Qt::NoFocus);
-    b->setAutoDefault(false);
-    b->setMinimumSize(44, 44);
-    QFont f = b->font();
-    f.setPointSize(14);
-    f.setBold(true);
-    b->setFont(f);
-    return b;
-}
-
 // Letters row by row as on a keyboard.
 const int kRowStarts[] = {10, 20, 29, 36};
 }  // namespace
@@ -41,10 +30,10 @@ TfmNumLatKeyBoard::TfmNumLatKeyBoard(QLineEdit* password, QAbstractButton* okBut
 
     auto* grid = new QGridLayout(this);
     grid->setSpacing(3);
+    QList<ui::KeypadKey> keys;
     const QString chars = keyCharacters();
     for (int i = 0; i < chars.size(); ++i) {
         const QChar c = chars.at(i);
-        auto* b = key(this, QStringLiteral("Button%1").arg(i + 1), QString(c));
         int row = 0;
         int first = 0;
         if (i >= kRowStarts[0]) {
@@ -54,19 +43,13 @@ TfmNumLatKeyBoard::TfmNumLatKeyBoard(QLineEdit* password, QAbstractButton* okBut
         }
         // Each lower letter row starts a little further right, as keys do.
         const int shift = row >= 2 ? row - 1 : 0;
-        grid->addWidget(b, row, (i - first) * 2 + shift, 1, 2);
-        connect(b, &QPushButton::clicked, this, [this, c] { typeCharacter(c); });
+        keys.append({QStringLiteral("Button%1").arg(i + 1), QString(c), row, (i - first) * 2 + shift, 1, 2,
+                     [this, c] { typeCharacter(c); }});
     }
-
-    auto* clear = key(this, QStringLiteral("BitBtn1"), QStringLiteral("Очистить"));
-    auto* back = key(this, QStringLiteral("BitBtn2"), QStringLiteral("←"));
-    auto* ok = key(this, QStringLiteral("Button37"), QStringLiteral("OK"));
-    grid->addWidget(clear, 4, 0, 1, 6);
-    grid->addWidget(back, 4, 6, 1, 6);
-    grid->addWidget(ok, 4, 12, 1, 8);
-    connect(clear, &QPushButton::clicked, this, &TfmNumLatKeyBoard::BitBtn1Click);
-    connect(back, &QPushButton::clicked, this, &TfmNumLatKeyBoard::BitBtn2Click);
-    connect(ok, &QPushButton::clicked, this, &TfmNumLatKeyBoard::Button37Click);
+    keys.append({QStringLiteral("BitBtn1"), QStringLiteral("Очистить"), 4, 0, 1, 6, [this] { BitBtn1Click(); }});
+    keys.append({QStringLiteral("BitBtn2"), QStringLiteral("←"), 4, 6, 1, 6, [this] { BitBtn2Click(); }});
+    keys.append({QStringLiteral("Button37"), QStringLiteral("OK"), 4, 12, 1, 8, [this] { Button37Click(); }});
+    ui::addKeypadKeys(this, grid, keys, {QSize(44, 44), 14});
 
     adjustSize();
     placeBelowMiddleOf(loginWindow);

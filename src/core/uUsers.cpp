@@ -130,12 +130,12 @@ void TfmUsers::updateActions() {
     btnUserDelete->setEnabled(hasRows);
 }
 
-void TfmUsers::btnUserAddClick() {
+void TfmUsers::runUserEdit(const std::function<void(TfmUserEdit&)>& start) {
     ui::guarded(this, [&] {
         int savedId = 0;
         QPointer<TfmUserEdit> edit = new TfmUserEdit(*users_, this);
         connect(edit, &TfmUserEdit::saved, this, [&savedId](int id) { savedId = id; });
-        edit->startAdd();
+        start(*edit);
         edit->exec();
         if (savedId == 0) return;
         model_->reload();
@@ -145,20 +145,13 @@ void TfmUsers::btnUserAddClick() {
     });
 }
 
+void TfmUsers::btnUserAddClick() {
+    runUserEdit([](TfmUserEdit& edit) { edit.startAdd(); });
+}
+
 void TfmUsers::btnUserEditClick() {
     if (currentRow() < 0) return;
-    ui::guarded(this, [&] {
-        int savedId = 0;
-        QPointer<TfmUserEdit> edit = new TfmUserEdit(*users_, this);
-        connect(edit, &TfmUserEdit::saved, this, [&savedId](int id) { savedId = id; });
-        edit->startEdit(currentUser());
-        edit->exec();
-        if (savedId == 0) return;
-        model_->reload();
-        selectRow(model_->findRow(QStringLiteral("USER_ID"), QString::number(savedId)));
-        updateActions();
-        emit usersChanged();
-    });
+    runUserEdit([this](TfmUserEdit& edit) { edit.startEdit(currentUser()); });
 }
 
 void TfmUsers::btnUserDeleteClick() {

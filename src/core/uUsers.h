@@ -4,6 +4,7 @@
 // write the list is read again and positioned on the user written.
 #include <QDialog>
 
+#include <functional>
 #include <memory>
 
 class QPushButton;
@@ -18,6 +19,7 @@ class QueryTableModel;
 
 namespace core {
 
+class TfmUserEdit;
 class UsersRepository;
 struct UserRecord;
 
@@ -52,6 +54,9 @@ private:
     void selectRow(int row);
     UserRecord currentUser() const;
     void updateActions();
+    // Runs the edit window, begun by `start`; after a save the list is read
+    // again and positioned on the user saved.
+    void runUserEdit(const std::function<void(TfmUserEdit&)>& start);
 
     std::unique_ptr<UsersRepository> users_;
     ui::QueryTableModel* model_;

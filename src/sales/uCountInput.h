@@ -8,14 +8,14 @@
 // Enter in the field, or the confirm button BitBtn14, applies the number; the
 // key router may give BitBtn14 the focus so that the next Enter presses it.
 #include "sales/CountInputLogic.h"
+#include "sales/DecimalKeypad.h"
 
 #include <QDialog>
 
 class QLineEdit;
-class QPushButton;
 class TfmReg;
 
-class TfmCountInput : public QDialog {
+class TfmCountInput : public QDialog, public sales::DecimalKeypad {
     Q_OBJECT
 public:
     explicit TfmCountInput(TfmReg& reg, QWidget* parent = nullptr);
@@ -26,34 +26,18 @@ public:
 
     // A typed character as the keyboard gives it: "," is read as "."; only
     // digits and "." are taken, as the mode's decimals allow.
-    void typeKey(QChar key);
-    void typeDoubleZero();
-    void backspace();
-    void clearText();
+    void typeKey(QChar key) override;
+    void typeDoubleZero() override;
+    void backspace() override;
+    void clearText() override;
     QString text() const;
 
     QLineEdit* Memo1;
-    QPushButton* BitBtn1;   // "1"
-    QPushButton* BitBtn2;   // "2"
-    QPushButton* BitBtn3;   // "3"
-    QPushButton* BitBtn4;   // "4"
-    QPushButton* BitBtn5;   // "5"
-    QPushButton* BitBtn6;   // "6"
-    QPushButton* BitBtn7;   // "7"
-    QPushButton* BitBtn8;   // "8"
-    QPushButton* BitBtn9;   // "9"
-    QPushButton* BitBtn10;  // "0"
-    QPushButton* BitBtn11;  // Backspace
-    QPushButton* BitBtn12;  // "00"
-    QPushButton* BitBtn13;  // "."
-    QPushButton* BitBtn14;  // Enter: applies the number
-    QPushButton* BitBtn15;  // "ОТМЕНА"
-    QPushButton* BitBtnReset;  // "С": clears the field
 
 public slots:
     // Applies the typed number by the Tag; a refusal keeps the window open.
-    void BitBtn14Click();
-    void BitBtn15Click();
+    void BitBtn14Click() override;
+    void BitBtn15Click() override;
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

@@ -11,28 +11,12 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QVBoxLayout>
 
 TfmDiscountInput* fmDiscountInput = nullptr;
 
 namespace {
-
-QPushButton* keypadButton(QWidget* parent, const QString& name, const QString& caption) {
-    auto* b = new QPushButton(caption, parent);
-    b->setObjectName(name);
-    // The keypad types into the field in use; the focus stays where it is.
-    b->setFocusPolicy(Qt::NoFocus);
-    b->setAutoDefault(false);
-    b->setMinimumSize(64, 52);
-    QFont f = b->font();
-    f.setPointSize(16);
-    f.setBold(true);
-    b->setFont(f);
-    return b;
-}
 
 QLineEdit* discountField(QWidget* parent, const QString& name, int kind) {
     auto* e = new QLineEdit(parent);
@@ -88,49 +72,7 @@ TfmDiscountInput::TfmDiscountInput(TfmReg& reg, QWidget* parent) : QDialog(paren
     kinds->addWidget(RadioRoundTo, 2, 0);
     kinds->addWidget(MemoRoundTo, 2, 1);
 
-    BitBtn1 = keypadButton(this, QStringLiteral("BitBtn1"), QStringLiteral("1"));
-    BitBtn2 = keypadButton(this, QStringLiteral("BitBtn2"), QStringLiteral("2"));
-    BitBtn3 = keypadButton(this, QStringLiteral("BitBtn3"), QStringLiteral("3"));
-    BitBtn4 = keypadButton(this, QStringLiteral("BitBtn4"), QStringLiteral("4"));
-    BitBtn5 = keypadButton(this, QStringLiteral("BitBtn5"), QStringLiteral("5"));
-    BitBtn6 = keypadButton(this, QStringLiteral("BitBtn6"), QStringLiteral("6"));
-    BitBtn7 = keypadButton(this, QStringLiteral("BitBtn7"), QStringLiteral("7"));
-    BitBtn8 = keypadButton(this, QStringLiteral("BitBtn8"), QStringLiteral("8"));
-    BitBtn9 = keypadButton(this, QStringLiteral("BitBtn9"), QStringLiteral("9"));
-    BitBtn10 = keypadButton(this, QStringLiteral("BitBtn10"), QStringLiteral("0"));
-    BitBtn11 = keypadButton(this, QStringLiteral("BitBtn11"), QStringLiteral("←"));
-    BitBtn12 = keypadButton(this, QStringLiteral("BitBtn12"), QStringLiteral("00"));
-    BitBtn13 = keypadButton(this, QStringLiteral("BitBtn13"), QStringLiteral("."));
-    BitBtnReset = keypadButton(this, QStringLiteral("BitBtnReset"), QStringLiteral("С"));
-    BitBtn14 = keypadButton(this, QStringLiteral("BitBtn14"), QStringLiteral("ВВОД"));
-    BitBtn15 = keypadButton(this, QStringLiteral("BitBtn15"), QStringLiteral("ОТМЕНА"));
-    // These two take the focus, so that Enter presses the one that has it.
-    for (QPushButton* b : {BitBtn14, BitBtn15}) {
-        b->setFocusPolicy(Qt::StrongFocus);
-        b->setAutoDefault(true);
-    }
-
-    auto* keys = new QGridLayout;
-    keys->addWidget(BitBtn7, 0, 0);
-    keys->addWidget(BitBtn8, 0, 1);
-    keys->addWidget(BitBtn9, 0, 2);
-    keys->addWidget(BitBtnReset, 0, 3);
-    keys->addWidget(BitBtn4, 1, 0);
-    keys->addWidget(BitBtn5, 1, 1);
-    keys->addWidget(BitBtn6, 1, 2);
-    keys->addWidget(BitBtn11, 1, 3);
-    keys->addWidget(BitBtn1, 2, 0);
-    keys->addWidget(BitBtn2, 2, 1);
-    keys->addWidget(BitBtn3, 2, 2);
-    keys->addWidget(BitBtn12, 2, 3);
-    keys->addWidget(BitBtn10, 3, 0);
-    keys->addWidget(BitBtn13, 3, 1);
-    keys->addWidget(BitBtn14, 3, 2, 1, 2);
-
-    auto* layout = new QVBoxLayout(this);
-    layout->addWidget(GroupBox1);
-    layout->addLayout(keys);
-    layout->addWidget(BitBtn15);
+    buildDecimalKeypad(this, GroupBox1);
 
     const QList<QPair<QRadioButton*, int>> radios{{RadioPercent, sales::DiscountKindPercent},
                                                   {RadioSumma, sales::DiscountKindSum},
@@ -142,18 +84,6 @@ TfmDiscountInput::TfmDiscountInput(TfmReg& reg, QWidget* parent) : QDialog(paren
         radio->installEventFilter(this);
     }
     for (QPushButton* b : {BitBtn14, BitBtn15}) b->installEventFilter(this);
-
-    const QList<QPair<QPushButton*, QChar>> typed{
-        {BitBtn1, u'1'}, {BitBtn2, u'2'}, {BitBtn3, u'3'}, {BitBtn4, u'4'},  {BitBtn5, u'5'},  {BitBtn6, u'6'},
-        {BitBtn7, u'7'}, {BitBtn8, u'8'}, {BitBtn9, u'9'}, {BitBtn10, u'0'}, {BitBtn13, u'.'},
-    };
-    for (const auto& [button, key] : typed)
-        connect(button, &QPushButton::clicked, this, [this, key = key] { typeKey(key); });
-    connect(BitBtn12, &QPushButton::clicked, this, &TfmDiscountInput::typeDoubleZero);
-    connect(BitBtn11, &QPushButton::clicked, this, &TfmDiscountInput::backspace);
-    connect(BitBtnReset, &QPushButton::clicked, this, &TfmDiscountInput::clearText);
-    connect(BitBtn14, &QPushButton::clicked, this, &TfmDiscountInput::BitBtn14Click);
-    connect(BitBtn15, &QPushButton::clicked, this, &TfmDiscountInput::BitBtn15Click);
 
     clearFields();
     RadioPercent->setChecked(true);
@@ -221,21 +151,8 @@ void TfmDiscountInput::clearFields() {
 }
 
 bool TfmDiscountInput::handleKey(QKeyEvent* event) {
-    switch (event->key()) {
-        case Qt::Key_Backspace:
-            backspace();
-            return true;
-        case Qt::Key_Delete:
-            clearText();
-            return true;
-        default:
-            break;
-    }
-    const QString typed = event->text();
-    if (typed.isEmpty() || !typed.at(0).isPrint()) return false;
     // Every printable character is either part of the number or refused here.
-    typeKey(typed.at(0));
-    return true;
+    return takeKey(event, true);
 }
 
 bool TfmDiscountInput::eventFilter(QObject* watched, QEvent* event) {
@@ -272,9 +189,7 @@ bool TfmDiscountInput::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void TfmDiscountInput::keyPressEvent(QKeyEvent* event) {
-    if (event->key() != Qt::Key_Escape && event->key() != Qt::Key_Return && event->key() != Qt::Key_Enter &&
-        handleKey(event))
-        return;
+    if (!isWindowKey(event) && handleKey(event)) return;
     QDialog::keyPressEvent(event);
 }
 
@@ -335,11 +250,5 @@ void TfmDiscountInput::BitBtn14Click() {
 }
 
 int runDiscountInput(TfmReg& reg, int target, const QString& caption) {
-    if (!fmDiscountInput) new TfmDiscountInput(reg, &reg);
-    QPointer<TfmDiscountInput> window = fmDiscountInput;
-    if (window->isVisible()) window->hide();
-    window->setWindowTitle(caption);
-    window->setTag(target);
-    const int result = window->exec();
-    return window ? result : QDialog::Rejected;
+    return sales::runKeypadWindow(fmDiscountInput, [&reg] { new TfmDiscountInput(reg, &reg); }, target, caption);
 }

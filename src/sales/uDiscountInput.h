@@ -9,6 +9,7 @@
 // The kind in use is the Tag of GroupBox1: 1 percent, 2 sum, 3 round-to
 // (whose controls are hidden, so nobody chooses it). Typed characters go to
 // the field of the kind in use whichever control has the focus.
+#include "sales/DecimalKeypad.h"
 #include "sales/DiscountInputLogic.h"
 
 #include <QDialog>
@@ -16,11 +17,10 @@
 class QGroupBox;
 class QLabel;
 class QLineEdit;
-class QPushButton;
 class QRadioButton;
 class TfmReg;
 
-class TfmDiscountInput : public QDialog {
+class TfmDiscountInput : public QDialog, public sales::DecimalKeypad {
     Q_OBJECT
 public:
     explicit TfmDiscountInput(TfmReg& reg, QWidget* parent = nullptr);
@@ -34,10 +34,10 @@ public:
     void chooseKind(int kind);
 
     // A typed character, "00", Backspace and clear, on the field in use.
-    void typeKey(QChar key);
-    void typeDoubleZero();
-    void backspace();
-    void clearText();
+    void typeKey(QChar key) override;
+    void typeDoubleZero() override;
+    void backspace() override;
+    void clearText() override;
     // The field of the kind in use (nullptr for none).
     QLineEdit* currentField() const;
 
@@ -50,27 +50,11 @@ public:
     QLineEdit* MemoRoundTo;
     QLabel* lblPercentUnit;
     QLabel* lblSummaUnit;
-    QPushButton* BitBtn1;      // "1"
-    QPushButton* BitBtn2;      // "2"
-    QPushButton* BitBtn3;      // "3"
-    QPushButton* BitBtn4;      // "4"
-    QPushButton* BitBtn5;      // "5"
-    QPushButton* BitBtn6;      // "6"
-    QPushButton* BitBtn7;      // "7"
-    QPushButton* BitBtn8;      // "8"
-    QPushButton* BitBtn9;      // "9"
-    QPushButton* BitBtn10;     // "0"
-    QPushButton* BitBtn11;     // Backspace
-    QPushButton* BitBtn12;     // "00"
-    QPushButton* BitBtn13;     // "."
-    QPushButton* BitBtn14;     // Enter: applies the discount
-    QPushButton* BitBtn15;     // "ОТМЕНА": closes without a change
-    QPushButton* BitBtnReset;  // "С": clears the field
 
 public slots:
     // Applies the typed discount by the Tag; a refusal keeps the window open.
-    void BitBtn14Click();
-    void BitBtn15Click();
+    void BitBtn14Click() override;
+    void BitBtn15Click() override;
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

@@ -1,13 +1,12 @@
 #include "sales/uOperationSelect.h"
 
+#include "platform/ui/ChoiceDialog.h"
 #include "platform/ui/MessageService.h"
 #include "sales/Registration_Mode.h"
 #include "sales/SmallDialogsLogic.h"
 
-#include <QHBoxLayout>
 #include <QListWidget>
 #include <QPushButton>
-#include <QVBoxLayout>
 
 TfmOperationSelect* fmOperationSelect = nullptr;
 
@@ -19,33 +18,17 @@ TfmOperationSelect::TfmOperationSelect(int currentKind, bool receiptHasMarkedGoo
 
     ListBox1 = new QListWidget(this);
     ListBox1->setObjectName(QStringLiteral("ListBox1"));
-    {
-        QFont f = ListBox1->font();
-        f.setPointSize(14);
-        ListBox1->setFont(f);
-    }
     for (const core::CodeItem& kind : sales::operationChoices()) {
         auto* item = new QListWidgetItem(kind.text, ListBox1);
         item->setData(Qt::UserRole, kind.code);
         if (kind.code == currentKind) ListBox1->setCurrentItem(item);
     }
 
-    btnOK = new QPushButton(QStringLiteral("OK"), this);
-    btnOK->setObjectName(QStringLiteral("btnOK"));
-    btnOK->setAutoDefault(true);
-    btnCancel = new QPushButton(QStringLiteral("ОТМЕНА"), this);
-    btnCancel->setObjectName(QStringLiteral("btnCancel"));
-    btnCancel->setAutoDefault(true);
-
-    auto* buttons = new QHBoxLayout;
-    buttons->addWidget(btnOK);
-    buttons->addWidget(btnCancel);
-    auto* layout = new QVBoxLayout(this);
-    layout->addWidget(ListBox1);
-    layout->addLayout(buttons);
+    const ui::ChoiceButtons buttons = ui::layOutChoiceDialog(this, ListBox1);
+    btnOK = buttons.ok;
+    btnCancel = buttons.cancel;
 
     connect(btnOK, &QPushButton::clicked, this, &TfmOperationSelect::btnOKClick);
-    connect(btnCancel, &QPushButton::clicked, this, &QDialog::reject);
     connect(ListBox1, &QListWidget::itemDoubleClicked, this, &TfmOperationSelect::ListBox1DblClick);
     ListBox1->setFocus();
 }

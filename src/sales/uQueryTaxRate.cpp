@@ -1,13 +1,12 @@
 #include "sales/uQueryTaxRate.h"
 
+#include "platform/ui/ChoiceDialog.h"
 #include "sales/SmallDialogsLogic.h"
 
 #include <QComboBox>
-#include <QHBoxLayout>
 #include <QLabel>
 #include <QPointer>
 #include <QPushButton>
-#include <QVBoxLayout>
 
 TfmQueryTaxRate* fmQueryTaxRate = nullptr;
 
@@ -21,28 +20,12 @@ TfmQueryTaxRate::TfmQueryTaxRate(QWidget* parent) : QDialog(parent) {
     for (const core::CodeItem& rate : sales::vatRateChoices()) cmbTaxRate->addItem(rate.text, rate.code);
     cmbTaxRate->setCurrentIndex(-1);
     cmbTaxRate->setPlaceholderText(QStringLiteral("ставка НДС"));
-    {
-        QFont f = cmbTaxRate->font();
-        f.setPointSize(14);
-        cmbTaxRate->setFont(f);
-    }
 
-    btnOK = new QPushButton(QStringLiteral("OK"), this);
-    btnOK->setObjectName(QStringLiteral("btnOK"));
-    btnOK->setAutoDefault(true);
-    btnCancel = new QPushButton(QStringLiteral("ОТМЕНА"), this);
-    btnCancel->setObjectName(QStringLiteral("btnCancel"));
-    btnCancel->setAutoDefault(true);
-
-    auto* buttons = new QHBoxLayout;
-    buttons->addWidget(btnOK);
-    buttons->addWidget(btnCancel);
-    auto* layout = new QVBoxLayout(this);
-    layout->addWidget(cmbTaxRate);
-    layout->addLayout(buttons);
+    const ui::ChoiceButtons buttons = ui::layOutChoiceDialog(this, cmbTaxRate);
+    btnOK = buttons.ok;
+    btnCancel = buttons.cancel;
 
     connect(btnOK, &QPushButton::clicked, this, &TfmQueryTaxRate::btnOKClick);
-    connect(btnCancel, &QPushButton::clicked, this, &QDialog::reject);
     connect(cmbTaxRate, &QComboBox::currentIndexChanged, this, &TfmQueryTaxRate::updateActions);
     updateActions();
     cmbTaxRate->setFocus();

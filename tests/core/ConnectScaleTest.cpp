@@ -12,6 +12,7 @@
 #include "platform/serial/SerialPortLister.h"
 
 #include "ScaleFrames.h"
+#include "SettingsTestSupport.h"
 
 #include <QComboBox>
 #include <QLabel>
@@ -34,37 +35,25 @@ QString u(const char* s) { return QString::fromUtf8(s); }
 
 class ConnectScaleWindow : public testsupport::UpgradedDbTest {
 protected:
-    void SetUp() override {
-        UpgradedDbTest::SetUp();
-        auto c = std::make_unique<serial::FakeClock>();
-        auto p = std::make_unique<serial::FakeSerialPort>(c.get());
-        port = p.get();
-        scale = std::make_unique<ScaleConnection>(std::move(p), std::move(c));
-    }
     void TearDown() override {
         delete window.data();
-        scale.reset();
+        rig.scale.reset();
         UpgradedDbTest::TearDown();
     }
 
     void open() {
         delete window.data();
-        window = new TfmConnectScale(db(), *scale, ports);
+        window = new TfmConnectScale(db(), *rig.scale, ports);
         window->show();
     }
     template <class T>
     T* find(const char* name) {
-        T* w = window->findChild<T*>(QLatin1String(name));
-        EXPECT_NE(w, nullptr) << name;
-        return w;
+        return coretest::findNamed<T>(window, name);
     }
     QComboBox* combo(const char* name) { return find<QComboBox>(name); }
     QLineEdit* timeout() { return find<QLineEdit>("edScaleTimeout"); }
     void click(const char* name) { QTest::mouseClick(find<QPushButton>(name), Qt::LeftButton); }
-    void answer(qint16 grams) {
-        port->addReply(QByteArray(1, 0x15));
-        port->addReply(scaletest::weightReplyGrams(grams));
-    }
+    void answer(qint16 grams) { rig.answer(grams); }
     void storeScale(const char* protocol, const char* portName, const char* baud, const char* ms) {
         exec(u("DELETE FROM OPTIONS"));
         const std::vector<std::pair<const char*, const char*>> rows = {
@@ -75,8 +64,7 @@ protected:
 
     testsupport::FakeMessages messages;
     serial::FakeSerialPortLister ports{{u("ttyS1"), u("ttyS0"), u("ttyACM0")}};
-    serial::FakeSerialPort* port = nullptr;
-    std::unique_ptr<ScaleConnection> scale;
+    coretest::ScaleRig rig;
     QPointer<TfmConnectScale> window;
 };
 
@@ -111,7 +99,7 @@ TEST_F(ConnectScaleWindow, FieldsComeFromTheStoreOrFromTheConnectedScale) {
     EXPECT_EQ(combo("cmbScaleBaudRate")->count(), 7);
 
     answer(1);
-    ASSERT_TRUE(scale->connectScale({2, u("ttyACM0"), u("38400"), u("60")}).ok);
+    ASSERT_TRUE(rig.scale->connectScale({2, u("ttyACM0"), u("38400"), u("60")}).ok);
     storeScale("2", "ttyS1", "9600", "100");
     open();
     EXPECT_EQ(combo("cmbScalePort")->currentText(), u("ttyACM0"));
@@ -121,7 +109,7 @@ TEST_F(ConnectScaleWindow, FieldsComeFromTheStoreOrFromTheConnectedScale) {
 
 TEST_F(ConnectScaleWindow, SuccessfulTestConnectsTheSharedScaleAndCloses) {
     storeScale("2", "ttyS0", "9600", "25");
-    QSignalSpy changed(scale.get(), &ScaleConnection::connectionChanged);
+    QSignalSpy changed(rig.scale.get(), &ScaleConnection::connectionChanged);
     open();
     combo("cmbScalePort")->setEditText(u(" ttyUSB0 "));
     answer(1250);
@@ -131,11 +119,11 @@ TEST_F(ConnectScaleWindow, SuccessfulTestConnectsTheSharedScaleAndCloses) {
     EXPECT_EQ(find<QLabel>("lblConnectResult")->text(), u(" Есть соединение. Вес 1.250 кг"));
     EXPECT_EQ(window->result(), QDialog::Accepted);
     EXPECT_FALSE(window->isVisible());
-    EXPECT_TRUE(scale->isConnected());
-    EXPECT_TRUE(port->isOpen());
-    EXPECT_EQ(port->openedName(), u("ttyUSB0"));
-    EXPECT_EQ(port->baudRate(), 9600);
-    EXPECT_EQ(scale->current(), (ScaleParams{2, u("ttyUSB0"), u("9600"), u("25")}));
+    EXPECT_TRUE(rig.scale->isConnected());
+    EXPECT_TRUE(rig.port->isOpen());
+    EXPECT_EQ(rig.port->openedName(), u("ttyUSB0"));
+    EXPECT_EQ(rig.port->baudRate(), 9600);
+    EXPECT_EQ(rig.scale->current(), (ScaleParams{2, u("ttyUSB0"), u("9600"), u("25")}));
     ASSERT_EQ(changed.size(), 1);
     EXPECT_TRUE(changed.at(0).at(0).toBool());
     // A test alone stores nothing.
@@ -157,17 +145,17 @@ TEST_F(ConnectScaleWindow, FailuresStayOpenWithTheResult) {
     storeScale("2", "ttyS0", "9600", "25");
     for (const Case& c : cases) {
         open();
-        if (!c.state.isEmpty()) port->addReply(c.state);
-        if (c.badCheck) port->addReply(scaletest::weightReply(0x10, 0x27, false));
+        if (!c.state.isEmpty()) rig.port->addReply(c.state);
+        if (c.badCheck) rig.port->addReply(scaletest::weightReply(0x10, 0x27, false));
         click("btnConnect");
         EXPECT_EQ(find<QLabel>("lblConnectResult")->text(), c.result) << c.what;
         EXPECT_TRUE(window->isVisible()) << c.what;
-        EXPECT_FALSE(scale->isConnected()) << c.what;
-        EXPECT_FALSE(port->isOpen()) << c.what;
+        EXPECT_FALSE(rig.scale->isConnected()) << c.what;
+        EXPECT_FALSE(rig.port->isOpen()) << c.what;
     }
     EXPECT_TRUE(messages.boxes.empty()) << messages.last().toStdString();
 
-    port->setOpenError(u("Device or resource busy"));
+    rig.port->setOpenError(u("Device or resource busy"));
     click("btnConnect");
     EXPECT_EQ(find<QLabel>("lblConnectResult")->text(), u(" Нет связи"));
     EXPECT_TRUE(messages.last().startsWith(u(" Указанный порт не открылся.")));
@@ -189,8 +177,8 @@ TEST_F(ConnectScaleWindow, RefusedSettingsTouchNothing) {
         {0, "ttyS0", "9600", "", " Не указано или указано некорректное значение тайм-аута.     "},
     };
     answer(5);
-    ASSERT_TRUE(scale->connectScale({2, u("ttyACM0"), u("9600"), u("25")}).ok);
-    const int opened = port->openCount();
+    ASSERT_TRUE(rig.scale->connectScale({2, u("ttyACM0"), u("9600"), u("25")}).ok);
+    const int opened = rig.port->openCount();
     for (const Case& c : cases) {
         open();
         messages.clear();
@@ -203,13 +191,13 @@ TEST_F(ConnectScaleWindow, RefusedSettingsTouchNothing) {
         EXPECT_EQ(messages.last(), u(c.message));
         EXPECT_EQ(messages.boxes[0].icon, ui::Icon::Error);
         EXPECT_TRUE(window->isVisible());
-        EXPECT_TRUE(scale->isConnected()) << c.message;
-        EXPECT_EQ(port->openCount(), opened) << c.message;
+        EXPECT_TRUE(rig.scale->isConnected()) << c.message;
+        EXPECT_EQ(rig.port->openCount(), opened) << c.message;
     }
 
     click("btnCancel");
     EXPECT_EQ(window->result(), QDialog::Rejected);
-    EXPECT_TRUE(scale->isConnected());
+    EXPECT_TRUE(rig.scale->isConnected());
 }
 
 TEST_F(ConnectScaleWindow, KeyFiltersAndTheTimeOutUpDown) {

@@ -15,6 +15,7 @@
 #include "platform/serial/SerialPortLister.h"
 
 #include "ScaleFrames.h"
+#include "SettingsTestSupport.h"
 
 #include <QButtonGroup>
 #include <QComboBox>
@@ -189,23 +190,7 @@ TEST(OptionsMaxDiscount, StoredOnlyWhenEmptyOrFromZeroToBelowHundred) {
 
 // --------------------------------------------------------------- window
 
-// A scale connection over a scripted port and a clock that only counts.
-struct ScaleRig {
-    serial::FakeClock* clock;
-    serial::FakeSerialPort* port;
-    std::unique_ptr<ScaleConnection> scale;
-    ScaleRig() {
-        auto c = std::make_unique<serial::FakeClock>();
-        auto p = std::make_unique<serial::FakeSerialPort>(c.get());
-        clock = c.get();
-        port = p.get();
-        scale = std::make_unique<ScaleConnection>(std::move(p), std::move(c));
-    }
-    void answer(qint16 grams) {
-        port->addReply(QByteArray(1, 0x15));
-        port->addReply(scaletest::weightReplyGrams(grams));
-    }
-};
+using coretest::ScaleRig;
 
 class OptionsWindow : public testsupport::UpgradedDbTest {
 protected:
@@ -221,9 +206,7 @@ protected:
     }
     template <class T>
     T* find(const char* name) {
-        T* w = window->findChild<T*>(QLatin1String(name));
-        EXPECT_NE(w, nullptr) << name;
-        return w;
+        return coretest::findNamed<T>(window, name);
     }
     QLineEdit* edit(const char* name) { return find<QLineEdit>(name); }
     QComboBox* combo(const char* name) { return find<QComboBox>(name); }
@@ -241,18 +224,8 @@ protected:
         const SettingsSaveResult r = saveSettings(input, programFolder(), db());
         ASSERT_TRUE(r.ok) << r.message.toStdString();
     }
-    QByteArray fileBytes() {
-        QFile f(optionsFilePath(programFolder()));
-        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-    }
-    QList<OptionRow> optionRows() {
-        fb::Transaction tr(db());
-        QList<OptionRow> rows;
-        for (const fb::Row& r : fb::query(tr, u("SELECT OPTION_NAME, OPTION_VALUE FROM OPTIONS")))
-            rows.append({r.str(u("OPTION_NAME")), r.str(u("OPTION_VALUE"))});
-        tr.commit();
-        return rows;
-    }
+    QByteArray fileBytes() { return coretest::optionsFileBytes(programFolder()); }
+    QList<OptionRow> optionRows() { return coretest::readOptionRows(db()); }
     QString option(const char* name) { return ReadDbOption(db(), u(name)); }
     // The units table with each row's order number.
     QList<std::pair<int, CodeItem>> unitRows() {
@@ -265,22 +238,7 @@ protected:
         return rows;
     }
 
-    static SettingsInput everyKey() {
-        SettingsInput in;
-        in.taxSystemText = u("Патент");
-        in.operDefault = u("Возврат прихода");
-        in.payTypeIndex = 1;
-        in.maxDiscount = u("12.5");
-        in.email = u("o'neil@магазин.рф");
-        in.tobaccoRule = 3;
-        in.tobaccoRoubles = u("7.25");
-        in.scaleProtocol = 2;
-        in.scalePort = u("ttyUSB0");
-        in.scaleBaudRate = u("9600");
-        in.scaleTimeout = u("50");
-        in.units = {{u("шт"), 0}, {u("кВт*ч"), 50}, {u("куб.м"), 42}};
-        return in;
-    }
+    static SettingsInput everyKey() { return coretest::everySettingsKey(u("Патент"), 1, u("7.25")); }
 
     testsupport::FakeMessages messages;
     serial::FakeSerialPortLister ports{{u("ttyUSB0"), u("ttyS0")}};

@@ -6,6 +6,8 @@
 #include "platform/db/Transaction.h"
 #include "support/DbFixture.h"
 
+#include "SettingsTestSupport.h"
+
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
@@ -38,34 +40,12 @@ protected:
 
     Settings settings() { return Settings(programFolder(), &db()); }
 
-    QByteArray fileBytes() {
-        QFile f(optionsFilePath(programFolder()));
-        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-    }
+    QByteArray fileBytes() { return coretest::optionsFileBytes(programFolder()); }
 
-    QList<OptionRow> optionRows() {
-        fb::Transaction tr(db());
-        QList<OptionRow> rows;
-        for (const fb::Row& r : fb::query(tr, QStringLiteral("SELECT OPTION_NAME, OPTION_VALUE FROM OPTIONS")))
-            rows.append({r.str(QStringLiteral("OPTION_NAME")), r.str(QStringLiteral("OPTION_VALUE"))});
-        return rows;
-    }
+    QList<OptionRow> optionRows() { return coretest::readOptionRows(db()); }
 
     static SettingsInput everyKey() {
-        SettingsInput in;
-        in.taxSystemText = u("УСН(доход-расход)");
-        in.operDefault = u("Возврат прихода");
-        in.payTypeIndex = 2;
-        in.maxDiscount = u("12.5");
-        in.email = u("o'neil@магазин.рф");
-        in.tobaccoRule = 3;
-        in.tobaccoRoubles = u("7,25");
-        in.scaleProtocol = 2;
-        in.scalePort = u("ttyUSB0");
-        in.scaleBaudRate = u("9600");
-        in.scaleTimeout = u("50");
-        in.units = {{u("шт"), 0}, {u("кВт*ч"), 50}, {u("куб.м"), 42}};
-        return in;
+        return coretest::everySettingsKey(u("УСН(доход-расход)"), 2, u("7,25"));
     }
 };
 

@@ -2,6 +2,7 @@
 // the typed number in each mode, and the cash-in that goes through the
 // register emulator into the drawer.
 #include "ReceiptTestRows.h"
+#include "SalesTestSupport.h"
 
 #include "core/uNumKeyboard.h"
 #include "platform/fiscal/RegisterEmulator.h"
@@ -173,37 +174,14 @@ TEST(CountInputApply, ChangedQuantityOrPriceDropsSumDiscountsOnly) {
 
 namespace {
 
-// The main screen over the register emulator in a temporary program folder,
-// without a database.
-class CountInputWindow : public ::testing::Test {
+// The main screen with its menu commands.
+class CountInputWindow : public salestest::MainScreenFixture {
 protected:
-    void SetUp() override {
-        ASSERT_TRUE(dir.isValid());
-        oldFolder = sys::programFolder();
-        sys::setProgramFolder(dir.path());
-        screen = std::make_unique<TfmReg>(nullptr, [this]() -> std::unique_ptr<fiscal::IFiscalDriver> {
-            auto e = std::make_unique<fiscal::RegisterEmulator>(dir.path());
-            emulator = e.get();
-            return e;
-        });
-        screen->setQuitOnClose(false);
-        screen->setReceiptKind(sales::KindSale);
-        installMainMenuCommands(*screen);
-        messages.clear();
-    }
+    void installCommands() override { installMainMenuCommands(*screen); }
 
     void TearDown() override {
-        screen.reset();
+        MainScreenFixture::TearDown();
         EXPECT_EQ(fmCountInput, nullptr);
-        sys::setProgramFolder(oldFolder);
-    }
-
-    // One position on the screen, current, recalculated.
-    int addPosition(const sales::testing::RowSpec& spec) {
-        const int row = sales::testing::addRow(screen->receipt(), spec);
-        EXPECT_EQ(screen->RecalcReceipt(), 0);
-        screen->setCurrentReceiptRow(row);
-        return row;
     }
 
     struct Run {
@@ -242,12 +220,6 @@ protected:
         return out;
     }
 
-    static void click(TfmCountInput& w, const char* button) {
-        auto* b = w.findChild<QPushButton*>(QLatin1String(button));
-        ASSERT_NE(b, nullptr) << button;
-        QTest::mouseClick(b, Qt::LeftButton);
-    }
-
     void setCashier() {
         core::SessionUser u;
         u.name = QStringLiteral("Иванов И.И.");
@@ -269,12 +241,6 @@ protected:
         for (const fiscal::JournalEntry& e : emulator->journal()) n += e.method == QLatin1String("cashIncome");
         return n;
     }
-
-    QTemporaryDir dir;
-    QString oldFolder;
-    testsupport::FakeMessages messages;
-    fiscal::RegisterEmulator* emulator = nullptr;
-    std::unique_ptr<TfmReg> screen;
 };
 
 }  // namespace

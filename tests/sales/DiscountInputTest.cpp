@@ -2,6 +2,7 @@
 // limit, what Enter writes into the line attributes, and the window on the
 // main screen, where a refused discount leaves the receipt as it was.
 #include "ReceiptTestRows.h"
+#include "SalesTestSupport.h"
 
 #include "core/SettingsFile.h"
 #include "platform/fiscal/RegisterEmulator.h"
@@ -186,37 +187,20 @@ TEST(DiscountInputApply, WritesTheAttributesOfTheTarget) {
 
 namespace {
 
-class DiscountWindow : public ::testing::Test {
+class DiscountWindow : public salestest::MainScreenFixture {
 protected:
-    void SetUp() override {
-        ASSERT_TRUE(dir.isValid());
-        oldFolder = sys::programFolder();
-        sys::setProgramFolder(dir.path());
-        screen = std::make_unique<TfmReg>(nullptr, [this]() -> std::unique_ptr<fiscal::IFiscalDriver> {
-            return std::make_unique<fiscal::RegisterEmulator>(dir.path());
-        });
-        screen->setQuitOnClose(false);
-        screen->setReceiptKind(sales::KindSale);
+    void installCommands() override {
         installPositionEdits(*screen);
         new TfmDiscountInput(*screen, screen.get());
-        messages.clear();
     }
 
     void TearDown() override {
-        screen.reset();
+        MainScreenFixture::TearDown();
         EXPECT_EQ(fmDiscountInput, nullptr);
-        sys::setProgramFolder(oldFolder);
     }
 
     void setMaxDiscount(const QString& value) {
         ASSERT_TRUE(core::writeOptionsFile(dir.path(), core::renderOptionsFile({{"[MaxDiscount]", value}})));
-    }
-
-    int addPosition(const sales::testing::RowSpec& spec) {
-        const int row = sales::testing::addRow(screen->receipt(), spec);
-        EXPECT_EQ(screen->RecalcReceipt(), 0);
-        screen->setCurrentReceiptRow(row);
-        return row;
     }
 
     struct Run {
@@ -253,17 +237,6 @@ protected:
         command();
         return out;
     }
-
-    static void click(TfmDiscountInput& w, const char* button) {
-        auto* b = w.findChild<QPushButton*>(QLatin1String(button));
-        ASSERT_NE(b, nullptr) << button;
-        QTest::mouseClick(b, Qt::LeftButton);
-    }
-
-    QTemporaryDir dir;
-    QString oldFolder;
-    testsupport::FakeMessages messages;
-    std::unique_ptr<TfmReg> screen;
 };
 
 }  // namespace

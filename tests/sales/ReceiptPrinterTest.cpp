@@ -4,6 +4,8 @@
 #include "sales/ReceiptLines.h"
 #include "sales/ReceiptPrinter.h"
 
+#include "PrintJobSample.h"
+
 #include <QSet>
 
 #include <gtest/gtest.h>
@@ -87,30 +89,11 @@ private:
     QString text_;
 };
 
-QStringList line(std::initializer_list<const char*> entries) {
-    QStringList l;
-    for (const char* e : entries) l << QString::fromUtf8(e);
-    return l;
-}
+using salestest::line;
 
 // Bread 2 x 50.00 from China with its declaration, cheese 0.350 kg at 197.14
 // with an in-store weight code; 169.00 in all, 100.00 by card, 69.00 cash.
-PrintJob saleJob() {
-    PrintJob job;
-    job.cashierName = "Иванова А.А.";
-    job.kind = 1;
-    job.paymentFlag = 4;
-    job.taxSystemCode = 1;
-    job.lines << line({"11", "Хлеб", "1", "50.00", "50.00", "2", "156", "10702070/010120/0001234", "", "0",
-                       "04600000000017", "", "0", "", "1", "0", "", "", ""})
-              << line({"12", "Сыр", "2", "200.00", "197.14", "0.350", "643", "", "", "0", "2000012000005", "", "0", "",
-                       "2", "11", "", "", ""});
-    job.total = Money::fromKopecks(16900);
-    job.totalText = "169.00";
-    job.card = Money::fromKopecks(10000);
-    job.cash = Money::fromKopecks(6900);
-    return job;
-}
+PrintJob saleJob() { return salestest::saleJob("04600000000017", "2000012000005"); }
 
 QStringList methods(const QList<JournalEntry>& journal) {
     QStringList m;

@@ -6,6 +6,8 @@
 #include "sales/ReceiptStore.h"
 #include "support/UpgradedDbFixture.h"
 
+#include "PrintJobSample.h"
+
 #include <QFile>
 
 #include <gtest/gtest.h>
@@ -14,28 +16,7 @@ using namespace sales;
 
 namespace {
 
-QStringList line(std::initializer_list<const char*> entries) {
-    QStringList l;
-    for (const char* e : entries) l << QString::fromUtf8(e);
-    return l;
-}
-
-PrintJob saleJob() {
-    PrintJob job;
-    job.cashierName = "Иванова А.А.";
-    job.kind = 1;
-    job.paymentFlag = 4;
-    job.taxSystemCode = 1;
-    job.lines << line({"11", "Хлеб", "1", "50.00", "50.00", "2", "156", "10702070/010120/0001234", "", "0",
-                       "4600000000017", "", "0", "", "1", "0", "", "", ""})
-              << line({"12", "Сыр", "2", "200.00", "197.14", "0.350", "643", "", "", "0", "", "", "0", "", "2", "11", "",
-                       "", ""});
-    job.total = Money::fromKopecks(16900);
-    job.totalText = "169.00";
-    job.card = Money::fromKopecks(10000);
-    job.cash = Money::fromKopecks(6900);
-    return job;
-}
+PrintJob saleJob() { return salestest::saleJob("4600000000017", ""); }
 
 FiscalDocumentInfo printedAt(int number, const QDateTime& when) {
     FiscalDocumentInfo d;

@@ -2,6 +2,7 @@
 // free-price position) and the menu items that set receipt-wide state:
 // payment method, tax system, discount reset, driver version.
 #include "ReceiptTestRows.h"
+#include "SalesTestSupport.h"
 
 #include "core/CodeTables.h"
 #include "platform/fiscal/RegisterEmulator.h"
@@ -181,43 +182,17 @@ TEST(QueryTaxRateWindow, ReturnsTwentyPlusTheVatCode) {
 
 namespace {
 
-class SmallDialogsScreen : public ::testing::Test {
+class SmallDialogsScreen : public salestest::MainScreenFixture {
 protected:
-    void SetUp() override {
-        ASSERT_TRUE(dir.isValid());
-        oldFolder = sys::programFolder();
-        sys::setProgramFolder(dir.path());
-        screen = std::make_unique<TfmReg>(nullptr, [this]() -> std::unique_ptr<fiscal::IFiscalDriver> {
-            auto e = std::make_unique<fiscal::RegisterEmulator>(dir.path());
-            emulator = e.get();
-            return e;
-        });
-        screen->setQuitOnClose(false);
-        screen->setReceiptKind(sales::KindSale);
-        installMainMenuCommands(*screen);
-        messages.clear();
-    }
-
-    void TearDown() override {
-        screen.reset();
-        sys::setProgramFolder(oldFolder);
-    }
+    void installCommands() override { installMainMenuCommands(*screen); }
 
     int addPosition(const sales::testing::RowSpec& spec, int markType = 0) {
         const int row = sales::testing::addRow(screen->receipt(), spec);
         screen->receipt().setAttr(row, ReceiptModel::AttrMarkType, QString::number(markType));
-        EXPECT_EQ(screen->RecalcReceipt(), 0);
-        screen->setCurrentReceiptRow(row);
-        return row;
+        return recalcAndSelect(row);
     }
 
     QAction* act(const char* name) const { return screen->action(QString::fromLatin1(name)); }
-
-    QTemporaryDir dir;
-    QString oldFolder;
-    testsupport::FakeMessages messages;
-    fiscal::RegisterEmulator* emulator = nullptr;
-    std::unique_ptr<TfmReg> screen;
 };
 
 }  // namespace

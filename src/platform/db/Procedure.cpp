@@ -38,27 +38,33 @@ std::vector<Value> orderInputs(Transaction& tr, const QString& name, const ProcI
     return values;
 }
 
+// Prepares `verb` followed by the procedure's checked name and a mark for
+// each of its inputs, binds the inputs in the procedure's order, executes
+// it and gives the statement to `read`.
+template <class Read>
+auto runProcedure(Transaction& tr, const QString& verb, const QString& name, const ProcInputs& inputs, Read read) {
+    const QString n = checkedName(name);
+    QString marks;
+    const std::vector<Value> values = orderInputs(tr, n, inputs, marks);
+    Statement s(tr, verb + n + marks);
+    s.bindAll(values);
+    s.execute(tr);
+    return read(s);
+}
+
 }  // namespace
 
 std::optional<Row> callProcedure(Transaction& tr, const QString& name, const ProcInputs& inputs) {
-    const QString n = checkedName(name);
-    QString marks;
-    const std::vector<Value> values = orderInputs(tr, n, inputs, marks);
-    Statement s(tr, QStringLiteral("EXECUTE PROCEDURE ") + n + marks);
-    s.bindAll(values);
-    s.execute(tr);
-    if (s.columnCount() == 0 || !s.fetch()) return std::nullopt;
-    return s.row();
+    return runProcedure(tr, QStringLiteral("EXECUTE PROCEDURE "), name, inputs,
+                        [](Statement& s) -> std::optional<Row> {
+                            if (s.columnCount() == 0 || !s.fetch()) return std::nullopt;
+                            return s.row();
+                        });
 }
 
 std::vector<Row> selectProcedure(Transaction& tr, const QString& name, const ProcInputs& inputs) {
-    const QString n = checkedName(name);
-    QString marks;
-    const std::vector<Value> values = orderInputs(tr, n, inputs, marks);
-    Statement s(tr, QStringLiteral("SELECT * FROM ") + n + marks);
-    s.bindAll(values);
-    s.execute(tr);
-    return s.fetchAll();
+    return runProcedure(tr, QStringLiteral("SELECT * FROM "), name, inputs,
+                        [](Statement& s) { return s.fetchAll(); });
 }
 
 }  // namespace fb

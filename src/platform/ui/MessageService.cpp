@@ -1,5 +1,6 @@
 #include "MessageService.h"
 
+#include <QAbstractButton>
 #include <QMessageBox>
 
 namespace ui {
@@ -30,8 +31,8 @@ void MessageService::show(QWidget* parent, const QString& text, Icon icon) {
 
 Answer MessageService::ask(QWidget* parent, const QString& text, Icon icon, bool defaultYes) {
     QMessageBox box(toQt(icon), QString(), text, QMessageBox::Yes | QMessageBox::No, parent);
-    box.setButtonText(QMessageBox::Yes, QStringLiteral("Да"));
-    box.setButtonText(QMessageBox::No, QStringLiteral("Нет"));
+    box.button(QMessageBox::Yes)->setText(QStringLiteral("Да"));
+    box.button(QMessageBox::No)->setText(QStringLiteral("Нет"));
     box.setDefaultButton(defaultYes ? QMessageBox::Yes : QMessageBox::No);
     box.setEscapeButton(QMessageBox::No);
     return box.exec() == QMessageBox::Yes ? Answer::Yes : Answer::No;
@@ -39,9 +40,9 @@ Answer MessageService::ask(QWidget* parent, const QString& text, Icon icon, bool
 
 Answer MessageService::askYesNoCancel(QWidget* parent, const QString& text, Icon icon) {
     QMessageBox box(toQt(icon), QString(), text, QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, parent);
-    box.setButtonText(QMessageBox::Yes, QStringLiteral("Да"));
-    box.setButtonText(QMessageBox::No, QStringLiteral("Нет"));
-    box.setButtonText(QMessageBox::Cancel, QStringLiteral("Отмена"));
+    box.button(QMessageBox::Yes)->setText(QStringLiteral("Да"));
+    box.button(QMessageBox::No)->setText(QStringLiteral("Нет"));
+    box.button(QMessageBox::Cancel)->setText(QStringLiteral("Отмена"));
     box.setDefaultButton(QMessageBox::Cancel);
     switch (box.exec()) {
     case QMessageBox::Yes: return Answer::Yes;
