@@ -261,8 +261,8 @@ public:
         installPositionEdits(*screen, std::move(options));
     }
 
-    int addPosition(const sales::testing::RowSpec& spec, const QString& markType = QStringLiteral("0")) {
-        const int row = sales::testing::addRow(screen->receipt(), spec);
+    int addPosition(const sales::testing::RowSpec& wanted, const QString& markType = QStringLiteral("0")) {
+        const int row = sales::testing::addRow(screen->receipt(), wanted);
         screen->receipt().setAttr(row, ReceiptModel::AttrMarkType, markType);
         EXPECT_EQ(screen->RecalcReceipt(), 0);
         screen->setCurrentReceiptRow(row);
@@ -314,8 +314,8 @@ protected:
     }
 
     TfmReg& screen() { return *harness->screen; }
-    int addPosition(const sales::testing::RowSpec& spec, const QString& markType = QStringLiteral("0")) {
-        return harness->addPosition(spec, markType);
+    int addPosition(const sales::testing::RowSpec& wanted, const QString& markType = QStringLiteral("0")) {
+        return harness->addPosition(wanted, markType);
     }
 
     QTemporaryDir dir;

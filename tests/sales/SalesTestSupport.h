@@ -45,8 +45,8 @@ protected:
     virtual void installCommands() = 0;
 
     // One position on the screen, current, recalculated.
-    int addPosition(const sales::testing::RowSpec& spec) {
-        return recalcAndSelect(sales::testing::addRow(screen->receipt(), spec));
+    int addPosition(const sales::testing::RowSpec& wanted) {
+        return recalcAndSelect(sales::testing::addRow(screen->receipt(), wanted));
     }
 
     int recalcAndSelect(int row) {

@@ -186,8 +186,8 @@ class SmallDialogsScreen : public salestest::MainScreenFixture {
 protected:
     void installCommands() override { installMainMenuCommands(*screen); }
 
-    int addPosition(const sales::testing::RowSpec& spec, int markType = 0) {
-        const int row = sales::testing::addRow(screen->receipt(), spec);
+    int addPosition(const sales::testing::RowSpec& wanted, int markType = 0) {
+        const int row = sales::testing::addRow(screen->receipt(), wanted);
         screen->receipt().setAttr(row, ReceiptModel::AttrMarkType, QString::number(markType));
         return recalcAndSelect(row);
     }
