@@ -82,7 +82,11 @@ std::vector<UserRow> usersByName(fb::Connection& db, const QString& name) {
 }
 
 std::optional<UserRow> userByCard(fb::Connection& db, const QString& code) {
-    if (code.isEmpty()) return std::nullopt;
+    // USERS.USER_BARCODE holds at most this many characters: a longer code
+    // (a marking code scanned on a locked screen) is no card, and comparing
+    // it would make the server refuse the parameter.
+    constexpr qsizetype kMaxCardCodeLength = 50;
+    if (code.isEmpty() || code.size() > kMaxCardCodeLength) return std::nullopt;
     fb::Transaction tr(db);
     const auto row = fb::queryOne(
         tr, QStringLiteral("SELECT USER_ID, USER_FIO, USER_INN, USER_POST, USER_RIGHTS FROM USERS WHERE USER_BARCODE = ?"),

@@ -2,6 +2,7 @@
 
 #include "core/CodeTables.h"
 #include "core/DataModule.h"
+#include "platform/sys/ProgramFolder.h"
 #include "platform/ui/Guard.h"
 #include "platform/ui/MessageService.h"
 #include "sales/MainScreenState.h"
@@ -168,6 +169,16 @@ public:
             services_.database = []() -> fb::Connection* {
                 return core::DataModule1 ? &core::DataModule1->IBDatabase1() : nullptr;
             };
+        // A print left unresolved survives a restart in the program folder.
+        if (services_.printer.stateFolder().isEmpty() && !services_.printer.hasUnresolved())
+            services_.printer = ReceiptPrinter(sys::programFolder());
+        QPointer<SaleCommands> self(this);
+        reg_.registerMenu().setPrintSettler([self]() -> bool {
+            if (!self) return true;
+            bool settled = false;
+            ui::guarded(&self->reg_, [&] { settled = resolveUnresolvedPrint(self->reg_, self->services_, &self->reg_); });
+            return settled;
+        });
     }
 
     SaleServices& services() { return services_; }

@@ -81,6 +81,12 @@ QString priceConflictText(const QString& price, int row, const QString& rowPrice
            rowPrice + QStringLiteral(" руб. ");
 }
 
+QString badCataloguePriceText(const QString& name, const QString& price) {
+    return QStringLiteral(" У найденного товара     ") + kBreak + QStringLiteral("  < ") + shortName(name) +
+           QStringLiteral(" >      ") + kBreak + kBreak + QStringLiteral(" в справочнике товаров неверно указана цена: '") +
+           price + QStringLiteral("'.     ") + kBreak + kBreak + QStringLiteral(" Товар не может быть добавлен в чек. ");
+}
+
 bool isAcceptedMeasure(std::optional<int> measure) {
     if (!measure) return false;
     static const QSet<int> accepted{0,  10, 11, 12, 20, 21, 22, 30, 31, 32, 40, 41,
@@ -106,9 +112,10 @@ int cardRightsMode(const core::UserRow& row) {
 // ---------------------------------------------------------------------------
 // Screens and hooks
 
-void PlainEntryScreen::receiptChanged(int row) {
-    RecalcReceipt(model, ReceiptContext{kindCaption, buyer});
+bool PlainEntryScreen::receiptChanged(int row) {
+    const bool ok = RecalcReceipt(model, ReceiptContext{kindCaption, buyer}).ok();
     if (row > 0) current = row;
+    return ok;
 }
 
 MarkingOutcome enterMarkingCode(EntryScreen&, const MarkingRequest&) { return MarkingOutcome::NotHandled; }
@@ -200,9 +207,10 @@ int ItemEntry::enterWeightBarcode(const QString& code) {
         return 0;
     }
     const std::optional<FoundGoods> goods = choose(std::move(found), kChoiceByWeightBarcode);
-    if (!goods || !acceptable(*goods, QString())) return 0;
+    if (!goods || !acceptable(*goods, QString()) || !priceUsable(*goods)) return 0;
 
     ReceiptModel& model = screen_.receipt();
+    const ReceiptModel before = model;
     int row = FindGoodRow(model, goods->good.id);
     if (row > 0) {
         if (!model.addQuantity(row, w.weight)) return 0;
@@ -210,8 +218,23 @@ int ItemEntry::enterWeightBarcode(const QString& code) {
         row = addGoodPosition(model, goods->good, goods->good.price, w.weight);
         if (row == 0) return 0;
     }
-    screen_.receiptChanged(row);
-    return row;
+    return commitAdd(before, row);
+}
+
+bool ItemEntry::priceUsable(const FoundGoods& goods) {
+    const QString price = goods.good.price.trimmed();
+    if (price.isEmpty() || Rational::parse(price)) return true;
+    refuse(badCataloguePriceText(goods.good.name, goods.good.price));
+    return false;
+}
+
+int ItemEntry::commitAdd(const ReceiptModel& before, int row) {
+    if (screen_.receiptChanged(row)) return row;
+    // The receipt would not add up with the new position: it stays as it was
+    // rather than refusing every later recalculation.
+    screen_.receipt() = before;
+    screen_.receiptRestored();
+    return 0;
 }
 
 std::optional<FoundGoods> ItemEntry::choose(std::vector<FoundGoods> found, int tag) {
@@ -263,7 +286,9 @@ bool ItemEntry::acceptable(const FoundGoods& goods, const QString& typedCode) {
 }
 
 int ItemEntry::addUnmarked(const FoundGoods& goods) {
+    if (!priceUsable(goods)) return 0;
     ReceiptModel& model = screen_.receipt();
+    const ReceiptModel before = model;
     const QString price = goods.good.price;
     int row = FindGoodRowWithPrice(model, goods.good.id, price);
     if (row < 0) {
@@ -277,8 +302,7 @@ int ItemEntry::addUnmarked(const FoundGoods& goods) {
         row = addGoodPosition(model, goods.good, price, Qty::units(1));
         if (row == 0) return 0;
     }
-    screen_.receiptChanged(row);
-    return row;
+    return commitAdd(before, row);
 }
 
 bool ItemEntry::cashierCard(const QString& code, bool unlock) {
@@ -342,11 +366,14 @@ public:
     bool workplaceLocked() const override { return reg_.isWorkplaceLocked(); }
     int taxSystemTag() const override { return reg_.taxSystemTag(); }
     bool hasDatabase() const override { return !reg_.builtinSession(); }
-    void receiptChanged(int row) override {
+    bool receiptChanged(int row) override {
         // A refused discount has shown its message; the grid shows the rows anyway.
-        if (reg_.RecalcReceipt() != 0) reg_.updateGoodsGrid();
+        const bool ok = reg_.RecalcReceipt() == 0;
+        if (!ok) reg_.updateGoodsGrid();
         if (row > 0) reg_.setCurrentReceiptRow(row);
+        return ok;
     }
+    void receiptRestored() override { reg_.updateGoodsGrid(); }
     int currentRow() const override { return reg_.currentReceiptRow(); }
     void changeCashier(const core::SessionUser& user, int rightsMode, bool unlock) override {
         reg_.setUser(user);

@@ -63,7 +63,10 @@ public:
     virtual bool hasDatabase() const = 0;
     // The receipt changed: RecalcReceipt and the grid layout; `row` (when
     // above 0) becomes the current row.
-    virtual void receiptChanged(int row) = 0;
+    // False when the recalculation refused (its message shown).
+    virtual bool receiptChanged(int row) = 0;
+    // The receipt was put back as it was: show it again without recalculating.
+    virtual void receiptRestored() {}
     virtual int currentRow() const = 0;
     // A cashier card: the user's labels, rights, and the lock released
     // when `unlock`.
@@ -103,7 +106,7 @@ public:
     bool workplaceLocked() const override { return locked; }
     int taxSystemTag() const override { return taxSystem; }
     bool hasDatabase() const override { return database; }
-    void receiptChanged(int row) override;
+    bool receiptChanged(int row) override;
     int currentRow() const override { return current; }
     void changeCashier(const core::SessionUser& u, int mode, bool unlock) override {
         user = u;
@@ -157,6 +160,8 @@ QString foreignGoodsText(const QString& name);
 QString badMeasureText(const QString& name, const QString& typedCode = QString());
 QString unknownPaymentMethodText();
 QString priceConflictText(const QString& price, int row, const QString& rowPrice);
+// Goods whose catalogue price is not a number cannot be sold.
+QString badCataloguePriceText(const QString& name, const QString& price);
 inline const QString kWeightNotFound = QStringLiteral(" По 'весовому' штрихкоду ничего не найдено.     ");
 inline const QString kZeroWeight =
     QStringLiteral(" В 'весовом' штрихкоде указан нулевой вес.     \r\n Товар не может быть добавлен в чек.     ");
@@ -201,6 +206,11 @@ private:
     // (the message has been shown).
     bool acceptable(const FoundGoods& goods, const QString& typedCode);
     int addUnmarked(const FoundGoods& goods);
+    // Refuses goods whose catalogue price is no number (message shown).
+    bool priceUsable(const FoundGoods& goods);
+    // RecalcReceipt after a position was added or increased; when it
+    // refuses, the receipt goes back to `before`. The row on success, else 0.
+    int commitAdd(const ReceiptModel& before, int row);
     bool cashierCard(const QString& code, bool unlock);
     void refuse(const QString& text);
 

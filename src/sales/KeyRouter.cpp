@@ -214,8 +214,16 @@ bool KeyRouter::routeMainScreen(QWidget* form, QKeyEvent* event) {
     auto* reg = qobject_cast<TfmReg*>(form);
     if (!reg) return false;
     const int key = event->key();
-    const bool ctrlOrAlt = event->modifiers() & (Qt::ControlModifier | Qt::AltModifier);
-    if (isEnter(key) && !ctrlOrAlt) {
+    const bool ctrl = event->modifiers() & Qt::ControlModifier;
+    const bool alt = event->modifiers() & Qt::AltModifier;
+    const bool ctrlOrAlt = ctrl || alt;
+    if (isEnter(key) && ctrlOrAlt) {
+        // Ctrl+Enter closes the receipt; no other combination with Enter
+        // reaches (and clicks) a focused button of this screen.
+        if (ctrl && !alt && input_ && reg == screen_.data()) input_->keyPress(event);
+        return true;
+    }
+    if (isEnter(key)) {
         // The scanner's Enter ends its code; no Enter ever clicks a focused
         // button of this screen.
         const bool pending = reg->Timer2->isActive() && controlTag(reg->Timer2) == 1;
@@ -230,7 +238,8 @@ bool KeyRouter::routeMainScreen(QWidget* form, QKeyEvent* event) {
         }
         return true;
     }
-    if (key == Qt::Key_Space && !ctrlOrAlt) return true;
+    // Space never presses a focused button, whatever the modifiers.
+    if (key == Qt::Key_Space) return true;
     if ((key == Qt::Key_Down || key == Qt::Key_Up) && !ctrlOrAlt) {
         const int rows = reg->receipt().dataRowCount();
         const int current = reg->currentReceiptRow();

@@ -9,8 +9,11 @@ namespace {
 using Col = ReceiptModel::Column;
 using Attr = ReceiptModel::Attr;
 
-// round2(price * qty): the undiscounted line sum.
-Money lineAmount(Money price, Qty qty) { return Money::round2(price.toRational() * qty.toRational()); }
+// round2(price * qty): the undiscounted line sum, from the exact unit price.
+Money lineAmount(const Rational& price, Qty qty) { return Money::round2(price * qty.toRational()); }
+
+// The unit price shown with two decimals.
+Money shownPrice(const Rational& price) { return Money::formatRounded(price); }
 
 // The pass runs on a copy; the first refusal stops it and the copy is dropped.
 class Pass {
@@ -24,9 +27,9 @@ public:
         if (!failure) failure = id;
     }
 
-    // Entry 0 of a row as money; a price that is no number refuses the pass.
-    std::optional<Money> price(int r) {
-        const auto p = m_.basePrice(r);
+    // Entry 0 of a row, exact; a price that is no number refuses the pass.
+    std::optional<Rational> price(int r) {
+        const auto p = m_.basePriceExact(r);
         if (!p) fail(ReceiptMessageId::InvalidDataFormat);
         return p;
     }
@@ -62,13 +65,13 @@ public:
     }
 
     // A row with nothing to sell: no money, no discount.
-    void writeNothingSold(int r, Money price) {
-        m_.setCell(r, Col::ColPrice, price.toString());
+    void writeNothingSold(int r, const Rational& price) {
+        m_.setCell(r, Col::ColPrice, shownPrice(price).toString());
         m_.setCell(r, Col::ColSum, Money{}.toString());
         m_.setCell(r, Col::ColDiscount, QString());
     }
 
-    void writeDiscounted(int r, Money price, Qty qty, Money unit) {
+    void writeDiscounted(int r, const Rational& price, Qty qty, Money unit) {
         const Money sum = Money::round2(unit.toRational() * qty.toRational());
         m_.setCell(r, Col::ColPrice, unit.toString());
         m_.setCell(r, Col::ColSum, sum.toString());
@@ -123,7 +126,7 @@ public:
             writeNothingSold(r, *price);
             return;
         }
-        m_.setCell(r, Col::ColPrice, price->toString());
+        m_.setCell(r, Col::ColPrice, shownPrice(*price).toString());
         m_.setCell(r, Col::ColQty, quantityText(qty, m_.cell(r, Col::ColKind).trimmed()));
         m_.setCell(r, Col::ColSum, lineAmount(*price, qty).toString());
         m_.setCell(r, Col::ColDiscount, QString());
@@ -156,7 +159,7 @@ public:
         // spread is not corrected, so the line discounts need not add up to D.
         for (int r = 1; r < m_.rowCount(); ++r) {
             if (!m_.isActive(r)) continue;
-            const Money price = *m_.basePrice(r);
+            const Rational price = *m_.basePriceExact(r);
             const Qty qty = m_.quantity(r);
             if (!qty.isPositive()) {
                 writeNothingSold(r, price);
@@ -261,9 +264,9 @@ Money calcReceiptSumNoDiscount(const ReceiptModel& model) {
     Rational sum;
     for (int r = 1; r < model.rowCount(); ++r) {
         if (!model.isActive(r)) continue;
-        const auto price = model.basePrice(r);
+        const auto price = model.basePriceExact(r);
         const Qty qty = model.quantity(r);
-        if (price && qty.isPositive()) sum = sum + price->toRational() * qty.toRational();
+        if (price && qty.isPositive()) sum = sum + *price * qty.toRational();
     }
     return Money::formatRounded(sum);
 }

@@ -82,12 +82,32 @@ QString badFullSum(int row) {
            failureTail();
 }
 
-QString linesDoNotAddUp() {
-    return failureText(QStringLiteral("сумма позиций не совпадает с итогом чека"), restartAdvice());
+// The rows to be printed do not add up to the receipt total. Restarting would
+// only throw the receipt away: the cashier is told which position and why.
+QString linesDoNotAddUp(const ReceiptModel* m, int row, std::optional<Money> screenSum, std::optional<Money> printed,
+                        Money total, Money printedTotal) {
+    QString text = QStringLiteral(" Сумма позиций к печати не совпадает с итогом чека.     ") + kCrLf;
+    if (!m || row < 1) {
+        return text + QStringLiteral(" Итог чека: ") + total.toString() + QStringLiteral(", к печати: ") +
+               printedTotal.toString() + QStringLiteral(".     ") + kCrLf + kCrLf +
+               QStringLiteral(" Проверьте цену и количество позиций чека.     ");
+    }
+    const QString markType = m->attr(row, ReceiptModel::AttrMarkType).trimmed();
+    const bool marked = !markType.isEmpty() && markType != QLatin1String("0");
+    text += QStringLiteral(" Строка ") + QString::number(row) + QStringLiteral(": < ") +
+            shortName(m->cell(row, ReceiptModel::ColName)) + QStringLiteral(" >     ") + kCrLf;
+    if (screenSum && printed)
+        text += QStringLiteral(" Сумма в чеке: ") + screenSum->toString() + QStringLiteral(", к печати: ") +
+                printed->toString() + QStringLiteral(".     ") + kCrLf;
+    text += kCrLf;
+    if (marked)
+        return text + QStringLiteral(" Вероятно, отсканированы не все коды маркировки этого товара.     ") + kCrLf +
+               QStringLiteral(" Удалите позицию и добавьте её снова, отсканировав код каждой единицы.     ");
+    return text + QStringLiteral(" Проверьте цену и количество этой позиции.     ");
 }
 
 // Prepayment: one payment row per position carrying the line sum.
-ReceiptLinesResult buildPrepayment(const ReceiptLinesInput& in, const VatQuery& vatQuery) {
+ReceiptLinesResult buildPrepayment(const ReceiptLinesInput& in, const VatQuery& vatQuery, QList<int>* sourceRows) {
     const ReceiptModel& m = *in.receipt;
     ReceiptLinesResult result;
     for (int row = 1; row < m.rowCount(); ++row) {
@@ -109,6 +129,7 @@ ReceiptLinesResult buildPrepayment(const ReceiptLinesInput& in, const VatQuery& 
         line[LineMeasure] = QStringLiteral("0");
         line[LineVat] = vat.code;
         result.lines.append(line);
+        sourceRows->append(row);
     }
     result.outcome = Outcome::Built;
     return result;
@@ -178,7 +199,7 @@ bool isWholeUnit(const QStringList& record) {
 }
 
 // Full payment: unmarked positions one row each, marked ones one row per code.
-ReceiptLinesResult buildFullPayment(const ReceiptLinesInput& in, const VatQuery& vatQuery) {
+ReceiptLinesResult buildFullPayment(const ReceiptLinesInput& in, const VatQuery& vatQuery, QList<int>* sourceRows) {
     const ReceiptModel& m = *in.receipt;
     const QList<QStringList> noMarks;
     const QList<QStringList>& marks = in.markedItems ? *in.markedItems : noMarks;
@@ -226,6 +247,7 @@ ReceiptLinesResult buildFullPayment(const ReceiptLinesInput& in, const VatQuery&
             line[LineMeasure] = measure;
             line[LineVat] = vat.code;
             result.lines.append(line);
+            sourceRows->append(row);
             continue;
         }
 
@@ -267,6 +289,7 @@ ReceiptLinesResult buildFullPayment(const ReceiptLinesInput& in, const VatQuery&
                 line[LineFraction] = line[LineQty] + QLatin1Char('/') + entryOf(record, MarkDenominator).trimmed();
             }
             result.lines.append(line);
+            sourceRows->append(row);
         }
     }
     result.outcome = Outcome::Built;
@@ -351,26 +374,43 @@ ReceiptLinesResult buildReceiptLines(const ReceiptLinesInput& input, const VatQu
                                      const Confirm& confirm) {
     if (!input.receipt) return stopped(failureText(QStringLiteral("нет данных чека"), restartAdvice()));
     ReceiptLinesResult result;
+    QList<int> sourceRows;  // the screen row of each built line (not for an advance)
     switch (input.paymentFlag) {
     case PayPrepayFull:
-    case PayPrepayPartial: result = buildPrepayment(input, vatQuery); break;
+    case PayPrepayPartial: result = buildPrepayment(input, vatQuery, &sourceRows); break;
     case PayAdvance: result = buildAdvance(input, vatQuery, confirm); break;
-    case PayFull: result = buildFullPayment(input, vatQuery); break;
+    case PayFull: result = buildFullPayment(input, vatQuery, &sourceRows); break;
     default:
         return stopped(failureText(QStringLiteral("неизвестный признак способа расчета"), restartAdvice()));
     }
     if (!result.built()) return result;
 
-    Money registered;
-    for (const QStringList& line : result.lines) {
-        const std::optional<Money> sum = registeredLineSum(line);
-        if (!sum) return stopped(linesDoNotAddUp());
-        registered += *sum;
-    }
+    const ReceiptModel* screen = sourceRows.size() == result.lines.size() ? input.receipt : nullptr;
     const Money total = input.paymentFlag == PayAdvance ? Money::parseOr(input.totalCaption)
                                                          : calcReceiptTotal(*input.receipt);
-    if (result.lines.isEmpty() || registered != total) return stopped(linesDoNotAddUp());
-    return result;
+    Money registered;
+    for (int i = 0; i < result.lines.size(); ++i) {
+        const std::optional<Money> sum = registeredLineSum(result.lines[i]);
+        if (!sum)
+            return stopped(
+                linesDoNotAddUp(screen, screen ? sourceRows[i] : 0, std::nullopt, std::nullopt, total, registered));
+        registered += *sum;
+    }
+    if (!result.lines.isEmpty() && registered == total) return result;
+    // The first position whose printed rows differ from its own sum.
+    if (screen) {
+        const ReceiptModel& m = *screen;
+        for (int row = 1; row < m.rowCount(); ++row) {
+            if (!m.isActive(row)) continue;
+            const std::optional<Money> own = Money::parse(m.cell(row, ReceiptModel::ColSum));
+            if (!own || !isPositiveSum(*own)) continue;
+            Money printed;
+            for (int i = 0; i < result.lines.size(); ++i)
+                if (sourceRows[i] == row) printed += registeredLineSum(result.lines[i]).value_or(Money{});
+            if (printed != *own) return stopped(linesDoNotAddUp(screen, row, own, printed, total, registered));
+        }
+    }
+    return stopped(linesDoNotAddUp(nullptr, 0, std::nullopt, std::nullopt, total, registered));
 }
 
 }  // namespace sales

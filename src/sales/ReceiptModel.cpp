@@ -92,6 +92,12 @@ std::optional<Money> ReceiptModel::basePrice(int row) const {
     return Money::parse(t);
 }
 
+std::optional<Rational> ReceiptModel::basePriceExact(int row) const {
+    const QString t = attr(row, AttrBasePrice).trimmed();
+    if (t.isEmpty()) return Rational{};
+    return Rational::parse(t);
+}
+
 Qty ReceiptModel::quantity(int row) const { return Qty::parseOr(cell(row, ColQty)); }
 
 Money ReceiptModel::lineSum(int row) const { return Money::parseOr(cell(row, ColSum)); }

@@ -88,6 +88,10 @@ public:
 
     // Typed readers over the texts.
     std::optional<Money> basePrice(int row) const;  // entry 0; empty reads as 0
+    // Entry 0 exactly as written (a catalogue price may carry more than two
+    // decimals); empty reads as 0. Money that multiplies it by a quantity is
+    // rounded only after the product.
+    std::optional<Rational> basePriceExact(int row) const;
     Qty quantity(int row) const;                    // 0 for text that is no number
     Money lineSum(int row) const;                   // column 7; 0 for bad text
     Money lineDiscount(int row) const;              // column 8; empty is 0

@@ -4,6 +4,12 @@
 #include "platform/fiscal/FiscalDriver.h"
 #include "sales/ReceiptLines.h"
 
+#include <QDir>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QSaveFile>
+
 namespace sales {
 
 using namespace fiscal;
@@ -51,13 +57,27 @@ QString cancelledTail() {
     return kCrLf + kCrLf + QStringLiteral(" Чек отменен и не будет записан в Базу Данных.     ");
 }
 
-QString registrationRefused(int row, const QString& description) {
-    return QStringLiteral(" Позиция ") + QString::number(row) + QStringLiteral(" не принята ККТ.     ") + kCrLf +
-           driverAnswer(description) + cancelledTail();
+// When the register would not cancel either, the receipt is still open in
+// it: the next print cancels it before anything else.
+QString notCancelledTail(const QString& cancelDescription) {
+    return kCrLf + kCrLf + QStringLiteral(" Отменить чек в ККТ не удалось.     ") + kCrLf + driverAnswer(cancelDescription) +
+           kCrLf + QStringLiteral(" Чек не напечатан и не будет записан в Базу Данных;     ") + kCrLf +
+           QStringLiteral(" незакрытый чек будет отменен перед следующей печатью.     ");
 }
 
-QString paymentRefused(const QString& description) {
-    return QStringLiteral(" Оплата не принята ККТ.     ") + kCrLf + driverAnswer(description) + cancelledTail();
+// Cancels the open receipt; the tail of the message says how that went.
+QString cancelAndTell(IFiscalDriver& kkt) {
+    if (kkt.cancelReceipt() == 0 && kkt.errorCode() == 0) return cancelledTail();
+    return notCancelledTail(kkt.errorDescription());
+}
+
+QString registrationRefused(int row, const QString& description, const QString& tail) {
+    return QStringLiteral(" Позиция ") + QString::number(row) + QStringLiteral(" не принята ККТ.     ") + kCrLf +
+           driverAnswer(description) + tail;
+}
+
+QString paymentRefused(const QString& description, const QString& tail) {
+    return QStringLiteral(" Оплата не принята ККТ.     ") + kCrLf + driverAnswer(description) + tail;
 }
 
 QString unresolvedText(const QString& description) {
@@ -79,6 +99,21 @@ QString earlierPrinted(int number) {
            QStringLiteral(" Чек будет записан в Базу Данных и повторно не печатается.     ");
 }
 
+QString earlierOtherPrinted(int number) {
+    return QStringLiteral(" Чек, при печати которого ранее произошла ошибка,     ") + kCrLf +
+           QStringLiteral(" напечатан ККТ (ФД № ") + QString::number(number) + QStringLiteral(").     ") + kCrLf +
+           QStringLiteral(" Он будет записан в Базу Данных.     ") + kCrLf + kCrLf +
+           QStringLiteral(" Текущий чек отличается от него и НЕ напечатан.     ") + kCrLf +
+           QStringLiteral(" Проверьте чек и нажмите 'ПЕЧАТЬ', чтобы напечатать его.     ");
+}
+
+QString pendingNotKept() {
+    return QStringLiteral(" Не удалось сохранить в файл сведения о незавершенной печати.     ") + kCrLf +
+           QStringLiteral(" Не закрывайте программу, пока печать чека не будет завершена.     ");
+}
+
+const QString kPendingFile = QStringLiteral("UnresolvedPrint.json");
+
 QString documentNotRead() {
     return QStringLiteral(" Чек напечатан, но ККТ не сообщила его номер и фискальный признак.     ") + kCrLf +
            QStringLiteral(" Чек будет записан в Базу Данных без них.     ");
@@ -89,12 +124,14 @@ QString rowError(const QString& what) {
            QStringLiteral("     ") + failureTail();
 }
 
-// A country the register is told about: a code, not empty and not 0.
+// A country the register is told about: a numeric code of one to three
+// digits, not 0.
 bool realCountry(const QString& country) {
     const QString c = country.trimmed();
-    if (c.isEmpty()) return false;
-    const std::optional<int> code = wholeNumber(c);
-    return !code || *code != 0;
+    if (c.isEmpty() || c.size() > 3) return false;
+    for (const QChar ch : c)
+        if (ch < QLatin1Char('0') || ch > QLatin1Char('9')) return false;
+    return c.toInt() != 0;
 }
 
 void registerRowParams(IFiscalDriver& kkt, const QStringList& line, const PrintJob& job) {
@@ -132,6 +169,63 @@ void registerRowParams(IFiscalDriver& kkt, const QStringList& line, const PrintJ
 }
 
 }  // namespace
+
+QJsonObject printJobToJson(const PrintJob& job) {
+    QJsonArray lines;
+    for (const QStringList& line : job.lines) lines.append(QJsonArray::fromStringList(line));
+    return QJsonObject{
+        {QStringLiteral("cashierName"), job.cashierName},
+        {QStringLiteral("kind"), job.kind},
+        {QStringLiteral("paymentFlag"), job.paymentFlag},
+        {QStringLiteral("taxSystemCode"), job.taxSystemCode},
+        {QStringLiteral("legalEntity"), job.legalEntity},
+        {QStringLiteral("buyerName"), job.buyerName},
+        {QStringLiteral("buyerInn"), job.buyerInn},
+        {QStringLiteral("buyerContact"), job.buyerContact},
+        {QStringLiteral("ourEmail"), job.ourEmail},
+        {QStringLiteral("refundedFiscalSign"), job.refundedFiscalSign},
+        {QStringLiteral("totalText"), job.totalText},
+        {QStringLiteral("total"), job.total.toString()},
+        {QStringLiteral("cash"), job.cash.toString()},
+        {QStringLiteral("card"), job.card.toString()},
+        {QStringLiteral("prepay"), job.prepay.toString()},
+        {QStringLiteral("lines"), lines},
+    };
+}
+
+PrintJob printJobFromJson(const QJsonObject& o) {
+    PrintJob j;
+    j.cashierName = o.value(QStringLiteral("cashierName")).toString();
+    j.kind = o.value(QStringLiteral("kind")).toInt();
+    j.paymentFlag = o.value(QStringLiteral("paymentFlag")).toInt();
+    j.taxSystemCode = o.value(QStringLiteral("taxSystemCode")).toInt();
+    j.legalEntity = o.value(QStringLiteral("legalEntity")).toBool();
+    j.buyerName = o.value(QStringLiteral("buyerName")).toString();
+    j.buyerInn = o.value(QStringLiteral("buyerInn")).toString();
+    j.buyerContact = o.value(QStringLiteral("buyerContact")).toString();
+    j.ourEmail = o.value(QStringLiteral("ourEmail")).toString();
+    j.refundedFiscalSign = o.value(QStringLiteral("refundedFiscalSign")).toString();
+    j.totalText = o.value(QStringLiteral("totalText")).toString();
+    j.total = Money::parseOr(o.value(QStringLiteral("total")).toString());
+    j.cash = Money::parseOr(o.value(QStringLiteral("cash")).toString());
+    j.card = Money::parseOr(o.value(QStringLiteral("card")).toString());
+    j.prepay = Money::parseOr(o.value(QStringLiteral("prepay")).toString());
+    for (const QJsonValue& v : o.value(QStringLiteral("lines")).toArray()) {
+        QStringList line;
+        for (const QJsonValue& e : v.toArray()) line.append(e.toString());
+        j.lines.append(line);
+    }
+    return j;
+}
+
+bool sameReceipt(const PrintJob& a, const PrintJob& b) {
+    return a.kind == b.kind && a.paymentFlag == b.paymentFlag && a.taxSystemCode == b.taxSystemCode &&
+           a.legalEntity == b.legalEntity && a.buyerName == b.buyerName && a.buyerInn == b.buyerInn &&
+           a.buyerContact == b.buyerContact && a.refundedFiscalSign == b.refundedFiscalSign && a.lines == b.lines &&
+           a.total == b.total && a.cash == b.cash && a.card == b.card && a.prepay == b.prepay;
+}
+
+QString unresolvedPrintPath(const QString& folder) { return QDir(folder).filePath(kPendingFile); }
 
 QString printErrorText(const QString& driverDescription) {
     return QStringLiteral(" При печати чека произошла ошибка.     ") + kCrLf + driverAnswer(driverDescription) + kCrLf +
@@ -234,44 +328,103 @@ QString rowProblem(const QStringList& line, int row, int paymentFlag, int taxSys
     return {};
 }
 
+ReceiptPrinter::ReceiptPrinter(const QString& stateFolder) : stateFolder_(stateFolder) { loadPending(); }
+
+void ReceiptPrinter::loadPending() {
+    if (stateFolder_.isEmpty()) return;
+    QFile file(unresolvedPrintPath(stateFolder_));
+    if (!file.open(QIODevice::ReadOnly)) return;
+    const QJsonDocument json = QJsonDocument::fromJson(file.readAll());
+    if (!json.isObject()) return;
+    const QJsonObject o = json.object();
+    Pending p;
+    p.documentBefore = o.value(QStringLiteral("documentBefore")).toInt();
+    p.driverDescription = o.value(QStringLiteral("driverDescription")).toString();
+    p.job = printJobFromJson(o.value(QStringLiteral("job")).toObject());
+    pending_ = p;
+}
+
+bool ReceiptPrinter::setPending(std::optional<Pending> pending) {
+    pending_ = std::move(pending);
+    if (stateFolder_.isEmpty()) return true;
+    const QString path = unresolvedPrintPath(stateFolder_);
+    if (!pending_) return !QFile::exists(path) || QFile::remove(path);
+    const QJsonObject o{
+        {QStringLiteral("documentBefore"), pending_->documentBefore},
+        {QStringLiteral("driverDescription"), pending_->driverDescription},
+        {QStringLiteral("job"), printJobToJson(pending_->job)},
+    };
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly)) return false;
+    file.write(QJsonDocument(o).toJson());
+    return file.commit();
+}
+
 PrintOutcome ReceiptPrinter::print(IFiscalDriver* driver, const PrintJob& job) {
     if (!driver) return failed(printText::kNoDriver);
     if (pending_) {
-        bool proceed = false;
-        PrintOutcome o = resolvePending(*driver, &proceed);
-        if (!proceed) return o;
+        PrintOutcome o;
+        std::optional<FiscalDocumentInfo> printed;
+        const PrintJob earlier = pending_->job;
+        if (!resolvePending(*driver, o, &printed)) return o;
+        if (printed) {
+            if (sameReceipt(earlier, job)) {
+                // The receipt on the screen is the one printed: it is done.
+                o.state = PrintOutcome::State::Printed;
+                o.job = earlier;
+                o.document = *printed;
+                o.messages.append({earlierPrinted(printed->number), PrintMessage::Kind::Information});
+                return o;
+            }
+            o.state = PrintOutcome::State::NotPrinted;
+            o.job = job;
+            o.earlier = PrintOutcome::Earlier{earlier, *printed};
+            o.messages.append({earlierOtherPrinted(printed->number), PrintMessage::Kind::Warning});
+            return o;
+        }
     }
     return printNew(*driver, job);
 }
 
-PrintOutcome ReceiptPrinter::resolvePending(IFiscalDriver& kkt, bool* proceed) {
-    *proceed = false;
+PrintOutcome ReceiptPrinter::resolveUnresolved(IFiscalDriver* driver) {
     PrintOutcome o;
+    if (!pending_) return o;
+    if (!driver) return failed(printText::kNoDriver);
+    const PrintJob earlier = pending_->job;
+    std::optional<FiscalDocumentInfo> printed;
+    if (!resolvePending(*driver, o, &printed)) return o;
+    o.state = PrintOutcome::State::NotPrinted;
+    if (printed) {
+        o.earlier = PrintOutcome::Earlier{earlier, *printed};
+        o.messages.append({earlierPrinted(printed->number), PrintMessage::Kind::Information});
+    }
+    return o;
+}
+
+bool ReceiptPrinter::resolvePending(IFiscalDriver& kkt, PrintOutcome& o,
+                                    std::optional<FiscalDocumentInfo>* printed) {
     o.state = PrintOutcome::State::Unknown;
     o.job = pending_->job;
     if (kkt.open() != 0) {
         o.connectionLost = true;
         o.messages.append({printText::kNoLink, PrintMessage::Kind::Error});
-        return o;
+        return false;
     }
     const std::optional<FiscalDocumentInfo> doc = readLastDocument(kkt);
     if (!doc) {
         o.messages.append({unresolvedText(kkt.errorDescription()), PrintMessage::Kind::Error});
-        return o;
+        return false;
     }
+    // Nothing fiscal runs while a print is unresolved (the register menu asks
+    // first), so a newer document can only be that receipt.
     if (doc->number > pending_->documentBefore) {
-        o.state = PrintOutcome::State::Printed;
-        o.document = *doc;
-        o.resolvedEarlier = true;
-        o.messages.append({earlierPrinted(doc->number), PrintMessage::Kind::Information});
-        pending_.reset();
-        return o;
+        *printed = *doc;
+    } else if (receiptOpenInRegister(kkt)) {
+        // Surely not fiscalised: whatever is still open of it goes.
+        kkt.cancelReceipt();
     }
-    // Surely not fiscalised: whatever is still open of it goes.
-    if (receiptOpenInRegister(kkt)) kkt.cancelReceipt();
-    pending_.reset();
-    *proceed = true;
-    return o;
+    setPending(std::nullopt);
+    return true;
 }
 
 PrintOutcome ReceiptPrinter::printNew(IFiscalDriver& kkt, const PrintJob& job) {
@@ -342,8 +495,9 @@ PrintOutcome ReceiptPrinter::printNew(IFiscalDriver& kkt, const PrintJob& job) {
         registerRowParams(kkt, job.lines[i], job);
         if (kkt.registration() != 0 || kkt.errorCode() != 0) {
             const QString description = kkt.errorDescription();
-            kkt.cancelReceipt();
-            return failed(registrationRefused(i + 1, description));
+            PrintOutcome o = failed(registrationRefused(i + 1, description, cancelAndTell(kkt)));
+            o.afterOpen = true;
+            return o;
         }
     }
 
@@ -357,8 +511,9 @@ PrintOutcome ReceiptPrinter::printNew(IFiscalDriver& kkt, const PrintJob& job) {
         kkt.setParam(LIBFPTR_PARAM_PAYMENT_SUM, p.sum.toString());
         if (kkt.payment() != 0 || kkt.errorCode() != 0) {
             const QString description = kkt.errorDescription();
-            kkt.cancelReceipt();
-            return failed(paymentRefused(description));
+            PrintOutcome o = failed(paymentRefused(description, cancelAndTell(kkt)));
+            o.afterOpen = true;
+            return o;
         }
     }
 
@@ -373,7 +528,9 @@ PrintOutcome ReceiptPrinter::printNew(IFiscalDriver& kkt, const PrintJob& job) {
 
     if (!*closed) {
         kkt.cancelReceipt();
-        return failed(printText::kNotClosed);
+        PrintOutcome o = failed(printText::kNotClosed);
+        o.afterOpen = true;
+        return o;
     }
 
     PrintOutcome o;
@@ -393,13 +550,15 @@ PrintOutcome ReceiptPrinter::afterFailedClose(IFiscalDriver& kkt, const PrintJob
                                               const QString& description, std::optional<bool> documentClosed) {
     PrintOutcome o;
     o.job = job;
+    o.afterOpen = true;
     const std::optional<FiscalDocumentInfo> doc = readLastDocument(kkt);
     if (!doc) {
         // Neither printed nor surely not: remember it, so that no new print
-        // runs before the register has told.
+        // runs before the register has told, even after a restart.
         o.state = PrintOutcome::State::Unknown;
-        pending_ = Pending{documentBefore, job, description};
+        const bool kept = setPending(Pending{documentBefore, job, description});
         o.messages.append({unresolvedText(description), PrintMessage::Kind::Error});
+        if (!kept) o.messages.append({pendingNotKept(), PrintMessage::Kind::Warning});
         return o;
     }
     if (doc->number > documentBefore) {

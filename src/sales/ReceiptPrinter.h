@@ -12,6 +12,7 @@
 #include "sales/Money.h"
 
 #include <QDateTime>
+#include <QJsonObject>
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -70,10 +71,26 @@ struct PrintOutcome {
     bool connectionLost = false;   // the main screen shows "не подключена"
     PrintJob job;                  // the receipt the state is about
     FiscalDocumentInfo document;   // for Printed
-    // Printed: the receipt was the one whose earlier print was left
-    // unresolved, not the one just handed in.
-    bool resolvedEarlier = false;
+    // NotPrinted after the register took the receipt: whatever went wrong
+    // happened with a document open, so the window offers no second try.
+    bool afterOpen = false;
+    // A different receipt, whose print was left unresolved earlier, turned
+    // out printed: it is stored on its own; the one handed in was not printed.
+    struct Earlier {
+        PrintJob job;
+        FiscalDocumentInfo document;
+    };
+    std::optional<Earlier> earlier;
 };
+
+// The job as kept in files (unstored receipts, an unresolved print).
+QJsonObject printJobToJson(const PrintJob& job);
+PrintJob printJobFromJson(const QJsonObject& o);
+// Whether two jobs are the same receipt: what the register is sent and paid.
+bool sameReceipt(const PrintJob& a, const PrintJob& b);
+// "<folder>/UnresolvedPrint.json": a print whose result the register has not
+// told yet, kept so that a restart neither loses nor repeats it.
+QString unresolvedPrintPath(const QString& folder);
 
 // ---- Texts ---------------------------------------------------------------
 namespace printText {
@@ -122,14 +139,28 @@ bool sendsProductCode(const QString& code);
 
 class ReceiptPrinter {
 public:
+    // An unresolved print is remembered in memory only.
+    ReceiptPrinter() = default;
+    // An unresolved print is also kept in unresolvedPrintPath(folder); one an
+    // earlier run left there is taken up.
+    explicit ReceiptPrinter(const QString& stateFolder);
+
     // Prints `job`. When an earlier print was left unresolved, the register is
-    // asked about that one first: if it was fiscalised the outcome is
-    // Printed for the earlier receipt (resolvedEarlier) and `job` is not
-    // printed; if it surely was not, `job` is printed as usual.
+    // asked about that one first. Printed and the same receipt as `job`: the
+    // outcome is Printed and nothing prints again. Printed but a different
+    // receipt: NotPrinted with `earlier` set (to be stored) and `job` is not
+    // printed, so the cashier sees what happened before anything prints. Surely
+    // not printed: `job` is printed as usual.
     PrintOutcome print(fiscal::IFiscalDriver* driver, const PrintJob& job);
+
+    // Asks the register about an unresolved print without printing anything:
+    // Unknown while it cannot tell; otherwise NotPrinted, with `earlier` set
+    // when that receipt was printed. Nothing to do without an unresolved print.
+    PrintOutcome resolveUnresolved(fiscal::IFiscalDriver* driver);
 
     // A print whose result the register could not tell yet.
     bool hasUnresolved() const { return pending_.has_value(); }
+    QString stateFolder() const { return stateFolder_; }
 
 private:
     struct Pending {
@@ -138,12 +169,20 @@ private:
         QString driverDescription;
     };
 
+    // Remembers (or forgets) the unresolved print, in the state file too.
+    // False when the state file could not be written.
+    bool setPending(std::optional<Pending> pending);
+    void loadPending();
+
     PrintOutcome printNew(fiscal::IFiscalDriver& kkt, const PrintJob& job);
-    PrintOutcome resolvePending(fiscal::IFiscalDriver& kkt, bool* proceed);
+    // The register's word on the unresolved print; `document` is set when
+    // it was printed. False while it cannot tell (`o` then says why).
+    bool resolvePending(fiscal::IFiscalDriver& kkt, PrintOutcome& o, std::optional<FiscalDocumentInfo>* printed);
     // After a failed close: what the register's last document says.
     PrintOutcome afterFailedClose(fiscal::IFiscalDriver& kkt, const PrintJob& job, int documentBefore,
                                   const QString& description, std::optional<bool> documentClosed);
 
+    QString stateFolder_;
     std::optional<Pending> pending_;
 };
 

@@ -72,31 +72,19 @@ QString wholeText(std::int64_t thousandths) {
 }
 
 QJsonObject toJson(const PrintJob& job, const FiscalDocumentInfo& doc) {
-    QJsonArray lines;
-    for (const QStringList& line : job.lines) lines.append(QJsonArray::fromStringList(line));
-    return QJsonObject{
-        {QStringLiteral("cashierName"), job.cashierName},
-        {QStringLiteral("kind"), job.kind},
-        {QStringLiteral("paymentFlag"), job.paymentFlag},
-        {QStringLiteral("taxSystemCode"), job.taxSystemCode},
-        {QStringLiteral("legalEntity"), job.legalEntity},
-        {QStringLiteral("buyerName"), job.buyerName},
-        {QStringLiteral("buyerInn"), job.buyerInn},
-        {QStringLiteral("buyerContact"), job.buyerContact},
-        {QStringLiteral("ourEmail"), job.ourEmail},
-        {QStringLiteral("refundedFiscalSign"), job.refundedFiscalSign},
-        {QStringLiteral("totalText"), job.totalText},
-        {QStringLiteral("total"), job.total.toString()},
-        {QStringLiteral("cash"), job.cash.toString()},
-        {QStringLiteral("card"), job.card.toString()},
-        {QStringLiteral("prepay"), job.prepay.toString()},
-        {QStringLiteral("lines"), lines},
-        {QStringLiteral("documentNumber"), doc.number},
-        {QStringLiteral("fiscalSign"), doc.fiscalSign},
-        {QStringLiteral("dateTime"), doc.dateTime.toString(Qt::ISODate)},
-        {QStringLiteral("documentRead"), doc.read},
-    };
+    QJsonObject o = printJobToJson(job);
+    o.insert(QStringLiteral("documentNumber"), doc.number);
+    o.insert(QStringLiteral("fiscalSign"), doc.fiscalSign);
+    o.insert(QStringLiteral("dateTime"), doc.dateTime.toString(Qt::ISODate));
+    o.insert(QStringLiteral("documentRead"), doc.read);
+    return o;
 }
+
+const QString kFindStored =
+    QStringLiteral("SELECT FIRST 1 DOC_ID FROM DOCUMENTS WHERE DOC_NUMBER = ? AND DOC_FPD = ? ORDER BY DOC_ID");
+
+// The lines and stock of a receipt whose header is written; commits.
+StoreResult storeLines(fb::Transaction& tr, const PrintJob& job, int docId);
 
 }  // namespace
 
@@ -132,13 +120,34 @@ StoreResult storeReceipt(fb::Connection& db, const PrintJob& job, const FiscalDo
                          int documentType) {
     const QDateTime when = document.read && document.dateTime.isValid() ? document.dateTime : QDateTime::currentDateTime();
     int docId = 0;
+    // A receipt is never stored without its transaction, and a dropped
+    // connection is a refusal like any other: the caller keeps the receipt.
+    std::optional<fb::Transaction> transaction;
     try {
+        // An attachment the server dropped is made anew before anything runs.
+        if (db.isConnected() && !db.ping()) db.detach();
         db.ensureConnected();
+        transaction.emplace(db);
     } catch (const fb::Error& e) {
         return failedWith(StoreResult::Failure::Header, kHeaderFailed, e.message());
+    } catch (const std::exception& e) {
+        return failedWith(StoreResult::Failure::Header, kHeaderFailed, QString::fromLocal8Bit(e.what()));
     }
-    fb::Transaction tr(db);
+    fb::Transaction& tr = *transaction;
     try {
+        // A receipt already stored (a commit that reported a failure but went
+        // through) is never stored twice: the register's number and fiscal
+        // sign name it.
+        if (document.read && !document.fiscalSign.trimmed().isEmpty()) {
+            const std::optional<fb::Row> stored = fb::queryOne(
+                tr, kFindStored, {std::int64_t(document.number), document.fiscalSign.trimmed()});
+            if (stored) {
+                StoreResult r;
+                r.docId = static_cast<int>(stored->integer(QStringLiteral("DOC_ID")));
+                r.alreadyStored = true;
+                return r;
+            }
+        }
         const fb::ProcInputs inputs{
             {QStringLiteral("I_DOC_TYPE"), std::int64_t(documentType)},
             {QStringLiteral("I_DOC_CHECKTYPE"), std::int64_t(job.kind)},
@@ -164,6 +173,16 @@ StoreResult storeReceipt(fb::Connection& db, const PrintJob& job, const FiscalDo
         return failedWith(StoreResult::Failure::Header, kHeaderFailed, e.message());
     }
 
+    try {
+        return storeLines(tr, job, docId);
+    } catch (const std::exception& e) {
+        return failedWith(StoreResult::Failure::Line, kLineFailed, QString::fromLocal8Bit(e.what()));
+    }
+}
+
+namespace {
+
+StoreResult storeLines(fb::Transaction& tr, const PrintJob& job, int docId) {
     std::optional<fb::Statement> insert;
     std::optional<fb::Statement> readGood;
     std::optional<fb::Statement> updateCount;
@@ -229,6 +248,8 @@ StoreResult storeReceipt(fb::Connection& db, const PrintJob& job, const FiscalDo
     return r;
 }
 
+}  // namespace
+
 QString saveUnstoredReceipt(const QString& programFolder, const PrintJob& job, const FiscalDocumentInfo& document) {
     QDir dir(programFolder);
     if (!dir.mkpath(QStringLiteral("UnsavedReceipts"))) return {};
@@ -248,27 +269,7 @@ bool loadUnstoredReceipt(const QString& path, PrintJob* job, FiscalDocumentInfo*
     const QJsonDocument json = QJsonDocument::fromJson(file.readAll());
     if (!json.isObject()) return false;
     const QJsonObject o = json.object();
-    PrintJob j;
-    j.cashierName = o.value(QStringLiteral("cashierName")).toString();
-    j.kind = o.value(QStringLiteral("kind")).toInt();
-    j.paymentFlag = o.value(QStringLiteral("paymentFlag")).toInt();
-    j.taxSystemCode = o.value(QStringLiteral("taxSystemCode")).toInt();
-    j.legalEntity = o.value(QStringLiteral("legalEntity")).toBool();
-    j.buyerName = o.value(QStringLiteral("buyerName")).toString();
-    j.buyerInn = o.value(QStringLiteral("buyerInn")).toString();
-    j.buyerContact = o.value(QStringLiteral("buyerContact")).toString();
-    j.ourEmail = o.value(QStringLiteral("ourEmail")).toString();
-    j.refundedFiscalSign = o.value(QStringLiteral("refundedFiscalSign")).toString();
-    j.totalText = o.value(QStringLiteral("totalText")).toString();
-    j.total = Money::parseOr(o.value(QStringLiteral("total")).toString());
-    j.cash = Money::parseOr(o.value(QStringLiteral("cash")).toString());
-    j.card = Money::parseOr(o.value(QStringLiteral("card")).toString());
-    j.prepay = Money::parseOr(o.value(QStringLiteral("prepay")).toString());
-    for (const QJsonValue& v : o.value(QStringLiteral("lines")).toArray()) {
-        QStringList line;
-        for (const QJsonValue& e : v.toArray()) line.append(e.toString());
-        j.lines.append(line);
-    }
+    const PrintJob j = printJobFromJson(o);
     FiscalDocumentInfo d;
     d.number = o.value(QStringLiteral("documentNumber")).toInt();
     d.fiscalSign = o.value(QStringLiteral("fiscalSign")).toString();
@@ -298,7 +299,8 @@ PendingStoreResult storePendingReceipts(fb::Connection& db, const QString& progr
             result.failed << name + QStringLiteral(": ") + (r.databaseError.isEmpty() ? r.message : r.databaseError);
             continue;
         }
-        ++result.stored;
+        if (r.alreadyStored) ++result.alreadyStored;
+        else ++result.stored;
         QFile::remove(path);
     }
     return result;

@@ -31,6 +31,9 @@ struct StoreResult {
     int docId = 0;          // DOCUMENTS.DOC_ID of the stored receipt
     QString message;        // the text to show on failure
     QString databaseError;  // the engine's own words, for whoever investigates
+    // The database already held this receipt (its number and fiscal sign):
+    // nothing was written and docId is the stored one.
+    bool alreadyStored = false;
 
     bool ok() const { return failure == Failure::None; }
 };
@@ -54,7 +57,10 @@ std::optional<QString> newStockCount(const QString& current, int kind, int markT
 
 // Stores the receipt in one transaction. `document` is what the register
 // reported of it (an unread document is stored without number and sign,
-// dated by the computer's clock).
+// dated by the computer's clock). Never throws: a dropped or unreachable
+// database is a Header failure carrying the engine's words. A receipt the
+// database already holds under the same number and fiscal sign is not
+// written again.
 StoreResult storeReceipt(fb::Connection& db, const PrintJob& job, const FiscalDocumentInfo& document,
                          int documentType = 3);
 
@@ -65,10 +71,11 @@ QString saveUnstoredReceipt(const QString& programFolder, const PrintJob& job, c
 bool loadUnstoredReceipt(const QString& path, PrintJob* job, FiscalDocumentInfo* document);
 
 // Receipts kept in "<folder>/UnsavedReceipts" by an earlier run: each one
-// the database now takes is stored and its file removed; the others stay
-// for the next try.
+// the database now takes is stored and its file removed (so is one the
+// database already holds); the others stay for the next try.
 struct PendingStoreResult {
     int stored = 0;
+    int alreadyStored = 0;  // files of receipts found in the database: removed
     QStringList failed;  // files still waiting, with the reason
 };
 PendingStoreResult storePendingReceipts(fb::Connection& db, const QString& programFolder);

@@ -115,6 +115,12 @@ bool RegisterMenu::ensureOpen(const QString& noConnectionText) {
     return false;
 }
 
+bool RegisterMenu::printSettled() {
+    if (!settler_ || settler_()) return true;
+    ui::showError(registerText::kPrintUnresolved, parent_);
+    return false;
+}
+
 bool RegisterMenu::userCheck(const CashierLabels& cashier) {
     if (cashierUsable(cashier)) return true;
     ui::showError(registerText::kBadUser, parent_);
@@ -138,6 +144,7 @@ bool RegisterMenu::openShift(const CashierLabels& cashier) {
     if (!driver_) return false;
     if (!userCheck(cashier)) return false;
     if (!ensureOpen(registerText::kNoLinkShift)) return false;
+    if (!printSettled()) return false;
     QDateTime registerClock;
     const std::optional<int> shift = queryShiftState(&registerClock);
     if (!shift) return false;
@@ -167,6 +174,7 @@ bool RegisterMenu::closeShift(const CashierLabels& cashier) {
     if (!driver_) return false;
     if (!userCheck(cashier)) return false;
     if (!ensureOpen(registerText::kNoLinkShift)) return false;
+    if (!printSettled()) return false;
     driver_->resetError();
     const std::optional<int> shift = queryShiftState();
     if (!shift) return false;
@@ -182,6 +190,7 @@ bool RegisterMenu::closeShift(const CashierLabels& cashier) {
 bool RegisterMenu::xReport(const CashierLabels& cashier) {
     if (!driver_) return false;
     if (!ensureOpen(registerText::kNoLinkX)) return false;
+    if (!printSettled()) return false;
     setCashierTags(cashier);
     return runReport(LIBFPTR_RT_X, 1);
 }
@@ -190,6 +199,7 @@ bool RegisterMenu::prepareCashIncome(const CashierLabels& cashier) {
     if (!driver_) return false;
     if (!ensureOpen(registerText::kNoLinkCashIn)) return false;
     if (!userCheck(cashier)) return false;
+    if (!printSettled()) return false;
     const std::optional<int> shift = queryShiftState();
     if (!shift) return false;
     if (*shift == LIBFPTR_SS_CLOSED) {
@@ -201,6 +211,7 @@ bool RegisterMenu::prepareCashIncome(const CashierLabels& cashier) {
 
 bool RegisterMenu::cashIncome(Money amount, const CashierLabels& cashier) {
     if (!driver_ || amount.kopecks <= 0) return false;
+    if (!printSettled()) return false;
     setCashierTags(cashier);
     driver_->setParam(LIBFPTR_PARAM_SUM, amount.toString());
     return succeeded(driver_->cashIncome());

@@ -55,6 +55,11 @@ inline const QString kClockSkew = QStringLiteral(
     "Дата/время в ПК и ККТ расходятся более чем на 10 минут!     \r\n\r\nВсё равно открыть смену?     ");
 inline const QString kDriverVersion = QStringLiteral(" Версия драйвера ККТ ");
 inline const QString kDriverErrorTail = QStringLiteral("     ");
+inline const QString kPrintUnresolved = QStringLiteral(
+    " Печать предыдущего чека не завершена: ККТ не сообщила, напечатан ли он.     \r\n\r\n"
+    " Сначала завершите печать чека: проверьте связь с ККТ     \r\n"
+    " и нажмите 'ПЕЧАТЬ' в окне чека (повторно чек напечатан не будет),     \r\n"
+    " затем повторите операцию.     ");
 }  // namespace registerText
 
 // The wait window shown while a report prints (Tag 1 X report, 2 Z report).
@@ -70,6 +75,9 @@ public:
     using DriverFactory = std::function<std::unique_ptr<fiscal::IFiscalDriver>()>;
     using Clock = std::function<QDateTime()>;
     using StatusListener = std::function<void(const QString& text, bool connected)>;
+    // Settles a receipt print whose result the register has not told yet;
+    // true when none is left unresolved.
+    using PrintSettler = std::function<bool()>;
 
     // The factory makes the driver object; it may throw or return nothing
     // when the driver cannot be created.
@@ -89,6 +97,10 @@ public:
     // The computer's clock; the current time unless a test sets one.
     void setClock(Clock clock) { clock_ = std::move(clock); }
     void setMessageParent(QWidget* parent) { parent_ = parent; }
+    // Every fiscal operation (shift, reports, cash-in) first settles an
+    // unresolved receipt print: a document printed meanwhile would make the
+    // register's last document number say that receipt was printed.
+    void setPrintSettler(PrintSettler settler) { settler_ = std::move(settler); }
 
     // At the main screen's creation: make the driver, open it and read the
     // register's model and serial number. Shows nothing; the status tells.
@@ -116,6 +128,8 @@ public:
 
 private:
     bool ensureOpen(const QString& noConnectionText);
+    // False (with the reason shown) while a receipt print is unresolved.
+    bool printSettled();
     bool userCheck(const CashierLabels& cashier);
     // Status query; the shift state, or nullopt after a refusal (shown).
     std::optional<int> queryShiftState(QDateTime* registerClock = nullptr);
@@ -135,6 +149,7 @@ private:
     ReportWaitIndicator* wait_ = nullptr;
     Clock clock_;
     QWidget* parent_ = nullptr;
+    PrintSettler settler_;
 };
 
 }  // namespace sales

@@ -51,13 +51,14 @@ bool holdsNonZeroNumber(const QString& text) {
 // ---------------------------------------------------------------------------
 // The visible line
 
-InputKeyEffect applyInputKey(const QString& line, QChar key, bool currentRowActive) {
+InputKeyEffect applyInputKey(const QString& line, QChar key, bool currentRowActive, bool scanning) {
     InputKeyEffect e;
     e.line = line;
     const qsizetype mark = line.indexOf(kQuantityMark);
     if (mark >= 0) {
-        // Typing a quantity is never a scan.
-        e.keepsPending = false;
+        // Typing a quantity by hand is never a scan; a burst already under
+        // way keeps going.
+        e.keepsPending = scanning;
         if (isDigit(key) || isPoint(key)) {
             const QString before = line.left(mark).trimmed();
             const QString quantity = line.mid(mark + 1);
@@ -66,6 +67,7 @@ InputKeyEffect applyInputKey(const QString& line, QChar key, bool currentRowActi
         return e;
     }
     if (key == QLatin1Char('*')) {
+        if (scanning) return e;
         e.keepsPending = false;
         if (line.isEmpty()) e.openQuantity = currentRowActive;
         else if (holdsNonZeroNumber(line)) e.line = line + QLatin1Char(' ') + kQuantityMark;
@@ -94,6 +96,42 @@ QChar latinCharFor(QChar typed, int layout) {
     if (layout == LayoutEnglish) return typed;
     if (layout == LayoutRussian) return core::RusToLatKey(typed);
     return QChar();
+}
+
+QChar latinCharForScanCode(quint32 scanCode, bool shift, QChar typed) {
+    struct KeyChars {
+        char plain;
+        char shifted;
+    };
+    // xkb key codes 10 .. 61: the main block of a US keyboard.
+    static constexpr KeyChars kMainBlock[] = {
+        {'1', '!'}, {'2', '@'}, {'3', '#'}, {'4', '$'}, {'5', '%'}, {'6', '^'}, {'7', '&'}, {'8', '*'},  // 10-17
+        {'9', '('}, {'0', ')'}, {'-', '_'}, {'=', '+'}, {0, 0},     {0, 0},                              // 18-23
+        {'q', 'Q'}, {'w', 'W'}, {'e', 'E'}, {'r', 'R'}, {'t', 'T'}, {'y', 'Y'}, {'u', 'U'}, {'i', 'I'},  // 24-31
+        {'o', 'O'}, {'p', 'P'}, {'[', '{'}, {']', '}'}, {0, 0},     {0, 0},                              // 32-37
+        {'a', 'A'}, {'s', 'S'}, {'d', 'D'}, {'f', 'F'}, {'g', 'G'}, {'h', 'H'}, {'j', 'J'}, {'k', 'K'},  // 38-45
+        {'l', 'L'}, {';', ':'}, {'\'', '"'}, {'`', '~'}, {0, 0},    {'\\', '|'},                       // 46-51
+        {'z', 'Z'}, {'x', 'X'}, {'c', 'C'}, {'v', 'V'}, {'b', 'B'}, {'n', 'N'}, {'m', 'M'},              // 52-58
+        {',', '<'}, {'.', '>'}, {'/', '?'},                                                              // 59-61
+    };
+    constexpr quint32 kFirst = 10;
+    constexpr quint32 kCount = sizeof(kMainBlock) / sizeof(kMainBlock[0]);
+    switch (scanCode) {
+    case 63: return QLatin1Char('*');   // numeric pad
+    case 82: return QLatin1Char('-');
+    case 86: return QLatin1Char('+');
+    case 106: return QLatin1Char('/');
+    case 65: return QLatin1Char(' ');
+    default: break;
+    }
+    if (scanCode < kFirst || scanCode >= kFirst + kCount) return QChar();
+    const KeyChars k = kMainBlock[scanCode - kFirst];
+    if (k.plain == 0) return QChar();
+    if (k.plain >= 'a' && k.plain <= 'z') {
+        const bool upper = typed.isLetter() ? typed.isUpper() : shift;
+        return QLatin1Char(upper ? k.shifted : k.plain);
+    }
+    return QLatin1Char(shift ? k.shifted : k.plain);
 }
 
 int layoutFromCharacter(QChar typed, int previous) {
@@ -177,18 +215,28 @@ bool ScanInput::keyPress(QKeyEvent* event) {
     // The fiscal sign of a refunded receipt is typed into its own field.
     if (screen_->edFPD->hasFocus()) return false;
     if (text.isEmpty() || (event->modifiers() & (Qt::ControlModifier | Qt::AltModifier))) return false;
+    // The physical key gives the Latin copy whatever layout is active, so
+    // punctuation before the first letter of a scan needs no layout guess.
+    // The numeric pad's digits and point are left to the typed character.
+    QChar latin;
+    if (event->nativeScanCode() != 0 && text.size() == 1 && !(event->modifiers() & Qt::KeypadModifier))
+        latin = latinCharForScanCode(event->nativeScanCode(), event->modifiers() & Qt::ShiftModifier, text.at(0));
     bool used = false;
     for (const QChar c : text) {
         if (!c.isPrint()) continue;
-        FormKeyPress(c);
+        FormKeyPress(c, latin);
         used = true;
     }
     return used;
 }
 
-void ScanInput::FormKeyPress(QChar key) {
+void ScanInput::FormKeyPress(QChar key, QChar latinKey) {
     if (!screen_) return;
     TfmReg& s = *screen_;
+    // A character that comes while the previous one is still pending belongs
+    // to a scanner burst; "*" and quantity keys only act as such when typed
+    // by hand.
+    const bool scanning = scanPending();
     // Every character restarts the end-of-scan timer, letters too: marking
     // codes end in letters and are still scans.
     s.Timer2->stop();
@@ -196,10 +244,10 @@ void ScanInput::FormKeyPress(QChar key) {
     setControlTag(s.Timer2, 1);
 
     s.lblVvodBegin->setText(s.lblVvodBegin->text() + key);
-    const QChar latin = latinCharFor(key, layout_);
+    const QChar latin = latinKey.isNull() ? latinCharFor(key, layout_) : latinKey;
     if (!latin.isNull()) s.lblVvodBeginEng->setText(s.lblVvodBeginEng->text() + latin);
 
-    const InputKeyEffect e = applyInputKey(s.lblVvod->text(), key, currentRowActive());
+    const InputKeyEffect e = applyInputKey(s.lblVvod->text(), key, currentRowActive(), scanning);
     if (e.line != s.lblVvod->text()) s.lblVvod->setText(e.line);
     if (!e.keepsPending) endPending(true);
     if (e.openQuantity) click(s.BitBtn2, false);

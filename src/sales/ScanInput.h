@@ -49,7 +49,11 @@ struct InputKeyEffect {
 //  after the mark the same rules edit the quantity part with up to three
 //  decimals, and every key ends pending input;
 //  any other character leaves the line as it is.
-InputKeyEffect applyInputKey(const QString& line, QChar key, bool currentRowActive);
+// `scanning`: the key arrived inside a scanner burst (characters are
+// pending). Marking codes carry "*" among their characters, so there it is an
+// ordinary character of the code: it leaves the line alone and nothing ends
+// the pending input.
+InputKeyEffect applyInputKey(const QString& line, QChar key, bool currentRowActive, bool scanning = false);
 // Backspace: the last character goes; a blank left before the mark goes too.
 QString inputLineBackspace(const QString& line);
 // Delete: the line cut back to the price before the quantity mark; empty
@@ -62,6 +66,11 @@ QString inputLineDelete(const QString& line);
 // English layout, by the Russian-to-Latin key table in the Russian layout,
 // nothing (a null QChar) in any other layout or for a key not on the table.
 QChar latinCharFor(QChar typed, int layout);
+// The character a physical key types in the US layout, by its X11/xkb key
+// code (the evdev code + 8, as QKeyEvent::nativeScanCode gives it on Linux
+// desktops). Letters take their case from `typed` (Caps Lock), other keys
+// from `shift`. A null QChar for 0 or a key not on the table.
+QChar latinCharForScanCode(quint32 scanCode, bool shift, QChar typed);
 // What a typed character tells of the active layout: a Cyrillic letter can
 // only come from the Russian layout, a Latin letter from a Latin one; digits
 // and punctuation tell nothing and keep `previous`.
@@ -90,7 +99,9 @@ public:
     bool keyPress(QKeyEvent* event);
 
     // The handlers by their screen names.
-    void FormKeyPress(QChar key);
+    // `latin`: the character of the same key in the US layout when the key
+    // event told the physical key; otherwise it follows from the layout.
+    void FormKeyPress(QChar key, QChar latin = QChar());
     bool FormKeyDown(int key, Qt::KeyboardModifiers modifiers);
     void Timer2Timer();
 

@@ -60,6 +60,56 @@ void showRegisterDisconnected(TfmReg& reg) {
     reg.lblKKT->setPalette(pal);
 }
 
+namespace {
+
+// Stores a printed receipt; never throws (a failure is a Header failure).
+StoreResult storeSafely(SaleServices& services, const PrintJob& job, const FiscalDocumentInfo& document,
+                        int documentType) {
+    StoreResult result;
+    result.failure = StoreResult::Failure::Header;
+    result.message = QStringLiteral(" При записи документа в БД произошла ошибка.     ");
+    try {
+        fb::Connection* db = services.database ? services.database() : nullptr;
+        if (db) result = storeReceipt(*db, job, document, documentType);
+    } catch (const std::exception& e) {
+        result.failure = StoreResult::Failure::Header;
+        result.databaseError = QString::fromLocal8Bit(e.what());
+    } catch (...) {
+        result.failure = StoreResult::Failure::Header;
+    }
+    return result;
+}
+
+}  // namespace
+
+void storeEarlierReceipt(SaleServices& services, const PrintOutcome::Earlier& earlier, int documentType,
+                         QWidget* parent) {
+    if (!receiptIsStored(earlier.job.kind)) return;
+    const StoreResult result = storeSafely(services, earlier.job, earlier.document, documentType);
+    if (result.ok()) return;
+    const QString file = saveUnstoredReceipt(sys::programFolder(), earlier.job, earlier.document);
+    QString text = QStringLiteral(" Напечатанный ранее чек не записан в Базу Данных.     ") + kCrLf;
+    if (!result.databaseError.isEmpty()) text += QStringLiteral(" ") + result.databaseError + QStringLiteral("     ") + kCrLf;
+    text += kCrLf;
+    if (!file.isEmpty())
+        text += QStringLiteral(" Данные чека сохранены в файле:     ") + kCrLf + QStringLiteral(" ") + file +
+                QStringLiteral("     ") + kCrLf + QStringLiteral(" Чек будет записан при следующем входе в программу.     ");
+    else
+        text += QStringLiteral(" Сохранить данные чека в файл не удалось: сообщите администратору.     ");
+    ui::showWarning(text, parent);
+}
+
+bool resolveUnresolvedPrint(TfmReg& reg, SaleServices& services, QWidget* parent) {
+    if (!services.printer.hasUnresolved()) return true;
+    const PrintOutcome o = services.printer.resolveUnresolved(reg.KKTDriver());
+    if (o.connectionLost) showRegisterDisconnected(reg);
+    // While the register cannot tell, the caller says why it refuses.
+    if (services.printer.hasUnresolved()) return false;
+    for (const PrintMessage& m : o.messages) ui::showInfo(m.text, parent);
+    if (o.earlier) storeEarlierReceipt(services, *o.earlier, reg.documentType(), parent);
+    return true;
+}
+
 void resetScreenAfterReceipt(TfmReg& reg, fb::Connection* db) {
     reg.resetReceipt();
     reg.RecalcReceipt();
@@ -252,9 +302,14 @@ void TfmCheckInfo::btnPrintCheckClick() {
         switch (outcome.state) {
         case PrintOutcome::State::NotPrinted:
             setPrintState(0);
-            btnPrintCheck->setEnabled(false);
+            // A refusal before the register opened the receipt leaves it
+            // untouched: the cashier may put things right and print again.
+            btnPrintCheck->setEnabled(!outcome.afterOpen);
             btnCancel->setText(QStringLiteral("ЗАКРЫТЬ"));
             for (const PrintMessage& m : outcome.messages) showMessage(m);
+            // An earlier receipt turned out printed: it is stored on its own;
+            // this one stays unprinted on the screen.
+            if (outcome.earlier) storeEarlierReceipt(services_, *outcome.earlier, reg_.documentType(), this);
             break;
         case PrintOutcome::State::Unknown:
             // Pressing again asks the register once more; nothing prints twice.
@@ -279,14 +334,7 @@ void TfmCheckInfo::btnPrintCheckClick() {
 
 void TfmCheckInfo::store(const PrintJob& job, const FiscalDocumentInfo& document) {
     if (!receiptIsStored(job.kind)) return;
-    fb::Connection* db = services_.database ? services_.database() : nullptr;
-    StoreResult result;
-    if (db) {
-        result = storeReceipt(*db, job, document, reg_.documentType());
-    } else {
-        result.failure = StoreResult::Failure::Header;
-        result.message = QStringLiteral(" При записи документа в БД произошла ошибка.     ");
-    }
+    const StoreResult result = storeSafely(services_, job, document, reg_.documentType());
     raise();
     activateWindow();
     if (result.ok()) {
@@ -303,7 +351,10 @@ void TfmCheckInfo::store(const PrintJob& job, const FiscalDocumentInfo& document
     unstoredJob_ = job;
     unstoredDocument_ = document;
     if (unsavedFile_.isEmpty()) unsavedFile_ = saveUnstoredReceipt(sys::programFolder(), job, document);
-    QString keep = QStringLiteral(" Чек напечатан, но не записан в Базу Данных.     ") + kCrLf + kCrLf;
+    QString keep = QStringLiteral(" Чек напечатан, но не записан в Базу Данных.     ") + kCrLf;
+    if (!result.databaseError.isEmpty())
+        keep += QStringLiteral(" Ответ базы данных: ") + result.databaseError + QStringLiteral("     ") + kCrLf;
+    keep += kCrLf;
     if (!unsavedFile_.isEmpty())
         keep += QStringLiteral(" Данные чека сохранены в файле:     ") + kCrLf + QStringLiteral(" ") + unsavedFile_ +
                 QStringLiteral("     ") + kCrLf + kCrLf;

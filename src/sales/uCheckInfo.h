@@ -52,6 +52,15 @@ PrintJob printJobFromScreen(TfmReg& reg, const PaymentEntered& payment);
 void resetScreenAfterReceipt(TfmReg& reg, fb::Connection* db);
 // The main screen's register label when the register did not answer.
 void showRegisterDisconnected(TfmReg& reg);
+// Stores a printed receipt that is not the one on the screen (an earlier
+// print that turned out printed). When the database refuses it, it is kept
+// in UnsavedReceipts, stored at the next login, and the cashier is told.
+void storeEarlierReceipt(SaleServices& services, const PrintOutcome::Earlier& earlier, int documentType,
+                         QWidget* parent);
+// Before a fiscal operation of the register menu: asks the register about an
+// unresolved print and stores it when it was printed. True when no print is
+// unresolved any more.
+bool resolveUnresolvedPrint(TfmReg& reg, SaleServices& services, QWidget* parent);
 
 }  // namespace sales
 

@@ -186,6 +186,23 @@ TEST_F(Login, UnknownOrCraftedCardIsRefused) {
     EXPECT_TRUE(window->isVisible());
 }
 
+TEST_F(Login, CardCodeLongerThanTheStoredColumnIsNoSuchCard) {
+    const QString fifty = QStringLiteral("7").repeated(50);
+    exec(QStringLiteral("INSERT INTO USERS (USER_ID, USER_FIO, USER_PASSWORD, USER_BARCODE, USER_RIGHTS) "
+                        "VALUES (15, 'Длинная карта', 'z', '%1', 'кассир')")
+             .arg(fifty));
+    const auto longest = core::userByCard(db(), fifty);
+    ASSERT_TRUE(longest.has_value());
+    EXPECT_EQ(longest->id, 15);
+    // A marking code of 80 characters scanned on a locked screen.
+    std::optional<core::UserRow> found;
+    EXPECT_NO_THROW(found = core::userByCard(db(), fifty + QStringLiteral("7")));
+    EXPECT_FALSE(found.has_value());
+    EXPECT_NO_THROW(found = core::userByCard(db(), QStringLiteral("01046062030843262100000000000000000000000000000000000"
+                                                                  "00000000000000000000000000")));
+    EXPECT_FALSE(found.has_value());
+}
+
 TEST_F(Login, LostConnectionNeitherCrashesNorLogsInAndReconnectRecovers) {
     core::DataModule1->IBDatabase1().detach();
     loginWith(QStringLiteral("O'Brien"), QStringLiteral("pw"));

@@ -275,6 +275,10 @@ TEST_F(ItemEntryTest, LockedWorkplaceTakesOnlyACashierCard) {
     scan(QStringLiteral("4600000000017"));  // no goods while locked, and no message
     EXPECT_TRUE(screen.locked);
     EXPECT_TRUE(activeIds().isEmpty());
+    // A marking code longer than any card: no card, and no failure either.
+    scan(QStringLiteral("0104600000000017215Gk)sC9V<l") + QStringLiteral("9").repeated(52));
+    EXPECT_TRUE(screen.locked);
+    EXPECT_TRUE(messages.boxes.empty());
     scan(QStringLiteral("CARD-6"));
     EXPECT_FALSE(screen.locked);
     EXPECT_EQ(screen.user.userId, 6);
@@ -333,6 +337,59 @@ TEST_F(ItemEntryTest, SameGoodsAtAnotherPriceIsRefused) {
     scan(QStringLiteral("4600000000017"));
     EXPECT_EQ(messages.last(), sales::priceConflictText(QStringLiteral("30.00"), 1, QStringLiteral("28.00")));
     EXPECT_EQ(qty(1), QStringLiteral("1"));
+}
+
+TEST_F(ItemEntryTest, GoodsWithACataloguePriceThatIsNoNumberAreRefusedBeforeWriting) {
+    exec(QStringLiteral("INSERT INTO BARCODE_WEIGHT_PREFIX (PREF) VALUES ('21')"));
+    add({1, QStringLiteral("Хлеб"), QStringLiteral("30.00")}, {QStringLiteral("4600000000017")});
+    add({2, QStringLiteral("Телевизор"), QStringLiteral("1 200.00")}, {QStringLiteral("4600000000024")});
+    add({3, QStringLiteral("Сыр"), QStringLiteral("5OO.00"), QStringLiteral("да"), 0, 11}, {QStringLiteral("123")});
+    scan(QStringLiteral("4600000000017"));
+    struct Case {
+        QString code;       // scanned, or typed as a goods code when `byCode`
+        bool byCode;
+        QString name;
+        QString price;
+    };
+    const Case cases[] = {
+        {QStringLiteral("4600000000024"), false, QStringLiteral("Телевизор"), QStringLiteral("1 200.00")},
+        {QStringLiteral("2"), true, QStringLiteral("Телевизор"), QStringLiteral("1 200.00")},
+        {QStringLiteral("2100123012345"), false, QStringLiteral("Сыр"), QStringLiteral("5OO.00")},
+    };
+    for (const Case& c : cases) {
+        messages.boxes.clear();
+        if (c.byCode) {
+            screen.line = c.code;
+            entry->btnCodeClick();
+        } else {
+            scan(c.code);
+        }
+        EXPECT_EQ(messages.last(), sales::badCataloguePriceText(c.name, c.price)) << c.code.toStdString();
+        EXPECT_EQ(activeIds(), QStringList{"1"}) << c.code.toStdString();
+    }
+    // The receipt still recalculates.
+    messages.boxes.clear();
+    scan(QStringLiteral("4600000000017"));
+    EXPECT_EQ(qty(1), QStringLiteral("2"));
+    EXPECT_EQ(screen.model.cell(1, ReceiptModel::ColSum), QStringLiteral("60.00"));
+    EXPECT_TRUE(messages.boxes.empty());
+}
+
+TEST_F(ItemEntryTest, AddThatTheRecalculationRefusesLeavesTheReceiptAsItWas) {
+    add({1, QStringLiteral("Хлеб"), QStringLiteral("30.00")}, {QStringLiteral("4600000000017")});
+    add({2, QStringLiteral("Молоко"), QStringLiteral("80.00")}, {QStringLiteral("4600000000024")});
+    scan(QStringLiteral("4600000000017"));
+    // A row whose stored price went bad makes every recalculation refuse.
+    screen.model.setAttr(1, ReceiptModel::AttrBasePrice, QStringLiteral("3O.00"));
+    ASSERT_FALSE(screen.receiptChanged(0));
+    const ReceiptModel before = screen.model;
+    scan(QStringLiteral("4600000000024"));
+    EXPECT_EQ(screen.model.rowCount(), before.rowCount());
+    EXPECT_EQ(screen.model.cells(), before.cells());
+    EXPECT_EQ(screen.model.lineAttrs(), before.lineAttrs());
+    scan(QStringLiteral("4600000000017"));
+    EXPECT_EQ(screen.model.cells(), before.cells());
+    EXPECT_EQ(screen.model.lineAttrs(), before.lineAttrs());
 }
 
 TEST_F(ItemEntryTest, MarkedGoodsGoToTheMarkingEntryAndAddNothingYet) {

@@ -76,4 +76,22 @@ TEST_F(PendingReceipts, StoredReceiptsLeaveTheFolderAndRefusedOnesStay) {
     EXPECT_EQ(fb::queryOne(tr, "SELECT DOC_NUMBER FROM DOCUMENTS")->integer("DOC_NUMBER"), 7);
 }
 
+TEST_F(PendingReceipts, FileOfAReceiptTheDatabaseAlreadyHoldsIsRemovedNotStoredTwice) {
+    exec("INSERT INTO GOODS (GOOD_ID, GOOD_NAME, GOOD_PRICE, GOOD_W, GOOD_COUNT) VALUES (11, 'Хлеб', '50.00', 'нет', '10')");
+    // The commit reported a failure but went through: the receipt is stored and kept in a file too.
+    ASSERT_TRUE(storeReceipt(db(), breadSale("11"), document(7)).ok());
+    ASSERT_FALSE(saveUnstoredReceipt(programFolder(), breadSale("11"), document(7)).isEmpty());
+    // The same number with another fiscal sign is a different receipt.
+    ASSERT_FALSE(saveUnstoredReceipt(programFolder(), breadSale("11"), document(7, "999")).isEmpty());
+
+    const PendingStoreResult r = storePendingReceipts(db(), programFolder());
+    EXPECT_EQ(r.alreadyStored, 1);
+    EXPECT_EQ(r.stored, 1);
+    EXPECT_TRUE(r.failed.isEmpty());
+    EXPECT_TRUE(pendingFiles().isEmpty());
+    EXPECT_EQ(documentCount(), 2);
+    fb::Transaction tr(db());
+    EXPECT_EQ(fb::queryOne(tr, "SELECT GOOD_COUNT FROM GOODS WHERE GOOD_ID = 11")->str("GOOD_COUNT"), "6");
+}
+
 }  // namespace

@@ -86,6 +86,10 @@ TEST(ReceiptTotals, RecalcTable) {
         {"receipt sum discount skips rows with nothing sold",
          {row("10.00", "0"), row("20.00", "1")}, "S", "10.00",
          {{"10.00", "0", "0.00", ""}, {"10.00", "1", "10.00", "10.00"}}, "10.00", "10.00", 6},
+        {"catalogue price with three decimals is multiplied exactly", {row("12.345", "3")}, "N", "0",
+         {{"12.35", "3", "37.04", ""}}, "37.04", "0.00", 5},
+        {"line sum discount from an exact line of 37.035", {row("12.345", "3", "P", "S", "1.00")}, "N", "0",
+         {{"12.01", "3", "36.03", "1.01"}}, "36.03", "1.01", 6},
         {"unknown receipt discount kind touches no row", {row("10.00", "1")}, "X", "5",
          {{"10.00", "1", "", ""}}, "0.00", "0.00", 5},
     };
@@ -232,6 +236,12 @@ TEST(ReceiptTotals, SumWithoutDiscountRoundsOnlyAtTheEnd) {
     ASSERT_TRUE(RecalcReceipt(m, kSale).ok());
     EXPECT_EQ(CalcReceiptSumNoDiscount(m), QStringLiteral("2.01"));
     EXPECT_EQ(CalcReceiptTotal(m), QStringLiteral("1.92"));  // round2(1.81 * 0.5) + 1.01
+
+    // The unit price is not rounded before it is multiplied: 12.345 x 3 = 37.035.
+    ReceiptModel exact = build({row("12.345", "3")}, "N", "0");
+    EXPECT_EQ(CalcReceiptSumNoDiscount(exact), QStringLiteral("37.04"));
+    ASSERT_TRUE(exact.basePriceExact(1).has_value());
+    EXPECT_EQ(*exact.basePriceExact(1), Rational(12345, 1000));
 }
 
 TEST(ReceiptTotals, ApplyDiscountPercentTable) {

@@ -289,10 +289,13 @@ TEST(ReceiptLines, MarkedPositionWithoutItsCodesIsStoppedBeforePayment) {
     in.taxSystemCode = 2;
     const ReceiptLinesResult r = buildReceiptLines(in, {}, {});
     EXPECT_EQ(r.outcome, ReceiptLinesResult::Outcome::Stopped);
-    EXPECT_EQ(r.message, QStringLiteral(" При работе программы произошел сбой:     \r\n"
-                                        " 'сумма позиций не совпадает с итогом чека'.     \r\n\r\n"
-                                        " Перезапустите программу и продолжите работу.     \r\n\r\n"
-                                        " Сообщите о возникшей проблеме разработчику.     "));
+    // The position and the likely cause are named; restarting would only lose the receipt.
+    EXPECT_EQ(r.message, QStringLiteral(" Сумма позиций к печати не совпадает с итогом чека.     \r\n"
+                                        " Строка 1: < Туфли >     \r\n"
+                                        " Сумма в чеке: 6000.00, к печати: 3000.00.     \r\n\r\n"
+                                        " Вероятно, отсканированы не все коды маркировки этого товара.     \r\n"
+                                        " Удалите позицию и добавьте её снова, отсканировав код каждой единицы.     "));
+    EXPECT_FALSE(r.message.contains("Перезапустите"));
 }
 
 TEST(CloseReceipt, EveryRefusalShowsItsMessageWordForWord) {

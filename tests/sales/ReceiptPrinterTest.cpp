@@ -6,7 +6,9 @@
 
 #include "PrintJobSample.h"
 
+#include <QFile>
 #include <QSet>
+#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
@@ -441,14 +443,19 @@ TEST_F(ReceiptPrinterTest, UnknownResultIsResolvedBeforeAnythingPrintsAgain) {
     EXPECT_TRUE(kkt->journal().isEmpty());
 
     // The link is back: the first receipt turns out printed and is handed
-    // back for storing; the second is not printed in its place.
+    // back for storing on its own; the changed receipt is neither printed
+    // nor taken for the printed one.
     link.offlineAfter.clear();
     link.offline = false;
     o = printer.print(&link, second);
-    ASSERT_EQ(o.state, PrintOutcome::State::Printed) << (o.messages.isEmpty() ? "" : o.messages[0].text.toStdString());
-    EXPECT_TRUE(o.resolvedEarlier);
-    EXPECT_EQ(o.job.lines.size(), first.lines.size());
-    EXPECT_EQ(o.document.number, printed);
+    EXPECT_EQ(o.state, PrintOutcome::State::NotPrinted);
+    ASSERT_TRUE(o.earlier.has_value());
+    EXPECT_EQ(o.earlier->job.lines, first.lines);
+    EXPECT_EQ(o.earlier->document.number, printed);
+    EXPECT_EQ(o.job.lines, second.lines);
+    ASSERT_EQ(o.messages.size(), 1);
+    EXPECT_TRUE(o.messages[0].text.contains("НЕ напечатан")) << o.messages[0].text.toStdString();
+    EXPECT_FALSE(o.afterOpen);
     EXPECT_FALSE(methods(kkt->journal()).contains("openReceipt"));
     EXPECT_FALSE(printer.hasUnresolved());
     EXPECT_EQ(kkt->state().totals.sell, 16900);
@@ -456,8 +463,104 @@ TEST_F(ReceiptPrinterTest, UnknownResultIsResolvedBeforeAnythingPrintsAgain) {
     // From now on printing is as usual.
     o = printer.print(&link, second);
     EXPECT_EQ(o.state, PrintOutcome::State::Printed);
-    EXPECT_FALSE(o.resolvedEarlier);
+    EXPECT_FALSE(o.earlier.has_value());
+    EXPECT_EQ(o.job.lines, second.lines);
     EXPECT_EQ(kkt->state().totals.sell, 16900 + 10000);
+}
+
+TEST_F(ReceiptPrinterTest, UnresolvedPrintSurvivesARestartAndIsNeitherLostNorRepeated) {
+    QTemporaryDir folder;
+    ASSERT_TRUE(folder.isValid());
+    const QString state = unresolvedPrintPath(folder.path());
+    FlakyLink link(*kkt);
+    link.loseAnswerOf << "closeReceipt";
+    link.offlineAfter = "closeReceipt";
+    const PrintJob job = saleJob();
+    {
+        ReceiptPrinter before(folder.path());
+        EXPECT_EQ(before.print(&link, job).state, PrintOutcome::State::Unknown);
+        EXPECT_TRUE(QFile::exists(state));
+    }
+    const int printed = kkt->state().lastDocument.number;
+
+    // The program starts again; the same receipt is paid once more.
+    link.offlineAfter.clear();
+    link.offline = false;
+    kkt->clearJournal();
+    ReceiptPrinter after(folder.path());
+    EXPECT_TRUE(after.hasUnresolved());
+    const PrintOutcome o = after.print(&link, job);
+    ASSERT_EQ(o.state, PrintOutcome::State::Printed);
+    EXPECT_FALSE(o.earlier.has_value());
+    EXPECT_EQ(o.job.lines, job.lines);
+    EXPECT_EQ(o.document.number, printed);
+    EXPECT_FALSE(methods(kkt->journal()).contains("openReceipt"));
+    EXPECT_EQ(kkt->state().totals.sell, 16900);
+    EXPECT_FALSE(after.hasUnresolved());
+    EXPECT_FALSE(QFile::exists(state));
+    EXPECT_FALSE(ReceiptPrinter(folder.path()).hasUnresolved());
+}
+
+TEST_F(ReceiptPrinterTest, UnresolvedPrintIsSettledWithoutPrintingAnything) {
+    FlakyLink link(*kkt);
+    link.offlineAfter = "payment";  // the link drops before closing: nothing printed
+    PrintJob job = saleJob();
+    job.card = Money{};
+    job.cash = job.total;
+    ASSERT_EQ(printer.print(&link, job).state, PrintOutcome::State::Unknown);
+    link.offline = false;
+    link.offlineAfter.clear();
+    kkt->clearJournal();
+    const PrintOutcome o = printer.resolveUnresolved(&link);
+    EXPECT_EQ(o.state, PrintOutcome::State::NotPrinted);
+    EXPECT_FALSE(o.earlier.has_value());
+    EXPECT_FALSE(printer.hasUnresolved());
+    EXPECT_FALSE(kkt->state().receipt.has_value());  // the left-over receipt is cancelled
+    EXPECT_FALSE(methods(kkt->journal()).contains("openReceipt"));
+    EXPECT_EQ(kkt->state().totals.sell, 0);
+}
+
+TEST_F(ReceiptPrinterTest, OnlyANumericCountryCodeIsSentToTheRegister) {
+    struct Case {
+        const char* country;
+        bool sent;
+    };
+    const QList<Case> cases{{"156", true}, {"4", true}, {"0", false}, {"000", false},
+                            {"RU", false}, {"1560", false}, {"", false}, {"-7", false}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.country);
+        PrintJob job = saleJob();
+        job.legalEntity = true;
+        job.buyerName = "ООО Ромашка";
+        job.buyerInn = "7701234567";
+        job.lines[0][LineCountry] = c.country;
+        kkt->clearJournal();
+        ASSERT_EQ(printer.print(kkt.get(), job).state, PrintOutcome::State::Printed);
+        const ParamList bread = calls(kkt->journal(), "registration").value(0).params;
+        EXPECT_EQ(bread.has(tag::OriginCountry), c.sent);
+    }
+}
+
+TEST_F(ReceiptPrinterTest, RefusalWhoseCancelFailsSaysTheReceiptIsStillOpen) {
+    for (const char* method : {"registration", "payment"}) {
+        SCOPED_TRACE(method);
+        kkt->clearJournal();
+        kkt->failNext(method, LIBFPTR_ERROR_INVALID_PRICE, "Неверная цена");
+        kkt->failNext("cancelReceipt", LIBFPTR_ERROR_NO_CONNECTION, "Нет связи");
+        PrintOutcome o = printer.print(kkt.get(), saleJob());
+        EXPECT_EQ(o.state, PrintOutcome::State::NotPrinted);
+        EXPECT_TRUE(o.afterOpen);
+        ASSERT_EQ(o.messages.size(), 1);
+        EXPECT_FALSE(o.messages[0].text.contains("Чек отменен")) << o.messages[0].text.toStdString();
+        EXPECT_TRUE(o.messages[0].text.contains("Отменить чек в ККТ не удалось"));
+        EXPECT_TRUE(o.messages[0].text.contains("Нет связи"));
+        EXPECT_TRUE(kkt->state().receipt.has_value());
+        // The next print clears the left-over receipt and prints once.
+        o = printer.print(kkt.get(), saleJob());
+        ASSERT_EQ(o.state, PrintOutcome::State::Printed);
+        EXPECT_FALSE(kkt->state().receipt.has_value());
+    }
+    EXPECT_EQ(kkt->state().totals.sell, 2 * 16900);
 }
 
 TEST_F(ReceiptPrinterTest, UnknownResultThatWasNotPrintedLetsTheReceiptPrintOnce) {
@@ -474,7 +577,7 @@ TEST_F(ReceiptPrinterTest, UnknownResultThatWasNotPrintedLetsTheReceiptPrintOnce
     link.offline = false;
     o = printer.print(&link, job);
     ASSERT_EQ(o.state, PrintOutcome::State::Printed);
-    EXPECT_FALSE(o.resolvedEarlier);
+    EXPECT_FALSE(o.earlier.has_value());
     // The left-over receipt was cancelled and this one closed exactly once.
     EXPECT_EQ(calls(kkt->journal(), "cancelReceipt").size(), 1);
     EXPECT_EQ(calls(kkt->journal(), "closeReceipt").size(), 1);

@@ -8,7 +8,9 @@
 
 #include "PrintJobSample.h"
 
+#include <QDir>
 #include <QFile>
+#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
@@ -26,6 +28,40 @@ FiscalDocumentInfo printedAt(int number, const QDateTime& when) {
     d.read = true;
     return d;
 }
+
+// A connection the server dropped: attached to its own copy of the
+// database, killed from a second attachment, and (when asked) with its
+// database gone, so that it cannot attach again either.
+struct DroppedConnection {
+    explicit DroppedConnection(bool databaseGone) {
+        path = QDir(dir.path()).filePath("SHOP.FDB");
+        EXPECT_TRUE(QFile::copy(testsupport::upgradedTemplateDatabase(), path));
+        QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+        fb::ConnectionParams p;
+        p.database = path;
+        connection = fb::Connection(p);
+        connection.attach();
+        std::int64_t id = 0;
+        {
+            fb::Transaction tr(connection);
+            id = fb::toInt64(fb::queryOne(tr, "SELECT CURRENT_CONNECTION FROM RDB$DATABASE")->at(0)).value_or(0);
+        }
+        fb::Connection killer(p);
+        killer.attach();
+        {
+            fb::Transaction tr(killer);
+            fb::execute(tr, "DELETE FROM MON$ATTACHMENTS WHERE MON$ATTACHMENT_ID = ?", {id});
+            tr.commit();
+        }
+        killer.detach();
+        if (databaseGone) {
+            EXPECT_TRUE(QFile::remove(path));
+        }
+    }
+    QTemporaryDir dir;
+    QString path;
+    fb::Connection connection;
+};
 
 class ReceiptStoreTest : public testsupport::UpgradedDbTest {
 protected:
@@ -159,6 +195,7 @@ TEST_F(ReceiptStoreTest, OnlyFullPaymentMovesStockAndReturnsRaiseIt) {
     };
     const QList<Case> cases{{1, 1, "10", "5.000"}, {1, 2, "10", "5.000"}, {1, 3, "10", "5.000"},
                             {2, 4, "12", "5.350"}, {3, 4, "12", "5.350"}};
+    int number = 20;  // each receipt its own register document
     for (const Case& c : cases) {
         SCOPED_TRACE(std::to_string(c.kind) + "/" + std::to_string(c.flag));
         exec("UPDATE GOODS SET GOOD_COUNT = '10' WHERE GOOD_ID = 11");
@@ -167,7 +204,7 @@ TEST_F(ReceiptStoreTest, OnlyFullPaymentMovesStockAndReturnsRaiseIt) {
         job.kind = c.kind;
         job.paymentFlag = c.flag;
         job.prepay = c.flag == 4 ? Money{} : Money::fromKopecks(100);
-        const StoreResult r = storeReceipt(db(), job, printedAt(20, QDateTime::currentDateTime()));
+        const StoreResult r = storeReceipt(db(), job, printedAt(number++, QDateTime::currentDateTime()));
         ASSERT_TRUE(r.ok()) << r.databaseError.toStdString();
         EXPECT_EQ(count(11), c.bread);
         EXPECT_EQ(count(12), c.cheese);
@@ -260,4 +297,37 @@ TEST_F(ReceiptStoreTest, RefusedReceiptIsKeptInAFileThatStoresLater) {
     const StoreResult r = storeReceipt(db(), back, backDoc);
     ASSERT_TRUE(r.ok());
     EXPECT_EQ(documents()[0].integer("DOC_NUMBER"), 33);
+}
+
+TEST_F(ReceiptStoreTest, DroppedConnectionIsAReportedFailureNeverAnException) {
+    // The database is gone as well: the receipt cannot be stored, and says so.
+    DroppedConnection gone(true);
+    StoreResult r;
+    EXPECT_NO_THROW(r = storeReceipt(gone.connection, saleJob(), printedAt(7, QDateTime::currentDateTime())));
+    EXPECT_EQ(r.failure, StoreResult::Failure::Header);
+    EXPECT_EQ(r.message, " При записи документа в БД произошла ошибка.     ");
+    EXPECT_FALSE(r.databaseError.isEmpty());
+
+    // Only the attachment was dropped: it is made anew and the receipt stored.
+    DroppedConnection dropped(false);
+    EXPECT_NO_THROW(r = storeReceipt(dropped.connection, saleJob(), printedAt(8, QDateTime::currentDateTime())));
+    EXPECT_TRUE(r.ok()) << r.databaseError.toStdString();
+    EXPECT_GT(r.docId, 0);
+}
+
+TEST_F(ReceiptStoreTest, ReceiptAlreadyStoredUnderItsNumberAndSignIsNotStoredAgain) {
+    const FiscalDocumentInfo doc = printedAt(7, QDateTime(QDate(2024, 3, 5), QTime(9, 5)));
+    const StoreResult first = storeReceipt(db(), saleJob(), doc);
+    ASSERT_TRUE(first.ok());
+    const StoreResult again = storeReceipt(db(), saleJob(), doc);
+    EXPECT_TRUE(again.ok());
+    EXPECT_TRUE(again.alreadyStored);
+    EXPECT_EQ(again.docId, first.docId);
+    EXPECT_EQ(documents().size(), 1u);
+    EXPECT_EQ(details().size(), 2u);
+    EXPECT_EQ(count(11), "8");  // the stock moved once
+    // Another document of the register is another receipt.
+    const StoreResult next = storeReceipt(db(), saleJob(), printedAt(8, doc.dateTime));
+    EXPECT_FALSE(next.alreadyStored);
+    EXPECT_EQ(documents().size(), 2u);
 }

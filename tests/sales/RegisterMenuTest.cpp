@@ -410,6 +410,51 @@ TEST_F(RegisterMenuTest, CashInNeedsAnOpenShiftAndPutsTheAmountInTheDrawer) {
     EXPECT_TRUE(messages.boxes.empty());
 }
 
+TEST_F(RegisterMenuTest, FiscalOperationsWaitWhileAReceiptPrintIsUnresolved) {
+    startWithOpenShift();
+    bool settled = false;
+    int asked = 0;
+    menu->setPrintSettler([&] {
+        ++asked;
+        return settled;
+    });
+    const int before = emulator->state().lastDocument.number;
+    struct Case {
+        const char* what;
+        std::function<bool()> run;
+    };
+    const QList<Case> cases{
+        {"X report", [&] { return menu->xReport(kCashier); }},
+        {"Z report", [&] { return menu->closeShift(kCashier); }},
+        {"cash-in check", [&] { return menu->prepareCashIncome(kCashier); }},
+        {"cash-in", [&] { return menu->cashIncome(sales::Money::fromKopecks(10000), kCashier); }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        messages.clear();
+        emulator->clearJournal();
+        EXPECT_FALSE(c.run());
+        ASSERT_EQ(messages.boxes.size(), 1u);
+        EXPECT_EQ(messages.last(), text::kPrintUnresolved);
+        for (const char* fiscal : {"report", "cashIncome", "openShift", "operatorLogin"})
+            EXPECT_FALSE(methods(emulator->journal()).contains(fiscal)) << fiscal;
+    }
+    EXPECT_EQ(emulator->state().lastDocument.number, before);
+    EXPECT_EQ(asked, 4);
+
+    // Settled: the operations run as usual; the shift opens again only after a Z report.
+    settled = true;
+    messages.clear();
+    EXPECT_TRUE(menu->xReport(kCashier));
+    EXPECT_TRUE(menu->closeShift(kCashier));
+    settled = false;
+    EXPECT_FALSE(menu->openShift(kCashier));
+    EXPECT_EQ(messages.last(), text::kPrintUnresolved);
+    EXPECT_FALSE(emulator->state().shiftOpen);
+    settled = true;
+    EXPECT_TRUE(menu->openShift(kCashier));
+}
+
 TEST_F(RegisterMenuTest, DriverVersionIsShownWhenThereIsADriver) {
     start();
     EXPECT_TRUE(menu->showDriverVersion());

@@ -17,11 +17,15 @@
 #include <QCheckBox>
 #include <QDir>
 #include <QFile>
+#include <QJsonDocument>
+#include <QTemporaryDir>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
+
+#include "PrintJobSample.h"
 
 #include <gtest/gtest.h>
 
@@ -71,6 +75,36 @@ GoodRecord goodRecord(const QString& id, const QString& name, const QString& pri
     g.vat = vat;
     return g;
 }
+
+// A connection the server dropped, whose database is gone too: attached to
+// its own copy, killed from a second attachment, the copy removed.
+struct DroppedConnection {
+    DroppedConnection() {
+        const QString path = QDir(dir.path()).filePath("SHOP.FDB");
+        EXPECT_TRUE(QFile::copy(testsupport::upgradedTemplateDatabase(), path));
+        QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+        fb::ConnectionParams p;
+        p.database = path;
+        connection = fb::Connection(p);
+        connection.attach();
+        std::int64_t id = 0;
+        {
+            fb::Transaction tr(connection);
+            id = fb::toInt64(fb::queryOne(tr, "SELECT CURRENT_CONNECTION FROM RDB$DATABASE")->at(0)).value_or(0);
+        }
+        fb::Connection killer(p);
+        killer.attach();
+        {
+            fb::Transaction tr(killer);
+            fb::execute(tr, "DELETE FROM MON$ATTACHMENTS WHERE MON$ATTACHMENT_ID = ?", {id});
+            tr.commit();
+        }
+        killer.detach();
+        EXPECT_TRUE(QFile::remove(path));
+    }
+    QTemporaryDir dir;
+    fb::Connection connection;
+};
 
 class SaleEndToEndTest : public testsupport::UpgradedDbTest {
 protected:
@@ -169,6 +203,29 @@ protected:
         EXPECT_TRUE(screen->edFPD->isHidden());
         EXPECT_EQ(fmPayCheck, nullptr);
         EXPECT_EQ(fmCheckInfo, nullptr);
+    }
+
+    // A print an earlier run left unresolved, taken up by the sale commands
+    // as the program starts: `job` with the register's last document before it.
+    void leaveUnresolvedPrint(const PrintJob& job, int documentBefore) {
+        QFile file(unresolvedPrintPath(programFolder()));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        const QJsonObject o{{"documentBefore", documentBefore}, {"driverDescription", "Нет связи с ККТ"},
+                            {"job", printJobToJson(job)}};
+        file.write(QJsonDocument(o).toJson());
+        file.close();
+        services = &installSaleCommands(*screen);
+        ASSERT_TRUE(services->printer.hasUnresolved());
+    }
+
+    static PrintJob breadOnly() {
+        PrintJob job = salestest::saleJob("", "");
+        job.cashierName = "Иванов И.И.";
+        job.lines.removeLast();
+        job.total = job.cash = Money::fromKopecks(10000);
+        job.card = Money{};
+        job.totalText = "100.00";
+        return job;
     }
 
     testsupport::FakeMessages messages;
@@ -344,4 +401,110 @@ TEST_F(SaleEndToEndTest, ClosingWithAStopLeavesEverythingAsItWas) {
     EXPECT_EQ(fmPayCheck, nullptr);
     EXPECT_EQ(screen->lblChekItogo->text(), "169.00 ");
     EXPECT_TRUE(screen->ReceiptLines().isEmpty());
+}
+
+TEST_F(SaleEndToEndTest, DroppedDatabaseConnectionKeepsThePrintedReceiptForStoringAgain) {
+    DroppedConnection dropped;
+    bool databaseBack = false;
+    auto realDatabase = services->database;
+    services->database = [&]() -> fb::Connection* { return databaseBack ? realDatabase() : &dropped.connection; };
+    buildSale();
+    payWith(QString());
+    QString file;
+    afterPrinting([&] {
+        EXPECT_EQ(fmCheckInfo->printState(), -1);
+        EXPECT_TRUE(fmCheckInfo->btnStoreAgain->isVisible());
+        file = fmCheckInfo->unsavedFile();
+        EXPECT_TRUE(QFile::exists(file));
+        databaseBack = true;
+        QTest::mouseClick(fmCheckInfo->btnStoreAgain, Qt::LeftButton);
+        EXPECT_GT(fmCheckInfo->printState(), 0);
+    });
+    QTest::mouseClick(screen->btnCloseCheck, Qt::LeftButton);
+    ASSERT_EQ(messages.boxes.size(), 3u) << messages.last().toStdString();
+    EXPECT_EQ(messages.boxes[0].text, " При записи документа в БД произошла ошибка.     ");
+    EXPECT_TRUE(messages.boxes[1].text.contains(file));
+    EXPECT_TRUE(messages.boxes[1].text.contains("Ответ базы данных"));
+    EXPECT_EQ(rows("SELECT * FROM DOCUMENTS").size(), 1u);
+    EXPECT_FALSE(QFile::exists(file));
+    expectReadyForNextSale();
+}
+
+TEST_F(SaleEndToEndTest, RefusalBeforeTheRegisterOpensTheReceiptLeavesPrintingPossible) {
+    buildSale();
+    screen->lblUser->setText("VOTAR");
+    payWith(QString());
+    afterPrinting([&] {
+        EXPECT_EQ(fmCheckInfo->printState(), 0);
+        EXPECT_TRUE(fmCheckInfo->btnPrintCheck->isEnabled());
+    });
+    QTest::mouseClick(screen->btnCloseCheck, Qt::LeftButton);
+    ASSERT_EQ(messages.boxes.size(), 1u);
+    EXPECT_TRUE(messages.last().contains("отсутствуют ФИО"));
+    EXPECT_EQ(kkt->state().totals.sell, 0);
+    EXPECT_EQ(screen->lblChekItogo->text(), "169.00 ");
+}
+
+TEST_F(SaleEndToEndTest, EarlierReceiptFoundPrintedIsStoredAndTheCurrentOnePrintsOnlyWhenAsked) {
+    // An earlier run left the print of a loaf unresolved; the register did print it.
+    const int printed = kkt->state().lastDocument.number;
+    leaveUnresolvedPrint(breadOnly(), printed - 1);
+    buildSale();
+    payWith(QString());
+    afterPrinting([&] {
+        // The receipt on the screen was not printed and is not taken for the loaf.
+        EXPECT_EQ(fmCheckInfo->printState(), 0);
+        EXPECT_TRUE(fmCheckInfo->btnPrintCheck->isEnabled());
+        EXPECT_EQ(kkt->state().totals.sell, 0);
+        const auto docs = rows("SELECT * FROM DOCUMENTS");
+        ASSERT_EQ(docs.size(), 1u);
+        EXPECT_EQ(docs[0].integer("DOC_NUMBER"), printed);
+        EXPECT_EQ(docs[0].str("DOC_SUMM_FULL"), "100.00");
+        // Printing it now prints it once.
+        QTest::mouseClick(fmCheckInfo->btnPrintCheck, Qt::LeftButton);
+        EXPECT_GT(fmCheckInfo->printState(), 0);
+    });
+    QTest::mouseClick(screen->btnCloseCheck, Qt::LeftButton);
+    ASSERT_EQ(messages.boxes.size(), 1u);
+    EXPECT_TRUE(messages.last().contains("НЕ напечатан"));
+    EXPECT_EQ(kkt->state().totals.sell, 16900);
+    EXPECT_EQ(rows("SELECT * FROM DOCUMENTS").size(), 2u);
+    EXPECT_EQ(stock(11), "6");  // both loaves left the shelf
+    EXPECT_FALSE(QFile::exists(unresolvedPrintPath(programFolder())));
+    expectReadyForNextSale();
+}
+
+TEST_F(SaleEndToEndTest, ShiftOperationsWaitForAnUnresolvedPrintToBeSettled) {
+    // An earlier run left a print unresolved that the register never printed.
+    const int before = kkt->state().lastDocument.number;
+    leaveUnresolvedPrint(breadOnly(), before);
+    const CashierLabels cashier{"Кассир : ", "Иванов И.И.", ""};
+
+    // The register cannot tell yet: the Z report is refused and nothing is printed.
+    kkt->failNext("fnQueryData", fiscal::LIBFPTR_ERROR_NO_CONNECTION, "Нет связи");
+    EXPECT_FALSE(screen->registerMenu().closeShift(cashier));
+    ASSERT_EQ(messages.boxes.size(), 1u);
+    EXPECT_EQ(messages.last(), registerText::kPrintUnresolved);
+    EXPECT_TRUE(services->printer.hasUnresolved());
+    EXPECT_EQ(kkt->state().lastDocument.number, before);
+
+    // Once the register answers the print is settled first (not printed),
+    // then the shift is closed and opened again: two new documents.
+    messages.clear();
+    ASSERT_TRUE(screen->registerMenu().closeShift(cashier)) << messages.last().toStdString();
+    EXPECT_FALSE(services->printer.hasUnresolved());
+    EXPECT_FALSE(QFile::exists(unresolvedPrintPath(programFolder())));
+    ASSERT_TRUE(screen->registerMenu().openShift(cashier)) << messages.last().toStdString();
+    EXPECT_GT(kkt->state().lastDocument.number, before + 1);
+
+    // Those documents are not taken for the receipt: the sale prints and is stored as itself.
+    buildSale();
+    payWith(QString());
+    afterPrinting();
+    QTest::mouseClick(screen->btnCloseCheck, Qt::LeftButton);
+    EXPECT_EQ(kkt->state().totals.sell, 16900);
+    const auto docs = rows("SELECT * FROM DOCUMENTS");
+    ASSERT_EQ(docs.size(), 1u);
+    EXPECT_EQ(docs[0].str("DOC_SUMM_FULL"), "169.00");
+    expectReadyForNextSale();
 }

@@ -13,6 +13,7 @@
 #include "support/TypeText.h"
 #include "support/UpgradedDbFixture.h"
 
+#include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
 #include <QTableWidget>
@@ -56,6 +57,13 @@ TEST(InputLine, StarAndTheQuantityPartEndPendingInput) {
     EXPECT_TRUE(sales::applyInputKey(QString(), QLatin1Char('*'), true).openQuantity);
     EXPECT_FALSE(sales::applyInputKey(QString(), QLatin1Char('*'), false).openQuantity);
     EXPECT_FALSE(sales::applyInputKey(QStringLiteral("3"), QLatin1Char('*'), true).openQuantity);
+    // Inside a scanner burst "*" is a character of the code.
+    const sales::InputKeyEffect scanned = sales::applyInputKey(QStringLiteral("46"), QLatin1Char('*'), true, true);
+    EXPECT_TRUE(scanned.keepsPending);
+    EXPECT_FALSE(scanned.openQuantity);
+    EXPECT_EQ(scanned.line, QStringLiteral("46"));
+    EXPECT_TRUE(sales::applyInputKey(QString(), QLatin1Char('*'), true, true).line.isEmpty());
+    EXPECT_FALSE(sales::applyInputKey(QString(), QLatin1Char('*'), true, true).openQuantity);
     EXPECT_EQ(sales::inputLineBackspace(QStringLiteral("150 x")), QStringLiteral("150"));
     EXPECT_EQ(sales::inputLineDelete(QStringLiteral("150 x2")), QStringLiteral("150"));
     EXPECT_EQ(sales::inputLineDelete(QStringLiteral("150")), QString());
@@ -78,6 +86,28 @@ TEST(KeyboardLayouts, LatinCopyAndShortcutsInBothLayouts) {
     EXPECT_EQ(sales::latinShortcutKey(0x0412), Qt::Key_D);  // В
     EXPECT_EQ(sales::latinShortcutKey(Qt::Key_P), Qt::Key_P);
     EXPECT_EQ(sales::latinShortcutKey(Qt::Key_Return), Qt::Key_Return);
+}
+
+TEST(KeyboardLayouts, PhysicalKeysGiveTheUsLayoutCharacter) {
+    struct Case {
+        quint32 scanCode;
+        bool shift;
+        char16_t typed;
+        char latin;  // 0: not on the table
+    };
+    const Case cases[] = {
+        {10, false, u'1', '1'},  {19, false, u'0', '0'},  {17, true, u'*', '*'},  {61, false, u'.', '/'},
+        {61, true, u',', '?'},   {59, false, u'б', ','},  {60, true, u'Ю', '>'},  {47, false, u'ж', ';'},
+        {48, true, u'Э', '"'},   {34, false, u'х', '['},  {51, true, u'/', '|'},  {20, true, u'_', '_'},
+        {38, false, u'ф', 'a'},  {38, true, u'Ф', 'A'},   {38, false, u'Ф', 'A'}, {54, true, u'с', 'c'},
+        {58, false, u'm', 'm'},  {24, false, u'й', 'q'},  {63, false, u'*', '*'}, {65, false, u' ', ' '},
+        {0, false, u'a', 0},     {22, false, u'x', 0},    {36, false, u'x', 0},   {200, false, u'x', 0},
+    };
+    for (const Case& c : cases) {
+        const QChar got = sales::latinCharForScanCode(c.scanCode, c.shift, QChar(c.typed));
+        if (c.latin == 0) EXPECT_TRUE(got.isNull()) << c.scanCode;
+        else EXPECT_EQ(got, QLatin1Char(c.latin)) << c.scanCode << " shift " << c.shift;
+    }
 }
 
 // ---- the main screen with item entry installed ------------------------------
@@ -127,6 +157,13 @@ protected:
 
     // Keys as a keyboard or scanner sends them to the focused screen.
     void type(const QString& text) { testsupport::typeText(screen.get(), text); }
+    // Keys typed by hand: each one comes after the end-of-scan timer expired.
+    void typeByHand(const QString& text) {
+        for (const QChar c : text) {
+            testsupport::typeText(screen.get(), QString(c));
+            if (screen->Timer2->isActive()) controller->input().Timer2Timer();
+        }
+    }
     void key(int k, Qt::KeyboardModifiers m = Qt::NoModifier, QWidget* to = nullptr) {
         QTest::keyClick(to ? to : screen.get(), Qt::Key(k), m);
     }
@@ -183,6 +220,59 @@ TEST_F(ScanInputScreen, ScanTypedInTheRussianLayoutReachesTheHandlerInLatinEvenE
     EXPECT_EQ(markingCodes.last(), QStringLiteral("0104600000000017215/"));
 }
 
+TEST_F(ScanInputScreen, StarInsideAScannedMarkingCodeIsACharacterOfTheCode) {
+    addGoods(7, QStringLiteral("Сигареты"), QStringLiteral("150.00"), 4, QStringLiteral("4606203084326"));
+    const QString pack = QStringLiteral("04606203084326AB*c1dEab*Cxyz1");
+    type(pack);
+    EXPECT_TRUE(controller->input().scanPending());
+    EXPECT_EQ(screen->lblVvodBeginEng->text(), pack);
+    EXPECT_FALSE(line().contains(sales::kQuantityMark));
+    key(Qt::Key_Return);
+    EXPECT_EQ(markingCodes, QStringList{pack});
+    EXPECT_TRUE(commands.isEmpty());
+
+    // The next scan is not swallowed by a quantity mode.
+    const QString next = QStringLiteral("04606203084326CD*e2fGhi*Jklm2");
+    type(next);
+    key(Qt::Key_Return);
+    EXPECT_EQ(markingCodes, (QStringList{pack, next}));
+
+    // The same key typed by hand still marks the quantity.
+    typeByHand(QStringLiteral("3*"));
+    EXPECT_EQ(line(), QStringLiteral("3 x"));
+    EXPECT_FALSE(controller->input().scanPending());
+}
+
+TEST_F(ScanInputScreen, KeyEventsWithScanCodesBuildTheLatinCopyFromThePhysicalKeys) {
+    // Typed in the Russian layout while the last letter seen was Latin: the
+    // point before the first letter sits on the US "/" key.
+    addGoods(5, QStringLiteral("Туфли"), QStringLiteral("3000.00"), 5, QStringLiteral("4600000000017"));
+    controller->input().setLayoutProvider(nullptr);
+    struct Key {
+        char16_t text;
+        quint32 scanCode;
+        bool shift;
+    };
+    std::vector<Key> keys;
+    const char* digits = "0104600000000017215";
+    for (const char* d = digits; *d; ++d) keys.push_back({char16_t(*d), quint32(*d == '0' ? 19 : 9 + (*d - '0')), false});
+    keys.push_back({u'.', 61, false});
+    keys.push_back({u'Ф', 38, true});
+    keys.push_back({u'и', 56, false});
+    keys.push_back({u'С', 54, true});
+    QString typedText;
+    for (const Key& k : keys) {
+        const Qt::KeyboardModifiers m = k.shift ? Qt::ShiftModifier : Qt::NoModifier;
+        QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, m, k.scanCode, 0, 0, QString(QChar(k.text)));
+        QCoreApplication::sendEvent(screen.get(), &press);
+        typedText += QChar(k.text);
+    }
+    EXPECT_EQ(screen->lblVvodBegin->text(), typedText);
+    EXPECT_EQ(screen->lblVvodBeginEng->text(), QStringLiteral("0104600000000017215/AbC"));
+    key(Qt::Key_Return);
+    EXPECT_EQ(markingCodes, QStringList{"0104600000000017215/AbC"});
+}
+
 TEST_F(ScanInputScreen, EnterAfterAPauseDoesNotStartTheBarcodeHandler) {
     addGoods(1, QStringLiteral("Хлеб"), QStringLiteral("30.00"), 0, QStringLiteral("4600000000017"));
     type(QStringLiteral("4600000000017"));
@@ -203,7 +293,7 @@ TEST_F(ScanInputScreen, VisibleLineAndItsEditingKeys) {
     EXPECT_EQ(line(), QStringLiteral("5.25"));
     key(Qt::Key_Delete);
     EXPECT_TRUE(line().isEmpty());
-    type(QStringLiteral("150*2"));
+    typeByHand(QStringLiteral("150*2"));
     EXPECT_EQ(line(), QStringLiteral("150 x2"));
     EXPECT_FALSE(controller->input().scanPending());
     key(Qt::Key_Backspace);
@@ -213,7 +303,7 @@ TEST_F(ScanInputScreen, VisibleLineAndItsEditingKeys) {
 }
 
 TEST_F(ScanInputScreen, FreePriceFromTheKeyboardInTheRussianLayout) {
-    type(QStringLiteral("150*2"));
+    typeByHand(QStringLiteral("150*2"));
     // Ctrl+Ц, as the Russian layout reports it.
     QTest::sendKeyEvent(QTest::Press, screen.get(), Qt::Key(0x0426), QString(), Qt::ControlModifier);
     QTest::sendKeyEvent(QTest::Release, screen.get(), Qt::Key(0x0426), QString(), Qt::ControlModifier);
@@ -228,11 +318,11 @@ TEST_F(ScanInputScreen, FreePriceFromTheKeyboardInTheRussianLayout) {
 }
 
 TEST_F(ScanInputScreen, StarOnAnEmptyLineAsksTheQuantityOfAnActiveRow) {
-    type(QStringLiteral("*"));
+    typeByHand(QStringLiteral("*"));
     EXPECT_TRUE(commands.isEmpty());  // no active row yet
-    type(QStringLiteral("99"));
+    typeByHand(QStringLiteral("99"));
     key(Qt::Key_W, Qt::ControlModifier);
-    type(QStringLiteral("*"));
+    typeByHand(QStringLiteral("*"));
     EXPECT_EQ(commands, QStringList{"BitBtn2"});
     key(Qt::Key_8, Qt::ControlModifier);
     EXPECT_EQ(commands, (QStringList{"BitBtn2", "BitBtn2"}));
@@ -242,8 +332,17 @@ TEST_F(ScanInputScreen, EnterAndSpaceNeverPressTheFocusedButton) {
     QPushButton* button = screen->btnPosDiscount;
     ASSERT_TRUE(button->isEnabled());
     button->setFocus();
-    key(Qt::Key_Space, Qt::NoModifier, button);
-    key(Qt::Key_Return, Qt::NoModifier, button);
+    for (const Qt::KeyboardModifiers m :
+         {Qt::KeyboardModifiers(Qt::NoModifier), Qt::KeyboardModifiers(Qt::ControlModifier),
+          Qt::KeyboardModifiers(Qt::AltModifier), Qt::KeyboardModifiers(Qt::ShiftModifier),
+          Qt::KeyboardModifiers(Qt::ControlModifier | Qt::AltModifier)}) {
+        key(Qt::Key_Space, m, button);
+        if (m != Qt::ControlModifier) {
+            key(Qt::Key_Return, m, button);
+            key(Qt::Key_Enter, m | Qt::KeypadModifier, button);
+        }
+    }
+    EXPECT_TRUE(commands.isEmpty());
     type(QStringLiteral("46"));
     key(Qt::Key_Return, Qt::NoModifier, button);  // a short scan: nothing, and still no click
     EXPECT_TRUE(commands.isEmpty());
