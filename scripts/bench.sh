@@ -6,5 +6,5 @@ scripts/install-deps.sh
 cmake -S . -B build-bench -DCMAKE_BUILD_TYPE=Release -DTARVI_BUILD_TESTS=OFF -DTARVI_BUILD_BENCH=ON >/dev/null
 cmake --build build-bench -j"$(nproc)"
 for b in build-bench/bench/bench_*; do
-  [ -x "$b" ] && QT_QPA_PLATFORM=offscreen "$b" "$@"
+  [ -f "$b" ] && [ -x "$b" ] && QT_QPA_PLATFORM=offscreen "$b" "$@"
 done
