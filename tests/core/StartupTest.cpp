@@ -10,6 +10,7 @@
 #include "platform/sys/SingleInstance.h"
 #include "platform/ui/MessageService.h"
 
+#include <QApplication>
 #include <QDir>
 #include <QLocalServer>
 #include <QSignalSpy>
@@ -65,6 +66,21 @@ TEST(SingleInstance, StaleSocketOfACrashedCopyDoesNotBlockTheNextStart) {
     stale.close();
     sys::SingleInstance next(key);
     EXPECT_TRUE(next.tryBecomePrimary());
+}
+
+TEST(Startup, SecondCopyEndsWithoutCreatingAnyWindow) {
+    // The first copy of the program holds the marker.
+    sys::SingleInstance first(sys::SingleInstance::defaultKey());
+    ASSERT_TRUE(first.tryBecomePrimary());
+    QSignalSpy activation(&first, &sys::SingleInstance::activationRequested);
+    bool windowsMade = false;
+    const auto windowsBefore = QApplication::topLevelWidgets().size();
+    const int code = core::runStartup(*qApp, [&] { windowsMade = true; });
+    EXPECT_EQ(code, 0);
+    EXPECT_FALSE(windowsMade);
+    EXPECT_EQ(core::fmAuthor, nullptr);
+    EXPECT_EQ(QApplication::topLevelWidgets().size(), windowsBefore);
+    EXPECT_TRUE(activation.wait(2000));
 }
 
 TEST(Startup, EngineMissingEndsBeforeAnyDataModule) {
