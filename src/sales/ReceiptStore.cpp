@@ -10,6 +10,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -255,8 +256,11 @@ QString saveUnstoredReceipt(const QString& programFolder, const PrintJob& job, c
     if (!dir.mkpath(QStringLiteral("UnsavedReceipts"))) return {};
     dir.cd(QStringLiteral("UnsavedReceipts"));
     const QString stamp = QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd_hhmmss_zzz"));
-    const QString path =
-        dir.filePath(QStringLiteral("receipt_%1_%2.json").arg(document.read ? document.number : 0).arg(stamp));
+    const QString base = QStringLiteral("receipt_%1_%2").arg(document.read ? document.number : 0).arg(stamp);
+    // Two receipts kept within one millisecond must not share a file: the
+    // second would replace the first.
+    QString path = dir.filePath(base + QStringLiteral(".json"));
+    for (int n = 1; QFileInfo::exists(path); ++n) path = dir.filePath(base + QStringLiteral("_%1.json").arg(n));
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly)) return {};
     file.write(QJsonDocument(toJson(job, document)).toJson());

@@ -94,4 +94,12 @@ TEST_F(PendingReceipts, FileOfAReceiptTheDatabaseAlreadyHoldsIsRemovedNotStoredT
     EXPECT_EQ(fb::queryOne(tr, "SELECT GOOD_COUNT FROM GOODS WHERE GOOD_ID = 11")->str("GOOD_COUNT"), "6");
 }
 
+TEST_F(PendingReceipts, ReceiptsKeptAtTheSameMomentGetFilesOfTheirOwn) {
+    QStringList paths;
+    for (int i = 0; i < 5; ++i) paths << saveUnstoredReceipt(programFolder(), breadSale("11"), document(0));
+    paths.removeDuplicates();
+    EXPECT_EQ(paths.size(), 5);
+    EXPECT_EQ(pendingFiles().size(), 5);
+}
+
 }  // namespace
