@@ -9,6 +9,7 @@
 #include <QLocale>
 #include <QRegularExpression>
 
+#include <algorithm>
 #include <optional>
 
 namespace core {
@@ -69,6 +70,9 @@ OptionsFileValues readOptionsFileValues(const QStringList& lines) {
     // Shown as stored, also when out of range: the save then refuses it
     // with a message instead of quietly dropping the setting.
     v.maxDiscount = withPoint(read("[MaxDiscount]"));
+    v.maxDiscountStored = std::any_of(lines.cbegin(), lines.cend(), [](const QString& line) {
+        return trimBlanks(line).startsWith(QLatin1String("[MaxDiscount]"));
+    });
 
     const QString maxSumPos = withPoint(read("[MaxSumPos]"));
     const auto sum = plainNumber(maxSumPos);

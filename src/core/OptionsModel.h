@@ -40,6 +40,7 @@ inline constexpr int kScaleTimeoutDefault = 25;
 struct OptionsFileValues {
     QString email;              // "[Email]" as stored
     QString maxDiscount;        // "[MaxDiscount]", "," -> "."; shown even when out of range, so the save refuses it
+    bool maxDiscountStored = false;  // the file has a "[MaxDiscount]" line; without one the window keeps its "25"
     QString maxSumPos;          // "[MaxSumPos]", "," -> "."; empty unless a number >= 0
     int operDefaultIndex = -1;  // "[OperDefault]" matched against OperDefaultItems() ignoring case
     int payTypeIndex = -1;      // "[PayTypeDefault]": 0, 1, 2, or -1 for none

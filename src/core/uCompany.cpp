@@ -96,7 +96,7 @@ CompanyInfo TfmCompany::typed() const {
 }
 
 void TfmCompany::FormShow() {
-    ui::guarded(this, [&] {
+    loaded_ = ui::guarded(this, [&] {
         const CompanyInfo info = company_.load();
         edCompanyName->setText(info.name);
         edCompanyFullName->setText(info.fullName);
@@ -105,9 +105,11 @@ void TfmCompany::FormShow() {
         edBossFIO->setText(info.bossFio);
         edSalesPointInfo->setText(info.salesPoint);
     });
+    Button1->setEnabled(loaded_);
 }
 
 void TfmCompany::Button1Click() {
+    if (!loaded_) return;
     ui::guarded(this, [&] {
         try {
             company_.save(trimmedCompany(typed()));

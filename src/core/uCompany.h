@@ -20,6 +20,9 @@ public:
 
     // What the fields hold now, untrimmed.
     CompanyInfo typed() const;
+    // False when the stored row could not be read: ОК would then replace it
+    // with whatever the empty fields hold, so it stays disabled.
+    bool loaded() const { return loaded_; }
 
 public slots:
     void FormShow();
@@ -30,6 +33,7 @@ protected:
 
 private:
     CompanyRepository company_;
+    bool loaded_ = false;
 
     QLineEdit* edCompanyName;
     QLineEdit* edCompanyFullName;

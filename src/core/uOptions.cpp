@@ -10,6 +10,7 @@
 #include "platform/ui/MessageService.h"
 
 #include <QButtonGroup>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QFormLayout>
 #include <QGridLayout>
@@ -99,6 +100,23 @@ TfmOptions::TfmOptions(fb::Connection& db, ScaleConnection& scale, const serial:
     // Read from the file but never offered or saved.
     meMaxSumPos = edit(TabSheetGeneral, "meMaxSumPos");
     meMaxSumPos->hide();
+    chListClear = new QCheckBox(TabSheetGeneral);
+    chListClear->setObjectName(QStringLiteral("chListClear"));
+    chListClear->setChecked(true);
+    chListClear->hide();
+    chPosDelete = new QCheckBox(TabSheetGeneral);
+    chPosDelete->setObjectName(QStringLiteral("chPosDelete"));
+    chPosDelete->setChecked(true);
+    chPosDelete->hide();
+    rgMode = new QGroupBox(TabSheetGeneral);
+    rgMode->setObjectName(QStringLiteral("rgMode"));
+    auto* modes = new QVBoxLayout(rgMode);
+    for (const QString& mode : {QStringLiteral("с БД"), QStringLiteral("без БД")}) {
+        auto* item = new QRadioButton(mode, rgMode);
+        modes->addWidget(item);
+    }
+    static_cast<QRadioButton*>(modes->itemAt(0)->widget())->setChecked(true);
+    rgMode->hide();
 
     auto* general = new QFormLayout(TabSheetGeneral);
     general->addRow(QStringLiteral("Тип операции по умолчанию"), ComboBox1);
@@ -160,6 +178,15 @@ TfmOptions::TfmOptions(fb::Connection& db, ScaleConnection& scale, const serial:
     scaleForm->addRow(QStringLiteral("Скорость, бод"), cmbScaleBaudRate);
     scaleForm->addRow(QStringLiteral("Тайм-аут, мс"), timeoutRow);
     scaleForm->addRow(testRow);
+    GroupBoxKKT = new QGroupBox(QStringLiteral("  Подключение ККТ  "), TabSheetEquipment);
+    GroupBoxKKT->setObjectName(QStringLiteral("GroupBoxKKT"));
+    ComboBox3 = dropDownList(GroupBoxKKT, "ComboBox3");
+    ComboBox4 = dropDownList(GroupBoxKKT, "ComboBox4");
+    auto* kkt = new QHBoxLayout(GroupBoxKKT);
+    kkt->addWidget(ComboBox3);
+    kkt->addWidget(ComboBox4);
+    GroupBoxKKT->hide();
+
     auto* equipment = new QVBoxLayout(TabSheetEquipment);
     equipment->addWidget(scaleGroup);
     equipment->addStretch();
@@ -236,8 +263,11 @@ void TfmOptions::FormCreate() {
         const OptionsFileValues& file = data.file;
         edEmail->setText(file.email);
         // An unusual stored value must be shown whole for the save to judge it.
-        meMaxDisc->setMaxLength(qMax(5, static_cast<int>(file.maxDiscount.size())));
-        meMaxDisc->setText(file.maxDiscount);
+        // Until a largest discount has been saved the window offers its own 25.
+        if (file.maxDiscountStored) {
+            meMaxDisc->setMaxLength(qMax(5, static_cast<int>(file.maxDiscount.size())));
+            meMaxDisc->setText(file.maxDiscount);
+        }
         meMaxSumPos->setText(file.maxSumPos);
         ComboBox1->setCurrentIndex(file.operDefaultIndex);
         cmbPayTypeDefault->setCurrentIndex(file.payTypeIndex);

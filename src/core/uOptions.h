@@ -82,6 +82,15 @@ private:
     QLineEdit* meMaxDisc;
     QLineEdit* meMaxSumPos;
     QLineEdit* edEmail;
+    // Kept for the names, never shown: the file always gets "[ListClear]  1"
+    // and "[PosDeleteType]  1", the program always works with its database
+    // and talks to the register through its own settings.
+    QCheckBox* chListClear;
+    QCheckBox* chPosDelete;
+    QGroupBox* rgMode;
+    QGroupBox* GroupBoxKKT;
+    QComboBox* ComboBox3;
+    QComboBox* ComboBox4;
 
     QGroupBox* rgPriceRuleTobacco;
     QButtonGroup* tobaccoRules_;

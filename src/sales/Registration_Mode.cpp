@@ -412,10 +412,14 @@ void TfmReg::connectButtons() {
     connect(Label3, &QWidget::customContextMenuRequested, this, operationPopup(Label3));
     connect(lblOperationType, &QWidget::customContextMenuRequested, this, operationPopup(lblOperationType));
     connect(lblTaxSystem, &QWidget::customContextMenuRequested, this,
-            [this](const QPoint& pos) { PopupMenuTaxSystem->popup(lblTaxSystem->mapToGlobal(pos)); });
+            [this](const QPoint& pos) {
+                if (!isWorkplaceLocked()) PopupMenuTaxSystem->popup(lblTaxSystem->mapToGlobal(pos));
+            });
     for (QLabel* image : {ImageScaleOn, ImageScaleOff})
         connect(image, &QWidget::customContextMenuRequested, this,
-                [this, image](const QPoint& pos) { PopupMenuScale->popup(image->mapToGlobal(pos)); });
+                [this, image](const QPoint& pos) {
+                    if (!isWorkplaceLocked()) PopupMenuScale->popup(image->mapToGlobal(pos));
+                });
 }
 
 void TfmReg::FormCreate() {
@@ -713,7 +717,8 @@ bool TfmReg::eventFilter(QObject* watched, QEvent* event) {
         openKeypad();
         return true;
     } else if ((watched == ImageScaleOn || watched == ImageScaleOff) && type == QEvent::MouseButtonDblClick) {
-        MScaleOnClick();
+        // A locked workplace opens no windows.
+        if (!isWorkplaceLocked()) MScaleOnClick();
         return true;
     }
     return QMainWindow::eventFilter(watched, event);
@@ -863,7 +868,9 @@ bool TfmReg::applyReceiptKindChoice(int modalResult) {
 }
 
 void TfmReg::lblOperationTypeDblClick() {
-    if (!operationChoice_) return;
+    // A disabled label still passes its mouse events to this screen's
+    // filter: the lock itself must refuse the kind change.
+    if (!operationChoice_ || isWorkplaceLocked()) return;
     ui::guarded(this, [this] { applyReceiptKindChoice(operationChoice_()); });
 }
 

@@ -142,6 +142,31 @@ TEST_F(CompanyWindow, FailedSaveRollsBackAndKeepsTheWindowWithWhatWasTyped) {
     }
 }
 
+TEST_F(CompanyWindow, RowThatCouldNotBeReadIsNotOverwrittenByOk) {
+    exec("INSERT INTO COMPANY_INFO (COMPANY_NAME, COMPANY_INN) VALUES ('Старое', '1234567890')");
+    // The window's connection finds no database when it opens; the database
+    // is back by the time ОК is pressed.
+    fb::ConnectionParams missing = params();
+    missing.database += QStringLiteral(".missing");
+    fb::Connection windowDb(missing);
+    auto* w = new core::TfmCompany(windowDb);
+    window = w;
+    w->show();
+    ASSERT_EQ(messages.boxes.size(), 1u);
+    EXPECT_FALSE(w->loaded());
+    EXPECT_EQ(edit("edCompanyName")->text(), "");
+    windowDb.setDatabase(databasePath());
+
+    w->Button1Click();
+    ok();
+    EXPECT_NE(w->result(), QDialog::Accepted);
+    delete window.data();
+    const auto stored = rows();
+    ASSERT_EQ(stored.size(), 1u);
+    EXPECT_EQ(stored[0].str("COMPANY_NAME"), "Старое");
+    EXPECT_EQ(stored[0].str("COMPANY_INN"), "1234567890");
+}
+
 TEST(AppInfo, DescribesTheProgramReadOnly) {
     core::TfmAppInfo box;
     EXPECT_EQ(box.windowTitle(), "О программе");

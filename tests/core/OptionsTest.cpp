@@ -7,6 +7,7 @@
 #include "core/OptionsModel.h"
 #include "core/ScaleConnection.h"
 #include "core/Settings.h"
+#include "core/SettingsFile.h"
 #include "core/uOptions.h"
 #include "platform/db/Statement.h"
 #include "platform/db/Transaction.h"
@@ -18,12 +19,15 @@
 #include "SettingsTestSupport.h"
 
 #include <QButtonGroup>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QFile>
+#include <QGroupBox>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPointer>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QTabWidget>
 #include <QTest>
 
@@ -390,6 +394,58 @@ TEST_F(OptionsWindow, CloseSavesNothing) {
     EXPECT_EQ(window->result(), QDialog::Rejected);
     EXPECT_EQ(fileBytes(), file);
     EXPECT_EQ(option("Email"), u("o'neil@магазин.рф"));
+}
+
+TEST_F(OptionsWindow, LargestDiscountOffers25UntilOneIsSaved) {
+    struct Case {
+        const char* what;
+        const char* fileText;  // nullptr: no options.sys
+        const char* shown;
+    };
+    const Case cases[] = {
+        {"no file", nullptr, "25"},
+        {"file without the key", "Настройки\r\n[Email]  a@b.ru\r\n", "25"},
+        {"key saved empty", "Настройки\r\n[MaxDiscount]  \r\n", ""},
+        {"key saved", "Настройки\r\n[MaxDiscount]  7,5\r\n", "7.5"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const QString path = optionsFilePath(programFolder());
+        QFile::remove(path);
+        if (c.fileText) {
+            QFile f(path);
+            ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+            f.write(QByteArray(c.fileText));
+        }
+        open();
+        EXPECT_EQ(edit("meMaxDisc")->text(), u(c.shown));
+    }
+
+    QFile::remove(optionsFilePath(programFolder()));
+    open();
+    QTest::mouseClick(find<QPushButton>("Button1"), Qt::LeftButton);
+    EXPECT_EQ(window->result(), QDialog::Accepted);
+    EXPECT_EQ(readOptionFromLines(readOptionsFileLines(programFolder()), u("[MaxDiscount]")), u("25"));
+}
+
+TEST_F(OptionsWindow, HiddenControlsExistWithTheirDesignState) {
+    open();
+    for (const char* name : {"chListClear", "chPosDelete"}) {
+        auto* box = find<QCheckBox>(name);
+        EXPECT_TRUE(box->isChecked()) << name;
+        EXPECT_FALSE(box->isVisible()) << name;
+    }
+    auto* mode = find<QGroupBox>("rgMode");
+    EXPECT_FALSE(mode->isVisible());
+    const QList<QRadioButton*> modes = mode->findChildren<QRadioButton*>();
+    ASSERT_EQ(modes.size(), 2);
+    EXPECT_EQ(modes[0]->text(), u("с БД"));
+    EXPECT_EQ(modes[1]->text(), u("без БД"));
+    auto* kkt = find<QGroupBox>("GroupBoxKKT");
+    EXPECT_EQ(kkt->title(), u("  Подключение ККТ  "));
+    EXPECT_FALSE(kkt->isVisible());
+    EXPECT_TRUE(kkt->isAncestorOf(combo("ComboBox3")));
+    EXPECT_TRUE(kkt->isAncestorOf(combo("ComboBox4")));
 }
 
 TEST_F(OptionsWindow, StoredMaxDiscountOutOfRangeIsRefusedNotDropped) {

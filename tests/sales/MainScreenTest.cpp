@@ -15,6 +15,8 @@
 #include "support/FakeMessages.h"
 
 #include <QAction>
+#include <QApplication>
+#include <QMouseEvent>
 #include <QJsonDocument>
 #include <QCheckBox>
 #include <QLabel>
@@ -360,6 +362,47 @@ TEST_F(MainScreenTest, LockShowsTheBannerAndUnlockFreesIt) {
     screen->setTag(0);
     screen->SetWorkplaceLock();
     EXPECT_EQ(screen->findChild<QWidget*>(QStringLiteral("fmLockedMessage")), nullptr);
+}
+
+TEST_F(MainScreenTest, LockedWorkplaceOpensNoKindChoiceTaxPopupOrScaleWindow) {
+    open();
+    int choices = 0;
+    screen->setOperationChoice([&choices] {
+        ++choices;
+        return 22;
+    });
+    int scaleWindows = 0;
+    screen->setCommand(QStringLiteral("MScaleOn"), [&scaleWindows] { ++scaleWindows; });
+    const auto dblClick = [](QWidget* w) {
+        QMouseEvent e(QEvent::MouseButtonDblClick, QPointF(2, 2), w->mapToGlobal(QPointF(2, 2)), Qt::LeftButton,
+                      Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(w, &e);
+    };
+    const QList<QWidget*> targets{screen->lblOperationType, screen->Label3, screen->ImageScaleOn,
+                                  screen->ImageScaleOff};
+
+    screen->SetWorkplaceLock(true);
+    for (QWidget* w : targets) dblClick(w);
+    emit screen->lblTaxSystem->customContextMenuRequested(QPoint(1, 1));
+    emit screen->ImageScaleOn->customContextMenuRequested(QPoint(1, 1));
+    EXPECT_FALSE(screen->PopupMenuTaxSystem->isVisible());
+    EXPECT_FALSE(screen->PopupMenuScale->isVisible());
+    EXPECT_EQ(choices, 0);
+    EXPECT_EQ(scaleWindows, 0);
+    EXPECT_EQ(screen->receiptKind(), 1);
+    EXPECT_EQ(screen->lblOperationType->text(), QStringLiteral("ПРИХОД"));
+
+    screen->SetWorkplaceLock(false);
+    for (QWidget* w : targets) dblClick(w);
+    EXPECT_EQ(choices, 2);
+    EXPECT_EQ(scaleWindows, 2);
+    EXPECT_EQ(screen->receiptKind(), 2);
+    emit screen->lblTaxSystem->customContextMenuRequested(QPoint(1, 1));
+    EXPECT_TRUE(screen->PopupMenuTaxSystem->isVisible());
+    screen->PopupMenuTaxSystem->hide();
+    emit screen->ImageScaleOn->customContextMenuRequested(QPoint(1, 1));
+    EXPECT_TRUE(screen->PopupMenuScale->isVisible());
+    screen->PopupMenuScale->hide();
 }
 
 TEST_F(MainScreenTest, KindChangeRefusedWithMarkedGoods) {
