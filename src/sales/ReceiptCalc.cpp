@@ -240,23 +240,22 @@ RecalcResult RecalcReceipt(ReceiptModel& model, const ReceiptContext& context) {
     return result;
 }
 
-Money calcReceiptTotal(const ReceiptModel& model) {
+namespace {
+// The sum of one money column over the rows that belong to the receipt.
+Money sumActiveRows(const ReceiptModel& model, Money (ReceiptModel::*column)(int) const) {
     Money total;
     for (int r = 1; r < model.rowCount(); ++r) {
-        if (model.isActive(r)) total += model.lineSum(r);
+        if (model.isActive(r)) total += (model.*column)(r);
     }
     return total;
 }
+}  // namespace
+
+Money calcReceiptTotal(const ReceiptModel& model) { return sumActiveRows(model, &ReceiptModel::lineSum); }
 
 QString CalcReceiptTotal(const ReceiptModel& model) { return calcReceiptTotal(model).toString(); }
 
-Money calcReceiptDiscountSum(const ReceiptModel& model) {
-    Money total;
-    for (int r = 1; r < model.rowCount(); ++r) {
-        if (model.isActive(r)) total += model.lineDiscount(r);
-    }
-    return total;
-}
+Money calcReceiptDiscountSum(const ReceiptModel& model) { return sumActiveRows(model, &ReceiptModel::lineDiscount); }
 
 QString CalcReceiptDiscountSum(const ReceiptModel& model) { return calcReceiptDiscountSum(model).toString(); }
 

@@ -11,6 +11,7 @@
 #include "sales/uCheckInfo.h"
 #include "sales/uPayCheck.h"
 #include "support/FakeMessages.h"
+#include "support/DroppedConnection.h"
 #include "support/UpgradedDbFixture.h"
 
 #include <QApplication>
@@ -76,35 +77,7 @@ GoodRecord goodRecord(const QString& id, const QString& name, const QString& pri
     return g;
 }
 
-// A connection the server dropped, whose database is gone too: attached to
-// its own copy, killed from a second attachment, the copy removed.
-struct DroppedConnection {
-    DroppedConnection() {
-        const QString path = QDir(dir.path()).filePath("SHOP.FDB");
-        EXPECT_TRUE(QFile::copy(testsupport::upgradedTemplateDatabase(), path));
-        QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
-        fb::ConnectionParams p;
-        p.database = path;
-        connection = fb::Connection(p);
-        connection.attach();
-        std::int64_t id = 0;
-        {
-            fb::Transaction tr(connection);
-            id = fb::toInt64(fb::queryOne(tr, "SELECT CURRENT_CONNECTION FROM RDB$DATABASE")->at(0)).value_or(0);
-        }
-        fb::Connection killer(p);
-        killer.attach();
-        {
-            fb::Transaction tr(killer);
-            fb::execute(tr, "DELETE FROM MON$ATTACHMENTS WHERE MON$ATTACHMENT_ID = ?", {id});
-            tr.commit();
-        }
-        killer.detach();
-        EXPECT_TRUE(QFile::remove(path));
-    }
-    QTemporaryDir dir;
-    fb::Connection connection;
-};
+using testsupport::DroppedConnection;
 
 class SaleEndToEndTest : public testsupport::UpgradedDbTest {
 protected:
@@ -404,7 +377,7 @@ TEST_F(SaleEndToEndTest, ClosingWithAStopLeavesEverythingAsItWas) {
 }
 
 TEST_F(SaleEndToEndTest, DroppedDatabaseConnectionKeepsThePrintedReceiptForStoringAgain) {
-    DroppedConnection dropped;
+    DroppedConnection dropped(true);
     bool databaseBack = false;
     auto realDatabase = services->database;
     services->database = [&]() -> fb::Connection* { return databaseBack ? realDatabase() : &dropped.connection; };
