@@ -7,7 +7,7 @@
 #include "platform/db/Connection.h"
 #include "platform/db/Statement.h"
 #include "platform/db/Transaction.h"
-#include "sales/ItemEntry.h"
+#include "sales/input/ItemEntry.h"
 
 #include <QDir>
 #include <QTemporaryDir>

@@ -1,6 +1,6 @@
 // The program's entry: everything else starts in core::runStartup.
 #include "core/Startup.h"
-#include "sales/ProgramWindows.h"
+#include "sales/screen/ProgramWindows.h"
 
 #include <QApplication>
 

@@ -3,8 +3,8 @@
 // database: leading zeros, the STARTING WITH fallback, weighed goods.
 #include "platform/db/Statement.h"
 #include "platform/db/Transaction.h"
-#include "sales/BarcodeClassifier.h"
-#include "sales/GoodsLookup.h"
+#include "sales/input/BarcodeClassifier.h"
+#include "sales/input/GoodsLookup.h"
 #include "support/UpgradedDbFixture.h"
 
 #include <gtest/gtest.h>

@@ -8,10 +8,10 @@
 #include "platform/fiscal/RegisterEmulator.h"
 #include "platform/sys/ProgramFolder.h"
 #include "platform/ui/MessageService.h"
-#include "sales/CountInputLogic.h"
-#include "sales/MainMenuCommands.h"
-#include "sales/Registration_Mode.h"
-#include "sales/uCountInput.h"
+#include "sales/screen/CountInputLogic.h"
+#include "sales/screen/MainMenuCommands.h"
+#include "sales/screen/Registration_Mode.h"
+#include "sales/screen/uCountInput.h"
 #include "support/FakeMessages.h"
 
 #include <QAction>

@@ -7,12 +7,12 @@
 #include "core/SettingsFile.h"
 #include "platform/fiscal/RegisterEmulator.h"
 #include "platform/sys/ProgramFolder.h"
-#include "sales/DiscountInputLogic.h"
-#include "sales/PositionEdits.h"
-#include "sales/ReceiptLines.h"
-#include "sales/ReceiptMessages.h"
-#include "sales/Registration_Mode.h"
-#include "sales/uDiscountInput.h"
+#include "sales/screen/DiscountInputLogic.h"
+#include "sales/receipt/PositionEdits.h"
+#include "sales/closing/ReceiptLines.h"
+#include "sales/receipt/ReceiptMessages.h"
+#include "sales/screen/Registration_Mode.h"
+#include "sales/screen/uDiscountInput.h"
 #include "support/FakeMessages.h"
 
 #include <QGroupBox>

@@ -3,8 +3,8 @@
 // receipt's payment method.
 #include "platform/db/Statement.h"
 #include "platform/db/Transaction.h"
-#include "sales/ItemEntry.h"
-#include "sales/uGoodsFound.h"
+#include "sales/input/ItemEntry.h"
+#include "sales/input/uGoodsFound.h"
 #include "support/FakeMessages.h"
 #include "support/UpgradedDbFixture.h"
 

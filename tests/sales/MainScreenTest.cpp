@@ -8,9 +8,9 @@
 #include "platform/db/Transaction.h"
 #include "platform/fiscal/RegisterEmulator.h"
 #include "platform/sys/DbEngine.h"
-#include "sales/MainScreenRights.h"
-#include "sales/MainScreenState.h"
-#include "sales/Registration_Mode.h"
+#include "sales/screen/MainScreenRights.h"
+#include "sales/screen/MainScreenState.h"
+#include "sales/screen/Registration_Mode.h"
 #include "support/DbFixture.h"
 #include "support/FakeMessages.h"
 

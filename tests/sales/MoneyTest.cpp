@@ -1,5 +1,5 @@
-#include "sales/Money.h"
-#include "sales/ReceiptModel.h"
+#include "sales/receipt/Money.h"
+#include "sales/receipt/ReceiptModel.h"
 
 #include <gtest/gtest.h>
 

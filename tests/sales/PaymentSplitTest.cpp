@@ -3,11 +3,11 @@
 #include "core/SettingsFile.h"
 #include "platform/fiscal/RegisterEmulator.h"
 #include "platform/sys/ProgramFolder.h"
-#include "sales/PaymentSplit.h"
-#include "sales/ReceiptCalc.h"
-#include "sales/Registration_Mode.h"
-#include "sales/uCheckInfo.h"
-#include "sales/uPayCheck.h"
+#include "sales/closing/PaymentSplit.h"
+#include "sales/receipt/ReceiptCalc.h"
+#include "sales/screen/Registration_Mode.h"
+#include "sales/closing/uCheckInfo.h"
+#include "sales/closing/uPayCheck.h"
 #include "support/FakeMessages.h"
 
 #include <QCheckBox>

@@ -2,7 +2,7 @@
 // next login; a file the database still refuses stays for the next try.
 #include "platform/db/Statement.h"
 #include "platform/db/Transaction.h"
-#include "sales/ReceiptStore.h"
+#include "sales/closing/ReceiptStore.h"
 #include "support/UpgradedDbFixture.h"
 
 #include <QDir>

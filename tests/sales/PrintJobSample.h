@@ -1,6 +1,6 @@
 #pragma once
 // A sample receipt as the printer and the store take it.
-#include "sales/ReceiptPrinter.h"
+#include "sales/closing/ReceiptPrinter.h"
 
 #include <QStringList>
 

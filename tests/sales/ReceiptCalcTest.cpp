@@ -1,4 +1,4 @@
-#include "sales/ReceiptCalc.h"
+#include "sales/receipt/ReceiptCalc.h"
 
 #include "ReceiptTestRows.h"
 

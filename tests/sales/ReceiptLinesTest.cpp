@@ -1,8 +1,8 @@
 // Closing the receipt: the checks before payment and the hand-over table
 // the register and the database receive.
-#include "sales/CloseReceipt.h"
-#include "sales/ReceiptCalc.h"
-#include "sales/ReceiptLines.h"
+#include "sales/closing/CloseReceipt.h"
+#include "sales/receipt/ReceiptCalc.h"
+#include "sales/closing/ReceiptLines.h"
 
 #include <gtest/gtest.h>
 

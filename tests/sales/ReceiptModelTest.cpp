@@ -1,4 +1,4 @@
-#include "sales/ReceiptModel.h"
+#include "sales/receipt/ReceiptModel.h"
 
 #include "ReceiptTestRows.h"
 

@@ -1,8 +1,8 @@
 // Printing a receipt on the register emulator: the calls and their values,
 // refusals that cancel the receipt, and closing whose answer is lost.
 #include "platform/fiscal/EmulatorFixture.h"
-#include "sales/ReceiptLines.h"
-#include "sales/ReceiptPrinter.h"
+#include "sales/closing/ReceiptLines.h"
+#include "sales/closing/ReceiptPrinter.h"
 
 #include "PrintJobSample.h"
 

@@ -1,4 +1,4 @@
-#include "sales/ReceiptRules.h"
+#include "sales/receipt/ReceiptRules.h"
 
 #include "ReceiptTestRows.h"
 

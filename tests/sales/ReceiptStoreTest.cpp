@@ -2,8 +2,8 @@
 // stock of its goods, all in one transaction.
 #include "platform/db/Statement.h"
 #include "platform/db/Transaction.h"
-#include "sales/ReceiptLines.h"
-#include "sales/ReceiptStore.h"
+#include "sales/closing/ReceiptLines.h"
+#include "sales/closing/ReceiptStore.h"
 #include "support/DroppedConnection.h"
 #include "support/UpgradedDbFixture.h"
 

@@ -1,6 +1,6 @@
 #pragma once
 // Builds receipt rows the way the entry paths leave them, for the receipt tests.
-#include "sales/ReceiptModel.h"
+#include "sales/receipt/ReceiptModel.h"
 
 #include <QString>
 

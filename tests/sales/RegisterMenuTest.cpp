@@ -2,8 +2,8 @@
 // operation, the clock check before a shift, the reports, cash-in and how
 // every refusal reaches the cashier.
 #include "platform/fiscal/RegisterEmulator.h"
-#include "sales/RegisterMenu.h"
-#include "sales/uPrinttMessage.h"
+#include "sales/screen/RegisterMenu.h"
+#include "sales/screen/uPrinttMessage.h"
 #include "support/FakeMessages.h"
 
 #include <QCoreApplication>

@@ -5,7 +5,7 @@
 
 #include "platform/fiscal/RegisterEmulator.h"
 #include "platform/sys/ProgramFolder.h"
-#include "sales/Registration_Mode.h"
+#include "sales/screen/Registration_Mode.h"
 #include "support/FakeMessages.h"
 
 #include <QPushButton>

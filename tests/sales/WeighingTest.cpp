@@ -1,7 +1,7 @@
 // Free-price positions and the weight from the scale.
-#include "sales/FreePrice.h"
-#include "sales/ItemEntry.h"
-#include "sales/Weighing.h"
+#include "sales/input/FreePrice.h"
+#include "sales/input/ItemEntry.h"
+#include "sales/input/Weighing.h"
 
 #include <gtest/gtest.h>
 

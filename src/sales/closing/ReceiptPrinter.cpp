@@ -1,0 +1,577 @@
+#include "sales/closing/ReceiptPrinter.h"
+
+#include "core/DataModule.h"
+#include "platform/fiscal/FiscalDriver.h"
+#include "sales/closing/ReceiptLines.h"
+
+#include <QDir>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QSaveFile>
+
+namespace sales {
+
+using namespace fiscal;
+
+namespace {
+
+const QString kCrLf = QStringLiteral("\r\n");
+
+PrintOutcome failed(const QString& text, PrintMessage::Kind kind = PrintMessage::Kind::Error) {
+    PrintOutcome o;
+    o.state = PrintOutcome::State::NotPrinted;
+    o.messages.append({text, kind});
+    return o;
+}
+
+std::optional<int> wholeNumber(const QString& text) {
+    bool ok = false;
+    const int v = text.trimmed().toInt(&ok);
+    return ok ? std::optional<int>(v) : std::nullopt;
+}
+
+std::optional<FiscalDocumentInfo> readLastDocument(IFiscalDriver& kkt) {
+    kkt.setParam(LIBFPTR_PARAM_FN_DATA_TYPE, LIBFPTR_FNDT_LAST_DOCUMENT);
+    if (kkt.fnQueryData() != 0 || kkt.errorCode() != 0) return std::nullopt;
+    FiscalDocumentInfo doc;
+    doc.number = kkt.getParamInt(LIBFPTR_PARAM_DOCUMENT_NUMBER);
+    doc.fiscalSign = kkt.getParamString(LIBFPTR_PARAM_FISCAL_SIGN);
+    doc.dateTime = kkt.getParamDateTime(LIBFPTR_PARAM_DATE_TIME);
+    doc.read = true;
+    return doc;
+}
+
+// True when the register holds an open receipt (false also when it cannot say).
+bool receiptOpenInRegister(IFiscalDriver& kkt) {
+    kkt.setParam(LIBFPTR_PARAM_DATA_TYPE, LIBFPTR_DT_STATUS);
+    if (kkt.queryData() != 0 || kkt.errorCode() != 0) return false;
+    return kkt.getParamInt(LIBFPTR_PARAM_RECEIPT_TYPE) != LIBFPTR_RT_CLOSED;
+}
+
+QString driverAnswer(const QString& description) {
+    return QStringLiteral(" Ответ драйвера: '") + description + QStringLiteral("'     ");
+}
+
+QString cancelledTail() {
+    return kCrLf + kCrLf + QStringLiteral(" Чек отменен и не будет записан в Базу Данных.     ");
+}
+
+// When the register would not cancel either, the receipt is still open in
+// it: the next print cancels it before anything else.
+QString notCancelledTail(const QString& cancelDescription) {
+    return kCrLf + kCrLf + QStringLiteral(" Отменить чек в ККТ не удалось.     ") + kCrLf + driverAnswer(cancelDescription) +
+           kCrLf + QStringLiteral(" Чек не напечатан и не будет записан в Базу Данных;     ") + kCrLf +
+           QStringLiteral(" незакрытый чек будет отменен перед следующей печатью.     ");
+}
+
+// Cancels the open receipt; the tail of the message says how that went.
+QString cancelAndTell(IFiscalDriver& kkt) {
+    if (kkt.cancelReceipt() == 0 && kkt.errorCode() == 0) return cancelledTail();
+    return notCancelledTail(kkt.errorDescription());
+}
+
+QString registrationRefused(int row, const QString& description, const QString& tail) {
+    return QStringLiteral(" Позиция ") + QString::number(row) + QStringLiteral(" не принята ККТ.     ") + kCrLf +
+           driverAnswer(description) + tail;
+}
+
+QString paymentRefused(const QString& description, const QString& tail) {
+    return QStringLiteral(" Оплата не принята ККТ.     ") + kCrLf + driverAnswer(description) + tail;
+}
+
+QString unresolvedText(const QString& description) {
+    return QStringLiteral(" При печати чека произошла ошибка.     ") + kCrLf + driverAnswer(description) + kCrLf + kCrLf +
+           QStringLiteral(" Не удалось узнать у ККТ, напечатан ли чек.     ") + kCrLf +
+           QStringLiteral(" Проверьте связь с ККТ и нажмите 'ПЕЧАТЬ' ещё раз:     ") + kCrLf +
+           QStringLiteral(" повторно чек напечатан не будет.     ");
+}
+
+QString printedDespiteError(int number) {
+    return QStringLiteral(" ККТ сообщила об ошибке при закрытии чека,     ") + kCrLf +
+           QStringLiteral(" но чек напечатан (ФД № ") + QString::number(number) + QStringLiteral(").     ") + kCrLf +
+           QStringLiteral(" Чек будет записан в Базу Данных.     ");
+}
+
+QString earlierPrinted(int number) {
+    return QStringLiteral(" Чек, при печати которого произошла ошибка,     ") + kCrLf +
+           QStringLiteral(" напечатан ККТ (ФД № ") + QString::number(number) + QStringLiteral(").     ") + kCrLf +
+           QStringLiteral(" Чек будет записан в Базу Данных и повторно не печатается.     ");
+}
+
+QString earlierOtherPrinted(int number) {
+    return QStringLiteral(" Чек, при печати которого ранее произошла ошибка,     ") + kCrLf +
+           QStringLiteral(" напечатан ККТ (ФД № ") + QString::number(number) + QStringLiteral(").     ") + kCrLf +
+           QStringLiteral(" Он будет записан в Базу Данных.     ") + kCrLf + kCrLf +
+           QStringLiteral(" Текущий чек отличается от него и НЕ напечатан.     ") + kCrLf +
+           QStringLiteral(" Проверьте чек и нажмите 'ПЕЧАТЬ', чтобы напечатать его.     ");
+}
+
+QString pendingNotKept() {
+    return QStringLiteral(" Не удалось сохранить в файл сведения о незавершенной печати.     ") + kCrLf +
+           QStringLiteral(" Не закрывайте программу, пока печать чека не будет завершена.     ");
+}
+
+const QString kPendingFile = QStringLiteral("UnresolvedPrint.json");
+
+QString documentNotRead() {
+    return QStringLiteral(" Чек напечатан, но ККТ не сообщила его номер и фискальный признак.     ") + kCrLf +
+           QStringLiteral(" Чек будет записан в Базу Данных без них.     ");
+}
+
+QString rowError(const QString& what) {
+    return QStringLiteral(" При работе программы произошла ошибка:     ") + kCrLf + QStringLiteral("   ") + what +
+           QStringLiteral("     ") + failureTail();
+}
+
+// A country the register is told about: a numeric code of one to three
+// digits, not 0.
+bool realCountry(const QString& country) {
+    const QString c = country.trimmed();
+    if (c.isEmpty() || c.size() > 3) return false;
+    for (const QChar ch : c)
+        if (ch < QLatin1Char('0') || ch > QLatin1Char('9')) return false;
+    return c.toInt() != 0;
+}
+
+void registerRowParams(IFiscalDriver& kkt, const QStringList& line, const PrintJob& job) {
+    const int markType = wholeNumber(line[LineMarkType]).value_or(0);
+    kkt.setParam(LIBFPTR_PARAM_COMMODITY_NAME, job.paymentFlag == PayAdvance ? QStringLiteral(" ") : line[LineName]);
+    if (markType == 0) {
+        kkt.setParam(LIBFPTR_PARAM_PRICE, line[LinePrice].trimmed());
+        kkt.setParam(LIBFPTR_PARAM_QUANTITY, line[LineQty].trimmed());
+    } else {
+        kkt.setParam(LIBFPTR_PARAM_QUANTITY, 1);
+        kkt.setParam(LIBFPTR_PARAM_PRICE, registeredLineSum(line).value_or(Money{}).toString());
+    }
+    kkt.setParam(tag::MeasurementUnit, measureCodeOf(line[LineMeasure]));
+    const int tax = job.taxSystemCode == kTaxOsn ? vatTypeOf(wholeNumber(line[LineVat]).value_or(0)).value_or(0)
+                                                 : LIBFPTR_TAX_NO;
+    kkt.setParam(LIBFPTR_PARAM_TAX_TYPE, tax);
+    kkt.setParam(tag::PaymentObject, wholeNumber(line[LineSubject]).value_or(0));
+    kkt.setParam(tag::PaymentMethod, job.paymentFlag);
+    if (markType == 0) {
+        const QString code = line[LineGtin].trimmed();
+        if (!code.isEmpty() && sendsProductCode(code)) kkt.setParam(LIBFPTR_PARAM_PRODUCT_CODE, code);
+    } else {
+        kkt.setParam(LIBFPTR_PARAM_MARKING_CODE, line[LineMarkCode]);
+        kkt.setParam(LIBFPTR_PARAM_MARKING_CODE_STATUS, wholeNumber(line[LineMarkStatus]).value_or(0));
+        kkt.setParam(LIBFPTR_PARAM_MARKING_PROCESSING_MODE, 0);
+        kkt.setParam(LIBFPTR_PARAM_MARKING_CODE_ONLINE_VALIDATION_RESULT,
+                     wholeNumber(line[LineOnlineResult]).value_or(0));
+        if (!line[LineFraction].trimmed().isEmpty())
+            kkt.setParam(LIBFPTR_PARAM_MARKING_FRACTIONAL_QUANTITY, line[LineFraction].trimmed());
+    }
+    if (job.legalEntity && realCountry(line[LineCountry])) {
+        kkt.setParam(tag::OriginCountry, line[LineCountry].trimmed());
+        if (!line[LineCustoms].trimmed().isEmpty()) kkt.setParam(tag::CustomsDeclaration, line[LineCustoms].trimmed());
+    }
+}
+
+}  // namespace
+
+QJsonObject printJobToJson(const PrintJob& job) {
+    QJsonArray lines;
+    for (const QStringList& line : job.lines) lines.append(QJsonArray::fromStringList(line));
+    return QJsonObject{
+        {QStringLiteral("cashierName"), job.cashierName},
+        {QStringLiteral("kind"), job.kind},
+        {QStringLiteral("paymentFlag"), job.paymentFlag},
+        {QStringLiteral("taxSystemCode"), job.taxSystemCode},
+        {QStringLiteral("legalEntity"), job.legalEntity},
+        {QStringLiteral("buyerName"), job.buyerName},
+        {QStringLiteral("buyerInn"), job.buyerInn},
+        {QStringLiteral("buyerContact"), job.buyerContact},
+        {QStringLiteral("ourEmail"), job.ourEmail},
+        {QStringLiteral("refundedFiscalSign"), job.refundedFiscalSign},
+        {QStringLiteral("totalText"), job.totalText},
+        {QStringLiteral("total"), job.total.toString()},
+        {QStringLiteral("cash"), job.cash.toString()},
+        {QStringLiteral("card"), job.card.toString()},
+        {QStringLiteral("prepay"), job.prepay.toString()},
+        {QStringLiteral("lines"), lines},
+    };
+}
+
+PrintJob printJobFromJson(const QJsonObject& o) {
+    PrintJob j;
+    j.cashierName = o.value(QStringLiteral("cashierName")).toString();
+    j.kind = o.value(QStringLiteral("kind")).toInt();
+    j.paymentFlag = o.value(QStringLiteral("paymentFlag")).toInt();
+    j.taxSystemCode = o.value(QStringLiteral("taxSystemCode")).toInt();
+    j.legalEntity = o.value(QStringLiteral("legalEntity")).toBool();
+    j.buyerName = o.value(QStringLiteral("buyerName")).toString();
+    j.buyerInn = o.value(QStringLiteral("buyerInn")).toString();
+    j.buyerContact = o.value(QStringLiteral("buyerContact")).toString();
+    j.ourEmail = o.value(QStringLiteral("ourEmail")).toString();
+    j.refundedFiscalSign = o.value(QStringLiteral("refundedFiscalSign")).toString();
+    j.totalText = o.value(QStringLiteral("totalText")).toString();
+    j.total = Money::parseOr(o.value(QStringLiteral("total")).toString());
+    j.cash = Money::parseOr(o.value(QStringLiteral("cash")).toString());
+    j.card = Money::parseOr(o.value(QStringLiteral("card")).toString());
+    j.prepay = Money::parseOr(o.value(QStringLiteral("prepay")).toString());
+    for (const QJsonValue& v : o.value(QStringLiteral("lines")).toArray()) {
+        QStringList line;
+        for (const QJsonValue& e : v.toArray()) line.append(e.toString());
+        j.lines.append(line);
+    }
+    return j;
+}
+
+bool sameReceipt(const PrintJob& a, const PrintJob& b) {
+    return a.kind == b.kind && a.paymentFlag == b.paymentFlag && a.taxSystemCode == b.taxSystemCode &&
+           a.legalEntity == b.legalEntity && a.buyerName == b.buyerName && a.buyerInn == b.buyerInn &&
+           a.buyerContact == b.buyerContact && a.refundedFiscalSign == b.refundedFiscalSign && a.lines == b.lines &&
+           a.total == b.total && a.cash == b.cash && a.card == b.card && a.prepay == b.prepay;
+}
+
+QString unresolvedPrintPath(const QString& folder) { return QDir(folder).filePath(kPendingFile); }
+
+QString printErrorText(const QString& driverDescription) {
+    return QStringLiteral(" При печати чека произошла ошибка.     ") + kCrLf + driverAnswer(driverDescription) + kCrLf +
+           kCrLf + QStringLiteral(" Чек не будет записан в Базу Данных.     ");
+}
+
+RegisterCheck checkRegisterBeforePayment(IFiscalDriver* driver) {
+    RegisterCheck check;
+    if (!driver) {
+        check.message = printText::kNoDriver;
+        return check;
+    }
+    if (driver->open() != 0) {
+        check.connectionLost = true;
+        check.message = printText::kNoLink;
+        return check;
+    }
+    driver->setParam(LIBFPTR_PARAM_DATA_TYPE, LIBFPTR_DT_STATUS);
+    if (driver->queryData() != 0 || driver->errorCode() != 0) {
+        check.message = driver->errorDescription() + QStringLiteral("    ");
+        return check;
+    }
+    switch (driver->getParamInt(LIBFPTR_PARAM_SHIFT_STATE)) {
+    case LIBFPTR_SS_CLOSED: check.message = printText::kPayShiftClosed; return check;
+    case LIBFPTR_SS_EXPIRED: check.message = printText::kPayShiftExpired; return check;
+    default: break;
+    }
+    check.ok = true;
+    return check;
+}
+
+std::optional<int> receiptTypeOf(int kind) {
+    switch (kind) {
+    case 1: return LIBFPTR_RT_SELL;
+    case 2: return LIBFPTR_RT_SELL_RETURN;
+    case 3: return LIBFPTR_RT_BUY;
+    case 4: return LIBFPTR_RT_BUY_RETURN;
+    default: return std::nullopt;
+    }
+}
+
+std::optional<int> taxSystemOf(int taxSystemCode) {
+    switch (taxSystemCode) {
+    case 1: return LIBFPTR_TT_OSN;
+    case 2: return LIBFPTR_TT_USN_INCOME;
+    case 4: return LIBFPTR_TT_USN_INCOME_OUTCOME;
+    case 16: return LIBFPTR_TT_ESN;
+    case 32: return LIBFPTR_TT_PATENT;
+    default: return std::nullopt;
+    }
+}
+
+std::optional<int> vatTypeOf(int vatCode) {
+    switch (vatCode) {
+    case 1: return LIBFPTR_TAX_VAT20;
+    case 2: return LIBFPTR_TAX_VAT10;
+    case 3: return LIBFPTR_TAX_VAT120;
+    case 4: return LIBFPTR_TAX_VAT110;
+    case 5: return LIBFPTR_TAX_VAT0;
+    case 6: return LIBFPTR_TAX_NO;
+    default: return std::nullopt;
+    }
+}
+
+bool sendsProductCode(const QString& code) {
+    QString digits = code.trimmed();
+    while (digits.startsWith(QLatin1Char('0'))) digits.remove(0, 1);
+    if (digits.size() == 13) {
+        const std::optional<int> prefix = wholeNumber(digits.left(2));
+        if (prefix && *prefix >= 20 && *prefix <= 29) return false;
+    }
+    return true;
+}
+
+QString rowProblem(const QStringList& line, int row, int paymentFlag, int taxSystemCode) {
+    const QString n = QString::number(row);
+    if (line.size() < kReceiptLineSize) return rowError(QStringLiteral("Некорректные данные позиции ") + n + QLatin1Char('.'));
+    if (paymentFlag != PayAdvance && line[LineName].trimmed().isEmpty())
+        return QStringLiteral(" При работе приложения произошла ошибка:     ") + kCrLf +
+               QStringLiteral("   Отсутствует наименование товара.     ") + failureTail();
+    const std::optional<int> markType = wholeNumber(line[LineMarkType]);
+    if (!markType || (*markType != 0 && !isRegisteredMarkType(*markType)))
+        return QStringLiteral(" При работе программы произошла ошибка:     ") + kCrLf +
+               QStringLiteral("   Неизвестный тип маркировки.     ") + failureTail();
+    if (taxSystemCode == kTaxOsn && !vatTypeOf(wholeNumber(line[LineVat]).value_or(0)))
+        return QStringLiteral(" При работе программы произошла ошибка:      ") + kCrLf +
+               QStringLiteral("   Неизвестное значение реквизита 'Ставка НДС'.     ") + failureTail();
+    if (!isMeasureCode(measureCodeOf(line[LineMeasure])))
+        return rowError(QStringLiteral("Некорректное значение реквизита 'мера количества' в позиции ") + n + QLatin1Char('.'));
+    const std::optional<Money> price = Money::parse(line[LinePrice]);
+    const std::optional<Qty> qty = Qty::parse(line[LineQty]);
+    if (!price || price->kopecks < 0 || !qty || !qty->isPositive() || !registeredLineSum(line))
+        return rowError(QStringLiteral("Некорректная цена или количество в позиции ") + n + QLatin1Char('.'));
+    const std::optional<int> subject = wholeNumber(line[LineSubject]);
+    if (!subject || *subject < 1 || *subject > 33)
+        return rowError(QStringLiteral("Некорректный признак предмета расчета в позиции ") + n + QLatin1Char('.'));
+    if (*markType != 0 && (line[LineMarkCode].isEmpty() || !wholeNumber(line[LineMarkStatus]) ||
+                           !wholeNumber(line[LineOnlineResult])))
+        return rowError(QStringLiteral("Некорректные данные кода маркировки в позиции ") + n + QLatin1Char('.'));
+    return {};
+}
+
+ReceiptPrinter::ReceiptPrinter(const QString& stateFolder) : stateFolder_(stateFolder) { loadPending(); }
+
+void ReceiptPrinter::loadPending() {
+    if (stateFolder_.isEmpty()) return;
+    QFile file(unresolvedPrintPath(stateFolder_));
+    if (!file.open(QIODevice::ReadOnly)) return;
+    const QJsonDocument json = QJsonDocument::fromJson(file.readAll());
+    if (!json.isObject()) return;
+    const QJsonObject o = json.object();
+    Pending p;
+    p.documentBefore = o.value(QStringLiteral("documentBefore")).toInt();
+    p.driverDescription = o.value(QStringLiteral("driverDescription")).toString();
+    p.job = printJobFromJson(o.value(QStringLiteral("job")).toObject());
+    pending_ = p;
+}
+
+bool ReceiptPrinter::setPending(std::optional<Pending> pending) {
+    pending_ = std::move(pending);
+    if (stateFolder_.isEmpty()) return true;
+    const QString path = unresolvedPrintPath(stateFolder_);
+    if (!pending_) return !QFile::exists(path) || QFile::remove(path);
+    const QJsonObject o{
+        {QStringLiteral("documentBefore"), pending_->documentBefore},
+        {QStringLiteral("driverDescription"), pending_->driverDescription},
+        {QStringLiteral("job"), printJobToJson(pending_->job)},
+    };
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly)) return false;
+    file.write(QJsonDocument(o).toJson());
+    return file.commit();
+}
+
+PrintOutcome ReceiptPrinter::print(IFiscalDriver* driver, const PrintJob& job) {
+    if (!driver) return failed(printText::kNoDriver);
+    if (pending_) {
+        PrintOutcome o;
+        std::optional<FiscalDocumentInfo> printed;
+        const PrintJob earlier = pending_->job;
+        if (!resolvePending(*driver, o, &printed)) return o;
+        if (printed) {
+            if (sameReceipt(earlier, job)) {
+                // The receipt on the screen is the one printed: it is done.
+                o.state = PrintOutcome::State::Printed;
+                o.job = earlier;
+                o.document = *printed;
+                o.messages.append({earlierPrinted(printed->number), PrintMessage::Kind::Information});
+                return o;
+            }
+            o.state = PrintOutcome::State::NotPrinted;
+            o.job = job;
+            o.earlier = PrintOutcome::Earlier{earlier, *printed};
+            o.messages.append({earlierOtherPrinted(printed->number), PrintMessage::Kind::Warning});
+            return o;
+        }
+    }
+    return printNew(*driver, job);
+}
+
+PrintOutcome ReceiptPrinter::resolveUnresolved(IFiscalDriver* driver) {
+    PrintOutcome o;
+    if (!pending_) return o;
+    if (!driver) return failed(printText::kNoDriver);
+    const PrintJob earlier = pending_->job;
+    std::optional<FiscalDocumentInfo> printed;
+    if (!resolvePending(*driver, o, &printed)) return o;
+    o.state = PrintOutcome::State::NotPrinted;
+    if (printed) {
+        o.earlier = PrintOutcome::Earlier{earlier, *printed};
+        o.messages.append({earlierPrinted(printed->number), PrintMessage::Kind::Information});
+    }
+    return o;
+}
+
+bool ReceiptPrinter::resolvePending(IFiscalDriver& kkt, PrintOutcome& o,
+                                    std::optional<FiscalDocumentInfo>* printed) {
+    o.state = PrintOutcome::State::Unknown;
+    o.job = pending_->job;
+    if (kkt.open() != 0) {
+        o.connectionLost = true;
+        o.messages.append({printText::kNoLink, PrintMessage::Kind::Error});
+        return false;
+    }
+    const std::optional<FiscalDocumentInfo> doc = readLastDocument(kkt);
+    if (!doc) {
+        o.messages.append({unresolvedText(kkt.errorDescription()), PrintMessage::Kind::Error});
+        return false;
+    }
+    // Nothing fiscal runs while a print is unresolved (the register menu asks
+    // first), so a newer document can only be that receipt.
+    if (doc->number > pending_->documentBefore) {
+        *printed = *doc;
+    } else if (receiptOpenInRegister(kkt)) {
+        // Surely not fiscalised: whatever is still open of it goes.
+        kkt.cancelReceipt();
+    }
+    setPending(std::nullopt);
+    return true;
+}
+
+PrintOutcome ReceiptPrinter::printNew(IFiscalDriver& kkt, const PrintJob& job) {
+    const QString cashier = job.cashierName.trimmed();
+    if (cashier.isEmpty() || cashier == core::kBuiltinAdmin) return failed(printText::kBadUser);
+
+    if (kkt.open() != 0) {
+        PrintOutcome o = failed(printText::kNoLink);
+        o.connectionLost = true;
+        return o;
+    }
+    kkt.resetError();
+    kkt.setParam(LIBFPTR_PARAM_DATA_TYPE, LIBFPTR_DT_STATUS);
+    if (kkt.queryData() != 0 || kkt.errorCode() != 0) return failed(kkt.errorDescription() + QStringLiteral("    "));
+    const int shift = kkt.getParamInt(LIBFPTR_PARAM_SHIFT_STATE);
+    if (shift == LIBFPTR_SS_CLOSED) return failed(printText::kShiftClosed);
+    if (shift == LIBFPTR_SS_EXPIRED) return failed(printText::kShiftExpired);
+    // A receipt someone opened and never finished was never fiscalised:
+    // it would only block this one.
+    if (kkt.getParamInt(LIBFPTR_PARAM_RECEIPT_TYPE) != LIBFPTR_RT_CLOSED && kkt.cancelReceipt() != 0)
+        return failed(kkt.errorDescription() + QStringLiteral("    "));
+
+    const std::optional<FiscalDocumentInfo> before = readLastDocument(kkt);
+    if (!before) return failed(kkt.errorDescription() + QStringLiteral("    "));
+
+    // Everything that can be refused is refused before the receipt opens.
+    const std::optional<int> receiptType = receiptTypeOf(job.kind);
+    if (!receiptType)
+        return failed(QStringLiteral(" В программе произошел сбой:     ") + kCrLf +
+                      QStringLiteral(" 'некорректное значение признака расчета'.     ") + failureTail());
+    const std::optional<int> taxSystem = taxSystemOf(job.taxSystemCode);
+    if (!taxSystem) {
+        if (job.taxSystemCode == kTaxEnvd)
+            return failed(failureText(QStringLiteral("некорректная СНО - ЕНВД"), taxSystemAdvice()));
+        return failed(failureText(QStringLiteral("неизвестная система налогообложения (СНО)"), taxSystemAdvice()));
+    }
+    for (int i = 0; i < job.lines.size(); ++i) {
+        const QString problem = rowProblem(job.lines[i], i + 1, job.paymentFlag, job.taxSystemCode);
+        if (!problem.isEmpty()) return failed(problem);
+    }
+
+    kkt.setParam(tag::CashierName, cashier);
+    kkt.operatorLogin();
+    kkt.resetError();
+
+    if (job.legalEntity) {
+        kkt.setParam(tag::BuyerName, job.buyerName.trimmed());
+        kkt.setParam(tag::BuyerInn, job.buyerInn.trimmed());
+        if (kkt.utilFormTlv() != 0 || kkt.errorCode() != 0)
+            return failed(kkt.errorDescription() + QStringLiteral("    "));
+        const QByteArray buyer = kkt.getParamByteArray(LIBFPTR_PARAM_TAG_VALUE);
+        kkt.setParam(tag::BuyerInfo, buyer);
+    }
+    kkt.setParam(LIBFPTR_PARAM_RECEIPT_TYPE, *receiptType);
+    if (!job.buyerContact.trimmed().isEmpty()) {
+        kkt.setParam(tag::BuyerContact, job.buyerContact.trimmed());
+        kkt.setParam(tag::SenderEmail, job.ourEmail.trimmed());
+    }
+    kkt.setParam(tag::TaxSystem, *taxSystem);
+    if (job.kind == 2 && !job.refundedFiscalSign.trimmed().isEmpty())
+        kkt.setParam(tag::AdditionalRequisite, job.refundedFiscalSign.trimmed());
+
+    if (kkt.openReceipt() != 0)
+        return failed(QString::number(kkt.errorCode()) + QStringLiteral("   ") + kkt.errorDescription(),
+                      PrintMessage::Kind::Plain);
+
+    for (int i = 0; i < job.lines.size(); ++i) {
+        registerRowParams(kkt, job.lines[i], job);
+        if (kkt.registration() != 0 || kkt.errorCode() != 0) {
+            const QString description = kkt.errorDescription();
+            PrintOutcome o = failed(registrationRefused(i + 1, description, cancelAndTell(kkt)));
+            o.afterOpen = true;
+            return o;
+        }
+    }
+
+    const struct {
+        Money sum;
+        int type;
+    } payments[] = {{job.card, LIBFPTR_PT_ELECTRONICALLY}, {job.prepay, LIBFPTR_PT_PREPAID}, {job.cash, LIBFPTR_PT_CASH}};
+    for (const auto& p : payments) {
+        if (p.sum.isZero()) continue;
+        kkt.setParam(LIBFPTR_PARAM_PAYMENT_TYPE, p.type);
+        kkt.setParam(LIBFPTR_PARAM_PAYMENT_SUM, p.sum.toString());
+        if (kkt.payment() != 0 || kkt.errorCode() != 0) {
+            const QString description = kkt.errorDescription();
+            PrintOutcome o = failed(paymentRefused(description, cancelAndTell(kkt)));
+            o.afterOpen = true;
+            return o;
+        }
+    }
+
+    const bool closeOk = kkt.closeReceipt() == 0 && kkt.errorCode() == 0;
+    QString description = closeOk ? QString() : kkt.errorDescription();
+    const bool checkOk = kkt.checkDocumentClosed() == 0 && kkt.errorCode() == 0;
+    std::optional<bool> closed;
+    if (checkOk) closed = kkt.getParamBool(LIBFPTR_PARAM_DOCUMENT_CLOSED);
+    else if (description.isEmpty()) description = kkt.errorDescription();
+
+    if (!closeOk || !checkOk) return afterFailedClose(kkt, job, before->number, description, closed);
+
+    if (!*closed) {
+        kkt.cancelReceipt();
+        PrintOutcome o = failed(printText::kNotClosed);
+        o.afterOpen = true;
+        return o;
+    }
+
+    PrintOutcome o;
+    o.state = PrintOutcome::State::Printed;
+    o.job = job;
+    std::optional<FiscalDocumentInfo> doc = readLastDocument(kkt);
+    if (!doc) doc = readLastDocument(kkt);
+    if (doc) {
+        o.document = *doc;
+    } else {
+        o.messages.append({documentNotRead(), PrintMessage::Kind::Warning});
+    }
+    return o;
+}
+
+PrintOutcome ReceiptPrinter::afterFailedClose(IFiscalDriver& kkt, const PrintJob& job, int documentBefore,
+                                              const QString& description, std::optional<bool> documentClosed) {
+    PrintOutcome o;
+    o.job = job;
+    o.afterOpen = true;
+    const std::optional<FiscalDocumentInfo> doc = readLastDocument(kkt);
+    if (!doc) {
+        // Neither printed nor surely not: remember it, so that no new print
+        // runs before the register has told, even after a restart.
+        o.state = PrintOutcome::State::Unknown;
+        const bool kept = setPending(Pending{documentBefore, job, description});
+        o.messages.append({unresolvedText(description), PrintMessage::Kind::Error});
+        if (!kept) o.messages.append({pendingNotKept(), PrintMessage::Kind::Warning});
+        return o;
+    }
+    if (doc->number > documentBefore) {
+        o.state = PrintOutcome::State::Printed;
+        o.document = *doc;
+        o.messages.append({printedDespiteError(doc->number), PrintMessage::Kind::Information});
+        return o;
+    }
+    // Not fiscalised: nothing may stay open in the register.
+    if (documentClosed == false || receiptOpenInRegister(kkt)) kkt.cancelReceipt();
+    o.state = PrintOutcome::State::NotPrinted;
+    o.messages.append({printErrorText(description), PrintMessage::Kind::Error});
+    return o;
+}
+
+}  // namespace sales

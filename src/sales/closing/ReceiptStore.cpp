@@ -1,0 +1,328 @@
+#include "sales/closing/ReceiptStore.h"
+
+#include "core/TextUtils.h"
+#include "platform/db/Connection.h"
+#include "platform/db/Error.h"
+#include "platform/db/Procedure.h"
+#include "platform/db/Statement.h"
+#include "platform/db/Transaction.h"
+#include "sales/closing/ReceiptLines.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QSaveFile>
+
+namespace sales {
+
+namespace {
+
+const QString kCrLf = QStringLiteral("\r\n");
+
+const QString kHeaderFailed = QStringLiteral(" При записи документа в БД произошла ошибка.     ");
+const QString kLineFailed = QStringLiteral("Ошибка при записи");
+const QString kStockFailed = QStringLiteral(" При записи чека в БД произошел сбой.     ") + kCrLf + kCrLf +
+                             QStringLiteral(" Чек не будет зафиксирован в БД.     ");
+
+const QString kInsertLine = QStringLiteral(
+    "INSERT INTO DOCUMENTS_DETAIL(DD_DOC_ID, DD_GOOD_ID,DD_GOOD_NAME, DD_GOOD_TYPE, DD_GOOD_PRICE_MAIN, "
+    "DD_GOOD_PRICE_CURRENT,DD_GOOD_COUNT, DD_GOOD_PAYTYPE, DD_GOOD_EDIZM, DD_MARKTYPE, DD_TAXRATE, DD_GTIN, "
+    "DD_SERIAL_GTIN, DD_DM_FULL, DD_COUNTRY_CODE, DD_FRACTIONAL_COUNT, DD_DECLARE_NUMBER )  "
+    "VALUES(?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)");
+
+const QString kReadGood = QStringLiteral(
+    "SELECT COALESCE(GOOD_MARKTYPE,0) AS GOOD_MARKTYPE,  CASE WHEN UPPER(GOOD_W)='ДА' OR GOOD_W='1' THEN 1  "
+    "ELSE 0 END AS FRACTIONAL_ALLOW, GOOD_COUNT, GOOD_PACKCOUNT,  GOOD_EDIZM_FFD  FROM GOODS WHERE GOOD_ID=?");
+
+const QString kUpdateCount = QStringLiteral("UPDATE GOODS SET GOOD_COUNT=? WHERE GOOD_ID=?");
+
+std::optional<std::int64_t> integerOf(const QString& text) {
+    bool ok = false;
+    const qlonglong v = text.trimmed().toLongLong(&ok);
+    return ok ? std::optional<std::int64_t>(v) : std::nullopt;
+}
+
+// A whole number for an integer column; NULL for an empty or odd text
+// rather than a refused receipt.
+fb::Value integerOrNull(const QString& text) {
+    const auto v = integerOf(text);
+    return v ? fb::Value(*v) : fb::null();
+}
+
+fb::Value textOrNull(const QString& text) { return text.isEmpty() ? fb::null() : fb::Value(text); }
+
+// A value cut to the width of its column: a long cashier or buyer name must
+// not cost a printed receipt its record.
+QString fit(const QString& text, int width) { return text.left(width); }
+
+StoreResult failedWith(StoreResult::Failure failure, const QString& message, const QString& error) {
+    StoreResult r;
+    r.failure = failure;
+    r.message = message;
+    r.databaseError = error;
+    return r;
+}
+
+// Whole units, halves away from zero.
+QString wholeText(std::int64_t thousandths) {
+    const std::int64_t units = thousandths >= 0 ? (thousandths + 500) / 1000 : -((-thousandths + 500) / 1000);
+    return QString::number(units);
+}
+
+QJsonObject toJson(const PrintJob& job, const FiscalDocumentInfo& doc) {
+    QJsonObject o = printJobToJson(job);
+    o.insert(QStringLiteral("documentNumber"), doc.number);
+    o.insert(QStringLiteral("fiscalSign"), doc.fiscalSign);
+    o.insert(QStringLiteral("dateTime"), doc.dateTime.toString(Qt::ISODate));
+    o.insert(QStringLiteral("documentRead"), doc.read);
+    return o;
+}
+
+const QString kFindStored =
+    QStringLiteral("SELECT FIRST 1 DOC_ID FROM DOCUMENTS WHERE DOC_NUMBER = ? AND DOC_FPD = ? ORDER BY DOC_ID");
+
+// The lines and stock of a receipt whose header is written; commits.
+StoreResult storeLines(fb::Transaction& tr, const PrintJob& job, int docId);
+
+}  // namespace
+
+bool receiptIsStored(int kind) { return kind >= 1 && kind <= 3; }
+
+QString docDateText(const QDate& date) { return date.toString(QStringLiteral("dd.MM.yyyy")); }
+
+QString docTimeText(const QTime& time) {
+    return QString::number(time.hour()) + QLatin1Char(':') + QString::number(time.minute());
+}
+
+std::optional<QString> newStockCount(const QString& current, int kind, int markType, bool fractionalAllowed,
+                                     const QString& quantity, const QString& stockUnit) {
+    const std::int64_t sign = kind == 1 ? -1 : 1;
+    const std::int64_t count = core::storedQuantityToThousandths(current);
+    const std::int64_t q = core::storedQuantityToThousandths(quantity);
+    if (markType == 0) {
+        const std::int64_t next = count + sign * q;
+        return fractionalAllowed ? core::quantityToStoredText(next) : wholeText(next);
+    }
+    if (fractionalAllowed) return std::nullopt;
+    if (markType == 4) {
+        const QString unit = stockUnit.trimmed();
+        if (unit == QLatin1String("1")) return wholeText(count + sign * 1000);
+        if (unit == QLatin1String("10")) return wholeText(count + sign * 10000);
+        return std::nullopt;
+    }
+    if (markType == 5 || (markType >= 9 && markType <= 13)) return wholeText(count + sign * q);
+    return std::nullopt;
+}
+
+StoreResult storeReceipt(fb::Connection& db, const PrintJob& job, const FiscalDocumentInfo& document,
+                         int documentType) {
+    const QDateTime when = document.read && document.dateTime.isValid() ? document.dateTime : QDateTime::currentDateTime();
+    int docId = 0;
+    // A receipt is never stored without its transaction, and a dropped
+    // connection is a refusal like any other: the caller keeps the receipt.
+    std::optional<fb::Transaction> transaction;
+    try {
+        // An attachment the server dropped is made anew before anything runs.
+        if (db.isConnected() && !db.ping()) db.detach();
+        db.ensureConnected();
+        transaction.emplace(db);
+    } catch (const fb::Error& e) {
+        return failedWith(StoreResult::Failure::Header, kHeaderFailed, e.message());
+    } catch (const std::exception& e) {
+        return failedWith(StoreResult::Failure::Header, kHeaderFailed, QString::fromLocal8Bit(e.what()));
+    }
+    fb::Transaction& tr = *transaction;
+    try {
+        // A receipt already stored (a commit that reported a failure but went
+        // through) is never stored twice: the register's number and fiscal
+        // sign name it.
+        if (document.read && !document.fiscalSign.trimmed().isEmpty()) {
+            const std::optional<fb::Row> stored = fb::queryOne(
+                tr, kFindStored, {std::int64_t(document.number), document.fiscalSign.trimmed()});
+            if (stored) {
+                StoreResult r;
+                r.docId = static_cast<int>(stored->integer(QStringLiteral("DOC_ID")));
+                r.alreadyStored = true;
+                return r;
+            }
+        }
+        const fb::ProcInputs inputs{
+            {QStringLiteral("I_DOC_TYPE"), std::int64_t(documentType)},
+            {QStringLiteral("I_DOC_CHECKTYPE"), std::int64_t(job.kind)},
+            {QStringLiteral("I_DOC_NUMBER"), document.read ? fb::Value(std::int64_t(document.number)) : fb::null()},
+            {QStringLiteral("I_DOC_FPD"), textOrNull(document.fiscalSign.trimmed())},
+            {QStringLiteral("I_DOC_DATE"), docDateText(when.date())},
+            {QStringLiteral("I_DOC_TIME"), docTimeText(when.time())},
+            {QStringLiteral("I_DOC_USER"), fit(job.cashierName.trimmed(), 50)},
+            {QStringLiteral("I_DOC_SNO"), std::int64_t(job.taxSystemCode)},
+            {QStringLiteral("I_DOC_SUMM_FULL"), job.totalText.trimmed()},
+            {QStringLiteral("I_DOC_PAY_NAL"), job.cash.toString()},
+            {QStringLiteral("I_DOC_PAY_EL"), job.card.toString()},
+            {QStringLiteral("I_DOC_PAY_ADVANCE"), job.prepay.isZero() ? fb::null() : fb::Value(job.prepay.toString())},
+            {QStringLiteral("I_DOC_PAY_CREDIT"), fb::null()},
+            {QStringLiteral("I_DOC_PAY_MEETING"), fb::null()},
+            {QStringLiteral("I_DOC_BUYER_NAME"), job.legalEntity ? fb::Value(fit(job.buyerName.trimmed(), 50)) : fb::null()},
+            {QStringLiteral("I_DOC_BUYER_INN"), job.legalEntity ? fb::Value(fit(job.buyerInn.trimmed(), 12)) : fb::null()},
+        };
+        const std::optional<fb::Row> row = fb::callProcedure(tr, QStringLiteral("DOC_WRITE"), inputs);
+        docId = row ? row->integer(QStringLiteral("O_DOC_ID")) : 0;
+        if (docId == 0) return failedWith(StoreResult::Failure::Header, kHeaderFailed, QStringLiteral("O_DOC_ID"));
+    } catch (const fb::Error& e) {
+        return failedWith(StoreResult::Failure::Header, kHeaderFailed, e.message());
+    }
+
+    try {
+        return storeLines(tr, job, docId);
+    } catch (const std::exception& e) {
+        return failedWith(StoreResult::Failure::Line, kLineFailed, QString::fromLocal8Bit(e.what()));
+    }
+}
+
+namespace {
+
+StoreResult storeLines(fb::Transaction& tr, const PrintJob& job, int docId) {
+    std::optional<fb::Statement> insert;
+    std::optional<fb::Statement> readGood;
+    std::optional<fb::Statement> updateCount;
+    for (const QStringList& line : job.lines) {
+        if (line.size() < kReceiptLineSize)
+            return failedWith(StoreResult::Failure::Line, kLineFailed, QStringLiteral("bad receipt line"));
+        try {
+            if (!insert) insert.emplace(tr, kInsertLine);
+            insert->bindAll({
+                std::int64_t(docId),
+                integerOf(line[LineGoodId]).value_or(0),
+                fit(line[LineName], 80),
+                line[LineSubject],
+                line[LineBasePrice],
+                line[LinePrice],
+                line[LineQty],
+                std::int64_t(job.paymentFlag),
+                integerOrNull(line[LineMeasure]),
+                integerOrNull(line[LineMarkType]),
+                integerOrNull(line[LineVat]),
+                line[LineGtin],
+                line[LineSerial],
+                line[LineMarkCode],
+                integerOf(line[LineCountry]).value_or(0),
+                line[LineFraction],
+                line[LineCustoms],
+            });
+            insert->execute(tr);
+        } catch (const fb::Error& e) {
+            return failedWith(StoreResult::Failure::Line, kLineFailed, e.message());
+        }
+
+        if (job.paymentFlag != PayFull) continue;
+        try {
+            const std::int64_t goodId = integerOf(line[LineGoodId]).value_or(0);
+            if (!readGood) readGood.emplace(tr, kReadGood);
+            readGood->execute(tr, {goodId});
+            if (!readGood->fetch()) continue;  // a free-price position has no goods record
+            const fb::Row good = readGood->row();
+            readGood->closeCursor();
+            const fb::Value current = good[QStringLiteral("GOOD_COUNT")];
+            const std::optional<QString> next =
+                newStockCount(fb::toString(current), job.kind, integerOf(line[LineMarkType]).value_or(0),
+                              good.integer(QStringLiteral("FRACTIONAL_ALLOW")) == 1, line[LineQty],
+                              line[LineStockUnit]);
+            if (!updateCount) updateCount.emplace(tr, kUpdateCount);
+            updateCount->execute(tr, {next ? fb::Value(*next) : current, goodId});
+        } catch (const fb::Error& e) {
+            return failedWith(StoreResult::Failure::Stock, kStockFailed, e.message());
+        }
+    }
+
+    try {
+        insert.reset();
+        readGood.reset();
+        updateCount.reset();
+        tr.commit();
+    } catch (const fb::Error& e) {
+        return failedWith(StoreResult::Failure::Stock, kStockFailed, e.message());
+    }
+    StoreResult r;
+    r.docId = docId;
+    return r;
+}
+
+}  // namespace
+
+QString saveUnstoredReceipt(const QString& programFolder, const PrintJob& job, const FiscalDocumentInfo& document) {
+    QDir dir(programFolder);
+    if (!dir.mkpath(QStringLiteral("UnsavedReceipts"))) return {};
+    dir.cd(QStringLiteral("UnsavedReceipts"));
+    const QString stamp = QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd_hhmmss_zzz"));
+    const QString base = QStringLiteral("receipt_%1_%2").arg(document.read ? document.number : 0).arg(stamp);
+    // Two receipts kept within one millisecond must not share a file: the
+    // second would replace the first.
+    QString path = dir.filePath(base + QStringLiteral(".json"));
+    for (int n = 1; QFileInfo::exists(path); ++n) path = dir.filePath(base + QStringLiteral("_%1.json").arg(n));
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly)) return {};
+    file.write(QJsonDocument(toJson(job, document)).toJson());
+    return file.commit() ? path : QString();
+}
+
+bool loadUnstoredReceipt(const QString& path, PrintJob* job, FiscalDocumentInfo* document) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) return false;
+    const QJsonDocument json = QJsonDocument::fromJson(file.readAll());
+    if (!json.isObject()) return false;
+    const QJsonObject o = json.object();
+    const PrintJob j = printJobFromJson(o);
+    FiscalDocumentInfo d;
+    d.number = o.value(QStringLiteral("documentNumber")).toInt();
+    d.fiscalSign = o.value(QStringLiteral("fiscalSign")).toString();
+    d.dateTime = QDateTime::fromString(o.value(QStringLiteral("dateTime")).toString(), Qt::ISODate);
+    d.read = o.value(QStringLiteral("documentRead")).toBool();
+    if (job) *job = j;
+    if (document) *document = d;
+    return true;
+}
+
+PendingStoreResult storePendingReceipts(fb::Connection& db, const QString& programFolder) {
+    PendingStoreResult result;
+    const QDir dir(QDir(programFolder).filePath(QStringLiteral("UnsavedReceipts")));
+    if (!dir.exists()) return result;
+    const QStringList files =
+        dir.entryList({QStringLiteral("receipt_*.json")}, QDir::Files, QDir::Name);
+    for (const QString& name : files) {
+        const QString path = dir.filePath(name);
+        PrintJob job;
+        FiscalDocumentInfo document;
+        if (!loadUnstoredReceipt(path, &job, &document)) {
+            result.failed << name + QStringLiteral(": файл не читается");
+            continue;
+        }
+        const StoreResult r = storeReceipt(db, job, document);
+        if (!r.ok()) {
+            result.failed << name + QStringLiteral(": ") + (r.databaseError.isEmpty() ? r.message : r.databaseError);
+            continue;
+        }
+        if (r.alreadyStored) ++result.alreadyStored;
+        else ++result.stored;
+        QFile::remove(path);
+    }
+    return result;
+}
+
+QString pendingReceiptsMessage(const PendingStoreResult& result) {
+    if (result.stored == 0 && result.failed.isEmpty()) return {};
+    QString text;
+    if (result.stored > 0)
+        text += QStringLiteral(" Записано в Базу Данных чеков, не записанных ранее: %1.     ").arg(result.stored);
+    if (!result.failed.isEmpty()) {
+        if (!text.isEmpty()) text += QStringLiteral("\r\n");
+        text += QStringLiteral(" Не удалось записать в Базу Данных напечатанные чеки: %1.     \r\n")
+                    .arg(result.failed.size()) +
+                QStringLiteral(" Они сохранены в папке UnsavedReceipts и будут записаны при следующем входе.     \r\n ") +
+                result.failed.join(QStringLiteral("\r\n "));
+    }
+    return text;
+}
+
+}  // namespace sales

@@ -1,0 +1,85 @@
+#pragma once
+// Writing a printed receipt into the database: its DOCUMENTS row through
+// DOC_WRITE, one DOCUMENTS_DETAIL row per row of the hand-over table and,
+// for receipts paid in full, the new stock of every good. All of it is one
+// transaction: the receipt is stored whole or not at all.
+//
+// A receipt the register has printed must not be lost when the database
+// refuses it: it is then written to a file of its own in the program folder,
+// from which the receipt window can store it again.
+#include "sales/closing/ReceiptPrinter.h"
+
+#include <QDate>
+#include <QString>
+#include <QStringList>
+#include <QTime>
+
+namespace fb {
+class Connection;
+}
+
+namespace sales {
+
+struct StoreResult {
+    enum class Failure {
+        None,
+        Header,  // DOC_WRITE refused
+        Line,    // a DOCUMENTS_DETAIL row refused
+        Stock,   // the stock of a good could not be read or written
+    };
+    Failure failure = Failure::None;
+    int docId = 0;          // DOCUMENTS.DOC_ID of the stored receipt
+    QString message;        // the text to show on failure
+    QString databaseError;  // the engine's own words, for whoever investigates
+    // The database already held this receipt (its number and fiscal sign):
+    // nothing was written and docId is the stored one.
+    bool alreadyStored = false;
+
+    bool ok() const { return failure == Failure::None; }
+};
+
+// Receipts of kinds 1 to 3 are stored; a purchase return (4) is only printed.
+bool receiptIsStored(int kind);
+
+// "dd.mm.yyyy".
+QString docDateText(const QDate& date);
+// Hour and minute without leading zeros: nine hours five minutes give "9:5".
+QString docTimeText(const QTime& time);
+
+// The new GOODS.GOOD_COUNT after a receipt row, or nullopt when the row does
+// not change the stock. A sale (kind 1) lowers it, a sale return or purchase
+// (2, 3) raises it. Unmarked goods move by the quantity (three decimals for
+// goods sold by weight, whole numbers otherwise); a tobacco code moves by its
+// stock unit (a pack 1, a block 10); other marked goods by the quantity
+// unless they may be sold by part of a pack.
+std::optional<QString> newStockCount(const QString& current, int kind, int markType, bool fractionalAllowed,
+                                     const QString& quantity, const QString& stockUnit);
+
+// Stores the receipt in one transaction. `document` is what the register
+// reported of it (an unread document is stored without number and sign,
+// dated by the computer's clock). Never throws: a dropped or unreachable
+// database is a Header failure carrying the engine's words. A receipt the
+// database already holds under the same number and fiscal sign is not
+// written again.
+StoreResult storeReceipt(fb::Connection& db, const PrintJob& job, const FiscalDocumentInfo& document,
+                         int documentType = 3);
+
+// Keeps a receipt the database refused in "<folder>/UnsavedReceipts" as JSON
+// (everything storing needs). Returns the file's path; empty on failure.
+QString saveUnstoredReceipt(const QString& programFolder, const PrintJob& job, const FiscalDocumentInfo& document);
+// Reads such a file back; false when it cannot be read.
+bool loadUnstoredReceipt(const QString& path, PrintJob* job, FiscalDocumentInfo* document);
+
+// Receipts kept in "<folder>/UnsavedReceipts" by an earlier run: each one
+// the database now takes is stored and its file removed (so is one the
+// database already holds); the others stay for the next try.
+struct PendingStoreResult {
+    int stored = 0;
+    int alreadyStored = 0;  // files of receipts found in the database: removed
+    QStringList failed;  // files still waiting, with the reason
+};
+PendingStoreResult storePendingReceipts(fb::Connection& db, const QString& programFolder);
+// The cashier's message about them; empty when there was nothing to do.
+QString pendingReceiptsMessage(const PendingStoreResult& result);
+
+}  // namespace sales

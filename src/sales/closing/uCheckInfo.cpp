@@ -1,0 +1,395 @@
+#include "sales/closing/uCheckInfo.h"
+
+#include "core/Settings.h"
+#include "platform/db/Connection.h"
+#include "platform/sys/ProgramFolder.h"
+#include "platform/ui/Guard.h"
+#include "platform/ui/MessageService.h"
+#include "sales/screen/MainScreenState.h"
+#include "sales/closing/ReceiptStore.h"
+#include "sales/screen/RegisterMenu.h"
+#include "sales/screen/Registration_Mode.h"
+
+#include <QCheckBox>
+#include <QFile>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTimer>
+#include <QVBoxLayout>
+
+TfmCheckInfo* fmCheckInfo = nullptr;
+
+namespace sales {
+
+namespace {
+
+const QString kCrLf = QStringLiteral("\r\n");
+
+QString dashOr(Money m) { return m.isZero() ? QStringLiteral("- ") : m.toString(); }
+
+}  // namespace
+
+PrintJob printJobFromScreen(TfmReg& reg, const PaymentEntered& payment) {
+    PrintJob job;
+    job.cashierName = reg.lblUser->text().trimmed();
+    job.kind = reg.receiptKind();
+    job.paymentFlag = reg.PaymentMethodFlag();
+    job.taxSystemCode = reg.TaxSystemCode();
+    job.legalEntity = reg.chLE->isChecked();
+    job.buyerName = reg.lblBuyerName->text().trimmed();
+    job.buyerInn = reg.lblINNBuyer->text().trimmed();
+    job.buyerContact = reg.edTelefon->text().trimmed();
+    job.ourEmail = reg.edOurEmail->text().trimmed();
+    job.refundedFiscalSign = reg.edFPD->text().trimmed();
+    job.lines = reg.ReceiptLines();
+    job.total = payment.total;
+    job.totalText = payment.total.toString();
+    job.cash = payment.cash;
+    job.card = payment.card;
+    job.prepay = payment.prepay;
+    return job;
+}
+
+void showRegisterDisconnected(TfmReg& reg) {
+    reg.lblKKT->setText(registerText::kNotConnected);
+    QPalette pal = reg.lblKKT->palette();
+    pal.setColor(QPalette::WindowText, Qt::red);
+    reg.lblKKT->setPalette(pal);
+}
+
+namespace {
+
+// Stores a printed receipt; never throws (a failure is a Header failure).
+StoreResult storeSafely(SaleServices& services, const PrintJob& job, const FiscalDocumentInfo& document,
+                        int documentType) {
+    StoreResult result;
+    result.failure = StoreResult::Failure::Header;
+    result.message = QStringLiteral(" При записи документа в БД произошла ошибка.     ");
+    try {
+        fb::Connection* db = services.database ? services.database() : nullptr;
+        if (db) result = storeReceipt(*db, job, document, documentType);
+    } catch (const std::exception& e) {
+        result.failure = StoreResult::Failure::Header;
+        result.databaseError = QString::fromLocal8Bit(e.what());
+    } catch (...) {
+        result.failure = StoreResult::Failure::Header;
+    }
+    return result;
+}
+
+}  // namespace
+
+void storeEarlierReceipt(SaleServices& services, const PrintOutcome::Earlier& earlier, int documentType,
+                         QWidget* parent) {
+    if (!receiptIsStored(earlier.job.kind)) return;
+    const StoreResult result = storeSafely(services, earlier.job, earlier.document, documentType);
+    if (result.ok()) return;
+    const QString file = saveUnstoredReceipt(sys::programFolder(), earlier.job, earlier.document);
+    QString text = QStringLiteral(" Напечатанный ранее чек не записан в Базу Данных.     ") + kCrLf;
+    if (!result.databaseError.isEmpty()) text += QStringLiteral(" ") + result.databaseError + QStringLiteral("     ") + kCrLf;
+    text += kCrLf;
+    if (!file.isEmpty())
+        text += QStringLiteral(" Данные чека сохранены в файле:     ") + kCrLf + QStringLiteral(" ") + file +
+                QStringLiteral("     ") + kCrLf + QStringLiteral(" Чек будет записан при следующем входе в программу.     ");
+    else
+        text += QStringLiteral(" Сохранить данные чека в файл не удалось: сообщите администратору.     ");
+    ui::showWarning(text, parent);
+}
+
+bool resolveUnresolvedPrint(TfmReg& reg, SaleServices& services, QWidget* parent) {
+    if (!services.printer.hasUnresolved()) return true;
+    const PrintOutcome o = services.printer.resolveUnresolved(reg.KKTDriver());
+    if (o.connectionLost) showRegisterDisconnected(reg);
+    // While the register cannot tell, the caller says why it refuses.
+    if (services.printer.hasUnresolved()) return false;
+    for (const PrintMessage& m : o.messages) ui::showInfo(m.text, parent);
+    if (o.earlier) storeEarlierReceipt(services, *o.earlier, reg.documentType(), parent);
+    return true;
+}
+
+void resetScreenAfterReceipt(TfmReg& reg, fb::Connection* db) {
+    reg.resetReceipt();
+    reg.RecalcReceipt();
+
+    const core::Settings settings(sys::programFolder(), db);
+    const QString caption = settings.operationCaption();
+    const int kind = receiptKindFromCaption(caption);
+    if (kind != KindUnknown) {
+        reg.setReceiptKind(kind);
+    } else {
+        reg.lblOperationType->setText(caption);
+        setControlTag(reg.lblOperationType, 0);
+    }
+    if (db) {
+        try {
+            const int code = settings.taxSystemCode();
+            if (core::isTaxSystemCode(code)) reg.setTaxSystem(code);
+        } catch (...) {
+            // An unreadable setting leaves the label as it is.
+        }
+    }
+    reg.setTaxSystemCode(-1);
+    reg.SetPaymentMethodFlag(PayFull);
+
+    reg.edFPD->clear();
+    setControlTag(reg.edFPD, 0);
+    reg.edFPD->setVisible(fiscalSignFieldVisible(reg.receiptKind()));
+    reg.chLE->setChecked(false);
+    for (QLabel* l : {reg.Label6, reg.lblBuyerName, reg.Label7, reg.lblINNBuyer}) l->hide();
+    reg.lblBuyerName->clear();
+    reg.lblINNBuyer->clear();
+    reg.edTelefon->clear();
+    setControlTag(reg.edTelefon, 0);
+    reg.updateDiscountButtons();
+}
+
+}  // namespace sales
+
+using namespace sales;
+
+TfmCheckInfo::TfmCheckInfo(TfmReg& reg, SaleServices& services, const PaymentEntered& payment, QWidget* parent)
+    : QDialog(parent), reg_(reg), services_(services), payment_(payment) {
+    setObjectName(QStringLiteral("fmCheckInfo"));
+    setWindowTitle(kCaption);
+    fmCheckInfo = this;
+
+    auto label = [this](const QString& name, const QString& text = QString()) {
+        auto* l = new QLabel(text, this);
+        l->setObjectName(name);
+        return l;
+    };
+    auto value = [&](const QString& name) {
+        QLabel* l = label(name);
+        l->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+        QFont f = l->font();
+        f.setPointSize(14);
+        f.setBold(true);
+        l->setFont(f);
+        return l;
+    };
+    lblSumCheck = value(QStringLiteral("lblSumCheck"));
+    lblEl = value(QStringLiteral("lblEl"));
+    lblNal = value(QStringLiteral("lblNal"));
+    lblPrepay = value(QStringLiteral("lblPrepay"));
+    lblGive = value(QStringLiteral("lblGive"));
+    lblChange = value(QStringLiteral("lblChange"));
+    Label6 = label(QStringLiteral("Label6"));
+    Label7 = label(QStringLiteral("Label7"));
+    txtPrefNumber = new QLineEdit(this);
+    txtPrefNumber->setObjectName(QStringLiteral("txtPrefNumber"));
+    txtPrefNumber->hide();
+
+    auto button = [this](const QString& name, const QString& text) {
+        auto* b = new QPushButton(text, this);
+        b->setObjectName(name);
+        b->setAutoDefault(false);
+        b->setMinimumHeight(40);
+        return b;
+    };
+    btnPrintCheck = button(QStringLiteral("btnPrintCheck"), QStringLiteral("ПЕЧАТЬ"));
+    btnGoodsCheck = button(QStringLiteral("btnGoodsCheck"), QStringLiteral("Товарный чек"));
+    btnStoreAgain = button(QStringLiteral("btnStoreAgain"), QStringLiteral("ЗАПИСАТЬ В БД"));
+    btnStoreAgain->hide();
+    btnCancel = button(QStringLiteral("btnCancel"), QStringLiteral("ОТМЕНА"));
+    setControlTag(btnPrintCheck, 0);
+    setControlTag(btnGoodsCheck, 0);
+
+    Timer1 = new QTimer(this);
+    Timer1->setObjectName(QStringLiteral("Timer1"));
+    Timer1->setSingleShot(true);
+    Timer1->setInterval(100);
+
+    auto* grid = new QGridLayout;
+    const QList<QPair<QString, QLabel*>> rows{
+        {QStringLiteral("Сумма чека:"), lblSumCheck},    {QStringLiteral("Безналичными:"), lblEl},
+        {QStringLiteral("Наличными:"), lblNal},          {QStringLiteral("Предоплатой:"), lblPrepay},
+        {QStringLiteral("Получено от покупателя:"), lblGive}, {QStringLiteral("Сдача:"), lblChange},
+    };
+    for (int i = 0; i < rows.size(); ++i) {
+        grid->addWidget(new QLabel(rows[i].first, this), i, 0);
+        grid->addWidget(rows[i].second, i, 1);
+    }
+    auto* contact = new QHBoxLayout;
+    contact->addWidget(Label6);
+    contact->addWidget(Label7, 1);
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(btnPrintCheck);
+    buttons->addWidget(btnStoreAgain);
+    buttons->addWidget(btnGoodsCheck);
+    buttons->addWidget(btnCancel);
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(grid);
+    layout->addLayout(contact);
+    layout->addLayout(buttons);
+
+    connect(Timer1, &QTimer::timeout, this, &TfmCheckInfo::Timer1Timer);
+    connect(btnPrintCheck, &QPushButton::clicked, this, &TfmCheckInfo::btnPrintCheckClick);
+    connect(btnStoreAgain, &QPushButton::clicked, this, &TfmCheckInfo::btnStoreAgainClick);
+    connect(btnCancel, &QPushButton::clicked, this, &QDialog::reject);
+    connect(btnGoodsCheck, &QPushButton::clicked, this, [this] {
+        if (!services_.goodsCheck) return;
+        GoodsCheckPrinted = true;
+        ui::guarded(this, [this] { services_.goodsCheck(this); });
+    });
+    btnGoodsCheck->setVisible(false);
+}
+
+TfmCheckInfo::~TfmCheckInfo() {
+    if (fmCheckInfo == this) fmCheckInfo = nullptr;
+}
+
+int TfmCheckInfo::printState() const { return controlTag(btnPrintCheck); }
+
+void TfmCheckInfo::setPrintState(int state) { setControlTag(btnPrintCheck, state); }
+
+void TfmCheckInfo::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    FormShow();
+}
+
+void TfmCheckInfo::FormShow() {
+    lblSumCheck->setText(payment_.total.toString());
+    lblEl->setText(dashOr(payment_.card));
+    lblNal->setText(dashOr(payment_.cash));
+    lblPrepay->setText(dashOr(payment_.prepay));
+    if (payment_.changeKnown()) {
+        lblGive->setText(payment_.given.toString());
+        lblChange->setText(dashOr(payment_.change()));
+    } else {
+        lblGive->setText(QStringLiteral("- "));
+        lblChange->setText(QStringLiteral("- "));
+    }
+    Label6->setText(payment_.contactCaption);
+    Label7->setText(payment_.contact);
+    btnGoodsCheck->setVisible(static_cast<bool>(services_.goodsCheck));
+    if (printState() != 0) return;  // shown again after printing: nothing starts anew
+    if (payment_.printOnRegister) {
+        btnPrintCheck->setEnabled(false);
+        btnCancel->setText(QStringLiteral("ЗАКРЫТЬ"));
+        Timer1->start();
+    } else {
+        btnPrintCheck->setVisible(true);
+        btnPrintCheck->setEnabled(true);
+        btnCancel->setText(QStringLiteral("ОТМЕНА"));
+    }
+}
+
+void TfmCheckInfo::Timer1Timer() {
+    Timer1->stop();
+    btnPrintCheckClick();
+}
+
+void TfmCheckInfo::showMessage(const PrintMessage& m) {
+    switch (m.kind) {
+    case PrintMessage::Kind::Error: ui::showError(m.text, this); break;
+    case PrintMessage::Kind::Warning: ui::showWarning(m.text, this); break;
+    case PrintMessage::Kind::Information: ui::showInfo(m.text, this); break;
+    case PrintMessage::Kind::Plain: ui::showPlain(m.text, this); break;
+    }
+}
+
+void TfmCheckInfo::btnPrintCheckClick() {
+    // A second press or a late timer tick must never print again.
+    if (printState() != 0 || printing_ || closed_) return;
+    printing_ = true;
+    ui::guarded(this, [this] {
+        const PrintJob job = printJobFromScreen(reg_, payment_);
+        const PrintOutcome outcome = services_.printer.print(reg_.KKTDriver(), job);
+        if (outcome.connectionLost) showRegisterDisconnected(reg_);
+        switch (outcome.state) {
+        case PrintOutcome::State::NotPrinted:
+            setPrintState(0);
+            // A refusal before the register opened the receipt leaves it
+            // untouched: the cashier may put things right and print again.
+            btnPrintCheck->setEnabled(!outcome.afterOpen);
+            btnCancel->setText(QStringLiteral("ЗАКРЫТЬ"));
+            for (const PrintMessage& m : outcome.messages) showMessage(m);
+            // An earlier receipt turned out printed: it is stored on its own;
+            // this one stays unprinted on the screen.
+            if (outcome.earlier) storeEarlierReceipt(services_, *outcome.earlier, reg_.documentType(), this);
+            break;
+        case PrintOutcome::State::Unknown:
+            // Pressing again asks the register once more; nothing prints twice.
+            setPrintState(0);
+            btnPrintCheck->setEnabled(true);
+            btnCancel->setText(QStringLiteral("ЗАКРЫТЬ"));
+            for (const PrintMessage& m : outcome.messages) showMessage(m);
+            break;
+        case PrintOutcome::State::Printed:
+            btnPrintCheck->setEnabled(false);
+            btnCancel->setText(QStringLiteral("ЗАКРЫТЬ"));
+            setPrintState(-1);
+            for (const PrintMessage& m : outcome.messages) showMessage(m);
+            raise();
+            activateWindow();
+            store(outcome.job, outcome.document);
+            break;
+        }
+    });
+    printing_ = false;
+}
+
+void TfmCheckInfo::store(const PrintJob& job, const FiscalDocumentInfo& document) {
+    if (!receiptIsStored(job.kind)) return;
+    const StoreResult result = storeSafely(services_, job, document, reg_.documentType());
+    raise();
+    activateWindow();
+    if (result.ok()) {
+        setPrintState(result.docId);
+        btnStoreAgain->hide();
+        if (!unsavedFile_.isEmpty()) QFile::remove(unsavedFile_);
+        unsavedFile_.clear();
+        return;
+    }
+    // Printed but not stored: the register has it, the database must get it
+    // too. The receipt is kept in a file until it is stored.
+    if (result.failure == StoreResult::Failure::Line) ui::showPlain(result.message, this);
+    else ui::showError(result.message, this);
+    unstoredJob_ = job;
+    unstoredDocument_ = document;
+    if (unsavedFile_.isEmpty()) unsavedFile_ = saveUnstoredReceipt(sys::programFolder(), job, document);
+    QString keep = QStringLiteral(" Чек напечатан, но не записан в Базу Данных.     ") + kCrLf;
+    if (!result.databaseError.isEmpty())
+        keep += QStringLiteral(" Ответ базы данных: ") + result.databaseError + QStringLiteral("     ") + kCrLf;
+    keep += kCrLf;
+    if (!unsavedFile_.isEmpty())
+        keep += QStringLiteral(" Данные чека сохранены в файле:     ") + kCrLf + QStringLiteral(" ") + unsavedFile_ +
+                QStringLiteral("     ") + kCrLf + kCrLf;
+    keep += QStringLiteral(" Нажмите 'ЗАПИСАТЬ В БД', чтобы повторить запись.     ");
+    btnStoreAgain->show();
+    btnStoreAgain->setEnabled(true);
+    ui::showWarning(keep, this);
+}
+
+void TfmCheckInfo::btnStoreAgainClick() {
+    if (printState() != -1) return;
+    ui::guarded(this, [this] {
+        store(unstoredJob_, unstoredDocument_);
+        if (printState() > 0) ui::showInfo(QStringLiteral(" Чек записан в Базу Данных.     "), this);
+    });
+}
+
+void TfmCheckInfo::done(int result) {
+    if (printing_) return;  // the register dialogue runs; closing waits for it
+    if (!closed_) {
+        closed_ = true;
+        Timer1->stop();
+        FormClose();
+    }
+    QDialog::done(result);
+}
+
+void TfmCheckInfo::FormClose() {
+    const int state = printState();
+    if (state == 0) return;
+    ui::guarded(this, [this, state] {
+        fb::Connection* db = services_.database ? services_.database() : nullptr;
+        resetScreenAfterReceipt(reg_, db);
+        if (GoodsCheckPrinted && state > 0 && services_.goodsCheckClosed)
+            services_.goodsCheckClosed(state, txtPrefNumber->text().trimmed());
+    });
+    GoodsCheckPrinted = false;
+}

@@ -1,0 +1,204 @@
+#include "sales/input/GoodsLookup.h"
+
+#include "core/CodeTables.h"
+#include "core/TextUtils.h"
+#include "platform/db/Connection.h"
+#include "platform/db/Statement.h"
+#include "platform/db/Transaction.h"
+#include "sales/input/BarcodeClassifier.h"
+
+#include <QHash>
+
+namespace sales {
+
+namespace {
+
+constexpr int kVariants = GoodsLookup::kMaxBarcodeLength;
+
+const QString kGoodsColumns = QStringLiteral(
+    "SELECT GOODS.GOOD_ID, GOOD_NAME, GOOD_PRICE, GOOD_TYPE, GOOD_W, GOOD_EDIZM, GOOD_EDIZM_FFD, GOOD_NALOG, "
+    "GOOD_COUNTRY_CODE, COALESCE(GOOD_MARKTYPE, 0) AS GOOD_MARKTYPE, GOOD_PACKCOUNT");
+const QString kFromGoodsAndBarcodes =
+    QStringLiteral(", GOOD_BARCODE FROM GOODS JOIN GOODS_BARCODE ON GOODS.GOOD_ID = GOODS_BARCODE.GOOD_ID WHERE ");
+const QString kOrder = QStringLiteral(" ORDER BY GOOD_NAME COLLATE PXW_CYRL, GOODS.GOOD_ID");
+
+QString placeholders(int count, const QString& each, const QString& joiner) {
+    QStringList parts;
+    for (int i = 0; i < count; ++i) parts << each;
+    return parts.join(joiner);
+}
+
+QString barcodeIn(int count) {
+    return QStringLiteral("GOOD_BARCODE IN (") + placeholders(count, QStringLiteral("?"), QStringLiteral(", ")) +
+           QStringLiteral(")");
+}
+
+QString barcodeStartingWith(int count) {
+    return QStringLiteral("(") +
+           placeholders(count, QStringLiteral("GOOD_BARCODE STARTING WITH ?"), QStringLiteral(" OR ")) +
+           QStringLiteral(")");
+}
+
+FoundGoods goodsFromRow(const fb::Row& row) {
+    FoundGoods g;
+    g.good.id = row.str(QStringLiteral("GOOD_ID"));
+    g.good.name = row.str(QStringLiteral("GOOD_NAME"));
+    g.good.price = row.str(QStringLiteral("GOOD_PRICE")).trimmed();
+    g.good.weighed = row.str(QStringLiteral("GOOD_W"));
+    g.good.type = row.str(QStringLiteral("GOOD_TYPE")).trimmed();
+    g.good.country = row.str(QStringLiteral("GOOD_COUNTRY_CODE")).trimmed();
+    g.markType = row.integer(QStringLiteral("GOOD_MARKTYPE"));
+    g.good.markType = QString::number(g.markType);
+    if (!row.isNull(QStringLiteral("GOOD_EDIZM_FFD"))) {
+        g.measure = row.integer(QStringLiteral("GOOD_EDIZM_FFD"));
+        g.good.measure = QString::number(*g.measure);
+    }
+    g.good.vat = row.str(QStringLiteral("GOOD_NALOG")).trimmed();
+    g.unitName = row.str(QStringLiteral("GOOD_EDIZM"));
+    g.packCount = row.integer(QStringLiteral("GOOD_PACKCOUNT"));
+    g.fractionalAllow = core::isWeighedGood(g.good.weighed);
+    if (row.indexOf(QStringLiteral("GOOD_BARCODE")) >= 0) g.barcode = row.str(QStringLiteral("GOOD_BARCODE"));
+    return g;
+}
+
+// One entry per goods item, in the order the statement returned them: a
+// goods item whose barcode is stored twice (with and without zeros) is
+// still one choice.
+std::vector<FoundGoods> readGoods(fb::Statement& s) {
+    std::vector<FoundGoods> out;
+    QSet<QString> seen;
+    while (s.fetch()) {
+        FoundGoods g = goodsFromRow(s.row());
+        if (seen.contains(g.good.id)) continue;
+        seen.insert(g.good.id);
+        out.push_back(std::move(g));
+    }
+    return out;
+}
+
+}  // namespace
+
+struct GoodsLookup::Statements {
+    enum Which { Exact = 0, Prefix, MarkedGtin, Count };
+    explicit Statements(fb::Connection& db)
+        : exact(db, kGoodsColumns + kFromGoodsAndBarcodes + barcodeIn(kVariants) + kOrder),
+          prefix(db, kGoodsColumns + kFromGoodsAndBarcodes + barcodeStartingWith(kVariants) + kOrder),
+          markedGtin(db, kGoodsColumns + kFromGoodsAndBarcodes + barcodeIn(kVariants) +
+                             QStringLiteral(" AND COALESCE(GOOD_MARKTYPE, 0) <> 0") + kOrder),
+          weighed(db, kGoodsColumns + kFromGoodsAndBarcodes + barcodeIn(6) + QStringLiteral(" AND ") +
+                          core::weighedGoodSqlCondition() + QStringLiteral(" AND COALESCE(GOOD_MARKTYPE, 0) = 0") +
+                          kOrder),
+          byCode(db, kGoodsColumns + QStringLiteral(" FROM GOODS WHERE GOODS.GOOD_ID = ? AND GOOD_ISGOOD = 1") +
+                         kOrder),
+          barcodes(db, QStringLiteral("SELECT DISTINCT GOOD_BARCODE FROM GOODS_BARCODE WHERE GOOD_ID = ?")),
+          prefixes(db, QStringLiteral("SELECT PREF FROM BARCODE_WEIGHT_PREFIX")) {}
+
+    fb::Statement& variantStatement(int which) {
+        switch (which) {
+        case Prefix: return prefix;
+        case MarkedGtin: return markedGtin;
+        default: return exact;
+        }
+    }
+
+    fb::Statement exact;
+    fb::Statement prefix;
+    fb::Statement markedGtin;
+    fb::Statement weighed;
+    fb::Statement byCode;
+    fb::Statement barcodes;
+    fb::Statement prefixes;
+};
+
+GoodsLookup::GoodsLookup(fb::Connection& db) : db_(db) {}
+
+GoodsLookup::~GoodsLookup() = default;
+
+GoodsLookup::Statements& GoodsLookup::st() {
+    if (!st_) st_ = std::make_unique<Statements>(db_);
+    return *st_;
+}
+
+std::vector<FoundGoods> GoodsLookup::byVariants(int which, const QStringList& variants) {
+    if (variants.isEmpty()) return {};
+    fb::Statement& s = st().variantStatement(which);
+    // Unused places repeat the first form: the same rows, no extra work.
+    for (int i = 0; i < kVariants; ++i) s.bind(i, i < variants.size() ? variants[i] : variants.first());
+    fb::Transaction tr(db_);
+    s.execute(tr);
+    std::vector<FoundGoods> out = readGoods(s);
+    tr.commit();
+    return out;
+}
+
+std::vector<FoundGoods> GoodsLookup::byBarcodeExact(const QString& code) {
+    return byVariants(Statements::Exact, zeroPaddedVariants(core::StripLeadingZeros(code.trimmed()), kMaxBarcodeLength));
+}
+
+std::vector<FoundGoods> GoodsLookup::byBarcodePrefix(const QString& code) {
+    return byVariants(Statements::Prefix,
+                      zeroPaddedVariants(core::StripLeadingZeros(code.trimmed()), kMaxBarcodeLength));
+}
+
+std::vector<FoundGoods> GoodsLookup::byBarcode(const QString& code) {
+    std::vector<FoundGoods> found = byBarcodeExact(code);
+    if (found.empty()) found = byBarcodePrefix(code);
+    return found;
+}
+
+std::vector<FoundGoods> GoodsLookup::byMarkingGtin(const QString& gtin, bool markedOnly) {
+    return byVariants(markedOnly ? Statements::MarkedGtin : Statements::Exact,
+                      zeroPaddedVariants(core::StripLeadingZeros(gtin.trimmed()), kMaxBarcodeLength));
+}
+
+std::vector<FoundGoods> GoodsLookup::weighedByNumber(int goodsNumber) {
+    const QStringList forms = weighedGoodsBarcodes(goodsNumber);
+    if (forms.isEmpty()) return {};
+    fb::Statement& s = st().weighed;
+    for (int i = 0; i < 6; ++i) s.bind(i, i < forms.size() ? forms[i] : forms.first());
+    fb::Transaction tr(db_);
+    s.execute(tr);
+    std::vector<FoundGoods> out = readGoods(s);
+    tr.commit();
+    return out;
+}
+
+std::vector<FoundGoods> GoodsLookup::byCode(std::int64_t id) {
+    // GOOD_ID is a 32-bit column: a longer number names no goods.
+    if (id <= 0 || id > 2147483647LL) return {};
+    fb::Statement& s = st().byCode;
+    fb::Transaction tr(db_);
+    s.execute(tr, {id});
+    std::vector<FoundGoods> out = readGoods(s);
+    tr.commit();
+    return out;
+}
+
+QStringList GoodsLookup::barcodesOf(std::int64_t id) {
+    QStringList out;
+    if (id <= 0 || id > 2147483647LL) return out;
+    fb::Statement& s = st().barcodes;
+    fb::Transaction tr(db_);
+    s.execute(tr, {id});
+    while (s.fetch()) out << s.row().str(QStringLiteral("GOOD_BARCODE"));
+    tr.commit();
+    return out;
+}
+
+QSet<int> GoodsLookup::weightPrefixes() {
+    QSet<int> out;
+    fb::Statement& s = st().prefixes;
+    fb::Transaction tr(db_);
+    s.execute(tr);
+    while (s.fetch()) {
+        bool ok = false;
+        const int p = s.row().str(QStringLiteral("PREF")).trimmed().toInt(&ok);
+        if (ok) out.insert(p);
+    }
+    tr.commit();
+    return out;
+}
+
+std::optional<core::UserRow> GoodsLookup::cashierByCard(const QString& code) { return core::userByCard(db_, code); }
+
+}  // namespace sales

@@ -1,0 +1,83 @@
+#pragma once
+// The goods look-ups of item entry: by barcode (leading zeros ignored on
+// both sides, then barcodes that start with the code), by the GTIN of a
+// marking code, by the goods number inside a weight barcode, by goods code,
+// the registered weight prefixes and the cashier card. Every statement is
+// prepared once per connection and every scanned or typed value is a bound
+// parameter. Each call reads in a transaction of its own.
+//
+// Barcodes are matched through the index on GOOD_BARCODE: instead of
+// comparing every stored barcode with its leading zeros trimmed, the code is
+// looked up in each of the forms a stored barcode can have ("123", "0123",
+// ...), which finds the same rows in a fraction of a millisecond.
+#include "core/LoginLogic.h"
+#include "sales/receipt/ReceiptModel.h"
+
+#include <QSet>
+#include <QString>
+#include <QStringList>
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <vector>
+
+namespace fb {
+class Connection;
+}
+
+namespace sales {
+
+// One goods record as a look-up returns it.
+struct FoundGoods {
+    GoodRecord good;         // id, name, price, GOOD_W, type, country, mark type, measure, VAT
+    QString barcode;         // GOOD_BARCODE that matched (empty for the look-up by code)
+    QString unitName;        // GOOD_EDIZM
+    bool fractionalAllow = false;  // weighed goods: sold by fractions
+    int markType = 0;        // COALESCE(GOOD_MARKTYPE, 0)
+    int packCount = 0;       // GOOD_PACKCOUNT, 0 when null
+    std::optional<int> measure;  // GOOD_EDIZM_FFD; nullopt when null
+};
+
+class GoodsLookup {
+public:
+    // Longest stored barcode (GOODS_BARCODE.GOOD_BARCODE is VARCHAR(32)).
+    static constexpr int kMaxBarcodeLength = 32;
+
+    explicit GoodsLookup(fb::Connection& db);
+    ~GoodsLookup();
+    GoodsLookup(const GoodsLookup&) = delete;
+    GoodsLookup& operator=(const GoodsLookup&) = delete;
+
+    fb::Connection& connection() { return db_; }
+
+    // Goods whose barcode equals `code` once leading zeros are removed from
+    // both; when there are none, goods whose barcode (without leading zeros)
+    // starts with it. Ordered by name; one entry per goods item.
+    std::vector<FoundGoods> byBarcode(const QString& code);
+    std::vector<FoundGoods> byBarcodeExact(const QString& code);
+    std::vector<FoundGoods> byBarcodePrefix(const QString& code);
+    // Goods by the GTIN of a marking code (leading zeros ignored); with
+    // `markedOnly` only goods with a mark type other than 0.
+    std::vector<FoundGoods> byMarkingGtin(const QString& gtin, bool markedOnly);
+    // Unmarked weighed goods whose short numeric barcode is `goodsNumber`.
+    std::vector<FoundGoods> weighedByNumber(int goodsNumber);
+    // Goods (not groups) with GOOD_ID `id`.
+    std::vector<FoundGoods> byCode(std::int64_t id);
+    // The barcodes of one goods item.
+    QStringList barcodesOf(std::int64_t id);
+    // BARCODE_WEIGHT_PREFIX read as numbers; rows that are no number are left out.
+    QSet<int> weightPrefixes();
+    // USERS row of a cashier card.
+    std::optional<core::UserRow> cashierByCard(const QString& code);
+
+private:
+    struct Statements;
+    Statements& st();
+    std::vector<FoundGoods> byVariants(int which, const QStringList& variants);
+
+    fb::Connection& db_;
+    std::unique_ptr<Statements> st_;
+};
+
+}  // namespace sales

@@ -1,0 +1,328 @@
+#include "sales/receipt/ReceiptCalc.h"
+
+#include <cmath>
+
+namespace sales {
+
+namespace {
+
+using Col = ReceiptModel::Column;
+using Attr = ReceiptModel::Attr;
+
+// round2(price * qty): the undiscounted line sum, from the exact unit price.
+Money lineAmount(const Rational& price, Qty qty) { return Money::round2(price * qty.toRational()); }
+
+// The unit price shown with two decimals.
+Money shownPrice(const Rational& price) { return Money::formatRounded(price); }
+
+// The pass runs on a copy; the first refusal stops it and the copy is dropped.
+class Pass {
+public:
+    explicit Pass(ReceiptModel& work) : m_(work) {}
+
+    std::optional<ReceiptMessageId> failure;
+
+    bool failed() const { return failure.has_value(); }
+    void fail(ReceiptMessageId id) {
+        if (!failure) failure = id;
+    }
+
+    // Entry 0 of a row, exact; a price that is no number refuses the pass.
+    std::optional<Rational> price(int r) {
+        const auto p = m_.basePriceExact(r);
+        if (!p) fail(ReceiptMessageId::InvalidDataFormat);
+        return p;
+    }
+
+    // A percent the receipt can take: 0 <= p < 100.
+    std::optional<Percent> percent(const QString& text) {
+        const QString t = text.trimmed();
+        const auto p = t.isEmpty() ? std::optional<Percent>(Percent{}) : Percent::parse(t);
+        if (!p) {
+            fail(ReceiptMessageId::InvalidDataFormat);
+        } else if (*p >= Percent::whole(100)) {
+            fail(ReceiptMessageId::PercentTooLarge);
+        } else if (p->millionths < 0) {
+            fail(ReceiptMessageId::DiscountNotAcceptable);
+        } else {
+            return p;
+        }
+        return std::nullopt;
+    }
+
+    // A sum discount in roubles, not negative.
+    std::optional<Money> sumDiscount(const QString& text) {
+        const QString t = text.trimmed();
+        const auto d = t.isEmpty() ? std::optional<Money>(Money{}) : Money::parse(t);
+        if (!d) {
+            fail(ReceiptMessageId::InvalidDataFormat);
+        } else if (d->kopecks < 0) {
+            fail(ReceiptMessageId::DiscountNotAcceptable);
+        } else {
+            return d;
+        }
+        return std::nullopt;
+    }
+
+    // A row with nothing to sell: no money, no discount.
+    void writeNothingSold(int r, const Rational& price) {
+        m_.setCell(r, Col::ColPrice, shownPrice(price).toString());
+        m_.setCell(r, Col::ColSum, Money{}.toString());
+        m_.setCell(r, Col::ColDiscount, QString());
+    }
+
+    void writeDiscounted(int r, const Rational& price, Qty qty, Money unit) {
+        const Money sum = Money::round2(unit.toRational() * qty.toRational());
+        m_.setCell(r, Col::ColPrice, unit.toString());
+        m_.setCell(r, Col::ColSum, sum.toString());
+        m_.setCell(r, Col::ColDiscount, (lineAmount(price, qty) - sum).toString());
+    }
+
+    void percentRow(int r, const Percent& pct) {
+        const auto price = this->price(r);
+        if (!price) return;
+        const Qty qty = m_.quantity(r);
+        if (!qty.isPositive()) {
+            writeNothingSold(r, *price);
+            return;
+        }
+        QString priceText = m_.attr(r, Attr::AttrBasePrice);
+        if (priceText.trimmed().isEmpty()) priceText = QStringLiteral("0");
+        std::optional<ReceiptMessageId> message;
+        const QString unitText = ApplyDiscountPercent(priceText, pct, &message);
+        const auto unit = Money::parse(unitText);
+        if (message || !unit) {
+            fail(message.value_or(ReceiptMessageId::InvalidDataFormat));
+            return;
+        }
+        if (!m_.attr(r, Attr::AttrBasePrice).trimmed().isEmpty()) m_.setAttr(r, Attr::AttrBasePrice, priceText);
+        m_.setCell(r, Col::ColQty, quantityText(qty, m_.cell(r, Col::ColKind).trimmed()));
+        writeDiscounted(r, *price, qty, *unit);
+    }
+
+    void lineSumRow(int r) {
+        const auto price = this->price(r);
+        const auto d = sumDiscount(m_.attr(r, Attr::AttrDiscountValue));
+        if (!price || !d) return;
+        const Qty qty = m_.quantity(r);
+        if (!qty.isPositive()) {
+            writeNothingSold(r, *price);
+            return;
+        }
+        const Money line = lineAmount(*price, qty);
+        if (d->kopecks >= line.kopecks - 1) {  // not below line - 0.01
+            fail(ReceiptMessageId::DiscountNotAcceptable);
+            return;
+        }
+        const Money unit = Money::round2((line - *d).toRational() / qty.toRational());
+        writeDiscounted(r, *price, qty, unit);
+    }
+
+    void plainRow(int r) {
+        const auto price = this->price(r);
+        if (!price) return;
+        const Qty qty = m_.quantity(r);
+        if (!qty.isPositive()) {
+            writeNothingSold(r, *price);
+            return;
+        }
+        m_.setCell(r, Col::ColPrice, shownPrice(*price).toString());
+        m_.setCell(r, Col::ColQty, quantityText(qty, m_.cell(r, Col::ColKind).trimmed()));
+        m_.setCell(r, Col::ColSum, lineAmount(*price, qty).toString());
+        m_.setCell(r, Col::ColDiscount, QString());
+    }
+
+    void receiptPercent() {
+        const auto pct = percent(m_.receiptDiscountValue());
+        if (!pct) return;
+        for (int r = 1; r < m_.rowCount() && !failed(); ++r) {
+            if (m_.isActive(r)) percentRow(r, *pct);
+        }
+    }
+
+    void receiptSum() {
+        const auto d = sumDiscount(m_.receiptDiscountValue());
+        if (!d) return;
+        Money total;
+        for (int r = 1; r < m_.rowCount(); ++r) {
+            if (!m_.isActive(r)) continue;
+            const auto price = this->price(r);
+            if (!price) return;
+            const Qty qty = m_.quantity(r);
+            if (qty.isPositive()) total += lineAmount(*price, qty);
+        }
+        if (d->kopecks >= total.kopecks - 1) {
+            fail(ReceiptMessageId::DiscountNotAcceptable);
+            return;
+        }
+        // Each line gives up its share D * line / T; the remainder of the
+        // spread is not corrected, so the line discounts need not add up to D.
+        for (int r = 1; r < m_.rowCount(); ++r) {
+            if (!m_.isActive(r)) continue;
+            const Rational price = *m_.basePriceExact(r);
+            const Qty qty = m_.quantity(r);
+            if (!qty.isPositive()) {
+                writeNothingSold(r, price);
+                continue;
+            }
+            const Rational line = lineAmount(price, qty).toRational();
+            const Rational rest = line - d->toRational() * (line / total.toRational());
+            const Money unit = Money::round2(rest / qty.toRational());
+            writeDiscounted(r, price, qty, unit);
+        }
+    }
+
+    void lineDiscounts() {
+        for (int r = 1; r < m_.rowCount() && !failed(); ++r) {
+            if (!m_.isActive(r)) continue;
+            const QChar kind = m_.lineDiscountKind(r);
+            if (kind == QLatin1Char('P')) {
+                const auto pct = percent(m_.attr(r, Attr::AttrDiscountValue));
+                if (pct) percentRow(r, *pct);
+            } else if (kind == QLatin1Char('S')) {
+                lineSumRow(r);
+            } else if (kind == QLatin1Char('N')) {
+                plainRow(r);
+            }
+        }
+    }
+
+private:
+    ReceiptModel& m_;
+};
+
+}  // namespace
+
+QString ApplyDiscountPercent(QString& price, const Percent& percent, std::optional<ReceiptMessageId>* message) {
+    price = price.trimmed().replace(QLatin1Char(','), QLatin1Char('.'));
+    if (message) message->reset();
+    if (percent >= Percent::whole(100)) {
+        if (message) *message = ReceiptMessageId::PercentTooLarge;
+        return price;
+    }
+    const auto v = Rational::parse(price);
+    if (!v) {
+        if (message) *message = ReceiptMessageId::InvalidDataFormat;
+        return price;
+    }
+    const Rational hundred(100);
+    return Money::formatRounded(*v * (hundred - percent.toRational()) / hundred).toString();
+}
+
+RecalcResult RecalcReceipt(ReceiptModel& model, const ReceiptContext& context) {
+    RecalcResult result;
+    ReceiptModel work = model;
+    const bool empty = work.isEmpty();
+    if (empty) work.setReceiptDiscount(QStringLiteral("N"), QStringLiteral("0"));
+
+    Pass pass(work);
+    const QChar kind = work.receiptDiscountKind();
+    if (kind == QLatin1Char('P')) {
+        pass.receiptPercent();
+    } else if (kind == QLatin1Char('S')) {
+        pass.receiptSum();
+    } else if (kind == QLatin1Char('N')) {
+        pass.lineDiscounts();
+    }
+
+    if (pass.failed()) {
+        result.code = 'D';
+        result.message = pass.failure;
+    } else {
+        RenumberPositions(work);
+        work.setLayout(ChooseLayout(work, context));
+        model.assignContent(work);
+        if (empty) result.discountButtonsEnabled = discountButtonsEnabledForKind(context.kindCaption);
+    }
+    result.totalText = CalcReceiptTotal(model) + QLatin1Char(' ');
+    result.discountText = CalcReceiptDiscountSum(model);
+    result.layout = model.layout();
+    return result;
+}
+
+namespace {
+// The sum of one money column over the rows that belong to the receipt.
+Money sumActiveRows(const ReceiptModel& model, Money (ReceiptModel::*column)(int) const) {
+    Money total;
+    for (int r = 1; r < model.rowCount(); ++r) {
+        if (model.isActive(r)) total += (model.*column)(r);
+    }
+    return total;
+}
+}  // namespace
+
+Money calcReceiptTotal(const ReceiptModel& model) { return sumActiveRows(model, &ReceiptModel::lineSum); }
+
+QString CalcReceiptTotal(const ReceiptModel& model) { return calcReceiptTotal(model).toString(); }
+
+Money calcReceiptDiscountSum(const ReceiptModel& model) { return sumActiveRows(model, &ReceiptModel::lineDiscount); }
+
+QString CalcReceiptDiscountSum(const ReceiptModel& model) { return calcReceiptDiscountSum(model).toString(); }
+
+Money calcReceiptSumNoDiscount(const ReceiptModel& model) {
+    Rational sum;
+    for (int r = 1; r < model.rowCount(); ++r) {
+        if (!model.isActive(r)) continue;
+        const auto price = model.basePriceExact(r);
+        const Qty qty = model.quantity(r);
+        if (price && qty.isPositive()) sum = sum + *price * qty.toRational();
+    }
+    return Money::formatRounded(sum);
+}
+
+QString CalcReceiptSumNoDiscount(const ReceiptModel& model) { return calcReceiptSumNoDiscount(model).toString(); }
+
+bool discountButtonsEnabledForKind(const QString& kindCaption) {
+    return kindCaption.trimmed().compare(QStringLiteral("ПРИХОД"), Qt::CaseInsensitive) == 0;
+}
+
+int ChooseLayout(const ReceiptModel& model, const ReceiptContext& context) {
+    if (context.legalEntity && !model.isEmpty() &&
+        context.kindCaption.trimmed().compare(QStringLiteral("ВОЗВРАТ ПРИХОДА"), Qt::CaseInsensitive) == 0) {
+        return 7;
+    }
+    for (int r = 1; r < model.rowCount(); ++r) {
+        if (model.isActive(r) && !model.lineDiscount(r).isZero()) return 6;
+    }
+    return 5;
+}
+
+std::array<double, ReceiptModel::ColumnCount> layoutFractions(int layout) {
+    std::array<double, ReceiptModel::ColumnCount> f{};
+    switch (layout) {
+    case 6:
+        f[3] = 0.05, f[4] = 0.51, f[5] = 0.14, f[6] = 0.10, f[7] = 0.13, f[8] = 0.10;
+        break;
+    case 7:
+        f[3] = 0.032, f[4] = 0.47, f[5] = 0.11, f[6] = 0.08, f[7] = 0.11, f[10] = 0.12, f[11] = 0.45;
+        break;
+    default:
+        f[3] = 0.05, f[4] = 0.54, f[5] = 0.14, f[6] = 0.10, f[7] = 0.15;
+        break;
+    }
+    return f;
+}
+
+GridLayout SetGoodsGridLayout(int layout, int clientWidth) {
+    GridLayout g;
+    g.layout = (layout == 6 || layout == 7) ? layout : 5;
+    const int width = clientWidth > 0 ? clientWidth : 0;
+    const auto f = layoutFractions(g.layout);
+    int total = 0;
+    for (int c = 0; c < ReceiptModel::ColumnCount; ++c) {
+        g.widths[c] = static_cast<int>(std::lround(width * f[c]));
+        total += g.widths[c];
+    }
+    if (g.layout == 7) {
+        g.rangeSelection = false;
+        g.horizontalScrollBar = true;
+    } else {
+        const int name = g.widths[ReceiptModel::ColName] + (width - total);
+        g.widths[ReceiptModel::ColName] = name > 0 ? name : 0;
+        g.rangeSelection = true;
+        g.horizontalScrollBar = false;
+    }
+    return g;
+}
+
+}  // namespace sales

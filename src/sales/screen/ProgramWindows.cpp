@@ -1,0 +1,88 @@
+#include "ProgramWindows.h"
+
+#include "sales/closing/CloseReceipt.h"
+#include "sales/input/ItemEntry.h"
+#include "sales/input/KeyRouter.h"
+#include "sales/screen/MainMenuCommands.h"
+#include "sales/receipt/PositionEdits.h"
+#include "sales/closing/ReceiptStore.h"
+#include "sales/screen/Registration_Mode.h"
+#include "sales/screen/uCountInput.h"
+#include "sales/screen/uDiscountInput.h"
+
+#include "core/DataModule.h"
+#include "core/ScaleConnection.h"
+#include "core/uConnectScale.h"
+#include "core/uOptions.h"
+#include "platform/serial/SerialPortLister.h"
+#include "platform/sys/ProgramFolder.h"
+#include "platform/ui/Guard.h"
+#include "core/UsersRepository.h"
+#include "core/uAuthor.h"
+#include "core/uNumKeyboard.h"
+#include "core/uNumLatKeyBoard.h"
+
+#include <QApplication>
+#include <QPointer>
+#include <QLineEdit>
+#include <QPushButton>
+
+namespace sales {
+
+void createProgramWindows() {
+    auto* reg = new TfmReg;
+    new ::TfmCountInput(*reg, reg);
+    ::installMainMenuCommands(*reg);
+    new ::TfmDiscountInput(*reg, reg);
+    ::installPositionEdits(*reg);
+    installSaleCommands(*reg);
+    auto* scale = new ::ScaleConnection(reg);
+    QObject::connect(scale, &::ScaleConnection::connectionChanged, reg, [reg](bool on) { reg->showScaleState(on); });
+    reg->showScaleState(scale->isConnected());
+    // Every key passes the router before the active window sees it.
+    KeyRouter::install(qApp);
+    ItemEntryOptions entry;
+    entry.scale = scale;
+    installItemEntry(*reg, entry);
+    if (!core::fmNumKeyboard) new core::TfmNumKeyboard(reg);
+
+    static serial::SystemSerialPortLister ports;
+    reg->setCommand(QStringLiteral("MOptions"), [reg, scale] {
+        QPointer<core::TfmOptions> w = new core::TfmOptions(core::DataModule1->IBDatabase1(), *scale, ports, reg);
+        w->exec();
+    });
+    reg->setCommand(QStringLiteral("MScaleOn"), [reg, scale] {
+        QPointer<core::TfmConnectScale> w =
+            new core::TfmConnectScale(core::DataModule1->IBDatabase1(), *scale, ports, reg);
+        w->exec();
+    });
+
+    if (core::TfmAuthor* login = core::fmAuthor) {
+        QObject::connect(reg, &TfmReg::quitRequested, login, &core::TfmAuthor::quitRequested);
+        // A changed user list shows at the next login.
+        QObject::connect(&core::usersEvents(), &core::UsersEvents::usersChanged, login,
+                         [login] { login->CheckBox1Click(); });
+        QObject::connect(login, &core::TfmAuthor::latinKeypadRequested, login, [login] {
+            if (!core::fmNumLatKeyBoard)
+                new core::TfmNumLatKeyBoard(login->passwordEdit(), login->okButton(), login);
+            core::fmNumLatKeyBoard->show();
+            core::fmNumLatKeyBoard->raise();
+        });
+        QObject::connect(login, &core::TfmAuthor::loggedIn, login, [reg] {
+            if (core::fmNumLatKeyBoard) core::fmNumLatKeyBoard->close();
+            // Receipts printed while the database refused them are stored now.
+            ui::guarded(reg, [reg] {
+                if (!core::DataModule1) return;
+                const PendingStoreResult r = storePendingReceipts(core::DataModule1->IBDatabase1(), sys::programFolder());
+                const QString text = pendingReceiptsMessage(r);
+                if (text.isEmpty()) return;
+                if (r.failed.isEmpty())
+                    ui::showInfo(text, reg);
+                else
+                    ui::showWarning(text, reg);
+            });
+        });
+    }
+}
+
+}  // namespace sales

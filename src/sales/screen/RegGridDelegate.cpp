@@ -1,0 +1,63 @@
+#include "sales/screen/RegGridDelegate.h"
+
+#include "sales/receipt/ReceiptModel.h"
+
+#include <QApplication>
+#include <QPainter>
+
+namespace sales {
+
+void RegGridDelegate::initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const {
+    QStyledItemDelegate::initStyleOption(option, index);
+    switch (index.column()) {
+    case ReceiptModel::ColStatus:
+    case ReceiptModel::ColId:
+    case ReceiptModel::ColKind:
+    case ReceiptModel::ColPosNo:
+    case ReceiptModel::ColQty:
+        option->displayAlignment = Qt::AlignCenter;
+        option->textElideMode = Qt::ElideRight;
+        option->features &= ~QStyleOptionViewItem::WrapText;
+        break;
+    case ReceiptModel::ColName:
+        option->text = QLatin1Char(' ') + option->text + QLatin1Char(' ');
+        option->displayAlignment = Qt::AlignLeft | Qt::AlignVCenter;
+        option->textElideMode = Qt::ElideRight;
+        break;
+    case ReceiptModel::ColPrice:
+    case ReceiptModel::ColSum:
+        option->text = option->text + QLatin1Char(' ');
+        option->displayAlignment = Qt::AlignRight | Qt::AlignVCenter;
+        option->textElideMode = Qt::ElideRight;
+        break;
+    case ReceiptModel::ColDiscount:
+    case ReceiptModel::ColSubject: {
+        QFont f = option->font;
+        f.setItalic(true);
+        if (f.pointSize() > 0) f.setPointSize(qMax(1, f.pointSize() - 2));
+        else if (f.pixelSize() > 0) f.setPixelSize(qMax(1, f.pixelSize() - 2));
+        option->font = f;
+        option->palette.setColor(QPalette::Text, Qt::blue);
+        option->palette.setColor(QPalette::HighlightedText, Qt::blue);
+        option->displayAlignment = Qt::AlignCenter;
+        break;
+    }
+    default:
+        break;
+    }
+}
+
+void RegGridDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const {
+    QStyleOptionViewItem opt = option;
+    initStyleOption(&opt, index);
+    if (opt.state & QStyle::State_Selected) {
+        // Light grey instead of the system highlight, text in its own colour.
+        opt.state &= ~QStyle::State_Selected;
+        opt.backgroundBrush = selectedBackground();
+    }
+    const QWidget* widget = option.widget;
+    QStyle* style = widget ? widget->style() : QApplication::style();
+    style->drawControl(QStyle::CE_ItemViewItem, &opt, painter, widget);
+}
+
+}  // namespace sales

@@ -1,0 +1,404 @@
+#pragma once
+// The cashier's working window: the receipt in progress, its mode labels,
+// the register driver, the cashier's labels and the menus through which
+// every other window opens.
+//
+// State other windows read lives here: the receipt kind (lblOperationType,
+// Tag = kind 1..4), the tax system (lblTaxSystem, Tag = code), the cashier
+// (Label4, lblUser with Tag = USER_ID, lblINN with Tag = 1 admin / 0 cashier),
+// the buyer labels and the electronic-receipt address (edTelefon, Tag 1
+// e-mail, 2 phone). Tags are kept as the dynamic property "Tag" of each
+// control; the typed getters below read the same values.
+//
+// Commands whose windows are built elsewhere are slots named after their
+// menu item or button (MGoodsDBClick, btnBarcodeClick ...). Each runs the
+// handler attached with setCommand() under the same name ("MGoodsDB",
+// "btnBarcode"); without one it does nothing.
+#include "core/MainScreenPort.h"
+#include "sales/screen/MainScreenRights.h"
+#include "sales/receipt/Money.h"
+#include "sales/receipt/ReceiptModel.h"
+#include "sales/screen/RegisterMenu.h"
+
+#include <QHash>
+#include <QJsonObject>
+#include <QList>
+#include <QMainWindow>
+#include <QPointer>
+#include <QStringList>
+
+#include <functional>
+#include <memory>
+
+class QAction;
+class QCheckBox;
+class QFrame;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QPushButton;
+class QTableWidget;
+class QTimer;
+class PrintMessageWait;
+
+namespace sales {
+// The Tag of a control, as the dynamic property "Tag" (0 when unset).
+int controlTag(const QObject* control);
+void setControlTag(QObject* control, int tag);
+}  // namespace sales
+
+class TfmReg : public QMainWindow, public core::MainScreenPort {
+    Q_OBJECT
+public:
+    using DriverFactory = sales::RegisterMenu::DriverFactory;
+    using Command = std::function<void()>;
+    using SchemaUpgrade = std::function<void()>;
+    using ChoiceDialog = std::function<int()>;
+
+    static inline const QString kCaption = QStringLiteral("Рабочее место кассира - режим регистрации");
+    static inline const QString kQuitQuestion = QStringLiteral("Вы желаете завершить работу с программой?     ");
+    static inline const QString kMarkedGoodsNoKindChange =
+        QStringLiteral(" В чеке есть маркированный товар.     \r\n Изменение признака расчета невозможно.     ");
+    static inline const QString kFpdHint =
+        QStringLiteral("Фискальный признак документа, \n\r по которому осуществляется возврат ");
+
+    // Without a factory the program's register driver in the program folder
+    // is used. The screen registers itself as the program's main screen.
+    explicit TfmReg(QWidget* parent = nullptr, DriverFactory driverFactory = {});
+    ~TfmReg() override;
+
+    // ---- core::MainScreenPort
+    void setUser(const core::SessionUser& user) override;
+    core::SessionUser currentUser() const override;
+    void ApplyUserRights(int mode) override;
+    bool showMain() override;
+    void SetWorkplaceLock(bool locked) override;
+    bool isWorkplaceLocked() const override { return tag_ == 1; }
+
+    // ---- Screen state
+    // The form's Tag: the workplace lock, 0 free, 1 locked.
+    int Tag() const { return tag_; }
+    void setTag(int tag) { tag_ = tag; }
+    // Applies the lock state held in Tag.
+    void SetWorkplaceLock();
+    // As the Pause key: Tag 1, input line cleared, lock applied.
+    void lockWorkplace();
+
+    // The register driver object; nullptr when none could be created.
+    fiscal::IFiscalDriver* KKTDriver() const { return register_->driver(); }
+    bool KKTConnected() const { return register_->connected(); }
+    sales::RegisterMenu& registerMenu() { return *register_; }
+    sales::CashierLabels cashierLabels() const;
+
+    sales::ReceiptModel& receipt() { return receipt_; }
+    const sales::ReceiptModel& receipt() const { return receipt_; }
+    const sales::LineAttrTable& LineAttrs() const { return receipt_.lineAttrs(); }
+    // Marking records of the receipt and the hand-over table of closing.
+    QList<QStringList>& MarkedItems() { return markedItems_; }
+    QList<QStringList>& ReceiptLines() { return receiptLines_; }
+
+    int receiptKind() const;          // lblOperationType Tag
+    QString receiptKindText() const;  // lblOperationType caption
+    int taxSystemTag() const;         // lblTaxSystem Tag, 0 when none is chosen
+    int TaxSystemCode() const { return taxSystemCode_; }
+    void setTaxSystemCode(int code) { taxSystemCode_ = code; }
+    int PaymentMethodFlag() const { return paymentMethodFlag_; }
+    int documentType() const { return documentType_; }
+    int userId() const;
+    bool userIsAdmin() const;
+    // The session of the built-in administrator (rights mode 1).
+    bool builtinSession() const { return builtinSession_; }
+
+    // JSON register channel session (empty key: no session).
+    QString KktJsonSessionKey;
+    QString KktJsonPortName;
+    QString KktJsonBaudRate;
+
+    // While a JSON channel session is open the screen polls it when idle.
+    // `poll` sends "GetCommonInfo" with the session key and returns the reply
+    // (an empty object when none came); `closePorts` sends "ClosePorts".
+    using JsonPoll = std::function<QJsonObject(const QString& sessionKey)>;
+    using JsonClosePorts = std::function<void()>;
+    void attachJsonIdle(JsonPoll poll, JsonClosePorts closePorts);
+    void detachJsonIdle();
+    bool jsonIdleAttached() const;
+
+    // ---- Receipt routines on the screen
+    // Recalculates the receipt and shows it: totals, discount buttons, grid.
+    // Returns 0, or 'D' when a discount was refused (the message is shown).
+    char RecalcReceipt();
+    // Every discount kind back to "N", then RecalcReceipt.
+    void DiscountReset();
+    // The receipt back to one empty row without discount.
+    void resetReceipt();
+    // Shows the receipt model in GoodsGrid (texts, layout, column widths).
+    void updateGoodsGrid();
+    // The current receipt row (1-based, as the model counts); 0 when none.
+    int currentReceiptRow() const;
+    void setCurrentReceiptRow(int row);
+    // Both discount buttons from the one rule of kind, receipt discount and lock.
+    void updateDiscountButtons();
+    // The receipt-kind commands: kind 1..4 with its caption. Refused while
+    // the receipt holds marked goods (the message is shown).
+    bool setReceiptKind(int kind);
+    // What a receipt-kind choice dialog returned (21..24); others change nothing.
+    bool applyReceiptKindChoice(int modalResult);
+    // The tax system label: text, colour and Tag of the code.
+    void setTaxSystem(int code);
+    // Shows the payment-method flag on the screen and in the menu and keeps it.
+    void SetPaymentMethodFlag(int flag);
+    // Clears the visible input line and the two copies of the typed keys.
+    void clearInputLine();
+    // The scale's state: ImageScaleOn or ImageScaleOff.
+    void showScaleState(bool on);
+
+    // Runs when the screen is shown: layout, schema upgrade, receipt flags.
+    // False when the upgrade failed (the failure has been shown).
+    bool FormShow();
+    void ArrangeRegControls();
+
+    // ---- Attachment points for windows built elsewhere
+    void setCommand(const QString& name, Command handler);
+    bool hasCommand(const QString& name) const { return commands_.contains(name); }
+    // Replaces the schema upgrade FormShow runs (the data module's by default).
+    void setSchemaUpgrade(SchemaUpgrade upgrade) { schemaUpgrade_ = std::move(upgrade); }
+    // The receipt-kind choice window; returns its modal result.
+    void setOperationChoice(ChoiceDialog dialog) { operationChoice_ = std::move(dialog); }
+    // Whether "Завершить работу" ends the application (tests turn it off).
+    void setQuitOnClose(bool quit) { quitOnClose_ = quit; }
+    // Cash-in of the amount the cash-in window took; false when refused.
+    bool cashIncome(sales::Money amount);
+
+    QAction* action(const QString& name) const;
+    QMenu* menu(const QString& name) const;
+
+    // ---- Components
+    QTableWidget* GoodsGrid;
+    QLabel* Label3;
+    QLabel* lblOperationType;
+    QLabel* lblPSR;
+    QLabel* lblTaxCaption;
+    QLabel* lblTaxSystem;
+    QLabel* lblClock;
+    QLabel* Label4;
+    QLabel* lblUser;
+    QLabel* lblINN;
+    QLineEdit* edFPD;
+    QCheckBox* chLE;
+    QPushButton* btnLE;
+    QLabel* Label6;
+    QLabel* lblBuyerName;
+    QLabel* Label7;
+    QLabel* lblINNBuyer;
+    QPushButton* btnTelefon;
+    QLineEdit* edTelefon;
+    QLabel* lblOurEmailCaption;
+    QLineEdit* edOurEmail;
+    QLabel* lblTotalCaption;
+    QLabel* lblChekItogo;
+    QLabel* lblDiscountCaption;
+    QLabel* lblDiscount;
+    QLabel* lblVvod;
+    QLabel* lblVvodBegin;
+    QLabel* lblVvodBeginEng;
+    QFrame* Panel43;
+    QFrame* Panel45;
+    QFrame* Panel2;
+    QFrame* Panel21;
+    QFrame* Panel10;
+    QFrame* Panel33;
+    QFrame* PanelDelete;
+    QFrame* PanelDiscount;
+    QPushButton* btnBarcode;
+    QPushButton* btnCode;
+    QPushButton* btnFindName;
+    QPushButton* btnFreePrice;
+    QPushButton* btnScale;
+    QLabel* ImageScaleOn;
+    QLabel* ImageScaleOff;
+    QPushButton* BitBtn1;
+    QPushButton* BitBtn2;
+    QPushButton* btnPosDelete;
+    QPushButton* btnCheckDelete;
+    QPushButton* btnPosDiscount;
+    QPushButton* btnCheckDiscount;
+    QPushButton* btnCloseCheck;
+    QLabel* lblKKTCaption;
+    QLabel* lblKKT;
+    QLabel* lblCommission;
+    QTimer* Timer1;
+    QTimer* Timer2;
+    QTimer* ApplicationEvents1;  // the idle duty of the JSON channel
+    QMenu* PopupMenuGrid;
+    QMenu* PopupMenuOperation;
+    QMenu* PopupMenuTaxSystem;
+    QMenu* PopupMenuScale;
+
+public slots:
+    void Timer1Timer();
+    void MAppCloseClick();
+    void ApplicationEvents1Idle();
+
+    // Work place
+    void MReAuthorClick();
+    void MWorkPlaceLockClick();
+    // Document
+    void MCashCheckClick();
+    void MPrihodClick();
+    void MPrihodBackClick();
+    void MRashodClick();
+    void MRashodBackClick();
+    void MCorrectionCheckPClick();
+    void MCorrectionCheckRClick();
+    void M_FullPayClick();
+    void M_PrePayFullClick();
+    void M_PrePayPartClick();
+    void M_AdvanceClick();
+    void MCommissionClick();
+    void MAgentRewardClick();
+    void MDiscountPosClick();
+    void MDiscountCheckClick();
+    void MChangeCountClick();
+    void MChangePriceClick();
+    void MDeletePosClick();
+    void MDeleteCheckClick();
+    void MFindNameClick();
+    void MCloseCheckClick();
+    void MeMailClick();
+    void MAvailablePortionsClick();
+    // Database
+    void MDataBaseClick();
+    void MCompanyClick();
+    void MGoodsDBClick();
+    void MUsersDBClick();
+    void MConractorsClick();
+    void MSuppliersClick();
+    void MBuyersClick();
+    void N13Click();
+    void MInventoryClick();
+    void MGoodsReceiptClick();
+    void MGoodsOverPlusClick();
+    void MGoodsRidClick();
+    void MGoodsLoadClick();
+    void MLoadCSVClick();
+    void MGoodsUnLoadClick();
+    void MUnloadCSVClick();
+    void MUsersUnLoadClick();
+    // Reports
+    void MReportSalesClick();
+    void MFindCheckClick();
+    // Service
+    void MServiceClick();
+    void MOptionsClick();
+    void MPFSettingsClick();
+    void MScaleOnClick();
+    void MPriceTagPrintClick();
+    // Register
+    void M_KKTClick();
+    void M_KKT_ONClick();
+    void M_OpenSessionClick();
+    void Z1Click();
+    void X1Click();
+    void MIncomeClick();
+    void MDriverInfoClick();
+    // Help
+    void N4Click();
+    // Tax system popup
+    void N11Click();
+    void N18Click();
+    void N19Click();
+    void N8Click();
+    void N17Click();
+    void N20Click();
+    // Grid popup
+    void PMChangeNameClick();
+    void PMAvailablePortionsClick();
+
+    // Buttons (their work is built elsewhere; see setCommand)
+    void btnBarcodeClick();
+    void btnCodeClick();
+    void btnFindNameClick();
+    void btnFreePriceClick();
+    void btnScaleClick();
+    void btnPosDeleteClick();
+    void btnCheckDeleteClick();
+    void btnPosDiscountClick();
+    void btnCheckDiscountClick();
+    void BitBtn1Click();
+    void BitBtn2Click();
+    void btnCloseCheckClick();
+    void btnLEClick();
+    void btnTelefonClick();
+    void chLEClick();
+
+    // Double click on the receipt grid at a column (of the current row).
+    void GoodsGridDblClick(int column);
+    // Double click on lblOperationType / Label3: the receipt-kind choice.
+    void lblOperationTypeDblClick();
+
+signals:
+    // "Завершить работу" was confirmed; the driver is already released.
+    void quitRequested();
+    void receiptKindChanged(int kind);
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void buildControls();
+    void buildMenus();
+    void buildPopups();
+    void buildStatusBar();
+    void FormCreate();
+    void connectButtons();
+
+    QAction* addItem(QMenu* parent, const QString& name, const QString& caption, void (TfmReg::*slot)() = nullptr);
+    QMenu* addSubmenu(QMenu* parent, const QString& name, const QString& caption);
+    void placeDesign(QWidget* w, int x, int y, int width, int height, int fontPoints = 0);
+    void applySwitch(const sales::ControlSwitch& sw);
+    void setItemsEnabled(QMenu* menu, bool on);
+
+    void runCommand(const QString& name);
+    void clickButton(QPushButton* button, void (TfmReg::*handler)());
+    bool receiptKindCommand(int kind, const QString& caption);
+    void paymentFlagItemToggled(int flag);
+    void applyTaxSystemLabel(int code);
+    void placeUserLabel();
+    void showGridPopup(const QPoint& pos);
+    void openKeypad();
+    void updateDocumentMenu();
+    void applyGridLayout();
+    bool databaseConnected() const;
+
+    std::unique_ptr<sales::RegisterMenu> register_;
+    std::unique_ptr<PrintMessageWait> wait_;
+    sales::ReceiptModel receipt_;
+    QList<QStringList> markedItems_;
+    QList<QStringList> receiptLines_;
+    QHash<QString, Command> commands_;
+    QHash<QString, QAction*> actions_;
+    QHash<QString, QMenu*> menus_;
+    // Design geometry (800 by 600) and font size of every placed control.
+    struct Design {
+        QRect rect;
+        int fontPoints = 0;
+    };
+    QHash<QWidget*, Design> design_;
+    QWidget* central_ = nullptr;
+    SchemaUpgrade schemaUpgrade_;
+    JsonPoll jsonPoll_;
+    JsonClosePorts jsonClosePorts_;
+    ChoiceDialog operationChoice_;
+
+    int tag_ = 0;
+    bool builtinSession_ = false;
+    bool quitOnClose_ = true;
+    int paymentMethodFlag_ = 4;
+    int taxSystemCode_ = -1;
+    int documentType_ = 3;
+    bool updatingPaymentChecks_ = false;
+};
+
+extern TfmReg* fmReg;
