@@ -47,6 +47,12 @@ public:
     // Routes one key press meant for `receiver`; true when it is consumed.
     bool route(QWidget* receiver, QKeyEvent* event);
 
+    // Delivers what is already queued, dropping every key and mouse button
+    // in it: the rest of a fast scan (or the start of the next) must not
+    // reach the position the barcode handler is about to add. Timers and
+    // sockets wait, so nothing else runs in between.
+    void discardQueuedInput();
+
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
@@ -61,6 +67,7 @@ private:
     // filter sees it again there: it is routed once.
     const QKeyEvent* lastEvent_ = nullptr;
     QPointer<QWidget> lastReceiver_;
+    bool discarding_ = false;
 };
 
 }  // namespace sales
