@@ -77,8 +77,10 @@ protected:
     void SetUp() override {
         UpgradedDbTest::SetUp();
         if (HasFatalFailure()) return;
-        addGoods(11, QStringLiteral("Хлеб"), QStringLiteral("50.00"), QStringLiteral("1"), QStringLiteral("4600000000017"));
-        addGoods(12, QStringLiteral("Молоко"), QStringLiteral("80.00"), QStringLiteral("2"), QStringLiteral("4600000000024"));
+        addGoods(11, QStringLiteral("Хлеб"), QStringLiteral("50.00"), QStringLiteral("1"),
+                 QStringLiteral("4600000000017"));
+        addGoods(12, QStringLiteral("Молоко"), QStringLiteral("80.00"), QStringLiteral("2"),
+                 QStringLiteral("4600000000024"));
         exec(QStringLiteral("INSERT INTO OPTIONS (OPTION_NAME, OPTION_VALUE) VALUES ('TaxSystem', '1')"));
 
         module = std::make_unique<core::TDataModule1>();

@@ -26,12 +26,28 @@ KeyStroke keyStrokeFor(QChar c) {
         return k;
     }
     switch (u) {
-    case 0x1B: k.key = Qt::Key_BracketLeft; k.modifiers = Qt::ControlModifier; return k;
-    case 0x1C: k.key = Qt::Key_Backslash; k.modifiers = Qt::ControlModifier; return k;
-    case 0x1D: k.key = Qt::Key_BracketRight; k.modifiers = Qt::ControlModifier; return k;
-    case 0x1E: k.key = Qt::Key_AsciiCircum; k.modifiers = Qt::ControlModifier | Qt::ShiftModifier; return k;
-    case 0x1F: k.key = Qt::Key_Underscore; k.modifiers = Qt::ControlModifier | Qt::ShiftModifier; return k;
-    default: break;
+        case 0x1B:
+            k.key = Qt::Key_BracketLeft;
+            k.modifiers = Qt::ControlModifier;
+            return k;
+        case 0x1C:
+            k.key = Qt::Key_Backslash;
+            k.modifiers = Qt::ControlModifier;
+            return k;
+        case 0x1D:
+            k.key = Qt::Key_BracketRight;
+            k.modifiers = Qt::ControlModifier;
+            return k;
+        case 0x1E:
+            k.key = Qt::Key_AsciiCircum;
+            k.modifiers = Qt::ControlModifier | Qt::ShiftModifier;
+            return k;
+        case 0x1F:
+            k.key = Qt::Key_Underscore;
+            k.modifiers = Qt::ControlModifier | Qt::ShiftModifier;
+            return k;
+        default:
+            break;
     }
     // Qt reports a character key by its upper-case code.
     k.key = c.toUpper().unicode();

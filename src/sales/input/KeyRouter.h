@@ -49,7 +49,8 @@ public:
 
     // Delivers what is already queued, dropping every key and mouse button
     // in it: the rest of a fast scan (or the start of the next) must not
-    // reach the position the barcode handler is about to add. Timers and
+    // reach the position the barcode handler is about to add, and a click
+    // must not run a command in the middle of that handler. Timers and
     // sockets wait, so nothing else runs in between.
     void discardQueuedInput();
 

@@ -69,8 +69,9 @@ QString inputLineDelete(const QString& line);
 // ---- Layouts --------------------------------------------------------------
 
 // The character the same key types in the US layout: GS unchanged in any
-// layout, any character unchanged in the English layout, by the Russian-to-Latin key table in the Russian layout,
-// nothing (a null QChar) in any other layout or for a key not on the table.
+// layout; any other character unchanged in the English layout, by the
+// Russian-to-Latin key table in the Russian layout, nothing (a null QChar)
+// in any other layout or for a key not on the table.
 QChar latinCharFor(QChar typed, int layout);
 // The character a physical key types in the US layout, by its X11/xkb key
 // code (the evdev code + 8, as QKeyEvent::nativeScanCode gives it on Linux
