@@ -286,6 +286,54 @@ TEST_F(ItemEntryTest, LockedWorkplaceTakesOnlyACashierCard) {
     EXPECT_TRUE(messages.boxes.empty());
 }
 
+TEST_F(ItemEntryTest, CardRightsOnTheLockedScreenAndMidReceipt) {
+    struct Case {
+        const char* rights;
+        bool locked;
+        int mode;
+    };
+    // The lock banner grants administrator rights for "админ" only; a card
+    // read mid-receipt also for "АДМИН" and "1".
+    const Case cases[] = {
+        {"админ", true, core::AdminRights},    {"АДМИН", true, core::CashierRights},
+        {"1", true, core::CashierRights},      {"кассир", true, core::CashierRights},
+        {"админ", false, core::AdminRights},   {"АДМИН", false, core::AdminRights},
+        {"1", false, core::AdminRights},       {"кассир", false, core::CashierRights},
+    };
+    int id = 30;
+    for (const Case& c : cases) {
+        const QString card = QStringLiteral("CARD-%1").arg(++id);
+        addUser(id, QStringLiteral("Кассир %1").arg(id), card, QString::fromUtf8(c.rights));
+        screen.locked = c.locked;
+        screen.rightsMode = -1;
+        scan(card);
+        EXPECT_EQ(screen.user.userId, id) << c.rights << c.locked;
+        EXPECT_EQ(screen.rightsMode, c.mode) << c.rights << c.locked;
+        EXPECT_EQ(screen.user.isAdmin, c.mode == core::AdminRights) << c.rights << c.locked;
+        EXPECT_FALSE(screen.locked);
+    }
+    EXPECT_TRUE(messages.boxes.empty());
+}
+
+TEST_F(ItemEntryTest, CodeOfZerosOffersTheGoodsWhoseBarcodesStartWithIt) {
+    add({1, QStringLiteral("Хлеб")}, {QStringLiteral("4600000000017")});
+    add({2, QStringLiteral("Вода"), QStringLiteral("20.00")}, {QStringLiteral("004600000000024")});
+    add({3, QStringLiteral("Группа"), QStringLiteral("1.00")}, {});
+    choice = 0;
+    scan(QStringLiteral("00000"));
+    EXPECT_EQ(choiceTag, sales::kChoiceByBarcode);
+    EXPECT_EQ(offered, (QStringList{"2", "1"}));
+    EXPECT_EQ(activeIds(), QStringList{"2"});
+    EXPECT_TRUE(messages.boxes.empty());
+
+    // A barcode of zeros only is what the code names exactly.
+    add({4, QStringLiteral("Пакет"), QStringLiteral("3.00")}, {QStringLiteral("0000")});
+    offered.clear();
+    scan(QStringLiteral("0000000"));
+    EXPECT_TRUE(offered.isEmpty());
+    EXPECT_EQ(activeIds(), (QStringList{"2", "4"}));
+}
+
 TEST_F(ItemEntryTest, PaymentMethodDecidesTheChecks) {
     add({1, QStringLiteral("Вино"), QStringLiteral("900.00"), QStringLiteral("нет"), 0, 0, QStringLiteral("380")},
         {QStringLiteral("4600000000017")});
@@ -408,7 +456,36 @@ TEST_F(ItemEntryTest, MarkedGoodsGoToTheMarkingEntryAndAddNothingYet) {
     EXPECT_TRUE(marking[2].code.isEmpty());
     EXPECT_TRUE(activeIds().isEmpty());
     EXPECT_TRUE(messages.boxes.empty());
-    EXPECT_EQ(sales::enterMarkingCode(screen, marking[0]), sales::MarkingOutcome::NotHandled);
+}
+
+TEST_F(ItemEntryTest, MarkedGoodsSayTheyCannotBeSoldYet) {
+    add({21, QStringLiteral("Туфли"), QStringLiteral("3000.00"), QStringLiteral("нет"), 5, 0},
+        {QStringLiteral("4600000000017")});
+    add({1, QStringLiteral("Хлеб")}, {QStringLiteral("4600000000024")});
+    entry->setMarkingEntry(sales::enterMarkingCode);
+    scan(QStringLiteral("4600000000024"));
+    const struct {
+        QString code;
+        bool byCode;
+    } cases[] = {
+        {QStringLiteral("0104600000000017215Gk)sC9V<l"), false},
+        {QStringLiteral("4600000000017"), false},
+        {QStringLiteral("21"), true},
+    };
+    for (const auto& c : cases) {
+        messages.clear();
+        if (c.byCode) {
+            screen.line = c.code;
+            entry->btnCodeClick();
+        } else {
+            scan(c.code);
+        }
+        ASSERT_EQ(messages.boxes.size(), 1u) << c.code.toStdString();
+        EXPECT_EQ(messages.last(), sales::markedGoodsNotSoldText(QStringLiteral("Туфли"))) << c.code.toStdString();
+        EXPECT_EQ(activeIds(), QStringList{"1"}) << c.code.toStdString();
+        EXPECT_EQ(qty(1), QStringLiteral("1"));
+    }
+    EXPECT_TRUE(sales::markedGoodsNotSoldText(QStringLiteral("Туфли")).contains(QStringLiteral("< Туфли >")));
 }
 
 }  // namespace

@@ -19,6 +19,7 @@
 #include <QGroupBox>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMouseEvent>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSignalSpy>
@@ -284,6 +285,39 @@ TEST_F(KeyRouterTest, ChoiceListMovesOnceAndEnterConfirms) {
     press(w.DBGrid1, Qt::Key_Return);
     EXPECT_EQ(w.result(), QDialog::Accepted);
     EXPECT_EQ(w.chosenIndex(), 1);
+}
+
+TEST_F(KeyRouterTest, QueuedInputIsDroppedWhileDiscardingAndTakenAfterwards) {
+    QDialog window;
+    window.setObjectName(QStringLiteral("fmOther"));
+    auto* edit = new QLineEdit(&window);
+    auto* button = new QPushButton(QStringLiteral("ОК"), &window);
+    button->move(0, 40);
+    show(&window);
+    QSignalSpy clicks(button, &QAbstractButton::clicked);
+    // Keys for the field and a click on the button, waiting in the queue.
+    const auto queue = [&] {
+        for (const char c : {'4', '6'}) {
+            const testsupport::KeyStroke k = testsupport::keyStrokeFor(QLatin1Char(c));
+            QCoreApplication::postEvent(edit, new QKeyEvent(QEvent::KeyPress, k.key, k.modifiers, k.text));
+            QCoreApplication::postEvent(edit, new QKeyEvent(QEvent::KeyRelease, k.key, k.modifiers, k.text));
+        }
+        const QPointF at(button->width() / 2.0, button->height() / 2.0);
+        for (const QEvent::Type t : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease})
+            QCoreApplication::postEvent(button, new QMouseEvent(t, at, button->mapToGlobal(at), Qt::LeftButton,
+                                                                t == QEvent::MouseButtonPress ? Qt::LeftButton
+                                                                                              : Qt::NoButton,
+                                                                Qt::NoModifier));
+    };
+    queue();
+    sales::KeyRouter::instance()->discardQueuedInput();
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(edit->text().isEmpty());
+    EXPECT_EQ(clicks.count(), 0);
+    queue();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(edit->text(), QStringLiteral("46"));
+    EXPECT_EQ(clicks.count(), 1);
 }
 
 TEST_F(KeyRouterTest, LoginWindowEnterEndsACardOnlyWithinItsWindow) {

@@ -57,13 +57,15 @@ TEST(InputLine, StarAndTheQuantityPartEndPendingInput) {
     EXPECT_TRUE(sales::applyInputKey(QString(), QLatin1Char('*'), true).openQuantity);
     EXPECT_FALSE(sales::applyInputKey(QString(), QLatin1Char('*'), false).openQuantity);
     EXPECT_FALSE(sales::applyInputKey(QStringLiteral("3"), QLatin1Char('*'), true).openQuantity);
-    // Inside a scanner burst "*" is a character of the code.
+    // Inside a scanner burst "*" still marks the quantity on the line, but
+    // opens no window and keeps the scan going (marking codes carry "*").
     const sales::InputKeyEffect scanned = sales::applyInputKey(QStringLiteral("46"), QLatin1Char('*'), true, true);
     EXPECT_TRUE(scanned.keepsPending);
     EXPECT_FALSE(scanned.openQuantity);
-    EXPECT_EQ(scanned.line, QStringLiteral("46"));
+    EXPECT_EQ(scanned.line, QStringLiteral("46 x"));
     EXPECT_TRUE(sales::applyInputKey(QString(), QLatin1Char('*'), true, true).line.isEmpty());
     EXPECT_FALSE(sales::applyInputKey(QString(), QLatin1Char('*'), true, true).openQuantity);
+    EXPECT_TRUE(sales::applyInputKey(QString(), QLatin1Char('*'), true, true).keepsPending);
     EXPECT_EQ(sales::inputLineBackspace(QStringLiteral("150 x")), QStringLiteral("150"));
     EXPECT_EQ(sales::inputLineDelete(QStringLiteral("150 x2")), QStringLiteral("150"));
     EXPECT_EQ(sales::inputLineDelete(QStringLiteral("150")), QString());
@@ -78,6 +80,13 @@ TEST(KeyboardLayouts, LatinCopyAndShortcutsInBothLayouts) {
     EXPECT_EQ(sales::latinCharFor(QLatin1Char('7'), LayoutRussian), QLatin1Char('7'));
     EXPECT_EQ(sales::latinCharFor(QLatin1Char('.'), LayoutEnglish), QLatin1Char('.'));
     EXPECT_TRUE(sales::latinCharFor(QLatin1Char('a'), sales::LayoutOther).isNull());
+    // GS (the group separator of GS1 codes) and "_" are the same in every layout.
+    for (const int layout : {int(LayoutEnglish), int(LayoutRussian), int(sales::LayoutOther)}) {
+        EXPECT_EQ(sales::latinCharFor(QChar(0x1D), layout), QChar(0x1D)) << layout;
+        if (layout != sales::LayoutOther) {
+            EXPECT_EQ(sales::latinCharFor(QLatin1Char('_'), layout), QLatin1Char('_'));
+        }
+    }
     EXPECT_EQ(sales::layoutFromCharacter(QChar(u'ы'), LayoutEnglish), LayoutRussian);
     EXPECT_EQ(sales::layoutFromCharacter(QLatin1Char('q'), LayoutRussian), LayoutEnglish);
     EXPECT_EQ(sales::layoutFromCharacter(QLatin1Char('5'), LayoutRussian), LayoutRussian);
@@ -226,10 +235,10 @@ TEST_F(ScanInputScreen, StarInsideAScannedMarkingCodeIsACharacterOfTheCode) {
     type(pack);
     EXPECT_TRUE(controller->input().scanPending());
     EXPECT_EQ(screen->lblVvodBeginEng->text(), pack);
-    EXPECT_FALSE(line().contains(sales::kQuantityMark));
     key(Qt::Key_Return);
     EXPECT_EQ(markingCodes, QStringList{pack});
     EXPECT_TRUE(commands.isEmpty());
+    EXPECT_TRUE(line().isEmpty());
 
     // The next scan is not swallowed by a quantity mode.
     const QString next = QStringLiteral("04606203084326CD*e2fGhi*Jklm2");
@@ -241,6 +250,126 @@ TEST_F(ScanInputScreen, StarInsideAScannedMarkingCodeIsACharacterOfTheCode) {
     typeByHand(QStringLiteral("3*"));
     EXPECT_EQ(line(), QStringLiteral("3 x"));
     EXPECT_FALSE(controller->input().scanPending());
+}
+
+TEST_F(ScanInputScreen, UnderscoreAndGroupSeparatorInsideAScanReachBothCopies) {
+    addGoods(5, QStringLiteral("Туфли"), QStringLiteral("3000.00"), 5, QStringLiteral("4600000000017"));
+    const QString gs(QChar(0x1D));
+    struct Case {
+        int layout;
+        QString typed;  // as the keys type it in that layout
+        QString latin;  // what the barcode handler must get
+        bool marking;   // the handler takes it for a marking code
+    };
+    const Case cases[] = {
+        {sales::LayoutEnglish, QStringLiteral("0104600000000017215a_b_C") + gs + QStringLiteral("93Ab_1"),
+         QStringLiteral("0104600000000017215a_b_C") + gs + QStringLiteral("93Ab_1"), true},
+        {sales::LayoutRussian, QStringLiteral("0104600000000017215ф_и_С") + gs + QStringLiteral("93Фи_1"),
+         QStringLiteral("0104600000000017215a_b_C") + gs + QStringLiteral("93Ab_1"), true},
+        // A code that starts with GS (FNC1 sent as GS) reaches the handler
+        // as it came, which finds no goods for it.
+        {sales::LayoutEnglish, gs + QStringLiteral("0104600000000017215xy_z"),
+         gs + QStringLiteral("0104600000000017215xy_z"), false},
+    };
+    for (const Case& c : cases) {
+        const int layout = c.layout;
+        controller->input().setLayoutProvider([layout] { return layout; });
+        markingCodes.clear();
+        messages.clear();
+        type(c.typed);
+        EXPECT_TRUE(controller->input().scanPending()) << c.layout;
+        EXPECT_EQ(screen->lblVvodBegin->text(), c.typed) << c.layout;
+        EXPECT_EQ(screen->lblVvodBeginEng->text(), c.latin) << c.layout;
+        key(Qt::Key_Return);
+        if (c.marking) {
+            EXPECT_EQ(markingCodes, QStringList{c.latin}) << c.layout;
+            EXPECT_TRUE(messages.boxes.empty());
+        } else {
+            EXPECT_TRUE(markingCodes.isEmpty());
+            EXPECT_EQ(messages.last(), sales::notFoundByBarcodeText(c.latin));
+        }
+    }
+    // Shift+minus inside a scan is a character, not the line discount.
+    EXPECT_TRUE(commands.isEmpty());
+}
+
+TEST_F(ScanInputScreen, GroupSeparatorFromTheRussianLayoutAndShiftMinusOutsideAScan) {
+    addGoods(5, QStringLiteral("Туфли"), QStringLiteral("3000.00"), 5, QStringLiteral("4600000000017"));
+    controller->input().setLayoutProvider([] { return int(sales::LayoutRussian); });
+    // Ctrl with the "]" key reports the Cyrillic letter on it and no text.
+    type(QStringLiteral("0104600000000017215фи"));
+    QTest::sendKeyEvent(QTest::Press, screen.get(), Qt::Key(0x042A), QString(), Qt::ControlModifier);
+    QTest::sendKeyEvent(QTest::Release, screen.get(), Qt::Key(0x042A), QString(), Qt::ControlModifier);
+    type(QStringLiteral("93"));
+    const QString expected = QStringLiteral("0104600000000017215ab") + QChar(0x1D) + QStringLiteral("93");
+    EXPECT_EQ(screen->lblVvodBeginEng->text(), expected);
+    key(Qt::Key_Return);
+    EXPECT_EQ(markingCodes, QStringList{expected});
+    // With nothing pending Shift+minus gives the line discount and types nothing.
+    testsupport::typeKey(screen.get(), testsupport::keyStrokeFor(QLatin1Char('_')));
+    EXPECT_EQ(commands, QStringList{"btnPosDiscount"});
+    EXPECT_TRUE(screen->lblVvodBegin->text().isEmpty());
+    EXPECT_FALSE(controller->input().scanPending());
+}
+
+TEST_F(ScanInputScreen, PriceAndQuantityTypedAtScannerSpeedMakeAFreePriceOfThatQuantity) {
+    type(QStringLiteral("150*2"));
+    EXPECT_EQ(line(), QStringLiteral("150 x2"));
+    key(Qt::Key_W, Qt::ControlModifier);
+    ASSERT_EQ(screen->receipt().dataRowCount(), 1);
+    EXPECT_EQ(rowText(1, ReceiptModel::ColPrice), QStringLiteral("150.00"));
+    EXPECT_EQ(rowText(1, ReceiptModel::ColQty), QStringLiteral("2"));
+    EXPECT_EQ(rowText(1, ReceiptModel::ColSum), QStringLiteral("300.00"));
+    EXPECT_EQ(screen->lblChekItogo->text(), QStringLiteral("300.00 "));
+    // The same with a fractional quantity, and a "*" inside a burst on an
+    // empty line opens no quantity window even with an active row.
+    type(QStringLiteral("12.5*0.25"));
+    EXPECT_EQ(line(), QStringLiteral("12.5 x0.25"));
+    screen->clearInputLine();
+    type(QStringLiteral("A*"));
+    EXPECT_TRUE(line().isEmpty());
+    EXPECT_TRUE(commands.isEmpty());
+    EXPECT_TRUE(messages.boxes.empty());
+}
+
+TEST_F(ScanInputScreen, CtrlNOpensTheNameOfTheCurrentFreePriceRow) {
+    for (const char* name : {"PMChangeName", "BitBtn1"})
+        screen->setCommand(QString::fromLatin1(name), [this, name] { commands << QString::fromLatin1(name); });
+    typeByHand(QStringLiteral("99"));
+    key(Qt::Key_W, Qt::ControlModifier);
+    ASSERT_EQ(screen->currentReceiptRow(), 1);
+    // Whatever column the grid's cursor is in.
+    for (const int column : {int(ReceiptModel::ColPrice), int(ReceiptModel::ColQty), 0}) {
+        commands.clear();
+        screen->GoodsGrid->setCurrentCell(0, column);
+        key(Qt::Key_N, Qt::ControlModifier);
+        EXPECT_EQ(commands, QStringList{"PMChangeName"}) << column;
+    }
+    // Ctrl+Т, the same key in the Russian layout.
+    commands.clear();
+    QTest::sendKeyEvent(QTest::Press, screen.get(), Qt::Key(0x0422), QString(), Qt::ControlModifier);
+    EXPECT_EQ(commands, QStringList{"PMChangeName"});
+}
+
+TEST_F(ScanInputScreen, KeysQueuedBehindAScanAreDiscarded) {
+    addGoods(1, QStringLiteral("Хлеб"), QStringLiteral("30.00"), 0, QStringLiteral("4600000000017"));
+    type(QStringLiteral("4600000000017"));
+    // What the scanner sent after its Enter is still in the queue when the
+    // barcode handler starts.
+    for (const QChar c : QStringLiteral("46000")) {
+        const testsupport::KeyStroke k = testsupport::keyStrokeFor(c);
+        QCoreApplication::postEvent(screen.get(), new QKeyEvent(QEvent::KeyPress, k.key, k.modifiers, k.text));
+        QCoreApplication::postEvent(screen.get(), new QKeyEvent(QEvent::KeyRelease, k.key, k.modifiers, k.text));
+    }
+    key(Qt::Key_Return);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(rowText(1, ReceiptModel::ColName), QStringLiteral("Хлеб"));
+    EXPECT_TRUE(line().isEmpty());
+    EXPECT_TRUE(screen->lblVvodBegin->text().isEmpty());
+    EXPECT_FALSE(controller->input().scanPending());
+    // Keys typed afterwards are taken as ever.
+    type(QStringLiteral("46"));
+    EXPECT_EQ(line(), QStringLiteral("46"));
 }
 
 TEST_F(ScanInputScreen, KeyEventsWithScanCodesBuildTheLatinCopyFromThePhysicalKeys) {

@@ -15,6 +15,7 @@
 #include "sales/input/ScanInput.h"
 #include "sales/input/Weighing.h"
 #include "sales/input/uGoodsFound.h"
+#include "sales/input/ZeroCodeLookup.h"
 #include "sales/screen/uQueryTaxRate.h"
 
 #include <QCheckBox>
@@ -87,6 +88,13 @@ QString badCataloguePriceText(const QString& name, const QString& price) {
            price + QStringLiteral("'.     ") + kBreak + kBreak + QStringLiteral(" Товар не может быть добавлен в чек. ");
 }
 
+QString markedGoodsNotSoldText(const QString& name) {
+    return QStringLiteral(" Найден маркированный товар     ") + kBreak + QStringLiteral("  < ") + shortName(name) +
+           QStringLiteral(" >      ") + kBreak + kBreak +
+           QStringLiteral(" Продажа маркированных товаров в этой версии программы недоступна.     ") + kBreak + kBreak +
+           QStringLiteral(" Товар не может быть добавлен в чек. ");
+}
+
 bool isAcceptedMeasure(std::optional<int> measure) {
     if (!measure) return false;
     static const QSet<int> accepted{0,  10, 11, 12, 20, 21, 22, 30, 31, 32, 40, 41,
@@ -94,19 +102,23 @@ bool isAcceptedMeasure(std::optional<int> measure) {
     return accepted.contains(*measure);
 }
 
-core::SessionUser cardSessionUser(const core::UserRow& row) {
+core::SessionUser cardSessionUser(const core::UserRow& row, bool unlocking) {
     core::SessionUser u;
     u.userId = row.id;
     u.postLabel = QStringLiteral("  ") + core::IfEmptyStr(row.post, QStringLiteral("Кассир")) + QStringLiteral(" : ");
     u.name = row.fio;
     u.inn = core::ValidateInn(row.inn);
-    u.isAdmin = cardRightsMode(row) == core::AdminRights;
+    u.isAdmin = cardRightsMode(row, unlocking) == core::AdminRights;
     return u;
 }
 
-int cardRightsMode(const core::UserRow& row) {
-    const QString rights = row.rights.trimmed().toUpper();
-    return rights == QStringLiteral("АДМИН") || rights == QLatin1String("1") ? core::AdminRights : core::CashierRights;
+int cardRightsMode(const core::UserRow& row, bool unlocking) {
+    const QString rights = row.rights.trimmed();
+    // The lock banner lets in an administrator by the stored word itself;
+    // a card read during a sale also takes the other spellings of the users list.
+    const bool admin = unlocking ? rights == QStringLiteral("админ")
+                                 : rights.toUpper() == QStringLiteral("АДМИН") || rights == QLatin1String("1");
+    return admin ? core::AdminRights : core::CashierRights;
 }
 
 // ---------------------------------------------------------------------------
@@ -118,7 +130,10 @@ bool PlainEntryScreen::receiptChanged(int row) {
     return ok;
 }
 
-MarkingOutcome enterMarkingCode(EntryScreen&, const MarkingRequest&) { return MarkingOutcome::NotHandled; }
+MarkingOutcome enterMarkingCode(EntryScreen& screen, const MarkingRequest& request) {
+    ui::showWarning(markedGoodsNotSoldText(request.goods.good.name), screen.messageParent());
+    return MarkingOutcome::Refused;
+}
 
 std::optional<int> chooseGoodsInWindow(const std::vector<FoundGoods>& goods, int tag, QWidget* parent) {
     QPointer<TfmGoodsFound> window = new TfmGoodsFound(parent);
@@ -159,6 +174,7 @@ void ItemEntry::btnBarcodeClick(EntrySource source) {
     // The Latin copy belongs to this one scan, whatever becomes of it.
     const QString input = source == EntrySource::Router ? screen_.inputLatin() : screen_.inputLine();
     if (source == EntrySource::Router) screen_.clearTypedCopies();
+    screen_.discardQueuedKeys();
     if (!screen_.hasDatabase() || !lookup()) return;
     try {
         if (screen_.workplaceLocked()) {
@@ -185,7 +201,9 @@ int ItemEntry::enterBarcode(const QString& code) {
     switch (kind) {
     case CodeKind::TooShort: return 0;
     case CodeKind::Weight: return enterWeightBarcode(code);
-    case CodeKind::Goods: return enterGoods(db->byBarcode(code), code, kind, kChoiceByBarcode);
+    case CodeKind::Goods:
+        if (isZeroCode(code)) return enterGoods(goodsForZeroCode(db->connection()), code, kind, kChoiceByBarcode);
+        return enterGoods(db->byBarcode(code), code, kind, kChoiceByBarcode);
     case CodeKind::TobaccoPack:
         return enterGoods(db->byMarkingGtin(markingLookupCode(code, kind), false), code, kind, kChoiceByBarcode);
     case CodeKind::DataMatrix:
@@ -310,7 +328,7 @@ bool ItemEntry::cashierCard(const QString& code, bool unlock) {
     if (!db || code.isEmpty()) return false;
     const std::optional<core::UserRow> user = db->cashierByCard(code);
     if (!user) return false;
-    screen_.changeCashier(cardSessionUser(*user), cardRightsMode(*user), unlock);
+    screen_.changeCashier(cardSessionUser(*user, unlock), cardRightsMode(*user, unlock), unlock);
     return true;
 }
 
@@ -360,6 +378,9 @@ public:
     void clearTypedCopies() override {
         reg_.lblVvodBegin->clear();
         reg_.lblVvodBeginEng->clear();
+    }
+    void discardQueuedKeys() override {
+        if (KeyRouter* router = KeyRouter::instance()) router->discardQueuedInput();
     }
     int paymentMethodFlag() const override { return reg_.PaymentMethodFlag(); }
     bool buyerGiven() const override { return reg_.chLE->isChecked(); }

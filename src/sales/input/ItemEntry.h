@@ -10,8 +10,8 @@
 // installItemEntry) or a plain screen of a receipt model and input texts.
 //
 // Marked goods go to one entry point, MarkingEntry. Until the marking
-// dialogs exist the default, enterMarkingCode(), takes nothing: a marking
-// code or a marked goods item adds no position and shows no message.
+// dialogs exist the default, enterMarkingCode(), adds nothing and tells the
+// cashier that marked goods cannot be sold yet.
 #include "core/MainScreenPort.h"
 #include "sales/input/BarcodeClassifier.h"
 #include "sales/input/GoodsLookup.h"
@@ -54,6 +54,8 @@ public:
     virtual void clearInput() = 0;
     // Only the two copies of the typed keys.
     virtual void clearTypedCopies() = 0;
+    // Keys still queued (the rest of a fast scan) are dropped unread.
+    virtual void discardQueuedKeys() {}
     virtual int paymentMethodFlag() const = 0;
     virtual bool buyerGiven() const = 0;  // chLE: a sale to a legal entity
     virtual bool workplaceLocked() const = 0;
@@ -129,7 +131,7 @@ struct MarkingRequest {
 };
 
 enum class MarkingOutcome {
-    NotHandled,  // nobody takes marked goods yet: nothing added, nothing shown
+    NotHandled,  // nobody took the unit: nothing added, nothing shown
     Refused,     // the marking dialogs refused the unit (and said why)
     Added,       // the marking dialogs added the unit to the receipt
 };
@@ -137,7 +139,7 @@ enum class MarkingOutcome {
 using MarkingEntry = std::function<MarkingOutcome(EntryScreen& screen, const MarkingRequest& request)>;
 
 // The entry point for marked goods until the marking dialogs are built:
-// returns NotHandled and shows nothing.
+// says that the goods cannot be sold yet and returns Refused.
 MarkingOutcome enterMarkingCode(EntryScreen& screen, const MarkingRequest& request);
 
 // ---- Choice among several goods -------------------------------------------
@@ -162,6 +164,8 @@ QString unknownPaymentMethodText();
 QString priceConflictText(const QString& price, int row, const QString& rowPrice);
 // Goods whose catalogue price is not a number cannot be sold.
 QString badCataloguePriceText(const QString& name, const QString& price);
+// Marked goods cannot be sold until the marking windows are there.
+QString markedGoodsNotSoldText(const QString& name);
 inline const QString kWeightNotFound = QStringLiteral(" По 'весовому' штрихкоду ничего не найдено.     ");
 inline const QString kZeroWeight =
     QStringLiteral(" В 'весовом' штрихкоде указан нулевой вес.     \r\n Товар не может быть добавлен в чек.     ");
@@ -170,8 +174,11 @@ inline const QString kCodeNotInteger = QStringLiteral("Код товара до�
 // Measure-of-quantity codes a position may carry (GOOD_EDIZM_FFD).
 bool isAcceptedMeasure(std::optional<int> measure);
 // The cashier of a card's USERS row, as the main screen shows them.
-core::SessionUser cardSessionUser(const core::UserRow& row);
-int cardRightsMode(const core::UserRow& row);
+// `unlocking`: the card was read on the locked screen, where only the
+// rights "админ" make an administrator; during a sale "АДМИН" in any case
+// and "1" do too.
+core::SessionUser cardSessionUser(const core::UserRow& row, bool unlocking = false);
+int cardRightsMode(const core::UserRow& row, bool unlocking = false);
 
 // ---- Item entry ------------------------------------------------------------------
 

@@ -156,8 +156,26 @@ void KeyRouter::attachMainScreen(TfmReg* screen, ScanInput* input) {
     input_ = input;
 }
 
+void KeyRouter::discardQueuedInput() {
+    if (discarding_) return;
+    discarding_ = true;
+    QCoreApplication::processEvents(QEventLoop::ExcludeSocketNotifiers | QEventLoop::X11ExcludeTimers);
+    discarding_ = false;
+}
+
 bool KeyRouter::eventFilter(QObject* watched, QEvent* event) {
     const QEvent::Type type = event->type();
+    if (discarding_) {
+        switch (type) {
+        case QEvent::KeyPress:
+        case QEvent::KeyRelease:
+        case QEvent::ShortcutOverride:
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonRelease:
+        case QEvent::MouseButtonDblClick: return true;
+        default: break;
+        }
+    }
     if (type == QEvent::KeyRelease || type == QEvent::ShortcutOverride) {
         lastEvent_ = nullptr;
         return false;

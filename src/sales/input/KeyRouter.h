@@ -47,6 +47,13 @@ public:
     // Routes one key press meant for `receiver`; true when it is consumed.
     bool route(QWidget* receiver, QKeyEvent* event);
 
+    // Delivers what is already queued, dropping every key and mouse button
+    // in it: the rest of a fast scan (or the start of the next) must not
+    // reach the position the barcode handler is about to add, and a click
+    // must not run a command in the middle of that handler. Timers and
+    // sockets wait, so nothing else runs in between.
+    void discardQueuedInput();
+
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
@@ -61,6 +68,7 @@ private:
     // filter sees it again there: it is routed once.
     const QKeyEvent* lastEvent_ = nullptr;
     QPointer<QWidget> lastReceiver_;
+    bool discarding_ = false;
 };
 
 }  // namespace sales

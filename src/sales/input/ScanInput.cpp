@@ -67,9 +67,11 @@ InputKeyEffect applyInputKey(const QString& line, QChar key, bool currentRowActi
         return e;
     }
     if (key == QLatin1Char('*')) {
-        if (scanning) return e;
-        e.keepsPending = false;
-        if (line.isEmpty()) e.openQuantity = currentRowActive;
+        // Inside a burst the key still marks the quantity, so a price and
+        // quantity typed fast are read as such; the burst goes on, since
+        // marking codes carry "*" and still end in the scanner's Enter.
+        e.keepsPending = scanning;
+        if (line.isEmpty()) e.openQuantity = currentRowActive && !scanning;
         else if (holdsNonZeroNumber(line)) e.line = line + QLatin1Char(' ') + kQuantityMark;
         return e;
     }
@@ -93,6 +95,8 @@ QString inputLineDelete(const QString& line) {
 // Layouts
 
 QChar latinCharFor(QChar typed, int layout) {
+    // Control characters (GS of GS1 codes) are the same in every layout.
+    if (typed == kGroupSeparator) return typed;
     if (layout == LayoutEnglish) return typed;
     if (layout == LayoutRussian) return core::RusToLatKey(typed);
     return QChar();
@@ -207,6 +211,24 @@ bool ScanInput::closeKeypad() {
     return true;
 }
 
+namespace {
+
+bool isGroupSeparatorKey(const QKeyEvent* event) {
+    const Qt::KeyboardModifiers mods = event->modifiers() & (Qt::ControlModifier | Qt::AltModifier);
+    if (mods != Qt::ControlModifier) return false;
+    if (event->text() == QString(kGroupSeparator)) return true;
+    // Ctrl+] as a scanner types it, also where the layout puts a letter on
+    // that key and the desktop gives no text: the physical key, or the
+    // Latin character of the letter.
+    if (event->key() == Qt::Key_BracketRight || event->nativeScanCode() == kBracketRightScanCode) return true;
+    const int key = event->key();
+    if (key <= 0 || key > 0xFFFF) return false;
+    const QChar typed(static_cast<char16_t>(key));
+    return typed.script() == QChar::Script_Cyrillic && core::RusToLatKey(typed.toLower()) == QLatin1Char(']');
+}
+
+}  // namespace
+
 bool ScanInput::keyPress(QKeyEvent* event) {
     if (!screen_) return false;
     const QString text = event->text();
@@ -214,6 +236,10 @@ bool ScanInput::keyPress(QKeyEvent* event) {
     if (FormKeyDown(event->key(), event->modifiers())) return true;
     // The fiscal sign of a refunded receipt is typed into its own field.
     if (screen_->edFPD->hasFocus()) return false;
+    if (isGroupSeparatorKey(event)) {
+        FormKeyPress(kGroupSeparator, kGroupSeparator);
+        return true;
+    }
     if (text.isEmpty() || (event->modifiers() & (Qt::ControlModifier | Qt::AltModifier))) return false;
     // The physical key gives the Latin copy whatever layout is active, so
     // punctuation before the first letter of a scan needs no layout guess.
@@ -223,8 +249,12 @@ bool ScanInput::keyPress(QKeyEvent* event) {
         latin = latinCharForScanCode(event->nativeScanCode(), event->modifiers() & Qt::ShiftModifier, text.at(0));
     bool used = false;
     for (const QChar c : text) {
-        if (!c.isPrint()) continue;
-        FormKeyPress(c, latin);
+        if (c == kGroupSeparator) {
+            FormKeyPress(c, c);
+        } else {
+            if (!c.isPrint()) continue;
+            FormKeyPress(c, latin);
+        }
         used = true;
     }
     return used;
@@ -293,7 +323,10 @@ bool ScanInput::FormKeyDown(int key, Qt::KeyboardModifiers modifiers) {
             return true;
         }
         if (key == Qt::Key_Minus || key == Qt::Key_Underscore) {
-            if (controlTag(s.Timer2) == 0) click(s.btnPosDiscount, false);
+            // Inside a scan it is "_" (or "-"), a character of GS1 marking
+            // codes: it goes on to the copies.
+            if (controlTag(s.Timer2) == 1) return false;
+            click(s.btnPosDiscount, false);
             return true;
         }
         return false;
@@ -320,7 +353,9 @@ bool ScanInput::FormKeyDown(int key, Qt::KeyboardModifiers modifiers) {
     case Qt::Key_F: click(s.btnFindName, false); return true;
     case Qt::Key_D: click(s.btnScale, false); return true;
     case Qt::Key_N:
-        if (s.receipt().isDataRow(s.currentReceiptRow())) s.GoodsGridDblClick(qMax(0, s.GoodsGrid->currentColumn()));
+        // The name of the current row (a free-price position's name is the
+        // one that can be typed), wherever the grid's cursor stands.
+        if (s.receipt().isDataRow(s.currentReceiptRow())) s.GoodsGridDblClick(ReceiptModel::ColName);
         return true;
     default: return false;
     }

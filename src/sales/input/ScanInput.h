@@ -32,6 +32,11 @@ enum KeyboardLayoutId : int {
 
 // The quantity mark the line shows between a price and its quantity.
 inline const QString kQuantityMark = QStringLiteral("x");
+// GS (0x1D): the group separator of GS1 marking codes, typed by scanners as
+// Ctrl+]. It is kept in both copies as it is.
+inline constexpr QChar kGroupSeparator{char16_t(0x1D)};
+// The xkb key code of the US "]" key.
+inline constexpr quint32 kBracketRightScanCode = 35;
 
 struct InputKeyEffect {
     QString line;               // the line after the key
@@ -50,9 +55,10 @@ struct InputKeyEffect {
 //  decimals, and every key ends pending input;
 //  any other character leaves the line as it is.
 // `scanning`: the key arrived inside a scanner burst (characters are
-// pending). Marking codes carry "*" among their characters, so there it is an
-// ordinary character of the code: it leaves the line alone and nothing ends
-// the pending input.
+// pending). There "*" still marks the quantity on the line, so a price and
+// quantity typed at that speed are read as such, but it opens no quantity
+// window and ends nothing: marking codes carry "*" among their characters
+// and must still reach the barcode handler whole.
 InputKeyEffect applyInputKey(const QString& line, QChar key, bool currentRowActive, bool scanning = false);
 // Backspace: the last character goes; a blank left before the mark goes too.
 QString inputLineBackspace(const QString& line);
@@ -62,9 +68,10 @@ QString inputLineDelete(const QString& line);
 
 // ---- Layouts --------------------------------------------------------------
 
-// The character the same key types in the US layout: unchanged in the
-// English layout, by the Russian-to-Latin key table in the Russian layout,
-// nothing (a null QChar) in any other layout or for a key not on the table.
+// The character the same key types in the US layout: GS unchanged in any
+// layout; any other character unchanged in the English layout, by the
+// Russian-to-Latin key table in the Russian layout, nothing (a null QChar)
+// in any other layout or for a key not on the table.
 QChar latinCharFor(QChar typed, int layout);
 // The character a physical key types in the US layout, by its X11/xkb key
 // code (the evdev code + 8, as QKeyEvent::nativeScanCode gives it on Linux
