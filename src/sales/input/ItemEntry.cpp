@@ -153,6 +153,15 @@ GoodsLookup* ItemEntry::lookup() {
     return lookup_.get();
 }
 
+void ItemEntry::prepare() noexcept {
+    try {
+        if (!screen_.hasDatabase()) return;
+        if (GoodsLookup* db = lookup()) db->prepare();
+    } catch (...) {
+        lookup_.reset();
+    }
+}
+
 void ItemEntry::refuse(const QString& text) { ui::showError(text, screen_.messageParent()); }
 
 void ItemEntry::btnBarcodeClick(EntrySource source) {
@@ -424,6 +433,8 @@ ItemEntryController::ItemEntryController(TfmReg& screen, ItemEntryOptions option
     reg_.setCommand(QStringLiteral("btnScale"), [self] {
         if (self) self->btnScaleClick();
     });
+    // Every showing of the screen opens a session (after its schema check).
+    connect(&reg_, &TfmReg::formShown, this, [this] { entry_->prepare(); });
     if (options_.scale) {
         reg_.showScaleState(options_.scale->isConnected());
         connect(options_.scale, &ScaleConnection::connectionChanged, &reg_, &TfmReg::showScaleState);

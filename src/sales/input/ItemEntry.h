@@ -187,6 +187,11 @@ public:
 
     EntryScreen& screen() { return screen_; }
 
+    // A session starts: the look-up statements are prepared and the weight
+    // prefixes read now rather than on the first scan. A database that cannot
+    // be reached is left for that scan to report.
+    void prepare() noexcept;
+
     // The barcode handler: the code from the input line or its Latin copy.
     void btnBarcodeClick(EntrySource source);
     // The goods-code handler: the code from the input line.

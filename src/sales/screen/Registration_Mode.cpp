@@ -616,6 +616,7 @@ bool TfmReg::FormShow() {
     if (!upgraded) return false;
     SetPaymentMethodFlag(flag);
     documentType_ = docType;
+    emit formShown();
     return true;
 }
 

@@ -340,6 +340,8 @@ signals:
     // "Завершить работу" was confirmed; the driver is already released.
     void quitRequested();
     void receiptKindChanged(int kind);
+    // FormShow brought the database up to date: a session begins.
+    void formShown();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
