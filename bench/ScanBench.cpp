@@ -26,6 +26,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QLabel>
 #include <QTableWidget>
 #include <QTemporaryDir>
 

@@ -214,8 +214,8 @@ private:
     // Refuses goods whose catalogue price is no number (message shown).
     bool priceUsable(const FoundGoods& goods);
     // RecalcReceipt after a position was added or increased; when it
-    // refuses, the receipt goes back to `before`. The row on success, else 0.
-    int commitAdd(const ReceiptModel& before, int row);
+    // refuses, `undo` puts the receipt back. The row on success, else 0.
+    int commitAdd(ReceiptModel::Undo& undo, int row);
     bool cashierCard(const QString& code, bool unlock);
     void refuse(const QString& text);
 

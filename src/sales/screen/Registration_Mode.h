@@ -27,6 +27,7 @@
 #include <QPointer>
 #include <QStringList>
 
+#include <cstdint>
 #include <functional>
 #include <memory>
 
@@ -377,6 +378,8 @@ private:
     std::unique_ptr<sales::RegisterMenu> register_;
     std::unique_ptr<PrintMessageWait> wait_;
     sales::ReceiptModel receipt_;
+    // The receipt revision GoodsGrid shows.
+    std::uint64_t gridRevision_ = 0;
     QList<QStringList> markedItems_;
     QList<QStringList> receiptLines_;
     QHash<QString, Command> commands_;
