@@ -164,6 +164,25 @@ TEST(ReceiptModelUndo, PutsBackRowsRowCountAndLayout) {
     }
 }
 
+TEST(ReceiptModelUndo, AnUndoInsideAnotherPutsBackItsOwnPartOnly) {
+    ReceiptModel m;
+    addRow(m, piece("1", "10.00", "1"));
+    const ReceiptModel start = m;
+    ReceiptModel::Undo outer(m);
+    m.setCell(1, ReceiptModel::ColQty, QStringLiteral("2"));
+    const ReceiptModel middle = m;
+    {
+        ReceiptModel::Undo inner(m);
+        addRow(m, piece("2", "20.00", "1"));
+        m.setCell(1, ReceiptModel::ColQty, QStringLiteral("5"));
+        inner.rollback();
+        EXPECT_TRUE(m.sameContent(middle));
+        addRow(m, piece("3", "30.00", "1"));
+    }
+    outer.rollback();
+    EXPECT_TRUE(m.sameContent(start));
+}
+
 // ---- the grid of the main screen ------------------------------------------------
 
 namespace {

@@ -272,7 +272,9 @@ void ReceiptModel::adoptChangedRows(const ReceiptModel& worked) {
 
 ReceiptModel::Undo::Undo(ReceiptModel& model)
     : model_(model), rowCount_(model.rowCount()), layout_(model.layout()) {
-    model_.undo_ = this;
+    // Another undo already records on this model: this one keeps a copy.
+    if (model_.undo_) saveAll();
+    else model_.undo_ = this;
 }
 
 ReceiptModel::Undo::~Undo() {
@@ -295,6 +297,11 @@ void ReceiptModel::Undo::saveAll() {
 
 void ReceiptModel::Undo::rollback() {
     ReceiptModel& m = model_;
+    if (m.undo_ != this) {
+        // Another undo records on the model: it sees this as one more change.
+        if (whole_) m = *whole_;
+        return;
+    }
     m.undo_ = nullptr;  // putting back is no change to record
     if (whole_) m = *whole_;
     // Rows saved before the whole model was taken are older than it.
