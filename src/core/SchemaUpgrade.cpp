@@ -88,14 +88,9 @@ public:
     bool generatorExists(const char* name) { return any(generator_, {QLatin1String(name)}); }
     bool triggerExists(const char* name) { return any(trigger_, {QLatin1String(name)}); }
 
-    void change(const QString& sql) { core::change(c_, sql); }
+    void change(const QString& sql) { ::core::change(c_, sql); }
 
-    void replaceProcedure(int selector) {
-        const QString text = procedureText(selector);
-        if (text.isEmpty()) return;
-        change(text);
-        c_.forgetProcedures();
-    }
+    void replaceProcedure(int selector) { UpgradeDbProcedures(c_, selector); }
 
     void finish() { tr_.commit(); }
 
