@@ -10,7 +10,9 @@
 
 namespace bench {
 
-inline std::chrono::steady_clock::time_point now() { return std::chrono::steady_clock::now(); }
+inline std::chrono::steady_clock::time_point now() {
+    return std::chrono::steady_clock::now();
+}
 
 class Timings {
 public:

@@ -17,8 +17,8 @@
 
 #include <chrono>
 #include <cstring>
-#include <vector>
 #include <memory>
+#include <vector>
 
 namespace {
 
@@ -61,8 +61,8 @@ const char* const kInsertTables[] = {"BENCH_INSERT_RAW", "BENCH_INSERT_LAYER"};
 void makeInsertTables() {
     for (const char* table : kInsertTables) {
         fb::Transaction tr(db().conn);
-        tr.executeImmediate(QStringLiteral("CREATE TABLE %1 (GOOD_ID INTEGER, GOOD_BARCODE VARCHAR(32))")
-                                .arg(QLatin1String(table)));
+        tr.executeImmediate(
+            QStringLiteral("CREATE TABLE %1 (GOOD_ID INTEGER, GOOD_BARCODE VARCHAR(32))").arg(QLatin1String(table)));
         tr.commit();
         fb::Transaction ix(db().conn);
         ix.executeImmediate(QStringLiteral("CREATE INDEX %1_IX ON %1 (GOOD_BARCODE)").arg(QLatin1String(table)));

@@ -71,18 +71,17 @@ struct Catalogue {
 
     void fill() {
         fb::Transaction tr(conn);
-        fb::Statement goods(tr, QStringLiteral(
-                                    "INSERT INTO GOODS (GOOD_ID, GOOD_NAME, GOOD_PRICE, GOOD_W, GOOD_TYPE, GOOD_NALOG, "
-                                    "GOOD_ISGOOD, GOOD_PARENTGROUP, GOOD_COUNTRY_CODE, GOOD_MARKTYPE, GOOD_EDIZM, "
-                                    "GOOD_EDIZM_FFD) VALUES (?, ?, ?, ?, 'Т', '6', 1, 0, '643', 0, ?, ?)"));
+        fb::Statement goods(
+            tr, QStringLiteral("INSERT INTO GOODS (GOOD_ID, GOOD_NAME, GOOD_PRICE, GOOD_W, GOOD_TYPE, GOOD_NALOG, "
+                               "GOOD_ISGOOD, GOOD_PARENTGROUP, GOOD_COUNTRY_CODE, GOOD_MARKTYPE, GOOD_EDIZM, "
+                               "GOOD_EDIZM_FFD) VALUES (?, ?, ?, ?, 'Т', '6', 1, 0, '643', 0, ?, ?)"));
         fb::Statement barcode(tr, QStringLiteral("INSERT INTO GOODS_BARCODE (GOOD_ID, GOOD_BARCODE) VALUES (?, ?)"));
         for (int id = 1; id <= kGoods; ++id) {
             const bool weighed = id % 10 == 0;
             goods.execute(tr, {std::int64_t{id}, QStringLiteral("Товар %1").arg(id),
                                QStringLiteral("%1.%2").arg(10 + id % 990).arg(id % 100, 2, 10, QLatin1Char('0')),
                                weighed ? QStringLiteral("да") : QStringLiteral("нет"),
-                               weighed ? QStringLiteral("кг") : QStringLiteral("шт"),
-                               std::int64_t{weighed ? 11 : 0}});
+                               weighed ? QStringLiteral("кг") : QStringLiteral("шт"), std::int64_t{weighed ? 11 : 0}});
             barcode.execute(tr, {std::int64_t{id}, barcodeOf(id, 0)});
             if (id % 2 == 0) barcode.execute(tr, {std::int64_t{id}, barcodeOf(id, 1)});
         }
@@ -201,8 +200,12 @@ void rawJoin(benchmark::State& state, bool readOnly) {
     t.report(state);
 }
 
-void BM_RawJoinReadWrite(benchmark::State& state) { rawJoin(state, false); }
-void BM_RawJoinReadOnly(benchmark::State& state) { rawJoin(state, true); }
+void BM_RawJoinReadWrite(benchmark::State& state) {
+    rawJoin(state, false);
+}
+void BM_RawJoinReadOnly(benchmark::State& state) {
+    rawJoin(state, true);
+}
 
 // ---- item entry ----------------------------------------------------------------
 

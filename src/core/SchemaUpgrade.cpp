@@ -223,7 +223,7 @@ SchemaUpgradeResult SchemaUpgrade(fb::Connection& connection) {
 
     // ...and numbers its rows from 1 again.
     u.change(u.generatorExists("GEN_RECORD_ID") ? QStringLiteral("ALTER SEQUENCE GEN_RECORD_ID RESTART WITH 0;")
-                                                 : QStringLiteral("CREATE SEQUENCE GEN_RECORD_ID;"));
+                                                : QStringLiteral("CREATE SEQUENCE GEN_RECORD_ID;"));
     if (!u.triggerExists("GOODS_TEMP_BI")) u.change(goodsTempTriggerText());
     u.createProcedureIfMissing(ProcGoodsTempAddRecord);
 

@@ -75,7 +75,8 @@ TEST(ReceiptRecalcOfChangedRows, GivesTheReceiptTheWholePassGives) {
         {"second scan of the first", [](ReceiptModel& r) { r.addQuantity(1, Qty::units(1)); }},
         {"sum discount on the third",
          [](ReceiptModel& r) { r.setLineDiscount(3, QStringLiteral("S"), QStringLiteral("1.00")); }},
-        {"first position annulled", [](ReceiptModel& r) { r.setCell(1, ReceiptModel::ColStatus, QStringLiteral("E")); }},
+        {"first position annulled",
+         [](ReceiptModel& r) { r.setCell(1, ReceiptModel::ColStatus, QStringLiteral("E")); }},
         {"freed row taken again", [](ReceiptModel& r) { addRow(r, piece("4", "5.00", "1")); }},
         {"a stored price gone bad is refused",
          [](ReceiptModel& r) { r.setAttr(2, ReceiptModel::AttrBasePrice, QStringLiteral("2.0I")); }},
@@ -103,7 +104,8 @@ TEST(ReceiptRecalcOfChangedRows, GivesTheReceiptTheWholePassGives) {
                  if (r.isActive(row)) r.setCell(row, ReceiptModel::ColStatus, QStringLiteral("E"));
          }},
         {"a new receipt on the freed rows", [](ReceiptModel& r) { addRow(r, piece("6", "7.00", "2")); }},
-        {"quantity typed as no number", [](ReceiptModel& r) { r.setCell(1, ReceiptModel::ColQty, QStringLiteral("x")); }},
+        {"quantity typed as no number",
+         [](ReceiptModel& r) { r.setCell(1, ReceiptModel::ColQty, QStringLiteral("x")); }},
     };
     for (const Step& s : steps) {
         s.change(m);
@@ -218,9 +220,8 @@ TEST_F(ReceiptGridRefresh, ShowsWhatAFullRefreshShowsAfterEveryKindOfChange) {
          }},
         {"a quantity raised", [](ReceiptModel& m) { m.addQuantity(2, Qty::units(4)); }},
         {"a line discount", [](ReceiptModel& m) { m.setLineDiscount(1, QStringLiteral("P"), QStringLiteral("10")); }},
-        {"first annulled: the numbers below move", [](ReceiptModel& m) {
-             m.setCell(1, ReceiptModel::ColStatus, QStringLiteral("E"));
-         }},
+        {"first annulled: the numbers below move",
+         [](ReceiptModel& m) { m.setCell(1, ReceiptModel::ColStatus, QStringLiteral("E")); }},
         {"a row removed from the middle", [](ReceiptModel& m) { m.removeRow(2); }},
         {"a receipt discount on every row",
          [](ReceiptModel& m) { m.setReceiptDiscount(QStringLiteral("S"), QStringLiteral("3.00")); }},
@@ -287,9 +288,10 @@ protected:
 }  // namespace
 
 TEST_F(MainScreenSession, EveryShowingOfTheScreenReadsTheWeightPrefixesAgain) {
-    exec(QStringLiteral("INSERT INTO GOODS (GOOD_ID, GOOD_NAME, GOOD_PRICE, GOOD_W, GOOD_TYPE, GOOD_NALOG, "
-                        "GOOD_ISGOOD, GOOD_COUNTRY_CODE, GOOD_MARKTYPE, GOOD_EDIZM, GOOD_EDIZM_FFD) "
-                        "VALUES (7, 'Сыр', '500.00', 'да', 'Т', '6', 1, '643', 0, 'кг', 11)"));
+    exec(
+        QStringLiteral("INSERT INTO GOODS (GOOD_ID, GOOD_NAME, GOOD_PRICE, GOOD_W, GOOD_TYPE, GOOD_NALOG, "
+                       "GOOD_ISGOOD, GOOD_COUNTRY_CODE, GOOD_MARKTYPE, GOOD_EDIZM, GOOD_EDIZM_FFD) "
+                       "VALUES (7, 'Сыр', '500.00', 'да', 'Т', '6', 1, '643', 0, 'кг', 11)"));
     exec(QStringLiteral("INSERT INTO GOODS_BARCODE (GOOD_ID, GOOD_BARCODE) VALUES (7, '123')"));
     ASSERT_TRUE(screen->FormShow());
     // No prefix yet: the code is an ordinary barcode nobody sells.

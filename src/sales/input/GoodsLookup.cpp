@@ -97,8 +97,8 @@ struct GoodsLookup::Statements {
           weighed(db, kGoodsColumns + kFromGoodsAndBarcodes + barcodeIn(6) + QStringLiteral(" AND ") +
                           core::weighedGoodSqlCondition() + QStringLiteral(" AND COALESCE(GOOD_MARKTYPE, 0) = 0") +
                           kOrder),
-          byCode(db, kGoodsColumns + QStringLiteral(" FROM GOODS WHERE GOODS.GOOD_ID = ? AND GOOD_ISGOOD = 1") +
-                         kOrder),
+          byCode(db,
+                 kGoodsColumns + QStringLiteral(" FROM GOODS WHERE GOODS.GOOD_ID = ? AND GOOD_ISGOOD = 1") + kOrder),
           barcodes(db, QStringLiteral("SELECT DISTINCT GOOD_BARCODE FROM GOODS_BARCODE WHERE GOOD_ID = ?")),
           prefixes(db, QStringLiteral("SELECT PREF FROM BARCODE_WEIGHT_PREFIX")) {}
 
@@ -123,7 +123,9 @@ GoodsLookup::GoodsLookup(fb::Connection& db) : db_(db) {}
 
 GoodsLookup::~GoodsLookup() = default;
 
-void weightPrefixesChanged() { prefixGeneration.fetch_add(1); }
+void weightPrefixesChanged() {
+    prefixGeneration.fetch_add(1);
+}
 
 GoodsLookup::Statements& GoodsLookup::st() {
     if (!st_) {

@@ -29,7 +29,9 @@ bool sameCode(QStringView cellText, QStringView code) {
 
 std::atomic<std::uint64_t> lastRevision{0};
 
-std::uint64_t nextRevision() { return lastRevision.fetch_add(1) + 1; }
+std::uint64_t nextRevision() {
+    return lastRevision.fetch_add(1) + 1;
+}
 
 }  // namespace
 
@@ -63,7 +65,9 @@ ReceiptModel& ReceiptModel::operator=(const ReceiptModel& other) {
     return *this;
 }
 
-void ReceiptModel::touch() { revision_ = nextRevision(); }
+void ReceiptModel::touch() {
+    revision_ = nextRevision();
+}
 
 void ReceiptModel::touchRow(int row) {
     touch();
@@ -270,11 +274,13 @@ void ReceiptModel::adoptChangedRows(const ReceiptModel& worked) {
 
 // ---- Undo
 
-ReceiptModel::Undo::Undo(ReceiptModel& model)
-    : model_(model), rowCount_(model.rowCount()), layout_(model.layout()) {
+ReceiptModel::Undo::Undo(ReceiptModel& model) : model_(model), rowCount_(model.rowCount()), layout_(model.layout()) {
     // Another undo already records on this model: this one keeps a copy.
-    if (model_.undo_) saveAll();
-    else model_.undo_ = this;
+    if (model_.undo_) {
+        saveAll();
+    } else {
+        model_.undo_ = this;
+    }
 }
 
 ReceiptModel::Undo::~Undo() {
