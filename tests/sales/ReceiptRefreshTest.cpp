@@ -306,3 +306,28 @@ TEST_F(MainScreenSession, EveryShowingOfTheScreenReadsTheWeightPrefixesAgain) {
     EXPECT_EQ(screen->receipt().cell(1, ReceiptModel::ColQty), QStringLiteral("1.234"));
     EXPECT_EQ(messages.boxes.size(), 1u);
 }
+
+TEST_F(MainScreenSession, AScanTheRecalculationRefusesLeavesReceiptAndGridAsTheyWere) {
+    for (int id : {1, 2}) {
+        exec(QStringLiteral("INSERT INTO GOODS (GOOD_ID, GOOD_NAME, GOOD_PRICE, GOOD_W, GOOD_TYPE, GOOD_NALOG, "
+                            "GOOD_ISGOOD, GOOD_COUNTRY_CODE, GOOD_MARKTYPE, GOOD_EDIZM, GOOD_EDIZM_FFD) "
+                            "VALUES (%1, 'Товар %1', '10.00', 'нет', 'Т', '6', 1, '643', 0, 'шт', 0)")
+                 .arg(id));
+        exec(QStringLiteral("INSERT INTO GOODS_BARCODE (GOOD_ID, GOOD_BARCODE) VALUES (%1, '460000000000%1')").arg(id));
+    }
+    ASSERT_TRUE(screen->FormShow());
+    scan(QStringLiteral("4600000000001"));
+    ASSERT_EQ(screen->receipt().cell(1, ReceiptModel::ColId), QStringLiteral("1"));
+    // A row whose stored price went bad makes every recalculation refuse.
+    screen->receipt().setAttr(1, ReceiptModel::AttrBasePrice, QStringLiteral("1O.00"));
+    const ReceiptModel before = screen->receipt();
+    messages.clear();
+    for (const char* code : {"4600000000002", "4600000000001"}) {
+        scan(QString::fromLatin1(code));
+        EXPECT_TRUE(screen->receipt().sameContent(before)) << code;
+        ASSERT_EQ(screen->GoodsGrid->rowCount(), before.dataRowCount()) << code;
+        for (int c = 0; c < ReceiptModel::ColumnCount; ++c)
+            EXPECT_EQ(screen->GoodsGrid->item(0, c)->text(), before.cell(1, c)) << code << " column " << c;
+    }
+    EXPECT_EQ(messages.boxes.size(), 2u);
+}
