@@ -34,9 +34,10 @@ QString resourceText(const QString& name) {
     return QString::fromUtf8(f.readAll());
 }
 
-// One test: its own transaction, nothing changed.
+// One test: its own transaction, which only reads (the engine ends it
+// without a write to the disk).
 bool test(fb::Connection& c, const std::function<bool(fb::Transaction&)>& probe) {
-    fb::Transaction tr(c);
+    fb::Transaction tr(c, fb::Transaction::Access::ReadOnly);
     const bool result = probe(tr);
     tr.commit();
     return result;
@@ -49,44 +50,77 @@ void change(fb::Connection& c, const QString& sql) {
     tr.commit();
 }
 
-void addColumnIfMissing(fb::Connection& c, const char* table, const char* column, const char* ddl) {
-    const bool missing = test(c, [&](fb::Transaction& tr) {
-        return !fb::meta::columnExists(tr, QLatin1String(table), QLatin1String(column));
-    });
-    if (missing) change(c, QLatin1String(ddl));
-}
+// The check of every showing: the tests share one read-only transaction and
+// one prepared statement per kind of test, so an up-to-date database costs a
+// few index look-ups in the system tables and no write beyond the changes
+// made at every showing. Each change has a transaction of its own, committed
+// before the next test reads the system tables again (read committed, the
+// tests see it), so a failure later on keeps it.
+class Check {
+public:
+    explicit Check(fb::Connection& c)
+        : c_(c),
+          tr_(c, fb::Transaction::Access::ReadOnly),
+          column_(tr_, QStringLiteral("SELECT 1 FROM RDB$RELATION_FIELDS "
+                                      "WHERE RDB$RELATION_NAME = ? AND RDB$FIELD_NAME = ?")),
+          table_(tr_, QStringLiteral("SELECT 1 FROM RDB$RELATIONS WHERE RDB$RELATION_NAME = ?")),
+          procedure_(tr_, QStringLiteral("SELECT RDB$PROCEDURE_INPUTS, RDB$PROCEDURE_OUTPUTS FROM RDB$PROCEDURES "
+                                         "WHERE RDB$PROCEDURE_NAME = ?")),
+          generator_(tr_, QStringLiteral("SELECT 1 FROM RDB$GENERATORS WHERE RDB$GENERATOR_NAME = ?")),
+          trigger_(tr_, QStringLiteral("SELECT 1 FROM RDB$TRIGGERS WHERE RDB$TRIGGER_NAME = ?")) {}
 
-void createTableIfMissing(fb::Connection& c, const char* table, const char* ddl) {
-    const bool missing =
-        test(c, [&](fb::Transaction& tr) { return !fb::meta::tableExists(tr, QLatin1String(table)); });
-    if (missing) change(c, QLatin1String(ddl));
-}
+    void addColumnIfMissing(const char* table, const char* column, const char* ddl) {
+        if (!any(column_, {QLatin1String(table), QLatin1String(column)})) change(QLatin1String(ddl));
+    }
 
-void createProcedureIfMissing(fb::Connection& c, int selector) {
-    const bool missing = test(c, [&](fb::Transaction& tr) {
-        return !fb::meta::procedureExists(tr, procedureName(selector));
-    });
-    if (missing) UpgradeDbProcedures(c, selector);
-}
+    void createTableIfMissing(const char* table, const char* ddl) {
+        if (!any(table_, {QLatin1String(table)})) change(QLatin1String(ddl));
+    }
 
-// A missing procedure counts as one without parameters.
-int inputCount(fb::Connection& c, int selector) {
-    int n = 0;
-    test(c, [&](fb::Transaction& tr) {
-        n = fb::meta::procedureInputCount(tr, procedureName(selector)).value_or(0);
-        return true;
-    });
-    return n;
-}
+    void createProcedureIfMissing(int selector) {
+        if (!parameterCounts(selector)) replaceProcedure(selector);
+    }
 
-int outputCount(fb::Connection& c, int selector) {
-    int n = 0;
-    test(c, [&](fb::Transaction& tr) {
-        n = fb::meta::procedureOutputCount(tr, procedureName(selector)).value_or(0);
-        return true;
-    });
-    return n;
-}
+    // A missing procedure counts as one without parameters.
+    int inputCount(int selector) { return parameterCounts(selector).value_or(std::pair{0, 0}).first; }
+    int outputCount(int selector) { return parameterCounts(selector).value_or(std::pair{0, 0}).second; }
+
+    bool generatorExists(const char* name) { return any(generator_, {QLatin1String(name)}); }
+    bool triggerExists(const char* name) { return any(trigger_, {QLatin1String(name)}); }
+
+    void change(const QString& sql) { ::core::change(c_, sql); }
+
+    void replaceProcedure(int selector) { UpgradeDbProcedures(c_, selector); }
+
+    void finish() { tr_.commit(); }
+
+private:
+    bool any(fb::Statement& s, std::initializer_list<fb::Value> params) {
+        s.execute(tr_, params);
+        const bool found = s.fetch();
+        s.closeCursor();
+        return found;
+    }
+
+    // RDB$PROCEDURE_INPUTS and _OUTPUTS (NULL as 0); nullopt when missing.
+    std::optional<std::pair<int, int>> parameterCounts(int selector) {
+        procedure_.execute(tr_, {procedureName(selector)});
+        if (!procedure_.fetch()) return std::nullopt;
+        const fb::Row& r = procedure_.row();
+        const std::pair<int, int> counts{static_cast<int>(fb::toInt64(r.at(0)).value_or(0)),
+                                         static_cast<int>(fb::toInt64(r.at(1)).value_or(0))};
+        procedure_.closeCursor();
+        return counts;
+    }
+
+    fb::Connection& c_;
+    fb::Transaction tr_;
+    fb::Statement column_;
+    fb::Statement table_;
+    fb::Statement procedure_;
+    fb::Statement generator_;
+    fb::Statement trigger_;
+};
 
 // Counterparties of the old layout (seven columns) gain the kind flags, and
 // the data is converted: every existing counterparty becomes a supplier, and
@@ -141,11 +175,12 @@ void UpgradeDbProcedures(fb::Connection& connection, int selector) {
 SchemaUpgradeResult SchemaUpgrade(fb::Connection& connection) {
     fb::Connection& c = connection;
     c.ensureConnected();
+    Check u(c);
 
     // Receipts: goods-check number and prefix, tax system.
-    addColumnIfMissing(c, "DOCUMENTS", "DOC_GC_NUMBER", "ALTER TABLE DOCUMENTS  ADD DOC_GC_NUMBER INTEGER;");
-    addColumnIfMissing(c, "DOCUMENTS", "DOC_GC_PREFNUMBER", "ALTER TABLE DOCUMENTS  ADD DOC_GC_PREFNUMBER VARCHAR(10);");
-    addColumnIfMissing(c, "DOCUMENTS", "DOC_SNO", "ALTER TABLE DOCUMENTS  ADD DOC_SNO SMALLINT;");
+    u.addColumnIfMissing("DOCUMENTS", "DOC_GC_NUMBER", "ALTER TABLE DOCUMENTS  ADD DOC_GC_NUMBER INTEGER;");
+    u.addColumnIfMissing("DOCUMENTS", "DOC_GC_PREFNUMBER", "ALTER TABLE DOCUMENTS  ADD DOC_GC_PREFNUMBER VARCHAR(10);");
+    u.addColumnIfMissing("DOCUMENTS", "DOC_SNO", "ALTER TABLE DOCUMENTS  ADD DOC_SNO SMALLINT;");
 
     // Receipt lines: marking, unit, VAT, country, fractions of a pack.
     struct Column {
@@ -162,52 +197,49 @@ SchemaUpgradeResult SchemaUpgrade(fb::Connection& connection) {
         {"DD_COUNTRY_CODE", "ALTER TABLE DOCUMENTS_DETAIL ADD DD_COUNTRY_CODE SMALLINT;"},
         {"DD_FRACTIONAL_COUNT", "ALTER TABLE DOCUMENTS_DETAIL ADD DD_FRACTIONAL_COUNT VARCHAR(15);"},
     };
-    for (const Column& col : detailColumns) addColumnIfMissing(c, "DOCUMENTS_DETAIL", col.name, col.ddl);
+    for (const Column& col : detailColumns) u.addColumnIfMissing("DOCUMENTS_DETAIL", col.name, col.ddl);
 
-    if (inputCount(c, ProcDocDetailWrite) != kDocDetailWriteInputs) UpgradeDbProcedures(c, ProcDocDetailWrite);
-    if (outputCount(c, ProcGoodData) < kGoodDataOutputs) UpgradeDbProcedures(c, ProcGoodData);
+    if (u.inputCount(ProcDocDetailWrite) != kDocDetailWriteInputs) u.replaceProcedure(ProcDocDetailWrite);
+    if (u.outputCount(ProcGoodData) < kGoodDataOutputs) u.replaceProcedure(ProcGoodData);
 
-    createTableIfMissing(c, "GOODSCHECK_SETTINGS",
-                         "CREATE TABLE GOODSCHECK_SETTINGS (  HEAD_ROW1 VARCHAR(100), HEAD_ROW2 VARCHAR(100),  "
-                         "HEAD_ROW3 VARCHAR(100), HEAD_ADDRESS VARCHAR(100),  GC_NUMBERPREF VARCHAR(10), "
-                         "GC_NUMBER INTEGER );");
-    createProcedureIfMissing(c, ProcGoodsCheckSettingsWrite);
-    createProcedureIfMissing(c, ProcDocumentsAddRecord);
-    createTableIfMissing(c, "GOODSCHECK",
-                         "CREATE TABLE GOODSCHECK (NUMPOS INTEGER, G_CODE INTEGER, G_ART VARCHAR(15), "
-                         "G_NAME VARCHAR(80), G_PRICE VARCHAR(15), G_SUMM VARCHAR(15), G_COUNT VARCHAR(15), "
-                         "G_EDIZM VARCHAR(10));");
-    createProcedureIfMissing(c, ProcGoodsCheckEdit);
+    u.createTableIfMissing("GOODSCHECK_SETTINGS",
+                           "CREATE TABLE GOODSCHECK_SETTINGS (  HEAD_ROW1 VARCHAR(100), HEAD_ROW2 VARCHAR(100),  "
+                           "HEAD_ROW3 VARCHAR(100), HEAD_ADDRESS VARCHAR(100),  GC_NUMBERPREF VARCHAR(10), "
+                           "GC_NUMBER INTEGER );");
+    u.createProcedureIfMissing(ProcGoodsCheckSettingsWrite);
+    u.createProcedureIfMissing(ProcDocumentsAddRecord);
+    u.createTableIfMissing("GOODSCHECK",
+                           "CREATE TABLE GOODSCHECK (NUMPOS INTEGER, G_CODE INTEGER, G_ART VARCHAR(15), "
+                           "G_NAME VARCHAR(80), G_PRICE VARCHAR(15), G_SUMM VARCHAR(15), G_COUNT VARCHAR(15), "
+                           "G_EDIZM VARCHAR(10));");
+    u.createProcedureIfMissing(ProcGoodsCheckEdit);
 
     upgradeSuppliers(c);
 
     // The working goods list starts empty at every show.
-    change(c, QStringLiteral("DELETE FROM GOODS_TEMP;"));
-    addColumnIfMissing(c, "GOODS_TEMP", "G_BARCODE", "ALTER TABLE GOODS_TEMP ADD G_BARCODE VARCHAR(32);");
-    addColumnIfMissing(c, "GOODS_TEMP", "G_RECORD_ID", "ALTER TABLE GOODS_TEMP ADD G_RECORD_ID INTEGER;");
+    u.change(QStringLiteral("DELETE FROM GOODS_TEMP;"));
+    u.addColumnIfMissing("GOODS_TEMP", "G_BARCODE", "ALTER TABLE GOODS_TEMP ADD G_BARCODE VARCHAR(32);");
+    u.addColumnIfMissing("GOODS_TEMP", "G_RECORD_ID", "ALTER TABLE GOODS_TEMP ADD G_RECORD_ID INTEGER;");
 
     // ...and numbers its rows from 1 again.
-    const bool sequenceExists =
-        test(c, [](fb::Transaction& tr) { return fb::meta::generatorExists(tr, "GEN_RECORD_ID"); });
-    change(c, sequenceExists ? QStringLiteral("ALTER SEQUENCE GEN_RECORD_ID RESTART WITH 0;")
-                             : QStringLiteral("CREATE SEQUENCE GEN_RECORD_ID;"));
-    const bool triggerMissing =
-        test(c, [](fb::Transaction& tr) { return !fb::meta::triggerExists(tr, "GOODS_TEMP_BI"); });
-    if (triggerMissing) change(c, goodsTempTriggerText());
-    createProcedureIfMissing(c, ProcGoodsTempAddRecord);
+    u.change(u.generatorExists("GEN_RECORD_ID") ? QStringLiteral("ALTER SEQUENCE GEN_RECORD_ID RESTART WITH 0;")
+                                                : QStringLiteral("CREATE SEQUENCE GEN_RECORD_ID;"));
+    if (!u.triggerExists("GOODS_TEMP_BI")) u.change(goodsTempTriggerText());
+    u.createProcedureIfMissing(ProcGoodsTempAddRecord);
 
-    createTableIfMissing(c, "OPTIONS", "CREATE TABLE OPTIONS (OPTION_NAME VARCHAR(30), OPTION_VALUE VARCHAR(30));");
-    createTableIfMissing(c, "QUANTITYMEASURESUSED",
-                         "CREATE TABLE QUANTITYMEASURESUSED ( QMU_ORDERNUMBER SMALLINT, QMU_PRINTVALUE VARCHAR(10),  "
-                         "QMU_FFDVALUE SMALLINT, QMU_DESCRIPTION VARCHAR(150));");
+    u.createTableIfMissing("OPTIONS", "CREATE TABLE OPTIONS (OPTION_NAME VARCHAR(30), OPTION_VALUE VARCHAR(30));");
+    u.createTableIfMissing("QUANTITYMEASURESUSED",
+                           "CREATE TABLE QUANTITYMEASURESUSED ( QMU_ORDERNUMBER SMALLINT, QMU_PRINTVALUE VARCHAR(10),  "
+                           "QMU_FFDVALUE SMALLINT, QMU_DESCRIPTION VARCHAR(150));");
 
-    addColumnIfMissing(c, "GOODS", "GOOD_EDIZM_FFD", "ALTER TABLE GOODS ADD GOOD_EDIZM_FFD SMALLINT;");
-    addColumnIfMissing(c, "GOODS", "GOOD_PACKCOUNT", "ALTER TABLE GOODS ADD GOOD_PACKCOUNT INTEGER;");
+    u.addColumnIfMissing("GOODS", "GOOD_EDIZM_FFD", "ALTER TABLE GOODS ADD GOOD_EDIZM_FFD SMALLINT;");
+    u.addColumnIfMissing("GOODS", "GOOD_PACKCOUNT", "ALTER TABLE GOODS ADD GOOD_PACKCOUNT INTEGER;");
 
     // A receipt is stored through DOC_WRITE: one of another shape would make
     // every printed receipt fail to store.
-    if (inputCount(c, ProcDocWrite) != kDocWriteInputs) UpgradeDbProcedures(c, ProcDocWrite);
+    if (u.inputCount(ProcDocWrite) != kDocWriteInputs) u.replaceProcedure(ProcDocWrite);
 
+    u.finish();
     return SchemaUpgradeResult{};
 }
 

@@ -179,4 +179,19 @@ TEST_F(GoodsLookupTest, WeightPrefixesLeaveOutRowsThatAreNoNumber) {
     EXPECT_EQ(lookup.weightPrefixes(), (QSet<int>{21, 22}));
 }
 
+TEST_F(GoodsLookupTest, WeightPrefixesAreReadAgainAfterAChangeAndForTheNextSession) {
+    exec(QStringLiteral("INSERT INTO BARCODE_WEIGHT_PREFIX (PREF) VALUES ('21')"));
+    sales::GoodsLookup lookup(db());
+    lookup.prepare();
+    EXPECT_EQ(lookup.weightPrefixes(), QSet<int>{21});
+    // The goods settings saved a longer list.
+    exec(QStringLiteral("INSERT INTO BARCODE_WEIGHT_PREFIX (PREF) VALUES ('22')"));
+    sales::weightPrefixesChanged();
+    EXPECT_EQ(lookup.weightPrefixes(), (QSet<int>{21, 22}));
+    // Changed outside the program: the next login sees it.
+    exec(QStringLiteral("DELETE FROM BARCODE_WEIGHT_PREFIX WHERE PREF = '21'"));
+    lookup.prepare();
+    EXPECT_EQ(lookup.weightPrefixes(), QSet<int>{22});
+}
+
 }  // namespace

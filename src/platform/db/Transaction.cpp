@@ -10,6 +10,8 @@ namespace {
 // read committed + record versions + no wait, read-write: a lock conflict
 // fails at once instead of freezing the till.
 const char kTpb[] = {isc_tpb_version3, isc_tpb_write, isc_tpb_read_committed, isc_tpb_rec_version, isc_tpb_nowait};
+const char kReadOnlyTpb[] = {isc_tpb_version3, isc_tpb_read, isc_tpb_read_committed, isc_tpb_rec_version,
+                             isc_tpb_nowait};
 
 QString quotedName(const QString& name) {
     QString n = name;
@@ -18,10 +20,13 @@ QString quotedName(const QString& name) {
 }
 }  // namespace
 
-Transaction::Transaction(Connection& connection) : connection_(&connection) {
+Transaction::Transaction(Connection& connection, Access access) : connection_(&connection) {
     connection.ensureConnected();
+    const bool readOnly = access == Access::ReadOnly;
+    const char* tpb = readOnly ? kReadOnlyTpb : kTpb;
+    const auto size = static_cast<unsigned short>(readOnly ? sizeof kReadOnlyTpb : sizeof kTpb);
     ISC_STATUS_ARRAY st;
-    isc_start_transaction(st, &handle_, 1, connection.handle(), static_cast<unsigned short>(sizeof kTpb), kTpb);
+    isc_start_transaction(st, &handle_, 1, connection.handle(), size, tpb);
     detail::check(st, "isc_start_transaction");
 }
 

@@ -7,12 +7,20 @@ namespace fb {
 
 class Connection;
 
-// One unit of work: read committed, record versions, no wait, read-write.
-// Starts in the constructor; the destructor rolls back unless commit() ran,
-// so leaving a scope by an exception never half-commits anything.
+// One unit of work: read committed, record versions, no wait; read-write
+// unless asked to only read. Starts in the constructor; the destructor rolls
+// back unless commit() ran, so leaving a scope by an exception never
+// half-commits anything.
 class Transaction {
 public:
-    explicit Transaction(Connection& connection);
+    enum class Access {
+        ReadWrite,
+        // Look-ups: the engine starts and ends such a transaction without a
+        // write to the database, so a scan pays no disk flush for reading.
+        ReadOnly,
+    };
+
+    explicit Transaction(Connection& connection, Access access = Access::ReadWrite);
     ~Transaction();
     Transaction(Transaction&& other) noexcept;
     Transaction& operator=(Transaction&&) = delete;

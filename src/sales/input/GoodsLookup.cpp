@@ -9,11 +9,19 @@
 
 #include <QHash>
 
+#include <atomic>
+
 namespace sales {
 
 namespace {
 
 constexpr int kVariants = GoodsLookup::kMaxBarcodeLength;
+
+// Moves on every saved change of the prefix list; a look-up whose copy was
+// read under another value reads the list again.
+std::atomic<std::uint64_t> prefixGeneration{1};
+
+constexpr auto kReadOnly = fb::Transaction::Access::ReadOnly;
 
 const QString kGoodsColumns = QStringLiteral(
     "SELECT GOODS.GOOD_ID, GOOD_NAME, GOOD_PRICE, GOOD_TYPE, GOOD_W, GOOD_EDIZM, GOOD_EDIZM_FFD, GOOD_NALOG, "
@@ -80,7 +88,8 @@ std::vector<FoundGoods> readGoods(fb::Statement& s) {
 
 struct GoodsLookup::Statements {
     enum Which { Exact = 0, Prefix, MarkedGtin, Count };
-    explicit Statements(fb::Connection& db)
+    // All seven are prepared in one transaction.
+    explicit Statements(fb::Transaction& db)
         : exact(db, kGoodsColumns + kFromGoodsAndBarcodes + barcodeIn(kVariants) + kOrder),
           prefix(db, kGoodsColumns + kFromGoodsAndBarcodes + barcodeStartingWith(kVariants) + kOrder),
           markedGtin(db, kGoodsColumns + kFromGoodsAndBarcodes + barcodeIn(kVariants) +
@@ -88,8 +97,8 @@ struct GoodsLookup::Statements {
           weighed(db, kGoodsColumns + kFromGoodsAndBarcodes + barcodeIn(6) + QStringLiteral(" AND ") +
                           core::weighedGoodSqlCondition() + QStringLiteral(" AND COALESCE(GOOD_MARKTYPE, 0) = 0") +
                           kOrder),
-          byCode(db, kGoodsColumns + QStringLiteral(" FROM GOODS WHERE GOODS.GOOD_ID = ? AND GOOD_ISGOOD = 1") +
-                         kOrder),
+          byCode(db,
+                 kGoodsColumns + QStringLiteral(" FROM GOODS WHERE GOODS.GOOD_ID = ? AND GOOD_ISGOOD = 1") + kOrder),
           barcodes(db, QStringLiteral("SELECT DISTINCT GOOD_BARCODE FROM GOODS_BARCODE WHERE GOOD_ID = ?")),
           prefixes(db, QStringLiteral("SELECT PREF FROM BARCODE_WEIGHT_PREFIX")) {}
 
@@ -114,35 +123,64 @@ GoodsLookup::GoodsLookup(fb::Connection& db) : db_(db) {}
 
 GoodsLookup::~GoodsLookup() = default;
 
+void weightPrefixesChanged() {
+    prefixGeneration.fetch_add(1);
+}
+
 GoodsLookup::Statements& GoodsLookup::st() {
-    if (!st_) st_ = std::make_unique<Statements>(db_);
+    if (!st_) {
+        fb::Transaction tr(db_, kReadOnly);
+        st_ = std::make_unique<Statements>(tr);
+        tr.commit();
+    }
     return *st_;
+}
+
+void GoodsLookup::prepare() {
+    st();
+    prefixes_.reset();
+    weightPrefixes();
 }
 
 std::vector<FoundGoods> GoodsLookup::byVariants(int which, const QStringList& variants) {
     if (variants.isEmpty()) return {};
-    fb::Statement& s = st().variantStatement(which);
-    // Unused places repeat the first form: the same rows, no extra work.
-    for (int i = 0; i < kVariants; ++i) s.bind(i, i < variants.size() ? variants[i] : variants.first());
-    fb::Transaction tr(db_);
-    s.execute(tr);
-    std::vector<FoundGoods> out = readGoods(s);
+    fb::Transaction tr(db_, kReadOnly);
+    std::vector<FoundGoods> out = byVariants(tr, which, variants);
     tr.commit();
     return out;
 }
 
+std::vector<FoundGoods> GoodsLookup::byVariants(fb::Transaction& tr, int which, const QStringList& variants) {
+    if (variants.isEmpty()) return {};
+    fb::Statement& s = st().variantStatement(which);
+    // Unused places repeat the first form: the same rows, no extra work.
+    for (int i = 0; i < kVariants; ++i) s.bind(i, i < variants.size() ? variants[i] : variants.first());
+    s.execute(tr);
+    return readGoods(s);
+}
+
+namespace {
+QStringList barcodeForms(const QString& code) {
+    return zeroPaddedVariants(core::StripLeadingZeros(code.trimmed()), GoodsLookup::kMaxBarcodeLength);
+}
+}  // namespace
+
 std::vector<FoundGoods> GoodsLookup::byBarcodeExact(const QString& code) {
-    return byVariants(Statements::Exact, zeroPaddedVariants(core::StripLeadingZeros(code.trimmed()), kMaxBarcodeLength));
+    return byVariants(Statements::Exact, barcodeForms(code));
 }
 
 std::vector<FoundGoods> GoodsLookup::byBarcodePrefix(const QString& code) {
-    return byVariants(Statements::Prefix,
-                      zeroPaddedVariants(core::StripLeadingZeros(code.trimmed()), kMaxBarcodeLength));
+    return byVariants(Statements::Prefix, barcodeForms(code));
 }
 
 std::vector<FoundGoods> GoodsLookup::byBarcode(const QString& code) {
-    std::vector<FoundGoods> found = byBarcodeExact(code);
-    if (found.empty()) found = byBarcodePrefix(code);
+    // Both queries of one scan share one transaction.
+    const QStringList forms = barcodeForms(code);
+    if (forms.isEmpty()) return {};
+    fb::Transaction tr(db_, kReadOnly);
+    std::vector<FoundGoods> found = byVariants(tr, Statements::Exact, forms);
+    if (found.empty()) found = byVariants(tr, Statements::Prefix, forms);
+    tr.commit();
     return found;
 }
 
@@ -156,7 +194,7 @@ std::vector<FoundGoods> GoodsLookup::weighedByNumber(int goodsNumber) {
     if (forms.isEmpty()) return {};
     fb::Statement& s = st().weighed;
     for (int i = 0; i < 6; ++i) s.bind(i, i < forms.size() ? forms[i] : forms.first());
-    fb::Transaction tr(db_);
+    fb::Transaction tr(db_, kReadOnly);
     s.execute(tr);
     std::vector<FoundGoods> out = readGoods(s);
     tr.commit();
@@ -167,7 +205,7 @@ std::vector<FoundGoods> GoodsLookup::byCode(std::int64_t id) {
     // GOOD_ID is a 32-bit column: a longer number names no goods.
     if (id <= 0 || id > 2147483647LL) return {};
     fb::Statement& s = st().byCode;
-    fb::Transaction tr(db_);
+    fb::Transaction tr(db_, kReadOnly);
     s.execute(tr, {id});
     std::vector<FoundGoods> out = readGoods(s);
     tr.commit();
@@ -178,7 +216,7 @@ QStringList GoodsLookup::barcodesOf(std::int64_t id) {
     QStringList out;
     if (id <= 0 || id > 2147483647LL) return out;
     fb::Statement& s = st().barcodes;
-    fb::Transaction tr(db_);
+    fb::Transaction tr(db_, kReadOnly);
     s.execute(tr, {id});
     while (s.fetch()) out << s.row().str(QStringLiteral("GOOD_BARCODE"));
     tr.commit();
@@ -186,9 +224,18 @@ QStringList GoodsLookup::barcodesOf(std::int64_t id) {
 }
 
 QSet<int> GoodsLookup::weightPrefixes() {
+    const std::uint64_t generation = prefixGeneration.load();
+    if (!prefixes_ || prefixesGeneration_ != generation) {
+        prefixes_ = readWeightPrefixes();
+        prefixesGeneration_ = generation;
+    }
+    return *prefixes_;
+}
+
+QSet<int> GoodsLookup::readWeightPrefixes() {
     QSet<int> out;
     fb::Statement& s = st().prefixes;
-    fb::Transaction tr(db_);
+    fb::Transaction tr(db_, kReadOnly);
     s.execute(tr);
     while (s.fetch()) {
         bool ok = false;

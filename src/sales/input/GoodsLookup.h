@@ -4,7 +4,12 @@
 // marking code, by the goods number inside a weight barcode, by goods code,
 // the registered weight prefixes and the cashier card. Every statement is
 // prepared once per connection and every scanned or typed value is a bound
-// parameter. Each call reads in a transaction of its own.
+// parameter. Each call reads in a read-only transaction of its own, which
+// the engine starts and ends without writing to the database.
+//
+// The weight prefixes change only in the goods settings, so they are read
+// once per session (prepare()) and again after weightPrefixesChanged(), not
+// once per scanned EAN-13.
 //
 // Barcodes are matched through the index on GOOD_BARCODE: instead of
 // comparing every stored barcode with its leading zeros trimmed, the code is
@@ -24,9 +29,14 @@
 
 namespace fb {
 class Connection;
+class Transaction;
 }
 
 namespace sales {
+
+// The goods settings saved another list of weight prefixes: every look-up
+// reads the list again before it classifies its next code.
+void weightPrefixesChanged();
 
 // One goods record as a look-up returns it.
 struct FoundGoods {
@@ -51,6 +61,11 @@ public:
 
     fb::Connection& connection() { return db_; }
 
+    // Prepares every statement and reads the weight prefixes, so that the
+    // first scan of a session pays for neither. Run when the main screen
+    // opens for a session; later calls read the prefixes again.
+    void prepare();
+
     // Goods whose barcode equals `code` once leading zeros are removed from
     // both; when there are none, goods whose barcode (without leading zeros)
     // starts with it. Ordered by name; one entry per goods item.
@@ -66,7 +81,8 @@ public:
     std::vector<FoundGoods> byCode(std::int64_t id);
     // The barcodes of one goods item.
     QStringList barcodesOf(std::int64_t id);
-    // BARCODE_WEIGHT_PREFIX read as numbers; rows that are no number are left out.
+    // BARCODE_WEIGHT_PREFIX read as numbers; rows that are no number are left
+    // out. Read once and kept until prepare() or weightPrefixesChanged().
     QSet<int> weightPrefixes();
     // USERS row of a cashier card.
     std::optional<core::UserRow> cashierByCard(const QString& code);
@@ -75,9 +91,13 @@ private:
     struct Statements;
     Statements& st();
     std::vector<FoundGoods> byVariants(int which, const QStringList& variants);
+    std::vector<FoundGoods> byVariants(fb::Transaction& tr, int which, const QStringList& variants);
+    QSet<int> readWeightPrefixes();
 
     fb::Connection& db_;
     std::unique_ptr<Statements> st_;
+    std::optional<QSet<int>> prefixes_;
+    std::uint64_t prefixesGeneration_ = 0;
 };
 
 }  // namespace sales

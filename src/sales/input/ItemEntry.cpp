@@ -168,6 +168,15 @@ GoodsLookup* ItemEntry::lookup() {
     return lookup_.get();
 }
 
+void ItemEntry::prepare() noexcept {
+    try {
+        if (!screen_.hasDatabase()) return;
+        if (GoodsLookup* db = lookup()) db->prepare();
+    } catch (...) {
+        lookup_.reset();
+    }
+}
+
 void ItemEntry::refuse(const QString& text) { ui::showError(text, screen_.messageParent()); }
 
 void ItemEntry::btnBarcodeClick(EntrySource source) {
@@ -228,7 +237,7 @@ int ItemEntry::enterWeightBarcode(const QString& code) {
     if (!goods || !acceptable(*goods, QString()) || !priceUsable(*goods)) return 0;
 
     ReceiptModel& model = screen_.receipt();
-    const ReceiptModel before = model;
+    ReceiptModel::Undo undo(model);
     int row = FindGoodRow(model, goods->good.id);
     if (row > 0) {
         if (!model.addQuantity(row, w.weight)) return 0;
@@ -236,7 +245,7 @@ int ItemEntry::enterWeightBarcode(const QString& code) {
         row = addGoodPosition(model, goods->good, goods->good.price, w.weight);
         if (row == 0) return 0;
     }
-    return commitAdd(before, row);
+    return commitAdd(undo, row);
 }
 
 bool ItemEntry::priceUsable(const FoundGoods& goods) {
@@ -246,11 +255,11 @@ bool ItemEntry::priceUsable(const FoundGoods& goods) {
     return false;
 }
 
-int ItemEntry::commitAdd(const ReceiptModel& before, int row) {
+int ItemEntry::commitAdd(ReceiptModel::Undo& undo, int row) {
     if (screen_.receiptChanged(row)) return row;
     // The receipt would not add up with the new position: it stays as it was
     // rather than refusing every later recalculation.
-    screen_.receipt() = before;
+    undo.rollback();
     screen_.receiptRestored();
     return 0;
 }
@@ -306,7 +315,7 @@ bool ItemEntry::acceptable(const FoundGoods& goods, const QString& typedCode) {
 int ItemEntry::addUnmarked(const FoundGoods& goods) {
     if (!priceUsable(goods)) return 0;
     ReceiptModel& model = screen_.receipt();
-    const ReceiptModel before = model;
+    ReceiptModel::Undo undo(model);
     const QString price = goods.good.price;
     int row = FindGoodRowWithPrice(model, goods.good.id, price);
     if (row < 0) {
@@ -320,7 +329,7 @@ int ItemEntry::addUnmarked(const FoundGoods& goods) {
         row = addGoodPosition(model, goods.good, price, Qty::units(1));
         if (row == 0) return 0;
     }
-    return commitAdd(before, row);
+    return commitAdd(undo, row);
 }
 
 bool ItemEntry::cashierCard(const QString& code, bool unlock) {
@@ -445,6 +454,8 @@ ItemEntryController::ItemEntryController(TfmReg& screen, ItemEntryOptions option
     reg_.setCommand(QStringLiteral("btnScale"), [self] {
         if (self) self->btnScaleClick();
     });
+    // Every showing of the screen opens a session (after its schema check).
+    connect(&reg_, &TfmReg::formShown, this, [this] { entry_->prepare(); });
     if (options_.scale) {
         reg_.showScaleState(options_.scale->isConnected());
         connect(options_.scale, &ScaleConnection::connectionChanged, &reg_, &TfmReg::showScaleState);

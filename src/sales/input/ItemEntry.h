@@ -194,6 +194,11 @@ public:
 
     EntryScreen& screen() { return screen_; }
 
+    // A session starts: the look-up statements are prepared and the weight
+    // prefixes read now rather than on the first scan. A database that cannot
+    // be reached is left for that scan to report.
+    void prepare() noexcept;
+
     // The barcode handler: the code from the input line or its Latin copy.
     void btnBarcodeClick(EntrySource source);
     // The goods-code handler: the code from the input line.
@@ -216,8 +221,8 @@ private:
     // Refuses goods whose catalogue price is no number (message shown).
     bool priceUsable(const FoundGoods& goods);
     // RecalcReceipt after a position was added or increased; when it
-    // refuses, the receipt goes back to `before`. The row on success, else 0.
-    int commitAdd(const ReceiptModel& before, int row);
+    // refuses, `undo` puts the receipt back. The row on success, else 0.
+    int commitAdd(ReceiptModel::Undo& undo, int row);
     bool cashierCard(const QString& code, bool unlock);
     void refuse(const QString& text);
 

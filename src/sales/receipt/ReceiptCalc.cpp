@@ -1,5 +1,6 @@
 #include "sales/receipt/ReceiptCalc.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace sales {
@@ -209,8 +210,126 @@ QString ApplyDiscountPercent(QString& price, const Percent& percent, std::option
     return Money::formatRounded(*v * (hundred - percent.toRational()) / hundred).toString();
 }
 
+namespace {
+
+bool isReturnToLegalEntity(const ReceiptContext& context) {
+    return context.legalEntity &&
+           context.kindCaption.trimmed().compare(QStringLiteral("ВОЗВРАТ ПРИХОДА"), Qt::CaseInsensitive) == 0;
+}
+
+ReceiptModel::RowTally tallyOf(const ReceiptModel& model, int r) {
+    ReceiptModel::RowTally t;
+    t.occupied = !model.isFree(r);
+    t.active = model.isActive(r);
+    if (t.active) {
+        t.sum = model.lineSum(r).kopecks;
+        t.discount = model.lineDiscount(r).kopecks;
+    }
+    return t;
+}
+
+// Totals, discount total and layout from what the tally holds of each row.
+void finishFromTally(ReceiptModel& model, const ReceiptContext& context, RecalcResult& result) {
+    const auto& rows = model.tally().rows;
+    Money total, discount;
+    bool occupied = false;
+    bool discounted = false;
+    for (size_t r = 1; r < rows.size(); ++r) {
+        occupied = occupied || rows[r].occupied;
+        if (!rows[r].active) continue;
+        total.kopecks += rows[r].sum;
+        discount.kopecks += rows[r].discount;
+        discounted = discounted || rows[r].discount != 0;
+    }
+    model.setLayout(occupied && isReturnToLegalEntity(context) ? 7 : discounted ? 6 : 5);
+    model.tally().valid = true;
+    model.tally().revision = model.revision();
+    result.totalText = total.toString() + QLatin1Char(' ');
+    result.discountText = discount.toString();
+    result.layout = model.layout();
+}
+
+void tallyAll(ReceiptModel& model) {
+    auto& rows = model.tally().rows;
+    rows.assign(size_t(model.rowCount()), {});
+    for (int r = 1; r < model.rowCount(); ++r) rows[size_t(r)] = tallyOf(model, r);
+}
+
+// Without a receipt discount every row's money depends on that row alone:
+// only the rows changed since the last recalculation are worked out again
+// (on a copy of just those rows, so a refusal leaves the receipt as it
+// was), the position numbers are rewritten from the first row that became
+// or stopped being a position, and the totals come from the tally. The
+// result is the one the whole pass would give. False when this shortcut
+// does not apply (nothing is changed then).
+bool recalcChangedRows(ReceiptModel& model, const ReceiptContext& context, RecalcResult& result) {
+    ReceiptModel::Tally& tally = model.tally();
+    const int rowCount = model.rowCount();
+    if (!tally.valid || tally.rows.size() != size_t(rowCount) || model.receiptDiscountKind() != QLatin1Char('N') ||
+        model.rowRevision(0) > tally.revision)
+        return false;
+
+    std::vector<int> changed;
+    bool occupied = false;
+    for (int r = 1; r < rowCount; ++r) {
+        if (model.rowRevision(r) > tally.revision) {
+            changed.push_back(r);
+            occupied = occupied || !model.isFree(r);
+        } else {
+            occupied = occupied || tally.rows[size_t(r)].occupied;
+        }
+    }
+    // An empty receipt drops its discount and sets the buttons: the whole pass does that.
+    if (!occupied) return false;
+
+    ReceiptModel work;
+    work.setReceiptDiscount(QStringLiteral("N"), QStringLiteral("0"));
+    for (const int r : changed) {
+        const int w = work.appendRow();
+        for (int c = 0; c < ReceiptModel::ColumnCount; ++c) work.setCell(w, c, model.cell(r, c));
+        for (int a = 0; a < ReceiptModel::AttrCount; ++a) work.setAttr(w, a, model.attr(r, a));
+    }
+    Pass pass(work);
+    pass.lineDiscounts();
+    if (pass.failed()) {
+        result.code = 'D';
+        result.message = pass.failure;
+        result.totalText = CalcReceiptTotal(model) + QLatin1Char(' ');
+        result.discountText = CalcReceiptDiscountSum(model);
+        result.layout = model.layout();
+        return true;
+    }
+
+    // The first row whose numbering changes: the rows before it keep theirs.
+    int renumberFrom = rowCount;
+    for (size_t i = 0; i < changed.size(); ++i) {
+        const int r = changed[i];
+        const int w = int(i) + 2;  // work row 1 is its own empty row
+        for (int c = 0; c < ReceiptModel::ColumnCount; ++c) model.setCell(r, c, work.cell(w, c));
+        for (int a = 0; a < ReceiptModel::AttrCount; ++a) model.setAttr(r, a, work.attr(w, a));
+        if (model.isActive(r) != tally.rows[size_t(r)].active) renumberFrom = std::min(renumberFrom, r);
+    }
+    int number = 1;
+    size_t next = 0;  // the next changed row
+    for (int r = 1; r < rowCount; ++r) {
+        const bool isChanged = next < changed.size() && changed[next] == r;
+        if (isChanged) ++next;
+        const bool active = isChanged ? model.isActive(r) : tally.rows[size_t(r)].active;
+        if (isChanged || r >= renumberFrom)
+            model.setCell(r, ReceiptModel::ColPosNo, active ? QString::number(number) : QString());
+        if (active) ++number;
+    }
+    for (const int r : changed) tally.rows[size_t(r)] = tallyOf(model, r);
+    finishFromTally(model, context, result);
+    return true;
+}
+
+}  // namespace
+
 RecalcResult RecalcReceipt(ReceiptModel& model, const ReceiptContext& context) {
     RecalcResult result;
+    if (recalcChangedRows(model, context, result)) return result;
+
     ReceiptModel work = model;
     const bool empty = work.isEmpty();
     if (empty) work.setReceiptDiscount(QStringLiteral("N"), QStringLiteral("0"));
@@ -228,15 +347,17 @@ RecalcResult RecalcReceipt(ReceiptModel& model, const ReceiptContext& context) {
     if (pass.failed()) {
         result.code = 'D';
         result.message = pass.failure;
-    } else {
-        RenumberPositions(work);
-        work.setLayout(ChooseLayout(work, context));
-        model.assignContent(work);
-        if (empty) result.discountButtonsEnabled = discountButtonsEnabledForKind(context.kindCaption);
+        result.totalText = CalcReceiptTotal(model) + QLatin1Char(' ');
+        result.discountText = CalcReceiptDiscountSum(model);
+        result.layout = model.layout();
+        return result;
     }
-    result.totalText = CalcReceiptTotal(model) + QLatin1Char(' ');
-    result.discountText = CalcReceiptDiscountSum(model);
-    result.layout = model.layout();
+    RenumberPositions(work);
+    work.setLayout(ChooseLayout(work, context));
+    model.adoptChangedRows(work);
+    if (empty) result.discountButtonsEnabled = discountButtonsEnabledForKind(context.kindCaption);
+    tallyAll(model);
+    finishFromTally(model, context, result);
     return result;
 }
 

@@ -1,5 +1,7 @@
 #include "sales/receipt/ReceiptModel.h"
 
+#include <atomic>
+
 namespace sales {
 
 const QString ReceiptModel::StatusActive = QStringLiteral("A");
@@ -21,8 +23,14 @@ QChar kindLetter(const QString& text) {
     return t.isEmpty() ? QLatin1Char('N') : t.at(0);
 }
 
-bool sameCode(const QString& cellText, const QString& code) {
+bool sameCode(QStringView cellText, QStringView code) {
     return cellText.trimmed().compare(code.trimmed(), Qt::CaseInsensitive) == 0;
+}
+
+std::atomic<std::uint64_t> lastRevision{0};
+
+std::uint64_t nextRevision() {
+    return lastRevision.fetch_add(1) + 1;
 }
 
 }  // namespace
@@ -36,14 +44,60 @@ QStringList ReceiptModel::headerTexts() {
 
 ReceiptModel::ReceiptModel() { reset(); }
 
+ReceiptModel::~ReceiptModel() = default;
+
+ReceiptModel::ReceiptModel(const ReceiptModel& other)
+    : cells_(other.cells_),
+      attrs_(other.attrs_),
+      rowRevisions_(other.rowRevisions_),
+      tally_(other.tally_),
+      layout_(other.layout_),
+      revision_(other.revision_) {}
+
+ReceiptModel& ReceiptModel::operator=(const ReceiptModel& other) {
+    if (this == &other) return *this;
+    if (undo_) undo_->saveAll();
+    cells_ = other.cells_;
+    attrs_ = other.attrs_;
+    tally_ = other.tally_;
+    layout_ = other.layout_;
+    touchAll();
+    return *this;
+}
+
+void ReceiptModel::touch() {
+    revision_ = nextRevision();
+}
+
+void ReceiptModel::touchRow(int row) {
+    touch();
+    if (row >= 0 && size_t(row) < rowRevisions_.size()) rowRevisions_[size_t(row)] = revision_;
+}
+
+void ReceiptModel::touchAll() {
+    touch();
+    rowRevisions_.assign(size_t(cells_.size()), revision_);
+    tally_.rows.resize(size_t(cells_.size()));
+}
+
+void ReceiptModel::beforeRowChange(int row) {
+    if (undo_) undo_->save(row);
+}
+
+std::uint64_t ReceiptModel::rowRevision(int row) const {
+    return row >= 0 && size_t(row) < rowRevisions_.size() ? rowRevisions_[size_t(row)] : revision_;
+}
+
 void ReceiptModel::reset() {
+    if (undo_) undo_->saveAll();
     cells_ = {headerTexts(), emptyRow(ColumnCount)};
     QStringList receiptRow = emptyRow(AttrCount);
     receiptRow[AttrReceiptDiscountKind] = QStringLiteral("N");
     receiptRow[AttrReceiptDiscountValue] = QStringLiteral("0");
     attrs_ = {receiptRow, emptyRow(AttrCount)};
     layout_ = 5;
-    touch();
+    tally_ = Tally{};
+    touchAll();
 }
 
 QString ReceiptModel::cell(int row, int column) const {
@@ -51,11 +105,22 @@ QString ReceiptModel::cell(int row, int column) const {
     return cells_[row][column];
 }
 
+QStringView ReceiptModel::cellView(int row, int column) const {
+    if (row < 0 || row >= rowCount() || column < 0 || column >= ColumnCount) return {};
+    return cells_[row][column];
+}
+
+bool ReceiptModel::isFree(int row) const {
+    const QStringView s = cellView(row, ColStatus).trimmed();
+    return s.isEmpty() || s == StatusEmpty;
+}
+
 void ReceiptModel::setCell(int row, int column, const QString& text) {
     if (row < 0 || row >= rowCount() || column < 0 || column >= ColumnCount) return;
     if (cells_[row][column] == text) return;
+    beforeRowChange(row);
     cells_[row][column] = text;
-    touch();
+    touchRow(row);
 }
 
 QString ReceiptModel::attr(int row, int index) const {
@@ -66,8 +131,9 @@ QString ReceiptModel::attr(int row, int index) const {
 void ReceiptModel::setAttr(int row, int index, const QString& text) {
     if (row < 0 || row >= attrs_.size() || index < 0 || index >= AttrCount) return;
     if (attrs_[row][index] == text) return;
+    beforeRowChange(row);
     attrs_[row][index] = text;
-    touch();
+    touchRow(row);
 }
 
 QStringList ReceiptModel::rowCells(int row) const {
@@ -80,8 +146,7 @@ QStringList ReceiptModel::rowAttrs(int row) const {
 
 bool ReceiptModel::isEmpty() const {
     for (int r = 1; r < rowCount(); ++r) {
-        const QString s = status(r);
-        if (!s.isEmpty() && s != StatusEmpty) return false;
+        if (!isFree(r)) return false;
     }
     return true;
 }
@@ -146,15 +211,19 @@ void ReceiptModel::setLayout(int layout) {
 int ReceiptModel::appendRow() {
     cells_.append(emptyRow(ColumnCount));
     attrs_.append(emptyRow(AttrCount));
-    touch();
-    return rowCount() - 1;
+    rowRevisions_.push_back(0);
+    tally_.rows.emplace_back();
+    const int row = rowCount() - 1;
+    touchRow(row);
+    return row;
 }
 
 void ReceiptModel::clearRow(int row) {
     if (!isDataRow(row)) return;
+    beforeRowChange(row);
     cells_[row] = emptyRow(ColumnCount);
     attrs_[row] = emptyRow(AttrCount);
-    touch();
+    touchRow(row);
 }
 
 void ReceiptModel::removeRow(int row) {
@@ -163,9 +232,14 @@ void ReceiptModel::removeRow(int row) {
         clearRow(row);
         return;
     }
+    if (undo_) undo_->saveAll();
     cells_.removeAt(row);
     DeleteLineAttrRow(attrs_, row);
+    rowRevisions_.erase(rowRevisions_.begin() + row);
+    if (size_t(row) < tally_.rows.size()) tally_.rows.erase(tally_.rows.begin() + row);
+    // The rows below moved up: each shows and counts as changed.
     touch();
+    for (size_t r = size_t(row); r < rowRevisions_.size(); ++r) rowRevisions_[r] = revision_;
 }
 
 bool ReceiptModel::sameContent(const ReceiptModel& other) const {
@@ -174,10 +248,91 @@ bool ReceiptModel::sameContent(const ReceiptModel& other) const {
 
 void ReceiptModel::assignContent(const ReceiptModel& other) {
     if (sameContent(other)) return;
+    if (undo_) undo_->saveAll();
     cells_ = other.cells_;
     attrs_ = other.attrs_;
     layout_ = other.layout_;
-    touch();
+    tally_ = other.tally_;
+    touchAll();
+}
+
+void ReceiptModel::adoptChangedRows(const ReceiptModel& worked) {
+    if (worked.rowCount() != rowCount()) {
+        assignContent(worked);
+        return;
+    }
+    for (int r = 0; r < rowCount(); ++r) {
+        if (worked.rowRevision(r) == rowRevision(r)) continue;
+        if (cells_[r] == worked.cells_[r] && attrs_[r] == worked.attrs_[r]) continue;
+        beforeRowChange(r);
+        cells_[r] = worked.cells_[r];
+        attrs_[r] = worked.attrs_[r];
+        touchRow(r);
+    }
+    setLayout(worked.layout_);
+}
+
+// ---- Undo
+
+ReceiptModel::Undo::Undo(ReceiptModel& model) : model_(model), rowCount_(model.rowCount()), layout_(model.layout()) {
+    // Another undo already records on this model: this one keeps a copy.
+    if (model_.undo_) {
+        saveAll();
+    } else {
+        model_.undo_ = this;
+    }
+}
+
+ReceiptModel::Undo::~Undo() {
+    if (model_.undo_ == this) model_.undo_ = nullptr;
+}
+
+void ReceiptModel::Undo::save(int row) {
+    if (whole_ || row >= rowCount_) return;  // rows added since go with the row count
+    for (const SavedRow& s : rows_)
+        if (s.row == row) return;
+    const size_t r = size_t(row);
+    rows_.push_back({row, model_.cells_[row], model_.attrs_[row],
+                     r < model_.tally_.rows.size() ? model_.tally_.rows[r] : RowTally{}});
+}
+
+void ReceiptModel::Undo::saveAll() {
+    if (whole_) return;
+    whole_ = std::make_unique<ReceiptModel>(model_);
+}
+
+void ReceiptModel::Undo::rollback() {
+    ReceiptModel& m = model_;
+    if (m.undo_ != this) {
+        // Another undo records on the model: it sees this as one more change.
+        if (whole_) m = *whole_;
+        return;
+    }
+    m.undo_ = nullptr;  // putting back is no change to record
+    if (whole_) m = *whole_;
+    // Rows saved before the whole model was taken are older than it.
+    for (auto it = rows_.rbegin(); it != rows_.rend(); ++it) {
+        if (it->row >= m.rowCount()) continue;
+        m.cells_[it->row] = it->cells;
+        m.attrs_[it->row] = it->attrs;
+        if (size_t(it->row) < m.tally_.rows.size()) m.tally_.rows[size_t(it->row)] = it->tally;
+        m.touchRow(it->row);
+    }
+    while (m.rowCount() > rowCount_) {
+        m.cells_.removeLast();
+        m.attrs_.removeLast();
+        m.rowRevisions_.pop_back();
+        if (m.tally_.rows.size() > m.rowRevisions_.size()) m.tally_.rows.pop_back();
+        m.touch();
+    }
+    if (m.layout_ != layout_) {
+        m.layout_ = layout_;
+        m.touch();
+    }
+    rows_.clear();
+    whole_.reset();
+    rowCount_ = m.rowCount();
+    m.undo_ = this;
 }
 
 QString quantityText(Qty q, const QString& kind) {
@@ -192,8 +347,7 @@ bool isWeighedGoodFlag(const QString& goodW) {
 
 int GetFreeGridRow(ReceiptModel& model) {
     for (int r = 1; r < model.rowCount(); ++r) {
-        const QString s = model.status(r);
-        if (s.isEmpty() || s == ReceiptModel::StatusEmpty) {
+        if (model.isFree(r)) {
             model.clearRow(r);
             return r;
         }
@@ -202,9 +356,10 @@ int GetFreeGridRow(ReceiptModel& model) {
 }
 
 int FindGoodRow(const ReceiptModel& model, const QString& code) {
-    if (code.trimmed().isEmpty()) return 0;
+    const QStringView wanted = QStringView(code).trimmed();
+    if (wanted.isEmpty()) return 0;
     for (int r = 1; r < model.rowCount(); ++r) {
-        if (model.isActive(r) && sameCode(model.cell(r, ReceiptModel::ColId), code)) return r;
+        if (model.isActive(r) && sameCode(model.cellView(r, ReceiptModel::ColId), wanted)) return r;
     }
     return 0;
 }

@@ -9,9 +9,12 @@
 #include <QList>
 #include <QString>
 #include <QStringList>
+#include <QStringView>
 
 #include <cstdint>
+#include <memory>
 #include <optional>
+#include <vector>
 
 namespace sales {
 
@@ -62,6 +65,11 @@ public:
     static QStringList headerTexts();
 
     ReceiptModel();
+    ~ReceiptModel();
+    ReceiptModel(const ReceiptModel& other);
+    // Takes the whole content of `other`; every row counts as changed, so
+    // a view shows all of it and the next recalculation covers all of it.
+    ReceiptModel& operator=(const ReceiptModel& other);
 
     // Header plus one empty row, no receipt discount ("N", "0"), layout 5.
     void reset();
@@ -71,6 +79,9 @@ public:
     bool isDataRow(int row) const { return row >= 1 && row < rowCount(); }
 
     QString cell(int row, int column) const;
+    // The stored text itself, valid until the model next changes; empty out
+    // of range. For scans over every row that should not copy texts.
+    QStringView cellView(int row, int column) const;
     void setCell(int row, int column, const QString& text);
     QString attr(int row, int index) const;
     void setAttr(int row, int index, const QString& text);
@@ -80,7 +91,9 @@ public:
     const LineAttrTable& lineAttrs() const { return attrs_; }
 
     QString status(int row) const { return cell(row, ColStatus).trimmed(); }
-    bool isActive(int row) const { return status(row) == StatusActive; }
+    bool isActive(int row) const { return cellView(row, ColStatus).trimmed() == StatusActive; }
+    // Status empty or "E": a row item entry may take.
+    bool isFree(int row) const;
     // Kind 0 for "P", 1 for anything else, as merging compares them.
     bool isWeighedRow(int row) const { return cell(row, ColKind).trimmed() != QLatin1String("P"); }
     // No row holds a status other than empty or "E".
@@ -120,19 +133,84 @@ public:
     void clearRow(int row);
     void removeRow(int row);
 
-    // Grows by one on every change; a view redraws when it moved.
+    // Grows on every change; a view redraws when it moved. Revisions are
+    // drawn from one counter for every model, so a number once seen is never
+    // handed out again.
     std::uint64_t revision() const { return revision_; }
+    // The revision of the last change of one row (its cells or attributes;
+    // row 0: the receipt discount). A row moved up by a removal counts as
+    // changed. A view redraws the rows whose revision passed what it showed.
+    std::uint64_t rowRevision(int row) const;
     bool sameContent(const ReceiptModel& other) const;
     // Takes rows, attributes and layout of `other` (a worked copy).
     void assignContent(const ReceiptModel& other);
+    // Takes the rows a worked copy of this model changed (same rows, none
+    // added or removed) and its layout; the other rows stay as they are.
+    void adoptChangedRows(const ReceiptModel& worked);
+
+    // What the last recalculation counted of each row, so that the next one
+    // can work on the changed rows only. Kept by RecalcReceipt; a row changed
+    // after `revision` is not counted yet, and nothing is when !valid.
+    struct RowTally {
+        bool occupied = false;  // status other than empty or "E"
+        bool active = false;
+        std::int64_t sum = 0;       // column 7 in kopecks
+        std::int64_t discount = 0;  // column 8 in kopecks
+    };
+    struct Tally {
+        bool valid = false;
+        std::uint64_t revision = 0;
+        std::vector<RowTally> rows;  // one per row, row 0 unused
+    };
+    Tally& tally() { return tally_; }
+    const Tally& tally() const { return tally_; }
+
+    // Puts back what a few changes did: each changed row as it was before
+    // its first change and the row count, so undoing an added position
+    // costs what the position cost, not a copy of the whole receipt. Only
+    // one may record on a model at a time; it stops when destroyed.
+    class Undo {
+    public:
+        explicit Undo(ReceiptModel& model);
+        ~Undo();
+        Undo(const Undo&) = delete;
+        Undo& operator=(const Undo&) = delete;
+        // The model as it was when this began; recording goes on.
+        void rollback();
+
+    private:
+        friend class ReceiptModel;
+        struct SavedRow {
+            int row;
+            QStringList cells;
+            QStringList attrs;
+            RowTally tally;
+        };
+        void save(int row);
+        void saveAll();
+
+        ReceiptModel& model_;
+        int rowCount_;
+        int layout_;
+        std::vector<SavedRow> rows_;
+        // Taken before the first removal or wholesale assignment, after which
+        // single rows are no longer tracked.
+        std::unique_ptr<ReceiptModel> whole_;
+    };
 
 private:
-    void touch() { ++revision_; }
+    void touch();
+    void touchRow(int row);
+    void touchAll();
+    void beforeRowChange(int row);
 
     QList<QStringList> cells_;
     LineAttrTable attrs_;
+    std::vector<std::uint64_t> rowRevisions_;
+    Tally tally_;
     int layout_ = 5;
     std::uint64_t revision_ = 0;
+    Undo* undo_ = nullptr;  // not copied with the model
 };
 
 // Quantity text: "P" whole number, "W" three decimals, other kinds a whole

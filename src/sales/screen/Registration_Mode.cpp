@@ -616,6 +616,7 @@ bool TfmReg::FormShow() {
     if (!upgraded) return false;
     SetPaymentMethodFlag(flag);
     documentType_ = docType;
+    emit formShown();
     return true;
 }
 
@@ -751,9 +752,13 @@ QString TfmReg::receiptKindText() const { return lblOperationType->text(); }
 int TfmReg::taxSystemTag() const { return controlTag(lblTaxSystem); }
 
 void TfmReg::updateGoodsGrid() {
+    // Only rows the receipt changed since the grid last showed it are
+    // written: a scan on a long receipt touches one or two rows, not all.
     const int rows = receipt_.dataRowCount();
-    if (GoodsGrid->rowCount() != rows) GoodsGrid->setRowCount(rows);
+    const int shownRows = GoodsGrid->rowCount();
+    if (shownRows != rows) GoodsGrid->setRowCount(rows);
     for (int r = 1; r <= rows; ++r) {
+        if (r <= shownRows && receipt_.rowRevision(r) <= gridRevision_) continue;
         for (int c = 0; c < sales::ReceiptModel::ColumnCount; ++c) {
             const QString text = receipt_.cell(r, c);
             QTableWidgetItem* item = GoodsGrid->item(r - 1, c);
@@ -766,6 +771,7 @@ void TfmReg::updateGoodsGrid() {
             }
         }
     }
+    gridRevision_ = receipt_.revision();
     setControlTag(GoodsGrid, receipt_.layout());
     applyGridLayout();
 }

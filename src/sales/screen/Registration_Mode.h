@@ -27,6 +27,7 @@
 #include <QPointer>
 #include <QStringList>
 
+#include <cstdint>
 #include <functional>
 #include <memory>
 
@@ -340,6 +341,8 @@ signals:
     // "Завершить работу" was confirmed; the driver is already released.
     void quitRequested();
     void receiptKindChanged(int kind);
+    // FormShow brought the database up to date: a session begins.
+    void formShown();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -375,6 +378,8 @@ private:
     std::unique_ptr<sales::RegisterMenu> register_;
     std::unique_ptr<PrintMessageWait> wait_;
     sales::ReceiptModel receipt_;
+    // The receipt revision GoodsGrid shows.
+    std::uint64_t gridRevision_ = 0;
     QList<QStringList> markedItems_;
     QList<QStringList> receiptLines_;
     QHash<QString, Command> commands_;

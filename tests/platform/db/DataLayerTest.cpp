@@ -67,6 +67,21 @@ TEST_F(DataLayer, LockConflictFailsAtOnceWithoutWaiting) {
     }
 }
 
+TEST_F(DataLayer, ReadOnlyTransactionSeesCommittedRowsAndRefusesWrites) {
+    fb::Transaction reader(db(), fb::Transaction::Access::ReadOnly);
+    fb::Statement count(reader, QStringLiteral("SELECT COUNT(*) FROM USERS"));
+    exec(QStringLiteral("INSERT INTO USERS (USER_ID, USER_FIO) VALUES (1, 'A')"));
+    // Read committed: a row committed after the reader began is seen.
+    count.execute(reader);
+    ASSERT_TRUE(count.fetch());
+    EXPECT_EQ(fb::toInt64(count.row().at(0)), 1);
+    count.closeCursor();
+    EXPECT_THROW(fb::execute(reader, QStringLiteral("DELETE FROM USERS")), fb::Error);
+    reader.commit();
+    fb::Transaction tr(db());
+    EXPECT_EQ(fb::toInt64(fb::queryOne(tr, QStringLiteral("SELECT COUNT(*) FROM USERS"))->at(0)), 1);
+}
+
 TEST_F(DataLayer, CommitRetainingKeepsTheTransactionAndRollbackRestores) {
     fb::Transaction tr(db());
     fb::execute(tr, QStringLiteral("INSERT INTO USERS (USER_ID, USER_FIO) VALUES (1, 'kept')"));
