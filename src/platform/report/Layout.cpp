@@ -5,6 +5,7 @@
 #include <QImage>
 
 #include <algorithm>
+#include <optional>
 
 namespace report {
 
@@ -186,6 +187,7 @@ private:
         i.align = c.align;
         i.frame = c.frame || c.kind == Kind::Rect;
         i.wrap = isMemo(c.kind);
+        i.clip = i.wrap && !c.autoHeight;
         i.lineWidth = c.lineWidth;
         return i;
     }
@@ -218,7 +220,16 @@ QFont toQFont(const FontSpec& spec) {
 }
 
 double wrappedTextHeight(const FontSpec& font, double widthInches, const QString& text) {
-    const QFontMetricsF fm(toQFont(font), &referenceDevice());
+    // A sheet measures the same one or two fonts row after row: keep the
+    // metrics of the last font instead of resolving it again each time.
+    static FontSpec lastFont;
+    static std::optional<QFontMetricsF> metrics;
+    if (!metrics || lastFont.family != font.family || lastFont.size != font.size || lastFont.bold != font.bold ||
+        lastFont.italic != font.italic) {
+        metrics.emplace(toQFont(font), &referenceDevice());
+        lastFont = font;
+    }
+    const QFontMetricsF& fm = *metrics;
     if (text.isEmpty()) return fm.height() / kReferenceDpi;
     const double width = widthInches > 0 ? widthInches * kReferenceDpi : 1e7;
     const QRectF r = fm.boundingRect(QRectF(0, 0, width, 1e7), Qt::TextWordWrap | Qt::AlignLeft | Qt::AlignTop, text);

@@ -19,6 +19,7 @@ struct PageItem {
     Align align = Align::Left;
     bool frame = false;
     bool wrap = false;        // memos wrap into their width
+    bool clip = false;        // a fixed-size memo cuts what does not fit
     bool pageMacros = false;  // {page} / {pages} still to be filled in
     double lineWidth = 0.75;
 };

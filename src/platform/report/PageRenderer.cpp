@@ -56,10 +56,12 @@ void paintItem(QPainter& p, const PageItem& item, double dpiX, double dpiY, int 
         // A framed memo shares its row with one-line cells: start its first
         // line where theirs stands, not against the frame.
         const QRectF textRect = r.adjusted(pad, pad, -pad, 0);
-        p.save();
-        p.setClipRect(r);
+        if (item.clip) {
+            p.save();
+            p.setClipRect(r);
+        }
         p.drawText(textRect, horizontal(item.align) | Qt::AlignTop | Qt::TextWordWrap, text);
-        p.restore();
+        if (item.clip) p.restore();
     } else {
         const QRectF textRect = r.adjusted(pad, 0, -pad, 0);
         p.drawText(textRect, horizontal(item.align) | Qt::AlignVCenter | Qt::TextSingleLine | Qt::TextDontClip, text);
