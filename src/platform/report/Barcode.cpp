@@ -57,7 +57,9 @@ void paintEan(QPainter& painter, const QRectF& rect, const QString& digits, cons
     const double module = rect.width() / (lead + count + trail);
 
     QFont digitFont = font;
-    digitFont.setPixelSize(std::max(4, static_cast<int>(rect.height() * 0.16)));
+    // Digits follow the bars' height on a flat symbol and the module width on
+    // a tall one, so that six of them always fit between the guards.
+    digitFont.setPixelSize(std::max(4, static_cast<int>(std::min(rect.height() * 0.16, module * 11))));
     const double textHeight = digitFont.pixelSize() * 1.15;
     const double barsBottom = rect.bottom() - textHeight;
     const double guardBottom = rect.bottom() - textHeight * 0.5;
