@@ -26,7 +26,9 @@
 namespace {
 
 // The build keeps the project beside the program's executable.
-QString projectFile() { return report::projectPath(QStringLiteral(TARVI_PROGRAM_DIR)); }
+QString projectFile() {
+    return report::projectPath(QStringLiteral(TARVI_PROGRAM_DIR));
+}
 
 report::DataSet goodsCheckLines(int count) {
     report::DataSet rows({"NUMPOS", "G_CODE", "G_ART", "G_NAME", "G_PRICE", "G_SUMM", "G_COUNT", "G_EDIZM"});

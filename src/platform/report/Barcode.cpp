@@ -43,7 +43,8 @@ std::vector<bool> eanModules(const QString& digits) {
                                    static_cast<int>(data.size()));
     if (rc >= ZINT_ERROR || symbol->rows < 1 || symbol->width <= 0) return {};
     std::vector<bool> modules(static_cast<size_t>(symbol->width));
-    for (int i = 0; i < symbol->width; ++i) modules[static_cast<size_t>(i)] = (symbol->encoded_data[0][i >> 3] >> (i & 7)) & 1;
+    for (int i = 0; i < symbol->width; ++i)
+        modules[static_cast<size_t>(i)] = (symbol->encoded_data[0][i >> 3] >> (i & 7)) & 1;
     return modules;
 }
 
@@ -94,9 +95,9 @@ void paintEan(QPainter& painter, const QRectF& rect, const QString& digits, cons
 
     painter.setPen(Qt::black);
     painter.setFont(digitFont);
-    const std::vector<DigitGroup> groups = ean13
-        ? std::vector<DigitGroup>{{0, 1, -lead, -1}, {1, 6, 3, 45}, {7, 6, 50, 92}}
-        : std::vector<DigitGroup>{{0, 4, 3, 31}, {4, 4, 36, 64}};
+    const std::vector<DigitGroup> groups =
+        ean13 ? std::vector<DigitGroup>{{0, 1, -lead, -1}, {1, 6, 3, 45}, {7, 6, 50, 92}}
+              : std::vector<DigitGroup>{{0, 4, 3, 31}, {4, 4, 36, 64}};
     for (const DigitGroup& g : groups) {
         const QRectF box(x0 + g.fromModule * module, rect.bottom() - textHeight, (g.toModule - g.fromModule) * module,
                          textHeight);

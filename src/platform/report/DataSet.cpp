@@ -6,7 +6,9 @@ namespace report {
 
 DataSet::DataSet(QStringList fields) : fields_(std::move(fields)) {}
 
-void DataSet::addRow(QStringList values) { rows_.push_back(std::move(values)); }
+void DataSet::addRow(QStringList values) {
+    rows_.push_back(std::move(values));
+}
 
 int DataSet::fieldIndex(const QString& field) const {
     for (int i = 0; i < fields_.size(); ++i)

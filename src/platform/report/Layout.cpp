@@ -12,7 +12,7 @@ namespace report {
 namespace {
 
 constexpr double kReferenceDpi = 600;
-constexpr double kEpsilon = 1e-3;  // inches; layouts are written to four decimals
+constexpr double kEpsilon = 1e-3;      // inches; layouts are written to four decimals
 constexpr double kMemoPadding = 0.06;  // above and below the lines of a growing memo
 
 const QImage& referenceDevice() {
@@ -29,8 +29,12 @@ const QImage& referenceDevice() {
 bool isTextLike(Kind k) {
     return k == Kind::Text || k == Kind::DataText || k == Kind::Memo || k == Kind::DataMemo || k == Kind::Barcode;
 }
-bool isMemo(Kind k) { return k == Kind::Memo || k == Kind::DataMemo; }
-bool isData(Kind k) { return k == Kind::DataText || k == Kind::DataMemo || k == Kind::Barcode; }
+bool isMemo(Kind k) {
+    return k == Kind::Memo || k == Kind::DataMemo;
+}
+bool isData(Kind k) {
+    return k == Kind::DataText || k == Kind::DataMemo || k == Kind::Barcode;
+}
 
 // The row a data band is printing, for data components and {line}.
 struct Row {
@@ -181,7 +185,7 @@ private:
         i.name = c.name;
         i.kind = c.kind;
         i.rect = QRectF(x, y, c.width, h);
-        i.pageMacros = text.contains(QLatin1String("{page")) ;
+        i.pageMacros = text.contains(QLatin1String("{page"));
         i.text = std::move(text);
         i.font = c.font;
         i.align = c.align;
@@ -209,7 +213,9 @@ std::vector<std::pair<int, const PageItem*>> Layout::placements(const QString& n
     return out;
 }
 
-Layout layOut(const Report& report) { return Builder(report).run(); }
+Layout layOut(const Report& report) {
+    return Builder(report).run();
+}
 
 QFont toQFont(const FontSpec& spec) {
     QFont f(spec.family.isEmpty() ? QStringLiteral("Times New Roman") : spec.family);

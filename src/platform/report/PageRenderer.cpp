@@ -16,9 +16,12 @@ constexpr double kCellPadding = 0.03;  // inches between a cell's frame and its 
 
 Qt::Alignment horizontal(Align a) {
     switch (a) {
-        case Align::Center: return Qt::AlignHCenter;
-        case Align::Right: return Qt::AlignRight;
-        case Align::Left: break;
+        case Align::Center:
+            return Qt::AlignHCenter;
+        case Align::Right:
+            return Qt::AlignRight;
+        case Align::Left:
+            break;
     }
     return Qt::AlignLeft;
 }
@@ -92,7 +95,9 @@ QImage renderPage(const Layout& layout, int pageIndex, double dpi) {
     return image;
 }
 
-QImage renderPage(const Report& report, int pageIndex, double dpi) { return renderPage(layOut(report), pageIndex, dpi); }
+QImage renderPage(const Report& report, int pageIndex, double dpi) {
+    return renderPage(layOut(report), pageIndex, dpi);
+}
 
 bool exportPdf(const Layout& layout, const QString& filePath) {
     QPdfWriter writer(filePath);
@@ -108,7 +113,9 @@ bool exportPdf(const Layout& layout, const QString& filePath) {
     return p.end();
 }
 
-bool exportPdf(const Report& report, const QString& filePath) { return exportPdf(layOut(report), filePath); }
+bool exportPdf(const Report& report, const QString& filePath) {
+    return exportPdf(layOut(report), filePath);
+}
 
 bool printLayout(const Layout& layout, QPrinter& printer, int fromPage, int toPage) {
     printer.setFullPage(true);
@@ -116,13 +123,20 @@ bool printLayout(const Layout& layout, QPrinter& printer, int fromPage, int toPa
     const int first = fromPage > 0 ? fromPage : 1;
     const int last = toPage > 0 ? qMin(toPage, layout.pageCount()) : layout.pageCount();
     if (first > last) return false;
+    // A printer makes its own copies; a PDF file has to carry them, or
+    // labels asked for three times would come out once.
+    const int copies = printer.outputFormat() == QPrinter::PdfFormat ? qMax(1, printer.copyCount()) : 1;
     QPainter p;
     if (!p.begin(&printer)) return false;
     const double dpiX = printer.logicalDpiX();
     const double dpiY = printer.logicalDpiY();
-    for (int page = first; page <= last; ++page) {
-        if (page > first) printer.newPage();
-        paintPage(p, layout, page - 1, dpiX, dpiY);
+    bool firstPage = true;
+    for (int copy = 0; copy < copies; ++copy) {
+        for (int page = first; page <= last; ++page) {
+            if (!firstPage) printer.newPage();
+            firstPage = false;
+            paintPage(p, layout, page - 1, dpiX, dpiY);
+        }
     }
     return p.end();
 }

@@ -24,6 +24,8 @@ PreviewService& previewService() {
     return installed() ? *installed() : window;
 }
 
-void setPreviewService(PreviewService* service) { installed() = service; }
+void setPreviewService(PreviewService* service) {
+    installed() = service;
+}
 
 }  // namespace report

@@ -99,13 +99,21 @@ PrintSetupDialog::PrintSetupDialog(int pageCount, int copies, bool rangeEnabled,
 
 PrintSetupDialog::~PrintSetupDialog() = default;
 
-bool PrintSetupDialog::toPdfFile() const { return cbPrinter_->currentText() == kPdfEntry; }
+bool PrintSetupDialog::toPdfFile() const {
+    return cbPrinter_->currentText() == kPdfEntry;
+}
 
-int PrintSetupDialog::copies() const { return sbCopies_->value(); }
+int PrintSetupDialog::copies() const {
+    return sbCopies_->value();
+}
 
-int PrintSetupDialog::fromPage() const { return gbRange_->isEnabled() && rbPages_->isChecked() ? sbFrom_->value() : 0; }
+int PrintSetupDialog::fromPage() const {
+    return gbRange_->isEnabled() && rbPages_->isChecked() ? sbFrom_->value() : 0;
+}
 
-int PrintSetupDialog::toPage() const { return gbRange_->isEnabled() && rbPages_->isChecked() ? sbTo_->value() : 0; }
+int PrintSetupDialog::toPage() const {
+    return gbRange_->isEnabled() && rbPages_->isChecked() ? sbTo_->value() : 0;
+}
 
 void PrintSetupDialog::setupPrinter() {
     if (toPdfFile()) return;

@@ -67,7 +67,9 @@ bool Report::setText(const QString& component, const QString& text) {
     return true;
 }
 
-bool Report::remove(const QString& component) { return !component.isEmpty() && eraseFrom(components_, component); }
+bool Report::remove(const QString& component) {
+    return !component.isEmpty() && eraseFrom(components_, component);
+}
 
 bool Report::setTop(const QString& component, double inches) {
     Component* c = findMutable(component);
@@ -84,7 +86,9 @@ bool Report::setFont(const QString& component, const QString& family, double poi
     return true;
 }
 
-bool Report::setFontSize(const QString& component, double pointSize) { return setFont(component, {}, pointSize); }
+bool Report::setFontSize(const QString& component, double pointSize) {
+    return setFont(component, {}, pointSize);
+}
 
 bool Report::setVisible(const QString& component, bool visible) {
     Component* c = findMutable(component);
@@ -93,9 +97,13 @@ bool Report::setVisible(const QString& component, bool visible) {
     return true;
 }
 
-QStringList Report::textComponents() const { return namesOf(components_, {Kind::Text, Kind::DataText}); }
+QStringList Report::textComponents() const {
+    return namesOf(components_, {Kind::Text, Kind::DataText});
+}
 
-QStringList Report::memoComponents() const { return namesOf(components_, {Kind::Memo, Kind::DataMemo}); }
+QStringList Report::memoComponents() const {
+    return namesOf(components_, {Kind::Memo, Kind::DataMemo});
+}
 
 QStringList Report::dataConnections() const {
     QStringList names;
@@ -105,7 +113,9 @@ QStringList Report::dataConnections() const {
     return names;
 }
 
-void Report::bindData(const QString& connection, DataSet rows) { data_.insert(connection.toUpper(), std::move(rows)); }
+void Report::bindData(const QString& connection, DataSet rows) {
+    data_.insert(connection.toUpper(), std::move(rows));
+}
 
 const DataSet* Report::data(const QString& connection) const {
     auto it = data_.constFind(connection.toUpper());

@@ -16,11 +16,11 @@ namespace report {
 // titles, repeated on every page when asked), data bands (once per row of
 // their data connection) and summary bands (after the last row).
 enum class Kind {
-    Text,       // one line of fixed text
-    DataText,   // one line taken from a field of the current row
-    Memo,       // fixed text wrapped into its width
-    DataMemo,   // a field wrapped into its width
-    Barcode,    // EAN-8 / EAN-13 bars of a field or a fixed text
+    Text,      // one line of fixed text
+    DataText,  // one line taken from a field of the current row
+    Memo,      // fixed text wrapped into its width
+    DataMemo,  // a field wrapped into its width
+    Barcode,   // EAN-8 / EAN-13 bars of a field or a fixed text
     Line,
     Rect,
     Section,
@@ -46,9 +46,9 @@ struct Component {
     Kind kind = Kind::Text;
     double left = 0;
     double top = 0;
-    double width = 0;   // 0: a text takes its natural width
-    double height = 0;  // 0: a region reaches the page's bottom margin
-    QString text;       // fixed text; may hold {page}, {pages}, {date}, {line}, {count}
+    double width = 0;        // 0: a text takes its natural width
+    double height = 0;       // 0: a region reaches the page's bottom margin
+    QString text;            // fixed text; may hold {page}, {pages}, {date}, {line}, {count}
     bool fixedText = false;  // a caller gave a data component its own text
     QString field;
     QString connection;  // data bands

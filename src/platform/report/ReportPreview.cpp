@@ -39,7 +39,8 @@ ReportPreview::ReportPreview(const Report& report, const PreviewOptions& options
 
     btnPrint_ = makeButton(QStringLiteral("btnPrint"), QStringLiteral("Печать"), QStringLiteral("Печать"), this);
     btnFirst_ = makeButton(QStringLiteral("btnFirst"), QStringLiteral("|<"), QStringLiteral("Первая страница"), this);
-    btnPrior_ = makeButton(QStringLiteral("btnPrior"), QStringLiteral("<"), QStringLiteral("Предыдущая страница"), this);
+    btnPrior_ =
+        makeButton(QStringLiteral("btnPrior"), QStringLiteral("<"), QStringLiteral("Предыдущая страница"), this);
     btnNext_ = makeButton(QStringLiteral("btnNext"), QStringLiteral(">"), QStringLiteral("Следующая страница"), this);
     btnLast_ = makeButton(QStringLiteral("btnLast"), QStringLiteral(">|"), QStringLiteral("Последняя страница"), this);
     auto* btnClose = makeButton(QStringLiteral("btnClose"), QStringLiteral("Закрыть"), QString(), this);
@@ -123,11 +124,20 @@ void ReportPreview::setZoom(int percent) {
 
 void ReportPreview::keyPressEvent(QKeyEvent* event) {
     switch (event->key()) {
-        case Qt::Key_PageDown: showPage(page_ + 1); return;
-        case Qt::Key_PageUp: showPage(page_ - 1); return;
-        case Qt::Key_Home: showPage(0); return;
-        case Qt::Key_End: showPage(pageCount() - 1); return;
-        default: QDialog::keyPressEvent(event);
+        case Qt::Key_PageDown:
+            showPage(page_ + 1);
+            return;
+        case Qt::Key_PageUp:
+            showPage(page_ - 1);
+            return;
+        case Qt::Key_Home:
+            showPage(0);
+            return;
+        case Qt::Key_End:
+            showPage(pageCount() - 1);
+            return;
+        default:
+            QDialog::keyPressEvent(event);
     }
 }
 
@@ -144,7 +154,8 @@ void ReportPreview::updateActions() {
 void ReportPreview::printCommand() {
     emit printSetupOpened();
     if (options_.onPrintSetupOpened) options_.onPrintSetupOpened();
-    QPointer<PrintSetupDialog> setup = new PrintSetupDialog(pageCount(), report_.copies(), options_.printRangeEnabled, this);
+    QPointer<PrintSetupDialog> setup =
+        new PrintSetupDialog(pageCount(), report_.copies(), options_.printRangeEnabled, this);
     const bool accepted = setup->exec() == QDialog::Accepted && setup;
     if (!setup) return;
     if (!accepted) {
@@ -153,9 +164,9 @@ void ReportPreview::printCommand() {
     }
     QPrinter& printer = setup->printer();
     if (setup->toPdfFile()) {
-        const QString path = QFileDialog::getSaveFileName(this, QStringLiteral("Сохранить в файл PDF"),
-                                                          report_.name() + QStringLiteral(".pdf"),
-                                                          QStringLiteral("PDF (*.pdf)"));
+        const QString path =
+            QFileDialog::getSaveFileName(this, QStringLiteral("Сохранить в файл PDF"),
+                                         report_.name() + QStringLiteral(".pdf"), QStringLiteral("PDF (*.pdf)"));
         if (path.isEmpty()) {
             delete setup;
             return;

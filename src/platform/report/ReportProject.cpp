@@ -19,13 +19,15 @@ struct ProjectError : std::runtime_error {
     using std::runtime_error::runtime_error;
 };
 
-[[noreturn]] void fail(const QString& text) { throw ProjectError(text.toStdString()); }
+[[noreturn]] void fail(const QString& text) {
+    throw ProjectError(text.toStdString());
+}
 
 Kind kindOf(const QString& type, const QString& name) {
     static const QMap<QString, Kind> kinds{
-        {"text", Kind::Text},       {"datatext", Kind::DataText},   {"memo", Kind::Memo},
+        {"text", Kind::Text},         {"datatext", Kind::DataText}, {"memo", Kind::Memo},
         {"datamemo", Kind::DataMemo}, {"barcode", Kind::Barcode},   {"line", Kind::Line},
-        {"rect", Kind::Rect},       {"section", Kind::Section},     {"region", Kind::Region},
+        {"rect", Kind::Rect},         {"section", Kind::Section},   {"region", Kind::Region},
         {"header", Kind::HeaderBand}, {"data", Kind::DataBand},     {"summary", Kind::SummaryBand},
     };
     auto it = kinds.constFind(type.toLower());
@@ -33,8 +35,12 @@ Kind kindOf(const QString& type, const QString& name) {
     return *it;
 }
 
-bool isBand(Kind k) { return k == Kind::HeaderBand || k == Kind::DataBand || k == Kind::SummaryBand; }
-bool isContainer(Kind k) { return k == Kind::Section || k == Kind::Region || isBand(k); }
+bool isBand(Kind k) {
+    return k == Kind::HeaderBand || k == Kind::DataBand || k == Kind::SummaryBand;
+}
+bool isContainer(Kind k) {
+    return k == Kind::Section || k == Kind::Region || isBand(k);
+}
 
 FontSpec fontOf(const QJsonObject& o, FontSpec inherited) {
     if (o.contains("family")) inherited.family = o.value("family").toString();

@@ -73,9 +73,12 @@ std::optional<QString> decodeEan(const QString& m) {
         if (m.left(3) != "101" || m.mid(45, 5) != "01010" || m.right(3) != "101") return std::nullopt;
         QString digits, parity;
         for (int i = 0; i < 6; ++i) {
-            if (auto d = code(3 + 7 * i, "L")) digits += QString::number(*d), parity += 'L';
-            else if (auto g = code(3 + 7 * i, "G")) digits += QString::number(*g), parity += 'G';
-            else return std::nullopt;
+            if (auto d = code(3 + 7 * i, "L"))
+                digits += QString::number(*d), parity += 'L';
+            else if (auto g = code(3 + 7 * i, "G"))
+                digits += QString::number(*g), parity += 'G';
+            else
+                return std::nullopt;
         }
         int first = -1;
         for (int d = 0; d < 10; ++d)

@@ -58,7 +58,8 @@ TEST(InventoryPrint, ShowsTheLinesUnderTheGroupLabel) {
     testsupport::FakeMessages messages;
     report::PreviewRecorder previews;
     const auto lines = sheetLines(60);
-    ASSERT_TRUE(stock::printInventorySheet(nullptr, reporttest::programFolder(), "Молочные продукты, включая подгруппы", lines));
+    ASSERT_TRUE(stock::printInventorySheet(nullptr, reporttest::programFolder(), "Молочные продукты, включая подгруппы",
+                                           lines));
     EXPECT_TRUE(messages.boxes.empty());
     ASSERT_EQ(previews.shown.size(), 1u);
     const report::Report& sheet = previews.shown.front().report;

@@ -37,7 +37,8 @@ TEST(ReportLayout, RemovingAndMovingComponentsMovesWhatIsDrawn) {
     constexpr double dpi = 100;
     report::Report r = shippedReport("GoodsCheck");
     r.bindData("RvDataSetConnDM", goodsCheckLines(3));
-    for (const char* s : {"txtSupplier1S", "txtSupplier2S", "txtSupplier3S"}) r.setText(s, "ООО Ромашка, ИНН 7701234567");
+    for (const char* s : {"txtSupplier1S", "txtSupplier2S", "txtSupplier3S"})
+        r.setText(s, "ООО Ромашка, ИНН 7701234567");
     const report::Layout before = report::layOut(r);
     const QImage beforeImage = report::renderPage(before, 0, dpi);
 
@@ -144,7 +145,8 @@ TEST(ReportLayout, DataBandPaginatesAndTotalsFollowTheLastRow) {
             EXPECT_NEAR(summaryTop, last->rect.bottom(), kEps);
         } else {
             EXPECT_EQ(totalsPage, int(pagesWithRows.size()));
-            EXPECT_GT(last->rect.bottom() + r.find("BandSummary")->height, layout.page.height - layout.page.marginBottom);
+            EXPECT_GT(last->rect.bottom() + r.find("BandSummary")->height,
+                      layout.page.height - layout.page.marginBottom);
             EXPECT_NEAR(summaryTop, layout.page.marginTop, kEps);
         }
     }
@@ -211,6 +213,14 @@ TEST(ReportOutput, PdfAndPrinterCarryEveryPage) {
     printer.setOutputFileName(dir.filePath("printed.pdf"));
     ASSERT_TRUE(report::printLayout(layout, printer, 2, 3));
     EXPECT_EQ(pdfPageCount(dir.filePath("printed.pdf")), 2);
+
+    // Copies asked of a PDF "printer" are in the file, one set after another.
+    QPrinter copies(QPrinter::HighResolution);
+    copies.setOutputFormat(QPrinter::PdfFormat);
+    copies.setOutputFileName(dir.filePath("copies.pdf"));
+    copies.setCopyCount(3);
+    ASSERT_TRUE(report::printLayout(layout, copies));
+    EXPECT_EQ(pdfPageCount(dir.filePath("copies.pdf")), 3 * layout.pageCount());
 
     EXPECT_FALSE(report::exportPdf(layout, dir.filePath("no/such/folder/check.pdf")));
 }

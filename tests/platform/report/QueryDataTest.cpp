@@ -12,10 +12,12 @@ class QueryDataTest : public testsupport::UpgradedDbTest {};
 // column must reach the data band under its own name, numbers and NULLs as
 // the check prints them.
 TEST_F(QueryDataTest, GoodsCheckLinesReachTheDataBandByColumnName) {
-    exec("INSERT INTO GOODSCHECK (NUMPOS, G_CODE, G_ART, G_NAME, G_PRICE, G_SUMM, G_COUNT, G_EDIZM) "
-         "VALUES (1, 1001, NULL, 'Хлеб бородинский', '45.00', '90.00', '2', 'шт')");
-    exec("INSERT INTO GOODSCHECK (NUMPOS, G_CODE, G_ART, G_NAME, G_PRICE, G_SUMM, G_COUNT, G_EDIZM) "
-         "VALUES (2, 0, 'А-15', 'Соль', '12.50', '12.50', '1', NULL)");
+    exec(
+        "INSERT INTO GOODSCHECK (NUMPOS, G_CODE, G_ART, G_NAME, G_PRICE, G_SUMM, G_COUNT, G_EDIZM) "
+        "VALUES (1, 1001, NULL, 'Хлеб бородинский', '45.00', '90.00', '2', 'шт')");
+    exec(
+        "INSERT INTO GOODSCHECK (NUMPOS, G_CODE, G_ART, G_NAME, G_PRICE, G_SUMM, G_COUNT, G_EDIZM) "
+        "VALUES (2, 0, 'А-15', 'Соль', '12.50', '12.50', '1', NULL)");
     fb::Transaction tr(db());
     const report::DataSet rows = report::queryData(tr, "SELECT * FROM GOODSCHECK ORDER BY NUMPOS");
     ASSERT_EQ(rows.rowCount(), 2);
@@ -28,10 +30,10 @@ TEST_F(QueryDataTest, GoodsCheckLinesReachTheDataBandByColumnName) {
         QString first;
         QString second;
     };
-    const std::vector<Cell> cells{{"dtNumPos", "1", "2"},         {"dtCode", "1001", "0"},
-                                  {"dtArt", "", "А-15"},          {"dmName", "Хлеб бородинский", "Соль"},
-                                  {"dtPrice", "45.00", "12.50"},  {"dtSumm", "90.00", "12.50"},
-                                  {"dtCount", "2", "1"},          {"dtEdIzm", "шт", ""}};
+    const std::vector<Cell> cells{{"dtNumPos", "1", "2"},        {"dtCode", "1001", "0"},
+                                  {"dtArt", "", "А-15"},         {"dmName", "Хлеб бородинский", "Соль"},
+                                  {"dtPrice", "45.00", "12.50"}, {"dtSumm", "90.00", "12.50"},
+                                  {"dtCount", "2", "1"},         {"dtEdIzm", "шт", ""}};
     for (const Cell& c : cells) {
         const auto placed = layout.placements(c.component);
         ASSERT_EQ(placed.size(), 2u) << c.component;

@@ -16,7 +16,7 @@ struct ShippedReport {
     const char* connection;  // "" for none
 };
 
-const QStringList kPriceTagComponents{"dtBarcode",  "mCompanyName",   "MemoGoodName", "textCode",  "dtextCode",
+const QStringList kPriceTagComponents{"dtBarcode", "mCompanyName",   "MemoGoodName", "textCode",  "dtextCode",
                                       "textPrice", "dtextGoodPrice", "dtextEdIzm",   "textPrice1"};
 
 }  // namespace
@@ -27,7 +27,9 @@ TEST(ReportProject, ShipsEveryReportWithTheComponentsAndConnectionsItsCallersUse
          {"txtHead", "txtAddress", "txtItogo", "txtSummaWord", "txtFIO", "txtSupplier1S", "txtSupplier2S",
           "txtSupplier3S", "Text3", "Section1", "Region1"},
          "RvDataSetConnDM"},
-        {"GoodsCheckPreview1", {"txtHead", "txtAddress", "txtSupplier1S", "txtSupplier2S", "txtSupplier3S", "Section1"}, ""},
+        {"GoodsCheckPreview1",
+         {"txtHead", "txtAddress", "txtSupplier1S", "txtSupplier2S", "txtSupplier3S", "Section1"},
+         ""},
         {"PriceTagSmall", kPriceTagComponents, "RvDataSetConnection1"},
         {"PriceTagMiddle", kPriceTagComponents, "RvDataSetConnection1"},
         {"PriceTagBig", kPriceTagComponents, "RvDataSetConnection1"},
@@ -47,8 +49,10 @@ TEST(ReportProject, ShipsEveryReportWithTheComponentsAndConnectionsItsCallersUse
         ASSERT_TRUE(project.selectReport(r.name));
         for (const QString& c : r.components) EXPECT_TRUE(project.report().contains(c)) << c.toStdString();
         const QStringList connections = project.report().dataConnections();
-        if (*r.connection) EXPECT_EQ(connections, QStringList{r.connection});
-        else EXPECT_TRUE(connections.isEmpty());
+        if (*r.connection)
+            EXPECT_EQ(connections, QStringList{r.connection});
+        else
+            EXPECT_TRUE(connections.isEmpty());
         // Each layout must fit its paper: nothing drawn beyond the page.
         const report::Layout layout = report::layOut(project.report());
         ASSERT_GE(layout.pageCount(), 1);
@@ -88,7 +92,8 @@ TEST(ReportProject, RefusesProjectsThatBreakTheLayoutRules) {
          R"({"reports": [{"name": "A", "components": [{"name": "r", "type": "region", "components": [{"name": "b", "type": "data"}]}]}]})"},
         {"plain component inside a region",
          R"({"reports": [{"name": "A", "components": [{"name": "r", "type": "region", "components": [{"name": "t", "type": "text"}]}]}]})"},
-        {"data text without field", R"({"reports": [{"name": "A", "components": [{"name": "t", "type": "datatext"}]}]})"},
+        {"data text without field",
+         R"({"reports": [{"name": "A", "components": [{"name": "t", "type": "datatext"}]}]})"},
         {"children of a text",
          R"({"reports": [{"name": "A", "components": [{"name": "t", "type": "text", "components": []}]}]})"},
         {"one report twice", R"({"reports": [{"name": "A"}, {"name": "a"}]})"},
@@ -135,7 +140,8 @@ TEST(Report, FontsSetThroughTheComponentListsReachWhatIsDrawn) {
     const QStringList texts = r.textComponents();
     // Nested texts (the title in its section, the cells of the data band)
     // count as page components; memos are listed apart.
-    for (const char* name : {"txtHead", "txtSupplier1S", "dtPrice", "txtItogo"}) EXPECT_TRUE(texts.contains(name)) << name;
+    for (const char* name : {"txtHead", "txtSupplier1S", "dtPrice", "txtItogo"})
+        EXPECT_TRUE(texts.contains(name)) << name;
     EXPECT_FALSE(texts.contains("txtSummaWord"));
     EXPECT_TRUE(r.memoComponents().contains("txtSummaWord"));
     EXPECT_TRUE(r.memoComponents().contains("dmName"));

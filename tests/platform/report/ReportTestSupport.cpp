@@ -4,7 +4,9 @@
 
 namespace reporttest {
 
-QString programFolder() { return QStringLiteral(TARVI_PROGRAM_DIR); }
+QString programFolder() {
+    return QStringLiteral(TARVI_PROGRAM_DIR);
+}
 
 report::Report shippedReport(const QString& name) {
     report::ReportProject project;
@@ -28,7 +30,9 @@ QRect pixelRect(const report::PageItem& item, double dpi) {
     return r.toAlignedRect();
 }
 
-static bool isDark(QRgb p) { return qGray(p) < 128; }
+static bool isDark(QRgb p) {
+    return qGray(p) < 128;
+}
 
 int darkPixels(const QImage& image, const QRect& area) {
     const QRect a = area.intersected(image.rect());
