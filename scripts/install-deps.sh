@@ -6,6 +6,7 @@ packages=(
   build-essential cmake
   qt6-base-dev qt6-serialport-dev libgl-dev
   firebird-dev libfbclient2 firebird3.0-server-core firebird3.0-utils
+  libzint-dev
   libgtest-dev googletest libbenchmark-dev
 )
 missing=()
