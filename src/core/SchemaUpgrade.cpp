@@ -3,10 +3,12 @@
 #include "platform/db/Connection.h"
 #include "platform/db/Error.h"
 #include "platform/db/Metadata.h"
+#include "platform/db/Script.h"
 #include "platform/db/Statement.h"
 #include "platform/db/Transaction.h"
 
 #include <QFile>
+#include <QRegularExpression>
 
 #include <functional>
 
@@ -116,6 +118,27 @@ void upgradeSuppliers(fb::Connection& c) {
     tr.commit();
 }
 
+// A database made by an earlier version of this program lacks the delivered
+// procedures added since (the stock documents' among them): each missing
+// one is created from the delivered script. Existing ones are the
+// database's own and are never replaced.
+void createMissingDeliveredProcedures(fb::Connection& c) {
+    QFile f(QStringLiteral(":/sql/02_procedures.sql"));
+    if (!f.open(QIODevice::ReadOnly)) return;
+    static const QRegularExpression head(QStringLiteral("\\bCREATE\\s+OR\\s+ALTER\\s+PROCEDURE\\s+(\\w+)"),
+                                         QRegularExpression::CaseInsensitiveOption);
+    bool created = false;
+    for (const QString& statement : fb::splitScript(QString::fromUtf8(f.readAll()))) {
+        const auto m = head.match(statement);
+        if (!m.hasMatch()) continue;
+        const QString name = m.captured(1);
+        if (test(c, [&](fb::Transaction& tr) { return fb::meta::procedureExists(tr, name); })) continue;
+        change(c, statement);
+        created = true;
+    }
+    if (created) c.forgetProcedures();
+}
+
 }  // namespace
 
 QString procedureName(int selector) {
@@ -207,6 +230,8 @@ SchemaUpgradeResult SchemaUpgrade(fb::Connection& connection) {
     // A receipt is stored through DOC_WRITE: one of another shape would make
     // every printed receipt fail to store.
     if (inputCount(c, ProcDocWrite) != kDocWriteInputs) UpgradeDbProcedures(c, ProcDocWrite);
+
+    createMissingDeliveredProcedures(c);
 
     return SchemaUpgradeResult{};
 }
