@@ -20,6 +20,9 @@ void InventoryLines::setKindColumns(const KindColumns& columns) {
 }
 
 void InventoryLines::setEditable(bool editable) {
+    // Views refresh open cell editors on every data change: only a real
+    // change of editability may reach them, or a value being typed is lost.
+    if (editable_ == editable) return;
     editable_ = editable;
     if (!rows_.empty()) emit dataChanged(index(0, 0), index(size() - 1, ColumnCount - 1));
 }
