@@ -42,8 +42,7 @@ struct Db {
         fb::Transaction tr(conn);
         fb::Statement ins(tr, QStringLiteral("INSERT INTO GOODS (GOOD_ID, GOOD_NAME, GOOD_ISGOOD, GOOD_PARENTGROUP, "
                                              "GOOD_EDIZM, GOOD_COUNT, GOOD_W) VALUES (?, ?, 1, 0, 'pc', ?, '0')"));
-        for (int i = 1; i <= kGoods; ++i)
-            ins.execute(tr, {std::int64_t{i}, name(i), QString::number(i % 50)});
+        for (int i = 1; i <= kGoods; ++i) ins.execute(tr, {std::int64_t{i}, name(i), QString::number(i % 50)});
         tr.commit();
     }
     static QString name(int i) { return QStringLiteral("Goods %1").arg(i, 6, 10, QLatin1Char('0')); }
@@ -144,7 +143,8 @@ void preparePostingLines() {
     fb::Transaction tr(db().conn);
     stock::clearLines(tr);
     stock::LineChanges c;
-    for (int i = 1; i <= kPostLines; ++i) c.inserted.push_back({i, Db::name(i), {}, QStringLiteral("pc"), QStringLiteral("1.000"), {}});
+    for (int i = 1; i <= kPostLines; ++i)
+        c.inserted.push_back({i, Db::name(i), {}, QStringLiteral("pc"), QStringLiteral("1.000"), {}});
     stock::writeLineChanges(tr, c);
     tr.commit();
 }

@@ -4,10 +4,14 @@ namespace stock {
 
 QString InventoryLines::stateText(RowState state) {
     switch (state) {
-    case RowState::Unchanged: return QStringLiteral("нетронутая");
-    case RowState::Modified: return QStringLiteral("изменённая");
-    case RowState::Inserted: return QStringLiteral("вставлена");
-    case RowState::Deleted: return QStringLiteral("удалить");
+        case RowState::Unchanged:
+            return QStringLiteral("нетронутая");
+        case RowState::Modified:
+            return QStringLiteral("изменённая");
+        case RowState::Inserted:
+            return QStringLiteral("вставлена");
+        case RowState::Deleted:
+            return QStringLiteral("удалить");
     }
     return {};
 }
@@ -37,7 +41,9 @@ void InventoryLines::setLines(std::vector<Line> lines, bool open) {
     endResetModel();
 }
 
-void InventoryLines::close() { setLines({}, false); }
+void InventoryLines::close() {
+    setLines({}, false);
+}
 
 int InventoryLines::rowOf(std::int64_t goodsId) const {
     for (size_t i = 0; i < rows_.size(); ++i)
@@ -85,8 +91,10 @@ LineChanges InventoryLines::changes() const {
     LineChanges c;
     c.deleted = deleted_;
     for (const Entry& e : rows_) {
-        if (e.state == RowState::Modified) c.modified.push_back(e.line);
-        else if (e.state == RowState::Inserted) c.inserted.push_back(e.line);
+        if (e.state == RowState::Modified)
+            c.modified.push_back(e.line);
+        else if (e.state == RowState::Inserted)
+            c.inserted.push_back(e.line);
     }
     return c;
 }
@@ -97,24 +105,36 @@ void InventoryLines::markWritten() {
     if (!rows_.empty()) emit dataChanged(index(0, ColStatus), index(size() - 1, ColStatus));
 }
 
-int InventoryLines::rowCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : size(); }
-int InventoryLines::columnCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : ColumnCount; }
+int InventoryLines::rowCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : size();
+}
+int InventoryLines::columnCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : ColumnCount;
+}
 
 QVariant InventoryLines::data(const QModelIndex& index, int role) const {
     if (!index.isValid() || index.row() >= size()) return {};
     const Entry& e = rows_[static_cast<size_t>(index.row())];
     if (role == Qt::DisplayRole || role == Qt::EditRole) {
         switch (index.column()) {
-        case ColId: return QString::number(e.line.goodsId);
-        case ColName: return e.line.name;
-        case ColCountry: return role == Qt::DisplayRole ? QLatin1Char(' ') + e.line.country : e.line.country;
-        case ColUnit: return e.line.unit;
-        case ColPrice: return e.line.price;
-        case ColDeclar: return e.line.declar;
-        case ColStatus: return stateText(e.state);
+            case ColId:
+                return QString::number(e.line.goodsId);
+            case ColName:
+                return e.line.name;
+            case ColCountry:
+                return role == Qt::DisplayRole ? QLatin1Char(' ') + e.line.country : e.line.country;
+            case ColUnit:
+                return e.line.unit;
+            case ColPrice:
+                return e.line.price;
+            case ColDeclar:
+                return e.line.declar;
+            case ColStatus:
+                return stateText(e.state);
         }
     }
-    if (role == Qt::TextAlignmentRole && (index.column() == ColPrice || (index.column() == ColDeclar && columns_.declarIsQuantity)))
+    if (role == Qt::TextAlignmentRole &&
+        (index.column() == ColPrice || (index.column() == ColDeclar && columns_.declarIsQuantity)))
         return QVariant::fromValue(Qt::AlignRight | Qt::AlignVCenter);
     return {};
 }
@@ -152,15 +172,23 @@ Qt::ItemFlags InventoryLines::flags(const QModelIndex& index) const {
 }
 
 QVariant InventoryLines::headerData(int section, Qt::Orientation orientation, int role) const {
-    if (orientation != Qt::Horizontal || role != Qt::DisplayRole) return QAbstractTableModel::headerData(section, orientation, role);
+    if (orientation != Qt::Horizontal || role != Qt::DisplayRole)
+        return QAbstractTableModel::headerData(section, orientation, role);
     switch (section) {
-    case ColId: return QStringLiteral("Код");
-    case ColName: return QStringLiteral("Наименование");
-    case ColCountry: return QStringLiteral("Страна");
-    case ColUnit: return QStringLiteral("Ед.изм.");
-    case ColPrice: return columns_.priceTitle;
-    case ColDeclar: return columns_.declarTitle;
-    case ColStatus: return QStringLiteral("Статус");
+        case ColId:
+            return QStringLiteral("Код");
+        case ColName:
+            return QStringLiteral("Наименование");
+        case ColCountry:
+            return QStringLiteral("Страна");
+        case ColUnit:
+            return QStringLiteral("Ед.изм.");
+        case ColPrice:
+            return columns_.priceTitle;
+        case ColDeclar:
+            return columns_.declarTitle;
+        case ColStatus:
+            return QStringLiteral("Статус");
     }
     return {};
 }

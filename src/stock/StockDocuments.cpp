@@ -20,10 +20,18 @@ GoodsSearch& searchSlot() {
 }
 }  // namespace
 
-void setSupplierPicker(SupplierPicker picker) { pickerSlot() = std::move(picker); }
-const SupplierPicker& supplierPicker() { return pickerSlot(); }
-void setGoodsSearch(GoodsSearch search) { searchSlot() = std::move(search); }
-const GoodsSearch& goodsSearch() { return searchSlot(); }
+void setSupplierPicker(SupplierPicker picker) {
+    pickerSlot() = std::move(picker);
+}
+const SupplierPicker& supplierPicker() {
+    return pickerSlot();
+}
+void setGoodsSearch(GoodsSearch search) {
+    searchSlot() = std::move(search);
+}
+const GoodsSearch& goodsSearch() {
+    return searchSlot();
+}
 
 void openStockDocuments(QWidget* parent, int tag) {
     if (!core::DataModule1) return;

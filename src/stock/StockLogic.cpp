@@ -6,9 +6,13 @@
 
 namespace stock {
 
-int docTypeForKind(int kind) { return kind >= Inventory && kind <= WriteOff ? kind + 50 : -1; }
+int docTypeForKind(int kind) {
+    return kind >= Inventory && kind <= WriteOff ? kind + 50 : -1;
+}
 
-int kindForListTag(int tag) { return tag >= 1 && tag <= 4 ? tag - 1 : -1; }
+int kindForListTag(int tag) {
+    return tag >= 1 && tag <= 4 ? tag - 1 : -1;
+}
 
 QString listCaption(int kind) {
     static const char* names[] = {"ИНВЕНТАРИЗАЦИЯ", "ПОСТУПЛЕНИЕ", "ОПРИХОДОВАНИЕ", "СПИСАНИЕ"};
@@ -31,22 +35,31 @@ QString formatDocNumber(const QVariant& number) {
 
 QString listStateText(int state) {
     switch (state) {
-    case Saved: return QStringLiteral("сохранен");
-    case Posted: return QStringLiteral("проведен");
-    default: return {};
+        case Saved:
+            return QStringLiteral("сохранен");
+        case Posted:
+            return QStringLiteral("проведен");
+        default:
+            return {};
     }
 }
 
 QString editorStateText(int state) {
     switch (state) {
-    case New: return QStringLiteral("новый");
-    case Saved: return QStringLiteral("сохранен");
-    case Posted: return QStringLiteral("проведен");
-    default: return QStringLiteral("неизвестен");
+        case New:
+            return QStringLiteral("новый");
+        case Saved:
+            return QStringLiteral("сохранен");
+        case Posted:
+            return QStringLiteral("проведен");
+        default:
+            return QStringLiteral("неизвестен");
     }
 }
 
-std::pair<QDate, QDate> defaultListRange(const QDate& today) { return {today.addMonths(-1), today}; }
+std::pair<QDate, QDate> defaultListRange(const QDate& today) {
+    return {today.addMonths(-1), today};
+}
 
 QuantityCheck checkQuantity(const QString& input, bool weighed) {
     QString text = input.trimmed();
@@ -98,25 +111,25 @@ Enabling enablingForState(int state) {
 KindColumns columnsForKind(int kind) {
     KindColumns c;
     switch (kind) {
-    case Inventory:
-        c.priceTitle = QStringLiteral("Кол.уч.");
-        c.declarTitle = QStringLiteral("Кол.факт.");
-        c.declarEditable = true;
-        c.declarIsQuantity = true;
-        break;
-    case GoodsReceipt:
-        c.priceTitle = QStringLiteral("Кол-во");
-        c.priceEditable = true;
-        c.declarTitle = QStringLiteral("Рег. № тамож. декларации");
-        c.declarEditable = true;
-        c.declarWidth = 240;
-        break;
-    default:
-        c.priceTitle = QStringLiteral("Кол-во");
-        c.priceEditable = true;
-        c.declarVisible = false;
-        c.nameWidth = 300;
-        break;
+        case Inventory:
+            c.priceTitle = QStringLiteral("Кол.уч.");
+            c.declarTitle = QStringLiteral("Кол.факт.");
+            c.declarEditable = true;
+            c.declarIsQuantity = true;
+            break;
+        case GoodsReceipt:
+            c.priceTitle = QStringLiteral("Кол-во");
+            c.priceEditable = true;
+            c.declarTitle = QStringLiteral("Рег. № тамож. декларации");
+            c.declarEditable = true;
+            c.declarWidth = 240;
+            break;
+        default:
+            c.priceTitle = QStringLiteral("Кол-во");
+            c.priceEditable = true;
+            c.declarVisible = false;
+            c.nameWidth = 300;
+            break;
     }
     return c;
 }
@@ -135,8 +148,7 @@ FillSql fillSql(bool isRoot, bool withSubgroups) {
     static const QString order = QStringLiteral(" ORDER BY GOOD_NAME COLLATE PXW_CYRL");
     if (isRoot && withSubgroups) return {columns + countries + QStringLiteral(" WHERE GOOD_ISGOOD=1 ") + order, false};
     if (!withSubgroups)
-        return {columns + countries + QStringLiteral(" WHERE (GOOD_PARENTGROUP=?) AND (GOOD_ISGOOD=1) ") + order,
-                true};
+        return {columns + countries + QStringLiteral(" WHERE (GOOD_PARENTGROUP=?) AND (GOOD_ISGOOD=1) ") + order, true};
     // Each branch carries the groups it passed through, so a group that is
     // its own ancestor ends the descent instead of recursing without end.
     return {QStringLiteral("WITH RECURSIVE GROUPS AS ("

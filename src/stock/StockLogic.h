@@ -51,8 +51,8 @@ QuantityCheck checkQuantity(const QString& input, bool weighed);
 
 inline const QString kQuantityNotNumber =
     QStringLiteral("Вводимые данные должны быть ЧИСЛОМ !    \n\rМаксимальное значение - 999999.999 ");
-inline const QString kQuantityNotWhole =
-    QStringLiteral("Для штучного товара количество должно быть ЦЕЛЫМ числом !    \n\rМаксимальное значение - 999999.000 ");
+inline const QString kQuantityNotWhole = QStringLiteral(
+    "Для штучного товара количество должно быть ЦЕЛЫМ числом !    \n\rМаксимальное значение - 999999.000 ");
 inline const QString kQuantityTooPrecise =
     QStringLiteral("Дробное количество допускает НЕ БОЛЕЕ 3-х знаков после запятой !    ");
 
@@ -77,9 +77,9 @@ Enabling enablingForState(int state);
 
 // The two quantity/declaration columns of the lines grid for a kind.
 struct KindColumns {
-    QString priceTitle;      // G_PRICE column
+    QString priceTitle;  // G_PRICE column
     bool priceEditable = false;
-    QString declarTitle;     // G_DECLAR_NUMBER column
+    QString declarTitle;  // G_DECLAR_NUMBER column
     bool declarVisible = true;
     bool declarEditable = false;
     bool declarIsQuantity = false;  // checked as a quantity (inventory)

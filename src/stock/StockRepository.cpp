@@ -15,7 +15,9 @@ namespace stock {
 
 namespace {
 
-fb::Value textOrNull(const QString& s) { return s.isNull() ? fb::null() : fb::Value(s); }
+fb::Value textOrNull(const QString& s) {
+    return s.isNull() ? fb::null() : fb::Value(s);
+}
 
 // A procedure prepared once for many rows: the inputs are bound by name in
 // the order the database declares them.
@@ -28,7 +30,8 @@ public:
             index_.insert(params[i].name.trimmed().toUpper(), i);
             marks << QStringLiteral("?");
         }
-        const QString args = marks.isEmpty() ? QString() : QLatin1Char('(') + marks.join(QLatin1Char(',')) + QLatin1Char(')');
+        const QString args =
+            marks.isEmpty() ? QString() : QLatin1Char('(') + marks.join(QLatin1Char(',')) + QLatin1Char(')');
         stmt_.emplace(tr, QStringLiteral("EXECUTE PROCEDURE ") + name + args);
     }
     void bind(const QString& name, fb::Value v) {
@@ -73,7 +76,8 @@ std::optional<DocHeader> readHeader(fb::Transaction& tr, int docId) {
     // The supplier is read as text and parsed here: a cast in SQL would make
     // a document with an empty or foreign DOC_SUMM_FULL impossible to open.
     const auto row = fb::queryOne(
-        tr, QStringLiteral("SELECT DOC_NUMBER, DOC_CHECK_TYPE, DOC_DATE_D, DOC_SUMM_FULL FROM DOCUMENTS WHERE DOC_ID=?"),
+        tr,
+        QStringLiteral("SELECT DOC_NUMBER, DOC_CHECK_TYPE, DOC_DATE_D, DOC_SUMM_FULL FROM DOCUMENTS WHERE DOC_ID=?"),
         {std::int64_t{docId}});
     if (!row) return std::nullopt;
     DocHeader h;
@@ -85,9 +89,9 @@ std::optional<DocHeader> readHeader(fb::Transaction& tr, int docId) {
 }
 
 DocStatus docStatus(fb::Transaction& tr, int kind, int number) {
-    const auto row = fb::callProcedure(tr, QStringLiteral("DOC_STATUS_PROC"),
-                                       {{QStringLiteral("I_DN"), std::int64_t{number}},
-                                        {QStringLiteral("I_DT"), std::int64_t{docTypeForKind(kind)}}});
+    const auto row = fb::callProcedure(
+        tr, QStringLiteral("DOC_STATUS_PROC"),
+        {{QStringLiteral("I_DN"), std::int64_t{number}}, {QStringLiteral("I_DT"), std::int64_t{docTypeForKind(kind)}}});
     DocStatus s;
     if (row) {
         s.state = row->integer(QStringLiteral("O_DS"));
@@ -131,7 +135,9 @@ bool deleteDocument(fb::Transaction& tr, int docId) {
     return row && row->integer(QStringLiteral("O_DONE")) == 1;
 }
 
-void clearLines(fb::Transaction& tr) { fb::callProcedure(tr, QStringLiteral("GOODS_TEMP_CLEAR")); }
+void clearLines(fb::Transaction& tr) {
+    fb::callProcedure(tr, QStringLiteral("GOODS_TEMP_CLEAR"));
+}
 
 std::vector<Line> readLines(fb::Transaction& tr, bool descending) {
     const QString sql = descending ? QStringLiteral("SELECT * FROM GOODS_TEMP  ORDER BY G_NAME  COLLATE PXW_CYRL DESC")

@@ -66,10 +66,10 @@ struct SaveRequest {
     bool existing = false;  // I_MODE 1
     QString user;
     QDate date;
-    int docId = 0;          // for an existing document
+    int docId = 0;  // for an existing document
     int number = 0;
     int kind = 0;
-    int supplierId = 0;     // goods receipts only; 0 none
+    int supplierId = 0;  // goods receipts only; 0 none
 };
 // DOC_GOODMOVE_SAVE; returns the document's ID.
 int saveDocument(fb::Transaction& tr, const SaveRequest& request);
@@ -86,8 +86,7 @@ void writeLineChanges(fb::Transaction& tr, const LineChanges& changes);
 // Empties GOODS_TEMP and fills it with the goods of a group, one
 // GOODS_TEMP_EDIT call each; the book quantity is filled for an inventory
 // only. Returns the lines as written, in name order, each goods item once.
-std::vector<Line> fillFromGroup(fb::Transaction& tr, int kind, std::int64_t groupId, bool isRoot,
-                                bool withSubgroups);
+std::vector<Line> fillFromGroup(fb::Transaction& tr, int kind, std::int64_t groupId, bool isRoot, bool withSubgroups);
 
 bool isWeighed(fb::Transaction& tr, std::int64_t goodsId);
 // SU_NAMEFULL of a counterparty; nullopt when it no longer exists.

@@ -42,33 +42,35 @@ public:
         const fb::Row& row = rowAt(index.row());
         const int state = row.integer(QStringLiteral("DL_ST"), -1);
         switch (role) {
-        case Qt::DisplayRole:
-            switch (index.column()) {
-            case ColId: return row.str(QStringLiteral("DL_ID"));
-            case ColState: {
-                const QString text = listStateText(state);
-                return text.isEmpty() ? QString() : QLatin1Char(' ') + text;
-            }
-            case ColNumber: return formatDocNumber(row.str(QStringLiteral("DL_NUM")));
-            case ColDate: {
-                const auto d = fb::toDate(row[QStringLiteral("DL_DAT")]);
-                return d ? d->toString(QStringLiteral("dd.MM.yyyy")) : QString();
-            }
-            }
-            return {};
-        case Qt::ForegroundRole:
-            if (index.column() == ColState && state == Saved) return QColor(Qt::blue);
-            if (index.column() == ColState && state == Posted) return QColor(Qt::darkGreen);
-            return {};
-        case Qt::FontRole:
-            if (index.column() == ColState && state == Posted) {
-                QFont f;
-                f.setBold(true);
-                return f;
-            }
-            return {};
-        case Qt::TextAlignmentRole:
-            return QVariant::fromValue(Qt::AlignLeft | Qt::AlignVCenter);
+            case Qt::DisplayRole:
+                switch (index.column()) {
+                    case ColId:
+                        return row.str(QStringLiteral("DL_ID"));
+                    case ColState: {
+                        const QString text = listStateText(state);
+                        return text.isEmpty() ? QString() : QLatin1Char(' ') + text;
+                    }
+                    case ColNumber:
+                        return formatDocNumber(row.str(QStringLiteral("DL_NUM")));
+                    case ColDate: {
+                        const auto d = fb::toDate(row[QStringLiteral("DL_DAT")]);
+                        return d ? d->toString(QStringLiteral("dd.MM.yyyy")) : QString();
+                    }
+                }
+                return {};
+            case Qt::ForegroundRole:
+                if (index.column() == ColState && state == Saved) return QColor(Qt::blue);
+                if (index.column() == ColState && state == Posted) return QColor(Qt::darkGreen);
+                return {};
+            case Qt::FontRole:
+                if (index.column() == ColState && state == Posted) {
+                    QFont f;
+                    f.setBold(true);
+                    return f;
+                }
+                return {};
+            case Qt::TextAlignmentRole:
+                return QVariant::fromValue(Qt::AlignLeft | Qt::AlignVCenter);
         }
         return {};
     }
@@ -169,9 +171,13 @@ TfmDocGoodMoveList::~TfmDocGoodMoveList() {
     if (fmDocGoodMoveList == this) fmDocGoodMoveList = nullptr;
 }
 
-int TfmDocGoodMoveList::kind() const { return kinds_->checkedId(); }
+int TfmDocGoodMoveList::kind() const {
+    return kinds_->checkedId();
+}
 
-int TfmDocGoodMoveList::rowCount() const { return model_->rowCount(); }
+int TfmDocGoodMoveList::rowCount() const {
+    return model_->rowCount();
+}
 
 int TfmDocGoodMoveList::docIdAt(int row) const {
     return row >= 0 && row < model_->rowCount() ? model_->rowAt(row).integer(QStringLiteral("DL_ID")) : 0;

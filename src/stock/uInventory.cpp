@@ -43,13 +43,16 @@ const QString kFailSave = QStringLiteral("При сохранении докум
 const QString kFailEmptyCheck =
     QStringLiteral("При выполнении операции произошла ошибка БД.    \r\n (проверка корректности документа)");
 const QString kFailOperation = QStringLiteral("При выполнении операции произошла ошибка БД!        ");
-const QString kFailPostStatus = QStringLiteral("При выполнении операции произошла ошибка БД.    \n\r(запрос статуса документа)");
-const QString kFailPostWrite = QStringLiteral("При выполнении операции произошла ошибка БД.     \n\r(запись документа)");
+const QString kFailPostStatus =
+    QStringLiteral("При выполнении операции произошла ошибка БД.    \n\r(запрос статуса документа)");
+const QString kFailPostWrite =
+    QStringLiteral("При выполнении операции произошла ошибка БД.     \n\r(запись документа)");
 const QString kFailOpen = QStringLiteral("При открытии документа произошла ошибка БД.    ");
 const QString kFailFill = QStringLiteral(
     "При формировании списка произошла ошибка БД.    \r\nПерезапустите сервер FireBird, \r\nи попробуйте ещё раз.");
 const QString kFailFillServer = QStringLiteral(
-    "При формировании списка произошла ошибка БД.    \r\n Проверьте, запущен ли сервер FireBird, \r\nи попробуйте ещё раз.");
+    "При формировании списка произошла ошибка БД.    \r\n Проверьте, запущен ли сервер FireBird, \r\nи попробуйте ещё "
+    "раз.");
 const QString kFailClear = QStringLiteral("При очистке списка произошла ошибка БД.     ");
 const QString kFailDelete = QStringLiteral("При удалении документа произошла ошибка БД.    ");
 const QString kEmptySheet = QStringLiteral("Список товаров пустой.   ");
@@ -103,8 +106,8 @@ private:
         QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem& option,
                               const QModelIndex& index) const override {
             QWidget* w = QStyledItemDelegate::createEditor(parent, option, index);
-            if (auto* line = qobject_cast<QLineEdit*>(w); line && limitDeclaration &&
-                                                          index.column() == InventoryLines::ColDeclar)
+            if (auto* line = qobject_cast<QLineEdit*>(w);
+                line && limitDeclaration && index.column() == InventoryLines::ColDeclar)
                 line->setMaxLength(kDeclarationLength);
             editor = w;
             return w;
@@ -285,7 +288,9 @@ TfmInventory::~TfmInventory() {
     if (fmInventory == this) fmInventory = nullptr;
 }
 
-QString TfmInventory::groupName() const { return lblGroupName->text(); }
+QString TfmInventory::groupName() const {
+    return lblGroupName->text();
+}
 
 void TfmInventory::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
@@ -391,16 +396,23 @@ std::optional<QString> TfmInventory::checkCell(const Line& line, int column, con
     }
     const QuantityCheck check = checkQuantity(typed, weighed);
     switch (check.outcome) {
-    case QuantityCheck::Cleared: return QString();
-    case QuantityCheck::Accepted: return check.stored;
-    case QuantityCheck::Refused: break;
+        case QuantityCheck::Cleared:
+            return QString();
+        case QuantityCheck::Accepted:
+            return check.stored;
+        case QuantityCheck::Refused:
+            break;
     }
     return refuse(check.message);
 }
 
-bool TfmInventory::commitPendingEdit() { return DBGrid1->commitPending(*lines_); }
+bool TfmInventory::commitPendingEdit() {
+    return DBGrid1->commitPending(*lines_);
+}
 
-void TfmInventory::writeLines(fb::Transaction& tr) { writeLineChanges(tr, lines_->changes()); }
+void TfmInventory::writeLines(fb::Transaction& tr) {
+    writeLineChanges(tr, lines_->changes());
+}
 
 bool TfmInventory::writeLinesNow() {
     if (!lines_->hasChanges()) return true;
@@ -686,12 +698,14 @@ void TfmInventory::reject() {
     commitPendingEdit();
     if (modified_ && !deleted_) {
         switch (ui::messages().askYesNoCancel(this, kSaveQuestion, ui::Icon::Question)) {
-        case ui::Answer::Yes:
-            // Closes only when the document was really saved.
-            if (!btnSaveClick()) return;
-            break;
-        case ui::Answer::No: break;
-        default: return;
+            case ui::Answer::Yes:
+                // Closes only when the document was really saved.
+                if (!btnSaveClick()) return;
+                break;
+            case ui::Answer::No:
+                break;
+            default:
+                return;
         }
     }
     QDialog::reject();

@@ -3,8 +3,8 @@
 // write-off, its lines in the working list GOODS_TEMP, saved, posted,
 // unposted and deleted through the database's procedures. Keeps its own
 // connection; each command is one transaction.
-#include "InventoryPrint.h"
 #include "InventoryLines.h"
+#include "InventoryPrint.h"
 #include "StockDocuments.h"
 
 #include "platform/db/Connection.h"

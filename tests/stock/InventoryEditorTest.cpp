@@ -90,7 +90,8 @@ TEST_F(InventoryEditor, EachKindHasItsCaptionColumnsAndSupplierPanel) {
         EXPECT_EQ(grid()->model()->headerData(InventoryLines::ColPrice, Qt::Horizontal).toString(), c.priceTitle);
         EXPECT_EQ(grid()->isColumnHidden(InventoryLines::ColDeclar), c.declarHidden);
         EXPECT_EQ(child<QWidget>("pnlSupplier")->isVisible(), c.supplier);
-        const bool editable = grid()->model()->flags(grid()->model()->index(0, InventoryLines::ColPrice)) & Qt::ItemIsEditable;
+        const bool editable =
+            grid()->model()->flags(grid()->model()->index(0, InventoryLines::ColPrice)) & Qt::ItemIsEditable;
         EXPECT_EQ(editable, c.priceEditable);
         // Only an inventory starts from the stock on hand.
         EXPECT_EQ(cell(0, InventoryLines::ColPrice), c.kind == stock::Inventory ? "3.000" : "");
@@ -151,9 +152,12 @@ TEST_F(InventoryEditor, QuantityCellsFollowThePieceOrWeightOfTheGoods) {
         const QString* message;
     };
     const Case cases[] = {
-        {bread, "2.5", "", &stock::kQuantityNotWhole},  {bread, "5,0", "5.000", nullptr},
-        {cheese, "1.234", "1.234", nullptr},            {cheese, "1.2345", "1.234", &stock::kQuantityTooPrecise},
-        {bread, "1000000", "5.000", &stock::kQuantityNotNumber}, {bread, "999999", "999999.000", nullptr},
+        {bread, "2.5", "", &stock::kQuantityNotWhole},
+        {bread, "5,0", "5.000", nullptr},
+        {cheese, "1.234", "1.234", nullptr},
+        {cheese, "1.2345", "1.234", &stock::kQuantityTooPrecise},
+        {bread, "1000000", "5.000", &stock::kQuantityNotNumber},
+        {bread, "999999", "999999.000", nullptr},
         {cheese, "", "", nullptr},
     };
     for (const Case& c : cases) {
@@ -337,9 +341,13 @@ TEST_F(InventoryEditor, SupplierComesFromThePickerAndAMissingOneIsSaid) {
         const char* shown;
         int supplierId;
     };
-    const Case cases[] = {{nullptr, false, "ООО \"Ромашка\"", 5}, {nullptr, true, " - не найден -", 5}, {"", false, "", 0}, {"abc", false, "", 0}};
+    const Case cases[] = {{nullptr, false, "ООО \"Ромашка\"", 5},
+                          {nullptr, true, " - не найден -", 5},
+                          {"", false, "", 0},
+                          {"abc", false, "", 0}};
     for (const Case& c : cases) {
-        if (c.summFull) exec(QStringLiteral("UPDATE DOCUMENTS SET DOC_SUMM_FULL='%1' WHERE DOC_ID=%2").arg(c.summFull).arg(id));
+        if (c.summFull)
+            exec(QStringLiteral("UPDATE DOCUMENTS SET DOC_SUMM_FULL='%1' WHERE DOC_ID=%2").arg(c.summFull).arg(id));
         if (c.deleteSupplier) exec("DELETE FROM SUPPLIERS");
         open(stock::GoodsReceipt, id);
         EXPECT_EQ(child<QLineEdit>("edSupplier")->text(), QString::fromUtf8(c.shown)) << c.shown;

@@ -38,8 +38,12 @@ TEST(StockQuantityCheck, AcceptsClearsOrRefusesByGoodsKind) {
     for (const Case& c : cases) {
         const QuantityCheck r = stock::checkQuantity(QString::fromUtf8(c.typed), c.weighed);
         EXPECT_EQ(r.outcome, c.outcome) << c.typed << " weighed " << c.weighed;
-        if (c.outcome == QuantityCheck::Accepted) { EXPECT_EQ(r.stored, QString::fromUtf8(c.stored)) << c.typed; }
-        if (c.message) { EXPECT_EQ(r.message, *c.message) << c.typed; }
+        if (c.outcome == QuantityCheck::Accepted) {
+            EXPECT_EQ(r.stored, QString::fromUtf8(c.stored)) << c.typed;
+        }
+        if (c.message) {
+            EXPECT_EQ(r.message, *c.message) << c.typed;
+        }
     }
 }
 
@@ -58,9 +62,12 @@ TEST(StockKinds, MenuTagsMapToKindsTypesAndCaptions) {
         const char* caption;
     };
     const Case cases[] = {
-        {1, 0, 50, "Складские документы. ИНВЕНТАРИЗАЦИЯ"}, {2, 1, 51, "Складские документы. ПОСТУПЛЕНИЕ"},
-        {3, 2, 52, "Складские документы. ОПРИХОДОВАНИЕ"},  {4, 3, 53, "Складские документы. СПИСАНИЕ"},
-        {0, -1, -1, "Складские документы. "},             {5, -1, -1, "Складские документы. "},
+        {1, 0, 50, "Складские документы. ИНВЕНТАРИЗАЦИЯ"},
+        {2, 1, 51, "Складские документы. ПОСТУПЛЕНИЕ"},
+        {3, 2, 52, "Складские документы. ОПРИХОДОВАНИЕ"},
+        {4, 3, 53, "Складские документы. СПИСАНИЕ"},
+        {0, -1, -1, "Складские документы. "},
+        {5, -1, -1, "Складские документы. "},
     };
     for (const Case& c : cases) {
         const int kind = stock::kindForListTag(c.tag);
@@ -101,14 +108,16 @@ TEST(StockGroupLabel, NamesTheRootAndGroupsWithOrWithoutSubgroups) {
 }
 
 TEST(StockSupplierText, OnlyAPositiveNumberIsASupplier) {
-    const std::pair<const char*, int> cases[] = {{"12", 12}, {" 7 ", 7}, {"", 0}, {"0", 0}, {"abc", 0}, {"-3", 0}, {"1.5", 0}};
+    const std::pair<const char*, int> cases[] = {{"12", 12}, {" 7 ", 7}, {"", 0},   {"0", 0},
+                                                 {"abc", 0}, {"-3", 0},  {"1.5", 0}};
     for (const auto& [text, id] : cases) EXPECT_EQ(stock::supplierIdFromText(QString::fromUtf8(text)), id) << text;
 }
 
 TEST(StockBookQuantity, NormalisesStockThatFitsAndKeepsTheRest) {
     const std::pair<const char*, const char*> cases[] = {
         {"5", "5.000"}, {"2,5", "2.500"}, {"", ""}, {"abc", "abc"}, {"9999999999", "9999999999"}};
-    for (const auto& [in, out] : cases) EXPECT_EQ(stock::bookQuantityText(QString::fromUtf8(in)), QString::fromUtf8(out)) << in;
+    for (const auto& [in, out] : cases)
+        EXPECT_EQ(stock::bookQuantityText(QString::fromUtf8(in)), QString::fromUtf8(out)) << in;
 }
 
 }  // namespace

@@ -6,6 +6,8 @@
 #include "stock/StockLogic.h"
 #include "stock/StockRepository.h"
 
+#include "core/SchemaUpgrade.h"
+#include "platform/db/Metadata.h"
 #include "platform/db/Procedure.h"
 
 #include <map>
@@ -95,7 +97,9 @@ TEST_F(StockPosting, PostAndUnpostOfEachKindGiveBackStockAndBatchesExactly) {
     goods(4, "Сыр", QStringLiteral("2.500"), 0, true);
     goods(5, "Мыло", QStringLiteral("1"));
     // A batch of another document must be left alone.
-    exec("INSERT INTO PORTIONS (P_DOC_ID, P_GOOD_ID, P_GOOD_COUNT, P_GOOD_COUNT_OFFS, P_CONFIRM) VALUES (999, 1, '4', '1', 1)");
+    exec(
+        "INSERT INTO PORTIONS (P_DOC_ID, P_GOOD_ID, P_GOOD_COUNT, P_GOOD_COUNT_OFFS, P_CONFIRM) VALUES (999, 1, '4', "
+        "'1', 1)");
 
     int number = 0;
     for (const Case& c : cases) {
@@ -131,9 +135,9 @@ TEST_F(StockPosting, UnpostAfterLaterSalesTakesBackOnlyThePostedChange) {
         const char* unposted;
     };
     const Case cases[] = {
-        {stock::GoodsReceipt, line(1, "5.000"), "13.000", "8.000"},  // 10 + 5, two sold
+        {stock::GoodsReceipt, line(1, "5.000"), "13.000", "8.000"},        // 10 + 5, two sold
         {stock::Inventory, line(1, "10.000", "7.000"), "6.000", "9.000"},  // counted 7 of 10, one sold
-        {stock::WriteOff, line(1, "4.000"), "5.000", "9.000"},  // 10 - 4, one sold
+        {stock::WriteOff, line(1, "4.000"), "5.000", "9.000"},             // 10 - 4, one sold
     };
     int number = 0;
     for (const Case& c : cases) {
@@ -250,7 +254,7 @@ TEST_F(StockPosting, GroupFillTakesTheGroupsGoodsAndEndsOnACyclicTree) {
         std::vector<std::int64_t> ids;  // in name order
     };
     const Case cases[] = {
-        {20, false, true, {2, 1}}, {20, false, false, {1}}, {0, true, false, {3}},
+        {20, false, true, {2, 1}},     {20, false, false, {1}}, {0, true, false, {3}},
         {0, true, true, {2, 1, 4, 3}}, {30, false, true, {4}},
     };
     for (const Case& c : cases) {
@@ -264,24 +268,59 @@ TEST_F(StockPosting, GroupFillTakesTheGroupsGoodsAndEndsOnACyclicTree) {
             EXPECT_EQ(ids, c.ids) << "group " << c.group << " sub " << c.sub;
             EXPECT_EQ(stored, lines) << "group " << c.group;
             for (const Line& l : lines) {
-                if (kind == stock::Inventory && l.goodsId == 2) { EXPECT_EQ(l.price, "2.500"); }
-                if (kind != stock::Inventory) { EXPECT_TRUE(l.price.isEmpty()); }
+                if (kind == stock::Inventory && l.goodsId == 2) {
+                    EXPECT_EQ(l.price, "2.500");
+                }
+                if (kind != stock::Inventory) {
+                    EXPECT_TRUE(l.price.isEmpty());
+                }
             }
         }
     }
 }
 
 TEST_F(StockPosting, WeighedGoodsAreKnownByTheirFlag) {
-    const std::pair<const char*, bool> cases[] = {{"да", true}, {"ДА", true}, {"1", true}, {"нет", false}, {"0", false}, {"", false}};
+    const std::pair<const char*, bool> cases[] = {{"да", true},   {"ДА", true}, {"1", true},
+                                                  {"нет", false}, {"0", false}, {"", false}};
     int id = 0;
     for (const auto& [flag, weighed] : cases) {
         ++id;
         fb::Transaction tr(db());
-        fb::execute(tr, QStringLiteral("INSERT INTO GOODS (GOOD_ID, GOOD_NAME, GOOD_W, GOOD_ISGOOD) VALUES (?, 'x', ?, 1)"),
+        fb::execute(tr,
+                    QStringLiteral("INSERT INTO GOODS (GOOD_ID, GOOD_NAME, GOOD_W, GOOD_ISGOOD) VALUES (?, 'x', ?, 1)"),
                     {std::int64_t{id}, QString::fromUtf8(flag)});
         EXPECT_EQ(stock::isWeighed(tr, id), weighed) << flag;
         tr.commit();
     }
+}
+
+}  // namespace
+
+namespace {
+
+// A database made before the stock documents existed.
+class EarlierDatabase : public testsupport::DbTest {};
+
+TEST_F(EarlierDatabase, GetsTheStockProceduresAtTheUpgradeAndKeepsItsOwn) {
+    const char* procs[] = {"DOC_GOODMOVE_SAVE", "DOC_GOODMOVE_DRAG", "DOC_GOODMOVE_BACK",  "DOC_GOODMOVE_DELETE",
+                           "DOC_STATUS_PROC",   "DOC_IS_EMPTY",      "GOODS_TEMP_CLEAR",   "GOODS_TEMP_EDIT",
+                           "GOOD_IS_WEIGHT",    "SUPPLIER_ISWORK",   "PORTIONS_OFFS_WRITE"};
+    for (const char* p : procs) exec(QStringLiteral("DROP PROCEDURE ") + QLatin1String(p));
+    // One the database already holds is its own and stays as it is.
+    exec("CREATE PROCEDURE GOOD_IS_WEIGHT (I_GID INTEGER) RETURNS (O_WEIGHT SMALLINT) AS BEGIN O_WEIGHT = 7; END");
+    core::SchemaUpgrade(db());
+    fb::Transaction tr(db());
+    for (const char* p : procs) EXPECT_TRUE(fb::meta::procedureExists(tr, p)) << p;
+    const auto row = fb::callProcedure(tr, "GOOD_IS_WEIGHT", {{"I_GID", std::int64_t{1}}});
+    ASSERT_TRUE(row);
+    EXPECT_EQ(row->integer("O_WEIGHT"), 7);
+    // PORTIONS_OFFS_WRITE adds what was sold to what the batch gave out.
+    fb::execute(
+        tr, "INSERT INTO PORTIONS (P_RECORD_ID, P_GOOD_ID, P_GOOD_COUNT, P_GOOD_COUNT_OFFS) VALUES (1, 1, '5', '')");
+    fb::callProcedure(tr, "PORTIONS_OFFS_WRITE", {{"I_REC_ID", std::int64_t{1}}, {"I_COUNT", QStringLiteral("1,5")}});
+    fb::callProcedure(tr, "PORTIONS_OFFS_WRITE", {{"I_REC_ID", std::int64_t{1}}, {"I_COUNT", QStringLiteral("2")}});
+    const auto offs = fb::queryOne(tr, "SELECT P_GOOD_COUNT_OFFS FROM PORTIONS WHERE P_RECORD_ID=1");
+    EXPECT_EQ(offs->str("P_GOOD_COUNT_OFFS"), "3.500");
 }
 
 }  // namespace

@@ -18,12 +18,12 @@ protected:
     void goods(int id, const QString& name, std::optional<QString> stock, int parent = 0, bool weighed = false,
                const QString& country = QString()) {
         fb::Transaction tr(db());
-        fb::execute(tr,
-                    QStringLiteral("INSERT INTO GOODS (GOOD_ID, GOOD_NAME, GOOD_W, GOOD_ISGOOD, GOOD_PARENTGROUP, "
-                                   "GOOD_COUNT, GOOD_EDIZM, GOOD_COUNTRY_CODE) VALUES (?, ?, ?, 1, ?, ?, 'шт', ?)"),
-                    {std::int64_t{id}, name, weighed ? QStringLiteral("да") : QStringLiteral("нет"),
-                     std::int64_t{parent}, stock ? fb::Value(*stock) : fb::null(),
-                     country.isEmpty() ? fb::null() : fb::Value(country)});
+        fb::execute(
+            tr,
+            QStringLiteral("INSERT INTO GOODS (GOOD_ID, GOOD_NAME, GOOD_W, GOOD_ISGOOD, GOOD_PARENTGROUP, "
+                           "GOOD_COUNT, GOOD_EDIZM, GOOD_COUNTRY_CODE) VALUES (?, ?, ?, 1, ?, ?, 'шт', ?)"),
+            {std::int64_t{id}, name, weighed ? QStringLiteral("да") : QStringLiteral("нет"), std::int64_t{parent},
+             stock ? fb::Value(*stock) : fb::null(), country.isEmpty() ? fb::null() : fb::Value(country)});
         tr.commit();
     }
     void group(int id, const QString& name, int parent) {
@@ -49,7 +49,8 @@ protected:
     }
     std::optional<QString> stockOf(int id) {
         fb::Transaction tr(db());
-        const auto row = fb::queryOne(tr, QStringLiteral("SELECT GOOD_COUNT FROM GOODS WHERE GOOD_ID=?"), {std::int64_t{id}});
+        const auto row =
+            fb::queryOne(tr, QStringLiteral("SELECT GOOD_COUNT FROM GOODS WHERE GOOD_ID=?"), {std::int64_t{id}});
         if (!row || row->isNull(QStringLiteral("GOOD_COUNT"))) return std::nullopt;
         return row->str(QStringLiteral("GOOD_COUNT"));
     }
@@ -57,11 +58,12 @@ protected:
     QString portions() {
         fb::Transaction tr(db());
         QStringList out;
-        for (const fb::Row& r : fb::query(tr, QStringLiteral("SELECT P_DOC_ID, P_GOOD_ID, P_GOOD_COUNT, "
-                                                            "P_GOOD_COUNT_OFFS, P_DECLAR_NUMBER, P_CONFIRM FROM PORTIONS "
-                                                            "ORDER BY P_RECORD_ID")))
-            out << QStringList{r.str("P_DOC_ID"), r.str("P_GOOD_ID"), r.str("P_GOOD_COUNT"), r.str("P_GOOD_COUNT_OFFS"),
-                               r.str("P_DECLAR_NUMBER"), r.str("P_CONFIRM")}
+        for (const fb::Row& r :
+             fb::query(tr, QStringLiteral("SELECT P_DOC_ID, P_GOOD_ID, P_GOOD_COUNT, "
+                                          "P_GOOD_COUNT_OFFS, P_DECLAR_NUMBER, P_CONFIRM FROM PORTIONS "
+                                          "ORDER BY P_RECORD_ID")))
+            out << QStringList{r.str("P_DOC_ID"),          r.str("P_GOOD_ID"),       r.str("P_GOOD_COUNT"),
+                               r.str("P_GOOD_COUNT_OFFS"), r.str("P_DECLAR_NUMBER"), r.str("P_CONFIRM")}
                        .join(QLatin1Char('|'));
         return out.join(QLatin1Char('\n'));
     }
