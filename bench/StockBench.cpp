@@ -20,6 +20,7 @@
 #include <benchmark/benchmark.h>
 #include <ibase.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -44,6 +45,15 @@ struct Db {
                                              "GOOD_EDIZM, GOOD_COUNT, GOOD_W) VALUES (?, ?, 1, 0, 'pc', ?, '0')"));
         for (int i = 1; i <= kGoods; ++i) ins.execute(tr, {std::int64_t{i}, name(i), QString::number(i % 50)});
         tr.commit();
+        // The working list's pages are made once here, so that neither side
+        // of the fill comparison pays for growing the file.
+        fb::Transaction warm(conn);
+        fb::execute(warm, QStringLiteral("INSERT INTO GOODS_TEMP (G_ID, G_NAME, G_PRICE, G_EDIZM) "
+                                         "SELECT GOOD_ID, GOOD_NAME, GOOD_COUNT, GOOD_EDIZM FROM GOODS"));
+        warm.commit();
+        fb::Transaction clear(conn);
+        fb::execute(clear, QStringLiteral("DELETE FROM GOODS_TEMP"));
+        clear.commit();
     }
     static QString name(int i) { return QStringLiteral("Goods %1").arg(i, 6, 10, QLatin1Char('0')); }
 };
@@ -218,10 +228,31 @@ void BM_PostRawUpdates(benchmark::State& state) {
     state.SetItemsProcessed(state.iterations() * kPostLines);
 }
 
-BENCHMARK(BM_FillRawInsert)->Unit(benchmark::kMillisecond)->Iterations(3)->Repetitions(5);
-BENCHMARK(BM_FillInventoryShown)->Unit(benchmark::kMillisecond)->Iterations(3)->Repetitions(5);
-BENCHMARK(BM_PostRawUpdates)->Unit(benchmark::kMillisecond)->Iterations(5)->Repetitions(5);
-BENCHMARK(BM_PostDocument)->Unit(benchmark::kMillisecond)->Iterations(5)->Repetitions(5);
+// Repetitions give the median; the slowest repetition stands for p99.
+double slowest(const std::vector<double>& v) {
+    return v.empty() ? 0.0 : *std::max_element(v.begin(), v.end());
+}
+
+BENCHMARK(BM_FillRawInsert)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(3)
+    ->Repetitions(5)
+    ->ComputeStatistics("p99", slowest);
+BENCHMARK(BM_FillInventoryShown)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(3)
+    ->Repetitions(5)
+    ->ComputeStatistics("p99", slowest);
+BENCHMARK(BM_PostRawUpdates)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(5)
+    ->Repetitions(5)
+    ->ComputeStatistics("p99", slowest);
+BENCHMARK(BM_PostDocument)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(5)
+    ->Repetitions(5)
+    ->ComputeStatistics("p99", slowest);
 
 }  // namespace
 
