@@ -279,6 +279,30 @@ TEST_F(StockPosting, GroupFillTakesTheGroupsGoodsAndEndsOnACyclicTree) {
     }
 }
 
+TEST_F(StockPosting, WorkingListEditModesAddEmptyOrLeaveTheList) {
+    struct Case {
+        int mode;
+        int id;
+        int rowsAfter;  // starting from one row
+    };
+    const Case cases[] = {{1, 0, 0}, {1, 7, 2}, {3, 7, 2}, {2, 7, 1}, {0, 7, 1}, {3, 0, 2}};
+    for (const Case& c : cases) {
+        workingList({line(1, "1.000")});
+        fb::Transaction tr(db());
+        fb::callProcedure(tr, "GOODS_TEMP_EDIT",
+                          {{"I_MODE", std::int64_t{c.mode}},
+                           {"I_ID", std::int64_t{c.id}},
+                           {"I_NAME", QStringLiteral("Соль")},
+                           {"I_PRICE", QStringLiteral("2")},
+                           {"I_EDIZM", QStringLiteral("кг")},
+                           {"I_COUNTRY", QString(40, QChar(0x42F))}});
+        tr.commit();
+        EXPECT_EQ(count("SELECT COUNT(*) FROM GOODS_TEMP"), c.rowsAfter) << "mode " << c.mode << " id " << c.id;
+    }
+    // A country name longer than the list's column is cut, not refused.
+    EXPECT_EQ(count("SELECT CHAR_LENGTH(G_COUNTRY) FROM GOODS_TEMP WHERE G_ID=0"), 32);
+}
+
 TEST_F(StockPosting, WeighedGoodsAreKnownByTheirFlag) {
     const std::pair<const char*, bool> cases[] = {{"да", true},   {"ДА", true}, {"1", true},
                                                   {"нет", false}, {"0", false}, {"", false}};
