@@ -45,3 +45,283 @@ BEGIN
 END^
 
 SET TERM ; ^
+
+/* Stock documents: inventory (type 50), goods receipt (51), surplus entry
+   (52) and write-off (53). The editor keeps a document's lines in the
+   working list GOODS_TEMP, where G_PRICE carries a quantity: the book
+   quantity of an inventory, the quantity moved for the other types; an
+   inventory's counted quantity and a receipt's customs declaration sit in
+   G_DECLAR_NUMBER. DOC_CHECK_TYPE holds the state: 1 saved, 2 posted.
+
+   A stored line keeps G_PRICE in DD_GOOD_PRICE_MAIN and G_DECLAR_NUMBER in
+   DD_DECLARE_NUMBER. Posting also records, per goods item it moved, the
+   stock text before (DD_GOOD_PRICE_CURRENT) and after (DD_GOOD_COUNT) with
+   DD_GOOD_PAYTYPE 1, so that unposting can give back exactly what posting
+   took: the old text itself when nothing touched the stock since, else the
+   current stock less the change posting made. */
+
+SET TERM ^ ;
+
+CREATE OR ALTER PROCEDURE GOODS_TEMP_CLEAR
+AS
+BEGIN
+  DELETE FROM GOODS_TEMP;
+END^
+
+/* Mode 1 with goods ID 0 empties the list; modes 1 and 3 with any other
+   ID add one row; other modes change nothing. Country names longer than the
+   list's column are cut rather than refused. */
+CREATE OR ALTER PROCEDURE GOODS_TEMP_EDIT (
+  I_MODE    INTEGER,
+  I_ID      INTEGER,
+  I_NAME    VARCHAR(80),
+  I_PRICE   VARCHAR(10),
+  I_EDIZM   VARCHAR(10),
+  I_COUNTRY VARCHAR(100))
+AS
+BEGIN
+  IF (I_MODE = 1 AND I_ID = 0) THEN
+    DELETE FROM GOODS_TEMP;
+  ELSE IF (I_MODE IN (1, 3)) THEN
+    INSERT INTO GOODS_TEMP (G_ID, G_NAME, G_PRICE, G_EDIZM, G_COUNTRY)
+    VALUES (:I_ID, :I_NAME, :I_PRICE, :I_EDIZM, SUBSTRING(:I_COUNTRY FROM 1 FOR 32));
+END^
+
+/* 1 for goods sold by weight (GOOD_W "да" in any case, or "1"). */
+CREATE OR ALTER PROCEDURE GOOD_IS_WEIGHT (I_GID INTEGER)
+RETURNS (O_WEIGHT SMALLINT)
+AS
+DECLARE VARIABLE W VARCHAR(3);
+BEGIN
+  O_WEIGHT = 0;
+  SELECT TRIM(GOOD_W) FROM GOODS WHERE GOOD_ID = :I_GID INTO :W;
+  IF (W IN ('да', 'ДА', 'Да', 'дА', '1')) THEN O_WEIGHT = 1;
+END^
+
+/* 1 for an active counterparty. */
+CREATE OR ALTER PROCEDURE SUPPLIER_ISWORK (I_SID INTEGER)
+RETURNS (O_ISWORK SMALLINT)
+AS
+BEGIN
+  O_ISWORK = 0;
+  IF (EXISTS (SELECT 1 FROM SUPPLIERS WHERE SU_ID = :I_SID AND SU_WORK = 1)) THEN O_ISWORK = 1;
+END^
+
+/* Adds a quantity sold to what a batch has already given out. */
+CREATE OR ALTER PROCEDURE PORTIONS_OFFS_WRITE (
+  I_REC_ID INTEGER,
+  I_COUNT  VARCHAR(15))
+AS
+BEGIN
+  UPDATE PORTIONS
+  SET P_GOOD_COUNT_OFFS = CAST(
+        CAST(COALESCE(NULLIF(TRIM(REPLACE(P_GOOD_COUNT_OFFS, ',', '.')), ''), '0') AS DECIMAL(15,3)) +
+        CAST(COALESCE(NULLIF(TRIM(REPLACE(:I_COUNT, ',', '.')), ''), '0') AS DECIMAL(15,3)) AS VARCHAR(20))
+  WHERE P_RECORD_ID = :I_REC_ID;
+END^
+
+/* State of the document of a type and number: 0 when there is none yet,
+   1 saved, 2 posted, -1 anything else. */
+CREATE OR ALTER PROCEDURE DOC_STATUS_PROC (
+  I_DT INTEGER,
+  I_DN INTEGER)
+RETURNS (O_DID INTEGER, O_DS INTEGER)
+AS
+BEGIN
+  O_DID = 0;
+  O_DS = 0;
+  SELECT FIRST 1 DOC_ID, CASE WHEN DOC_CHECK_TYPE IN (1, 2) THEN DOC_CHECK_TYPE ELSE -1 END
+  FROM DOCUMENTS
+  WHERE DOC_TYPE = :I_DT AND DOC_NUMBER = :I_DN
+  ORDER BY DOC_ID
+  INTO :O_DID, :O_DS;
+END^
+
+/* 1 when the working list has no line to post: an inventory needs a
+   counted quantity, the other kinds a quantity above zero. Takes the kind
+   0..3, not the document type. */
+CREATE OR ALTER PROCEDURE DOC_IS_EMPTY (I_DT INTEGER)
+RETURNS (O_EMPTY SMALLINT)
+AS
+BEGIN
+  O_EMPTY = 1;
+  IF (I_DT = 0) THEN
+  BEGIN
+    IF (EXISTS (SELECT 1 FROM GOODS_TEMP WHERE TRIM(G_DECLAR_NUMBER) <> '')) THEN O_EMPTY = 0;
+  END
+  ELSE IF (EXISTS (SELECT 1 FROM GOODS_TEMP
+                   WHERE TRIM(G_PRICE) <> ''
+                     AND CAST(REPLACE(TRIM(G_PRICE), ',', '.') AS DECIMAL(15,3)) > 0)) THEN
+    O_EMPTY = 0;
+END^
+
+/* Loads a stored document's lines into the working list. */
+CREATE OR ALTER PROCEDURE DOC_GOODMOVE_DRAG (I_DID INTEGER)
+AS
+BEGIN
+  DELETE FROM GOODS_TEMP;
+  INSERT INTO GOODS_TEMP (G_ID, G_NAME, G_PRICE, G_EDIZM, G_COUNTRY, G_DECLAR_NUMBER)
+  SELECT D.DD_GOOD_ID, D.DD_GOOD_NAME, D.DD_GOOD_PRICE_MAIN, G.GOOD_EDIZM,
+         (SELECT FIRST 1 SUBSTRING(C.COUNTRY_NAME FROM 1 FOR 32) FROM COUNTRIES C
+          WHERE C.COUNTRY_CODE = G.GOOD_COUNTRY_CODE),
+         D.DD_DECLARE_NUMBER
+  FROM DOCUMENTS_DETAIL D LEFT JOIN GOODS G ON G.GOOD_ID = D.DD_GOOD_ID
+  WHERE D.DD_DOC_ID = :I_DID;
+END^
+
+/* Saves (I_ACTION 0) or posts (1) the document from the working list.
+   I_MODE 0 makes a new document and returns its ID; 1 rewrites the one
+   with ID I_DID. A posted document is never rewritten. Posting per goods
+   item: an inventory sets the stock to the counted quantity, a receipt or
+   surplus entry adds the quantity, a write-off takes it away; a receipt
+   also makes one confirmed batch per line. Everything happens in the
+   caller's transaction, so a failure leaves stock and documents as they
+   were. */
+CREATE OR ALTER PROCEDURE DOC_GOODMOVE_SAVE (
+  I_MODE      INTEGER,
+  I_ACTION    INTEGER,
+  I_DID       INTEGER,
+  I_DT        INTEGER,
+  I_DN        INTEGER,
+  I_DD        DATE,
+  I_DU        VARCHAR(50),
+  I_SUPPL_ID  VARCHAR(10))
+RETURNS (O_DID INTEGER)
+AS
+DECLARE VARIABLE STATE INTEGER;
+DECLARE VARIABLE GID INTEGER;
+DECLARE VARIABLE QTY DECIMAL(15,3);
+DECLARE VARIABLE VALS INTEGER;
+DECLARE VARIABLE OLD_TEXT VARCHAR(10);
+DECLARE VARIABLE NEW_TEXT VARCHAR(20);
+DECLARE VARIABLE OLD_QTY DECIMAL(15,3);
+DECLARE VARIABLE MOVED SMALLINT;
+BEGIN
+  IF (I_MODE = 0 OR I_DID IS NULL) THEN
+  BEGIN
+    O_DID = GEN_ID(GEN_DOC_ID, 1);
+    INSERT INTO DOCUMENTS (DOC_ID, DOC_TYPE, DOC_CHECK_TYPE, DOC_NUMBER, DOC_DATE_D, DOC_TIME_T, DOC_SUMM_FULL, DOC_USER)
+    VALUES (:O_DID, :I_DT, 1, :I_DN, :I_DD, CURRENT_TIME, :I_SUPPL_ID, :I_DU);
+  END
+  ELSE
+  BEGIN
+    O_DID = I_DID;
+    STATE = NULL;
+    SELECT DOC_CHECK_TYPE FROM DOCUMENTS WHERE DOC_ID = :O_DID INTO :STATE;
+    IF (STATE = 2) THEN EXIT;
+    UPDATE DOCUMENTS SET DOC_DATE_D = :I_DD, DOC_SUMM_FULL = :I_SUPPL_ID, DOC_USER = :I_DU,
+      DOC_CHECK_TYPE = 1
+    WHERE DOC_ID = :O_DID;
+  END
+
+  DELETE FROM DOCUMENTS_DETAIL WHERE DD_DOC_ID = :O_DID;
+
+  IF (I_ACTION IS DISTINCT FROM 1) THEN
+  BEGIN
+    INSERT INTO DOCUMENTS_DETAIL (DD_DOC_ID, DD_GOOD_ID, DD_GOOD_NAME, DD_GOOD_PRICE_MAIN, DD_DECLARE_NUMBER, DD_GOOD_PAYTYPE)
+    SELECT :O_DID, G_ID, G_NAME, G_PRICE, G_DECLAR_NUMBER, 0 FROM GOODS_TEMP WHERE G_ID IS NOT NULL;
+    EXIT;
+  END
+
+  FOR SELECT G_ID,
+             SUM(CASE WHEN :I_DT = 50 THEN
+                   CASE WHEN TRIM(G_DECLAR_NUMBER) <> '' THEN CAST(REPLACE(TRIM(G_DECLAR_NUMBER), ',', '.') AS DECIMAL(15,3)) END
+                 ELSE
+                   CASE WHEN TRIM(G_PRICE) <> '' THEN CAST(REPLACE(TRIM(G_PRICE), ',', '.') AS DECIMAL(15,3)) END
+                 END)
+      FROM GOODS_TEMP
+      WHERE G_ID IS NOT NULL
+      GROUP BY G_ID
+      INTO :GID, :QTY
+  DO
+  BEGIN
+    MOVED = 0;
+    OLD_TEXT = NULL;
+    NEW_TEXT = NULL;
+    IF (QTY IS NOT NULL AND (I_DT = 50 OR QTY > 0)) THEN
+    BEGIN
+      SELECT GOOD_COUNT, 1 FROM GOODS WHERE GOOD_ID = :GID INTO :OLD_TEXT, :MOVED;
+      IF (MOVED = 1) THEN
+      BEGIN
+        OLD_QTY = CAST(COALESCE(NULLIF(TRIM(REPLACE(OLD_TEXT, ',', '.')), ''), '0') AS DECIMAL(15,3));
+        IF (I_DT = 50) THEN NEW_TEXT = CAST(QTY AS VARCHAR(20));
+        ELSE IF (I_DT = 53) THEN NEW_TEXT = CAST(OLD_QTY - QTY AS VARCHAR(20));
+        ELSE NEW_TEXT = CAST(OLD_QTY + QTY AS VARCHAR(20));
+        UPDATE GOODS SET GOOD_COUNT = :NEW_TEXT WHERE GOOD_ID = :GID;
+      END
+    END
+    INSERT INTO DOCUMENTS_DETAIL (DD_DOC_ID, DD_GOOD_ID, DD_GOOD_NAME, DD_GOOD_PRICE_MAIN, DD_DECLARE_NUMBER,
+                                  DD_GOOD_PRICE_CURRENT, DD_GOOD_COUNT, DD_GOOD_PAYTYPE)
+    SELECT :O_DID, G_ID, G_NAME, G_PRICE, G_DECLAR_NUMBER, :OLD_TEXT, :NEW_TEXT, :MOVED
+    FROM GOODS_TEMP WHERE G_ID = :GID;
+    IF (MOVED = 1 AND I_DT = 51) THEN
+      INSERT INTO PORTIONS (P_DOC_ID, P_GOOD_ID, P_GOOD_COUNT, P_GOOD_COUNT_OFFS, P_DATE, P_DECLAR_NUMBER, P_CONFIRM)
+      SELECT :O_DID, G_ID, CAST(CAST(REPLACE(TRIM(G_PRICE), ',', '.') AS DECIMAL(15,3)) AS VARCHAR(20)), '0', :I_DD,
+             NULLIF(TRIM(G_DECLAR_NUMBER), ''), 1
+      FROM GOODS_TEMP
+      WHERE G_ID = :GID AND TRIM(G_PRICE) <> '' AND CAST(REPLACE(TRIM(G_PRICE), ',', '.') AS DECIMAL(15,3)) > 0;
+  END
+
+  UPDATE DOCUMENTS SET DOC_CHECK_TYPE = 2 WHERE DOC_ID = :O_DID;
+END^
+
+/* Unposts: every goods item posting moved gets its stock back, the
+   batches the document made go, and the document is saved again. */
+CREATE OR ALTER PROCEDURE DOC_GOODMOVE_BACK (I_DID INTEGER)
+AS
+DECLARE VARIABLE STATE INTEGER;
+DECLARE VARIABLE GID INTEGER;
+DECLARE VARIABLE OLD_TEXT VARCHAR(10);
+DECLARE VARIABLE POSTED_TEXT VARCHAR(10);
+DECLARE VARIABLE CUR_TEXT VARCHAR(10);
+DECLARE VARIABLE FOUND SMALLINT;
+BEGIN
+  STATE = NULL;
+  SELECT DOC_CHECK_TYPE FROM DOCUMENTS WHERE DOC_ID = :I_DID INTO :STATE;
+  IF (STATE IS DISTINCT FROM 2) THEN EXIT;
+
+  FOR SELECT DD_GOOD_ID, MIN(DD_GOOD_PRICE_CURRENT), MIN(DD_GOOD_COUNT)
+      FROM DOCUMENTS_DETAIL
+      WHERE DD_DOC_ID = :I_DID AND DD_GOOD_PAYTYPE = 1
+      GROUP BY DD_GOOD_ID
+      INTO :GID, :OLD_TEXT, :POSTED_TEXT
+  DO
+  BEGIN
+    FOUND = 0;
+    CUR_TEXT = NULL;
+    SELECT GOOD_COUNT, 1 FROM GOODS WHERE GOOD_ID = :GID INTO :CUR_TEXT, :FOUND;
+    IF (FOUND = 1) THEN
+    BEGIN
+      IF (CUR_TEXT IS NOT DISTINCT FROM POSTED_TEXT) THEN
+        UPDATE GOODS SET GOOD_COUNT = :OLD_TEXT WHERE GOOD_ID = :GID;
+      ELSE
+        UPDATE GOODS SET GOOD_COUNT = CAST(
+            CAST(COALESCE(NULLIF(TRIM(REPLACE(:CUR_TEXT, ',', '.')), ''), '0') AS DECIMAL(15,3)) -
+            CAST(COALESCE(NULLIF(TRIM(REPLACE(:POSTED_TEXT, ',', '.')), ''), '0') AS DECIMAL(15,3)) +
+            CAST(COALESCE(NULLIF(TRIM(REPLACE(:OLD_TEXT, ',', '.')), ''), '0') AS DECIMAL(15,3)) AS VARCHAR(20))
+        WHERE GOOD_ID = :GID;
+    END
+  END
+
+  UPDATE DOCUMENTS_DETAIL SET DD_GOOD_PRICE_CURRENT = NULL, DD_GOOD_COUNT = NULL, DD_GOOD_PAYTYPE = 0
+  WHERE DD_DOC_ID = :I_DID;
+  DELETE FROM PORTIONS WHERE P_DOC_ID = :I_DID;
+  UPDATE DOCUMENTS SET DOC_CHECK_TYPE = 1 WHERE DOC_ID = :I_DID;
+END^
+
+/* Deletes a stock document that is not posted; O_DONE 1 when it went. */
+CREATE OR ALTER PROCEDURE DOC_GOODMOVE_DELETE (I_DID INTEGER)
+RETURNS (O_DONE SMALLINT)
+AS
+BEGIN
+  O_DONE = 0;
+  IF (EXISTS (SELECT 1 FROM DOCUMENTS WHERE DOC_ID = :I_DID AND DOC_TYPE BETWEEN 50 AND 53
+              AND DOC_CHECK_TYPE IS DISTINCT FROM 2)) THEN
+  BEGIN
+    DELETE FROM DOCUMENTS_DETAIL WHERE DD_DOC_ID = :I_DID;
+    DELETE FROM DOCUMENTS WHERE DOC_ID = :I_DID;
+    O_DONE = 1;
+  END
+END^
+
+SET TERM ; ^

@@ -3,10 +3,12 @@
 #include "platform/db/Connection.h"
 #include "platform/db/Error.h"
 #include "platform/db/Metadata.h"
+#include "platform/db/Script.h"
 #include "platform/db/Statement.h"
 #include "platform/db/Transaction.h"
 
 #include <QFile>
+#include <QRegularExpression>
 
 #include <functional>
 
@@ -56,6 +58,8 @@ void change(fb::Connection& c, const QString& sql) {
 // made at every showing. Each change has a transaction of its own, committed
 // before the next test reads the system tables again (read committed, the
 // tests see it), so a failure later on keeps it.
+const QList<std::pair<QString, QString>>& deliveredProcedures();
+
 class Check {
 public:
     explicit Check(fb::Connection& c)
@@ -75,6 +79,20 @@ public:
 
     void createTableIfMissing(const char* table, const char* ddl) {
         if (!any(table_, {QLatin1String(table)})) change(QLatin1String(ddl));
+    }
+
+    // A delivered procedure is created when missing, never replaced.
+    void createDeliveredProceduresIfMissing() {
+        bool created = false;
+        for (const auto& [name, text] : deliveredProcedures()) {
+            procedure_.execute(tr_, {name});
+            const bool exists = procedure_.fetch();
+            procedure_.closeCursor();
+            if (exists) continue;
+            change(text);
+            created = true;
+        }
+        if (created) c_.forgetProcedures();
     }
 
     void createProcedureIfMissing(int selector) {
@@ -148,6 +166,29 @@ void upgradeSuppliers(fb::Connection& c) {
                                        "WHEN COALESCE(SU_WORK, 0) IN (0, 2) THEN 1 "
                                        "WHEN SU_WORK = 1 THEN 0 ELSE SU_WORK END"));
     tr.commit();
+}
+
+// A database made by an earlier version of this program lacks the delivered
+// procedures added since (the stock documents' among them): each missing
+// one is created from the delivered script. Existing ones are the
+// database's own and are never replaced.
+// The procedures a delivered database holds, with their texts: a database
+// made before one of them was delivered gets it at the upgrade. Read once,
+// since every showing of the main screen checks them.
+const QList<std::pair<QString, QString>>& deliveredProcedures() {
+    static const QList<std::pair<QString, QString>> list = [] {
+        QList<std::pair<QString, QString>> out;
+        QFile f(QStringLiteral(":/sql/02_procedures.sql"));
+        if (!f.open(QIODevice::ReadOnly)) return out;
+        static const QRegularExpression head(QStringLiteral("\\bCREATE\\s+OR\\s+ALTER\\s+PROCEDURE\\s+(\\w+)"),
+                                             QRegularExpression::CaseInsensitiveOption);
+        for (const QString& statement : fb::splitScript(QString::fromUtf8(f.readAll()))) {
+            const auto m = head.match(statement);
+            if (m.hasMatch()) out.append({m.captured(1).toUpper(), statement});
+        }
+        return out;
+    }();
+    return list;
 }
 
 }  // namespace
@@ -238,6 +279,8 @@ SchemaUpgradeResult SchemaUpgrade(fb::Connection& connection) {
     // A receipt is stored through DOC_WRITE: one of another shape would make
     // every printed receipt fail to store.
     if (u.inputCount(ProcDocWrite) != kDocWriteInputs) u.replaceProcedure(ProcDocWrite);
+
+    u.createDeliveredProceduresIfMissing();
 
     u.finish();
     return SchemaUpgradeResult{};

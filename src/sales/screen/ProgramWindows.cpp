@@ -9,6 +9,7 @@
 #include "sales/screen/Registration_Mode.h"
 #include "sales/screen/uCountInput.h"
 #include "sales/screen/uDiscountInput.h"
+#include "stock/StockDocuments.h"
 
 #include "core/DataModule.h"
 #include "core/ScaleConnection.h"
@@ -45,6 +46,11 @@ void createProgramWindows() {
     entry.scale = scale;
     installItemEntry(*reg, entry);
     if (!core::fmNumKeyboard) new core::TfmNumKeyboard(reg);
+
+    // Stock documents: the menu item's Tag is the document kind.
+    for (const auto& [item, tag] : std::initializer_list<std::pair<const char*, int>>{
+             {"MInventory", 1}, {"MGoodsReceipt", 2}, {"MGoodsOverPlus", 3}, {"MGoodsRid", 4}})
+        reg->setCommand(QLatin1String(item), [reg, tag] { stock::openStockDocuments(reg, tag); });
 
     static serial::SystemSerialPortLister ports;
     reg->setCommand(QStringLiteral("MOptions"), [reg, scale] {
