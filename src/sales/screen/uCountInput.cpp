@@ -127,12 +127,24 @@ void TfmCountInput::applyToRow(const sales::CountInputDecision& d) {
         reject();
         return;
     }
-    if (reg_.RecalcReceipt() != 0) {
-        // The recalculation refused (and said why): the receipt goes back to
-        // what it was, and the cashier may type another number.
+    const auto restore = [&] {
         reg_.receipt().assignContent(before);
         reg_.updateGoodsGrid();
         reg_.updateDiscountButtons();
+        Memo1->setFocus();
+    };
+    if (reg_.RecalcReceipt() != 0) {
+        // The recalculation refused (and said why): the receipt goes back to
+        // what it was, and the cashier may type another number.
+        restore();
+        return;
+    }
+    // A row the database could never store would make a receipt that prints
+    // and is then lost: it goes back as well.
+    if (const QString problem = sales::countInputRowProblem(reg_.receipt(), row); !problem.isEmpty()) {
+        restore();
+        reg_.RecalcReceipt();
+        ui::showWarning(problem, this);
         Memo1->setFocus();
         return;
     }
