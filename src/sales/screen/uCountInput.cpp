@@ -127,22 +127,19 @@ void TfmCountInput::applyToRow(const sales::CountInputDecision& d) {
         reject();
         return;
     }
-    const auto restore = [&] {
+    if (reg_.RecalcReceipt() != 0) {
+        // The recalculation refused (and said why): the receipt goes back to
+        // what it was, and the cashier may type another number.
         reg_.receipt().assignContent(before);
         reg_.updateGoodsGrid();
         reg_.updateDiscountButtons();
         Memo1->setFocus();
-    };
-    if (reg_.RecalcReceipt() != 0) {
-        // The recalculation refused (and said why): the receipt goes back to
-        // what it was, and the cashier may type another number.
-        restore();
         return;
     }
     // A row the database could never store would make a receipt that prints
-    // and is then lost: it goes back as well.
+    // and is then lost: it goes back as well, totals and all.
     if (const QString problem = sales::countInputRowProblem(reg_.receipt(), row); !problem.isEmpty()) {
-        restore();
+        reg_.receipt().assignContent(before);
         reg_.RecalcReceipt();
         ui::showWarning(problem, this);
         Memo1->setFocus();
