@@ -89,21 +89,31 @@ TEST(CountInputDecision, ReadsTheNumberByModeAndUnitKind) {
         {1, "1.5", "", Outcome::Quantity, 1500, {}},
         {1, "0.125", "F", Outcome::Quantity, 125, {}},
         {1, "3", "X", Outcome::Close, 0, {}},
-        // Zero is refused with a message, never written.
-        {1, "0", "P", Outcome::Zero, 0, text::kZeroQuantity},
-        {1, "0.000", "W", Outcome::Zero, 0, text::kZeroQuantity},
-        {1, "0.0004", "W", Outcome::Zero, 0, text::kZeroQuantity},
+        // Zero closes the window and is never written.
+        {1, "0", "P", Outcome::Close, 0, {}},
+        {1, "0.000", "W", Outcome::Close, 0, {}},
+        {1, "0.0004", "W", Outcome::Close, 0, {}},
+        // A quantity is stored as ten characters at most.
+        {1, "999999.999", "W", Outcome::Quantity, 999999999, {}},
+        {1, "1000000", "W", Outcome::TooLarge, 0, text::kQuantityTooLarge},
+        {1, "1234567.5", "F", Outcome::TooLarge, 0, text::kQuantityTooLarge},
+        {1, "9999999999", "P", Outcome::Quantity, 9999999999000, {}},
         // Nothing typed is no request.
         {1, "", "P", Outcome::Close, 0, {}},
         {1, "1.2.3", "P", Outcome::BadFormat, 0, text::kBadFormat},
         {1, ".", "W", Outcome::BadFormat, 0, text::kBadFormat},
         // Price.
         {2, "12.5", "P", Outcome::Price, 1250, {}},
-        {2, "0", "P", Outcome::Zero, 0, text::kZeroPrice},
-        {2, "0.00", "", Outcome::Zero, 0, text::kZeroPrice},
+        {2, "0", "P", Outcome::Close, 0, {}},
+        {2, "0.00", "", Outcome::Close, 0, {}},
+        {2, "9999999.99", "P", Outcome::Price, 999999999, {}},
+        {2, "10000000", "P", Outcome::TooLarge, 0, text::kPriceTooLarge},
+        {2, "9999999999", "P", Outcome::TooLarge, 0, text::kPriceTooLarge},
         // Cash-in.
         {3, "1500.50", "", Outcome::CashIn, 150050, {}},
-        {3, "0", "", Outcome::Zero, 0, text::kZeroCashIn},
+        {3, "0", "", Outcome::Close, 0, {}},
+        {3, "9999999.99", "", Outcome::CashIn, 999999999, {}},
+        {3, "9999999999", "", Outcome::TooLarge, 0, text::kCashInTooLarge},
         {3, "", "", Outcome::Close, 0, {}},
         // Any other Tag does nothing.
         {0, "5", "P", Outcome::Close, 0, {}},
@@ -305,8 +315,9 @@ TEST_F(CountInputWindow, QuantityFollowsPieceAndWeighedRules) {
         {"P", "3", "1.5", true, text::kPieceFraction, "3", "30.00 "},
         {"P", "3", "4", false, {}, "4", "40.00 "},
         {"W", "1.000", "1.5", false, {}, "1.500", "15.00 "},
-        {"P", "3", "0", true, text::kZeroQuantity, "3", "30.00 "},
-        {"W", "1.000", "0.000", true, text::kZeroQuantity, "1.000", "10.00 "},
+        // Zero closes the window and changes nothing.
+        {"P", "3", "0", false, {}, "3", "30.00 "},
+        {"W", "1.000", "0.000", false, {}, "1.000", "10.00 "},
         // Nothing typed: the window closes and nothing changes.
         {"P", "3", "", false, {}, "3", "30.00 "},
     };
@@ -340,9 +351,56 @@ TEST_F(CountInputWindow, DoubleZeroNeverMakesAZeroQuantity) {
         click(w, "BitBtn14");
     });
     EXPECT_EQ(seen, (QStringList{"0", "0"}));
-    EXPECT_TRUE(r.stayedOpen);
-    EXPECT_EQ(messages.texts(), QStringList{text::kZeroQuantity});
+    // A zero closes the window and the row keeps its quantity.
+    EXPECT_FALSE(r.stayedOpen);
+    EXPECT_TRUE(messages.boxes.empty());
     EXPECT_EQ(screen->receipt().cell(1, ReceiptModel::ColQty), "3");
+    EXPECT_EQ(screen->lblChekItogo->text(), "30.00 ");
+}
+
+TEST_F(CountInputWindow, RowsTheDatabaseCouldNeverHoldAreRefused) {
+    struct Case {
+        const char* name;
+        int mode;
+        const char* kind;
+        const char* price;
+        const char* qty;
+        QString typed;
+        QString message;
+    } cases[] = {
+        {"quantity of ten digits", sales::CountInputQuantity, "P", "10.00", "3", "9999999999",
+         text::kLineSumTooLarge},
+        {"line sum just above the largest", sales::CountInputQuantity, "P", "99999.99", "3", "101",
+         text::kLineSumTooLarge},
+        {"weighed quantity of seven digits", sales::CountInputQuantity, "W", "10.00", "1.000", "1000000",
+         text::kQuantityTooLarge},
+        {"price of ten digits", sales::CountInputPrice, "P", "10.00", "3", "9999999999", text::kPriceTooLarge},
+        {"price that makes the line too large", sales::CountInputPrice, "P", "10.00", "3", "9999999.99",
+         text::kLineSumTooLarge},
+        // The largest line that is still stored.
+        {"line sum within the largest", sales::CountInputQuantity, "P", "99999.99", "3", "100", {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        screen->resetReceipt();
+        messages.clear();
+        const int row = addPosition({"12", c.kind, c.price, c.qty});
+        const QString totalBefore = screen->lblChekItogo->text();
+        const Run r = run(c.mode, [&](TfmCountInput& w) {
+            for (const QChar ch : c.typed) w.typeKey(ch);
+            click(w, "BitBtn14");
+        });
+        EXPECT_EQ(messages.texts(), c.message.isEmpty() ? QStringList{} : QStringList{c.message});
+        EXPECT_EQ(r.stayedOpen, !c.message.isEmpty());
+        if (c.message.isEmpty()) {
+            EXPECT_EQ(screen->lblChekItogo->text(), "9999999.00 ");
+            continue;
+        }
+        EXPECT_EQ(messages.boxes.front().icon, ui::Icon::Warning);
+        EXPECT_EQ(screen->receipt().cell(row, ReceiptModel::ColQty), c.qty);
+        EXPECT_EQ(screen->receipt().attr(row, ReceiptModel::AttrBasePrice), c.price);
+        EXPECT_EQ(screen->lblChekItogo->text(), totalBefore);
+    }
 }
 
 TEST_F(CountInputWindow, QuantityChangeDropsSumDiscountsAndKeepsPercent) {
@@ -411,14 +469,14 @@ TEST_F(CountInputWindow, PriceModeWritesTheUnitPrice) {
     EXPECT_EQ(screen->receipt().cell(row, ReceiptModel::ColPrice), "12.50");
     EXPECT_EQ(screen->lblChekItogo->text(), "37.50 ");
 
-    // A zero price is refused and the price stays.
+    // A zero price closes the window and the price stays.
     messages.clear();
     const Run zero = run(sales::CountInputPrice, [&](TfmCountInput& w) {
         w.typeKey(u'0');
         click(w, "BitBtn14");
     });
-    EXPECT_TRUE(zero.stayedOpen);
-    EXPECT_EQ(messages.texts(), QStringList{text::kZeroPrice});
+    EXPECT_FALSE(zero.stayedOpen);
+    EXPECT_TRUE(messages.boxes.empty());
     EXPECT_EQ(screen->receipt().attr(row, ReceiptModel::AttrBasePrice), "12.50");
 }
 
@@ -508,20 +566,36 @@ TEST_F(CountInputWindow, RefusedCashInShowsTheDriversText) {
     EXPECT_EQ(emulator->state().cash, before);
 }
 
-TEST_F(CountInputWindow, CashInOfZeroSendsNothing) {
+TEST_F(CountInputWindow, CashInOfZeroOrBeyondTheLargestSumSendsNothing) {
     openShift();
-    const Run r = runWith(
-        [&] {
-            screen->action(QStringLiteral("MIncome"))->trigger();
-            return 0;
-        },
-        [&](TfmCountInput& w) {
-            click(w, "BitBtn12");
-            click(w, "BitBtn14");
-        });
-    EXPECT_TRUE(r.stayedOpen);
-    EXPECT_EQ(messages.texts(), QStringList{text::kZeroCashIn});
-    EXPECT_EQ(cashIncomeCalls(), 0);
+    struct Case {
+        const char* name;
+        std::function<void(TfmCountInput&)> type;
+        bool stays;
+        QStringList messages;
+    } cases[] = {
+        {"zero", [&](TfmCountInput& w) { click(w, "BitBtn12"); }, false, {}},
+        {"ten digits", [&](TfmCountInput& w) { for (const QChar ch : QStringLiteral("9999999999")) w.typeKey(ch); },
+         true, {text::kCashInTooLarge}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        messages.clear();
+        const qint64 before = emulator->state().cash;
+        const Run r = runWith(
+            [&] {
+                screen->action(QStringLiteral("MIncome"))->trigger();
+                return 0;
+            },
+            [&](TfmCountInput& w) {
+                c.type(w);
+                click(w, "BitBtn14");
+            });
+        EXPECT_EQ(r.stayedOpen, c.stays);
+        EXPECT_EQ(messages.texts(), c.messages);
+        EXPECT_EQ(cashIncomeCalls(), 0);
+        EXPECT_EQ(emulator->state().cash, before);
+    }
 }
 
 TEST_F(CountInputWindow, CashInWithClosedShiftNeverOpensTheWindow) {

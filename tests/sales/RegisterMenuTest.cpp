@@ -7,6 +7,8 @@
 #include "support/FakeMessages.h"
 
 #include <QCoreApplication>
+#include <QDir>
+#include <QFile>
 #include <QPointer>
 #include <QTemporaryDir>
 
@@ -179,11 +181,31 @@ TEST_F(RegisterMenuTest, ConnectReportsMissingDriverAndRefusedOpen) {
 
     emulator->failNext(QStringLiteral("open"), LIBFPTR_ERROR_NO_CONNECTION, QStringLiteral("Нет связи"));
     EXPECT_FALSE(menu->connectRegister());
-    EXPECT_EQ(messages.texts(), QStringList{text::kCannotConnect});
+    EXPECT_EQ(messages.texts(), QStringList{text::kCannotConnect + QStringLiteral("\r\n\r\nНет связи")});
     EXPECT_EQ(messages.boxes.back().icon, ui::Icon::Error);
     EXPECT_EQ(menu->statusText(), text::kNotConnected);
     EXPECT_FALSE(menu->connected());
     EXPECT_EQ(created, 2);  // the existing driver object is reused
+}
+
+TEST_F(RegisterMenuTest, DamagedRegisterStateIsNamedAndTheRegisterStaysDisconnected) {
+    const QString path = QDir(dir.path()).filePath(RegisterEmulator::kStateFileName);
+    {
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write("{ \"serialNumber\": \"0012");
+    }
+    start();
+    EXPECT_EQ(statusText, text::kNotConnected);
+    EXPECT_FALSE(statusConnected);
+    EXPECT_FALSE(menu->connectRegister());
+    ASSERT_EQ(messages.boxes.size(), 1u);
+    EXPECT_TRUE(messages.boxes[0].text.startsWith(text::kCannotConnect));
+    EXPECT_TRUE(messages.boxes[0].text.contains(QDir::toNativeSeparators(path))) << messages.boxes[0].text.toStdString();
+    EXPECT_FALSE(menu->connected());
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll(), QByteArray("{ \"serialNumber\": \"0012"));
 }
 
 TEST_F(RegisterMenuTest, RefusedOpenNamesTheOperationAndMarksRegisterDisconnected) {

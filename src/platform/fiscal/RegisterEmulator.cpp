@@ -3,6 +3,7 @@
 #include "platform/fiscal/RegisterEmulator.h"
 
 #include "platform/fiscal/Amounts.h"
+#include "platform/fiscal/AtomicFile.h"
 
 #include <QCryptographicHash>
 #include <QDir>
@@ -48,21 +49,42 @@ RegisterEmulator::RegisterEmulator(const QString& folder)
     : statePath_(QDir(folder).filePath(kStateFileName)),
       tape_(QDir(folder).filePath(kTapeFileName), kModelName) {
     QDir().mkpath(folder);
+    removeStaleTemporaries(statePath_);
+    takeUpStateFile();
+}
+
+bool RegisterEmulator::takeUpStateFile() {
+    const StateFile file = readStateFile(statePath_);
+    switch (file.status) {
+    case StateFile::Status::Loaded:
+        state_ = file.state;
+        fault_.clear();
+        return true;
+    case StateFile::Status::Unreadable:
+        // The fiscal drive's memory cannot be made up: a register with fresh
+        // counters would number its documents from the start again. The file
+        // stays exactly as it is for whoever repairs or removes it.
+        fault_ = stateFaultText(QDir::toNativeSeparators(statePath_));
+        qWarning("Register state %s unreadable (%s): the register stays disconnected", qPrintable(statePath_),
+                 qPrintable(file.error));
+        return false;
+    case StateFile::Status::Missing: break;
+    }
+    // A register that has never worked here, or whose file a person removed.
+    RegisterState fresh;
+    fresh.serialNumber = newSerialNumber();
     QString error;
-    if (auto loaded = loadState(statePath_, &error)) {
-        state_ = *loaded;
-    } else if (QFile::exists(statePath_)) {
-        // Keep the unreadable file for whoever investigates; a register
-        // with fresh counters is better than no register at all.
-        qWarning("Register state %s unreadable (%s), starting afresh", qPrintable(statePath_), qPrintable(error));
-        QFile::remove(statePath_ + QStringLiteral(".bad"));
-        QFile::rename(statePath_, statePath_ + QStringLiteral(".bad"));
-    }
-    if (state_.serialNumber.isEmpty()) {
-        state_.serialNumber = newSerialNumber();
-        if (!saveState(statePath_, state_, &error))
-            qWarning("Register state %s not written: %s", qPrintable(statePath_), qPrintable(error));
-    }
+    if (!saveState(statePath_, fresh, &error))
+        qWarning("Register state %s not written: %s", qPrintable(statePath_), qPrintable(error));
+    state_ = fresh;
+    fault_.clear();
+    return true;
+}
+
+QString RegisterEmulator::stateFaultText(const QString& path) {
+    return QStringLiteral("Файл состояния ККТ поврежден и не читается: ") + path +
+           QStringLiteral(". Файл оставлен без изменений. Восстановите его из резервной копии или "
+                          "обратитесь в сервисную службу; до этого ККТ не подключается.");
 }
 
 // ---- plumbing ------------------------------------------------------------
@@ -171,6 +193,12 @@ QVariant RegisterEmulator::outputParam(int id) const {
 int RegisterEmulator::open() {
     auto call = enter("open", false);
     if (call.refused) return -1;
+    // A damaged state file is looked at again on every attempt, so that the
+    // register connects as soon as someone has put the file right.
+    if (!fault_.isEmpty() && !takeUpStateFile()) {
+        opened_ = false;
+        return refuse(LIBFPTR_ERROR_CONNECTION_DISABLED, fault_);
+    }
     opened_ = true;
     return 0;
 }
@@ -252,8 +280,11 @@ int RegisterEmulator::operatorLogin() {
     if (call.refused) return -1;
     if (call.in.value(tag::CashierName).toString().trimmed().isEmpty())
         return refuse(LIBFPTR_ERROR_NO_REQUIRED_PARAM, QStringLiteral("Не указан кассир (1021)"));
+    // A login names the whole cashier: a tax number not given is none, never
+    // the one of whoever logged in before.
     RegisterState next = state_;
-    takeCashier(next, call.in);
+    next.cashierName = call.in.value(tag::CashierName).toString().trimmed();
+    next.cashierInn = call.in.value(tag::CashierInn).toString().trimmed();
     return commit(next) ? 0 : -1;
 }
 
@@ -360,6 +391,11 @@ void RegisterEmulator::setDefaultMarkingScript(const MarkingScript& script) {
 }
 
 void RegisterEmulator::setValidationStartDelay(int milliseconds) { validationStartDelay_ = milliseconds; }
+
+QString RegisterEmulator::fault() const {
+    std::lock_guard lock(mutex_);
+    return fault_;
+}
 
 RegisterState RegisterEmulator::state() const {
     std::lock_guard lock(mutex_);

@@ -98,6 +98,8 @@ public:
     // beginMarkingCodeValidation takes this long, as the device does.
     void setValidationStartDelay(int milliseconds);
     RegisterState state() const;
+    // Why the register cannot be connected (its state file is damaged); empty when it can.
+    QString fault() const;
     QString statePath() const { return statePath_; }
     QString tapePath() const { return tape_.path(); }
 
@@ -123,6 +125,10 @@ private:
     void printTape(const QStringList& lines);
     int shiftState() const;
     int refuseUnlessShiftUsable();
+    // Reads the state file into state_, or sets fault_ when it is damaged;
+    // a missing file makes a new register. False on a fault.
+    bool takeUpStateFile();
+    static QString stateFaultText(const QString& path);
     FiscalDocument nextDocument(qint64 sum) const;
     void takeCashier(RegisterState& next, const ParamList& in) const;
 
@@ -130,6 +136,7 @@ private:
     QString statePath_;
     RegisterTape tape_;
     RegisterState state_;
+    QString fault_;  // non-empty: the state file is damaged and nothing is written
     bool opened_ = false;
     ParamList inputs_;
     QHash<int, QVariant> outputs_;

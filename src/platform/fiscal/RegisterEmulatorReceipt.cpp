@@ -76,6 +76,7 @@ int RegisterEmulator::openReceipt() {
 int RegisterEmulator::registration() {
     auto call = enter("registration");
     if (call.refused) return -1;
+    if (refuseUnlessShiftUsable() != 0) return -1;
     if (!state_.receipt) return refuse(LIBFPTR_ERROR_RECEIPT_CLOSED, QStringLiteral("Чек не открыт"));
     const ParamList& in = call.in;
     ReceiptPosition position;
@@ -132,6 +133,7 @@ int RegisterEmulator::registration() {
 int RegisterEmulator::payment() {
     auto call = enter("payment");
     if (call.refused) return -1;
+    if (refuseUnlessShiftUsable() != 0) return -1;
     if (!state_.receipt) return refuse(LIBFPTR_ERROR_RECEIPT_CLOSED, QStringLiteral("Чек не открыт"));
     const auto type = toWholeNumber(call.in.value(LIBFPTR_PARAM_PAYMENT_TYPE));
     if (!isPaymentType(type))
@@ -146,6 +148,7 @@ int RegisterEmulator::payment() {
 int RegisterEmulator::closeReceipt() {
     auto call = enter("closeReceipt");
     if (call.refused) return -1;
+    if (refuseUnlessShiftUsable() != 0) return -1;
     if (!state_.receipt) return refuse(LIBFPTR_ERROR_RECEIPT_CLOSED, QStringLiteral("Чек не открыт"));
     const OpenReceipt& receipt = *state_.receipt;
     if (receipt.positions.isEmpty())
@@ -198,6 +201,10 @@ int RegisterEmulator::cancelReceipt() {
     const OpenReceipt cancelled = *state_.receipt;
     RegisterState next = state_;
     next.receipt.reset();
+    // A code accepted for this receipt was never sold: it must be checked
+    // again before it goes on another receipt.
+    for (const auto& p : cancelled.positions)
+        if (!p.markingCode.isEmpty()) next.acceptedMarkingCodes.removeAll(p.markingCode);
     if (!commit(next)) return -1;
     printTape(tape_.cancelledReceipt(state_, cancelled, now()));
     return 0;

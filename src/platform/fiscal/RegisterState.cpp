@@ -1,9 +1,10 @@
 #include "platform/fiscal/RegisterState.h"
 
+#include "platform/fiscal/AtomicFile.h"
+
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
-#include <QSaveFile>
 
 namespace fiscal {
 
@@ -140,34 +141,44 @@ RegisterState stateFromJson(const QJsonObject& o) {
     return s;
 }
 
-std::optional<RegisterState> loadState(const QString& path, QString* error) {
+StateFile readStateFile(const QString& path) {
+    StateFile result;
     QFile file(path);
-    if (!file.exists()) return std::nullopt;
+    if (!file.exists()) return result;
+    result.status = StateFile::Status::Unreadable;
     if (!file.open(QIODevice::ReadOnly)) {
-        if (error) *error = file.errorString();
-        return std::nullopt;
+        result.error = file.errorString();
+        return result;
     }
     QJsonParseError parseError;
     const QJsonDocument doc = QJsonDocument::fromJson(file.readAll(), &parseError);
-    if (parseError.error != QJsonParseError::NoError || !doc.isObject()) {
-        if (error) *error = parseError.errorString();
-        return std::nullopt;
+    if (parseError.error != QJsonParseError::NoError) {
+        result.error = parseError.errorString();
+        return result;
     }
-    return stateFromJson(doc.object());
+    if (!doc.isObject()) {
+        result.error = QStringLiteral("not a JSON object");
+        return result;
+    }
+    RegisterState state = stateFromJson(doc.object());
+    if (state.serialNumber.isEmpty()) {
+        result.error = QStringLiteral("no serial number");
+        return result;
+    }
+    result.status = StateFile::Status::Loaded;
+    result.state = std::move(state);
+    return result;
+}
+
+std::optional<RegisterState> loadState(const QString& path, QString* error) {
+    StateFile file = readStateFile(path);
+    if (file.status == StateFile::Status::Loaded) return std::move(file.state);
+    if (error) *error = file.error;
+    return std::nullopt;
 }
 
 bool saveState(const QString& path, const RegisterState& state, QString* error) {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
-        if (error) *error = file.errorString();
-        return false;
-    }
-    file.write(QJsonDocument(toJson(state)).toJson(QJsonDocument::Indented));
-    if (!file.commit()) {
-        if (error) *error = file.errorString();
-        return false;
-    }
-    return true;
+    return writeFileAtomically(path, QJsonDocument(toJson(state)).toJson(QJsonDocument::Indented), error);
 }
 
 }  // namespace fiscal

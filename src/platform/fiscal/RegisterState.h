@@ -79,6 +79,17 @@ struct RegisterState {
 QJsonObject toJson(const RegisterState& state);
 RegisterState stateFromJson(const QJsonObject& json);
 
+// What the state file holds. A file that exists but is no state (cut short,
+// garbled, without the register's serial number) is Unreadable: it is never
+// taken for a new register, which would number documents from the start again.
+struct StateFile {
+    enum class Status { Missing, Loaded, Unreadable };
+    Status status = Status::Missing;
+    RegisterState state;  // for Loaded
+    QString error;        // for Unreadable: why
+};
+StateFile readStateFile(const QString& path);
+
 // nullopt when the file does not exist or cannot be read as a state.
 std::optional<RegisterState> loadState(const QString& path, QString* error = nullptr);
 // Writes the whole file or leaves the previous one untouched.

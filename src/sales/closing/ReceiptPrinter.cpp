@@ -2,6 +2,7 @@
 
 #include "core/DataModule.h"
 #include "platform/fiscal/FiscalDriver.h"
+#include "sales/closing/ColumnLimits.h"
 #include "sales/closing/ReceiptLines.h"
 
 #include <QDir>
@@ -325,7 +326,7 @@ QString rowProblem(const QStringList& line, int row, int paymentFlag, int taxSys
     if (*markType != 0 && (line[LineMarkCode].isEmpty() || !wholeNumber(line[LineMarkStatus]) ||
                            !wholeNumber(line[LineOnlineResult])))
         return rowError(QStringLiteral("Некорректные данные кода маркировки в позиции ") + n + QLatin1Char('.'));
-    return {};
+    return lineWidthProblem(line, row);
 }
 
 ReceiptPrinter::ReceiptPrinter(const QString& stateFolder) : stateFolder_(stateFolder) { loadPending(); }
@@ -465,6 +466,9 @@ PrintOutcome ReceiptPrinter::printNew(IFiscalDriver& kkt, const PrintJob& job) {
         const QString problem = rowProblem(job.lines[i], i + 1, job.paymentFlag, job.taxSystemCode);
         if (!problem.isEmpty()) return failed(problem);
     }
+    // What the register prints must fit the database afterwards.
+    if (const QString sums = receiptSumsProblem(job.totalText, job.cash, job.card, job.prepay); !sums.isEmpty())
+        return failed(sums);
 
     kkt.setParam(tag::CashierName, cashier);
     kkt.operatorLogin();

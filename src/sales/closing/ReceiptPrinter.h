@@ -130,7 +130,8 @@ std::optional<int> vatTypeOf(int vatCode);
 // Why row `row` (1-based) of the hand-over table cannot be registered:
 // a name (unless an advance), a mark type, a VAT code under the general
 // system, a measure code, a price and quantity, a subject code and, for a
-// marked row, its code data. Empty when it can.
+// marked row, its code data, and every value fitting its database column.
+// Empty when it can.
 QString rowProblem(const QStringList& line, int row, int paymentFlag, int taxSystemCode);
 
 // Whether a product code is sent with an unmarked row: not for in-store and

@@ -201,7 +201,8 @@ StoreResult storeLines(fb::Transaction& tr, const PrintJob& job, int docId) {
                 line[LinePrice],
                 line[LineQty],
                 std::int64_t(job.paymentFlag),
-                integerOrNull(line[LineMeasure]),
+                // An empty measure went to the register as 0, and is stored so.
+                integerOf(line[LineMeasure]).value_or(0),
                 integerOrNull(line[LineMarkType]),
                 integerOrNull(line[LineVat]),
                 line[LineGtin],
@@ -219,9 +220,10 @@ StoreResult storeLines(fb::Transaction& tr, const PrintJob& job, int docId) {
         if (job.paymentFlag != PayFull) continue;
         try {
             const std::int64_t goodId = integerOf(line[LineGoodId]).value_or(0);
+            if (goodId <= 0) continue;  // a free-price position has no goods record
             if (!readGood) readGood.emplace(tr, kReadGood);
             readGood->execute(tr, {goodId});
-            if (!readGood->fetch()) continue;  // a free-price position has no goods record
+            if (!readGood->fetch()) continue;  // a good deleted since: no stock to move
             const fb::Row good = readGood->row();
             readGood->closeCursor();
             const fb::Value current = good[QStringLiteral("GOOD_COUNT")];

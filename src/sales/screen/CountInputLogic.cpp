@@ -1,5 +1,7 @@
 #include "sales/screen/CountInputLogic.h"
 
+#include "sales/closing/ColumnLimits.h"
+
 namespace sales {
 
 int countInputDecimals(int mode) { return mode == CountInputQuantity ? 3 : 2; }
@@ -30,14 +32,6 @@ CountInputDecision refuse(CountInputDecision::Outcome outcome, const QString& me
     return d;
 }
 
-QString zeroMessage(int mode) {
-    switch (mode) {
-    case CountInputQuantity: return countInputText::kZeroQuantity;
-    case CountInputPrice: return countInputText::kZeroPrice;
-    default: return countInputText::kZeroCashIn;
-    }
-}
-
 }  // namespace
 
 CountInputDecision decideCountInput(int mode, const QString& text, const QString& rowKind) {
@@ -52,7 +46,8 @@ CountInputDecision decideCountInput(int mode, const QString& text, const QString
     CountInputDecision d;
     if (mode == CountInputQuantity) {
         const Qty q{value->roundHalfAwayFromZero(3)};
-        if (!q.isPositive()) return refuse(Outcome::Zero, zeroMessage(mode));
+        // Zero is no quantity: the row keeps the one it has.
+        if (!q.isPositive()) return {};
         QString kind = rowKind.trimmed().toUpper();
         if (kind.isEmpty()) kind = QStringLiteral("F");
         if (kind == QLatin1String("P")) {
@@ -60,16 +55,32 @@ CountInputDecision decideCountInput(int mode, const QString& text, const QString
         } else if (kind != QLatin1String("W") && kind != QLatin1String("F")) {
             return {};
         }
+        if (!fitsColumn(quantityText(q, kind), columnWidth::kCount))
+            return refuse(Outcome::TooLarge, countInputText::kQuantityTooLarge);
         d.outcome = Outcome::Quantity;
         d.quantity = q;
         return d;
     }
 
     const Money amount{value->roundHalfAwayFromZero(2)};
-    if (amount.kopecks <= 0) return refuse(Outcome::Zero, zeroMessage(mode));
+    if (amount.kopecks <= 0) return {};
+    if (!sumFits(amount))
+        return refuse(Outcome::TooLarge,
+                      mode == CountInputPrice ? countInputText::kPriceTooLarge : countInputText::kCashInTooLarge);
     d.outcome = mode == CountInputPrice ? Outcome::Price : Outcome::CashIn;
     d.amount = amount;
     return d;
+}
+
+QString countInputRowProblem(const ReceiptModel& model, int row) {
+    if (!model.isDataRow(row)) return {};
+    if (!sumFits(model.lineSum(row))) return countInputText::kLineSumTooLarge;
+    if (!fitsColumn(model.cell(row, ReceiptModel::ColQty), columnWidth::kCount))
+        return countInputText::kQuantityTooLarge;
+    if (!fitsColumn(model.attr(row, ReceiptModel::AttrBasePrice), columnWidth::kPrice) ||
+        !fitsColumn(model.cell(row, ReceiptModel::ColPrice), columnWidth::kPrice))
+        return countInputText::kPriceTooLarge;
+    return {};
 }
 
 bool dropSumDiscounts(ReceiptModel& model, int row) {

@@ -28,11 +28,13 @@ inline const QString kCashInCaption = QStringLiteral("Внесение дене�
 inline const QString kBadFormat = QStringLiteral("Недопустимый формат набранных данных  ");
 inline const QString kPieceFraction =
     QStringLiteral("Для штучного товара не допускается   \n\rуказывать дробное количество");
-// A typed zero is never taken: a position of no quantity or no price, or a
-// cash-in of nothing, is not what anybody means.
-inline const QString kZeroQuantity = QStringLiteral(" Количество должно быть больше нуля.     ");
-inline const QString kZeroPrice = QStringLiteral(" Цена должна быть больше нуля.     ");
-inline const QString kZeroCashIn = QStringLiteral(" Сумма внесения должна быть больше нуля.     ");
+// Values the database could never hold: a receipt with them would print
+// and then fail to be stored.
+inline const QString kQuantityTooLarge =
+    QStringLiteral(" Такое количество не может быть записано в Базу Данных.     \r\n Укажите меньшее количество.     ");
+inline const QString kPriceTooLarge = QStringLiteral(" Цена не может быть больше 9999999.99.     ");
+inline const QString kLineSumTooLarge = QStringLiteral(" Сумма позиции не может быть больше 9999999.99.     ");
+inline const QString kCashInTooLarge = QStringLiteral(" Сумма внесения не может быть больше 9999999.99.     ");
 }  // namespace countInputText
 
 // Decimals a mode takes: 3 for a quantity, 2 for money.
@@ -51,7 +53,7 @@ struct CountInputDecision {
     enum class Outcome {
         Close,          // nothing to do: the window closes, nothing changes
         BadFormat,      // not a number; the window stays
-        Zero,           // a typed zero (or less); the window stays
+        TooLarge,       // more than the database can hold; the window stays
         PieceFraction,  // a fraction for a piece good; the window stays
         Quantity,       // write `quantity` into the row
         Price,          // write `amount` as the row's unit price
@@ -63,20 +65,28 @@ struct CountInputDecision {
     QString message;  // for the outcomes that keep the window open
 
     bool keepsWindowOpen() const {
-        return outcome == Outcome::BadFormat || outcome == Outcome::Zero || outcome == Outcome::PieceFraction;
+        return outcome == Outcome::BadFormat || outcome == Outcome::TooLarge || outcome == Outcome::PieceFraction;
     }
 };
 
 // `text` is the field's text; `rowKind` column 2 of the current row ("P"
 // piece, "W" weighed, empty read as "F", a good sold in any fraction). An
-// empty field closes the window without a change. A quantity for a row of
-// any other kind closes it without a change as well.
+// empty field, or a value of 0 (after rounding to the mode's decimals),
+// closes the window without a change. A quantity for a row of any other
+// kind closes it without a change as well. A quantity whose text would not
+// fit the stored receipt line, a price or a cash-in above 9999999.99 is
+// refused.
 CountInputDecision decideCountInput(int mode, const QString& text, const QString& rowKind);
 
 // Sum discounts no longer fit a changed quantity or price: a receipt
 // discount of kind "S" becomes "N" with no value, and so does the row's.
 // Percent discounts stay. True when the receipt discount was dropped.
 bool dropSumDiscounts(ReceiptModel& model, int row);
+
+// Why row `row`, as it stands after a new quantity or price, could never be
+// stored with a receipt: its line sum above 9999999.99, its quantity or price
+// text wider than the stored line takes. Empty when it could.
+QString countInputRowProblem(const ReceiptModel& model, int row);
 
 // The row's new quantity (column 6, by its kind's text rule) with the sum
 // discounts dropped. False, and nothing changed, for a row that is not an

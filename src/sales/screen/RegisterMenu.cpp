@@ -97,7 +97,12 @@ bool RegisterMenu::connectRegister() {
     }
     if (driver_->open() != 0) {
         setStatus(registerText::kNotConnected, false);
-        ui::showError(registerText::kCannotConnect, parent_);
+        // The driver's own words say what to put right (a damaged state file
+        // names the file).
+        const QString why = driver_->errorDescription().trimmed();
+        ui::showError(why.isEmpty() ? registerText::kCannotConnect
+                                    : registerText::kCannotConnect + QStringLiteral("\r\n\r\n") + why,
+                      parent_);
         return false;
     }
     if (!readIdentity()) {

@@ -136,6 +136,15 @@ void TfmCountInput::applyToRow(const sales::CountInputDecision& d) {
         Memo1->setFocus();
         return;
     }
+    // A row the database could never store would make a receipt that prints
+    // and is then lost: it goes back as well, totals and all.
+    if (const QString problem = sales::countInputRowProblem(reg_.receipt(), row); !problem.isEmpty()) {
+        reg_.receipt().assignContent(before);
+        reg_.RecalcReceipt();
+        ui::showWarning(problem, this);
+        Memo1->setFocus();
+        return;
+    }
     accept();
 }
 

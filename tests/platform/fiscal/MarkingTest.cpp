@@ -94,6 +94,32 @@ TEST_F(EmulatorTest, OnlyAnAcceptedCodeEntersTheReceiptAndOnlyOnce) {
     EXPECT_EQ(kkt->errorCode(), LIBFPTR_ERROR_MARKING_CODE_NOT_CHECKED);
 }
 
+TEST_F(EmulatorTest, CancelledReceiptForgetsTheCodesAcceptedForIt) {
+    ASSERT_EQ(openShift(), 0);
+    setCode(*kkt, kShoes);
+    ASSERT_EQ(kkt->beginMarkingCodeValidation(), 0);
+    ASSERT_GT(pollUntilReady(*kkt), 0);
+    ASSERT_EQ(kkt->acceptMarkingCode(), 0);
+    auto registerShoes = [&] {
+        kkt->setParam(LIBFPTR_PARAM_MARKING_CODE, kShoes);
+        kkt->setParam(LIBFPTR_PARAM_MARKING_CODE_STATUS, LIBFPTR_MES_PIECE_SOLD);
+        kkt->setParam(LIBFPTR_PARAM_MARKING_CODE_ONLINE_VALIDATION_RESULT, 15);
+        return addItem(QStringLiteral("Туфли"), QStringLiteral("2500.00"), QStringLiteral("1"));
+    };
+    ASSERT_EQ(openReceipt(), 0);
+    ASSERT_EQ(registerShoes(), 0) << kkt->errorDescription().toStdString();
+    ASSERT_EQ(kkt->cancelReceipt(), 0);
+    EXPECT_FALSE(kkt->state().acceptedMarkingCodes.contains(kShoes));
+
+    // Put on the next receipt, the code must be checked again first.
+    ASSERT_EQ(openReceipt(), 0);
+    EXPECT_EQ(registerShoes(), -1);
+    EXPECT_EQ(kkt->errorCode(), LIBFPTR_ERROR_MARKING_CODE_NOT_CHECKED);
+    // Also after a restart: the forgetting is in the register's memory.
+    restart();
+    EXPECT_FALSE(kkt->state().acceptedMarkingCodes.contains(kShoes));
+}
+
 TEST_F(EmulatorTest, DeclinedCodeCannotBeSold) {
     ASSERT_EQ(openShift(), 0);
     setCode(*kkt, kShoes);

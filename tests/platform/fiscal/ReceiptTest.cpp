@@ -126,6 +126,30 @@ TEST_F(EmulatorTest, JournalHoldsEachCallWithTheParametersItReceived) {
     EXPECT_TRUE(journal[5].params.isEmpty());
 }
 
+TEST_F(EmulatorTest, EachLoginNamesTheWholeCashier) {
+    // The shift is opened by one cashier with a tax number; the next one
+    // logs in without one, as a cashier with no number on file does.
+    kkt->setParam(tag::CashierName, "Старший кассир Иванова");
+    kkt->setParam(tag::CashierInn, "500100732259");
+    ASSERT_EQ(kkt->operatorLogin(), 0);
+    ASSERT_EQ(kkt->openShift(), 0);
+    kkt->setParam(tag::CashierName, "Кассир Петров");
+    ASSERT_EQ(kkt->operatorLogin(), 0);
+    EXPECT_EQ(kkt->state().cashierName, QStringLiteral("Кассир Петров"));
+    EXPECT_EQ(kkt->state().cashierInn, QString());
+
+    ASSERT_EQ(sell(QStringLiteral("45.00")), 0);
+    const QString receipt = tape().section(QStringLiteral("Кассир Петров"), 1);
+    ASSERT_FALSE(receipt.isEmpty());
+    EXPECT_FALSE(receipt.contains(QStringLiteral("500100732259")));
+
+    // A later login with a number sends it again.
+    kkt->setParam(tag::CashierName, "Старший кассир Иванова");
+    kkt->setParam(tag::CashierInn, " 500100732259 ");
+    ASSERT_EQ(kkt->operatorLogin(), 0);
+    EXPECT_EQ(kkt->state().cashierInn, QStringLiteral("500100732259"));
+}
+
 TEST_F(EmulatorTest, RefusedCallsAreJournalledWithTheirErrorCode) {
     kkt->clearJournal();
     ASSERT_EQ(openReceipt(), -1);

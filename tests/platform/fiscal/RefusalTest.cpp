@@ -39,6 +39,30 @@ const Refusal kRefusals[] = {
      },
      [](EmulatedRegister& t) { return t.cashIn(QStringLiteral("10")); }, LIBFPTR_ERROR_SHIFT_EXPIRED,
      "Смена превысила 24 часа"},
+    // A receipt opened before the shift's 24 hours ran out takes nothing more.
+    {"PositionInExpiredShift",
+     [](EmulatedRegister& t) {
+         shiftOpen(t);
+         ASSERT_EQ(t.openReceipt(), 0);
+         t.kkt->setClockOffset(24 * 3600 + 60);
+     },
+     [](EmulatedRegister& t) { return t.addItem(QStringLiteral("Сыр"), QStringLiteral("10"), QStringLiteral("1")); },
+     LIBFPTR_ERROR_SHIFT_EXPIRED, "Смена превысила 24 часа"},
+    {"PaymentInExpiredShift",
+     [](EmulatedRegister& t) {
+         receiptWithItem(t);
+         t.kkt->setClockOffset(24 * 3600 + 60);
+     },
+     [](EmulatedRegister& t) { return t.pay(LIBFPTR_PT_CASH, QStringLiteral("100.00")); },
+     LIBFPTR_ERROR_SHIFT_EXPIRED, "Смена превысила 24 часа"},
+    {"CloseInExpiredShift",
+     [](EmulatedRegister& t) {
+         receiptWithItem(t);
+         ASSERT_EQ(t.pay(LIBFPTR_PT_CASH, QStringLiteral("100.00")), 0);
+         t.kkt->setClockOffset(24 * 3600 + 60);
+     },
+     [](EmulatedRegister& t) { return t.kkt->closeReceipt(); }, LIBFPTR_ERROR_SHIFT_EXPIRED,
+     "Смена превысила 24 часа"},
     {"ReceiptAlreadyOpen",
      [](EmulatedRegister& t) {
          shiftOpen(t);
@@ -135,6 +159,7 @@ TEST(RegisterRefusals, EachMisuseHasItsCodeAndTextAndChangesNothing) {
         EXPECT_EQ(after.receipt.has_value(), before.receipt.has_value());
         if (after.receipt && before.receipt) {
             EXPECT_EQ(after.receipt->positions.size(), before.receipt->positions.size());
+            EXPECT_EQ(after.receipt->payments.size(), before.receipt->payments.size());
         }
     }
 }
