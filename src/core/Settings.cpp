@@ -142,6 +142,10 @@ SettingsCheck planSettingsSave(const SettingsInput& input) {
     if (!taxSystem.isEmpty()) {
         plan.fileLines.append({QStringLiteral("[TaxSystem]"), taxSystem});
         plan.optionRows.append({QStringLiteral("TaxSystem"), QString::number(taxSystemCodeFromName(taxSystem))});
+    } else if (!trimBlanks(input.keptTaxSystemCode).isEmpty()) {
+        const QString fileText = trimBlanks(input.keptTaxSystemFileText);
+        if (!fileText.isEmpty()) plan.fileLines.append({QStringLiteral("[TaxSystem]"), fileText});
+        plan.optionRows.append({QStringLiteral("TaxSystem"), trimBlanks(input.keptTaxSystemCode)});
     }
     both(QStringLiteral("OperDefault"), trimBlanks(input.operDefault));
     if (input.payTypeIndex >= 0 && input.payTypeIndex <= 2)
@@ -292,6 +296,11 @@ SettingsSaveResult saveSettings(const SettingsInput& input, const QString& progr
         fileReplaced = true;
         failure = &kInsertOptionsFailed;
         tr.commit();
+    } catch (const fb::Error& e) {
+        // Our sentence first; the database's own words for whoever helps.
+        if (fileReplaced) restoreOptionsFile(programFolder, existed, previousBytes);
+        result.message = *failure + QStringLiteral("\r\n\r\n ") + e.message().trimmed() + QStringLiteral("     ");
+        return result;
     } catch (const std::exception&) {
         if (fileReplaced) restoreOptionsFile(programFolder, existed, previousBytes);
         result.message = *failure;
