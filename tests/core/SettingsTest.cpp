@@ -179,8 +179,11 @@ TEST_F(SettingsStoreTest, DatabaseFailureLeavesTheFileAsItWas) {
     other.email = u("new@x.ru");
     const SettingsSaveResult r = s.save(other);
     EXPECT_FALSE(r.ok);
-    EXPECT_EQ(r.message, u(" При сохранении данных 'единицы измерения' произошла ошибка.     \r\n\r\n"
-                           " Перезапустите программу и повторите попытку.     "));
+    // The step that failed, then the database's own message.
+    EXPECT_TRUE(r.message.startsWith(u(" При сохранении данных 'единицы измерения' произошла ошибка.     \r\n\r\n"
+                                       " Перезапустите программу и повторите попытку.     \r\n\r\n ")))
+        << r.message.toStdString();
+    EXPECT_TRUE(r.message.contains(u("QUANTITYMEASURESUSED"))) << r.message.toStdString();
     EXPECT_EQ(fileBytes(), before);
     EXPECT_EQ(s.email(), u("o'neil@магазин.рф"));
     EXPECT_EQ(s.ReadDbOption(u("Email")), u("o'neil@магазин.рф"));  // the OPTIONS rewrite was rolled back

@@ -177,6 +177,33 @@ TEST(QueryTaxRateWindow, ReturnsTwentyPlusTheVatCode) {
     EXPECT_EQ(queryTaxRate(), 0);
 }
 
+TEST(QueryTaxRateWindow, TheQuestionIsALabelInsideTheWindow) {
+    struct Case {
+        QString prompt;
+        QString shown;
+    } cases[] = {
+        {QString(), QStringLiteral("Укажите ставку НДС")},
+        {QStringLiteral("Укажите ставку НДС для товара в строке 3"),
+         QStringLiteral("Укажите ставку НДС для товара в строке 3")},
+    };
+    for (const Case& c : cases) {
+        QString label;
+        bool labelShown = false;
+        QTimer::singleShot(0, [&] {
+            TfmQueryTaxRate* w = fmQueryTaxRate;
+            ASSERT_NE(w, nullptr);
+            auto* l = w->findChild<QLabel*>(QStringLiteral("Label1"));
+            ASSERT_NE(l, nullptr);
+            label = l->text();
+            labelShown = l->isVisible();
+            QTest::mouseClick(w->btnCancel, Qt::LeftButton);
+        });
+        EXPECT_EQ(queryTaxRate(nullptr, c.prompt), 0);
+        EXPECT_EQ(label, c.shown);
+        EXPECT_TRUE(labelShown);
+    }
+}
+
 // ---------------------------------------------------------------------------
 // On the main screen
 

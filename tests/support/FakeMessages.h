@@ -27,11 +27,11 @@ public:
         boxes.push_back({text, icon, false, caption});
     }
     ui::Answer ask(QWidget*, const QString& text, ui::Icon icon, bool) override {
-        boxes.push_back({text, icon, true});
+        boxes.push_back({text, icon, true, {}});
         return next(ui::Answer::No);
     }
     ui::Answer askYesNoCancel(QWidget*, const QString& text, ui::Icon icon) override {
-        boxes.push_back({text, icon, true});
+        boxes.push_back({text, icon, true, {}});
         return next(ui::Answer::Cancel);
     }
 

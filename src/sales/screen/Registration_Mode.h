@@ -18,6 +18,7 @@
 #include "sales/screen/MainScreenRights.h"
 #include "sales/receipt/Money.h"
 #include "sales/receipt/ReceiptModel.h"
+#include "sales/screen/MainScreenState.h"
 #include "sales/screen/RegisterMenu.h"
 
 #include <QHash>
@@ -366,6 +367,12 @@ private:
     void paymentFlagItemToggled(int flag);
     void applyTaxSystemLabel(int code);
     void placeUserLabel();
+    // Controls whose text must show whole: their font shrinks to fit.
+    QList<QWidget*> fittedControls() const;
+    // The largest font up to the control's scaled design size at which its
+    // text fits its width.
+    void fitFont(QWidget* w);
+    void showTotal(const QString& text);
     void showGridPopup(const QPoint& pos);
     void openKeypad();
     void updateDocumentMenu();
@@ -387,6 +394,7 @@ private:
     };
     QHash<QWidget*, Design> design_;
     QWidget* central_ = nullptr;
+    sales::LayoutFactors factors_;
     SchemaUpgrade schemaUpgrade_;
     JsonPoll jsonPoll_;
     JsonClosePorts jsonClosePorts_;
