@@ -14,6 +14,7 @@
 #include "sales/receipt/ReceiptCalc.h"
 #include "sales/receipt/ReceiptMessages.h"
 #include "sales/screen/RegGridDelegate.h"
+#include "sales/screen/RegMenus.h"
 #include "sales/screen/uPrinttMessage.h"
 
 #include <QAction>
@@ -86,7 +87,6 @@ TfmReg::TfmReg(QWidget* parent, DriverFactory driverFactory) : QMainWindow(paren
 
     buildControls();
     buildMenus();
-    buildPopups();
     buildStatusBar();
     connectButtons();
 
@@ -541,23 +541,10 @@ bool TfmReg::databaseConnected() const { return core::DataModule1 && core::DataM
 // ---------------------------------------------------------------------------
 // Rights and the workplace lock
 
-QAction* TfmReg::action(const QString& name) const { return actions_.value(name, nullptr); }
-
-QMenu* TfmReg::menu(const QString& name) const { return menus_.value(name, nullptr); }
-
-void TfmReg::setItemsEnabled(QMenu* m, bool on) {
-    if (!m) return;
-    for (QAction* a : m->actions()) {
-        if (a->isSeparator() || a->property("permanentlyOff").toBool()) continue;
-        a->setEnabled(on);
-        if (a->menu()) setItemsEnabled(a->menu(), on);
-    }
-}
-
 void TfmReg::applySwitch(const sales::ControlSwitch& sw) {
     using S = sales::ControlSwitch;
     if (sw.what == S::ItemsEnabled) {
-        setItemsEnabled(menu(sw.name), sw.on);
+        menus_->setItemsEnabled(menu(sw.name), sw.on);
         return;
     }
     if (QAction* a = action(sw.name)) {
@@ -955,13 +942,7 @@ void TfmReg::SetPaymentMethodFlag(int flag) {
     const std::optional<sales::PaymentFlagView> view = sales::paymentFlagView(flag);
     if (!view) return;
     paymentMethodFlag_ = flag;
-    // The items' handlers must not answer their own check changes.
-    updatingPaymentChecks_ = true;
-    const QStringList items{QStringLiteral("M_FullPay"), QStringLiteral("M_PrePayFull"), QStringLiteral("M_PrePayPart"),
-                            QStringLiteral("M_Advance")};
-    for (int i = 0; i < items.size(); ++i)
-        if (QAction* a = action(items[i])) a->setChecked(view->checks[size_t(i)]);
-    updatingPaymentChecks_ = false;
+    menus_->setPaymentChecks(view->checks);
     lblPSR->setText(view->text);
     fitFont(lblPSR);
     lblPSR->setToolTip(view->hint);
