@@ -666,7 +666,8 @@ void TfmReg::fitFont(QWidget* w) {
     const auto design = design_.constFind(w);
     if (design == design_.cend() || design->fontPoints <= 0) return;
     QString text;
-    int padding = 4;
+    // A little air on both sides, so that no digit touches a frame.
+    int padding = 8;
     if (auto* l = qobject_cast<QLabel*>(w)) {
         text = l->text();
         padding += 2 * (l->frameWidth() + l->margin());
