@@ -666,11 +666,12 @@ void TfmReg::fitFont(QWidget* w) {
     const auto design = design_.constFind(w);
     if (design == design_.cend() || design->fontPoints <= 0) return;
     QString text;
-    // A little air on both sides, so that no digit touches a frame.
-    int padding = 8;
+    int padding = 2;
     if (auto* l = qobject_cast<QLabel*>(w)) {
         text = l->text();
         padding += 2 * (l->frameWidth() + l->margin());
+        // A little air inside a frame, so that no digit touches it.
+        if (l->frameWidth() > 0) padding += 6;
     } else if (auto* b = qobject_cast<QAbstractButton*>(w)) {
         text = b->text();
         padding += 12;  // the button's own frame and margins
