@@ -681,9 +681,21 @@ TEST_F(MainScreenTest, ProportionalLayout) {
     screen->show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(screen.get()));
     QWidget* central = screen->centralWidget();
-    const sales::LayoutFactors f = sales::layoutFactors(central->size());
-    EXPECT_EQ(screen->btnCloseCheck->geometry(), sales::scaleDesignRect(QRect(596, 456, 198, 140), f));
-    EXPECT_EQ(screen->GoodsGrid->geometry(), sales::scaleDesignRect(QRect(6, 130, 584, 320), f));
+    // Every resize, larger or back to smaller, lays the screen out again:
+    // panels, the buttons inside them and the labels alike.
+    for (const QSize size : {QSize(1600, 1200), QSize(1280, 1024), QSize(800, 600), QSize(1366, 768)}) {
+        SCOPED_TRACE(size.width());
+        screen->resize(size);
+        QCoreApplication::processEvents();
+        const sales::LayoutFactors f = sales::layoutFactors(central->size());
+        EXPECT_EQ(screen->btnCloseCheck->geometry(), sales::scaleDesignRect(QRect(596, 456, 198, 140), f));
+        EXPECT_EQ(screen->GoodsGrid->geometry(), sales::scaleDesignRect(QRect(6, 130, 584, 320), f));
+        EXPECT_EQ(screen->Panel2->geometry(), sales::scaleDesignRect(QRect(596, 230, 198, 52), f));
+        EXPECT_EQ(screen->btnBarcode->geometry(), sales::scaleDesignRect(QRect(2, 2, 95, 48), f));
+        EXPECT_EQ(screen->lblINN->geometry(), sales::scaleDesignRect(QRect(380, 38, 140, 22), f));
+        // The contents use the whole window.
+        EXPECT_GE(screen->btnCloseCheck->geometry().right(), central->width() - sales::scaleDesignRect(QRect(0, 0, 8, 8), f).width());
+    }
 }
 
 TEST_F(MainScreenTest, LargeTotalsShowEveryDigit) {
