@@ -652,6 +652,15 @@ void TfmReg::ArrangeRegControls() {
         }
     }
     for (QWidget* w : fittedControls()) fitFont(w);
+    // Two buttons of one panel read as a pair: one size for both.
+    for (const auto& [first, second] : {std::pair<QWidget*, QWidget*>{BitBtn1, BitBtn2},
+                                        std::pair<QWidget*, QWidget*>{btnPosDelete, btnCheckDelete},
+                                        std::pair<QWidget*, QWidget*>{btnPosDiscount, btnCheckDiscount}}) {
+        QFont font = first->font();
+        font.setPointSize(qMin(first->font().pointSize(), second->font().pointSize()));
+        first->setFont(font);
+        second->setFont(font);
+    }
     placeUserLabel();
     applyGridLayout();
 }
