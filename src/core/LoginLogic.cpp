@@ -71,6 +71,10 @@ LoginResult passwordLogin(const QString& typedName, const QString& typedPassword
 QString cardCode(const QString& buffer) { return removeCrLfAndBlanks(buffer); }
 
 std::vector<UserRow> usersByName(fb::Connection& db, const QString& name) {
+    // USERS.USER_FIO holds at most this many characters: a longer name is
+    // nobody's, and comparing it would make the server refuse the parameter.
+    constexpr qsizetype kMaxUserNameLength = 100;
+    if (name.size() > kMaxUserNameLength) return {};
     fb::Transaction tr(db);
     fb::Statement s(tr, QStringLiteral("SELECT USER_ID, USER_FIO ,USER_INN, USER_PASSWORD,USER_POST,USER_RIGHTS "
                                        "FROM USERS WHERE USER_FIO = ?"));

@@ -192,7 +192,8 @@ OptionsFormData loadOptionsForm(const QString& programFolder, fb::Connection& db
 
     db.ensureConnected();
     fb::Transaction tr(db);
-    data.taxSystemIndex = taxSystemIndexFor(ReadDbOption(tr, QStringLiteral("TaxSystem")));
+    data.storedTaxSystem = ReadDbOption(tr, QStringLiteral("TaxSystem"));
+    data.taxSystemIndex = taxSystemIndexFor(data.storedTaxSystem);
     data.unitsUsed = readUnitsUsed(tr);
     tr.commit();
     return data;

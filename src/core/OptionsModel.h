@@ -98,6 +98,7 @@ UnitListChange deleteUnitFromList(const QList<CodeItem>& units, int row, int cur
 struct OptionsFormData {
     OptionsFileValues file;
     int taxSystemIndex = -1;
+    QString storedTaxSystem;  // the TaxSystem row as stored
     ScaleFields scale;
     QList<CodeItem> unitsUsed;
 };

@@ -50,6 +50,13 @@ const QString kFileFailed = QStringLiteral(
     " Не удалось записать файл настроек options.sys.     \r\n\r\n"
     " Проверьте доступ к папке программы и повторите попытку.     ");
 
+// Our Russian sentence first; the system's or the database's own words
+// follow as the last line, for whoever is called to help.
+QString withSystemText(const QString& sentence, const QString& systemText) {
+    const QString detail = systemText.trimmed();
+    return detail.isEmpty() ? sentence : sentence + QStringLiteral("\r\n\r\n ") + detail + QStringLiteral("     ");
+}
+
 QString tooLongMessage(const QString& what, int width) {
     return QStringLiteral(" Значение '%1' длиннее %2 символов.     \r\n\r\n"
                           " Сократите значение и повторите попытку.     ")
@@ -142,6 +149,10 @@ SettingsCheck planSettingsSave(const SettingsInput& input) {
     if (!taxSystem.isEmpty()) {
         plan.fileLines.append({QStringLiteral("[TaxSystem]"), taxSystem});
         plan.optionRows.append({QStringLiteral("TaxSystem"), QString::number(taxSystemCodeFromName(taxSystem))});
+    } else if (!trimBlanks(input.keptTaxSystemCode).isEmpty()) {
+        const QString fileText = trimBlanks(input.keptTaxSystemFileText);
+        if (!fileText.isEmpty()) plan.fileLines.append({QStringLiteral("[TaxSystem]"), fileText});
+        plan.optionRows.append({QStringLiteral("TaxSystem"), trimBlanks(input.keptTaxSystemCode)});
     }
     both(QStringLiteral("OperDefault"), trimBlanks(input.operDefault));
     if (input.payTypeIndex >= 0 && input.payTypeIndex <= 2)
@@ -259,7 +270,7 @@ SettingsSaveResult saveSettings(const SettingsInput& input, const QString& progr
 
     QSaveFile file(optionsFilePath(programFolder));
     if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size()) {
-        result.message = kFileFailed;
+        result.message = withSystemText(kFileFailed, file.errorString());
         return result;
     }
 
@@ -286,12 +297,17 @@ SettingsSaveResult saveSettings(const SettingsInput& input, const QString& progr
             insertUnit.execute(tr, {position++, unit.text, static_cast<std::int64_t>(unit.code)});
 
         if (!file.commit()) {
-            result.message = kFileFailed;
+            result.message = withSystemText(kFileFailed, file.errorString());
             return result;  // the transaction rolls back
         }
         fileReplaced = true;
         failure = &kInsertOptionsFailed;
         tr.commit();
+    } catch (const fb::Error& e) {
+        // Our sentence first; the database's own words for whoever helps.
+        if (fileReplaced) restoreOptionsFile(programFolder, existed, previousBytes);
+        result.message = withSystemText(*failure, e.message());
+        return result;
     } catch (const std::exception&) {
         if (fileReplaced) restoreOptionsFile(programFolder, existed, previousBytes);
         result.message = *failure;

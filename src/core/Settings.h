@@ -36,6 +36,10 @@ QList<CodeItem> readUnitsUsed(fb::Transaction& tr);
 // Everything the settings window hands over on save, as its controls hold it.
 struct SettingsInput {
     QString taxSystemText;             // cmbTaxSystem text; blank -> neither line nor row
+    // A stored tax system the list cannot show, kept as it was while the
+    // list stays untouched: the TaxSystem row's value and the file's text.
+    QString keptTaxSystemCode;
+    QString keptTaxSystemFileText;
     QString operDefault;               // ComboBox1 text (trimmed on save)
     int payTypeIndex = -1;             // 0 cash, 1 cashless, 2 prepayment; else not written
     QString maxDiscount;               // meMaxDisc text

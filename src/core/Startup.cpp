@@ -44,7 +44,7 @@ int runStartup(QApplication& app, const std::function<void()>& createWindows) {
     const StartupDecision d = decideStartup(!primary, primary && sys::dbEngine().exists());
     if (d == StartupDecision::ActivateOtherAndExit) return 0;
     if (d == StartupDecision::EngineMissingAndExit) {
-        ui::showError(kEngineMissingAtStart);
+        ui::showError(kEngineMissingBeforeWindows);
         return 1;
     }
     QApplication::setApplicationDisplayName(kApplicationTitle);

@@ -46,6 +46,11 @@ int UsersRepository::write(Mode mode, const UserRecord& u) {
                                         {QStringLiteral("F_USER_PASSWORD"), u.password},
                                         {QStringLiteral("F_USER_BARCODE"), u.barcode},
                                         {QStringLiteral("F_USER_RIGHTS"), u.rights}});
+    // The procedure updates no row when the user is gone; asked inside the
+    // same transaction, after the update holds the row, the answer stays true.
+    if (mode == Update && !fb::queryOne(tr, QStringLiteral("SELECT USER_ID FROM USERS WHERE USER_ID = ?"),
+                                        {std::int64_t{u.id}}))
+        return 0;
     tr.commit();
     usersEvents().notifyChanged();
     const int id = out ? out->integer(QStringLiteral("O_USER_ID")) : 0;

@@ -52,7 +52,9 @@ public:
     static UserRecord fromRow(const fb::Row& row);
 
     // Inserts (record.id ignored) or updates record.id with the values as
-    // given; returns the user's USER_ID after the write (O_USER_ID).
+    // given; returns the user's USER_ID after the write (O_USER_ID). An
+    // update of a user that no longer exists (deleted at another workstation
+    // meanwhile) writes nothing and returns 0.
     int insert(const UserRecord& record);
     int update(const UserRecord& record);
     void remove(int userId);

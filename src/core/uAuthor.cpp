@@ -16,7 +16,10 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QTimer>
+#include <QAbstractItemView>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 namespace core {
 
@@ -26,6 +29,7 @@ StatusView statusView(DbStatus status) {
     switch (status) {
     case DbStatus::Connecting: return {QStringLiteral("Подключаюсь к БД. Ждите..."), QColor(0, 0, 255)};
     case DbStatus::Retrying: return {QStringLiteral("Пытаюсь подключиться к БД. Ждите..."), QColor(0, 0, 255)};
+    case DbStatus::Reloading: return {QStringLiteral("Пытаюсь соединиться с БД. Ждите..."), QColor(0, 0, 255)};
     case DbStatus::Connected: return {QStringLiteral("Есть соединение с БД"), QColor(0, 128, 0)};
     case DbStatus::Disconnected: break;
     }
@@ -49,6 +53,10 @@ TfmAuthor::TfmAuthor(QWidget* parent) : QWidget(parent) {
     cmbLogin_->setInsertPolicy(QComboBox::NoInsert);
     cmbLogin_->lineEdit()->installEventFilter(this);
     cmbLogin_->setContextMenuPolicy(Qt::NoContextMenu);
+    // A long name must not stretch the window: the field keeps its width
+    // and the drop-down list is as wide as the names need.
+    cmbLogin_->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    cmbLogin_->setMinimumContentsLength(24);
     cmbLogin_->lineEdit()->setContextMenuPolicy(Qt::NoContextMenu);
     ListBoxUserPost_ = named(new QListWidget(this), "ListBoxUserPost");
     ListBoxUserINN_ = named(new QListWidget(this), "ListBoxUserINN");
@@ -94,6 +102,7 @@ TfmAuthor::TfmAuthor(QWidget* parent) : QWidget(parent) {
     main->addLayout(buttons);
     main->addLayout(db);
     main->addWidget(Button1_);
+    main->setSizeConstraint(QLayout::SetFixedSize);
     setStatus(DbStatus::Disconnected);
 
     connect(btnOK_, &QPushButton::clicked, this, [this] { btnOKClick(); });
@@ -128,7 +137,7 @@ bool TfmAuthor::connectDatabase() {
     } catch (const fb::Error& e) {
         // The label tells the truth: not connected. btnOpenDB tries again.
         setStatus(DbStatus::Disconnected);
-        ui::showError(e.message(), this);
+        ui::showError(ui::databaseFailureText(e, kNoDatabaseConnection), this);
         return false;
     }
 }
@@ -166,6 +175,10 @@ void TfmAuthor::fillUserList() {
         ListBoxUserPost_->addItem(u.post);
         ListBoxUserINN_->addItem(u.inn);
     }
+    int widest = 0;
+    for (int i = 0; i < cmbLogin_->count(); ++i)
+        widest = std::max(widest, cmbLogin_->fontMetrics().horizontalAdvance(cmbLogin_->itemText(i)));
+    cmbLogin_->view()->setMinimumWidth(std::min(widest + 40, 900));
 }
 
 void TfmAuthor::CheckBox1Click() {
@@ -175,7 +188,8 @@ void TfmAuthor::CheckBox1Click() {
     ListBoxUserINN_->clear();
     Edit1_->clear();
     card_.clear();
-    lblStatusDB_->setText(QStringLiteral("Пытаюсь соединиться с БД. Ждите..."));
+    setStatus(DbStatus::Reloading);
+    sys::dbEngine().startIfStopped();
     if (!connectDatabase()) return;
     ui::guarded(this, [this] { fillUserList(); });
 }

@@ -18,7 +18,9 @@ class QTimer;
 
 namespace core {
 
-enum class DbStatus { Disconnected, Connecting, Retrying, Connected };
+// Connecting: at start; Retrying: the cashier pressed "Подключиться к БД";
+// Reloading: the user list is read again.
+enum class DbStatus { Disconnected, Connecting, Retrying, Reloading, Connected };
 
 struct StatusView {
     QString text;
@@ -97,7 +99,12 @@ private:
 
 extern TfmAuthor* fmAuthor;
 
-// Texts of the start-up and connection checks.
+// Texts of the start-up and connection checks. The program's own start,
+// before any window exists, words the missing engine with other blanks than
+// the login window does; each box keeps its own text.
+inline const QString kEngineMissingBeforeWindows = QStringLiteral(
+    " Программа ТАРВИ-М не обнаружила службу FireBird.      \r\n Установите СУБД FireBird 2.5.    \r\n\r\n"
+    " Если СУБД FireBird установлена, попробуйте запустить     \r\n программу ТАРВИ-М от имени администратора.     ");
 inline const QString kEngineMissingAtStart = QStringLiteral(
     " Программа ТАРВИ-М не обнаружила службу FireBird.     \r\n Установите СУБД FireBird 2.5.     \r\n\r\n"
     " Если СУБД FireBird установлена, попробуйте запустить     \r\n программу ТАРВИ-М от имени администратора.     ");
@@ -107,5 +114,7 @@ inline const QString kEngineMissingOnReconnect = QStringLiteral(
 inline const QString kEngineMissingAtLogin =
     QStringLiteral("Не установлена СУБД FireBird 2.5.    \n\rРежим работы ''С Базой Данных'' недоступен.   ");
 inline const QString kQuitQuestion = QStringLiteral("Вы желаете завершить работу с программой?     ");
+inline const QString kNoDatabaseConnection =
+    QStringLiteral(" Нет соединения с базой данных.     \r\n Проверьте сервер базы данных и нажмите \"Подключиться к БД\".     ");
 
 }  // namespace core

@@ -115,7 +115,8 @@ void TfmCompany::Button1Click() {
             company_.save(trimmedCompany(typed()));
         } catch (const fb::Error& e) {
             // Rolled back; the window stays open with what was typed.
-            ui::showError(e.message(), this);
+            ui::showError(ui::databaseFailureText(e, QStringLiteral(" Не удалось сохранить сведения об организации.     ")),
+                          this);
             return;
         }
         accept();

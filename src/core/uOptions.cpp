@@ -4,6 +4,7 @@
 #include "core/OptionsModel.h"
 #include "core/RefLists.h"
 #include "core/ScaleConnection.h"
+#include "core/SettingsFile.h"
 #include "platform/serial/SerialPortLister.h"
 #include "platform/sys/ProgramFolder.h"
 #include "platform/ui/Guard.h"
@@ -258,6 +259,14 @@ void TfmOptions::FormCreate() {
         const OptionsFormData data = loadOptionsForm(sys::programFolder(), db_, scale_);
 
         cmbTaxSystem->setCurrentIndex(data.taxSystemIndex);
+        // A code the list cannot show (set by another program or an older
+        // version) is not dropped by an OK that never touched the list.
+        keptTaxSystemCode_.clear();
+        keptTaxSystemFileText_.clear();
+        if (data.taxSystemIndex < 0 && data.storedTaxSystem.toInt() != 0) {
+            keptTaxSystemCode_ = data.storedTaxSystem;
+            keptTaxSystemFileText_ = ReadFileOption(sys::programFolder(), QStringLiteral("[TaxSystem]"));
+        }
         showScaleFields(scaleFields_, data.scale);
 
         const OptionsFileValues& file = data.file;
@@ -290,6 +299,10 @@ void TfmOptions::setTobaccoRule(int rule) {
 SettingsInput TfmOptions::typed() const {
     SettingsInput in;
     in.taxSystemText = cmbTaxSystem->currentText();
+    if (cmbTaxSystem->currentIndex() < 0) {
+        in.keptTaxSystemCode = keptTaxSystemCode_;
+        in.keptTaxSystemFileText = keptTaxSystemFileText_;
+    }
     in.operDefault = ComboBox1->currentText();
     in.payTypeIndex = cmbPayTypeDefault->currentIndex();
     in.maxDiscount = meMaxDisc->text();

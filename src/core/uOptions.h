@@ -68,6 +68,8 @@ private:
     ScaleConnection& scale_;
     ScaleControls scaleFields_;
     bool loaded_ = false;
+    QString keptTaxSystemCode_;
+    QString keptTaxSystemFileText_;
 
     QTabWidget* PageControl1;
     QWidget* TabSheetGeneral;

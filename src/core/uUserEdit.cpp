@@ -129,10 +129,15 @@ void TfmUserEdit::btnOKClick() {
     ui::guarded(this, [&] {
         try {
             const UserRecord stored = normalizedUser(u);
-            savedId_ = mode_ == Add ? users_.insert(stored) : users_.update(stored);
+            const int id = mode_ == Add ? users_.insert(stored) : users_.update(stored);
+            if (id == 0) {
+                ui::showError(kUserGoneMessage, this);
+                return;
+            }
+            savedId_ = id;
         } catch (const fb::Error& e) {
             // The write has rolled back; the window keeps what was typed.
-            ui::showError(e.message(), this);
+            ui::showError(ui::databaseFailureText(e, kUserSaveFailed), this);
             return;
         }
         emit saved(savedId_);

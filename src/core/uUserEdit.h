@@ -15,6 +15,12 @@ namespace core {
 
 class UsersRepository;
 
+inline const QString kUserSaveFailed = QStringLiteral(" Не удалось сохранить данные пользователя.     ");
+inline const QString kUserGoneMessage =
+    QStringLiteral(" Пользователь не сохранён: его уже нет в базе данных     \r\n"
+                   " (удалён на другом рабочем месте).     \r\n\r\n"
+                   " Закройте окно и обновите список пользователей.     ");
+
 class TfmUserEdit : public QDialog {
     Q_OBJECT
 public:

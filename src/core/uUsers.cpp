@@ -87,6 +87,7 @@ void TfmUsers::openList() {
     ui::guarded(this, [&] {
         model_->setQuery(users_->connection(), UsersRepository::listSql());
         DBGridUsers->setModel(model_);
+        fitColumns();
         attached_ = true;
         selectRow(0);
     });
@@ -103,6 +104,12 @@ void TfmUsers::hideEvent(QHideEvent* event) {
     model_->clear();
     attached_ = false;
     QDialog::hideEvent(event);
+}
+
+void TfmUsers::fitColumns() {
+    // Names and posts differ in length from shop to shop: every column is as
+    // wide as what it shows, the last one takes what is left.
+    DBGridUsers->resizeColumnsToContents();
 }
 
 int TfmUsers::rowCount() const { return model_->rowCount(); }
@@ -139,6 +146,7 @@ void TfmUsers::runUserEdit(const std::function<void(TfmUserEdit&)>& start) {
         edit->exec();
         if (savedId == 0) return;
         model_->reload();
+        fitColumns();
         selectRow(model_->findRow(QStringLiteral("USER_ID"), QString::number(savedId)));
         updateActions();
         emit usersChanged();
@@ -164,10 +172,11 @@ void TfmUsers::btnUserDeleteClick() {
             users_->remove(user.id);
         } catch (const fb::Error& e) {
             // Nothing was deleted; the list stays as it was.
-            ui::showError(QStringLiteral("Ошибка при удалении записи") + QStringLiteral("\r\n") + e.message(), this);
+            ui::showError(ui::databaseFailureText(e, QStringLiteral("Ошибка при удалении записи")), this);
             return;
         }
         model_->reload(row + 1);
+        fitColumns();
         selectRow(rowAfterDelete(row, model_->rowCount()));
         updateActions();
         emit usersChanged();

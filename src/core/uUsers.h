@@ -51,6 +51,7 @@ protected:
 
 private:
     void openList();
+    void fitColumns();
     void selectRow(int row);
     UserRecord currentUser() const;
     void updateActions();

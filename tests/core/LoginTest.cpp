@@ -6,6 +6,7 @@
 #include "core/DataModule.h"
 #include "core/LoginLogic.h"
 #include "core/uAuthor.h"
+#include "platform/sys/DbEngine.h"
 
 #include <QComboBox>
 #include <QLabel>
@@ -122,6 +123,71 @@ TEST_F(Login, MessagesForMissingPasswordAndUnknownName) {
     loginWith(QStringLiteral("Сидоров"), QStringLiteral("1"));
     EXPECT_EQ(boxes.last(), QStringLiteral("Пользователь Сидоров не найден      "));
     EXPECT_EQ(screen.shown, 0);
+}
+
+TEST_F(Login, NameLongerThanTheStoredColumnIsNoSuchUser) {
+    // USERS.USER_FIO holds 100 characters; a longer name cannot be anyone's.
+    const QString name(101, QChar(0x042F));
+    loginWith(name, QStringLiteral("1"));
+    ASSERT_EQ(boxes.boxes.size(), 1u);
+    EXPECT_EQ(boxes.last(), QStringLiteral("Пользователь ") + name + QStringLiteral(" не найден      "));
+    EXPECT_EQ(screen.shown, 0);
+}
+
+TEST_F(Login, ReloadingTheListStartsTheEngineAndEndsGreen) {
+    struct CountingEngine : sys::DbEngine {
+        bool exists() const override { return true; }
+        bool serverRunning() const override { return false; }
+        bool startIfStopped() const override {
+            ++starts;
+            return true;
+        }
+        mutable int starts = 0;
+    } engine;
+    sys::setDbEngine(&engine);
+    exec("INSERT INTO USERS (USER_ID, USER_FIO, USER_PASSWORD) VALUES (15, 'Антонова', 'a')");
+    window->CheckBox1Click();
+    sys::setDbEngine(nullptr);
+    EXPECT_EQ(engine.starts, 1);
+    EXPECT_EQ(window->dbStatus(), core::DbStatus::Connected);
+    EXPECT_EQ(combo->count(), 4);
+    EXPECT_GE(combo->findText(QStringLiteral("Антонова")), 0);
+}
+
+TEST(LoginStatus, EachStateHasItsTextAndColour) {
+    struct Case {
+        core::DbStatus status;
+        const char* text;
+        QColor colour;
+    } cases[] = {
+        {core::DbStatus::Disconnected, "Нет соединения с БД", QColor(255, 0, 0)},
+        {core::DbStatus::Connecting, "Подключаюсь к БД. Ждите...", QColor(0, 0, 255)},
+        {core::DbStatus::Retrying, "Пытаюсь подключиться к БД. Ждите...", QColor(0, 0, 255)},
+        {core::DbStatus::Reloading, "Пытаюсь соединиться с БД. Ждите...", QColor(0, 0, 255)},
+        {core::DbStatus::Connected, "Есть соединение с БД", QColor(0, 128, 0)},
+    };
+    for (const Case& c : cases) {
+        const core::StatusView v = core::statusView(c.status);
+        EXPECT_EQ(v.text, QString::fromUtf8(c.text));
+        EXPECT_EQ(v.color, c.colour) << c.text;
+    }
+}
+
+TEST_F(Login, LongUserNamesDoNotWidenTheWindow) {
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+    const QSize usual = window->size();
+    exec("INSERT INTO USERS (USER_ID, USER_FIO, USER_PASSWORD) VALUES (16, "
+         "'Константинопольская-Водопьянова Анастасия-Александра Христофоровна-Владиславовна оглы', 'a')");
+    // A window made while the long name is in the list, and the list read
+    // again in the window already shown: both keep the usual size.
+    window->CheckBox1Click();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(window->size(), usual);
+    core::TfmAuthor another;
+    ASSERT_TRUE(another.FormCreate());
+    another.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&another));
+    EXPECT_EQ(another.size(), usual);
 }
 
 TEST_F(Login, QuotesInNamesAreDataNotSql) {
@@ -244,6 +310,19 @@ TEST(CardBurst, WindowOpensAtTheFirstKeyAndLastsAHundredMilliseconds) {
         for (qint64 t : c.keys) d.keyPressed(QLatin1Char('1'), t);
         EXPECT_EQ(d.enterPressed(c.enter).has_value(), c.ends) << c.enter;
     }
+}
+
+TEST(EngineMissingTexts, StartAndLoginWindowEachKeepTheirOwnBlanks) {
+    const QByteArray lines2to4 = QByteArray("\r\n\r\n Если СУБД FireBird установлена, попробуйте запустить") +
+                                 QByteArray(5, ' ') + "\r\n программу ТАРВИ-М от имени администратора." +
+                                 QByteArray(5, ' ');
+    const QByteArray head = " Программа ТАРВИ-М не обнаружила службу FireBird.";
+    const QByteArray second = "\r\n Установите СУБД FireBird 2.5.";
+    // Before any window: six blanks after the first line, four after the second.
+    EXPECT_EQ(core::kEngineMissingBeforeWindows.toUtf8(),
+              head + QByteArray(6, ' ') + second + QByteArray(4, ' ') + lines2to4);
+    // The login window: five and five.
+    EXPECT_EQ(core::kEngineMissingAtStart.toUtf8(), head + QByteArray(5, ' ') + second + QByteArray(5, ' ') + lines2to4);
 }
 
 TEST(CardCode, StripsLineBreaksAndBlanks) {

@@ -312,6 +312,25 @@ TEST_F(OptionsWindow, ChoosingTheEmptyTaxSystemRemovesIt) {
     EXPECT_EQ(ReadFileOption(programFolder(), u("[TaxSystem]")), QString());
 }
 
+TEST_F(OptionsWindow, StoredTaxSystemTheListCannotShowIsKeptByOk) {
+    store(everyKey());
+    const QString fileText = ReadFileOption(programFolder(), u("[TaxSystem]"));
+    exec(u("UPDATE OPTIONS SET OPTION_VALUE = '64' WHERE OPTION_NAME = 'TaxSystem'"));
+    open();
+    EXPECT_EQ(combo("cmbTaxSystem")->currentIndex(), -1);
+    QTest::mouseClick(find<QPushButton>("Button1"), Qt::LeftButton);
+    EXPECT_TRUE(messages.boxes.empty()) << messages.last().toStdString();
+    EXPECT_EQ(option("TaxSystem"), u("64"));
+    EXPECT_EQ(ReadFileOption(programFolder(), u("[TaxSystem]")), fileText);
+
+    // A choice made in the list replaces it.
+    open();
+    combo("cmbTaxSystem")->setCurrentIndex(0);
+    const QString chosen = combo("cmbTaxSystem")->currentText();
+    QTest::mouseClick(find<QPushButton>("Button1"), Qt::LeftButton);
+    EXPECT_EQ(option("TaxSystem"), QString::number(core::taxSystemCodeFromName(chosen)));
+}
+
 TEST_F(OptionsWindow, TobaccoAmountsAreCheckedWithFocusOnTheEdit) {
     struct Case {
         int rule;
@@ -483,8 +502,11 @@ TEST_F(OptionsWindow, DatabaseFailureRollsBackAndKeepsWhatWasTyped) {
     exec(u("DROP TABLE QUANTITYMEASURESUSED"));
     QTest::mouseClick(find<QPushButton>("Button1"), Qt::LeftButton);
     ASSERT_EQ(messages.boxes.size(), 1u);
-    EXPECT_EQ(messages.last(), u(" При сохранении данных 'единицы измерения' произошла ошибка.     \r\n\r\n"
-                                 " Перезапустите программу и повторите попытку.     "));
+    // The window's sentence first, then the database's own message.
+    const QString lead = u(" При сохранении данных 'единицы измерения' произошла ошибка.     \r\n\r\n"
+                           " Перезапустите программу и повторите попытку.     ");
+    EXPECT_TRUE(messages.last().startsWith(lead + u("\r\n\r\n "))) << messages.last().toStdString();
+    EXPECT_TRUE(messages.last().contains(u("QUANTITYMEASURESUSED"))) << messages.last().toStdString();
     EXPECT_TRUE(window->isVisible());
     EXPECT_EQ(edit("edEmail")->text(), u("new@x.ru"));
     EXPECT_EQ(fileBytes(), file);

@@ -179,11 +179,31 @@ TEST_F(SettingsStoreTest, DatabaseFailureLeavesTheFileAsItWas) {
     other.email = u("new@x.ru");
     const SettingsSaveResult r = s.save(other);
     EXPECT_FALSE(r.ok);
-    EXPECT_EQ(r.message, u(" При сохранении данных 'единицы измерения' произошла ошибка.     \r\n\r\n"
-                           " Перезапустите программу и повторите попытку.     "));
+    // The step that failed, then the database's own message.
+    EXPECT_TRUE(r.message.startsWith(u(" При сохранении данных 'единицы измерения' произошла ошибка.     \r\n\r\n"
+                                       " Перезапустите программу и повторите попытку.     \r\n\r\n ")))
+        << r.message.toStdString();
+    EXPECT_TRUE(r.message.contains(u("QUANTITYMEASURESUSED"))) << r.message.toStdString();
     EXPECT_EQ(fileBytes(), before);
     EXPECT_EQ(s.email(), u("o'neil@магазин.рф"));
     EXPECT_EQ(s.ReadDbOption(u("Email")), u("o'neil@магазин.рф"));  // the OPTIONS rewrite was rolled back
+}
+
+TEST_F(SettingsStoreTest, UnwritableFileIsSaidInRussianWithTheSystemsReason) {
+    const Settings s = settings();
+    ASSERT_TRUE(s.save(everyKey()).ok);
+    // Something that is no file stands where the settings file belongs.
+    ASSERT_TRUE(QFile::remove(programFolder() + u("/options.sys")));
+    ASSERT_TRUE(QDir(programFolder()).mkdir(u("options.sys")));
+    SettingsInput other = everyKey();
+    other.email = u("new@x.ru");
+    const SettingsSaveResult r = s.save(other);
+    EXPECT_FALSE(r.ok);
+    const QString lead = u(" Не удалось записать файл настроек options.sys.     \r\n\r\n"
+                           " Проверьте доступ к папке программы и повторите попытку.     ");
+    EXPECT_TRUE(r.message.startsWith(lead + u("\r\n\r\n "))) << r.message.toStdString();
+    EXPECT_GT(r.message.size(), lead.size() + 10) << r.message.toStdString();
+    EXPECT_EQ(s.ReadDbOption(u("Email")), u("o'neil@магазин.рф"));
 }
 
 TEST_F(SettingsStoreTest, FileOutsideTheCurrentDirectory) {

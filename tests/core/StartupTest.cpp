@@ -92,7 +92,7 @@ TEST(Startup, EngineMissingEndsBeforeAnyDataModule) {
     sys::setDbEngine(&none);
     struct Boxes : ui::MessageService {
         QStringList texts;
-        void show(QWidget*, const QString& t, ui::Icon) override { texts << t; }
+        void show(QWidget*, const QString& t, ui::Icon, const QString&) override { texts << t; }
     } boxes;
     ui::setMessageService(&boxes);
     core::TfmAuthor w;

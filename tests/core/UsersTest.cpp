@@ -248,6 +248,34 @@ TEST_F(UsersWindow, EditsTheChosenRowByIdAndRepositionsOnIt) {
     EXPECT_EQ(window->currentRow(), 2);
 }
 
+TEST_F(UsersWindow, UpdatingAUserDeletedMeanwhileIsAFailure) {
+    open();
+    selectFio("Борисова Б.");
+    const EditOutcome out = runEdit("btnUserEdit", [this](core::TfmUserEdit* e) {
+        // Another workstation deletes the user while this form is open.
+        exec("DELETE FROM USERS WHERE USER_ID = 101");
+        set(e, "edPassword", "new");
+    });
+    EXPECT_TRUE(out.stayedOpen);
+    ASSERT_EQ(messages.boxes.size(), 1u);
+    EXPECT_EQ(messages.last(), core::kUserGoneMessage);
+    EXPECT_FALSE(userNamed("Борисова Б."));
+    EXPECT_EQ(userCount(), 2);
+}
+
+TEST_F(UsersWindow, ColumnsAreAsWideAsTheirContents) {
+    const QString longName = QStringLiteral("Константинопольская-Водопьянова Анастасия Христофоровна");
+    const QString longPost = QStringLiteral("Старший кассир-операционист торгового зала");
+    exec(QStringLiteral("INSERT INTO USERS (USER_ID, USER_FIO, USER_POST, USER_PASSWORD) VALUES (104, '%1', '%2', 'x')")
+             .arg(longName, longPost));
+    open();
+    const QFontMetrics fm(grid->font());
+    EXPECT_GE(grid->columnWidth(0), fm.horizontalAdvance(longName));
+    EXPECT_GE(grid->columnWidth(1), fm.horizontalAdvance(longPost));
+    // A short column is not stretched to the widest one.
+    EXPECT_LT(grid->columnWidth(2), grid->columnWidth(0));
+}
+
 TEST_F(UsersWindow, FailedSaveRollsBackShowsTheDatabaseMessageAndKeepsTheForm) {
     exec("CREATE EXCEPTION E_USERS_LOCKED 'Users are read-only today'");
     exec("CREATE TRIGGER USERS_NO_UPDATE FOR USERS BEFORE UPDATE AS BEGIN EXCEPTION E_USERS_LOCKED; END");
@@ -256,7 +284,10 @@ TEST_F(UsersWindow, FailedSaveRollsBackShowsTheDatabaseMessageAndKeepsTheForm) {
     const EditOutcome out = runEdit("btnUserEdit", [](core::TfmUserEdit* e) { set(e, "edPassword", "new"); });
     EXPECT_TRUE(out.stayedOpen);
     ASSERT_EQ(messages.boxes.size(), 1u);
-    EXPECT_TRUE(messages.last().contains("Users are read-only today")) << messages.last().toStdString();
+    // Russian first, the engine's own words only as the last line.
+    EXPECT_TRUE(messages.last().startsWith(core::kUserSaveFailed)) << messages.last().toStdString();
+    EXPECT_GT(messages.last().indexOf("Users are read-only today"), core::kUserSaveFailed.size())
+        << messages.last().toStdString();
     EXPECT_EQ(userNamed("Андреев А.")->str("USER_PASSWORD"), "a1");
 }
 

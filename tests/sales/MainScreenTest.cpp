@@ -4,6 +4,7 @@
 #include "core/DataModule.h"
 #include "core/SchemaUpgrade.h"
 #include "core/SettingsFile.h"
+#include "platform/db/Error.h"
 #include "platform/db/Statement.h"
 #include "platform/db/Transaction.h"
 #include "platform/fiscal/RegisterEmulator.h"
@@ -614,8 +615,11 @@ TEST_F(MainScreenTest, FailingSchemaUpgradeKeepsTheScreenHiddenAndSaysWhy) {
     EXPECT_FALSE(screen->isVisible());
     ASSERT_EQ(messages.boxes.size(), 1u);
     EXPECT_EQ(messages.boxes[0].icon, ui::Icon::Error);
-    EXPECT_TRUE(messages.boxes[0].text.startsWith(ui::unexpectedFailureText())) << messages.last().toStdString();
-    EXPECT_TRUE(messages.boxes[0].text.contains(QStringLiteral("lock"), Qt::CaseInsensitive))
+    // Said in Russian for what it is; the engine's words only after it.
+    const QString sentence =
+        ui::databaseFailureSentence(fb::Error(QString(), 0, 0, fb::ErrorCategory::LockConflict));
+    EXPECT_TRUE(messages.boxes[0].text.startsWith(sentence)) << messages.last().toStdString();
+    EXPECT_GT(messages.boxes[0].text.indexOf(QStringLiteral("lock"), 0, Qt::CaseInsensitive), sentence.size())
         << messages.last().toStdString();
     // The receipt flags stay as they were: the screen was not entered.
     EXPECT_EQ(screen->PaymentMethodFlag(), 2);
@@ -677,9 +681,120 @@ TEST_F(MainScreenTest, ProportionalLayout) {
     screen->show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(screen.get()));
     QWidget* central = screen->centralWidget();
-    const sales::LayoutFactors f = sales::layoutFactors(central->size());
-    EXPECT_EQ(screen->btnCloseCheck->geometry(), sales::scaleDesignRect(QRect(596, 456, 198, 140), f));
-    EXPECT_EQ(screen->GoodsGrid->geometry(), sales::scaleDesignRect(QRect(6, 130, 584, 320), f));
+    // Every resize, larger or back to smaller, lays the screen out again:
+    // panels, the buttons inside them and the labels alike.
+    for (const QSize size : {QSize(1600, 1200), QSize(1280, 1024), QSize(800, 600), QSize(1366, 768)}) {
+        SCOPED_TRACE(size.width());
+        screen->resize(size);
+        QCoreApplication::processEvents();
+        const sales::LayoutFactors f = sales::layoutFactors(central->size());
+        EXPECT_EQ(screen->btnCloseCheck->geometry(), sales::scaleDesignRect(QRect(596, 456, 198, 140), f));
+        EXPECT_EQ(screen->GoodsGrid->geometry(), sales::scaleDesignRect(QRect(6, 130, 584, 320), f));
+        EXPECT_EQ(screen->Panel2->geometry(), sales::scaleDesignRect(QRect(596, 230, 198, 52), f));
+        EXPECT_EQ(screen->btnBarcode->geometry(), sales::scaleDesignRect(QRect(2, 2, 95, 48), f));
+        EXPECT_EQ(screen->lblINN->geometry(), sales::scaleDesignRect(QRect(380, 38, 140, 22), f));
+        // The contents use the whole window.
+        EXPECT_GE(screen->btnCloseCheck->geometry().right(), central->width() - sales::scaleDesignRect(QRect(0, 0, 8, 8), f).width());
+    }
+}
+
+TEST_F(MainScreenTest, LargeTotalsShowEveryDigit) {
+    open();
+    struct Case {
+        QSize size;
+        const char* price;
+        const char* qty;
+        const char* total;
+    } cases[] = {
+        {{800, 600}, "1099999.89", "1", "1099999.89 "},
+        {{800, 600}, "999999.99", "10", "9999999.90 "},
+        {{640, 480}, "999999.99", "10", "9999999.90 "},
+        {{1280, 1024}, "999999.99", "10", "9999999.90 "},
+        {{800, 600}, "12.50", "2", "25.00 "},
+    };
+    screen->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(screen.get()));
+    int fullSizePoints = 0;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.total);
+        screen->resize(c.size);
+        QCoreApplication::processEvents();
+        screen->resetReceipt();
+        sales::ReceiptModel& r = screen->receipt();
+        r.setCell(1, sales::ReceiptModel::ColStatus, QStringLiteral("A"));
+        r.setCell(1, sales::ReceiptModel::ColId, QStringLiteral("12"));
+        r.setCell(1, sales::ReceiptModel::ColKind, QStringLiteral("P"));
+        r.setCell(1, sales::ReceiptModel::ColName, QStringLiteral("Шуба"));
+        r.setCell(1, sales::ReceiptModel::ColQty, QString::fromLatin1(c.qty));
+        r.setAttr(1, sales::ReceiptModel::AttrBasePrice, QString::fromLatin1(c.price));
+        ASSERT_EQ(screen->RecalcReceipt(), 0);
+        QLabel* total = screen->lblChekItogo;
+        EXPECT_EQ(total->text(), QString::fromLatin1(c.total));
+        const int textWidth = QFontMetrics(total->font()).horizontalAdvance(total->text());
+        EXPECT_LE(textWidth, total->contentsRect().width()) << total->font().pointSize();
+        if (QString::fromLatin1(c.total) == QStringLiteral("25.00 ")) fullSizePoints = total->font().pointSize();
+        else EXPECT_LT(total->font().pointSize(), sales::scaleFontPoints(24, sales::layoutFactors(screen->centralWidget()->size())));
+    }
+    // A short total keeps the scaled design size: only what does not fit shrinks.
+    EXPECT_EQ(fullSizePoints, sales::scaleFontPoints(24, sales::layoutFactors(screen->centralWidget()->size())));
+}
+
+TEST(MainScreenLayout, FontShrinksUntilTheTextFits) {
+    // A text 10 pixels wide per point.
+    const auto width = [](int points) { return points * 10; };
+    struct Case {
+        int wanted;
+        int available;
+        int points;
+    } cases[] = {
+        {24, 300, 24}, {24, 240, 24}, {24, 239, 23}, {24, 100, 10}, {24, 10, sales::kMinFontPoints},
+        {4, 300, sales::kMinFontPoints},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(sales::fittingFontPoints(c.wanted, c.available, width), c.points) << c.wanted << " " << c.available;
+}
+
+TEST_F(MainScreenTest, LongNamesStayInsideTheirOwnLabels) {
+    open();
+    screen->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(screen.get()));
+    core::SessionUser u = cashier(false);
+    u.postLabel = QStringLiteral("Старший кассир-операционист торгового зала : ");
+    u.name = QStringLiteral("Константинопольская-Водопьянова Анастасия-Александра Христофоровна");
+    screen->setUser(u);
+    for (const QSize size : {QSize(800, 600), QSize(1280, 1024), QSize(640, 480)}) {
+        screen->resize(size);
+        QCoreApplication::processEvents();
+        SCOPED_TRACE(size.width());
+        EXPECT_LT(screen->Label4->geometry().right(), screen->lblUser->x());
+        EXPECT_LT(screen->lblUser->geometry().right(), screen->lblINN->x());
+        EXPECT_TRUE(screen->lblINN->isVisible());
+        // The whole name stays the label's text for whoever reads it.
+        EXPECT_EQ(screen->lblUser->text(), u.name);
+        EXPECT_EQ(screen->currentUser().name, u.name);
+    }
+    // The controls of the top row never share a pixel.
+    const QList<QWidget*> row{screen->Label3, screen->lblOperationType, screen->lblPSR, screen->lblTaxCaption,
+                              screen->lblTaxSystem, screen->lblClock};
+    for (int i = 1; i < row.size(); ++i)
+        EXPECT_LT(row[i - 1]->geometry().right(), row[i]->x()) << row[i]->objectName().toStdString();
+}
+
+TEST_F(MainScreenTest, ReceiptEditButtonsSayWhatTheyChange) {
+    open();
+    const std::map<std::string, QString> captions{
+        {"BitBtn1", QStringLiteral("Цену")},
+        {"BitBtn2", QStringLiteral("Количество")},
+        {"btnPosDelete", QStringLiteral("Позицию")},
+        {"btnCheckDelete", QStringLiteral("Весь чек")},
+        {"btnPosDiscount", QStringLiteral("на позицию")},
+        {"btnCheckDiscount", QStringLiteral("на чек")},
+    };
+    for (const auto& [name, caption] : captions) {
+        auto* b = screen->findChild<QPushButton*>(QString::fromStdString(name));
+        ASSERT_NE(b, nullptr) << name;
+        EXPECT_EQ(b->text(), caption) << name;
+    }
 }
 
 TEST(MainScreenLayout, FactorsRoundHalfUpToThousandths) {

@@ -14,6 +14,7 @@
 #include "sales/screen/SmallDialogsLogic.h"
 #include "sales/screen/uGoodName.h"
 #include "sales/screen/uOperationSelect.h"
+#include "sales/input/uGoodsFound.h"
 #include "sales/screen/uQueryTaxRate.h"
 #include "support/FakeMessages.h"
 #include "support/TypeText.h"
@@ -175,6 +176,60 @@ TEST(QueryTaxRateWindow, ReturnsTwentyPlusTheVatCode) {
     }
     QTimer::singleShot(0, [] { QTest::mouseClick(fmQueryTaxRate->btnCancel, Qt::LeftButton); });
     EXPECT_EQ(queryTaxRate(), 0);
+}
+
+TEST(GoodsFoundWindow, UnitShownOnlyForAUnitCodeOfTheFiscalList) {
+    struct Case {
+        std::optional<int> measure;
+        const char* unit;
+        const char* shown;
+    } cases[] = {
+        {std::nullopt, "шт", ""},  // NULL unit code
+        {0, "шт", "шт"},
+        {11, "кг", "кг"},
+        {255, "иное", "иное"},
+        {13, "ящ", ""},  // not a unit of the fiscal list
+    };
+    std::vector<sales::FoundGoods> goods;
+    for (const Case& c : cases) {
+        sales::FoundGoods g;
+        g.good.id = QString::number(goods.size() + 1);
+        g.measure = c.measure;
+        g.unitName = QString::fromUtf8(c.unit);
+        goods.push_back(g);
+    }
+    TfmGoodsFound window;
+    window.setTag(10);  // the tag that shows the unit column
+    window.setGoods(goods);
+    for (int r = 0; r < int(std::size(cases)); ++r)
+        EXPECT_EQ(window.DBGrid1->item(r, 4)->text(), QString::fromUtf8(cases[r].shown)) << r;
+}
+
+TEST(QueryTaxRateWindow, TheQuestionIsALabelInsideTheWindow) {
+    struct Case {
+        QString prompt;
+        QString shown;
+    } cases[] = {
+        {QString(), QStringLiteral("Укажите ставку НДС")},
+        {QStringLiteral("Укажите ставку НДС для товара в строке 3"),
+         QStringLiteral("Укажите ставку НДС для товара в строке 3")},
+    };
+    for (const Case& c : cases) {
+        QString label;
+        bool labelShown = false;
+        QTimer::singleShot(0, [&] {
+            TfmQueryTaxRate* w = fmQueryTaxRate;
+            ASSERT_NE(w, nullptr);
+            auto* l = w->findChild<QLabel*>(QStringLiteral("Label1"));
+            ASSERT_NE(l, nullptr);
+            label = l->text();
+            labelShown = l->isVisible();
+            QTest::mouseClick(w->btnCancel, Qt::LeftButton);
+        });
+        EXPECT_EQ(queryTaxRate(nullptr, c.prompt), 0);
+        EXPECT_EQ(label, c.shown);
+        EXPECT_TRUE(labelShown);
+    }
 }
 
 // ---------------------------------------------------------------------------

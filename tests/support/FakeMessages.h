@@ -15,6 +15,7 @@ struct RecordedBox {
     QString text;
     ui::Icon icon;
     bool question;
+    QString caption;  // empty for the usual untitled box
 };
 
 class FakeMessages : public ui::MessageService {
@@ -22,13 +23,15 @@ public:
     FakeMessages() { ui::setMessageService(this); }
     ~FakeMessages() override { ui::setMessageService(nullptr); }
 
-    void show(QWidget*, const QString& text, ui::Icon icon) override { boxes.push_back({text, icon, false}); }
+    void show(QWidget*, const QString& text, ui::Icon icon, const QString& caption) override {
+        boxes.push_back({text, icon, false, caption});
+    }
     ui::Answer ask(QWidget*, const QString& text, ui::Icon icon, bool) override {
-        boxes.push_back({text, icon, true});
+        boxes.push_back({text, icon, true, {}});
         return next(ui::Answer::No);
     }
     ui::Answer askYesNoCancel(QWidget*, const QString& text, ui::Icon icon) override {
-        boxes.push_back({text, icon, true});
+        boxes.push_back({text, icon, true, {}});
         return next(ui::Answer::Cancel);
     }
 

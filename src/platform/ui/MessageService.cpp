@@ -1,5 +1,7 @@
 #include "MessageService.h"
 
+#include "platform/db/Error.h"
+
 #include <QAbstractButton>
 #include <QMessageBox>
 
@@ -24,8 +26,8 @@ MessageService& realService() {
 MessageService* installed = nullptr;
 }  // namespace
 
-void MessageService::show(QWidget* parent, const QString& text, Icon icon) {
-    QMessageBox box(toQt(icon), QString(), text, QMessageBox::Ok, parent);
+void MessageService::show(QWidget* parent, const QString& text, Icon icon, const QString& caption) {
+    QMessageBox box(toQt(icon), caption, text, QMessageBox::Ok, parent);
     box.exec();
 }
 
@@ -58,14 +60,50 @@ void showError(const QString& text, QWidget* parent) { messages().show(parent, t
 void showWarning(const QString& text, QWidget* parent) { messages().show(parent, text, Icon::Warning); }
 void showInfo(const QString& text, QWidget* parent) { messages().show(parent, text, Icon::Information); }
 void showPlain(const QString& text, QWidget* parent) { messages().show(parent, text, Icon::None); }
+void showCaptioned(const QString& caption, const QString& text, Icon icon, QWidget* parent) {
+    messages().show(parent, text, icon, caption);
+}
 bool askYesNo(const QString& text, QWidget* parent, Icon icon) {
     return messages().ask(parent, text, icon) == Answer::Yes;
 }
 
+QString withDetail(const QString& text, const QString& detail) {
+    const QString d = detail.trimmed();
+    if (d.isEmpty()) return text;
+    return text + QStringLiteral("\r\n\r\n ") + d + QStringLiteral("     ");
+}
+
 QString unexpectedFailureText(const QString& detail) {
-    QString text = QStringLiteral(" В работе программы произошел сбой.     \r\n Перезапустите программу и продолжите работу.     ");
-    if (!detail.isEmpty()) text += QStringLiteral("\r\n\r\n ") + detail + QStringLiteral("     ");
-    return text;
+    return withDetail(
+        QStringLiteral(" В работе программы произошел сбой.     \r\n Перезапустите программу и продолжите работу.     "),
+        detail);
+}
+
+QString databaseFailureSentence(const fb::Error& error) {
+    switch (error.category()) {
+    case fb::ErrorCategory::LockConflict:
+        return QStringLiteral(" Данные сейчас изменяет другая операция или другое рабочее место.     \r\n"
+                              " Повторите действие через несколько секунд.     ");
+    case fb::ErrorCategory::ConstraintViolation:
+        return QStringLiteral(" База данных не приняла изменения:     \r\n"
+                              " такая запись уже есть или на неё ссылаются другие данные.     ");
+    case fb::ErrorCategory::ConnectionLost:
+        return QStringLiteral(" Потеряно соединение с базой данных.     \r\n"
+                              " Перезапустите программу и продолжите работу.     ");
+    case fb::ErrorCategory::NotFound:
+        return QStringLiteral(" Не найдена база данных или нужная программе её часть.     \r\n"
+                              " Перезапустите программу; при повторении сообщите администратору.     ");
+    case fb::ErrorCategory::Encoding:
+        return QStringLiteral(" Текст содержит символы, которые база данных не может сохранить.     ");
+    case fb::ErrorCategory::Usage:
+    case fb::ErrorCategory::Other:
+        break;
+    }
+    return QStringLiteral(" Ошибка при обращении к базе данных.     \r\n Действие не выполнено.     ");
+}
+
+QString databaseFailureText(const fb::Error& error, const QString& lead) {
+    return withDetail(lead.isEmpty() ? databaseFailureSentence(error) : lead, error.message());
 }
 
 }  // namespace ui

@@ -3,19 +3,24 @@
 
 class QWidget;
 
+namespace fb {
+class Error;
+}
+
 namespace ui {
 
 enum class Icon { None, Information, Warning, Error, Question };
 enum class Answer { Ok, Yes, No, Cancel };
 
 // Every message box of the program goes through here: exact texts, an
-// empty caption, Yes/No questions with No as the default button. Tests
-// install a fake that records each box and answers from a script, so no
-// test ever blocks on a modal box.
+// empty caption unless the box has a title of its own ("Ошибка ввода"),
+// Yes/No questions with No as the default button. Tests install a fake that
+// records each box and answers from a script, so no test ever blocks on a
+// modal box.
 class MessageService {
 public:
     virtual ~MessageService() = default;
-    virtual void show(QWidget* parent, const QString& text, Icon icon);
+    virtual void show(QWidget* parent, const QString& text, Icon icon, const QString& caption = {});
     // Yes/No; No is the default button (Enter does not confirm by accident).
     virtual Answer ask(QWidget* parent, const QString& text, Icon icon = Icon::Question, bool defaultYes = false);
     // Yes/No/Cancel; Cancel is the default button.
@@ -31,8 +36,19 @@ void showWarning(const QString& text, QWidget* parent = nullptr);
 void showInfo(const QString& text, QWidget* parent = nullptr);
 void showPlain(const QString& text, QWidget* parent = nullptr);
 bool askYesNo(const QString& text, QWidget* parent = nullptr, Icon icon = Icon::Question);
+// A box with a title of its own.
+void showCaptioned(const QString& caption, const QString& text, Icon icon, QWidget* parent = nullptr);
 
 // The program's message for a failure nobody expected.
 QString unexpectedFailureText(const QString& detail = {});
+// What the cashier reads when the database refused or failed: `lead` (the
+// window's own sentence) or, without one, a Russian sentence for the kind of
+// failure; the engine's own text follows only as the last line, for
+// whoever is called to help.
+QString databaseFailureText(const fb::Error& error, const QString& lead = {});
+// The Russian sentence for the kind of database failure.
+QString databaseFailureSentence(const fb::Error& error);
+// The engine's text as the detail line under a Russian message.
+QString withDetail(const QString& text, const QString& detail);
 
 }  // namespace ui

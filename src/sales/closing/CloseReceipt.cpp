@@ -159,11 +159,7 @@ public:
         setObjectName(QStringLiteral("SaleCommands"));
         if (!services_.vatQuery)
             services_.vatQuery = [this](const QString& prompt) {
-                QPointer<TfmQueryTaxRate> dialog = new TfmQueryTaxRate(&reg_);
-                dialog->setWindowTitle(prompt);
-                const int result = dialog->exec();
-                if (dialog) delete dialog.data();
-                return result;
+                return queryTaxRate(&reg_, prompt);
             };
         if (!services_.database)
             services_.database = []() -> fb::Connection* {

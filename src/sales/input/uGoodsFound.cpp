@@ -1,5 +1,6 @@
 #include "sales/input/uGoodsFound.h"
 
+#include "core/CodeTables.h"
 #include "core/Settings.h"
 #include "platform/sys/ProgramFolder.h"
 
@@ -36,6 +37,10 @@ QString choicePriceText(const FoundGoods& goods, int tobaccoRule) {
 
 QString weighedText(const QString& goodW) {
     return isWeighedGoodFlag(goodW) ? QStringLiteral("да") : QStringLiteral("нет");
+}
+
+QString choiceUnitText(const FoundGoods& goods) {
+    return goods.measure && core::isFfdUnitCode(*goods.measure) ? goods.unitName : QString();
 }
 
 QString goodsFoundCaption(int tag) {
@@ -144,7 +149,7 @@ void TfmGoodsFound::fill() {
                                 g.barcode,
                                 g.good.name,
                                 sales::choicePriceText(g, tobaccoRule_),
-                                g.unitName,
+                                sales::choiceUnitText(g),
                                 sales::weighedText(g.good.weighed),
                                 sales::markTypeShortName(g.markType)};
         for (int c = 0; c < ColCount; ++c) {

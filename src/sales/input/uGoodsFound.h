@@ -25,6 +25,9 @@ QString markTypeShortName(int markType);
 QString choicePriceText(const FoundGoods& goods, int tobaccoRule);
 // "да" for weighed goods, "нет" otherwise.
 QString weighedText(const QString& goodW);
+// The unit name only for a unit code of the fiscal list; empty for a
+// missing (NULL) or unknown code, as the name search shows it.
+QString choiceUnitText(const FoundGoods& goods);
 // The caption for a Tag.
 QString goodsFoundCaption(int tag);
 }  // namespace sales

@@ -342,7 +342,8 @@ void PositionEdits::btnPosDiscountClick() {
     if (!discountsAllowed()) return;
     switch (positionDiscountAccess(reg_.receipt(), reg_.MarkedItems(), reg_.currentReceiptRow())) {
         case PositionDiscountAccess::ReceiptDiscountSet:
-            ui::showWarning(positionEditsText::kPositionDiscountBlocked, &reg_);
+            ui::showCaptioned(positionEditsText::kPositionDiscountBlockedCaption,
+                              positionEditsText::kPositionDiscountBlocked, ui::Icon::Warning, &reg_);
             return;
         case PositionDiscountAccess::Open:
             options_.discountInput(reg_, DiscountOnPosition, discountInputText::kPositionCaption);

@@ -40,6 +40,7 @@ inline const QString kAnnulReceiptQuestion = QStringLiteral("Вы действи
 inline const QString kMarkTypeFailedOnDelete = QStringLiteral("Сбой БД при запросе типа маркировки товара.     ");
 inline const QString kMarkTypeFailedOnQuantity =
     QStringLiteral("При запросе типа маркировки выбранного товара     \r\nпроизошел сбой сервера БД.   ");
+inline const QString kPositionDiscountBlockedCaption = QStringLiteral("Операция не доступна");
 inline const QString kPositionDiscountBlocked =
     QStringLiteral("Невозможно задать скидку на позицию,    \r\nт.к. задана скидка на весь чек.");
 inline const QString kNoSerialNumbers = QStringLiteral(

@@ -30,6 +30,7 @@ inline const QString kCaption = QStringLiteral("Скидка");
 inline const QString kGroupCaption = QStringLiteral("  Задать скидку  ");
 inline const QString kPositionCaption = QStringLiteral("Задать скидку на позицию");
 inline const QString kReceiptCaption = QStringLiteral("Задать скидку на чек");
+inline const QString kBadFormatCaption = QStringLiteral("Ошибка");
 inline const QString kBadFormat = QStringLiteral(
     "Недопустимый формат вводимых данных.     \n\rВведите корректные данные\n\rСообщите о проблеме разработчику.");
 inline const QString kTooLarge = QStringLiteral("Недопустимый размер скидки    ");

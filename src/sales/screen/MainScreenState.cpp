@@ -153,7 +153,13 @@ QRect scaleDesignRect(const QRect& design, const LayoutFactors& f) {
 }
 
 int scaleFontPoints(int designPoints, const LayoutFactors& f) {
-    return std::max(6, scaled(designPoints, f.kyThousandths));
+    return std::max(kMinFontPoints, scaled(designPoints, std::min(f.kxThousandths, f.kyThousandths)));
+}
+
+int fittingFontPoints(int wantedPoints, int availableWidth, const std::function<int(int points)>& textWidthAt) {
+    int points = std::max(kMinFontPoints, wantedPoints);
+    while (points > kMinFontPoints && textWidthAt(points) > availableWidth) --points;
+    return points;
 }
 
 }  // namespace sales

@@ -11,6 +11,7 @@
 #include <QString>
 
 #include <array>
+#include <functional>
 #include <optional>
 
 namespace sales {
@@ -140,7 +141,14 @@ struct LayoutFactors {
 LayoutFactors layoutFactors(QSize clientSize);
 // Horizontal values by kx, vertical by ky, rounded to whole pixels.
 QRect scaleDesignRect(const QRect& design, const LayoutFactors& f);
-// Font sizes follow the vertical factor; never below 6 points.
+// Font sizes follow the smaller factor, so that a text that fits its
+// control at the design size fits it at any size; never below 6 points.
+inline constexpr int kMinFontPoints = 6;
 int scaleFontPoints(int designPoints, const LayoutFactors& f);
+// The largest size from `wantedPoints` down to kMinFontPoints at which a
+// text `textWidthAt(points)` wide fits `availableWidth`: a total or a kind
+// caption shrinks to fit and never loses a digit or a letter. Below the
+// minimum the minimum is returned.
+int fittingFontPoints(int wantedPoints, int availableWidth, const std::function<int(int points)>& textWidthAt);
 
 }  // namespace sales

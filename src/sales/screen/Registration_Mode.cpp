@@ -8,11 +8,13 @@
 #include "core/uNumKeyboard.h"
 #include "platform/sys/DbEngine.h"
 #include "platform/sys/ProgramFolder.h"
+#include "platform/ui/ElidedLabel.h"
 #include "platform/ui/Guard.h"
 #include "sales/screen/MainScreenState.h"
 #include "sales/receipt/ReceiptCalc.h"
 #include "sales/receipt/ReceiptMessages.h"
 #include "sales/screen/RegGridDelegate.h"
+#include "sales/screen/RegMenus.h"
 #include "sales/screen/uPrinttMessage.h"
 
 #include <QAction>
@@ -85,7 +87,6 @@ TfmReg::TfmReg(QWidget* parent, DriverFactory driverFactory) : QMainWindow(paren
 
     buildControls();
     buildMenus();
-    buildPopups();
     buildStatusBar();
     connectButtons();
 
@@ -155,23 +156,30 @@ void TfmReg::buildControls() {
     setTextColour(lblOperationType, QColor(0, 0, 160));
     lblOperationType->setCursor(Qt::PointingHandCursor);
     lblPSR = label(central_, QStringLiteral("lblPSR"), QString());
-    placeDesign(lblPSR, 324, 6, 150, 24, 10);
+    placeDesign(lblPSR, 322, 6, 124, 24, 10);
     bold(lblPSR);
     setTextColour(lblPSR, Qt::red);
     lblPSR->hide();
     lblTaxCaption = label(central_, QStringLiteral("lblTaxCaption"), QStringLiteral("СНО :"));
-    placeDesign(lblTaxCaption, 480, 6, 44, 24, 10);
+    placeDesign(lblTaxCaption, 448, 6, 42, 24, 10);
     lblTaxSystem = label(central_, QStringLiteral("lblTaxSystem"), QString());
-    placeDesign(lblTaxSystem, 524, 6, 150, 24, 10);
+    placeDesign(lblTaxSystem, 490, 6, 150, 24, 10);
     bold(lblTaxSystem);
     lblClock = label(central_, QStringLiteral("lblClock"), QString());
-    placeDesign(lblClock, 640, 6, 154, 24, 10);
+    placeDesign(lblClock, 642, 6, 152, 24, 10);
     lblClock->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
 
     // Cashier and the refunded receipt's fiscal sign.
-    Label4 = label(central_, QStringLiteral("Label4"), QString());
+    // A long post or name is cut with "…" inside its own label and never
+    // runs under the tax number (placeUserLabel).
+    auto elided = [](QWidget* parent, const QString& name) {
+        auto* l = new ui::ElidedLabel(QString(), parent);
+        l->setObjectName(name);
+        return l;
+    };
+    Label4 = elided(central_, QStringLiteral("Label4"));
     placeDesign(Label4, 6, 38, 120, 22, 10);
-    lblUser = label(central_, QStringLiteral("lblUser"), QString());
+    lblUser = elided(central_, QStringLiteral("lblUser"));
     placeDesign(lblUser, 128, 38, 250, 22, 10);
     bold(lblUser);
     lblUser->setMouseTracking(true);
@@ -191,7 +199,7 @@ void TfmReg::buildControls() {
     placeDesign(btnLE, 178, 66, 90, 26, 9);
     Label6 = label(central_, QStringLiteral("Label6"), QStringLiteral("Покупатель:"));
     placeDesign(Label6, 274, 70, 80, 20, 9);
-    lblBuyerName = label(central_, QStringLiteral("lblBuyerName"), QString());
+    lblBuyerName = elided(central_, QStringLiteral("lblBuyerName"));
     placeDesign(lblBuyerName, 356, 70, 260, 20, 9);
     bold(lblBuyerName);
     Label7 = label(central_, QStringLiteral("Label7"), QStringLiteral("ИНН:"));
@@ -285,10 +293,13 @@ void TfmReg::buildControls() {
     }
     Panel33 = panel(central_, QStringLiteral("Panel33"));
     placeDesign(Panel33, 596, 392, 198, 58);
-    BitBtn1 = button(Panel33, QStringLiteral("BitBtn1"), QStringLiteral("ЦЕНА"));
-    placeDesign(BitBtn1, 2, 2, 95, 54, 12);
-    BitBtn2 = button(Panel33, QStringLiteral("BitBtn2"), QStringLiteral("КОЛ-ВО"));
-    placeDesign(BitBtn2, 101, 2, 95, 54, 12);
+    auto* changeCaption = label(Panel33, QStringLiteral("lblChangeCaption"), QStringLiteral("ИЗМЕНИТЬ"));
+    changeCaption->setAlignment(Qt::AlignCenter);
+    placeDesign(changeCaption, 2, 1, 194, 14, 8);
+    BitBtn1 = button(Panel33, QStringLiteral("BitBtn1"), QStringLiteral("Цену"));
+    placeDesign(BitBtn1, 2, 16, 95, 40, 12);
+    BitBtn2 = button(Panel33, QStringLiteral("BitBtn2"), QStringLiteral("Количество"));
+    placeDesign(BitBtn2, 101, 16, 95, 40, 12);
 
     // Input line.
     lblVvod = label(central_, QStringLiteral("lblVvod"), QString());
@@ -331,7 +342,7 @@ void TfmReg::buildControls() {
     placeDesign(deleteCaption, 2, 2, 296, 18, 9);
     btnPosDelete = button(PanelDelete, QStringLiteral("btnPosDelete"), QString());
     placeDesign(btnPosDelete, 2, 22, 146, 56, 12);
-    btnCheckDelete = button(PanelDelete, QStringLiteral("btnCheckDelete"), QStringLiteral("Чек"));
+    btnCheckDelete = button(PanelDelete, QStringLiteral("btnCheckDelete"), QStringLiteral("Весь чек"));
     placeDesign(btnCheckDelete, 152, 22, 146, 56, 12);
     PanelDiscount = panel(central_, QStringLiteral("PanelDiscount"));
     placeDesign(PanelDiscount, 310, 516, 280, 80);
@@ -513,8 +524,16 @@ bool TfmReg::userIsAdmin() const { return controlTag(lblINN) == 1; }
 sales::CashierLabels TfmReg::cashierLabels() const { return {Label4->text(), lblUser->text(), lblINN->text()}; }
 
 void TfmReg::placeUserLabel() {
-    const int x = Label4->x() + Label4->fontMetrics().horizontalAdvance(Label4->text()) + 4;
-    lblUser->move(x, lblUser->y());
+    // The post takes what it needs up to half the room before the tax
+    // number, the name the rest; each cuts its own text, neither covers
+    // the tax number.
+    const int gap = 4;
+    const int right = lblINN->x() - gap;
+    const int room = qMax(0, right - Label4->x());
+    const int postWidth = qMin(Label4->fontMetrics().horizontalAdvance(Label4->text()) + 2, room / 2);
+    Label4->resize(postWidth, Label4->height());
+    const int x = Label4->x() + postWidth + gap;
+    lblUser->setGeometry(x, lblUser->y(), qMax(0, right - x), lblUser->height());
 }
 
 bool TfmReg::databaseConnected() const { return core::DataModule1 && core::DataModule1->isConnected(); }
@@ -522,23 +541,10 @@ bool TfmReg::databaseConnected() const { return core::DataModule1 && core::DataM
 // ---------------------------------------------------------------------------
 // Rights and the workplace lock
 
-QAction* TfmReg::action(const QString& name) const { return actions_.value(name, nullptr); }
-
-QMenu* TfmReg::menu(const QString& name) const { return menus_.value(name, nullptr); }
-
-void TfmReg::setItemsEnabled(QMenu* m, bool on) {
-    if (!m) return;
-    for (QAction* a : m->actions()) {
-        if (a->isSeparator() || a->property("permanentlyOff").toBool()) continue;
-        a->setEnabled(on);
-        if (a->menu()) setItemsEnabled(a->menu(), on);
-    }
-}
-
 void TfmReg::applySwitch(const sales::ControlSwitch& sw) {
     using S = sales::ControlSwitch;
     if (sw.what == S::ItemsEnabled) {
-        setItemsEnabled(menu(sw.name), sw.on);
+        menus_->setItemsEnabled(menu(sw.name), sw.on);
         return;
     }
     if (QAction* a = action(sw.name)) {
@@ -636,6 +642,7 @@ void TfmReg::showEvent(QShowEvent* event) {
 void TfmReg::ArrangeRegControls() {
     const sales::LayoutFactors f = sales::layoutFactors(central_->size());
     if (f.kxThousandths <= 0 || f.kyThousandths <= 0) return;
+    factors_ = f;
     for (auto it = design_.cbegin(); it != design_.cend(); ++it) {
         QWidget* w = it.key();
         w->setGeometry(sales::scaleDesignRect(it->rect, f));
@@ -645,11 +652,66 @@ void TfmReg::ArrangeRegControls() {
             w->setFont(font);
         }
     }
+    for (QWidget* w : fittedControls()) fitFont(w);
+    // Two buttons of one panel read as a pair: one size for both.
+    for (const auto& [first, second] : {std::pair<QWidget*, QWidget*>{BitBtn1, BitBtn2},
+                                        std::pair<QWidget*, QWidget*>{btnPosDelete, btnCheckDelete},
+                                        std::pair<QWidget*, QWidget*>{btnPosDiscount, btnCheckDiscount}}) {
+        QFont font = first->font();
+        font.setPointSize(qMin(first->font().pointSize(), second->font().pointSize()));
+        first->setFont(font);
+        second->setFont(font);
+    }
     placeUserLabel();
     applyGridLayout();
 }
 
-void TfmReg::Timer1Timer() { lblClock->setText(sales::clockText(QDateTime::currentDateTime())); }
+QList<QWidget*> TfmReg::fittedControls() const {
+    return {lblChekItogo, lblOperationType, Label3,   lblPSR,         lblTaxSystem,  lblClock,
+            lblDiscount,  BitBtn1,          BitBtn2,  btnPosDelete,   btnCheckDelete, btnPosDiscount,
+            btnCheckDiscount, btnFreePrice, btnFindName, btnCloseCheck};
+}
+
+void TfmReg::fitFont(QWidget* w) {
+    const auto design = design_.constFind(w);
+    if (design == design_.cend() || design->fontPoints <= 0) return;
+    QString text;
+    int padding = 2;
+    if (auto* l = qobject_cast<QLabel*>(w)) {
+        text = l->text();
+        padding += 2 * (l->frameWidth() + l->margin());
+        // A little air inside a frame, so that no digit touches it.
+        if (l->frameWidth() > 0) padding += 6;
+    } else if (auto* b = qobject_cast<QAbstractButton*>(w)) {
+        text = b->text();
+        padding += 12;  // the button's own frame and margins
+    }
+    QFont font = w->font();
+    const int available = w->width() - padding;
+    const int points = sales::fittingFontPoints(sales::scaleFontPoints(design->fontPoints, factors_), available,
+                                                [&](int p) {
+                                                    font.setPointSize(p);
+                                                    const QFontMetrics fm(font);
+                                                    int widest = 0;
+                                                    for (const QString& line : text.split(QLatin1Char('\n')))
+                                                        widest = qMax(widest, fm.horizontalAdvance(line));
+                                                    return widest;
+                                                });
+    if (font.pointSize() != points || w->font().pointSize() != points) {
+        font.setPointSize(points);
+        w->setFont(font);
+    }
+}
+
+void TfmReg::showTotal(const QString& text) {
+    lblChekItogo->setText(text);
+    fitFont(lblChekItogo);
+}
+
+void TfmReg::Timer1Timer() {
+    lblClock->setText(sales::clockText(QDateTime::currentDateTime()));
+    fitFont(lblClock);
+}
 
 void TfmReg::closeEvent(QCloseEvent* event) {
     // Closing the window is ending the program, which is asked first.
@@ -804,13 +866,14 @@ char TfmReg::RecalcReceipt() {
     if (!r.ok()) {
         if (r.message) {
             const sales::ReceiptMessage m = sales::receiptMessage(*r.message);
-            if (m.icon == sales::ReceiptMessageIcon::Error) ui::showError(m.text, this);
-            else ui::showWarning(m.text, this);
+            ui::showCaptioned(m.caption, m.text,
+                              m.icon == sales::ReceiptMessageIcon::Error ? ui::Icon::Error : ui::Icon::Warning, this);
         }
         return r.code;
     }
-    lblChekItogo->setText(r.totalText);
+    showTotal(r.totalText);
     lblDiscount->setText(r.discountText);
+    fitFont(lblDiscount);
     receipt_.setLayout(r.layout);
     updateDiscountButtons();
     updateGoodsGrid();
@@ -828,8 +891,9 @@ void TfmReg::resetReceipt() {
     receipt_.reset();
     markedItems_.clear();
     receiptLines_.clear();
-    lblChekItogo->setText(QStringLiteral("0.00 "));
+    showTotal(QStringLiteral("0.00 "));
     lblDiscount->setText(QStringLiteral("0.00"));
+    fitFont(lblDiscount);
     updateGoodsGrid();
     setCurrentReceiptRow(1);
     updateDiscountButtons();
@@ -851,6 +915,7 @@ bool TfmReg::receiptKindCommand(int kind, const QString& caption) {
         return false;
     }
     lblOperationType->setText(text);
+    fitFont(lblOperationType);
     setControlTag(lblOperationType, kind);
     const bool isKindCaption = sales::receiptKindFromCaption(text) == kind;
     edFPD->setVisible(isKindCaption && sales::fiscalSignFieldVisible(kind));
@@ -883,6 +948,7 @@ void TfmReg::lblOperationTypeDblClick() {
 void TfmReg::applyTaxSystemLabel(int code) {
     const sales::TaxSystemLabel l = sales::taxSystemLabel(code);
     lblTaxSystem->setText(l.text);
+    fitFont(lblTaxSystem);
     setControlTag(lblTaxSystem, l.tag);
     setTextColour(lblTaxSystem, l.valid ? QColor(0, 128, 0) : QColor(Qt::red));
 }
@@ -893,14 +959,9 @@ void TfmReg::SetPaymentMethodFlag(int flag) {
     const std::optional<sales::PaymentFlagView> view = sales::paymentFlagView(flag);
     if (!view) return;
     paymentMethodFlag_ = flag;
-    // The items' handlers must not answer their own check changes.
-    updatingPaymentChecks_ = true;
-    const QStringList items{QStringLiteral("M_FullPay"), QStringLiteral("M_PrePayFull"), QStringLiteral("M_PrePayPart"),
-                            QStringLiteral("M_Advance")};
-    for (int i = 0; i < items.size(); ++i)
-        if (QAction* a = action(items[i])) a->setChecked(view->checks[size_t(i)]);
-    updatingPaymentChecks_ = false;
+    menus_->setPaymentChecks(view->checks);
     lblPSR->setText(view->text);
+    fitFont(lblPSR);
     lblPSR->setToolTip(view->hint);
     lblPSR->setVisible(view->visible);
 }

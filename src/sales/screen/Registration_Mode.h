@@ -18,6 +18,8 @@
 #include "sales/screen/MainScreenRights.h"
 #include "sales/receipt/Money.h"
 #include "sales/receipt/ReceiptModel.h"
+#include "sales/screen/MainScreenState.h"
+#include "sales/screen/RegMenuHost.h"
 #include "sales/screen/RegisterMenu.h"
 
 #include <QHash>
@@ -43,12 +45,13 @@ class QTimer;
 class PrintMessageWait;
 
 namespace sales {
+class RegMenus;
 // The Tag of a control, as the dynamic property "Tag" (0 when unset).
 int controlTag(const QObject* control);
 void setControlTag(QObject* control, int tag);
 }  // namespace sales
 
-class TfmReg : public QMainWindow, public core::MainScreenPort {
+class TfmReg : public QMainWindow, public core::MainScreenPort, public sales::RegMenuHost {
     Q_OBJECT
 public:
     using DriverFactory = sales::RegisterMenu::DriverFactory;
@@ -75,6 +78,21 @@ public:
     bool showMain() override;
     void SetWorkplaceLock(bool locked) override;
     bool isWorkplaceLocked() const override { return tag_ == 1; }
+
+    // ---- sales::RegMenuHost (what the menus read and ask)
+    QMainWindow* menuWindow() override { return this; }
+    void menuItemChosen(const QString& itemName) override;
+    bool hasAttachedCommand(const QString& name) const override;
+    void runAttachedCommand(const QString& name) override;
+    bool positionDiscountOffered() const override;
+    bool receiptDiscountOffered() const override;
+    QString cashierName() const override;
+    int administratorFlag() const override;
+    bool databaseConnected() const override;
+    bool registerConnected() const override;
+    int paymentMethodFlag() const override { return paymentMethodFlag_; }
+    bool receiptHasPositions() const override;
+    void showSaleKindNote(const QString& text, const QColor& colour, bool visible) override;
 
     // ---- Screen state
     // The form's Tag: the workplace lock, 0 free, 1 locked.
@@ -147,7 +165,7 @@ public:
     // The tax system label: text, colour and Tag of the code.
     void setTaxSystem(int code);
     // Shows the payment-method flag on the screen and in the menu and keeps it.
-    void SetPaymentMethodFlag(int flag);
+    void SetPaymentMethodFlag(int flag) override;
     // Clears the visible input line and the two copies of the typed keys.
     void clearInputLine();
     // The scale's state: ImageScaleOn or ImageScaleOff.
@@ -352,28 +370,27 @@ protected:
 private:
     void buildControls();
     void buildMenus();
-    void buildPopups();
     void buildStatusBar();
     void FormCreate();
     void connectButtons();
 
-    QAction* addItem(QMenu* parent, const QString& name, const QString& caption, void (TfmReg::*slot)() = nullptr);
-    QMenu* addSubmenu(QMenu* parent, const QString& name, const QString& caption);
     void placeDesign(QWidget* w, int x, int y, int width, int height, int fontPoints = 0);
     void applySwitch(const sales::ControlSwitch& sw);
-    void setItemsEnabled(QMenu* menu, bool on);
 
     void runCommand(const QString& name);
     void clickButton(QPushButton* button, void (TfmReg::*handler)());
     bool receiptKindCommand(int kind, const QString& caption);
-    void paymentFlagItemToggled(int flag);
     void applyTaxSystemLabel(int code);
     void placeUserLabel();
+    // Controls whose text must show whole: their font shrinks to fit.
+    QList<QWidget*> fittedControls() const;
+    // The largest font up to the control's scaled design size at which its
+    // text fits its width.
+    void fitFont(QWidget* w);
+    void showTotal(const QString& text);
     void showGridPopup(const QPoint& pos);
     void openKeypad();
-    void updateDocumentMenu();
     void applyGridLayout();
-    bool databaseConnected() const;
 
     std::unique_ptr<sales::RegisterMenu> register_;
     std::unique_ptr<PrintMessageWait> wait_;
@@ -383,8 +400,7 @@ private:
     QList<QStringList> markedItems_;
     QList<QStringList> receiptLines_;
     QHash<QString, Command> commands_;
-    QHash<QString, QAction*> actions_;
-    QHash<QString, QMenu*> menus_;
+    sales::RegMenus* menus_ = nullptr;  // owned by this window
     // Design geometry (800 by 600) and font size of every placed control.
     struct Design {
         QRect rect;
@@ -392,6 +408,7 @@ private:
     };
     QHash<QWidget*, Design> design_;
     QWidget* central_ = nullptr;
+    sales::LayoutFactors factors_;
     SchemaUpgrade schemaUpgrade_;
     JsonPoll jsonPoll_;
     JsonClosePorts jsonClosePorts_;
@@ -403,7 +420,6 @@ private:
     int paymentMethodFlag_ = 4;
     int taxSystemCode_ = -1;
     int documentType_ = 3;
-    bool updatingPaymentChecks_ = false;
 };
 
 extern TfmReg* fmReg;

@@ -157,7 +157,11 @@ void TfmCountInput::BitBtn14Click() {
             hasRow ? reg_.receipt().cell(row, sales::ReceiptModel::ColKind) : QString();
         const sales::CountInputDecision d = sales::decideCountInput(tag_, text(), rowKind);
         if (d.keepsWindowOpen()) {
-            ui::showWarning(d.message, this);
+            // The typing mistakes carry their own titles.
+            const QString caption = d.message == sales::countInputText::kPieceFraction ? QStringLiteral("Ошибка набора")
+                                    : d.message == sales::countInputText::kBadFormat   ? QStringLiteral("Ошибка ввода")
+                                                                                       : QString();
+            ui::showCaptioned(caption, d.message, ui::Icon::Warning, this);
             Memo1->setFocus();
             return;
         }

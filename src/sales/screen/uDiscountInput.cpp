@@ -223,7 +223,7 @@ void TfmDiscountInput::BitBtn14Click() {
         const sales::DiscountInputDecision d = sales::decideDiscountInput(reg_.receipt(), request);
         switch (d.outcome) {
             case Outcome::BadFormat:
-                ui::showWarning(d.message, this);
+                ui::showCaptioned(sales::discountInputText::kBadFormatCaption, d.message, ui::Icon::Warning, this);
                 reject();
                 return;
             case Outcome::TooLarge:

@@ -3,6 +3,7 @@
 #include "platform/ui/ChoiceDialog.h"
 #include "sales/screen/SmallDialogsLogic.h"
 
+#include <QBoxLayout>
 #include <QComboBox>
 #include <QLabel>
 #include <QPointer>
@@ -10,9 +11,13 @@
 
 TfmQueryTaxRate* fmQueryTaxRate = nullptr;
 
+namespace {
+const QString kTitle = QStringLiteral("Укажите ставку НДС");
+}
+
 TfmQueryTaxRate::TfmQueryTaxRate(QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("fmQueryTaxRate"));
-    setWindowTitle(QStringLiteral("Укажите ставку НДС"));
+    setWindowTitle(kTitle);
     fmQueryTaxRate = this;
 
     cmbTaxRate = new QComboBox(this);
@@ -22,6 +27,16 @@ TfmQueryTaxRate::TfmQueryTaxRate(QWidget* parent) : QDialog(parent) {
     cmbTaxRate->setPlaceholderText(QStringLiteral("ставка НДС"));
 
     const ui::ChoiceButtons buttons = ui::layOutChoiceDialog(this, cmbTaxRate);
+    Label1 = new QLabel(kTitle, this);
+    Label1->setObjectName(QStringLiteral("Label1"));
+    Label1->setWordWrap(true);
+    {
+        QFont f = Label1->font();
+        f.setPointSize(12);
+        f.setBold(true);
+        Label1->setFont(f);
+    }
+    if (auto* box = qobject_cast<QBoxLayout*>(layout())) box->insertWidget(0, Label1);
     btnOK = buttons.ok;
     btnCancel = buttons.cancel;
 
@@ -35,6 +50,8 @@ TfmQueryTaxRate::~TfmQueryTaxRate() {
     if (fmQueryTaxRate == this) fmQueryTaxRate = nullptr;
 }
 
+void TfmQueryTaxRate::setPrompt(const QString& prompt) { Label1->setText(prompt.isEmpty() ? kTitle : prompt); }
+
 void TfmQueryTaxRate::updateActions() { btnOK->setEnabled(cmbTaxRate->currentIndex() >= 0); }
 
 void TfmQueryTaxRate::btnOKClick() {
@@ -42,8 +59,9 @@ void TfmQueryTaxRate::btnOKClick() {
     if (result != 0) done(result);
 }
 
-int queryTaxRate(QWidget* parent) {
+int queryTaxRate(QWidget* parent, const QString& prompt) {
     QPointer<TfmQueryTaxRate> window = new TfmQueryTaxRate(parent);
+    window->setPrompt(prompt);
     const int result = window->exec();
     if (window) delete window.data();
     return sales::vatCodeFromChoice(result) != 0 ? result : 0;
