@@ -126,7 +126,9 @@ TEST(RegMenus, PaymentMethodItemsGuardAReceiptInProgress) {
         EXPECT_EQ(screen.flag, c.flagAfter);
         EXPECT_EQ(!messages.boxes.empty(), c.warned);
         // A refused change puts the item's check back.
-        if (c.warned) EXPECT_NE(item->isChecked(), c.checkedAfterClick);
+        if (c.warned) {
+            EXPECT_NE(item->isChecked(), c.checkedAfterClick);
+        }
     }
 }
 
