@@ -471,7 +471,7 @@ TEST_F(ReceiptPrinterTest, UnknownResultIsResolvedBeforeAnythingPrintsAgain) {
 TEST_F(ReceiptPrinterTest, UnresolvedPrintSurvivesARestartAndIsNeitherLostNorRepeated) {
     QTemporaryDir folder;
     ASSERT_TRUE(folder.isValid());
-    const QString state = unresolvedPrintPath(folder.path());
+    const QString state = PrintJournal(folder.path()).path();
     FlakyLink link(*kkt);
     link.loseAnswerOf << "closeReceipt";
     link.offlineAfter = "closeReceipt";
@@ -497,7 +497,13 @@ TEST_F(ReceiptPrinterTest, UnresolvedPrintSurvivesARestartAndIsNeitherLostNorRep
     EXPECT_FALSE(methods(kkt->journal()).contains("openReceipt"));
     EXPECT_EQ(kkt->state().totals.sell, 16900);
     EXPECT_FALSE(after.hasUnresolved());
-    EXPECT_FALSE(QFile::exists(state));
+    // The record stays, with the register's number and sign, until the
+    // receipt is committed.
+    const std::optional<JournalRecord> record = PrintJournal(folder.path()).record(o.recordId);
+    ASSERT_TRUE(record.has_value());
+    EXPECT_TRUE(record->closed);
+    EXPECT_EQ(record->document.number, printed);
+    EXPECT_EQ(record->document.fiscalSign, kkt->state().lastDocument.fiscalSign);
     EXPECT_FALSE(ReceiptPrinter(folder.path()).hasUnresolved());
 }
 

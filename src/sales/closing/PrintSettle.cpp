@@ -124,6 +124,16 @@ ReceiptStorer databaseStorer(fb::Connection* db, int documentType) {
     };
 }
 
+StoreResult storePrinted(PrintJournal& journal, const QString& recordId, const PrintJob& job,
+                         const FiscalDocumentInfo& document, const ReceiptStorer& store) {
+    // The number and fiscal sign keep a receipt the database already holds
+    // (a commit whose record could not be removed) from being stored twice.
+    StoreResult result;
+    if (receiptIsStored(job.kind)) result = store(job, document);
+    if (result.ok()) journal.remove(recordId);
+    return result;
+}
+
 const SettledReceipt* SettleResult::find(const QString& id) const {
     for (const SettledReceipt& s : stored)
         if (s.record.id == id) return &s;
@@ -141,16 +151,11 @@ SettleResult settlePrintJournal(PrintJournal& journal, IFiscalDriver* driver, co
             if (!r.needsRegister()) result.withoutNumber.append(r);
             continue;
         }
-        SettledReceipt s{r, StoreResult{}};
-        // A purchase return is printed only; the database takes receipts of
-        // kinds 1 to 3. The number and fiscal sign keep a receipt the
-        // database already holds from being stored twice.
-        if (receiptIsStored(r.job.kind)) s.result = store(r.job, r.document);
+        SettledReceipt s{r, storePrinted(journal, r.id, r.job, r.document, store)};
         if (!s.result.ok()) {
             result.refused.append(s);
             continue;
         }
-        journal.remove(r.id);
         result.stored.append(s);
     }
     return result;

@@ -46,6 +46,12 @@ StoreResult storeReceiptSafely(fb::Connection* db, const PrintJob& job, const Fi
                                int documentType = 3);
 ReceiptStorer databaseStorer(fb::Connection* db, int documentType = 3);
 
+// Stores a printed receipt of the journal; its record is removed only once
+// the database has committed it (a purchase return is printed only: its
+// record just goes).
+StoreResult storePrinted(PrintJournal& journal, const QString& recordId, const PrintJob& job,
+                         const FiscalDocumentInfo& document, const ReceiptStorer& store);
+
 struct SettledReceipt {
     JournalRecord record;
     StoreResult result;

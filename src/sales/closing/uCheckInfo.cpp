@@ -376,16 +376,11 @@ void TfmCheckInfo::printed(const PrintJob& job, const FiscalDocumentInfo& docume
 }
 
 void TfmCheckInfo::store(const QString& recordId, const PrintJob& job, const FiscalDocumentInfo& document) {
-    PrintJournal& journal = services_.printer.journal();
-    if (!receiptIsStored(job.kind)) {
-        journal.remove(recordId);
-        return;
-    }
-    const StoreResult result = storeReceiptSafely(databaseOf(services_), job, document, reg_.documentType());
+    // Only once the receipt is committed does its record leave the journal.
+    const StoreResult result = storePrinted(services_.printer.journal(), recordId, job, document,
+                                            databaseStorer(databaseOf(services_), reg_.documentType()));
     if (result.ok()) {
-        // Only now, with the receipt committed, may its record go.
-        journal.remove(recordId);
-        setPrintState(result.docId);
+        if (receiptIsStored(job.kind)) setPrintState(result.docId);
         btnStoreAgain->hide();
         recordId_.clear();
         return;
