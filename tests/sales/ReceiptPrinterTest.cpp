@@ -12,6 +12,8 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 using namespace fiscal;
 using namespace sales;
 
@@ -608,4 +610,55 @@ TEST(ReceiptPrinterCheck, PaymentWindowRegisterCheckTexts) {
     c = checkRegisterBeforePayment(r.kkt.get());
     EXPECT_TRUE(c.connectionLost);
     EXPECT_EQ(c.message, "Нет связи с ККТ.     ");
+}
+
+TEST_F(ReceiptPrinterTest, ReceiptCarriesTheCurrentCashiersTaxNumberNeverAnEarlierOne) {
+    // The shift was opened by a cashier with a tax number.
+    kkt->setParam(tag::CashierName, "Петрова Е.В.");
+    kkt->setParam(tag::CashierInn, "772400123456");
+    ASSERT_EQ(kkt->operatorLogin(), 0);
+    for (const char* inn : {"500100732259", ""}) {
+        SCOPED_TRACE(inn);
+        kkt->clearJournal();
+        PrintJob job = saleJob();
+        job.cashierInn = QString::fromUtf8(inn);
+        ASSERT_EQ(printer.print(kkt.get(), job).state, PrintOutcome::State::Printed);
+        const QList<JournalEntry> login = calls(kkt->journal(), "operatorLogin");
+        ASSERT_EQ(login.size(), 1);
+        ASSERT_TRUE(login[0].params.has(tag::CashierInn));  // sent even when empty
+        EXPECT_EQ(login[0].params.value(tag::CashierInn).toString(), inn);
+        EXPECT_EQ(kkt->state().cashierInn, inn);
+    }
+}
+
+TEST(ReceiptSameness, SameSaleIsKindTaxBuyerRowsAndTotalNotTheSplitOrTheVatAnswer) {
+    struct Case {
+        const char* change;
+        std::function<void(PrintJob&)> apply;
+        bool same;
+    };
+    const QList<Case> cases{
+        {"paid all by card", [](PrintJob& j) { j.card = j.total; j.cash = Money{}; }, true},
+        {"paid partly in advance", [](PrintJob& j) { j.prepay = Money::fromKopecks(6900); j.cash = Money{}; }, true},
+        {"another VAT answered", [](PrintJob& j) { j.lines[1][LineVat] = "6"; }, true},
+        {"another e-mail for the receipt", [](PrintJob& j) { j.buyerContact = "a@b.ru"; }, true},
+        {"quantity written otherwise", [](PrintJob& j) { j.lines[1][LineQty] = "0.35"; }, true},
+        {"another kind", [](PrintJob& j) { j.kind = 2; }, false},
+        {"another tax system", [](PrintJob& j) { j.taxSystemCode = 2; }, false},
+        {"a buyer", [](PrintJob& j) { j.legalEntity = true; j.buyerName = "ООО Ромашка"; }, false},
+        {"another quantity", [](PrintJob& j) { j.lines[0][LineQty] = "3"; }, false},
+        {"another price", [](PrintJob& j) { j.lines[0][LinePrice] = "49.99"; }, false},
+        {"other goods", [](PrintJob& j) { j.lines[0][LineGoodId] = "13"; }, false},
+        {"a row less", [](PrintJob& j) { j.lines.removeLast(); }, false},
+        {"another total", [](PrintJob& j) { j.total = Money::fromKopecks(17000); }, false},
+        {"another payment method", [](PrintJob& j) { j.paymentFlag = 1; }, false},
+    };
+    const PrintJob first = saleJob();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.change);
+        PrintJob again = first;
+        c.apply(again);
+        EXPECT_EQ(sameSale(first, again), c.same);
+        EXPECT_EQ(sameSale(again, first), c.same);
+    }
 }

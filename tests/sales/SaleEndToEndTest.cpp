@@ -536,3 +536,58 @@ TEST_F(SaleEndToEndTest, SecondPaymentWithAnotherSplitStoresTheEarlierPrintAndPr
     EXPECT_TRUE(PrintJournal(programFolder()).isEmpty());
     expectReadyForNextSale();
 }
+
+TEST_F(SaleEndToEndTest, RegisterGoneAtPrintingShowsNotConnectedAndTheMenuFollows) {
+    ASSERT_TRUE(screen->KKTConnected());
+    buildSale();
+    when([] { return fmPayCheck && fmPayCheck->isVisible(); },
+         [] {
+             fmPayCheck->CheckBox3->setChecked(false);  // print when the cashier presses "ПЕЧАТЬ"
+             QTest::mouseClick(fmPayCheck->Button12, Qt::LeftButton);
+         });
+    when([] { return fmCheckInfo && fmCheckInfo->isVisible(); },
+         [this] {
+             kkt->failNext("open", fiscal::LIBFPTR_ERROR_NO_CONNECTION, "Нет связи");
+             QTest::mouseClick(fmCheckInfo->btnPrintCheck, Qt::LeftButton);
+             EXPECT_EQ(fmCheckInfo->printState(), 0);
+             QTest::mouseClick(fmCheckInfo->btnCancel, Qt::LeftButton);
+         });
+    QTest::mouseClick(screen->btnCloseCheck, Qt::LeftButton);
+    ASSERT_EQ(messages.boxes.size(), 1u);
+    EXPECT_EQ(messages.last(), "Нет связи с ККТ.     ");
+    EXPECT_EQ(screen->lblKKT->text(), "не подключена");
+    EXPECT_FALSE(screen->KKTConnected());
+    screen->M_KKTClick();
+    EXPECT_FALSE(screen->action("M_OpenSession")->isEnabled());
+    EXPECT_FALSE(screen->action("MIncome")->isEnabled());
+    EXPECT_EQ(kkt->state().totals.sell, 0);
+}
+
+TEST_F(SaleEndToEndTest, AnotherSalesUnresolvedPrintKeepsPrintingDisabledUntilSettled) {
+    // An earlier run left the print of a loaf unresolved; the register cannot tell yet.
+    leaveUnresolvedPrint(breadOnly(), kkt->state().lastDocument.number);
+    kkt->failAlways("fnQueryData", fiscal::LIBFPTR_ERROR_NO_CONNECTION, "Нет связи");
+    buildSale();
+    payWith(QString());
+    afterPrinting([] {
+        EXPECT_EQ(fmCheckInfo->printState(), 0);
+        EXPECT_FALSE(fmCheckInfo->btnPrintCheck->isEnabled());
+    });
+    QTest::mouseClick(screen->btnCloseCheck, Qt::LeftButton);
+    ASSERT_EQ(messages.boxes.size(), 1u);
+    EXPECT_TRUE(messages.last().contains("не будет напечатан")) << messages.last().toStdString();
+    EXPECT_EQ(kkt->state().totals.sell, 0);
+    EXPECT_EQ(screen->lblChekItogo->text(), "169.00 ");
+
+    // Once the register answers (it never printed the loaf) the sale prints.
+    kkt->clearFailures();
+    messages.clear();
+    payWith(QString());
+    afterPrinting([] { EXPECT_GT(fmCheckInfo->printState(), 0); });
+    QTest::mouseClick(screen->btnCloseCheck, Qt::LeftButton);
+    EXPECT_TRUE(messages.boxes.empty()) << messages.last().toStdString();
+    EXPECT_EQ(kkt->state().totals.sell, 16900);
+    EXPECT_EQ(rows("SELECT * FROM DOCUMENTS").size(), 1u);
+    EXPECT_TRUE(PrintJournal(programFolder()).isEmpty());
+    expectReadyForNextSale();
+}
