@@ -24,8 +24,8 @@ PrintJob breadSale(const QString& goodId) {
     job.kind = 1;
     job.paymentFlag = 4;
     job.taxSystemCode = 2;
-    job.lines << QStringList{goodId, "Хлеб", "1", "50.00", "50.00", "2", "", "", "", "0", "", "", "0",
-                             "", "1", "0", "", "", ""};
+    job.lines << QStringList{goodId, "Хлеб", "1", "50.00", "50.00", "2", "", "", "", "0",
+                             "",     "",     "0", "",      "1",     "0", "", "", ""};
     job.total = Money::fromKopecks(10000);
     job.totalText = QStringLiteral("100.00");
     job.cash = Money::fromKopecks(10000);
@@ -62,7 +62,9 @@ protected:
     void SetUp() override {
         UpgradedDbTest::SetUp();
         if (HasFatalFailure()) return;
-        exec("INSERT INTO GOODS (GOOD_ID, GOOD_NAME, GOOD_PRICE, GOOD_W, GOOD_COUNT) VALUES (11, 'Хлеб', '50.00', 'нет', '10')");
+        exec(
+            "INSERT INTO GOODS (GOOD_ID, GOOD_NAME, GOOD_PRICE, GOOD_W, GOOD_COUNT) VALUES (11, 'Хлеб', '50.00', "
+            "'нет', '10')");
         kkt = std::make_unique<fiscal::RegisterEmulator>(programFolder());
         ASSERT_EQ(kkt->open(), 0);
         kkt->setParam(fiscal::tag::CashierName, "Иванова");
@@ -226,9 +228,10 @@ TEST_F(PendingReceipts, FilesAnOlderVersionLeftAreTakenUpOnce) {
     // ...and a print whose outcome was never learned; the register printed it.
     const PrintJob unresolved = breadSale("11");
     const int before = kkt->state().lastDocument.number;
-    writeJson(QDir(programFolder()).filePath("UnresolvedPrint.json"),
-              QJsonObject{{"documentBefore", before}, {"driverDescription", "Нет связи с ККТ"},
-                          {"job", printJobToJson(unresolved)}});
+    writeJson(
+        QDir(programFolder()).filePath("UnresolvedPrint.json"),
+        QJsonObject{
+            {"documentBefore", before}, {"driverDescription", "Нет связи с ККТ"}, {"job", printJobToJson(unresolved)}});
     printOnRegister(unresolved);
 
     const SettleResult r = login();

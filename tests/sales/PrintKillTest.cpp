@@ -37,10 +37,12 @@ protected:
             fb::Connection db(params());
             db.attach();
             fb::Transaction tr(db);
-            tr.executeImmediate("INSERT INTO GOODS (GOOD_ID, GOOD_NAME, GOOD_PRICE, GOOD_W, GOOD_COUNT) "
-                                "VALUES (11, 'Хлеб', '50.00', 'нет', '10')");
-            tr.executeImmediate("INSERT INTO GOODS (GOOD_ID, GOOD_NAME, GOOD_PRICE, GOOD_W, GOOD_COUNT) "
-                                "VALUES (12, 'Сыр', '200.00', 'да', '5.000')");
+            tr.executeImmediate(
+                "INSERT INTO GOODS (GOOD_ID, GOOD_NAME, GOOD_PRICE, GOOD_W, GOOD_COUNT) "
+                "VALUES (11, 'Хлеб', '50.00', 'нет', '10')");
+            tr.executeImmediate(
+                "INSERT INTO GOODS (GOOD_ID, GOOD_NAME, GOOD_PRICE, GOOD_W, GOOD_COUNT) "
+                "VALUES (12, 'Сыр', '200.00', 'да', '5.000')");
             tr.commit();
         }
         fiscal::RegisterEmulator kkt(dir->path());
@@ -122,8 +124,8 @@ protected:
 TEST_F(PrintKillTest, KilledPrintIsStoredExactlyOnceAndNeverPrintedTwice) {
     struct Case {
         const char* stage;
-        bool fiscalised;         // the register printed the receipt before the kill
-        int storedBeforeLogin;   // DOCUMENTS rows the killed run committed
+        bool fiscalised;        // the register printed the receipt before the kill
+        int storedBeforeLogin;  // DOCUMENTS rows the killed run committed
     };
     const Case cases[] = {
         {"after-close", true, 0},

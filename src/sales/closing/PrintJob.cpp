@@ -103,7 +103,8 @@ bool sameSale(const PrintJob& a, const PrintJob& b) {
     if (a.kind != b.kind || a.paymentFlag != b.paymentFlag || a.taxSystemCode != b.taxSystemCode ||
         a.legalEntity != b.legalEntity || a.total != b.total || a.lines.size() != b.lines.size())
         return false;
-    if (a.legalEntity && (a.buyerName.trimmed() != b.buyerName.trimmed() || a.buyerInn.trimmed() != b.buyerInn.trimmed()))
+    if (a.legalEntity &&
+        (a.buyerName.trimmed() != b.buyerName.trimmed() || a.buyerInn.trimmed() != b.buyerInn.trimmed()))
         return false;
     for (int i = 0; i < a.lines.size(); ++i)
         if (!sameRow(a.lines[i], b.lines[i])) return false;

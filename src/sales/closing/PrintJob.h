@@ -23,8 +23,8 @@ struct PrintJob {
     bool legalEntity = false;  // chLE
     QString buyerName;
     QString buyerInn;
-    QString buyerContact;  // trimmed edTelefon: e-mail or "+7..." phone
-    QString ourEmail;      // trimmed edOurEmail
+    QString buyerContact;        // trimmed edTelefon: e-mail or "+7..." phone
+    QString ourEmail;            // trimmed edOurEmail
     QString refundedFiscalSign;  // trimmed edFPD
     QList<QStringList> lines;    // the hand-over table
     QString totalText;           // trimmed lblSumCheck

@@ -125,7 +125,9 @@ PrintJournal::PrintJournal() : memory_(std::make_shared<QList<JournalRecord>>())
 
 PrintJournal::PrintJournal(const QString& folder) : folder_(folder) {}
 
-QString PrintJournal::path() const { return inMemory() ? QString() : QDir(folder_).filePath(kFileName); }
+QString PrintJournal::path() const {
+    return inMemory() ? QString() : QDir(folder_).filePath(kFileName);
+}
 
 QList<JournalRecord> PrintJournal::records() const {
     if (inMemory()) return *memory_;

@@ -107,8 +107,10 @@ StoreResult storeReceiptSafely(fb::Connection* db, const PrintJob& job, const Fi
         return result;
     }
     try {
-        if (db) result = storeReceipt(*db, job, document, documentType);
-        else result.databaseError = QStringLiteral("нет подключения к базе данных");
+        if (db)
+            result = storeReceipt(*db, job, document, documentType);
+        else
+            result.databaseError = QStringLiteral("нет подключения к базе данных");
     } catch (const std::exception& e) {
         result.failure = StoreResult::Failure::Header;
         result.databaseError = QString::fromLocal8Bit(e.what());
@@ -176,11 +178,11 @@ QString settleMessage(const SettleResult& r, bool withUnresolved) {
     int stored = 0;
     for (const SettledReceipt& s : r.stored)
         if (receiptIsStored(s.record.job.kind) && !s.result.alreadyStored) ++stored;
-    if (stored > 0)
-        parts << QStringLiteral(" Записано в Базу Данных напечатанных ранее чеков: %1.     ").arg(stored);
+    if (stored > 0) parts << QStringLiteral(" Записано в Базу Данных напечатанных ранее чеков: %1.     ").arg(stored);
     if (!r.refused.isEmpty()) {
-        QString text = QStringLiteral(" Не удалось записать в Базу Данных напечатанные чеки: %1.     ").arg(r.refused.size()) +
-                       kCrLf + QStringLiteral(" Они сохранены в журнале печати и будут записаны при следующем входе.     ");
+        QString text =
+            QStringLiteral(" Не удалось записать в Базу Данных напечатанные чеки: %1.     ").arg(r.refused.size()) +
+            kCrLf + QStringLiteral(" Они сохранены в журнале печати и будут записаны при следующем входе.     ");
         for (const SettledReceipt& s : r.refused)
             text += kCrLf + QStringLiteral(" ФД № %1: ").arg(s.record.document.number) +
                     (s.result.databaseError.isEmpty() ? s.result.message.trimmed() : s.result.databaseError);

@@ -27,8 +27,8 @@ struct RegisterAnswer {
     // A record whose outcome the register could not tell is still there:
     // nothing fiscal may run.
     bool blocked = false;
-    bool connectionLost = false;   // the main screen shows "не подключена"
-    QList<PrintMessage> messages;  // why it could not tell
+    bool connectionLost = false;      // the main screen shows "не подключена"
+    QList<PrintMessage> messages;     // why it could not tell
     QList<JournalRecord> printedNow;  // found printed in this call (number and sign read)
     QList<JournalRecord> unresolved;  // still unknown
     int dropped = 0;                  // surely not printed: removed
@@ -59,8 +59,8 @@ struct SettledReceipt {
 
 struct SettleResult {
     RegisterAnswer answer;
-    QList<SettledReceipt> stored;  // stored now, or found already stored: removed from the journal
-    QList<SettledReceipt> refused;  // printed, but the database refused it: kept
+    QList<SettledReceipt> stored;        // stored now, or found already stored: removed from the journal
+    QList<SettledReceipt> refused;       // printed, but the database refused it: kept
     QList<JournalRecord> withoutNumber;  // printed, number and sign unknown for good: kept for a person
     bool blocked() const { return answer.blocked; }
     // The result for one record, when it was stored or refused in this call.

@@ -312,14 +312,12 @@ bool TfmCheckInfo::settleJournal(const PrintJob& job) {
         btnPrintCheck->setEnabled(false);
         btnCancel->setText(QStringLiteral("ЗАКРЫТЬ"));
         setPrintState(-1);
+        // The settling stored it already; a refusal is tried once more here,
+        // so that the window offers storing again. The cashier hears of it after.
         const SettledReceipt* settled = r.find(p.id);
-        if (settled && settled->result.ok()) {
-            setPrintState(receiptIsStored(p.job.kind) ? settled->result.docId : -1);
-            ui::showInfo(earlierPrintedText(p.document.number), this);
-        } else {
-            ui::showInfo(earlierPrintedText(p.document.number), this);
-            store(p.id, p.job, p.document);
-        }
+        if (settled && settled->result.ok()) setPrintState(receiptIsStored(p.job.kind) ? settled->result.docId : -1);
+        else store(p.id, p.job, p.document);
+        ui::showInfo(earlierPrintedText(p.document.number), this);
         return false;
     }
 
