@@ -9,6 +9,7 @@
 #include "sales/closing/PrintJournal.h"
 #include "sales/closing/ReceiptPrinter.h"
 #include "sales/receipt/ReceiptCalc.h"
+#include "sales/screen/ProgramWindows.h"
 #include "sales/screen/Registration_Mode.h"
 #include "sales/closing/uCheckInfo.h"
 #include "sales/closing/uPayCheck.h"
@@ -590,4 +591,30 @@ TEST_F(SaleEndToEndTest, AnotherSalesUnresolvedPrintKeepsPrintingDisabledUntilSe
     EXPECT_EQ(rows("SELECT * FROM DOCUMENTS").size(), 1u);
     EXPECT_TRUE(PrintJournal(programFolder()).isEmpty());
     expectReadyForNextSale();
+}
+
+TEST_F(SaleEndToEndTest, LoginStoresWhatTheRegisterPrintedBeforeAKillAndTellsTheCashier) {
+    // A run killed right after the register closed the receipt: the journal
+    // holds the job, the register the receipt, the database nothing.
+    JournalRecord record;
+    record.id = PrintJournal(programFolder()).newId();
+    record.job = breadOnly();
+    record.documentBefore = kkt->state().lastDocument.number;
+    ASSERT_TRUE(PrintJournal(programFolder()).put(record));
+    ASSERT_EQ(ReceiptPrinter().print(kkt, breadOnly()).state, PrintOutcome::State::Printed);
+
+    settlePrintsAtLogin(*screen);
+    ASSERT_EQ(messages.boxes.size(), 1u);
+    EXPECT_EQ(messages.last(), " Записано в Базу Данных напечатанных ранее чеков: 1.     ");
+    const auto docs = rows("SELECT * FROM DOCUMENTS");
+    ASSERT_EQ(docs.size(), 1u);
+    EXPECT_EQ(docs[0].integer("DOC_NUMBER"), kkt->state().lastDocument.number);
+    EXPECT_EQ(stock(11), "8");
+    EXPECT_TRUE(PrintJournal(programFolder()).isEmpty());
+
+    // The next login has nothing to say and stores nothing again.
+    messages.clear();
+    settlePrintsAtLogin(*screen);
+    EXPECT_TRUE(messages.boxes.empty());
+    EXPECT_EQ(rows("SELECT * FROM DOCUMENTS").size(), 1u);
 }

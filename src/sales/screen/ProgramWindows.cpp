@@ -30,6 +30,18 @@
 
 namespace sales {
 
+void settlePrintsAtLogin(TfmReg& reg) {
+    if (!core::DataModule1) return;
+    const SettleResult r = settleAtLogin(sys::programFolder(), reg.KKTDriver(), &core::DataModule1->IBDatabase1());
+    if (r.answer.connectionLost) showRegisterDisconnected(reg);
+    const QString text = settleMessage(r);
+    if (text.isEmpty()) return;
+    if (settleNeedsAttention(r))
+        ui::showWarning(text, &reg);
+    else
+        ui::showInfo(text, &reg);
+}
+
 void createProgramWindows() {
     auto* reg = new TfmReg;
     new ::TfmCountInput(*reg, reg);
@@ -74,18 +86,7 @@ void createProgramWindows() {
             // Before the cashier works, whatever the register printed and
             // the database does not hold yet is stored, and what it did not
             // print is dropped from the print journal.
-            ui::guarded(reg, [reg] {
-                if (!core::DataModule1) return;
-                const SettleResult r =
-                    settleAtLogin(sys::programFolder(), reg->KKTDriver(), &core::DataModule1->IBDatabase1());
-                if (r.answer.connectionLost) showRegisterDisconnected(*reg);
-                const QString text = settleMessage(r);
-                if (text.isEmpty()) return;
-                if (settleNeedsAttention(r))
-                    ui::showWarning(text, reg);
-                else
-                    ui::showInfo(text, reg);
-            });
+            ui::guarded(reg, [reg] { settlePrintsAtLogin(*reg); });
         });
     }
 }
