@@ -2,6 +2,7 @@
 // refusals that cancel the receipt, and closing whose answer is lost.
 #include "platform/fiscal/EmulatorFixture.h"
 #include "sales/closing/ReceiptLines.h"
+#include "sales/closing/PrintSettle.h"
 #include "sales/closing/ReceiptPrinter.h"
 
 #include "PrintJobSample.h"
@@ -35,6 +36,9 @@ public:
     QSet<QString> loseAnswerOf;
     QString offlineAfter;
     bool offline = false;
+    // Once this method has run, the fiscal drive's data cannot be read.
+    QString fnQueriesLostAfter;
+    bool fnQueriesLost = false;
 
     int open() override { return run("open", [this] { return kkt_.open(); }); }
     int close() override { return run("close", [this] { return kkt_.close(); }); }
@@ -47,7 +51,10 @@ public:
         return kkt_.resetError();
     }
     int queryData() override { return run("queryData", [this] { return kkt_.queryData(); }); }
-    int fnQueryData() override { return run("fnQueryData", [this] { return kkt_.fnQueryData(); }); }
+    int fnQueryData() override {
+        if (fnQueriesLost) return lost();
+        return run("fnQueryData", [this] { return kkt_.fnQueryData(); });
+    }
     int operatorLogin() override { return run("operatorLogin", [this] { return kkt_.operatorLogin(); }); }
     int openShift() override { return run("openShift", [this] { return kkt_.openShift(); }); }
     int report() override { return run("report", [this] { return kkt_.report(); }); }
@@ -79,6 +86,7 @@ private:
         if (offline) return lost();
         const int rc = call();
         if (name == offlineAfter) offline = true;
+        if (name == fnQueriesLostAfter) fnQueriesLost = true;
         if (loseAnswerOf.remove(name)) return lost();
         return rc;
     }
@@ -661,4 +669,33 @@ TEST(ReceiptSameness, SameSaleIsKindTaxBuyerRowsAndTotalNotTheSplitOrTheVatAnswe
         EXPECT_EQ(sameSale(first, again), c.same);
         EXPECT_EQ(sameSale(again, first), c.same);
     }
+}
+
+TEST_F(ReceiptPrinterTest, PrintedReceiptWhoseNumberWasNotReadWaitsForItAndHoldsUpTheNextPrint) {
+    FlakyLink link(*kkt);
+    link.fnQueriesLostAfter = "closeReceipt";
+    PrintOutcome o = printer.print(&link, saleJob());
+    ASSERT_EQ(o.state, PrintOutcome::State::Printed);
+    EXPECT_FALSE(documentKnown(o.document));  // never stored with an empty number and sign
+    ASSERT_EQ(o.messages.size(), 1);
+    EXPECT_TRUE(o.messages[0].text.contains("не сообщила его номер")) << o.messages[0].text.toStdString();
+    EXPECT_TRUE(printer.hasUnresolved());
+    const fiscal::FiscalDocument printed = kkt->state().lastDocument;
+
+    // While the register cannot say, nothing new prints.
+    kkt->clearJournal();
+    o = printer.print(&link, saleJob());
+    EXPECT_EQ(o.state, PrintOutcome::State::Unknown);
+    EXPECT_FALSE(methods(kkt->journal()).contains("openReceipt"));
+
+    // Once it can, the record gets the register's number and sign and holds up nothing more.
+    link.fnQueriesLost = false;
+    link.fnQueriesLostAfter.clear();
+    const RegisterAnswer a = askRegisterAboutJournal(printer.journal(), &link);
+    EXPECT_FALSE(a.blocked);
+    ASSERT_EQ(a.printedNow.size(), 1);
+    EXPECT_EQ(a.printedNow[0].document.number, printed.number);
+    EXPECT_EQ(a.printedNow[0].document.fiscalSign, printed.fiscalSign);
+    EXPECT_FALSE(printer.hasUnresolved());
+    EXPECT_EQ(kkt->state().totals.sell, 16900);
 }

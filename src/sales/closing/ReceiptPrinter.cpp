@@ -5,12 +5,6 @@
 #include "sales/closing/PrintSettle.h"
 #include "sales/closing/ReceiptLines.h"
 
-#include <QDir>
-#include <QFile>
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QSaveFile>
-
 namespace sales {
 
 using namespace fiscal;

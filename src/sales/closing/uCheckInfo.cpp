@@ -12,7 +12,6 @@
 #include "sales/screen/Registration_Mode.h"
 
 #include <QCheckBox>
-#include <QFile>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
