@@ -254,6 +254,14 @@ TEST_F(PendingReceipts, UnreadableJournalHoldsEverythingAndIsNeverOverwritten) {
     PrintJournal j = journal();
     EXPECT_TRUE(j.blocked());
     EXPECT_FALSE(j.put(printedRecord("2", document(9))));
+    // Login says so, and every fiscal operation waits.
+    const SettleResult r = login();
+    EXPECT_TRUE(r.blocked());
+    EXPECT_TRUE(settleMessage(r).contains(PrintJournal::kFileName)) << settleMessage(r).toStdString();
+    ReceiptPrinter printer(programFolder());
+    kkt->clearJournal();
+    EXPECT_EQ(printer.print(kkt.get(), breadSale("11")).state, PrintOutcome::State::Unknown);
+    for (const fiscal::JournalEntry& e : kkt->journal()) EXPECT_NE(e.method, "openReceipt");
     EXPECT_FALSE(j.lastError().isEmpty());
     QFile again(journal().path());
     ASSERT_TRUE(again.open(QIODevice::ReadOnly));

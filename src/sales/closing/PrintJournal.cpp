@@ -143,16 +143,18 @@ std::optional<JournalRecord> PrintJournal::record(const QString& id) const {
     return std::nullopt;
 }
 
+bool PrintJournal::readable() const {
+    if (inMemory()) return true;
+    QString error;
+    if (load(path(), &error).readable) return true;
+    error_ = error;
+    return false;
+}
+
 bool PrintJournal::blocked() const {
-    if (!inMemory()) {
-        QString error;
-        // A journal that cannot be read may hold a printed receipt: nothing
-        // new is printed until a person has looked at it.
-        if (!load(path(), &error).readable) {
-            error_ = error;
-            return true;
-        }
-    }
+    // A journal that cannot be read may hold a printed receipt: nothing
+    // fiscal runs until a person has looked at it.
+    if (!readable()) return true;
     for (const JournalRecord& r : records())
         if (r.needsRegister()) return true;
     return false;

@@ -49,12 +49,15 @@ public:
     bool inMemory() const { return folder_.isEmpty(); }
 
     // Records in the order they were made. An unreadable file reads as no
-    // records, and is moved aside untouched (see lastError()).
+    // records and is left untouched (see readable()).
     QList<JournalRecord> records() const;
     std::optional<JournalRecord> record(const QString& id) const;
     bool isEmpty() const { return records().isEmpty(); }
-    // A record the register must be asked about before anything prints.
+    // A record the register must be asked about before anything prints, or
+    // a journal that cannot be read.
     bool blocked() const;
+    // False when the file exists but cannot be read (see lastError()).
+    bool readable() const;
 
     // Adds the record or replaces the one with its id. False when the journal
     // could not be written (the old one is then untouched).

@@ -18,6 +18,13 @@ QString unresolvedAfterOthers() {
            QStringLiteral(")     ") + kCrLf + QStringLiteral(" и сообщите администратору.     ");
 }
 
+QString journalUnreadable(const PrintJournal& journal) {
+    return QStringLiteral(" Журнал печати чеков не читается:     ") + kCrLf + QStringLiteral(" ") + journal.path() +
+           QStringLiteral("     ") + kCrLf + QStringLiteral(" ") + journal.lastError() + QStringLiteral("     ") + kCrLf +
+           kCrLf + QStringLiteral(" В нем могут быть напечатанные, но не записанные чеки:     ") + kCrLf +
+           QStringLiteral(" печать и операции с ККТ недоступны. Сообщите администратору.     ");
+}
+
 QString cancelRefused(const QString& description) {
     return QStringLiteral(" В ККТ остался открытый чек, отменить его не удалось.     ") + kCrLf +
            QStringLiteral(" Ответ драйвера: '") + description + QStringLiteral("'     ");
@@ -32,6 +39,11 @@ bool documentIsReceipt(const FiscalDocumentInfo& document, const PrintJob& job) 
 
 RegisterAnswer askRegisterAboutJournal(PrintJournal& journal, IFiscalDriver* driver) {
     RegisterAnswer a;
+    if (!journal.readable()) {
+        a.blocked = true;
+        a.messages.append({journalUnreadable(journal), PrintMessage::Kind::Error});
+        return a;
+    }
     const QList<JournalRecord> records = journal.records();
     bool opened = false;
     for (JournalRecord r : records) {
