@@ -2,6 +2,7 @@
 // refusals that cancel the receipt, and closing whose answer is lost.
 #include "platform/fiscal/EmulatorFixture.h"
 #include "sales/closing/ReceiptLines.h"
+#include "sales/closing/PrintSettle.h"
 #include "sales/closing/ReceiptPrinter.h"
 
 #include "PrintJobSample.h"
@@ -11,6 +12,8 @@
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
+
+#include <functional>
 
 using namespace fiscal;
 using namespace sales;
@@ -33,6 +36,9 @@ public:
     QSet<QString> loseAnswerOf;
     QString offlineAfter;
     bool offline = false;
+    // Once this method has run, the fiscal drive's data cannot be read.
+    QString fnQueriesLostAfter;
+    bool fnQueriesLost = false;
 
     int open() override { return run("open", [this] { return kkt_.open(); }); }
     int close() override { return run("close", [this] { return kkt_.close(); }); }
@@ -45,7 +51,10 @@ public:
         return kkt_.resetError();
     }
     int queryData() override { return run("queryData", [this] { return kkt_.queryData(); }); }
-    int fnQueryData() override { return run("fnQueryData", [this] { return kkt_.fnQueryData(); }); }
+    int fnQueryData() override {
+        if (fnQueriesLost) return lost();
+        return run("fnQueryData", [this] { return kkt_.fnQueryData(); });
+    }
     int operatorLogin() override { return run("operatorLogin", [this] { return kkt_.operatorLogin(); }); }
     int openShift() override { return run("openShift", [this] { return kkt_.openShift(); }); }
     int report() override { return run("report", [this] { return kkt_.report(); }); }
@@ -77,6 +86,7 @@ private:
         if (offline) return lost();
         const int rc = call();
         if (name == offlineAfter) offline = true;
+        if (name == fnQueriesLostAfter) fnQueriesLost = true;
         if (loseAnswerOf.remove(name)) return lost();
         return rc;
     }
@@ -471,7 +481,7 @@ TEST_F(ReceiptPrinterTest, UnknownResultIsResolvedBeforeAnythingPrintsAgain) {
 TEST_F(ReceiptPrinterTest, UnresolvedPrintSurvivesARestartAndIsNeitherLostNorRepeated) {
     QTemporaryDir folder;
     ASSERT_TRUE(folder.isValid());
-    const QString state = unresolvedPrintPath(folder.path());
+    const QString state = PrintJournal(folder.path()).path();
     FlakyLink link(*kkt);
     link.loseAnswerOf << "closeReceipt";
     link.offlineAfter = "closeReceipt";
@@ -497,7 +507,13 @@ TEST_F(ReceiptPrinterTest, UnresolvedPrintSurvivesARestartAndIsNeitherLostNorRep
     EXPECT_FALSE(methods(kkt->journal()).contains("openReceipt"));
     EXPECT_EQ(kkt->state().totals.sell, 16900);
     EXPECT_FALSE(after.hasUnresolved());
-    EXPECT_FALSE(QFile::exists(state));
+    // The record stays, with the register's number and sign, until the
+    // receipt is committed.
+    const std::optional<JournalRecord> record = PrintJournal(folder.path()).record(o.recordId);
+    ASSERT_TRUE(record.has_value());
+    EXPECT_TRUE(record->closed);
+    EXPECT_EQ(record->document.number, printed);
+    EXPECT_EQ(record->document.fiscalSign, kkt->state().lastDocument.fiscalSign);
     EXPECT_FALSE(ReceiptPrinter(folder.path()).hasUnresolved());
 }
 
@@ -602,4 +618,84 @@ TEST(ReceiptPrinterCheck, PaymentWindowRegisterCheckTexts) {
     c = checkRegisterBeforePayment(r.kkt.get());
     EXPECT_TRUE(c.connectionLost);
     EXPECT_EQ(c.message, "Нет связи с ККТ.     ");
+}
+
+TEST_F(ReceiptPrinterTest, ReceiptCarriesTheCurrentCashiersTaxNumberNeverAnEarlierOne) {
+    // The shift was opened by a cashier with a tax number.
+    kkt->setParam(tag::CashierName, "Петрова Е.В.");
+    kkt->setParam(tag::CashierInn, "772400123456");
+    ASSERT_EQ(kkt->operatorLogin(), 0);
+    for (const char* inn : {"500100732259", ""}) {
+        SCOPED_TRACE(inn);
+        kkt->clearJournal();
+        PrintJob job = saleJob();
+        job.cashierInn = QString::fromUtf8(inn);
+        ASSERT_EQ(printer.print(kkt.get(), job).state, PrintOutcome::State::Printed);
+        const QList<JournalEntry> login = calls(kkt->journal(), "operatorLogin");
+        ASSERT_EQ(login.size(), 1);
+        ASSERT_TRUE(login[0].params.has(tag::CashierInn));  // sent even when empty
+        EXPECT_EQ(login[0].params.value(tag::CashierInn).toString(), inn);
+        EXPECT_EQ(kkt->state().cashierInn, inn);
+    }
+}
+
+TEST(ReceiptSameness, SameSaleIsKindTaxBuyerRowsAndTotalNotTheSplitOrTheVatAnswer) {
+    struct Case {
+        const char* change;
+        std::function<void(PrintJob&)> apply;
+        bool same;
+    };
+    const QList<Case> cases{
+        {"paid all by card", [](PrintJob& j) { j.card = j.total; j.cash = Money{}; }, true},
+        {"paid partly in advance", [](PrintJob& j) { j.prepay = Money::fromKopecks(6900); j.cash = Money{}; }, true},
+        {"another VAT answered", [](PrintJob& j) { j.lines[1][LineVat] = "6"; }, true},
+        {"another e-mail for the receipt", [](PrintJob& j) { j.buyerContact = "a@b.ru"; }, true},
+        {"quantity written otherwise", [](PrintJob& j) { j.lines[1][LineQty] = "0.35"; }, true},
+        {"another kind", [](PrintJob& j) { j.kind = 2; }, false},
+        {"another tax system", [](PrintJob& j) { j.taxSystemCode = 2; }, false},
+        {"a buyer", [](PrintJob& j) { j.legalEntity = true; j.buyerName = "ООО Ромашка"; }, false},
+        {"another quantity", [](PrintJob& j) { j.lines[0][LineQty] = "3"; }, false},
+        {"another price", [](PrintJob& j) { j.lines[0][LinePrice] = "49.99"; }, false},
+        {"other goods", [](PrintJob& j) { j.lines[0][LineGoodId] = "13"; }, false},
+        {"a row less", [](PrintJob& j) { j.lines.removeLast(); }, false},
+        {"another total", [](PrintJob& j) { j.total = Money::fromKopecks(17000); }, false},
+        {"another payment method", [](PrintJob& j) { j.paymentFlag = 1; }, false},
+    };
+    const PrintJob first = saleJob();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.change);
+        PrintJob again = first;
+        c.apply(again);
+        EXPECT_EQ(sameSale(first, again), c.same);
+        EXPECT_EQ(sameSale(again, first), c.same);
+    }
+}
+
+TEST_F(ReceiptPrinterTest, PrintedReceiptWhoseNumberWasNotReadWaitsForItAndHoldsUpTheNextPrint) {
+    FlakyLink link(*kkt);
+    link.fnQueriesLostAfter = "closeReceipt";
+    PrintOutcome o = printer.print(&link, saleJob());
+    ASSERT_EQ(o.state, PrintOutcome::State::Printed);
+    EXPECT_FALSE(documentKnown(o.document));  // never stored with an empty number and sign
+    ASSERT_EQ(o.messages.size(), 1);
+    EXPECT_TRUE(o.messages[0].text.contains("не сообщила его номер")) << o.messages[0].text.toStdString();
+    EXPECT_TRUE(printer.hasUnresolved());
+    const fiscal::FiscalDocument printed = kkt->state().lastDocument;
+
+    // While the register cannot say, nothing new prints.
+    kkt->clearJournal();
+    o = printer.print(&link, saleJob());
+    EXPECT_EQ(o.state, PrintOutcome::State::Unknown);
+    EXPECT_FALSE(methods(kkt->journal()).contains("openReceipt"));
+
+    // Once it can, the record gets the register's number and sign and holds up nothing more.
+    link.fnQueriesLost = false;
+    link.fnQueriesLostAfter.clear();
+    const RegisterAnswer a = askRegisterAboutJournal(printer.journal(), &link);
+    EXPECT_FALSE(a.blocked);
+    ASSERT_EQ(a.printedNow.size(), 1);
+    EXPECT_EQ(a.printedNow[0].document.number, printed.number);
+    EXPECT_EQ(a.printedNow[0].document.fiscalSign, printed.fiscalSign);
+    EXPECT_FALSE(printer.hasUnresolved());
+    EXPECT_EQ(kkt->state().totals.sell, 16900);
 }

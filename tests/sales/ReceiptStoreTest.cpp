@@ -3,6 +3,7 @@
 #include "platform/db/Statement.h"
 #include "platform/db/Transaction.h"
 #include "sales/closing/ReceiptLines.h"
+#include "sales/closing/PrintSettle.h"
 #include "sales/closing/ReceiptStore.h"
 #include "support/DroppedConnection.h"
 #include "support/UpgradedDbFixture.h"
@@ -238,34 +239,53 @@ TEST_F(ReceiptStoreTest, AFailingLineOrStockUpdateLeavesNothingBehind) {
     }
 }
 
-TEST_F(ReceiptStoreTest, DocumentTheRegisterDidNotDescribeIsStoredWithoutNumber) {
-    FiscalDocumentInfo unknown;
-    const StoreResult r = storeReceipt(db(), saleJob(), unknown);
-    ASSERT_TRUE(r.ok()) << r.databaseError.toStdString();
-    const fb::Row d = documents()[0];
-    EXPECT_TRUE(d.isNull("DOC_NUMBER"));
-    EXPECT_TRUE(d.isNull("DOC_FPD"));
-    EXPECT_EQ(fb::toDate(d["DOC_DATE_D"]), QDate::currentDate());
+TEST_F(ReceiptStoreTest, ReceiptWithoutTheRegistersNumberAndSignIsNeverStored) {
+    FiscalDocumentInfo unread;
+    FiscalDocumentInfo noSign = printedAt(33, QDateTime::currentDateTime());
+    noSign.fiscalSign = "  ";
+    FiscalDocumentInfo noNumber = printedAt(0, QDateTime::currentDateTime());
+    for (const FiscalDocumentInfo& doc : {unread, noSign, noNumber}) {
+        const StoreResult r = storeReceiptSafely(&db(), saleJob(), doc);
+        EXPECT_FALSE(r.ok());
+        EXPECT_FALSE(r.databaseError.isEmpty());
+    }
+    EXPECT_TRUE(documents().empty());
+    EXPECT_TRUE(storeReceiptSafely(&db(), saleJob(), printedAt(33, QDateTime::currentDateTime())).ok());
 }
 
-TEST_F(ReceiptStoreTest, RefusedReceiptIsKeptInAFileThatStoresLater) {
-    const PrintJob job = saleJob();
-    const FiscalDocumentInfo doc = printedAt(33, QDateTime(QDate(2024, 5, 1), QTime(18, 2, 3)));
-    const QString path = saveUnstoredReceipt(programFolder(), job, doc);
-    ASSERT_FALSE(path.isEmpty());
-    EXPECT_TRUE(path.startsWith(programFolder() + "/UnsavedReceipts/"));
-    PrintJob back;
-    FiscalDocumentInfo backDoc;
-    ASSERT_TRUE(loadUnstoredReceipt(path, &back, &backDoc));
-    EXPECT_EQ(back.lines, job.lines);
-    EXPECT_EQ(back.cash, job.cash);
-    EXPECT_EQ(back.card, job.card);
-    EXPECT_EQ(back.cashierName, job.cashierName);
-    EXPECT_EQ(backDoc.number, 33);
-    EXPECT_EQ(backDoc.dateTime, doc.dateTime);
-    const StoreResult r = storeReceipt(db(), back, backDoc);
-    ASSERT_TRUE(r.ok());
+TEST_F(ReceiptStoreTest, RefusedReceiptIsKeptInTheJournalAndStoresLater) {
+    JournalRecord record;
+    record.id = "1";
+    record.job = saleJob();
+    record.job.cashierInn = "500100732259";
+    record.closed = true;
+    record.documentBefore = 32;
+    record.document = printedAt(33, QDateTime(QDate(2024, 5, 1), QTime(18, 2, 3)));
+    PrintJournal journal(programFolder());
+    ASSERT_TRUE(journal.put(record));
+    // The database refuses it once: the record stays.
+    const ReceiptStorer refusing = [](const PrintJob&, const FiscalDocumentInfo&) {
+        StoreResult r;
+        r.failure = StoreResult::Failure::Header;
+        return r;
+    };
+    EXPECT_FALSE(storePrinted(journal, record.id, record.job, record.document, refusing).ok());
+    const std::optional<JournalRecord> back = PrintJournal(programFolder()).record("1");
+    ASSERT_TRUE(back.has_value());
+    EXPECT_EQ(back->job.lines, record.job.lines);
+    EXPECT_EQ(back->job.cash, record.job.cash);
+    EXPECT_EQ(back->job.card, record.job.card);
+    EXPECT_EQ(back->job.cashierName, record.job.cashierName);
+    EXPECT_EQ(back->job.cashierInn, "500100732259");
+    EXPECT_EQ(back->document.number, 33);
+    EXPECT_EQ(back->document.fiscalSign, record.document.fiscalSign);
+    EXPECT_EQ(back->document.dateTime, record.document.dateTime);
+    EXPECT_TRUE(documents().empty());
+    // Then it takes it, and only then the record goes.
+    const StoreResult r = storePrinted(journal, back->id, back->job, back->document, databaseStorer(&db()));
+    ASSERT_TRUE(r.ok()) << r.databaseError.toStdString();
     EXPECT_EQ(documents()[0].integer("DOC_NUMBER"), 33);
+    EXPECT_TRUE(PrintJournal(programFolder()).isEmpty());
 }
 
 TEST_F(ReceiptStoreTest, DroppedConnectionIsAReportedFailureNeverAnException) {

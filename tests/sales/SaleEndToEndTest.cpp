@@ -6,7 +6,10 @@
 #include "platform/db/Transaction.h"
 #include "platform/fiscal/RegisterEmulator.h"
 #include "sales/closing/CloseReceipt.h"
+#include "sales/closing/PrintJournal.h"
+#include "sales/closing/ReceiptPrinter.h"
 #include "sales/receipt/ReceiptCalc.h"
+#include "sales/screen/ProgramWindows.h"
 #include "sales/screen/Registration_Mode.h"
 #include "sales/closing/uCheckInfo.h"
 #include "sales/closing/uPayCheck.h"
@@ -181,7 +184,7 @@ protected:
     // A print an earlier run left unresolved, taken up by the sale commands
     // as the program starts: `job` with the register's last document before it.
     void leaveUnresolvedPrint(const PrintJob& job, int documentBefore) {
-        QFile file(unresolvedPrintPath(programFolder()));
+        QFile file(QDir(programFolder()).filePath("UnresolvedPrint.json"));
         ASSERT_TRUE(file.open(QIODevice::WriteOnly));
         const QJsonObject o{{"documentBefore", documentBefore}, {"driverDescription", "Нет связи с ККТ"},
                             {"job", printJobToJson(job)}};
@@ -343,21 +346,23 @@ TEST_F(SaleEndToEndTest, PrintedReceiptTheDatabaseRefusedIsKeptAndStoredLater) {
     services->database = [&]() -> fb::Connection* { return databaseUp ? realDatabase() : nullptr; };
     buildSale();
     payWith(QString());
-    QString file;
     afterPrinting([&] {
         EXPECT_EQ(fmCheckInfo->printState(), -1);
         EXPECT_TRUE(fmCheckInfo->btnStoreAgain->isVisible());
-        file = fmCheckInfo->unsavedFile();
-        EXPECT_TRUE(QFile::exists(file));
+        // The printed receipt waits in the print journal, with its number.
+        const std::optional<JournalRecord> kept = PrintJournal(programFolder()).record(fmCheckInfo->journalRecordId());
+        ASSERT_TRUE(kept.has_value());
+        EXPECT_TRUE(kept->closed);
+        EXPECT_EQ(kept->document.number, kkt->state().lastDocument.number);
         databaseUp = true;
         QTest::mouseClick(fmCheckInfo->btnStoreAgain, Qt::LeftButton);
         EXPECT_GT(fmCheckInfo->printState(), 0);
-        EXPECT_FALSE(QFile::exists(file));
+        EXPECT_TRUE(PrintJournal(programFolder()).isEmpty());
     });
     QTest::mouseClick(screen->btnCloseCheck, Qt::LeftButton);
     ASSERT_EQ(messages.boxes.size(), 3u);
     EXPECT_EQ(messages.boxes[0].text, " При записи документа в БД произошла ошибка.     ");
-    EXPECT_TRUE(messages.boxes[1].text.contains(file));
+    EXPECT_TRUE(messages.boxes[1].text.contains("журнале печати"));
     EXPECT_EQ(messages.boxes[2].text, " Чек записан в Базу Данных.     ");
     EXPECT_EQ(kkt->state().totals.sell, 16900);
     EXPECT_EQ(rows("SELECT * FROM DOCUMENTS").size(), 1u);
@@ -383,12 +388,10 @@ TEST_F(SaleEndToEndTest, DroppedDatabaseConnectionKeepsThePrintedReceiptForStori
     services->database = [&]() -> fb::Connection* { return databaseBack ? realDatabase() : &dropped.connection; };
     buildSale();
     payWith(QString());
-    QString file;
     afterPrinting([&] {
         EXPECT_EQ(fmCheckInfo->printState(), -1);
         EXPECT_TRUE(fmCheckInfo->btnStoreAgain->isVisible());
-        file = fmCheckInfo->unsavedFile();
-        EXPECT_TRUE(QFile::exists(file));
+        EXPECT_TRUE(PrintJournal(programFolder()).record(fmCheckInfo->journalRecordId()).has_value());
         databaseBack = true;
         QTest::mouseClick(fmCheckInfo->btnStoreAgain, Qt::LeftButton);
         EXPECT_GT(fmCheckInfo->printState(), 0);
@@ -396,10 +399,10 @@ TEST_F(SaleEndToEndTest, DroppedDatabaseConnectionKeepsThePrintedReceiptForStori
     QTest::mouseClick(screen->btnCloseCheck, Qt::LeftButton);
     ASSERT_EQ(messages.boxes.size(), 3u) << messages.last().toStdString();
     EXPECT_EQ(messages.boxes[0].text, " При записи документа в БД произошла ошибка.     ");
-    EXPECT_TRUE(messages.boxes[1].text.contains(file));
+    EXPECT_TRUE(messages.boxes[1].text.contains("журнале печати"));
     EXPECT_TRUE(messages.boxes[1].text.contains("Ответ базы данных"));
     EXPECT_EQ(rows("SELECT * FROM DOCUMENTS").size(), 1u);
-    EXPECT_FALSE(QFile::exists(file));
+    EXPECT_TRUE(PrintJournal(programFolder()).isEmpty());
     expectReadyForNextSale();
 }
 
@@ -420,15 +423,17 @@ TEST_F(SaleEndToEndTest, RefusalBeforeTheRegisterOpensTheReceiptLeavesPrintingPo
 
 TEST_F(SaleEndToEndTest, EarlierReceiptFoundPrintedIsStoredAndTheCurrentOnePrintsOnlyWhenAsked) {
     // An earlier run left the print of a loaf unresolved; the register did print it.
+    const int before = kkt->state().lastDocument.number;
+    ASSERT_EQ(ReceiptPrinter().print(kkt, breadOnly()).state, PrintOutcome::State::Printed);
     const int printed = kkt->state().lastDocument.number;
-    leaveUnresolvedPrint(breadOnly(), printed - 1);
+    leaveUnresolvedPrint(breadOnly(), before);
     buildSale();
     payWith(QString());
     afterPrinting([&] {
         // The receipt on the screen was not printed and is not taken for the loaf.
         EXPECT_EQ(fmCheckInfo->printState(), 0);
         EXPECT_TRUE(fmCheckInfo->btnPrintCheck->isEnabled());
-        EXPECT_EQ(kkt->state().totals.sell, 0);
+        EXPECT_EQ(kkt->state().totals.sell, 10000);  // the loaf only
         const auto docs = rows("SELECT * FROM DOCUMENTS");
         ASSERT_EQ(docs.size(), 1u);
         EXPECT_EQ(docs[0].integer("DOC_NUMBER"), printed);
@@ -440,10 +445,10 @@ TEST_F(SaleEndToEndTest, EarlierReceiptFoundPrintedIsStoredAndTheCurrentOnePrint
     QTest::mouseClick(screen->btnCloseCheck, Qt::LeftButton);
     ASSERT_EQ(messages.boxes.size(), 1u);
     EXPECT_TRUE(messages.last().contains("НЕ напечатан"));
-    EXPECT_EQ(kkt->state().totals.sell, 16900);
+    EXPECT_EQ(kkt->state().totals.sell, 10000 + 16900);
     EXPECT_EQ(rows("SELECT * FROM DOCUMENTS").size(), 2u);
     EXPECT_EQ(stock(11), "6");  // both loaves left the shelf
-    EXPECT_FALSE(QFile::exists(unresolvedPrintPath(programFolder())));
+    EXPECT_TRUE(PrintJournal(programFolder()).isEmpty());
     expectReadyForNextSale();
 }
 
@@ -466,7 +471,7 @@ TEST_F(SaleEndToEndTest, ShiftOperationsWaitForAnUnresolvedPrintToBeSettled) {
     messages.clear();
     ASSERT_TRUE(screen->registerMenu().closeShift(cashier)) << messages.last().toStdString();
     EXPECT_FALSE(services->printer.hasUnresolved());
-    EXPECT_FALSE(QFile::exists(unresolvedPrintPath(programFolder())));
+    EXPECT_TRUE(PrintJournal(programFolder()).isEmpty());
     ASSERT_TRUE(screen->registerMenu().openShift(cashier)) << messages.last().toStdString();
     EXPECT_GT(kkt->state().lastDocument.number, before + 1);
 
@@ -480,4 +485,136 @@ TEST_F(SaleEndToEndTest, ShiftOperationsWaitForAnUnresolvedPrintToBeSettled) {
     ASSERT_EQ(docs.size(), 1u);
     EXPECT_EQ(docs[0].str("DOC_SUMM_FULL"), "169.00");
     expectReadyForNextSale();
+}
+
+TEST_F(SaleEndToEndTest, SecondPaymentWithAnotherSplitStoresTheEarlierPrintAndPrintsNothingAgain) {
+    // The sale is closed and paid 100.00 by card, 69.00 in cash; the program
+    // dies right after the register printed it, before anything was stored.
+    buildSale();
+    QList<QStringList> lines;
+    when([] { return fmPayCheck && fmPayCheck->isVisible(); },
+         [&] {
+             lines = screen->ReceiptLines();
+             QTest::mouseClick(fmPayCheck->Button13, Qt::LeftButton);
+         });
+    QTest::mouseClick(screen->btnCloseCheck, Qt::LeftButton);
+    ASSERT_FALSE(lines.isEmpty());
+    PrintJob first = breadOnly();
+    first.lines = lines;
+    first.total = Money::fromKopecks(16900);
+    first.totalText = "169.00";
+    first.card = Money::fromKopecks(10000);
+    first.cash = Money::fromKopecks(6900);
+    JournalRecord record;
+    record.id = PrintJournal(programFolder()).newId();
+    record.job = first;
+    record.documentBefore = kkt->state().lastDocument.number;
+    ASSERT_TRUE(PrintJournal(programFolder()).put(record));
+    ASSERT_EQ(ReceiptPrinter().print(kkt, first).state, PrintOutcome::State::Printed);
+    const fiscal::FiscalDocument printed = kkt->state().lastDocument;
+
+    // The sale is still on the screen; the cashier pays it again, all in cash.
+    kkt->clearJournal();
+    payWith(QString());
+    afterPrinting([&] {
+        EXPECT_GT(fmCheckInfo->printState(), 0);
+        EXPECT_FALSE(fmCheckInfo->btnPrintCheck->isEnabled());
+    });
+    QTest::mouseClick(screen->btnCloseCheck, Qt::LeftButton);
+
+    for (const fiscal::JournalEntry& e : kkt->journal()) EXPECT_NE(e.method, "openReceipt");
+    EXPECT_EQ(kkt->state().totals.sell, 16900);
+    const auto docs = rows("SELECT * FROM DOCUMENTS");
+    ASSERT_EQ(docs.size(), 1u);
+    EXPECT_EQ(docs[0].integer("DOC_NUMBER"), printed.number);
+    EXPECT_EQ(docs[0].str("DOC_FPD"), printed.fiscalSign);
+    // Stored as the register printed it: with the first payment's split.
+    EXPECT_EQ(docs[0].str("DOC_PAY_EL"), "100.00");
+    EXPECT_EQ(docs[0].str("DOC_PAY_NAL"), "69.00");
+    EXPECT_EQ(stock(11), "8");
+    ASSERT_EQ(messages.boxes.size(), 1u);
+    EXPECT_TRUE(messages.last().contains(QString::number(printed.number))) << messages.last().toStdString();
+    EXPECT_TRUE(PrintJournal(programFolder()).isEmpty());
+    expectReadyForNextSale();
+}
+
+TEST_F(SaleEndToEndTest, RegisterGoneAtPrintingShowsNotConnectedAndTheMenuFollows) {
+    ASSERT_TRUE(screen->KKTConnected());
+    buildSale();
+    when([] { return fmPayCheck && fmPayCheck->isVisible(); },
+         [] {
+             fmPayCheck->CheckBox3->setChecked(false);  // print when the cashier presses "ПЕЧАТЬ"
+             QTest::mouseClick(fmPayCheck->Button12, Qt::LeftButton);
+         });
+    when([] { return fmCheckInfo && fmCheckInfo->isVisible(); },
+         [this] {
+             kkt->failNext("open", fiscal::LIBFPTR_ERROR_NO_CONNECTION, "Нет связи");
+             QTest::mouseClick(fmCheckInfo->btnPrintCheck, Qt::LeftButton);
+             EXPECT_EQ(fmCheckInfo->printState(), 0);
+             QTest::mouseClick(fmCheckInfo->btnCancel, Qt::LeftButton);
+         });
+    QTest::mouseClick(screen->btnCloseCheck, Qt::LeftButton);
+    ASSERT_EQ(messages.boxes.size(), 1u);
+    EXPECT_EQ(messages.last(), "Нет связи с ККТ.     ");
+    EXPECT_EQ(screen->lblKKT->text(), "не подключена");
+    EXPECT_FALSE(screen->KKTConnected());
+    screen->M_KKTClick();
+    EXPECT_FALSE(screen->action("M_OpenSession")->isEnabled());
+    EXPECT_FALSE(screen->action("MIncome")->isEnabled());
+    EXPECT_EQ(kkt->state().totals.sell, 0);
+}
+
+TEST_F(SaleEndToEndTest, AnotherSalesUnresolvedPrintKeepsPrintingDisabledUntilSettled) {
+    // An earlier run left the print of a loaf unresolved; the register cannot tell yet.
+    leaveUnresolvedPrint(breadOnly(), kkt->state().lastDocument.number);
+    kkt->failAlways("fnQueryData", fiscal::LIBFPTR_ERROR_NO_CONNECTION, "Нет связи");
+    buildSale();
+    payWith(QString());
+    afterPrinting([] {
+        EXPECT_EQ(fmCheckInfo->printState(), 0);
+        EXPECT_FALSE(fmCheckInfo->btnPrintCheck->isEnabled());
+    });
+    QTest::mouseClick(screen->btnCloseCheck, Qt::LeftButton);
+    ASSERT_EQ(messages.boxes.size(), 1u);
+    EXPECT_TRUE(messages.last().contains("не будет напечатан")) << messages.last().toStdString();
+    EXPECT_EQ(kkt->state().totals.sell, 0);
+    EXPECT_EQ(screen->lblChekItogo->text(), "169.00 ");
+
+    // Once the register answers (it never printed the loaf) the sale prints.
+    kkt->clearFailures();
+    messages.clear();
+    payWith(QString());
+    afterPrinting([] { EXPECT_GT(fmCheckInfo->printState(), 0); });
+    QTest::mouseClick(screen->btnCloseCheck, Qt::LeftButton);
+    EXPECT_TRUE(messages.boxes.empty()) << messages.last().toStdString();
+    EXPECT_EQ(kkt->state().totals.sell, 16900);
+    EXPECT_EQ(rows("SELECT * FROM DOCUMENTS").size(), 1u);
+    EXPECT_TRUE(PrintJournal(programFolder()).isEmpty());
+    expectReadyForNextSale();
+}
+
+TEST_F(SaleEndToEndTest, LoginStoresWhatTheRegisterPrintedBeforeAKillAndTellsTheCashier) {
+    // A run killed right after the register closed the receipt: the journal
+    // holds the job, the register the receipt, the database nothing.
+    JournalRecord record;
+    record.id = PrintJournal(programFolder()).newId();
+    record.job = breadOnly();
+    record.documentBefore = kkt->state().lastDocument.number;
+    ASSERT_TRUE(PrintJournal(programFolder()).put(record));
+    ASSERT_EQ(ReceiptPrinter().print(kkt, breadOnly()).state, PrintOutcome::State::Printed);
+
+    settlePrintsAtLogin(*screen);
+    ASSERT_EQ(messages.boxes.size(), 1u);
+    EXPECT_EQ(messages.last(), " Записано в Базу Данных напечатанных ранее чеков: 1.     ");
+    const auto docs = rows("SELECT * FROM DOCUMENTS");
+    ASSERT_EQ(docs.size(), 1u);
+    EXPECT_EQ(docs[0].integer("DOC_NUMBER"), kkt->state().lastDocument.number);
+    EXPECT_EQ(stock(11), "8");
+    EXPECT_TRUE(PrintJournal(programFolder()).isEmpty());
+
+    // The next login has nothing to say and stores nothing again.
+    messages.clear();
+    settlePrintsAtLogin(*screen);
+    EXPECT_TRUE(messages.boxes.empty());
+    EXPECT_EQ(rows("SELECT * FROM DOCUMENTS").size(), 1u);
 }

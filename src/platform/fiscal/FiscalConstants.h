@@ -30,9 +30,9 @@ inline constexpr int LIBFPTR_PARAM_SHIFT_NUMBER = LIBFPTR_PARAM_BASE + 14;   // 
 inline constexpr int LIBFPTR_PARAM_RECEIPT_NUMBER = LIBFPTR_PARAM_BASE + 15; // int: receipts closed in the shift
 inline constexpr int LIBFPTR_PARAM_DOCUMENT_NUMBER = LIBFPTR_PARAM_BASE + 16;// int: last fiscal document
 inline constexpr int LIBFPTR_PARAM_CASH_SUM = LIBFPTR_PARAM_BASE + 17;       // double: cash in the drawer
-inline constexpr int LIBFPTR_PARAM_RECEIPT_SUM = LIBFPTR_PARAM_BASE + 18;    // double: total of the open receipt
+inline constexpr int LIBFPTR_PARAM_RECEIPT_SUM = LIBFPTR_PARAM_BASE + 18;    // double: total of the open receipt; last document: its total
 // receipt
-inline constexpr int LIBFPTR_PARAM_RECEIPT_TYPE = LIBFPTR_PARAM_BASE + 20;   // in: LIBFPTR_RT_SELL...; status: open receipt's type
+inline constexpr int LIBFPTR_PARAM_RECEIPT_TYPE = LIBFPTR_PARAM_BASE + 20;   // in: LIBFPTR_RT_SELL...; status: open receipt's type; last document: its type (0 not a receipt)
 inline constexpr int LIBFPTR_PARAM_COMMODITY_NAME = LIBFPTR_PARAM_BASE + 21; // string
 inline constexpr int LIBFPTR_PARAM_PRICE = LIBFPTR_PARAM_BASE + 22;          // number or text "12.50"
 inline constexpr int LIBFPTR_PARAM_QUANTITY = LIBFPTR_PARAM_BASE + 23;       // number or text "0.350"

@@ -156,6 +156,7 @@ int RegisterEmulator::refuseUnlessShiftUsable() {
 FiscalDocument RegisterEmulator::nextDocument(qint64 sum) const {
     FiscalDocument doc;
     doc.number = state_.lastDocument.number + 1;
+    doc.sum = sum;
     doc.dateTime = now();
     // Whole seconds, as the drive keeps them (and as they survive the state file).
     doc.dateTime.setTime(QTime(doc.dateTime.time().hour(), doc.dateTime.time().minute(), doc.dateTime.time().second()));
@@ -270,6 +271,8 @@ int RegisterEmulator::fnQueryData() {
     outputs_[LIBFPTR_PARAM_DOCUMENT_NUMBER] = state_.lastDocument.number;
     outputs_[LIBFPTR_PARAM_FISCAL_SIGN] = state_.lastDocument.fiscalSign;
     outputs_[LIBFPTR_PARAM_DATE_TIME] = state_.lastDocument.dateTime;
+    outputs_[LIBFPTR_PARAM_RECEIPT_TYPE] = state_.lastDocument.receiptType;
+    outputs_[LIBFPTR_PARAM_RECEIPT_SUM] = double(state_.lastDocument.sum) / 100.0;
     return 0;
 }
 

@@ -177,6 +177,7 @@ int RegisterEmulator::closeReceipt() {
     next.totals.receipts += 1;
     next.receiptsInShift += 1;
     next.lastDocument = nextDocument(total);
+    next.lastDocument.receiptType = receipt.type;
     for (const auto& p : receipt.positions)
         if (!p.markingCode.isEmpty()) next.acceptedMarkingCodes.removeAll(p.markingCode);
     next.receipt.reset();

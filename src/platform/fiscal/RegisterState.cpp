@@ -104,7 +104,9 @@ QJsonObject toJson(const RegisterState& s) {
         {"lastDocument",
          QJsonObject{{"number", s.lastDocument.number},
                      {"fiscalSign", s.lastDocument.fiscalSign},
-                     {"dateTime", dateTimeText(s.lastDocument.dateTime)}}},
+                     {"dateTime", dateTimeText(s.lastDocument.dateTime)},
+                     {"receiptType", s.lastDocument.receiptType},
+                     {"sum", s.lastDocument.sum}}},
         {"cash", s.cash},
         {"cashierName", s.cashierName},
         {"cashierInn", s.cashierInn},
@@ -129,7 +131,8 @@ RegisterState stateFromJson(const QJsonObject& o) {
     s.shiftOpenedAt = dateTimeFrom(o["shiftOpenedAt"]);
     s.receiptsInShift = o["receiptsInShift"].toInt();
     const QJsonObject last = o["lastDocument"].toObject();
-    s.lastDocument = {last["number"].toInt(), last["fiscalSign"].toString(), dateTimeFrom(last["dateTime"])};
+    s.lastDocument = {last["number"].toInt(), last["fiscalSign"].toString(), dateTimeFrom(last["dateTime"]),
+                      last["receiptType"].toInt(), last["sum"].toInteger()};
     s.cash = o["cash"].toInteger();
     s.cashierName = o["cashierName"].toString();
     s.cashierInn = o["cashierInn"].toString();

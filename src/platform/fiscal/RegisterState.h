@@ -49,6 +49,8 @@ struct FiscalDocument {
     int number = 0;
     QString fiscalSign;
     QDateTime dateTime;
+    int receiptType = 0;  // LIBFPTR_RT_SELL...; 0 for a shift or report document
+    qint64 sum = 0;       // kopecks: the receipt's total
 };
 
 // Sums of the shift by receipt type, for the X and Z reports.

@@ -165,14 +165,16 @@ public:
             services_.database = []() -> fb::Connection* {
                 return core::DataModule1 ? &core::DataModule1->IBDatabase1() : nullptr;
             };
-        // A print left unresolved survives a restart in the program folder.
+        // The print journal lives in the program folder, so that a restart
+        // neither loses nor repeats a receipt.
         if (services_.printer.stateFolder().isEmpty() && !services_.printer.hasUnresolved())
             services_.printer = ReceiptPrinter(sys::programFolder());
         QPointer<SaleCommands> self(this);
         reg_.registerMenu().setPrintSettler([self]() -> bool {
             if (!self) return true;
             bool settled = false;
-            ui::guarded(&self->reg_, [&] { settled = resolveUnresolvedPrint(self->reg_, self->services_, &self->reg_); });
+            ui::guarded(&self->reg_,
+                        [&] { settled = settleBeforeRegisterOperation(self->reg_, self->services_, &self->reg_); });
             return settled;
         });
     }

@@ -3,13 +3,8 @@
 #include "core/DataModule.h"
 #include "platform/fiscal/FiscalDriver.h"
 #include "sales/closing/ColumnLimits.h"
+#include "sales/closing/PrintSettle.h"
 #include "sales/closing/ReceiptLines.h"
-
-#include <QDir>
-#include <QFile>
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QSaveFile>
 
 namespace sales {
 
@@ -32,6 +27,8 @@ std::optional<int> wholeNumber(const QString& text) {
     return ok ? std::optional<int>(v) : std::nullopt;
 }
 
+}  // namespace
+
 std::optional<FiscalDocumentInfo> readLastDocument(IFiscalDriver& kkt) {
     kkt.setParam(LIBFPTR_PARAM_FN_DATA_TYPE, LIBFPTR_FNDT_LAST_DOCUMENT);
     if (kkt.fnQueryData() != 0 || kkt.errorCode() != 0) return std::nullopt;
@@ -39,16 +36,19 @@ std::optional<FiscalDocumentInfo> readLastDocument(IFiscalDriver& kkt) {
     doc.number = kkt.getParamInt(LIBFPTR_PARAM_DOCUMENT_NUMBER);
     doc.fiscalSign = kkt.getParamString(LIBFPTR_PARAM_FISCAL_SIGN);
     doc.dateTime = kkt.getParamDateTime(LIBFPTR_PARAM_DATE_TIME);
+    doc.receiptType = kkt.getParamInt(LIBFPTR_PARAM_RECEIPT_TYPE);
+    doc.sum = Money::fromKopecks(qRound64(kkt.getParamDouble(LIBFPTR_PARAM_RECEIPT_SUM) * 100.0));
     doc.read = true;
     return doc;
 }
 
-// True when the register holds an open receipt (false also when it cannot say).
 bool receiptOpenInRegister(IFiscalDriver& kkt) {
     kkt.setParam(LIBFPTR_PARAM_DATA_TYPE, LIBFPTR_DT_STATUS);
     if (kkt.queryData() != 0 || kkt.errorCode() != 0) return false;
     return kkt.getParamInt(LIBFPTR_PARAM_RECEIPT_TYPE) != LIBFPTR_RT_CLOSED;
 }
+
+namespace {
 
 QString driverAnswer(const QString& description) {
     return QStringLiteral(" Ответ драйвера: '") + description + QStringLiteral("'     ");
@@ -81,7 +81,7 @@ QString paymentRefused(const QString& description, const QString& tail) {
     return QStringLiteral(" Оплата не принята ККТ.     ") + kCrLf + driverAnswer(description) + tail;
 }
 
-QString unresolvedText(const QString& description) {
+QString unresolvedTextImpl(const QString& description) {
     return QStringLiteral(" При печати чека произошла ошибка.     ") + kCrLf + driverAnswer(description) + kCrLf + kCrLf +
            QStringLiteral(" Не удалось узнать у ККТ, напечатан ли чек.     ") + kCrLf +
            QStringLiteral(" Проверьте связь с ККТ и нажмите 'ПЕЧАТЬ' ещё раз:     ") + kCrLf +
@@ -94,13 +94,13 @@ QString printedDespiteError(int number) {
            QStringLiteral(" Чек будет записан в Базу Данных.     ");
 }
 
-QString earlierPrinted(int number) {
+QString earlierPrintedImpl(int number) {
     return QStringLiteral(" Чек, при печати которого произошла ошибка,     ") + kCrLf +
            QStringLiteral(" напечатан ККТ (ФД № ") + QString::number(number) + QStringLiteral(").     ") + kCrLf +
            QStringLiteral(" Чек будет записан в Базу Данных и повторно не печатается.     ");
 }
 
-QString earlierOtherPrinted(int number) {
+QString earlierOtherPrintedImpl(int number) {
     return QStringLiteral(" Чек, при печати которого ранее произошла ошибка,     ") + kCrLf +
            QStringLiteral(" напечатан ККТ (ФД № ") + QString::number(number) + QStringLiteral(").     ") + kCrLf +
            QStringLiteral(" Он будет записан в Базу Данных.     ") + kCrLf + kCrLf +
@@ -108,16 +108,21 @@ QString earlierOtherPrinted(int number) {
            QStringLiteral(" Проверьте чек и нажмите 'ПЕЧАТЬ', чтобы напечатать его.     ");
 }
 
-QString pendingNotKept() {
-    return QStringLiteral(" Не удалось сохранить в файл сведения о незавершенной печати.     ") + kCrLf +
-           QStringLiteral(" Не закрывайте программу, пока печать чека не будет завершена.     ");
+QString journalNotWritten(const QString& error) {
+    return QStringLiteral(" Не удалось записать журнал печати чеков:     ") + kCrLf + QStringLiteral(" ") + error +
+           QStringLiteral("     ") + kCrLf + kCrLf + QStringLiteral(" Чек не напечатан.     ");
 }
 
-const QString kPendingFile = QStringLiteral("UnresolvedPrint.json");
+QString journalNotUpdated(const QString& error) {
+    return QStringLiteral(" Чек напечатан, но его номер не удалось записать в журнал печати:     ") + kCrLf +
+           QStringLiteral(" ") + error + QStringLiteral("     ") + kCrLf +
+           QStringLiteral(" Не закрывайте программу, пока чек не будет записан в Базу Данных.     ");
+}
 
 QString documentNotRead() {
     return QStringLiteral(" Чек напечатан, но ККТ не сообщила его номер и фискальный признак.     ") + kCrLf +
-           QStringLiteral(" Чек будет записан в Базу Данных без них.     ");
+           QStringLiteral(" Чек сохранен в журнале печати и будет записан в Базу Данных,     ") + kCrLf +
+           QStringLiteral(" как только ККТ их сообщит.     ");
 }
 
 QString rowError(const QString& what) {
@@ -171,62 +176,9 @@ void registerRowParams(IFiscalDriver& kkt, const QStringList& line, const PrintJ
 
 }  // namespace
 
-QJsonObject printJobToJson(const PrintJob& job) {
-    QJsonArray lines;
-    for (const QStringList& line : job.lines) lines.append(QJsonArray::fromStringList(line));
-    return QJsonObject{
-        {QStringLiteral("cashierName"), job.cashierName},
-        {QStringLiteral("kind"), job.kind},
-        {QStringLiteral("paymentFlag"), job.paymentFlag},
-        {QStringLiteral("taxSystemCode"), job.taxSystemCode},
-        {QStringLiteral("legalEntity"), job.legalEntity},
-        {QStringLiteral("buyerName"), job.buyerName},
-        {QStringLiteral("buyerInn"), job.buyerInn},
-        {QStringLiteral("buyerContact"), job.buyerContact},
-        {QStringLiteral("ourEmail"), job.ourEmail},
-        {QStringLiteral("refundedFiscalSign"), job.refundedFiscalSign},
-        {QStringLiteral("totalText"), job.totalText},
-        {QStringLiteral("total"), job.total.toString()},
-        {QStringLiteral("cash"), job.cash.toString()},
-        {QStringLiteral("card"), job.card.toString()},
-        {QStringLiteral("prepay"), job.prepay.toString()},
-        {QStringLiteral("lines"), lines},
-    };
-}
-
-PrintJob printJobFromJson(const QJsonObject& o) {
-    PrintJob j;
-    j.cashierName = o.value(QStringLiteral("cashierName")).toString();
-    j.kind = o.value(QStringLiteral("kind")).toInt();
-    j.paymentFlag = o.value(QStringLiteral("paymentFlag")).toInt();
-    j.taxSystemCode = o.value(QStringLiteral("taxSystemCode")).toInt();
-    j.legalEntity = o.value(QStringLiteral("legalEntity")).toBool();
-    j.buyerName = o.value(QStringLiteral("buyerName")).toString();
-    j.buyerInn = o.value(QStringLiteral("buyerInn")).toString();
-    j.buyerContact = o.value(QStringLiteral("buyerContact")).toString();
-    j.ourEmail = o.value(QStringLiteral("ourEmail")).toString();
-    j.refundedFiscalSign = o.value(QStringLiteral("refundedFiscalSign")).toString();
-    j.totalText = o.value(QStringLiteral("totalText")).toString();
-    j.total = Money::parseOr(o.value(QStringLiteral("total")).toString());
-    j.cash = Money::parseOr(o.value(QStringLiteral("cash")).toString());
-    j.card = Money::parseOr(o.value(QStringLiteral("card")).toString());
-    j.prepay = Money::parseOr(o.value(QStringLiteral("prepay")).toString());
-    for (const QJsonValue& v : o.value(QStringLiteral("lines")).toArray()) {
-        QStringList line;
-        for (const QJsonValue& e : v.toArray()) line.append(e.toString());
-        j.lines.append(line);
-    }
-    return j;
-}
-
-bool sameReceipt(const PrintJob& a, const PrintJob& b) {
-    return a.kind == b.kind && a.paymentFlag == b.paymentFlag && a.taxSystemCode == b.taxSystemCode &&
-           a.legalEntity == b.legalEntity && a.buyerName == b.buyerName && a.buyerInn == b.buyerInn &&
-           a.buyerContact == b.buyerContact && a.refundedFiscalSign == b.refundedFiscalSign && a.lines == b.lines &&
-           a.total == b.total && a.cash == b.cash && a.card == b.card && a.prepay == b.prepay;
-}
-
-QString unresolvedPrintPath(const QString& folder) { return QDir(folder).filePath(kPendingFile); }
+QString unresolvedPrintText(const QString& driverDescription) { return unresolvedTextImpl(driverDescription); }
+QString earlierPrintedText(int number) { return earlierPrintedImpl(number); }
+QString earlierOtherPrintedText(int number) { return earlierOtherPrintedImpl(number); }
 
 QString printErrorText(const QString& driverDescription) {
     return QStringLiteral(" При печати чека произошла ошибка.     ") + kCrLf + driverAnswer(driverDescription) + kCrLf +
@@ -329,103 +281,62 @@ QString rowProblem(const QStringList& line, int row, int paymentFlag, int taxSys
     return lineWidthProblem(line, row);
 }
 
-ReceiptPrinter::ReceiptPrinter(const QString& stateFolder) : stateFolder_(stateFolder) { loadPending(); }
-
-void ReceiptPrinter::loadPending() {
-    if (stateFolder_.isEmpty()) return;
-    QFile file(unresolvedPrintPath(stateFolder_));
-    if (!file.open(QIODevice::ReadOnly)) return;
-    const QJsonDocument json = QJsonDocument::fromJson(file.readAll());
-    if (!json.isObject()) return;
-    const QJsonObject o = json.object();
-    Pending p;
-    p.documentBefore = o.value(QStringLiteral("documentBefore")).toInt();
-    p.driverDescription = o.value(QStringLiteral("driverDescription")).toString();
-    p.job = printJobFromJson(o.value(QStringLiteral("job")).toObject());
-    pending_ = p;
-}
-
-bool ReceiptPrinter::setPending(std::optional<Pending> pending) {
-    pending_ = std::move(pending);
-    if (stateFolder_.isEmpty()) return true;
-    const QString path = unresolvedPrintPath(stateFolder_);
-    if (!pending_) return !QFile::exists(path) || QFile::remove(path);
-    const QJsonObject o{
-        {QStringLiteral("documentBefore"), pending_->documentBefore},
-        {QStringLiteral("driverDescription"), pending_->driverDescription},
-        {QStringLiteral("job"), printJobToJson(pending_->job)},
-    };
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) return false;
-    file.write(QJsonDocument(o).toJson());
-    return file.commit();
-}
+ReceiptPrinter::ReceiptPrinter(const QString& stateFolder) : journal_(stateFolder) { journal_.adoptOldFiles(); }
 
 PrintOutcome ReceiptPrinter::print(IFiscalDriver* driver, const PrintJob& job) {
     if (!driver) return failed(printText::kNoDriver);
-    if (pending_) {
-        PrintOutcome o;
-        std::optional<FiscalDocumentInfo> printed;
-        const PrintJob earlier = pending_->job;
-        if (!resolvePending(*driver, o, &printed)) return o;
-        if (printed) {
-            if (sameReceipt(earlier, job)) {
-                // The receipt on the screen is the one printed: it is done.
-                o.state = PrintOutcome::State::Printed;
-                o.job = earlier;
-                o.document = *printed;
-                o.messages.append({earlierPrinted(printed->number), PrintMessage::Kind::Information});
-                return o;
+    const RegisterAnswer answer = askRegisterAboutJournal(journal_, driver);
+    PrintOutcome o;
+    o.job = job;
+    o.connectionLost = answer.connectionLost;
+    if (answer.blocked) {
+        o.state = PrintOutcome::State::Unknown;
+        o.messages = answer.messages;
+        for (const JournalRecord& r : answer.unresolved) {
+            if (sameSale(r.job, job)) {
+                o.unresolvedIsThisSale = true;
+                o.recordId = r.id;
             }
-            o.state = PrintOutcome::State::NotPrinted;
-            o.job = job;
-            o.earlier = PrintOutcome::Earlier{earlier, *printed};
-            o.messages.append({earlierOtherPrinted(printed->number), PrintMessage::Kind::Warning});
-            return o;
         }
+        return o;
+    }
+    for (const JournalRecord& r : answer.printedNow) {
+        if (!sameSale(r.job, job)) continue;
+        // The receipt on the screen is the one printed: it is done, with
+        // what the register was sent then.
+        o.state = PrintOutcome::State::Printed;
+        o.job = r.job;
+        o.document = r.document;
+        o.recordId = r.id;
+        o.messages.append({earlierPrintedImpl(r.document.number), PrintMessage::Kind::Information});
+        return o;
+    }
+    if (!answer.printedNow.isEmpty()) {
+        const JournalRecord& r = answer.printedNow.first();
+        o.state = PrintOutcome::State::NotPrinted;
+        o.earlier = PrintOutcome::Earlier{r.job, r.document, r.id};
+        o.messages.append({earlierOtherPrintedImpl(r.document.number), PrintMessage::Kind::Warning});
+        return o;
     }
     return printNew(*driver, job);
 }
 
 PrintOutcome ReceiptPrinter::resolveUnresolved(IFiscalDriver* driver) {
     PrintOutcome o;
-    if (!pending_) return o;
     if (!driver) return failed(printText::kNoDriver);
-    const PrintJob earlier = pending_->job;
-    std::optional<FiscalDocumentInfo> printed;
-    if (!resolvePending(*driver, o, &printed)) return o;
-    o.state = PrintOutcome::State::NotPrinted;
-    if (printed) {
-        o.earlier = PrintOutcome::Earlier{earlier, *printed};
-        o.messages.append({earlierPrinted(printed->number), PrintMessage::Kind::Information});
+    const RegisterAnswer answer = askRegisterAboutJournal(journal_, driver);
+    o.connectionLost = answer.connectionLost;
+    if (answer.blocked) {
+        o.state = PrintOutcome::State::Unknown;
+        o.messages = answer.messages;
+        return o;
+    }
+    if (!answer.printedNow.isEmpty()) {
+        const JournalRecord& r = answer.printedNow.first();
+        o.earlier = PrintOutcome::Earlier{r.job, r.document, r.id};
+        o.messages.append({earlierPrintedImpl(r.document.number), PrintMessage::Kind::Information});
     }
     return o;
-}
-
-bool ReceiptPrinter::resolvePending(IFiscalDriver& kkt, PrintOutcome& o,
-                                    std::optional<FiscalDocumentInfo>* printed) {
-    o.state = PrintOutcome::State::Unknown;
-    o.job = pending_->job;
-    if (kkt.open() != 0) {
-        o.connectionLost = true;
-        o.messages.append({printText::kNoLink, PrintMessage::Kind::Error});
-        return false;
-    }
-    const std::optional<FiscalDocumentInfo> doc = readLastDocument(kkt);
-    if (!doc) {
-        o.messages.append({unresolvedText(kkt.errorDescription()), PrintMessage::Kind::Error});
-        return false;
-    }
-    // Nothing fiscal runs while a print is unresolved (the register menu asks
-    // first), so a newer document can only be that receipt.
-    if (doc->number > pending_->documentBefore) {
-        *printed = *doc;
-    } else if (receiptOpenInRegister(kkt)) {
-        // Surely not fiscalised: whatever is still open of it goes.
-        kkt.cancelReceipt();
-    }
-    setPending(std::nullopt);
-    return true;
 }
 
 PrintOutcome ReceiptPrinter::printNew(IFiscalDriver& kkt, const PrintJob& job) {
@@ -471,6 +382,9 @@ PrintOutcome ReceiptPrinter::printNew(IFiscalDriver& kkt, const PrintJob& job) {
         return failed(sums);
 
     kkt.setParam(tag::CashierName, cashier);
+    // Sent even when empty: the receipt never carries the tax number of
+    // whoever logged in on the register before.
+    kkt.setParam(tag::CashierInn, job.cashierInn.trimmed());
     kkt.operatorLogin();
     kkt.resetError();
 
@@ -491,17 +405,35 @@ PrintOutcome ReceiptPrinter::printNew(IFiscalDriver& kkt, const PrintJob& job) {
     if (job.kind == 2 && !job.refundedFiscalSign.trimmed().isEmpty())
         kkt.setParam(tag::AdditionalRequisite, job.refundedFiscalSign.trimmed());
 
-    if (kkt.openReceipt() != 0)
-        return failed(QString::number(kkt.errorCode()) + QStringLiteral("   ") + kkt.errorDescription(),
-                      PrintMessage::Kind::Plain);
+    // The whole job is in the journal before the register may print any of
+    // it: a crash from here on leaves a record the next login settles.
+    JournalRecord record;
+    record.id = journal_.newId();
+    record.job = job;
+    record.documentBefore = before->number;
+    if (!journal_.put(record)) return failed(journalNotWritten(journal_.lastError()));
+    // A refusal the register took back (the receipt cancelled) printed
+    // nothing: the record goes. One it could not take back stays, and is
+    // settled before anything else prints.
+    const auto refusedAfterOpen = [&](const QString& text, bool cancelled) {
+        if (cancelled) journal_.remove(record.id);
+        PrintOutcome o = failed(text);
+        o.afterOpen = true;
+        return o;
+    };
+
+    if (kkt.openReceipt() != 0) {
+        const QString text = QString::number(kkt.errorCode()) + QStringLiteral("   ") + kkt.errorDescription();
+        if (!receiptOpenInRegister(kkt)) journal_.remove(record.id);
+        return failed(text, PrintMessage::Kind::Plain);
+    }
 
     for (int i = 0; i < job.lines.size(); ++i) {
         registerRowParams(kkt, job.lines[i], job);
         if (kkt.registration() != 0 || kkt.errorCode() != 0) {
             const QString description = kkt.errorDescription();
-            PrintOutcome o = failed(registrationRefused(i + 1, description, cancelAndTell(kkt)));
-            o.afterOpen = true;
-            return o;
+            const QString tail = cancelAndTell(kkt);
+            return refusedAfterOpen(registrationRefused(i + 1, description, tail), tail == cancelledTail());
         }
     }
 
@@ -515,9 +447,8 @@ PrintOutcome ReceiptPrinter::printNew(IFiscalDriver& kkt, const PrintJob& job) {
         kkt.setParam(LIBFPTR_PARAM_PAYMENT_SUM, p.sum.toString());
         if (kkt.payment() != 0 || kkt.errorCode() != 0) {
             const QString description = kkt.errorDescription();
-            PrintOutcome o = failed(paymentRefused(description, cancelAndTell(kkt)));
-            o.afterOpen = true;
-            return o;
+            const QString tail = cancelAndTell(kkt);
+            return refusedAfterOpen(paymentRefused(description, tail), tail == cancelledTail());
         }
     }
 
@@ -528,51 +459,64 @@ PrintOutcome ReceiptPrinter::printNew(IFiscalDriver& kkt, const PrintJob& job) {
     if (checkOk) closed = kkt.getParamBool(LIBFPTR_PARAM_DOCUMENT_CLOSED);
     else if (description.isEmpty()) description = kkt.errorDescription();
 
-    if (!closeOk || !checkOk) return afterFailedClose(kkt, job, before->number, description, closed);
+    if (!closeOk || !checkOk) return afterFailedClose(kkt, record, description, closed);
 
     if (!*closed) {
-        kkt.cancelReceipt();
-        PrintOutcome o = failed(printText::kNotClosed);
-        o.afterOpen = true;
-        return o;
+        const bool cancelled = kkt.cancelReceipt() == 0 && kkt.errorCode() == 0;
+        return refusedAfterOpen(printText::kNotClosed, cancelled);
     }
 
     PrintOutcome o;
     o.state = PrintOutcome::State::Printed;
     o.job = job;
+    o.recordId = record.id;
+    record.closed = true;
     std::optional<FiscalDocumentInfo> doc = readLastDocument(kkt);
-    if (!doc) doc = readLastDocument(kkt);
-    if (doc) {
+    if (!doc || !documentKnown(*doc)) doc = readLastDocument(kkt);
+    if (doc && documentKnown(*doc)) {
         o.document = *doc;
+        record.document = *doc;
     } else {
+        // Printed, but its number and sign are not known: it stays in the
+        // journal until the register tells them; nothing prints before.
         o.messages.append({documentNotRead(), PrintMessage::Kind::Warning});
     }
+    if (!journal_.put(record)) o.messages.append({journalNotUpdated(journal_.lastError()), PrintMessage::Kind::Warning});
     return o;
 }
 
-PrintOutcome ReceiptPrinter::afterFailedClose(IFiscalDriver& kkt, const PrintJob& job, int documentBefore,
-                                              const QString& description, std::optional<bool> documentClosed) {
+PrintOutcome ReceiptPrinter::afterFailedClose(IFiscalDriver& kkt, JournalRecord record, const QString& description,
+                                              std::optional<bool> documentClosed) {
     PrintOutcome o;
-    o.job = job;
+    o.job = record.job;
     o.afterOpen = true;
+    o.recordId = record.id;
     const std::optional<FiscalDocumentInfo> doc = readLastDocument(kkt);
     if (!doc) {
-        // Neither printed nor surely not: remember it, so that no new print
-        // runs before the register has told, even after a restart.
+        // Neither printed nor surely not: the record stays, so that no new
+        // print runs before the register has told, even after a restart.
         o.state = PrintOutcome::State::Unknown;
-        const bool kept = setPending(Pending{documentBefore, job, description});
-        o.messages.append({unresolvedText(description), PrintMessage::Kind::Error});
-        if (!kept) o.messages.append({pendingNotKept(), PrintMessage::Kind::Warning});
+        o.unresolvedIsThisSale = true;
+        o.messages.append({unresolvedTextImpl(description), PrintMessage::Kind::Error});
         return o;
     }
-    if (doc->number > documentBefore) {
+    if (doc->number > record.documentBefore) {
         o.state = PrintOutcome::State::Printed;
-        o.document = *doc;
+        record.closed = true;
+        if (documentKnown(*doc)) {
+            o.document = *doc;
+            record.document = *doc;
+        }
         o.messages.append({printedDespiteError(doc->number), PrintMessage::Kind::Information});
+        if (!documentKnown(*doc)) o.messages.append({documentNotRead(), PrintMessage::Kind::Warning});
+        if (!journal_.put(record))
+            o.messages.append({journalNotUpdated(journal_.lastError()), PrintMessage::Kind::Warning});
         return o;
     }
     // Not fiscalised: nothing may stay open in the register.
-    if (documentClosed == false || receiptOpenInRegister(kkt)) kkt.cancelReceipt();
+    bool open = documentClosed == false || receiptOpenInRegister(kkt);
+    if (open) open = !(kkt.cancelReceipt() == 0 && kkt.errorCode() == 0);
+    if (!open) journal_.remove(record.id);
     o.state = PrintOutcome::State::NotPrinted;
     o.messages.append({printErrorText(description), PrintMessage::Kind::Error});
     return o;

@@ -6,13 +6,14 @@
 //
 // Two promises: no receipt is ever left open in the register (everything
 // that can be checked is checked before the receipt is opened, and any
-// refusal after that cancels it), and no receipt is ever printed twice (when
-// closing fails the register is asked whether it fiscalised the document,
-// and while that cannot be learned no new receipt is printed).
-#include "sales/receipt/Money.h"
+// refusal after that cancels it), and no receipt is ever lost or printed
+// twice: the whole job goes into the print journal before the register
+// opens the receipt, the document's number and fiscal sign after it closed,
+// and while the register cannot say what became of a record nothing new is
+// printed.
+#include "sales/closing/PrintJob.h"
+#include "sales/closing/PrintJournal.h"
 
-#include <QDateTime>
-#include <QJsonObject>
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -24,35 +25,6 @@ class IFiscalDriver;
 }
 
 namespace sales {
-
-// Everything printing and storing need of one paid receipt, taken from the
-// main screen and the payment window when printing starts.
-struct PrintJob {
-    QString cashierName;  // trimmed lblUser
-    int kind = 0;         // 1 sale .. 4 purchase return
-    int paymentFlag = 4;  // tag 1214
-    int taxSystemCode = -1;
-    bool legalEntity = false;  // chLE
-    QString buyerName;
-    QString buyerInn;
-    QString buyerContact;  // trimmed edTelefon: e-mail or "+7..." phone
-    QString ourEmail;      // trimmed edOurEmail
-    QString refundedFiscalSign;  // trimmed edFPD
-    QList<QStringList> lines;    // the hand-over table
-    QString totalText;           // trimmed lblSumCheck
-    Money total;
-    Money cash;
-    Money card;
-    Money prepay;
-};
-
-// The last fiscal document as the register reports it.
-struct FiscalDocumentInfo {
-    int number = 0;
-    QString fiscalSign;
-    QDateTime dateTime;
-    bool read = false;  // false: the register could not be asked (values are empty)
-};
 
 struct PrintMessage {
     enum class Kind { Error, Plain, Warning, Information };
@@ -70,7 +42,13 @@ struct PrintOutcome {
     QList<PrintMessage> messages;  // to show, in order
     bool connectionLost = false;   // the main screen shows "не подключена"
     PrintJob job;                  // the receipt the state is about
-    FiscalDocumentInfo document;   // for Printed
+    FiscalDocumentInfo document;   // for Printed; see documentKnown()
+    // The journal record of `job` (Printed, Unknown): removed by whoever
+    // commits the receipt to the database.
+    QString recordId;
+    // Unknown: the unresolved print is the very sale handed in, so asking
+    // again is the way on; otherwise another receipt waits to be settled.
+    bool unresolvedIsThisSale = false;
     // NotPrinted after the register took the receipt: whatever went wrong
     // happened with a document open, so the window offers no second try.
     bool afterOpen = false;
@@ -79,18 +57,10 @@ struct PrintOutcome {
     struct Earlier {
         PrintJob job;
         FiscalDocumentInfo document;
+        QString recordId;
     };
     std::optional<Earlier> earlier;
 };
-
-// The job as kept in files (unstored receipts, an unresolved print).
-QJsonObject printJobToJson(const PrintJob& job);
-PrintJob printJobFromJson(const QJsonObject& o);
-// Whether two jobs are the same receipt: what the register is sent and paid.
-bool sameReceipt(const PrintJob& a, const PrintJob& b);
-// "<folder>/UnresolvedPrint.json": a print whose result the register has not
-// told yet, kept so that a restart neither loses nor repeats it.
-QString unresolvedPrintPath(const QString& folder);
 
 // ---- Texts ---------------------------------------------------------------
 namespace printText {
@@ -107,6 +77,20 @@ inline const QString kNoDriver = QStringLiteral(
 inline const QString kPayShiftClosed = QStringLiteral("Смена в ККТ закрыта. Откройте смену.     ");
 inline const QString kPayShiftExpired = QStringLiteral(" Смена в ККТ превысила 24 часа.     ");
 }  // namespace printText
+
+// The register could not say whether it printed; nothing prints until it can.
+QString unresolvedPrintText(const QString& driverDescription);
+// An unresolved print of this sale turned out printed: it is this receipt.
+QString earlierPrintedText(int number);
+// An unresolved print of another sale turned out printed and is stored;
+// the receipt on the screen is not printed.
+QString earlierOtherPrintedText(int number);
+
+// The register's last fiscal document (number, fiscal sign, time, receipt
+// type and total); nullopt when it could not be read.
+std::optional<FiscalDocumentInfo> readLastDocument(fiscal::IFiscalDriver& kkt);
+// True when the register holds an open receipt (false also when it cannot say).
+bool receiptOpenInRegister(fiscal::IFiscalDriver& kkt);
 
 // " При печати чека произошла ошибка. ... Ответ драйвера: '...' ... Чек не
 // будет записан в Базу Данных."
@@ -140,51 +124,38 @@ bool sendsProductCode(const QString& code);
 
 class ReceiptPrinter {
 public:
-    // An unresolved print is remembered in memory only.
+    // The journal is kept in memory only.
     ReceiptPrinter() = default;
-    // An unresolved print is also kept in unresolvedPrintPath(folder); one an
-    // earlier run left there is taken up.
+    // The journal is "<folder>/PrintJournal.json"; what an older version
+    // left in the folder is taken into it.
     explicit ReceiptPrinter(const QString& stateFolder);
 
-    // Prints `job`. When an earlier print was left unresolved, the register is
-    // asked about that one first. Printed and the same receipt as `job`: the
-    // outcome is Printed and nothing prints again. Printed but a different
-    // receipt: NotPrinted with `earlier` set (to be stored) and `job` is not
-    // printed, so the cashier sees what happened before anything prints. Surely
-    // not printed: `job` is printed as usual.
+    // Prints `job`. Records of the journal the register must be asked about
+    // are asked first (nothing is stored here): while one stays unknown the
+    // outcome is Unknown and nothing prints. One of this same sale found
+    // printed: the outcome is Printed with that record (its job, with the
+    // split it was paid with) and nothing prints again. One of another sale
+    // found printed: NotPrinted with `earlier` set (to be stored), and `job`
+    // is not printed, so the cashier sees what happened first.
     PrintOutcome print(fiscal::IFiscalDriver* driver, const PrintJob& job);
 
-    // Asks the register about an unresolved print without printing anything:
+    // Asks the register about the journal without printing anything:
     // Unknown while it cannot tell; otherwise NotPrinted, with `earlier` set
-    // when that receipt was printed. Nothing to do without an unresolved print.
+    // when a record turned out printed.
     PrintOutcome resolveUnresolved(fiscal::IFiscalDriver* driver);
 
-    // A print whose result the register could not tell yet.
-    bool hasUnresolved() const { return pending_.has_value(); }
-    QString stateFolder() const { return stateFolder_; }
+    // A print whose result the register has not told yet.
+    bool hasUnresolved() const { return journal_.blocked(); }
+    QString stateFolder() const { return journal_.folder(); }
+    PrintJournal& journal() { return journal_; }
 
 private:
-    struct Pending {
-        int documentBefore = 0;
-        PrintJob job;
-        QString driverDescription;
-    };
-
-    // Remembers (or forgets) the unresolved print, in the state file too.
-    // False when the state file could not be written.
-    bool setPending(std::optional<Pending> pending);
-    void loadPending();
-
     PrintOutcome printNew(fiscal::IFiscalDriver& kkt, const PrintJob& job);
-    // The register's word on the unresolved print; `document` is set when
-    // it was printed. False while it cannot tell (`o` then says why).
-    bool resolvePending(fiscal::IFiscalDriver& kkt, PrintOutcome& o, std::optional<FiscalDocumentInfo>* printed);
     // After a failed close: what the register's last document says.
-    PrintOutcome afterFailedClose(fiscal::IFiscalDriver& kkt, const PrintJob& job, int documentBefore,
-                                  const QString& description, std::optional<bool> documentClosed);
+    PrintOutcome afterFailedClose(fiscal::IFiscalDriver& kkt, JournalRecord record, const QString& description,
+                                  std::optional<bool> documentClosed);
 
-    QString stateFolder_;
-    std::optional<Pending> pending_;
+    PrintJournal journal_;
 };
 
 }  // namespace sales

@@ -8,13 +8,6 @@
 #include "platform/db/Transaction.h"
 #include "sales/closing/ReceiptLines.h"
 
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
-#include <QSaveFile>
 
 namespace sales {
 
@@ -70,15 +63,6 @@ StoreResult failedWith(StoreResult::Failure failure, const QString& message, con
 QString wholeText(std::int64_t thousandths) {
     const std::int64_t units = thousandths >= 0 ? (thousandths + 500) / 1000 : -((-thousandths + 500) / 1000);
     return QString::number(units);
-}
-
-QJsonObject toJson(const PrintJob& job, const FiscalDocumentInfo& doc) {
-    QJsonObject o = printJobToJson(job);
-    o.insert(QStringLiteral("documentNumber"), doc.number);
-    o.insert(QStringLiteral("fiscalSign"), doc.fiscalSign);
-    o.insert(QStringLiteral("dateTime"), doc.dateTime.toString(Qt::ISODate));
-    o.insert(QStringLiteral("documentRead"), doc.read);
-    return o;
 }
 
 const QString kFindStored =
@@ -252,79 +236,5 @@ StoreResult storeLines(fb::Transaction& tr, const PrintJob& job, int docId) {
 }
 
 }  // namespace
-
-QString saveUnstoredReceipt(const QString& programFolder, const PrintJob& job, const FiscalDocumentInfo& document) {
-    QDir dir(programFolder);
-    if (!dir.mkpath(QStringLiteral("UnsavedReceipts"))) return {};
-    dir.cd(QStringLiteral("UnsavedReceipts"));
-    const QString stamp = QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd_hhmmss_zzz"));
-    const QString base = QStringLiteral("receipt_%1_%2").arg(document.read ? document.number : 0).arg(stamp);
-    // Two receipts kept within one millisecond must not share a file: the
-    // second would replace the first.
-    QString path = dir.filePath(base + QStringLiteral(".json"));
-    for (int n = 1; QFileInfo::exists(path); ++n) path = dir.filePath(base + QStringLiteral("_%1.json").arg(n));
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) return {};
-    file.write(QJsonDocument(toJson(job, document)).toJson());
-    return file.commit() ? path : QString();
-}
-
-bool loadUnstoredReceipt(const QString& path, PrintJob* job, FiscalDocumentInfo* document) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) return false;
-    const QJsonDocument json = QJsonDocument::fromJson(file.readAll());
-    if (!json.isObject()) return false;
-    const QJsonObject o = json.object();
-    const PrintJob j = printJobFromJson(o);
-    FiscalDocumentInfo d;
-    d.number = o.value(QStringLiteral("documentNumber")).toInt();
-    d.fiscalSign = o.value(QStringLiteral("fiscalSign")).toString();
-    d.dateTime = QDateTime::fromString(o.value(QStringLiteral("dateTime")).toString(), Qt::ISODate);
-    d.read = o.value(QStringLiteral("documentRead")).toBool();
-    if (job) *job = j;
-    if (document) *document = d;
-    return true;
-}
-
-PendingStoreResult storePendingReceipts(fb::Connection& db, const QString& programFolder) {
-    PendingStoreResult result;
-    const QDir dir(QDir(programFolder).filePath(QStringLiteral("UnsavedReceipts")));
-    if (!dir.exists()) return result;
-    const QStringList files =
-        dir.entryList({QStringLiteral("receipt_*.json")}, QDir::Files, QDir::Name);
-    for (const QString& name : files) {
-        const QString path = dir.filePath(name);
-        PrintJob job;
-        FiscalDocumentInfo document;
-        if (!loadUnstoredReceipt(path, &job, &document)) {
-            result.failed << name + QStringLiteral(": файл не читается");
-            continue;
-        }
-        const StoreResult r = storeReceipt(db, job, document);
-        if (!r.ok()) {
-            result.failed << name + QStringLiteral(": ") + (r.databaseError.isEmpty() ? r.message : r.databaseError);
-            continue;
-        }
-        if (r.alreadyStored) ++result.alreadyStored;
-        else ++result.stored;
-        QFile::remove(path);
-    }
-    return result;
-}
-
-QString pendingReceiptsMessage(const PendingStoreResult& result) {
-    if (result.stored == 0 && result.failed.isEmpty()) return {};
-    QString text;
-    if (result.stored > 0)
-        text += QStringLiteral(" Записано в Базу Данных чеков, не записанных ранее: %1.     ").arg(result.stored);
-    if (!result.failed.isEmpty()) {
-        if (!text.isEmpty()) text += QStringLiteral("\r\n");
-        text += QStringLiteral(" Не удалось записать в Базу Данных напечатанные чеки: %1.     \r\n")
-                    .arg(result.failed.size()) +
-                QStringLiteral(" Они сохранены в папке UnsavedReceipts и будут записаны при следующем входе.     \r\n ") +
-                result.failed.join(QStringLiteral("\r\n "));
-    }
-    return text;
-}
 
 }  // namespace sales

@@ -5,9 +5,8 @@
 // transaction: the receipt is stored whole or not at all.
 //
 // A receipt the register has printed must not be lost when the database
-// refuses it: it is then written to a file of its own in the program folder,
-// from which the receipt window can store it again.
-#include "sales/closing/ReceiptPrinter.h"
+// refuses it: its record stays in the print journal until it is stored.
+#include "sales/closing/PrintJob.h"
 
 #include <QDate>
 #include <QString>
@@ -63,23 +62,5 @@ std::optional<QString> newStockCount(const QString& current, int kind, int markT
 // written again.
 StoreResult storeReceipt(fb::Connection& db, const PrintJob& job, const FiscalDocumentInfo& document,
                          int documentType = 3);
-
-// Keeps a receipt the database refused in "<folder>/UnsavedReceipts" as JSON
-// (everything storing needs). Returns the file's path; empty on failure.
-QString saveUnstoredReceipt(const QString& programFolder, const PrintJob& job, const FiscalDocumentInfo& document);
-// Reads such a file back; false when it cannot be read.
-bool loadUnstoredReceipt(const QString& path, PrintJob* job, FiscalDocumentInfo* document);
-
-// Receipts kept in "<folder>/UnsavedReceipts" by an earlier run: each one
-// the database now takes is stored and its file removed (so is one the
-// database already holds); the others stay for the next try.
-struct PendingStoreResult {
-    int stored = 0;
-    int alreadyStored = 0;  // files of receipts found in the database: removed
-    QStringList failed;  // files still waiting, with the reason
-};
-PendingStoreResult storePendingReceipts(fb::Connection& db, const QString& programFolder);
-// The cashier's message about them; empty when there was nothing to do.
-QString pendingReceiptsMessage(const PendingStoreResult& result);
 
 }  // namespace sales

@@ -6,12 +6,12 @@
 #include "platform/ui/Guard.h"
 #include "platform/ui/MessageService.h"
 #include "sales/screen/MainScreenState.h"
+#include "sales/closing/PrintSettle.h"
 #include "sales/closing/ReceiptStore.h"
 #include "sales/screen/RegisterMenu.h"
 #include "sales/screen/Registration_Mode.h"
 
 #include <QCheckBox>
-#include <QFile>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -35,6 +35,7 @@ QString dashOr(Money m) { return m.isZero() ? QStringLiteral("- ") : m.toString(
 PrintJob printJobFromScreen(TfmReg& reg, const PaymentEntered& payment) {
     PrintJob job;
     job.cashierName = reg.lblUser->text().trimmed();
+    job.cashierInn = reg.lblINN->text().trimmed();
     job.kind = reg.receiptKind();
     job.paymentFlag = reg.PaymentMethodFlag();
     job.taxSystemCode = reg.TaxSystemCode();
@@ -53,61 +54,27 @@ PrintJob printJobFromScreen(TfmReg& reg, const PaymentEntered& payment) {
     return job;
 }
 
-void showRegisterDisconnected(TfmReg& reg) {
-    reg.lblKKT->setText(registerText::kNotConnected);
-    QPalette pal = reg.lblKKT->palette();
-    pal.setColor(QPalette::WindowText, Qt::red);
-    reg.lblKKT->setPalette(pal);
-}
+void showRegisterDisconnected(TfmReg& reg) { reg.registerMenu().markDisconnected(); }
 
 namespace {
 
-// Stores a printed receipt; never throws (a failure is a Header failure).
-StoreResult storeSafely(SaleServices& services, const PrintJob& job, const FiscalDocumentInfo& document,
-                        int documentType) {
-    StoreResult result;
-    result.failure = StoreResult::Failure::Header;
-    result.message = QStringLiteral(" При записи документа в БД произошла ошибка.     ");
-    try {
-        fb::Connection* db = services.database ? services.database() : nullptr;
-        if (db) result = storeReceipt(*db, job, document, documentType);
-    } catch (const std::exception& e) {
-        result.failure = StoreResult::Failure::Header;
-        result.databaseError = QString::fromLocal8Bit(e.what());
-    } catch (...) {
-        result.failure = StoreResult::Failure::Header;
-    }
-    return result;
-}
+fb::Connection* databaseOf(SaleServices& services) { return services.database ? services.database() : nullptr; }
 
 }  // namespace
 
-void storeEarlierReceipt(SaleServices& services, const PrintOutcome::Earlier& earlier, int documentType,
-                         QWidget* parent) {
-    if (!receiptIsStored(earlier.job.kind)) return;
-    const StoreResult result = storeSafely(services, earlier.job, earlier.document, documentType);
-    if (result.ok()) return;
-    const QString file = saveUnstoredReceipt(sys::programFolder(), earlier.job, earlier.document);
-    QString text = QStringLiteral(" Напечатанный ранее чек не записан в Базу Данных.     ") + kCrLf;
-    if (!result.databaseError.isEmpty()) text += QStringLiteral(" ") + result.databaseError + QStringLiteral("     ") + kCrLf;
-    text += kCrLf;
-    if (!file.isEmpty())
-        text += QStringLiteral(" Данные чека сохранены в файле:     ") + kCrLf + QStringLiteral(" ") + file +
-                QStringLiteral("     ") + kCrLf + QStringLiteral(" Чек будет записан при следующем входе в программу.     ");
-    else
-        text += QStringLiteral(" Сохранить данные чека в файл не удалось: сообщите администратору.     ");
-    ui::showWarning(text, parent);
-}
-
-bool resolveUnresolvedPrint(TfmReg& reg, SaleServices& services, QWidget* parent) {
-    if (!services.printer.hasUnresolved()) return true;
-    const PrintOutcome o = services.printer.resolveUnresolved(reg.KKTDriver());
-    if (o.connectionLost) showRegisterDisconnected(reg);
-    // While the register cannot tell, the caller says why it refuses.
-    if (services.printer.hasUnresolved()) return false;
-    for (const PrintMessage& m : o.messages) ui::showInfo(m.text, parent);
-    if (o.earlier) storeEarlierReceipt(services, *o.earlier, reg.documentType(), parent);
-    return true;
+bool settleBeforeRegisterOperation(TfmReg& reg, SaleServices& services, QWidget* parent) {
+    PrintJournal& journal = services.printer.journal();
+    if (journal.isEmpty() && !journal.blocked()) return true;
+    const SettleResult r =
+        settlePrintJournal(journal, reg.KKTDriver(), databaseStorer(databaseOf(services), reg.documentType()));
+    if (r.answer.connectionLost) showRegisterDisconnected(reg);
+    // While a print is unresolved the register menu says why it refuses.
+    const QString text = settleMessage(r, false);
+    if (!text.isEmpty()) {
+        if (settleNeedsAttention(r)) ui::showWarning(text, parent);
+        else ui::showInfo(text, parent);
+    }
+    return !r.blocked();
 }
 
 void resetScreenAfterReceipt(TfmReg& reg, fb::Connection* db) {
@@ -297,6 +264,7 @@ void TfmCheckInfo::btnPrintCheckClick() {
     printing_ = true;
     ui::guarded(this, [this] {
         const PrintJob job = printJobFromScreen(reg_, payment_);
+        if (!settleJournal(job)) return;
         const PrintOutcome outcome = services_.printer.print(reg_.KKTDriver(), job);
         if (outcome.connectionLost) showRegisterDisconnected(reg_);
         switch (outcome.state) {
@@ -306,68 +274,137 @@ void TfmCheckInfo::btnPrintCheckClick() {
             // untouched: the cashier may put things right and print again.
             btnPrintCheck->setEnabled(!outcome.afterOpen);
             btnCancel->setText(QStringLiteral("ЗАКРЫТЬ"));
+            // An earlier receipt turned out printed: it is stored before the
+            // cashier hears of it; this one stays unprinted on the screen.
+            if (outcome.earlier) settleJournal(job);
             for (const PrintMessage& m : outcome.messages) showMessage(m);
-            // An earlier receipt turned out printed: it is stored on its own;
-            // this one stays unprinted on the screen.
-            if (outcome.earlier) storeEarlierReceipt(services_, *outcome.earlier, reg_.documentType(), this);
             break;
         case PrintOutcome::State::Unknown:
             // Pressing again asks the register once more; nothing prints twice.
+            // An unresolved print of another sale must be settled first.
             setPrintState(0);
-            btnPrintCheck->setEnabled(true);
+            btnPrintCheck->setEnabled(outcome.unresolvedIsThisSale);
             btnCancel->setText(QStringLiteral("ЗАКРЫТЬ"));
             for (const PrintMessage& m : outcome.messages) showMessage(m);
             break;
         case PrintOutcome::State::Printed:
-            btnPrintCheck->setEnabled(false);
-            btnCancel->setText(QStringLiteral("ЗАКРЫТЬ"));
-            setPrintState(-1);
-            for (const PrintMessage& m : outcome.messages) showMessage(m);
-            raise();
-            activateWindow();
-            store(outcome.job, outcome.document);
+            printed(outcome.job, outcome.document, outcome.recordId, outcome.messages);
             break;
         }
     });
     printing_ = false;
 }
 
-void TfmCheckInfo::store(const PrintJob& job, const FiscalDocumentInfo& document) {
-    if (!receiptIsStored(job.kind)) return;
-    const StoreResult result = storeSafely(services_, job, document, reg_.documentType());
+bool TfmCheckInfo::settleJournal(const PrintJob& job) {
+    PrintJournal& journal = services_.printer.journal();
+    if (journal.isEmpty() && !journal.blocked()) return true;
+    // What was unresolved before: one of those found printed and of this
+    // same sale is this receipt, whatever split it is paid with now.
+    QStringList unresolved;
+    for (const JournalRecord& r : journal.records())
+        if (r.needsRegister()) unresolved << r.id;
+    const SettleResult r = settlePrintJournal(journal, reg_.KKTDriver(), databaseStorer(databaseOf(services_), reg_.documentType()));
+    if (r.answer.connectionLost) showRegisterDisconnected(reg_);
+
+    for (const JournalRecord& p : r.answer.printedNow) {
+        if (!unresolved.contains(p.id) || !sameSale(p.job, job)) continue;
+        btnPrintCheck->setEnabled(false);
+        btnCancel->setText(QStringLiteral("ЗАКРЫТЬ"));
+        setPrintState(-1);
+        // The settling stored it already; a refusal is tried once more here,
+        // so that the window offers storing again. The cashier hears of it after.
+        const SettledReceipt* settled = r.find(p.id);
+        if (settled && settled->result.ok()) setPrintState(receiptIsStored(p.job.kind) ? settled->result.docId : -1);
+        else store(p.id, p.job, p.document);
+        ui::showInfo(earlierPrintedText(p.document.number), this);
+        return false;
+    }
+
+    QString text = settleMessage(r, false);
+    bool otherPrinted = false;
+    for (const JournalRecord& p : r.answer.printedNow) {
+        otherPrinted = true;
+        text = earlierOtherPrintedText(p.document.number) + (text.isEmpty() ? QString() : kCrLf + kCrLf + text);
+    }
+    if (r.blocked()) {
+        bool thisSale = false;
+        for (const JournalRecord& u : r.answer.unresolved) thisSale = thisSale || sameSale(u.job, job);
+        setPrintState(0);
+        // Asking again is the way on for this very sale; another sale's
+        // print must be settled before this one may print.
+        btnPrintCheck->setEnabled(thisSale);
+        btnCancel->setText(QStringLiteral("ЗАКРЫТЬ"));
+        QStringList why;
+        for (const PrintMessage& m : r.answer.messages) why << m.text;
+        if (!thisSale)
+            why << QStringLiteral(" Ранее напечатанный чек не записан: ККТ не сообщила, напечатан ли он.     ") + kCrLf +
+                       QStringLiteral(" Этот чек не будет напечатан, пока это не выяснится.     ");
+        if (!text.isEmpty()) why << text;
+        ui::showError(why.join(kCrLf + kCrLf), this);
+        return false;
+    }
+    if (otherPrinted) {
+        // The cashier checks the receipt on the screen and prints it when asked.
+        setPrintState(0);
+        btnPrintCheck->setVisible(true);
+        btnPrintCheck->setEnabled(true);
+        btnCancel->setText(QStringLiteral("ЗАКРЫТЬ"));
+        ui::showWarning(text, this);
+        return false;
+    }
+    if (!text.isEmpty()) {
+        if (settleNeedsAttention(r)) ui::showWarning(text, this);
+        else ui::showInfo(text, this);
+    }
+    return true;
+}
+
+void TfmCheckInfo::printed(const PrintJob& job, const FiscalDocumentInfo& document, const QString& recordId,
+                           const QList<PrintMessage>& messages) {
+    btnPrintCheck->setEnabled(false);
+    btnCancel->setText(QStringLiteral("ЗАКРЫТЬ"));
+    setPrintState(-1);
+    // Stored first: no window may stand between the register's close and
+    // the database's commit.
+    if (documentKnown(document)) store(recordId, job, document);
+    for (const PrintMessage& m : messages) showMessage(m);
     raise();
     activateWindow();
+}
+
+void TfmCheckInfo::store(const QString& recordId, const PrintJob& job, const FiscalDocumentInfo& document) {
+    // Only once the receipt is committed does its record leave the journal.
+    const StoreResult result = storePrinted(services_.printer.journal(), recordId, job, document,
+                                            databaseStorer(databaseOf(services_), reg_.documentType()));
     if (result.ok()) {
-        setPrintState(result.docId);
+        if (receiptIsStored(job.kind)) setPrintState(result.docId);
         btnStoreAgain->hide();
-        if (!unsavedFile_.isEmpty()) QFile::remove(unsavedFile_);
-        unsavedFile_.clear();
+        recordId_.clear();
         return;
     }
-    // Printed but not stored: the register has it, the database must get it
-    // too. The receipt is kept in a file until it is stored.
-    if (result.failure == StoreResult::Failure::Line) ui::showPlain(result.message, this);
-    else ui::showError(result.message, this);
+    // Printed but not stored: the record stays in the journal until the
+    // database takes it, here or at the next login.
+    recordId_ = recordId;
     unstoredJob_ = job;
     unstoredDocument_ = document;
-    if (unsavedFile_.isEmpty()) unsavedFile_ = saveUnstoredReceipt(sys::programFolder(), job, document);
+    raise();
+    activateWindow();
+    if (result.failure == StoreResult::Failure::Line) ui::showPlain(result.message, this);
+    else ui::showError(result.message, this);
     QString keep = QStringLiteral(" Чек напечатан, но не записан в Базу Данных.     ") + kCrLf;
     if (!result.databaseError.isEmpty())
         keep += QStringLiteral(" Ответ базы данных: ") + result.databaseError + QStringLiteral("     ") + kCrLf;
-    keep += kCrLf;
-    if (!unsavedFile_.isEmpty())
-        keep += QStringLiteral(" Данные чека сохранены в файле:     ") + kCrLf + QStringLiteral(" ") + unsavedFile_ +
-                QStringLiteral("     ") + kCrLf + kCrLf;
-    keep += QStringLiteral(" Нажмите 'ЗАПИСАТЬ В БД', чтобы повторить запись.     ");
+    keep += kCrLf + QStringLiteral(" Чек сохранен в журнале печати и будет записан при следующем входе в программу.     ") +
+            kCrLf + QStringLiteral(" Нажмите 'ЗАПИСАТЬ В БД', чтобы повторить запись сейчас.     ");
     btnStoreAgain->show();
     btnStoreAgain->setEnabled(true);
     ui::showWarning(keep, this);
 }
 
 void TfmCheckInfo::btnStoreAgainClick() {
-    if (printState() != -1) return;
+    if (printState() != -1 || recordId_.isEmpty()) return;
     ui::guarded(this, [this] {
-        store(unstoredJob_, unstoredDocument_);
+        store(recordId_, unstoredJob_, unstoredDocument_);
         if (printState() > 0) ui::showInfo(QStringLiteral(" Чек записан в Базу Данных.     "), this);
     });
 }

@@ -50,17 +50,13 @@ PrintJob printJobFromScreen(TfmReg& reg, const PaymentEntered& payment);
 // The main screen after a printed receipt: an empty receipt, the default
 // kind and tax system, full payment, no buyer, no address.
 void resetScreenAfterReceipt(TfmReg& reg, fb::Connection* db);
-// The main screen's register label when the register did not answer.
+// The register did not answer: the main screen shows "не подключена" and
+// the register menu follows (KKTConnected false).
 void showRegisterDisconnected(TfmReg& reg);
-// Stores a printed receipt that is not the one on the screen (an earlier
-// print that turned out printed). When the database refuses it, it is kept
-// in UnsavedReceipts, stored at the next login, and the cashier is told.
-void storeEarlierReceipt(SaleServices& services, const PrintOutcome::Earlier& earlier, int documentType,
-                         QWidget* parent);
-// Before a fiscal operation of the register menu: asks the register about an
-// unresolved print and stores it when it was printed. True when no print is
-// unresolved any more.
-bool resolveUnresolvedPrint(TfmReg& reg, SaleServices& services, QWidget* parent);
+// Before a fiscal operation of the register menu: settles the print journal
+// (asks the register, stores what it printed) and tells the cashier what was
+// stored. True when no print is left unresolved.
+bool settleBeforeRegisterOperation(TfmReg& reg, SaleServices& services, QWidget* parent);
 
 }  // namespace sales
 
@@ -77,8 +73,9 @@ public:
     void setTag(int tag) { tag_ = tag; }
     // btnPrintCheck's Tag.
     int printState() const;
-    // The file keeping a printed receipt the database refused; empty otherwise.
-    QString unsavedFile() const { return unsavedFile_; }
+    // The print-journal record of a printed receipt the database has not
+    // taken yet; empty otherwise.
+    QString journalRecordId() const { return recordId_; }
 
     QLabel* lblSumCheck;
     QLabel* lblEl;
@@ -109,7 +106,14 @@ protected:
 
 private:
     void setPrintState(int state);
-    void store(const sales::PrintJob& job, const sales::FiscalDocumentInfo& document);
+    // Stores the printed receipt of journal record `recordId`; the record
+    // goes once the database has committed it.
+    void store(const QString& recordId, const sales::PrintJob& job, const sales::FiscalDocumentInfo& document);
+    // The journal first: what the register printed earlier is stored before
+    // anything new prints. False when this receipt must not print now.
+    bool settleJournal(const sales::PrintJob& job);
+    void printed(const sales::PrintJob& job, const sales::FiscalDocumentInfo& document, const QString& recordId,
+                 const QList<sales::PrintMessage>& messages);
     void showMessage(const sales::PrintMessage& m);
     void FormClose();
 
@@ -119,9 +123,9 @@ private:
     int tag_ = 0;
     bool printing_ = false;
     bool closed_ = false;
+    QString recordId_;
     sales::PrintJob unstoredJob_;
     sales::FiscalDocumentInfo unstoredDocument_;
-    QString unsavedFile_;
 };
 
 extern TfmCheckInfo* fmCheckInfo;

@@ -5,7 +5,8 @@
 #include "sales/input/KeyRouter.h"
 #include "sales/screen/MainMenuCommands.h"
 #include "sales/receipt/PositionEdits.h"
-#include "sales/closing/ReceiptStore.h"
+#include "sales/closing/PrintSettle.h"
+#include "sales/closing/uCheckInfo.h"
 #include "sales/screen/Registration_Mode.h"
 #include "sales/screen/uCountInput.h"
 #include "sales/screen/uDiscountInput.h"
@@ -29,6 +30,18 @@
 #include <QPushButton>
 
 namespace sales {
+
+void settlePrintsAtLogin(TfmReg& reg) {
+    if (!core::DataModule1) return;
+    const SettleResult r = settleAtLogin(sys::programFolder(), reg.KKTDriver(), &core::DataModule1->IBDatabase1());
+    if (r.answer.connectionLost) showRegisterDisconnected(reg);
+    const QString text = settleMessage(r);
+    if (text.isEmpty()) return;
+    if (settleNeedsAttention(r))
+        ui::showWarning(text, &reg);
+    else
+        ui::showInfo(text, &reg);
+}
 
 void createProgramWindows() {
     auto* reg = new TfmReg;
@@ -76,17 +89,10 @@ void createProgramWindows() {
         });
         QObject::connect(login, &core::TfmAuthor::loggedIn, login, [reg] {
             if (core::fmNumLatKeyBoard) core::fmNumLatKeyBoard->close();
-            // Receipts printed while the database refused them are stored now.
-            ui::guarded(reg, [reg] {
-                if (!core::DataModule1) return;
-                const PendingStoreResult r = storePendingReceipts(core::DataModule1->IBDatabase1(), sys::programFolder());
-                const QString text = pendingReceiptsMessage(r);
-                if (text.isEmpty()) return;
-                if (r.failed.isEmpty())
-                    ui::showInfo(text, reg);
-                else
-                    ui::showWarning(text, reg);
-            });
+            // Before the cashier works, whatever the register printed and
+            // the database does not hold yet is stored, and what it did not
+            // print is dropped from the print journal.
+            ui::guarded(reg, [reg] { settlePrintsAtLogin(*reg); });
         });
     }
 }

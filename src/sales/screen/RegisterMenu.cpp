@@ -228,6 +228,8 @@ bool RegisterMenu::showDriverVersion() {
     return true;
 }
 
+void RegisterMenu::markDisconnected() { setStatus(registerText::kNotConnected, false); }
+
 void RegisterMenu::releaseDriver() {
     if (!driver_) return;
     try {

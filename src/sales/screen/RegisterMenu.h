@@ -123,6 +123,10 @@ public:
     // " Версия драйвера ККТ " + version; false without a driver object.
     bool showDriverVersion();
 
+    // Printing found the register gone: the one status routine shows "не
+    // подключена" and KKTConnected turns false, so the menu follows.
+    void markDisconnected();
+
     // Closes and frees the driver (the program is ending).
     void releaseDriver();
 
