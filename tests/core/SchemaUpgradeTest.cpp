@@ -524,6 +524,12 @@ TEST_F(ProgramProcedures, ReceiptLineLowersStockOnlyOnASaleByTheGoodsKind) {
         {"sale return leaves stock", QStringLiteral("нет"), "10", 2, "3", "10"},
         {"sale return leaves weighed stock", QStringLiteral("да"), "10", 2, "2.5", "10"},
         {"purchase leaves stock", QStringLiteral("нет"), "10", 3, "3", "10"},
+        // Read as the program reads stored numbers: a comma is a decimal
+        // separator and an unreadable text is zero.
+        {"weighed stock with a comma", QStringLiteral("да"), "10,5", 1, "2.5", "8.000"},
+        {"piece stock with a comma", QStringLiteral("нет"), "10,000", 1, "3", "7"},
+        {"quantity with a comma", QStringLiteral("да"), "10", 1, "2,25", "7.750"},
+        {"unreadable stock is zero", QStringLiteral("нет"), "много", 1, "3", "-3"},
     };
     int goodsId = 100;
     for (const Case& c : cases) {
