@@ -1,5 +1,6 @@
 #include "Startup.h"
 
+#include "MainScreenPort.h"
 #include "uAuthor.h"
 
 #include "platform/sys/DbEngine.h"
@@ -17,26 +18,22 @@ StartupDecision decideStartup(bool otherInstanceRunning, bool engineExists) {
     return StartupDecision::Continue;
 }
 
-namespace {
 // The copy already running comes forward with what the cashier sees: the
 // login window when it is shown, otherwise the main screen or the dialog on
 // top of it. A hidden login window is never shown over a running session.
-void bringForward() {
+void bringRunningCopyForward() {
     QWidget* target = QApplication::activeModalWidget();
     if (!target && fmAuthor && fmAuthor->isVisible()) target = fmAuthor;
     if (!target) {
-        for (QWidget* w : QApplication::topLevelWidgets())
-            if (w->isVisible() && w->isWindow()) {
-                target = w;
-                break;
-            }
+        // The login window is hidden: a session runs on the main screen.
+        auto* screen = dynamic_cast<QWidget*>(mainScreen());
+        if (screen && screen->isVisible()) target = screen;
     }
     if (!target) return;
     target->setWindowState((target->windowState() & ~Qt::WindowMinimized) | Qt::WindowActive);
     target->raise();
     target->activateWindow();
 }
-}  // namespace
 
 int runStartup(QApplication& app, const std::function<void()>& createWindows) {
     auto* instance = new sys::SingleInstance(sys::SingleInstance::defaultKey(), &app);
@@ -52,7 +49,7 @@ int runStartup(QApplication& app, const std::function<void()>& createWindows) {
 
     auto* login = new TfmAuthor;
     QObject::connect(login, &TfmAuthor::quitRequested, &app, &QApplication::quit, Qt::QueuedConnection);
-    QObject::connect(instance, &sys::SingleInstance::activationRequested, &app, bringForward);
+    QObject::connect(instance, &sys::SingleInstance::activationRequested, &app, bringRunningCopyForward);
     if (!login->FormCreate()) {
         delete login;
         return 1;

@@ -1,5 +1,6 @@
 // Start-up decisions, the one-copy rule and the server path of the database.
 #include "core/FreshDatabase.h"
+#include "core/MainScreenPort.h"
 #include "core/Startup.h"
 #include "core/uAuthor.h"
 
@@ -19,6 +20,9 @@
 #include <QUuid>
 
 #include <gtest/gtest.h>
+
+#include <memory>
+#include <vector>
 
 namespace {
 
@@ -128,6 +132,53 @@ TEST(ServerPath, FreshDatabaseThroughTheLocalServer) {
         EXPECT_TRUE(again.isConnected());
     }
     QDir(folder).removeRecursively();
+}
+
+}  // namespace
+
+namespace {
+
+// A main screen as the login window knows it.
+class FakeMainScreen : public QWidget, public core::MainScreenPort {
+public:
+    void setUser(const core::SessionUser& u) override { user = u; }
+    core::SessionUser currentUser() const override { return user; }
+    void ApplyUserRights(int) override {}
+    bool showMain() override {
+        show();
+        return true;
+    }
+    void SetWorkplaceLock(bool) override {}
+    bool isWorkplaceLocked() const override { return false; }
+    core::SessionUser user;
+};
+
+TEST(Startup, SecondStartBringsTheMainScreenForwardWhenTheLoginWindowIsHidden) {
+    // Other windows of the session are open as well (the keypad, a report
+    // preview): the main screen is the one asked for, not whichever comes
+    // first in the list of windows.
+    std::vector<std::unique_ptr<QWidget>> others;
+    for (int i = 0; i < 30; ++i) {
+        others.push_back(std::make_unique<QWidget>());
+        others.back()->setWindowTitle(QStringLiteral("other %1").arg(i));
+        others.back()->show();
+    }
+    core::TfmAuthor login;
+    FakeMainScreen screen;
+    core::setMainScreen(&screen);
+    screen.showMain();
+    login.hide();
+    for (auto& w : others) {
+        w->activateWindow();
+        QApplication::processEvents();
+    }
+
+    core::bringRunningCopyForward();
+    QApplication::processEvents();
+    EXPECT_TRUE(QTest::qWaitForWindowActive(&screen, 2000));
+    EXPECT_EQ(QApplication::activeWindow(), &screen);
+    EXPECT_FALSE(login.isVisible()) << "a hidden login window came up over the session";
+    core::setMainScreen(nullptr);
 }
 
 }  // namespace
