@@ -4,10 +4,15 @@
 #include "uAuthor.h"
 
 #include "platform/sys/DbEngine.h"
+#include "platform/sys/ProgramFolder.h"
+#include "platform/sys/QuitSignals.h"
 #include "platform/sys/SingleInstance.h"
 #include "platform/ui/MessageService.h"
 
 #include <QApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QTemporaryFile>
 #include <QWidget>
 
 namespace core {
@@ -35,8 +40,15 @@ void bringRunningCopyForward() {
     target->activateWindow();
 }
 
-int runStartup(QApplication& app, const std::function<void()>& createWindows) {
-    auto* instance = new sys::SingleInstance(sys::SingleInstance::defaultKey(), &app);
+bool folderWritable(const QString& folder) {
+    if (!QDir().mkpath(folder)) return false;
+    QTemporaryFile probe(QDir(folder).filePath(QStringLiteral(".write-probe-XXXXXX")));
+    return probe.open();
+}
+
+int runStartup(QApplication& app, const std::function<void()>& createWindows, const StartupOptions& options) {
+    const QString key = options.instanceKey.isEmpty() ? sys::SingleInstance::defaultKey() : options.instanceKey;
+    auto* instance = new sys::SingleInstance(key, &app);
     const bool primary = instance->tryBecomePrimary();
     const StartupDecision d = decideStartup(!primary, primary && sys::dbEngine().exists());
     if (d == StartupDecision::ActivateOtherAndExit) return 0;
@@ -44,8 +56,20 @@ int runStartup(QApplication& app, const std::function<void()>& createWindows) {
         ui::showError(kEngineMissingAtStart);
         return 1;
     }
+    // The first start makes the database in the program folder; a folder
+    // that takes no files is said so now rather than as an engine error.
+    const QString dbFolder = QFileInfo(sys::databasePath()).absolutePath();
+    if (!QFileInfo::exists(sys::databasePath()) && !folderWritable(dbFolder)) {
+        ui::showError(kProgramFolderReadOnly.arg(QDir::toNativeSeparators(sys::programFolder())));
+        return 1;
+    }
     QApplication::setApplicationDisplayName(kApplicationTitle);
     QApplication::setQuitOnLastWindowClosed(false);
+
+    // Before the first attachment, so that the engine's own handlers pass
+    // the signals on to ours.
+    auto* quitSignals = new sys::QuitSignals(&app);
+    QObject::connect(quitSignals, &sys::QuitSignals::quitRequested, &app, [] { QCoreApplication::exit(0); });
 
     auto* login = new TfmAuthor;
     QObject::connect(login, &TfmAuthor::quitRequested, &app, &QApplication::quit, Qt::QueuedConnection);
@@ -57,6 +81,9 @@ int runStartup(QApplication& app, const std::function<void()>& createWindows) {
     if (createWindows) createWindows();
     login->show();
     const int code = app.exec();
+    // The data module goes with the login window and detaches the main
+    // connection; the engine closes what other windows still hold when the
+    // process ends.
     delete login;
     return code;
 }
