@@ -1,5 +1,6 @@
 // Start-up decisions, the one-copy rule and the server path of the database.
 #include "core/FreshDatabase.h"
+#include "core/DataModule.h"
 #include "core/MainScreenPort.h"
 #include "core/Startup.h"
 #include "core/uAuthor.h"
@@ -8,6 +9,7 @@
 #include "platform/db/Metadata.h"
 #include "platform/db/Transaction.h"
 #include "platform/sys/DbEngine.h"
+#include "platform/sys/ProgramFolder.h"
 #include "platform/sys/SingleInstance.h"
 #include "platform/ui/MessageService.h"
 
@@ -17,6 +19,7 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 #include <QUuid>
 
 #include <gtest/gtest.h>
@@ -73,13 +76,17 @@ TEST(SingleInstance, StaleSocketOfACrashedCopyDoesNotBlockTheNextStart) {
 }
 
 TEST(Startup, SecondCopyEndsWithoutCreatingAnyWindow) {
-    // The first copy of the program holds the marker.
-    sys::SingleInstance first(sys::SingleInstance::defaultKey());
+    // The first copy of the program holds the marker: a marker of the
+    // test's own, never that of a copy a person may be running.
+    const QString key = uniqueKey();
+    sys::SingleInstance first(key);
     ASSERT_TRUE(first.tryBecomePrimary());
     QSignalSpy activation(&first, &sys::SingleInstance::activationRequested);
     bool windowsMade = false;
     const auto windowsBefore = QApplication::topLevelWidgets().size();
-    const int code = core::runStartup(*qApp, [&] { windowsMade = true; });
+    core::StartupOptions options;
+    options.instanceKey = key;
+    const int code = core::runStartup(*qApp, [&] { windowsMade = true; }, options);
     EXPECT_EQ(code, 0);
     EXPECT_FALSE(windowsMade);
     EXPECT_EQ(core::fmAuthor, nullptr);
@@ -105,6 +112,46 @@ TEST(Startup, EngineMissingEndsBeforeAnyDataModule) {
     sys::setDbEngine(nullptr);
     EXPECT_EQ(boxes.texts, QStringList{core::kEngineMissingAtStart});
     EXPECT_EQ(core::DataModule1, nullptr);
+}
+
+TEST(Startup, ReadOnlyProgramFolderAtTheFirstStartIsSaidInRussianAndEndsTheProgram) {
+    // A folder on a read-only file system: nobody, root included, can make
+    // a file there, as in a folder the cashier's account may not write to.
+    const QString folder = QStringLiteral("/proc/self/fdinfo");
+    ASSERT_FALSE(core::folderWritable(folder + QStringLiteral("/DB")));
+    sys::setProgramFolder(folder);
+    struct Boxes : ui::MessageService {
+        QStringList texts;
+        void show(QWidget*, const QString& t, ui::Icon) override { texts << t; }
+    } boxes;
+    ui::setMessageService(&boxes);
+    bool windowsMade = false;
+    core::StartupOptions options;
+    options.instanceKey = uniqueKey();
+    // Should the program go on to its event loop, it is ended, not waited for.
+    QTimer stop;
+    stop.setSingleShot(true);
+    QObject::connect(&stop, &QTimer::timeout, qApp, [] { QCoreApplication::exit(7); });
+    stop.start(3000);
+    const int code = core::runStartup(*qApp, [&] { windowsMade = true; }, options);
+    stop.stop();
+    delete core::fmAuthor;
+    ui::setMessageService(nullptr);
+    QTemporaryDir elsewhere;
+    sys::setProgramFolder(elsewhere.path());
+
+    EXPECT_EQ(code, 1);
+    EXPECT_FALSE(windowsMade);
+    EXPECT_EQ(core::fmAuthor, nullptr);
+    EXPECT_EQ(core::DataModule1, nullptr);
+    ASSERT_EQ(boxes.texts.size(), 1);
+    EXPECT_EQ(boxes.texts.first(), core::kProgramFolderReadOnly.arg(folder));
+    EXPECT_TRUE(boxes.texts.first().contains(QStringLiteral("недоступна для записи")));
+
+    // A writable folder takes the probe and keeps nothing of it.
+    QTemporaryDir writable;
+    EXPECT_TRUE(core::folderWritable(writable.path() + QStringLiteral("/DB")));
+    EXPECT_EQ(QDir(writable.path() + QStringLiteral("/DB")).entryList(QDir::Files | QDir::Hidden), QStringList());
 }
 
 TEST(ServerPath, FreshDatabaseThroughTheLocalServer) {
