@@ -1,6 +1,7 @@
 #include "TestHooks.h"
 
 #include "core/uAuthor.h"
+#include "platform/sys/DbEngine.h"
 
 #include <QComboBox>
 #include <QLineEdit>
@@ -11,7 +12,18 @@
 
 namespace app {
 
+namespace {
+class EmbeddedOnly : public sys::DbEngine {
+public:
+    bool serverRunning() const override { return false; }
+};
+}  // namespace
+
 void applyTestHooks(core::StartupOptions& options, std::function<void()>& createWindows) {
+    if (qEnvironmentVariable("TARVI_TEST_EMBEDDED") == QLatin1String("1")) {
+        static EmbeddedOnly embedded;
+        sys::setDbEngine(&embedded);
+    }
     const QString key = qEnvironmentVariable("TARVI_TEST_INSTANCE_KEY");
     if (!key.isEmpty()) options.instanceKey = key;
     const QString login = qEnvironmentVariable("TARVI_TEST_LOGIN");

@@ -44,6 +44,7 @@ TEST(ProgramEnd, SignalAtTheMainScreenEndsTheProgramWithinTwoSecondsWithNothingL
         env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
         env.insert(QStringLiteral("TARVI_TEST_INSTANCE_KEY"), QUuid::createUuid().toString());
         env.insert(QStringLiteral("TARVI_TEST_LOGIN"), QStringLiteral("VOTAR"));
+        env.insert(QStringLiteral("TARVI_TEST_EMBEDDED"), QStringLiteral("1"));
         tarvi.setProcessEnvironment(env);
         tarvi.setWorkingDirectory(dir.path());
         tarvi.setProcessChannelMode(QProcess::SeparateChannels);
