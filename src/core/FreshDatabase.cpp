@@ -23,7 +23,9 @@ QStringList freshDatabaseScripts() {
     return scripts;
 }
 
-QString freshDatabaseBuildPath(const QString& filePath) { return filePath + QStringLiteral(".creating"); }
+QString freshDatabaseBuildPath(const QString& filePath) {
+    return filePath + QStringLiteral(".creating");
+}
 
 namespace {
 

@@ -38,7 +38,6 @@ struct StartupOptions {
 // long-lived windows made by `createWindows`, then the event loop until the
 // login window is closed or the program is told to end (SIGTERM, SIGINT,
 // SIGHUP). Returns the exit code.
-int runStartup(QApplication& app, const std::function<void()>& createWindows,
-               const StartupOptions& options = {});
+int runStartup(QApplication& app, const std::function<void()>& createWindows, const StartupOptions& options = {});
 
 }  // namespace core

@@ -21,7 +21,9 @@
 
 namespace {
 
-QString databaseIn(const QTemporaryDir& dir) { return QDir(dir.path()).filePath(QStringLiteral("DB/TARVI_BASE.FDB")); }
+QString databaseIn(const QTemporaryDir& dir) {
+    return QDir(dir.path()).filePath(QStringLiteral("DB/TARVI_BASE.FDB"));
+}
 
 fb::ConnectionParams paramsFor(const QString& file) {
     fb::ConnectionParams p;

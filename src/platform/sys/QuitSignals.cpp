@@ -4,10 +4,10 @@
 
 #include <ibase.h>
 
-#include <cerrno>
-#include <csignal>
 #include <fcntl.h>
 #include <unistd.h>
+#include <cerrno>
+#include <csignal>
 
 namespace sys {
 
@@ -30,7 +30,9 @@ void notify(int signal) {
     errno = saved;
 }
 
-void onSignal(int signal) { notify(signal); }
+void onSignal(int signal) {
+    notify(signal);
+}
 
 // The engine's question before it shuts itself down. On a signal the answer
 // is no (non-zero) and the program quits on its own terms; any other
