@@ -16,7 +16,9 @@ CREATE OR ALTER PROCEDURE DOC_DETAIL_WRITE_PROC (
   I_MARKTYPE SMALLINT)
 AS
 DECLARE VARIABLE V_WEIGHED SMALLINT;
+DECLARE VARIABLE V_STOCK_TEXT VARCHAR(32);
 DECLARE VARIABLE V_STOCK DECIMAL(18,3);
+DECLARE VARIABLE V_SOLD DECIMAL(18,3);
 DECLARE VARIABLE V_FOUND SMALLINT;
 BEGIN
   INSERT INTO DOCUMENTS_DETAIL (DD_DOC_ID, DD_GOOD_ID, DD_GOOD_NAME, DD_GOOD_TYPE,
@@ -31,19 +33,27 @@ BEGIN
   BEGIN
     V_FOUND = 0;
     /* One rule for fractional sale everywhere: only "да" or "1" (any case,
-       blanks around) is weighed; null, empty, "нет" and "0" are pieces.
-       An empty stock text counts as zero. */
-    FOR SELECT CASE WHEN UPPER(TRIM(GOOD_W)) IN ('ДА', '1') THEN 1 ELSE 0 END,
-               CAST(COALESCE(NULLIF(TRIM(GOOD_COUNT), ''), '0') AS DECIMAL(10,3))
+       blanks around) is weighed; null, empty, "нет" and "0" are pieces. */
+    FOR SELECT CASE WHEN UPPER(TRIM(GOOD_W)) IN ('ДА', '1') THEN 1 ELSE 0 END, TRIM(GOOD_COUNT)
         FROM GOODS WHERE GOOD_ID = :I_GOOD_ID
-        INTO :V_WEIGHED, :V_STOCK
+        INTO :V_WEIGHED, :V_STOCK_TEXT
     DO
     BEGIN
       V_FOUND = 1;
     END
     IF (V_FOUND = 1) THEN
     BEGIN
-      V_STOCK = V_STOCK - CAST(COALESCE(NULLIF(TRIM(I_GOOD_COUNT), ''), '0') AS DECIMAL(10,3));
+      /* Numbers are read as the program reads them: a decimal comma as well
+         as a point, and an empty or unreadable text as zero. */
+      BEGIN
+        V_STOCK = CAST(REPLACE(COALESCE(NULLIF(V_STOCK_TEXT, ''), '0'), ',', '.') AS DECIMAL(18,3));
+        WHEN ANY DO V_STOCK = 0;
+      END
+      BEGIN
+        V_SOLD = CAST(REPLACE(COALESCE(NULLIF(TRIM(I_GOOD_COUNT), ''), '0'), ',', '.') AS DECIMAL(18,3));
+        WHEN ANY DO V_SOLD = 0;
+      END
+      V_STOCK = V_STOCK - V_SOLD;
       /* A stock that no longer fits the column must fail, never be cut. */
       IF (V_WEIGHED = 1) THEN
         UPDATE GOODS SET GOOD_COUNT = CAST(CAST(:V_STOCK AS DECIMAL(10,3)) AS VARCHAR(10))

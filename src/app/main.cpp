@@ -4,7 +4,16 @@
 
 #include <QApplication>
 
+#ifdef TARVI_TEST_HOOKS
+#include "TestHooks.h"
+#endif
+
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
-    return core::runStartup(app, sales::createProgramWindows);
+    core::StartupOptions options;
+    std::function<void()> createWindows = sales::createProgramWindows;
+#ifdef TARVI_TEST_HOOKS
+    app::applyTestHooks(options, createWindows);
+#endif
+    return core::runStartup(app, createWindows, options);
 }

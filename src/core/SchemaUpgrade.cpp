@@ -141,30 +141,46 @@ private:
 };
 
 // Counterparties of the old layout (seven columns) gain the kind flags, and
-// the data is converted: every existing counterparty becomes a supplier, and
-// the meaning of SU_WORK is turned round (an old 0, null or 2 is active, an
-// old 1 inactive, anything else stays). DDL cannot share a transaction with
-// the update that fills the new columns, so the columns are committed first;
-// a run interrupted between the two leaves rows whose kind flags are all
-// null, and the next run finishes the conversion in one statement.
+// their data is converted once: every existing counterparty becomes a
+// supplier, and the meaning of SU_WORK is turned round (an old 0, null or 2
+// is active, an old 1 inactive, anything else stays). A table of any other
+// layout is never touched: its flags and SU_WORK already mean what this
+// version means by them.
+//
+// The engine cannot fill a column in the transaction that adds it, so the
+// conversion takes two commits. The first swaps SU_WORK, adds the columns
+// and marks SU_SUPPLIER as not yet filled (its description); the second
+// fills SU_SUPPLIER and clears the mark. Either commits whole, so a run
+// interrupted between them leaves the mark, and the next run does the
+// second step alone.
 void upgradeSuppliers(fb::Connection& c) {
-    const bool oldLayout = test(c, [](fb::Transaction& tr) { return fb::meta::columnCount(tr, "SUPPLIERS") == 7; });
-    if (oldLayout)
-        change(c, QStringLiteral("ALTER TABLE SUPPLIERS ADD SU_MOBILTEL VARCHAR(10), ADD SU_SUPPLIER SMALLINT, "
-                                 "ADD SU_BUYER SMALLINT, ADD SU_LOYALTYPROG SMALLINT;"));
-
+    int columns = 0;
+    bool pending = false;
+    test(c, [&](fb::Transaction& tr) {
+        const auto r = fb::queryOne(
+            tr, QStringLiteral("SELECT COUNT(*) AS CF, MAX(CASE WHEN RDB$FIELD_NAME = 'SU_SUPPLIER' AND "
+                               "RDB$DESCRIPTION = '%1' THEN 1 ELSE 0 END) AS PENDING FROM RDB$RELATION_FIELDS "
+                               "WHERE RDB$RELATION_NAME = 'SUPPLIERS'")
+                    .arg(kSupplierConversionMark));
+        columns = r ? r->integer(QStringLiteral("CF")) : 0;
+        pending = r && r->integer(QStringLiteral("PENDING")) == 1;
+        return true;
+    });
+    if (columns == 7) {
+        fb::Transaction tr(c);
+        tr.executeImmediate(QStringLiteral("UPDATE SUPPLIERS SET SU_WORK = CASE WHEN COALESCE(SU_WORK, 0) IN (0, 2) "
+                                           "THEN 1 WHEN SU_WORK = 1 THEN 0 ELSE SU_WORK END"));
+        tr.executeImmediate(QStringLiteral("ALTER TABLE SUPPLIERS ADD SU_MOBILTEL VARCHAR(10), ADD SU_SUPPLIER "
+                                           "SMALLINT, ADD SU_BUYER SMALLINT, ADD SU_LOYALTYPROG SMALLINT;"));
+        tr.executeImmediate(
+            QStringLiteral("COMMENT ON COLUMN SUPPLIERS.SU_SUPPLIER IS '%1'").arg(kSupplierConversionMark));
+        tr.commit();
+        pending = true;
+    }
+    if (!pending) return;
     fb::Transaction tr(c);
-    if (!fb::meta::columnExists(tr, "SUPPLIERS", "SU_SUPPLIER") || !fb::meta::columnExists(tr, "SUPPLIERS", "SU_BUYER"))
-        return;
-    const auto counts = fb::queryOne(
-        tr, QStringLiteral("SELECT COUNT(*) AS ROWS_ALL, COUNT(SU_SUPPLIER) + COUNT(SU_BUYER) AS FLAGGED "
-                           "FROM SUPPLIERS"));
-    const bool unconverted = counts && counts->int64(QStringLiteral("ROWS_ALL")) > 0 &&
-                             counts->int64(QStringLiteral("FLAGGED")) == 0;
-    if (unconverted)
-        fb::execute(tr, QStringLiteral("UPDATE SUPPLIERS SET SU_SUPPLIER = 1, SU_WORK = CASE "
-                                       "WHEN COALESCE(SU_WORK, 0) IN (0, 2) THEN 1 "
-                                       "WHEN SU_WORK = 1 THEN 0 ELSE SU_WORK END"));
+    tr.executeImmediate(QStringLiteral("UPDATE SUPPLIERS SET SU_SUPPLIER=1;"));
+    tr.executeImmediate(QStringLiteral("COMMENT ON COLUMN SUPPLIERS.SU_SUPPLIER IS NULL"));
     tr.commit();
 }
 

@@ -32,6 +32,11 @@ struct SchemaUpgradeResult {
     int documentType = 3;
 };
 
+// The description SUPPLIERS.SU_SUPPLIER carries between the two commits of
+// the conversion of the old counterparty layout: the columns are there and
+// SU_WORK is converted, the supplier flag is not filled yet.
+inline constexpr const char* kSupplierConversionMark = "SU_SUPPLIER not filled yet";
+
 // Name of the procedure a selector stands for; empty for other values.
 QString procedureName(int selector);
 // The CREATE OR ALTER PROCEDURE text of a selector, exactly as it is sent;

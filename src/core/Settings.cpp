@@ -359,7 +359,6 @@ TobaccoPriceRule Settings::tobaccoPriceRule() const {
 
 QString Settings::maxSumPos() const { return ReadFileOption(QStringLiteral("[MaxSumPos]")); }
 
-OptionsFormValues Settings::formValues() const { return parseOptionsForm(readOptionsFileLines(programFolder_)); }
 
 int Settings::taxSystemCode() const { return toIntOr(ReadDbOption(QStringLiteral("TaxSystem")), 0); }
 

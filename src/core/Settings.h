@@ -139,7 +139,6 @@ public:
     QString email() const;
     TobaccoPriceRule tobaccoPriceRule() const;
     QString maxSumPos() const;
-    OptionsFormValues formValues() const;                 // the file keys as the settings window loads them
 
     // --- table keys (need a connection)
     int taxSystemCode() const;  // TaxSystem as an integer, 0 when missing; check with isTaxSystemCode()

@@ -5,11 +5,8 @@
 
 #include <QDir>
 #include <QFile>
-#include <QLocale>
 #include <QSaveFile>
 
-#include <cmath>
-#include <optional>
 
 namespace core {
 
@@ -107,62 +104,6 @@ bool writeOptionsFile(const QString& programFolder, const QByteArray& bytes, QSt
         return false;
     }
     return true;
-}
-
-namespace {
-
-std::optional<double> parseNumber(const QString& text) {
-    bool ok = false;
-    const double value = QLocale::c().toDouble(text, &ok);
-    if (!ok || !std::isfinite(value)) return std::nullopt;
-    return value;
-}
-
-int toIntOr(const QString& text, int fallback) {
-    bool ok = false;
-    const int value = text.toInt(&ok);
-    return ok ? value : fallback;
-}
-
-}  // namespace
-
-OptionsFormValues parseOptionsForm(const QStringList& lines) {
-    OptionsFormValues v;
-    for (const QString& line : lines) {
-        if (line.startsWith(QStringLiteral("[Email]"))) {
-            v.email = trimBlanks(line.mid(7));
-        } else if (line.startsWith(QStringLiteral("[MaxDiscount]"))) {
-            const QString text = trimBlanks(line.mid(14, 10)).replace(QLatin1Char(','), QLatin1Char('.'));
-            const auto number = parseNumber(text);
-            v.maxDiscount = number && *number >= 0 && *number < 100 ? text : QString();
-        } else if (line.startsWith(QStringLiteral("[MaxSumPos]"))) {
-            const QString text = trimBlanks(line.mid(12)).replace(QLatin1Char(','), QLatin1Char('.'));
-            const auto number = parseNumber(text);
-            v.maxSumPos = number && *number >= 0 ? text : QString();
-        } else if (line.startsWith(QStringLiteral("[OperDefault]"))) {
-            v.operDefault = trimBlanks(line.mid(14));
-        } else if (line.startsWith(QStringLiteral("[PayTypeDefault]"))) {
-            const int index = toIntOr(trimBlanks(line.mid(17, 5)), -1);
-            v.payTypeIndex = index >= 0 && index <= 2 ? index : -1;
-        } else if (line.startsWith(QStringLiteral("[TobaccoPriceRule]"))) {
-            const QString text = trimBlanks(line.mid(19));
-            const qsizetype sep = text.indexOf(kOptionDelim);
-            const int rule = toIntOr(sep < 0 ? text : text.left(sep), 1);
-            const QString amount = sep < 0 ? QString() : text.mid(sep + 1);
-            if (rule == 0 || rule == 1) {
-                v.tobaccoRule = rule;
-            } else if (rule == 2) {
-                v.tobaccoRule = 2;
-                v.tobaccoPercent = amount;
-            } else if (rule == 3) {
-                v.tobaccoRule = 3;
-                v.tobaccoRoubles = amount;
-            } else {
-                v.tobaccoRule = 1;
-            }
-        }
-    }
-    return v;
 }
 
 }  // namespace core

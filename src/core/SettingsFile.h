@@ -52,18 +52,4 @@ QByteArray renderOptionsFile(const QList<OptionsFileLine>& lines);
 // old file is untouched. Returns false with the reason in `error`.
 bool writeOptionsFile(const QString& programFolder, const QByteArray& bytes, QString* error = nullptr);
 
-// The file keys as the settings window shows them, read by its own rules
-// (every matching line is taken, the last one wins):
-struct OptionsFormValues {
-    QString email;             // "[Email]"
-    QString maxDiscount;       // "[MaxDiscount]": "," -> "."; empty unless 0 <= x < 100
-    QString maxSumPos;         // "[MaxSumPos]": "," -> "."; empty unless x >= 0
-    QString operDefault;       // "[OperDefault]" as written; the window matches it ignoring case
-    int payTypeIndex = -1;     // "[PayTypeDefault]": 0, 1, 2 or -1 for none
-    int tobaccoRule = 1;       // "[TobaccoPriceRule]": 0..3 (1 for anything else)
-    QString tobaccoPercent;    // the amount of rule 2
-    QString tobaccoRoubles;    // the amount of rule 3
-};
-OptionsFormValues parseOptionsForm(const QStringList& lines);
-
 }  // namespace core

@@ -1,12 +1,18 @@
 #include "Startup.h"
 
+#include "MainScreenPort.h"
 #include "uAuthor.h"
 
 #include "platform/sys/DbEngine.h"
+#include "platform/sys/ProgramFolder.h"
+#include "platform/sys/QuitSignals.h"
 #include "platform/sys/SingleInstance.h"
 #include "platform/ui/MessageService.h"
 
 #include <QApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QTemporaryFile>
 #include <QWidget>
 
 namespace core {
@@ -17,29 +23,32 @@ StartupDecision decideStartup(bool otherInstanceRunning, bool engineExists) {
     return StartupDecision::Continue;
 }
 
-namespace {
 // The copy already running comes forward with what the cashier sees: the
 // login window when it is shown, otherwise the main screen or the dialog on
 // top of it. A hidden login window is never shown over a running session.
-void bringForward() {
+void bringRunningCopyForward() {
     QWidget* target = QApplication::activeModalWidget();
     if (!target && fmAuthor && fmAuthor->isVisible()) target = fmAuthor;
     if (!target) {
-        for (QWidget* w : QApplication::topLevelWidgets())
-            if (w->isVisible() && w->isWindow()) {
-                target = w;
-                break;
-            }
+        // The login window is hidden: a session runs on the main screen.
+        auto* screen = dynamic_cast<QWidget*>(mainScreen());
+        if (screen && screen->isVisible()) target = screen;
     }
     if (!target) return;
     target->setWindowState((target->windowState() & ~Qt::WindowMinimized) | Qt::WindowActive);
     target->raise();
     target->activateWindow();
 }
-}  // namespace
 
-int runStartup(QApplication& app, const std::function<void()>& createWindows) {
-    auto* instance = new sys::SingleInstance(sys::SingleInstance::defaultKey(), &app);
+bool folderWritable(const QString& folder) {
+    if (!QDir().mkpath(folder)) return false;
+    QTemporaryFile probe(QDir(folder).filePath(QStringLiteral(".write-probe-XXXXXX")));
+    return probe.open();
+}
+
+int runStartup(QApplication& app, const std::function<void()>& createWindows, const StartupOptions& options) {
+    const QString key = options.instanceKey.isEmpty() ? sys::SingleInstance::defaultKey() : options.instanceKey;
+    auto* instance = new sys::SingleInstance(key, &app);
     const bool primary = instance->tryBecomePrimary();
     const StartupDecision d = decideStartup(!primary, primary && sys::dbEngine().exists());
     if (d == StartupDecision::ActivateOtherAndExit) return 0;
@@ -47,12 +56,24 @@ int runStartup(QApplication& app, const std::function<void()>& createWindows) {
         ui::showError(kEngineMissingBeforeWindows);
         return 1;
     }
+    // The first start makes the database in the program folder; a folder
+    // that takes no files is said so now rather than as an engine error.
+    const QString dbFolder = QFileInfo(sys::databasePath()).absolutePath();
+    if (!QFileInfo::exists(sys::databasePath()) && !folderWritable(dbFolder)) {
+        ui::showError(kProgramFolderReadOnly.arg(QDir::toNativeSeparators(sys::programFolder())));
+        return 1;
+    }
     QApplication::setApplicationDisplayName(kApplicationTitle);
     QApplication::setQuitOnLastWindowClosed(false);
 
+    // Before the first attachment, so that the engine's own handlers pass
+    // the signals on to ours.
+    auto* quitSignals = new sys::QuitSignals(&app);
+    QObject::connect(quitSignals, &sys::QuitSignals::quitRequested, &app, [] { QCoreApplication::exit(0); });
+
     auto* login = new TfmAuthor;
     QObject::connect(login, &TfmAuthor::quitRequested, &app, &QApplication::quit, Qt::QueuedConnection);
-    QObject::connect(instance, &sys::SingleInstance::activationRequested, &app, bringForward);
+    QObject::connect(instance, &sys::SingleInstance::activationRequested, &app, bringRunningCopyForward);
     if (!login->FormCreate()) {
         delete login;
         return 1;
@@ -60,6 +81,9 @@ int runStartup(QApplication& app, const std::function<void()>& createWindows) {
     if (createWindows) createWindows();
     login->show();
     const int code = app.exec();
+    // The data module goes with the login window and detaches the main
+    // connection; the engine closes what other windows still hold when the
+    // process ends.
     delete login;
     return code;
 }

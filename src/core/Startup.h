@@ -12,10 +12,32 @@ inline const QString kApplicationTitle = QStringLiteral("ТАРВИ-А 2.12.0.1"
 enum class StartupDecision { ActivateOtherAndExit, EngineMissingAndExit, Continue };
 StartupDecision decideStartup(bool otherInstanceRunning, bool engineExists);
 
+// What a second start asks of the copy already running: its visible window
+// comes to the front.
+void bringRunningCopyForward();
+
+// A program folder where nothing can be written: no database can be made
+// there, nor any file the program keeps.
+inline const QString kProgramFolderReadOnly = QStringLiteral(
+    " Папка программы недоступна для записи:     \r\n %1     \r\n\r\n"
+    " Программа не может создать в ней базу данных и свои файлы.     \r\n"
+    " Разрешите запись в эту папку или установите программу в другую.     ");
+
+// True when a file can be made in the folder (made first when missing).
+bool folderWritable(const QString& folder);
+
+struct StartupOptions {
+    // The one-copy marker. Tests give one of their own so that they never
+    // reach a copy of the program that a person is running.
+    QString instanceKey;
+};
+
 // The program's start: one copy only, the database engine must exist, the
-// title, the login window (which connects and lists the users), then the
-// other long-lived windows made by `createWindows`, then the event loop
-// until the login window is closed. Returns the exit code.
-int runStartup(QApplication& app, const std::function<void()>& createWindows);
+// program folder must take the database at the first start, the title, the
+// login window (which connects and lists the users), then the other
+// long-lived windows made by `createWindows`, then the event loop until the
+// login window is closed or the program is told to end (SIGTERM, SIGINT,
+// SIGHUP). Returns the exit code.
+int runStartup(QApplication& app, const std::function<void()>& createWindows, const StartupOptions& options = {});
 
 }  // namespace core

@@ -365,41 +365,102 @@ TEST_F(SchemaUpgradeRepeated, UnknownSelectorRunsNothing) {
         EXPECT_TRUE(core::procedureText(selector).contains(core::procedureName(selector))) << selector;
 }
 
-TEST_F(SchemaUpgradeOldLayout, InterruptedSupplierConversionIsFinishedOnceByTheNextRun) {
+struct SupplierRow {
+    std::optional<int> work;
+    std::optional<int> supplier;
+    std::optional<int> buyer;
+    bool operator==(const SupplierRow&) const = default;
+};
+
+std::vector<SupplierRow> supplierRows(fb::Connection& c) {
+    fb::Transaction tr(c);
+    std::vector<SupplierRow> out;
+    const bool flags = fb::meta::columnExists(tr, "SUPPLIERS", "SU_SUPPLIER");
+    const QString sql = flags ? QStringLiteral("SELECT SU_WORK, SU_SUPPLIER, SU_BUYER FROM SUPPLIERS ORDER BY SU_ID")
+                              : QStringLiteral("SELECT SU_WORK FROM SUPPLIERS ORDER BY SU_ID");
+    for (const fb::Row& r : fb::query(tr, sql)) {
+        SupplierRow row;
+        if (!r.isNull("SU_WORK")) row.work = r.integer("SU_WORK");
+        if (flags && !r.isNull("SU_SUPPLIER")) row.supplier = r.integer("SU_SUPPLIER");
+        if (flags && !r.isNull("SU_BUYER")) row.buyer = r.integer("SU_BUYER");
+        out.push_back(row);
+    }
+    return out;
+}
+
+std::string describe(const std::vector<SupplierRow>& rows) {
+    std::string out;
+    const auto v = [](const std::optional<int>& x) { return x ? std::to_string(*x) : std::string("null"); };
+    for (const SupplierRow& r : rows) out += "(" + v(r.work) + "," + v(r.supplier) + "," + v(r.buyer) + ") ";
+    return out;
+}
+
+TEST_F(SchemaUpgradeOldLayout, SupplierTableOfAnyOtherLayoutIsNeverConverted) {
     struct Case {
         const char* what;
-        bool oneRowFlagged;
-        std::vector<std::optional<int>> expectedWork;
-        std::vector<std::optional<int>> expectedSupplier;
+        const char* layout;  // brings the table from the delivered seven columns to the case's layout
+        const char* rows;    // counterparties as a shop has them
     };
     const Case cases[] = {
-        // The columns were committed but the data was never converted.
-        {"unconverted", false, {1, 0, 1, 5}, {1, 1, 1, 1}},
-        // Someone has flagged a row: the table is in use, leave it alone.
-        {"in use", true, {0, 1, 2, 5}, {std::nullopt, std::nullopt, std::nullopt, std::nullopt}},
+        // The current layout, with an active counterparty that nobody has
+        // marked as supplier or buyer yet.
+        {"eleven columns",
+         "ALTER TABLE SUPPLIERS ADD SU_MOBILTEL VARCHAR(10), ADD SU_SUPPLIER SMALLINT, ADD SU_BUYER SMALLINT, "
+         "ADD SU_LOYALTYPROG SMALLINT",
+         "INSERT INTO SUPPLIERS (SU_NAMESHORT, SU_WORK) VALUES ('Активный', 1); "
+         "INSERT INTO SUPPLIERS (SU_NAMESHORT, SU_WORK) VALUES ('Неактивный', 0)"},
+        {"eleven columns, one counterparty flagged",
+         "ALTER TABLE SUPPLIERS ADD SU_MOBILTEL VARCHAR(10), ADD SU_SUPPLIER SMALLINT, ADD SU_BUYER SMALLINT, "
+         "ADD SU_LOYALTYPROG SMALLINT",
+         "INSERT INTO SUPPLIERS (SU_NAMESHORT, SU_WORK) VALUES ('Активный', 1); "
+         "INSERT INTO SUPPLIERS (SU_NAMESHORT, SU_WORK, SU_BUYER) VALUES ('Покупатель', 1, 1)"},
+        {"eight columns", "ALTER TABLE SUPPLIERS ADD SU_NOTE VARCHAR(20)",
+         "INSERT INTO SUPPLIERS (SU_NAMESHORT, SU_WORK) VALUES ('Первый', 1); "
+         "INSERT INTO SUPPLIERS (SU_NAMESHORT, SU_WORK) VALUES ('Второй', 0)"},
+        {"six columns", "ALTER TABLE SUPPLIERS DROP SU_PERSON",
+         "INSERT INTO SUPPLIERS (SU_NAMESHORT, SU_WORK) VALUES ('Первый', 1); "
+         "INSERT INTO SUPPLIERS (SU_NAMESHORT) VALUES ('Второй')"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        exec("DELETE FROM SUPPLIERS");
+        // Every case starts from a fresh copy of the delivered database.
+        TearDown();
+        SetUp();
+        exec(QString::fromUtf8(c.layout));
+        for (const QString& insert : QString::fromUtf8(c.rows).split(QStringLiteral("; "))) exec(insert);
+        const auto before = supplierRows(db());
+        int columns = 0;
         {
             fb::Transaction tr(db());
-            if (!fb::meta::columnExists(tr, "SUPPLIERS", "SU_SUPPLIER"))
-                tr.executeImmediate("ALTER TABLE SUPPLIERS ADD SU_MOBILTEL VARCHAR(10), ADD SU_SUPPLIER SMALLINT, "
-                                    "ADD SU_BUYER SMALLINT, ADD SU_LOYALTYPROG SMALLINT");
-            tr.commit();
+            columns = fb::meta::columnCount(tr, "SUPPLIERS");
         }
-        addSuppliers(db(), {0, 1, 2, 5});
-        if (c.oneRowFlagged) exec("UPDATE SUPPLIERS SET SU_BUYER = 1 WHERE SU_WORK = 5");
-        for (int run = 0; run < 2; ++run) {
+        ASSERT_NE(columns, 7);
+        for (int login = 1; login <= 2; ++login) {
             core::SchemaUpgrade(db());
-            const auto rows = suppliers(db());
-            ASSERT_EQ(rows.size(), c.expectedWork.size());
-            for (size_t i = 0; i < rows.size(); ++i) {
-                EXPECT_EQ(rows[i].work, c.expectedWork[i]) << "run " << run << " row " << i;
-                EXPECT_EQ(rows[i].supplier, c.expectedSupplier[i]) << "row " << i;
-            }
+            EXPECT_EQ(describe(supplierRows(db())), describe(before)) << "after login " << login;
+            fb::Transaction tr(db());
+            EXPECT_EQ(fb::meta::columnCount(tr, "SUPPLIERS"), columns);
         }
     }
+}
+
+TEST_F(SchemaUpgradeOldLayout, ConversionInterruptedBeforeTheSupplierFlagIsFinishedOnceByTheNextRun) {
+    // What the first commit of the conversion leaves: SU_WORK in the new
+    // meaning, the columns added, the supplier flag not filled and marked so.
+    addSuppliers(db(), {1, 0, 5});
+    exec("ALTER TABLE SUPPLIERS ADD SU_MOBILTEL VARCHAR(10), ADD SU_SUPPLIER SMALLINT, ADD SU_BUYER SMALLINT, "
+         "ADD SU_LOYALTYPROG SMALLINT");
+    exec(QStringLiteral("COMMENT ON COLUMN SUPPLIERS.SU_SUPPLIER IS '%1'").arg(core::kSupplierConversionMark));
+    const std::vector<SupplierRow> expected = {{1, 1, {}}, {0, 1, {}}, {5, 1, {}}};
+    for (int login = 1; login <= 2; ++login) {
+        core::SchemaUpgrade(db());
+        EXPECT_EQ(describe(supplierRows(db())), describe(expected)) << "after login " << login;
+    }
+    fb::Transaction tr(db());
+    const auto mark = fb::queryOne(tr, QStringLiteral("SELECT RDB$DESCRIPTION FROM RDB$RELATION_FIELDS WHERE "
+                                                      "RDB$RELATION_NAME = 'SUPPLIERS' AND RDB$FIELD_NAME = 'SU_SUPPLIER'"));
+    ASSERT_TRUE(mark);
+    EXPECT_TRUE(fb::isNull(mark->at(0)));
 }
 
 TEST_F(SchemaUpgradeOldLayout, FailingStepKeepsEarlierStepsAndALaterRunCompletes) {
@@ -468,6 +529,12 @@ TEST_F(ProgramProcedures, ReceiptLineLowersStockOnlyOnASaleByTheGoodsKind) {
         {"sale return leaves stock", QStringLiteral("нет"), "10", 2, "3", "10"},
         {"sale return leaves weighed stock", QStringLiteral("да"), "10", 2, "2.5", "10"},
         {"purchase leaves stock", QStringLiteral("нет"), "10", 3, "3", "10"},
+        // Read as the program reads stored numbers: a comma is a decimal
+        // separator and an unreadable text is zero.
+        {"weighed stock with a comma", QStringLiteral("да"), "10,5", 1, "2.5", "8.000"},
+        {"piece stock with a comma", QStringLiteral("нет"), "10,000", 1, "3", "7"},
+        {"quantity with a comma", QStringLiteral("да"), "10", 1, "2,25", "7.750"},
+        {"unreadable stock is zero", QStringLiteral("нет"), "много", 1, "3", "-3"},
     };
     int goodsId = 100;
     for (const Case& c : cases) {

@@ -130,51 +130,6 @@ TEST(OptionsFileWrite, ReplacesTheFileWhole) {
     EXPECT_FALSE(error.isEmpty());
 }
 
-TEST(OptionsForm, WindowReadsFileKeysByItsOwnRules) {
-    struct Case {
-        QStringList lines;
-        OptionsFormValues expected;
-    };
-    const auto values = [](const char* email, const char* maxDisc, const char* maxSum, const char* oper, int pay,
-                           int rule, const char* pct, const char* rub) {
-        OptionsFormValues v;
-        v.email = u(email);
-        v.maxDiscount = u(maxDisc);
-        v.maxSumPos = u(maxSum);
-        v.operDefault = u(oper);
-        v.payTypeIndex = pay;
-        v.tobaccoRule = rule;
-        v.tobaccoPercent = u(pct);
-        v.tobaccoRoubles = u(rub);
-        return v;
-    };
-    const std::vector<Case> cases{
-        {{}, values("", "", "", "", -1, 1, "", "")},
-        {{u("[Email]  shop@x.ru"), u("[MaxDiscount]  12,5"), u("[MaxSumPos]  1000,50"), u("[OperDefault]  расход"),
-          u("[PayTypeDefault]  2"), u("[TobaccoPriceRule]  2¤15")},
-         values("shop@x.ru", "12.5", "1000.50", "расход", 2, 2, "15", "")},
-        {{u("[MaxDiscount]  100"), u("[MaxSumPos]  -1"), u("[PayTypeDefault]  3"), u("[TobaccoPriceRule]  3¤7.5")},
-         values("", "", "", "", -1, 3, "", "7.5")},
-        {{u("[MaxDiscount]  abc"), u("[PayTypeDefault]  x"), u("[TobaccoPriceRule]  2")},
-         values("", "", "", "", -1, 2, "", "")},
-        {{u("[TobaccoPriceRule]  7¤1"), u(" [Email]  no@x.ru")}, values("", "", "", "", -1, 1, "", "")},
-        {{u("[TobaccoPriceRule]  0"), u("[MaxDiscount]  0")}, values("", "0", "", "", -1, 0, "", "")},
-    };
-    for (size_t i = 0; i < cases.size(); ++i) {
-        const OptionsFormValues v = parseOptionsForm(cases[i].lines);
-        const OptionsFormValues& e = cases[i].expected;
-        SCOPED_TRACE(i);
-        EXPECT_EQ(v.email, e.email);
-        EXPECT_EQ(v.maxDiscount, e.maxDiscount);
-        EXPECT_EQ(v.maxSumPos, e.maxSumPos);
-        EXPECT_EQ(v.operDefault, e.operDefault);
-        EXPECT_EQ(v.payTypeIndex, e.payTypeIndex);
-        EXPECT_EQ(v.tobaccoRule, e.tobaccoRule);
-        EXPECT_EQ(v.tobaccoPercent, e.tobaccoPercent);
-        EXPECT_EQ(v.tobaccoRoubles, e.tobaccoRoubles);
-    }
-}
-
 namespace {
 
 SettingsInput fullInput() {

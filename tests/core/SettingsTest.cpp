@@ -1,3 +1,4 @@
+#include "core/OptionsModel.h"
 #include "core/RefLists.h"
 #include "core/Settings.h"
 
@@ -98,8 +99,8 @@ TEST_F(SettingsStoreTest, EveryKeyRoundTripsThroughBothStores) {
     EXPECT_EQ(s.unitsUsed(), everyKey().units);
 
     // The settings window reads back what it saved.
-    const OptionsFormValues form = s.formValues();
-    EXPECT_EQ(form.operDefault, u("Возврат прихода"));
+    const OptionsFileValues form = readOptionsFileValues(readOptionsFileLines(s.programFolder()));
+    EXPECT_EQ(form.operDefaultIndex, OperDefaultItems().indexOf(u("Возврат прихода")));
     EXPECT_EQ(form.payTypeIndex, 2);
     EXPECT_EQ(form.maxDiscount, u("12.5"));
     EXPECT_EQ(form.email, u("o'neil@магазин.рф"));

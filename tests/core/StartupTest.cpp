@@ -1,5 +1,7 @@
 // Start-up decisions, the one-copy rule and the server path of the database.
 #include "core/FreshDatabase.h"
+#include "core/DataModule.h"
+#include "core/MainScreenPort.h"
 #include "core/Startup.h"
 #include "core/uAuthor.h"
 
@@ -7,6 +9,7 @@
 #include "platform/db/Metadata.h"
 #include "platform/db/Transaction.h"
 #include "platform/sys/DbEngine.h"
+#include "platform/sys/ProgramFolder.h"
 #include "platform/sys/SingleInstance.h"
 #include "platform/ui/MessageService.h"
 
@@ -16,9 +19,13 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 #include <QUuid>
 
 #include <gtest/gtest.h>
+
+#include <memory>
+#include <vector>
 
 namespace {
 
@@ -69,13 +76,17 @@ TEST(SingleInstance, StaleSocketOfACrashedCopyDoesNotBlockTheNextStart) {
 }
 
 TEST(Startup, SecondCopyEndsWithoutCreatingAnyWindow) {
-    // The first copy of the program holds the marker.
-    sys::SingleInstance first(sys::SingleInstance::defaultKey());
+    // The first copy of the program holds the marker: a marker of the
+    // test's own, never that of a copy a person may be running.
+    const QString key = uniqueKey();
+    sys::SingleInstance first(key);
     ASSERT_TRUE(first.tryBecomePrimary());
     QSignalSpy activation(&first, &sys::SingleInstance::activationRequested);
     bool windowsMade = false;
     const auto windowsBefore = QApplication::topLevelWidgets().size();
-    const int code = core::runStartup(*qApp, [&] { windowsMade = true; });
+    core::StartupOptions options;
+    options.instanceKey = key;
+    const int code = core::runStartup(*qApp, [&] { windowsMade = true; }, options);
     EXPECT_EQ(code, 0);
     EXPECT_FALSE(windowsMade);
     EXPECT_EQ(core::fmAuthor, nullptr);
@@ -103,6 +114,46 @@ TEST(Startup, EngineMissingEndsBeforeAnyDataModule) {
     EXPECT_EQ(core::DataModule1, nullptr);
 }
 
+TEST(Startup, ReadOnlyProgramFolderAtTheFirstStartIsSaidInRussianAndEndsTheProgram) {
+    // A folder on a read-only file system: nobody, root included, can make
+    // a file there, as in a folder the cashier's account may not write to.
+    const QString folder = QStringLiteral("/proc/self/fdinfo");
+    ASSERT_FALSE(core::folderWritable(folder + QStringLiteral("/DB")));
+    sys::setProgramFolder(folder);
+    struct Boxes : ui::MessageService {
+        QStringList texts;
+        void show(QWidget*, const QString& t, ui::Icon) override { texts << t; }
+    } boxes;
+    ui::setMessageService(&boxes);
+    bool windowsMade = false;
+    core::StartupOptions options;
+    options.instanceKey = uniqueKey();
+    // Should the program go on to its event loop, it is ended, not waited for.
+    QTimer stop;
+    stop.setSingleShot(true);
+    QObject::connect(&stop, &QTimer::timeout, qApp, [] { QCoreApplication::exit(7); });
+    stop.start(3000);
+    const int code = core::runStartup(*qApp, [&] { windowsMade = true; }, options);
+    stop.stop();
+    delete core::fmAuthor;
+    ui::setMessageService(nullptr);
+    QTemporaryDir elsewhere;
+    sys::setProgramFolder(elsewhere.path());
+
+    EXPECT_EQ(code, 1);
+    EXPECT_FALSE(windowsMade);
+    EXPECT_EQ(core::fmAuthor, nullptr);
+    EXPECT_EQ(core::DataModule1, nullptr);
+    ASSERT_EQ(boxes.texts.size(), 1);
+    EXPECT_EQ(boxes.texts.first(), core::kProgramFolderReadOnly.arg(folder));
+    EXPECT_TRUE(boxes.texts.first().contains(QStringLiteral("недоступна для записи")));
+
+    // A writable folder takes the probe and keeps nothing of it.
+    QTemporaryDir writable;
+    EXPECT_TRUE(core::folderWritable(writable.path() + QStringLiteral("/DB")));
+    EXPECT_EQ(QDir(writable.path() + QStringLiteral("/DB")).entryList(QDir::Files | QDir::Hidden), QStringList());
+}
+
 TEST(ServerPath, FreshDatabaseThroughTheLocalServer) {
     if (!sys::dbEngine().serverRunning())
         GTEST_SKIP() << "No Firebird server listens on localhost:3050; the embedded path is tested everywhere else.";
@@ -128,6 +179,53 @@ TEST(ServerPath, FreshDatabaseThroughTheLocalServer) {
         EXPECT_TRUE(again.isConnected());
     }
     QDir(folder).removeRecursively();
+}
+
+}  // namespace
+
+namespace {
+
+// A main screen as the login window knows it.
+class FakeMainScreen : public QWidget, public core::MainScreenPort {
+public:
+    void setUser(const core::SessionUser& u) override { user = u; }
+    core::SessionUser currentUser() const override { return user; }
+    void ApplyUserRights(int) override {}
+    bool showMain() override {
+        show();
+        return true;
+    }
+    void SetWorkplaceLock(bool) override {}
+    bool isWorkplaceLocked() const override { return false; }
+    core::SessionUser user;
+};
+
+TEST(Startup, SecondStartBringsTheMainScreenForwardWhenTheLoginWindowIsHidden) {
+    // Other windows of the session are open as well (the keypad, a report
+    // preview): the main screen is the one asked for, not whichever comes
+    // first in the list of windows.
+    std::vector<std::unique_ptr<QWidget>> others;
+    for (int i = 0; i < 30; ++i) {
+        others.push_back(std::make_unique<QWidget>());
+        others.back()->setWindowTitle(QStringLiteral("other %1").arg(i));
+        others.back()->show();
+    }
+    core::TfmAuthor login;
+    FakeMainScreen screen;
+    core::setMainScreen(&screen);
+    screen.showMain();
+    login.hide();
+    for (auto& w : others) {
+        w->activateWindow();
+        QApplication::processEvents();
+    }
+
+    core::bringRunningCopyForward();
+    QApplication::processEvents();
+    EXPECT_TRUE(QTest::qWaitForWindowActive(&screen, 2000));
+    EXPECT_EQ(QApplication::activeWindow(), &screen);
+    EXPECT_FALSE(login.isVisible()) << "a hidden login window came up over the session";
+    core::setMainScreen(nullptr);
 }
 
 }  // namespace
