@@ -122,7 +122,7 @@ TEST(Startup, ReadOnlyProgramFolderAtTheFirstStartIsSaidInRussianAndEndsTheProgr
     sys::setProgramFolder(folder);
     struct Boxes : ui::MessageService {
         QStringList texts;
-        void show(QWidget*, const QString& t, ui::Icon) override { texts << t; }
+        void show(QWidget*, const QString& t, ui::Icon, const QString&) override { texts << t; }
     } boxes;
     ui::setMessageService(&boxes);
     bool windowsMade = false;
