@@ -133,7 +133,7 @@ CorrectionFlow::Outcome CorrectionFlow::store() {
             fb::queryOne(tr, kFindStored, {p.fiscalSign.trimmed(), numberOk ? fb::Value(std::int64_t(number)) : fb::null()});
         if (!stored) fb::callProcedure(tr, QStringLiteral("DOC_WRITE_PROC"), docWriteParams(p));
         tr.commit();
-    } catch (const std::exception& e) {
+    } catch (const std::exception&) {
         ui::showPlain(kCorrectionDbFailed + QStringLiteral("\r\n\r\nЧек коррекции напечатан: ФД № ") + p.fiscalDocNum +
                           QStringLiteral(", ФП ") + p.fiscalSign +
                           QStringLiteral(".     \r\nНажмите OK, чтобы записать его в базу данных.     "),

@@ -39,10 +39,10 @@ public:
     void shutdown() {
         if (idle_) idle_->stop();
         if (server_) server_->close();
-        for (auto& [socket, reader] : readers_) {
-            if (socket) socket->abort();
-        }
-        readers_.clear();
+        // Aborting a socket erases it from the map through its signal.
+        std::map<QTcpSocket*, net::FrameReader> open;
+        open.swap(readers_);
+        for (auto& [socket, reader] : open) socket->abort();
     }
 
 private:
@@ -87,6 +87,15 @@ private:
         return QJsonDocument(o).toJson(QJsonDocument::Compact);
     }
 
+    static void sendInPieces(const QPointer<QTcpSocket>& socket, const QByteArray& rest, int size) {
+        if (!socket || rest.isEmpty()) return;
+        socket->write(rest.left(size));
+        socket->flush();
+        const QByteArray after = rest.mid(size);
+        if (after.isEmpty()) return;
+        QTimer::singleShot(10, socket, [socket, after, size] { sendInPieces(socket, after, size); });
+    }
+
     static void send(const QPointer<QTcpSocket>& socket, const ServiceReply& reply) {
         if (!socket) return;
         using Fault = ServiceReply::Fault;
@@ -113,8 +122,12 @@ private:
         }
         case Fault::None:
         case Fault::RawText:
-            socket->write(net::encodeFrame(payloadOf(reply)));
-            socket->flush();
+            if (reply.chunkBytes > 0)
+                sendInPieces(socket, net::encodeFrame(payloadOf(reply)), reply.chunkBytes);
+            else {
+                socket->write(net::encodeFrame(payloadOf(reply)));
+                socket->flush();
+            }
             return;
         }
     }

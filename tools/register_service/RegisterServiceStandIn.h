@@ -46,6 +46,8 @@ struct ServiceReply {
     QByteArray raw;
     // Waits this long before answering.
     int delayMs = 0;
+    // Sends the answer's frame in pieces of this many bytes, 10 ms apart.
+    int chunkBytes = 0;
 };
 
 class RegisterServiceStandIn {
