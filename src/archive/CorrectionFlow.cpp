@@ -5,13 +5,17 @@
 #include "platform/db/Transaction.h"
 #include "platform/ui/MessageService.h"
 
+#include <algorithm>
+
 namespace archive {
 
 namespace {
+constexpr int kCleanupReadTimeoutMs = 5000;
 const QString kTail = QStringLiteral("     ");
 // When the reply to CloseCheck was lost the register may have printed.
 const QString kCheckLastDocument = QStringLiteral(
-    "\r\n\r\nЧек коррекции мог быть напечатан.     \r\nПроверьте последний документ ККТ     \r\nперед повтором операции.     ");
+    "\r\n\r\nЧек коррекции мог быть напечатан.     \r\nПроверьте последний документ ККТ     \r\nперед повтором "
+    "операции.     ");
 
 const QString kFindStored = QStringLiteral(
     "SELECT DOC_ID FROM DOCUMENTS WHERE DOC_TYPE = 31 AND DOC_FPD = ? AND DOC_NUMBER IS NOT DISTINCT FROM ?");
@@ -108,12 +112,19 @@ CorrectionFlow::Outcome CorrectionFlow::failAfterOpen(const QString& key, const 
     const int code = failed.result;
     const QString description = failed.description;
     const bool lost = !failed.exchanged();
+    // The clean-up waits less for a service that has just failed to answer:
+    // four full read time-outs in a row would freeze the till for minutes.
+    const net::ClientOptions usual = channel_.client().options();
+    net::ClientOptions brief = usual;
+    brief.readTimeoutMs = std::min(usual.readTimeoutMs, kCleanupReadTimeoutMs);
+    channel_.client().setOptions(brief);
     // A receipt the register may hold open is cancelled first.
     if (step == Step::AddGoods || step == Step::CloseCheck || (step == Step::OpenCheck && lost))
         channel_.KktJsonResetCheck(key);
     channel_.KktJsonCloseSession(key);
     channel_.KktJsonClosePorts();
     channel_.closeConnection();
+    channel_.client().setOptions(usual);
     wait_.close();
     QString text = operationFailedMessage(code, description, step == Step::OpenCheck || lost);
     if (step == Step::CloseCheck && lost) text += kCheckLastDocument;
@@ -129,8 +140,8 @@ CorrectionFlow::Outcome CorrectionFlow::store() {
         bool numberOk = false;
         const qint64 number = p.fiscalDocNum.trimmed().toLongLong(&numberOk);
         // Written already (the commit went through but its answer was lost).
-        const std::optional<fb::Row> stored =
-            fb::queryOne(tr, kFindStored, {p.fiscalSign.trimmed(), numberOk ? fb::Value(std::int64_t(number)) : fb::null()});
+        const std::optional<fb::Row> stored = fb::queryOne(
+            tr, kFindStored, {p.fiscalSign.trimmed(), numberOk ? fb::Value(std::int64_t(number)) : fb::null()});
         if (!stored) fb::callProcedure(tr, QStringLiteral("DOC_WRITE_PROC"), docWriteParams(p));
         tr.commit();
     } catch (const std::exception&) {

@@ -6,8 +6,10 @@ namespace archive {
 
 const QList<ProductType>& productTypes() {
     static const QList<ProductType> types{
-        {QStringLiteral("товар, кроме подакцизного"), 1}, {QStringLiteral("подакцизный товар"), 2},
-        {QStringLiteral("работа"), 3},                   {QStringLiteral("услуга"), 4},
+        {QStringLiteral("товар, кроме подакцизного"), 1},
+        {QStringLiteral("подакцизный товар"), 2},
+        {QStringLiteral("работа"), 3},
+        {QStringLiteral("услуга"), 4},
         {QStringLiteral("составной предмет расчета"), 12},
     };
     return types;
@@ -30,7 +32,9 @@ std::int64_t tenThousandths(const QString& text) {
 }
 }  // namespace
 
-bool sumIsPositive(const QString& text) { return tenThousandths(text) > 10; }
+bool sumIsPositive(const QString& text) {
+    return tenThousandths(text) > 10;
+}
 
 std::int64_t sumToKopecks(const QString& text) {
     const std::int64_t t = tenThousandths(text);

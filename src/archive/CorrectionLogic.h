@@ -49,10 +49,10 @@ ProductType productTypeFromKind(const QString& kind);
 const QList<ProductType>& productTypes();
 
 struct CorrectionEntry {
-    QString userName;  // lblUser
-    QString causeName;  // edDoc
+    QString userName;     // lblUser
+    QString causeName;    // edDoc
     QString causeDocNum;  // edDocNum
-    QString sumText;  // memSumma
+    QString sumText;      // memSumma
     QDate causeDate;
     QDate today;
     QString portName;

@@ -9,7 +9,9 @@ namespace archive {
 
 namespace {
 
-QString member(const QString& name, const QString& value) { return u'"' + name + QStringLiteral("\": ") + value; }
+QString member(const QString& name, const QString& value) {
+    return u'"' + name + QStringLiteral("\": ") + value;
+}
 
 QString object(std::initializer_list<QString> members) {
     QString s = QStringLiteral("{");
@@ -23,7 +25,9 @@ QString object(std::initializer_list<QString> members) {
     return s + u'}';
 }
 
-QString keyMember(const QString& sessionKey) { return member(QStringLiteral("sessionKey"), jsonText(sessionKey)); }
+QString keyMember(const QString& sessionKey) {
+    return member(QStringLiteral("sessionKey"), jsonText(sessionKey));
+}
 
 QString commandMember(const QString& command) {
     return member(QStringLiteral("command"), jsonText(command));
@@ -44,32 +48,32 @@ QString jsonText(const QString& text) {
     s += u'"';
     for (QChar c : text) {
         switch (c.unicode()) {
-        case u'"':
-            s += QStringLiteral("\\\"");
-            break;
-        case u'\\':
-            s += QStringLiteral("\\\\");
-            break;
-        case u'\n':
-            s += QStringLiteral("\\n");
-            break;
-        case u'\r':
-            s += QStringLiteral("\\r");
-            break;
-        case u'\t':
-            s += QStringLiteral("\\t");
-            break;
-        case u'\b':
-            s += QStringLiteral("\\b");
-            break;
-        case u'\f':
-            s += QStringLiteral("\\f");
-            break;
-        default:
-            if (c.unicode() < 0x20)
-                s += QStringLiteral("\\u%1").arg(c.unicode(), 4, 16, QLatin1Char('0'));
-            else
-                s += c;
+            case u'"':
+                s += QStringLiteral("\\\"");
+                break;
+            case u'\\':
+                s += QStringLiteral("\\\\");
+                break;
+            case u'\n':
+                s += QStringLiteral("\\n");
+                break;
+            case u'\r':
+                s += QStringLiteral("\\r");
+                break;
+            case u'\t':
+                s += QStringLiteral("\\t");
+                break;
+            case u'\b':
+                s += QStringLiteral("\\b");
+                break;
+            case u'\f':
+                s += QStringLiteral("\\f");
+                break;
+            default:
+                if (c.unicode() < 0x20)
+                    s += QStringLiteral("\\u%1").arg(c.unicode(), 4, 16, QLatin1Char('0'));
+                else
+                    s += c;
         }
     }
     s += u'"';
@@ -78,17 +82,17 @@ QString jsonText(const QString& text) {
 
 QString BuildKktJsonCommand(KktCommand command, const QString& sessionKey) {
     switch (command) {
-    case KktCommand::ClosePorts:
-        return object({commandMember(QStringLiteral("ClosePorts"))});
-    case KktCommand::OpenSession:
-        return object({member(QStringLiteral("sessionKey"), QStringLiteral("null")),
-                       commandMember(QStringLiteral("OpenSession"))});
-    case KktCommand::CloseSession:
-        return object({keyMember(sessionKey), commandMember(QStringLiteral("CloseSession"))});
-    case KktCommand::GetCommonInfo:
-        return object({keyMember(sessionKey), commandMember(QStringLiteral("GetCommonInfo"))});
-    case KktCommand::ResetCheck:
-        return object({keyMember(sessionKey), commandMember(QStringLiteral("ResetCheck"))});
+        case KktCommand::ClosePorts:
+            return object({commandMember(QStringLiteral("ClosePorts"))});
+        case KktCommand::OpenSession:
+            return object({member(QStringLiteral("sessionKey"), QStringLiteral("null")),
+                           commandMember(QStringLiteral("OpenSession"))});
+        case KktCommand::CloseSession:
+            return object({keyMember(sessionKey), commandMember(QStringLiteral("CloseSession"))});
+        case KktCommand::GetCommonInfo:
+            return object({keyMember(sessionKey), commandMember(QStringLiteral("GetCommonInfo"))});
+        case KktCommand::ResetCheck:
+            return object({keyMember(sessionKey), commandMember(QStringLiteral("ResetCheck"))});
     }
     return {};
 }
@@ -96,10 +100,10 @@ QString BuildKktJsonCommand(KktCommand command, const QString& sessionKey) {
 std::optional<QString> openSessionRequest(const QString& portName, const QString& baudRate) {
     const QString baud = baudRate.trimmed();
     if (!isDecimal(baud)) return std::nullopt;
-    return object({member(QStringLiteral("sessionKey"), QStringLiteral("null")),
-                   commandMember(QStringLiteral("OpenSession")),
-                   member(QStringLiteral("portName"), jsonText(portName.toLower())),
-                   member(QStringLiteral("baudRate"), baud), member(QStringLiteral("model"), jsonText(QStringLiteral("185F")))});
+    return object(
+        {member(QStringLiteral("sessionKey"), QStringLiteral("null")), commandMember(QStringLiteral("OpenSession")),
+         member(QStringLiteral("portName"), jsonText(portName.toLower())), member(QStringLiteral("baudRate"), baud),
+         member(QStringLiteral("model"), jsonText(QStringLiteral("185F")))});
 }
 
 QString openCheckRequest(const OpenCheckRequest& r) {
@@ -114,13 +118,15 @@ QString openCheckRequest(const OpenCheckRequest& r) {
     return object({keyMember(r.sessionKey), commandMember(QStringLiteral("OpenCheck")),
                    member(QStringLiteral("checkType"), QString::number(r.checkType)),
                    member(QStringLiteral("taxSystem"), QString::number(r.taxSystem)),
-                   member(QStringLiteral("cashierInfo"), cashier), member(QStringLiteral("correctionInfo"), correction)});
+                   member(QStringLiteral("cashierInfo"), cashier),
+                   member(QStringLiteral("correctionInfo"), correction)});
 }
 
 QString addGoodsRequest(const QString& sessionKey, int productTypeCode, std::int64_t priceKopecks) {
     return object({keyMember(sessionKey), commandMember(QStringLiteral("AddGoods")),
                    member(QStringLiteral("productName"), jsonText(QString())),
-                   member(QStringLiteral("qty"), QStringLiteral("10000")), member(QStringLiteral("taxCode"), QStringLiteral("6")),
+                   member(QStringLiteral("qty"), QStringLiteral("10000")),
+                   member(QStringLiteral("taxCode"), QStringLiteral("6")),
                    member(QStringLiteral("paymentFormCode"), QStringLiteral("4")),
                    member(QStringLiteral("productTypeCode"), QString::number(productTypeCode)),
                    member(QStringLiteral("price"), QString::number(priceKopecks))});
@@ -181,23 +187,23 @@ std::optional<QString> replyMember(const QString& name, const QByteArray& reply)
     if (it == o.constEnd()) return std::nullopt;
     const QJsonValue v = it.value();
     switch (v.type()) {
-    case QJsonValue::String:
-        return v.toString();
-    case QJsonValue::Double: {
-        const double d = v.toDouble();
-        if (d == double(qint64(d)) && d > -9.0e15 && d < 9.0e15) return QString::number(qint64(d));
-        return QString::number(d, 'g', 17);
-    }
-    case QJsonValue::Bool:
-        return v.toBool() ? QStringLiteral("true") : QStringLiteral("false");
-    case QJsonValue::Null:
-        return QStringLiteral("null");
-    case QJsonValue::Array:
-        return QString::fromUtf8(QJsonDocument(v.toArray()).toJson(QJsonDocument::Compact));
-    case QJsonValue::Object:
-        return QString::fromUtf8(QJsonDocument(v.toObject()).toJson(QJsonDocument::Compact));
-    case QJsonValue::Undefined:
-        break;
+        case QJsonValue::String:
+            return v.toString();
+        case QJsonValue::Double: {
+            const double d = v.toDouble();
+            if (d == double(qint64(d)) && d > -9.0e15 && d < 9.0e15) return QString::number(qint64(d));
+            return QString::number(d, 'g', 17);
+        }
+        case QJsonValue::Bool:
+            return v.toBool() ? QStringLiteral("true") : QStringLiteral("false");
+        case QJsonValue::Null:
+            return QStringLiteral("null");
+        case QJsonValue::Array:
+            return QString::fromUtf8(QJsonDocument(v.toArray()).toJson(QJsonDocument::Compact));
+        case QJsonValue::Object:
+            return QString::fromUtf8(QJsonDocument(v.toObject()).toJson(QJsonDocument::Compact));
+        case QJsonValue::Undefined:
+            break;
     }
     return std::nullopt;
 }

@@ -49,7 +49,7 @@ struct OpenCheckRequest {
     int checkType = 4;  // 4 correction of income, 5 of expense
     int taxSystem = -1;
     QString cashierName;
-    QString cashierInn;  // left out of the request when empty
+    QString cashierInn;      // left out of the request when empty
     int correctionType = 0;  // 0 on one's own, 1 by order
     QString causeName;
     QDate causeDocDate;

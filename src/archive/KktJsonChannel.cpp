@@ -110,7 +110,9 @@ KktJsonResult KktJsonChannel::KktJsonSendRequest(const QString& request) {
     return r;
 }
 
-KktJsonResult KktJsonChannel::KktJsonSendRequestReply(const QString& request) { return KktJsonSendRequest(request); }
+KktJsonResult KktJsonChannel::KktJsonSendRequestReply(const QString& request) {
+    return KktJsonSendRequest(request);
+}
 
 std::optional<QJsonObject> KktJsonChannel::pollSession(const QString& sessionKey) {
     if (held()) return std::nullopt;

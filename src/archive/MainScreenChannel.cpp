@@ -13,8 +13,7 @@ namespace {
 class ChannelHolder : public QObject {
 public:
     explicit ChannelHolder(TfmReg& screen)
-        : QObject(&screen),
-          channel({&screen.KktJsonSessionKey, &screen.KktJsonPortName, &screen.KktJsonBaudRate}) {
+        : QObject(&screen), channel({&screen.KktJsonSessionKey, &screen.KktJsonPortName, &screen.KktJsonBaudRate}) {
         setObjectName(QStringLiteral("IdTCPClient1"));
         KktJsonChannel* ch = &channel;
         TfmReg* reg = &screen;

@@ -67,8 +67,8 @@ QLineEdit* memo(QWidget* parent, const QString& name) {
     return e;
 }
 
-const QString kUnstoredClose = QStringLiteral(
-    "Чек коррекции напечатан, но не записан в базу данных.     \r\nЗакрыть окно без записи?     ");
+const QString kUnstoredClose =
+    QStringLiteral("Чек коррекции напечатан, но не записан в базу данных.     \r\nЗакрыть окно без записи?     ");
 
 }  // namespace
 
@@ -193,7 +193,9 @@ void TfmCorrectionCheck::setTag(int tag) {
     setWindowTitle(tag == 2 ? archive::kCorrectionCaptionExpense : archive::kCorrectionCaptionIncome);
 }
 
-QDate TfmCorrectionCheck::today() const { return today_ ? today_() : QDate::currentDate(); }
+QDate TfmCorrectionCheck::today() const {
+    return today_ ? today_() : QDate::currentDate();
+}
 
 void TfmCorrectionCheck::setProductType(const archive::ProductType& type) {
     lblProductType->setText(type.caption);
@@ -220,7 +222,9 @@ void TfmCorrectionCheck::FormShow() {
     edDoc->setFocus();
 }
 
-bool TfmCorrectionCheck::isMemo(QObject* o) const { return o == memSumma || o == memNal || o == memEl; }
+bool TfmCorrectionCheck::isMemo(QObject* o) const {
+    return o == memSumma || o == memNal || o == memEl;
+}
 
 bool TfmCorrectionCheck::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() != QEvent::KeyPress || !isMemo(watched)) return QDialog::eventFilter(watched, event);
@@ -308,7 +312,9 @@ void TfmCorrectionCheck::resetReceiptKind() {
     sales::setControlTag(screen_.lblOperationType, core::OperationTypeFromName(kind));
 }
 
-void TfmCorrectionCheck::btnCancelClick() { close(); }
+void TfmCorrectionCheck::btnCancelClick() {
+    close();
+}
 
 void TfmCorrectionCheck::reject() {
     if (flow_->hasUnstored() && !ui::askYesNo(kUnstoredClose, this)) return;

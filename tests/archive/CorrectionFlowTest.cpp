@@ -118,8 +118,8 @@ TEST_F(CorrectionFlowTest, PrintedOnceAndRecordedOnce) {
         EXPECT_EQ(flow->print(order(c.tag, c.cash)), CorrectionFlow::Outcome::Done) << c.tag;
         EXPECT_TRUE(messages.boxes.empty()) << messages.last().toStdString();
         EXPECT_EQ(service.printedReceipts(), ++printed);
-        EXPECT_EQ(service.commands(), (QStringList{"OpenSession", "GetCommonInfo", "OpenCheck", "AddGoods", "CloseCheck",
-                                                   "CloseSession", "ClosePorts", "ClosePorts"}));
+        EXPECT_EQ(service.commands(), (QStringList{"OpenSession", "GetCommonInfo", "OpenCheck", "AddGoods",
+                                                   "CloseCheck", "CloseSession", "ClosePorts", "ClosePorts"}));
         const QByteArray openCheck = service.requests().value(2);
         const QByteArray expected =
             QStringLiteral(R"({"sessionKey": "%1","command": "OpenCheck","checkType": %2,"taxSystem": 1,)"
@@ -179,25 +179,45 @@ TEST_F(CorrectionFlowTest, EveryFailureAfterTheSessionOpensClosesItAndRecordsNot
     };
     tools::ServiceReply badClock;
     badClock.members.insert(QStringLiteral("dateTime"), QStringLiteral("вчера"));
-    const QString head = QStringLiteral("При выполнении операции произошла ошибка.     \r\nОтвет драйвера: \r\n Ошибка ");
+    const QString head =
+        QStringLiteral("При выполнении операции произошла ошибка.     \r\nОтвет драйвера: \r\n Ошибка ");
     const QString lastDocument = QStringLiteral(
         "\r\n\r\nЧек коррекции мог быть напечатан.     \r\nПроверьте последний документ ККТ     \r\nперед повтором "
         "операции.     ");
     const std::vector<Case> cases = {
-        {"register refuses the clock", "GetCommonInfo", refusal(2, QStringLiteral("Нет связи")),
-         {"CloseSession", "ClosePorts", "ClosePorts"}, head + QStringLiteral("2. Нет связи")},
-        {"unreadable clock", "GetCommonInfo", badClock, {"CloseSession", "ClosePorts", "ClosePorts"},
+        {"register refuses the clock",
+         "GetCommonInfo",
+         refusal(2, QStringLiteral("Нет связи")),
+         {"CloseSession", "ClosePorts", "ClosePorts"},
+         head + QStringLiteral("2. Нет связи")},
+        {"unreadable clock",
+         "GetCommonInfo",
+         badClock,
+         {"CloseSession", "ClosePorts", "ClosePorts"},
          head + QStringLiteral("11001. дата и время ККТ не распознаны: \"вчера\"     ")},
-        {"receipt refused", "OpenCheck", refusal(6, QStringLiteral("Смена закрыта")),
-         {"CloseSession", "ClosePorts", "ClosePorts"}, head + QStringLiteral("6. Смена закрыта     ")},
-        {"hang-up after OpenCheck", "OpenCheck", fault(Fault::DropMidReply),
+        {"receipt refused",
+         "OpenCheck",
+         refusal(6, QStringLiteral("Смена закрыта")),
+         {"CloseSession", "ClosePorts", "ClosePorts"},
+         head + QStringLiteral("6. Смена закрыта     ")},
+        {"hang-up after OpenCheck",
+         "OpenCheck",
+         fault(Fault::DropMidReply),
          {"ResetCheck", "CloseSession", "ClosePorts", "ClosePorts"},
          head + QStringLiteral("11001. соединение со службой ККТ прервано     ")},
-        {"position refused", "AddGoods", refusal(5, QStringLiteral("Неверная цена")),
-         {"ResetCheck", "CloseSession", "ClosePorts", "ClosePorts"}, head + QStringLiteral("5. Неверная цена")},
-        {"payment refused", "CloseCheck", refusal(8, QStringLiteral("Нет бумаги")),
-         {"ResetCheck", "CloseSession", "ClosePorts", "ClosePorts"}, head + QStringLiteral("8. Нет бумаги")},
-        {"no answer to CloseCheck", "CloseCheck", fault(Fault::NoReply),
+        {"position refused",
+         "AddGoods",
+         refusal(5, QStringLiteral("Неверная цена")),
+         {"ResetCheck", "CloseSession", "ClosePorts", "ClosePorts"},
+         head + QStringLiteral("5. Неверная цена")},
+        {"payment refused",
+         "CloseCheck",
+         refusal(8, QStringLiteral("Нет бумаги")),
+         {"ResetCheck", "CloseSession", "ClosePorts", "ClosePorts"},
+         head + QStringLiteral("8. Нет бумаги")},
+        {"no answer to CloseCheck",
+         "CloseCheck",
+         fault(Fault::NoReply),
          {"ResetCheck", "CloseSession", "ClosePorts", "ClosePorts"},
          head + QStringLiteral("11000. истекло время ожидания ответа     ") + lastDocument},
     };

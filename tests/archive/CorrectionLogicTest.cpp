@@ -18,10 +18,14 @@ TEST(CorrectionRules, SubjectOfCalculationFollowsTheFirstLine) {
         const char* caption;
     };
     const std::vector<Case> cases = {
-        {"", 1, "товар, кроме подакцизного"},  {"Т", 1, "товар, кроме подакцизного"},
-        {" т ", 1, "товар, кроме подакцизного"}, {"АТ", 2, "подакцизный товар"},
-        {"Р", 3, "работа"},                    {"У", 4, "услуга"},
-        {"спр", 12, "составной предмет расчета"}, {"X", 0, ""},
+        {"", 1, "товар, кроме подакцизного"},
+        {"Т", 1, "товар, кроме подакцизного"},
+        {" т ", 1, "товар, кроме подакцизного"},
+        {"АТ", 2, "подакцизный товар"},
+        {"Р", 3, "работа"},
+        {"У", 4, "услуга"},
+        {"спр", 12, "составной предмет расчета"},
+        {"X", 0, ""},
     };
     for (const Case& c : cases) {
         const ProductType t = productTypeFromKind(QString::fromUtf8(c.kind));
@@ -48,16 +52,38 @@ TEST(CorrectionRules, ChecksStopAtTheFirstFailureInOrder) {
     };
     const std::vector<Case> cases = {
         {"all good", [](CorrectionEntry&) {}, QString()},
-        {"built-in account first", [](CorrectionEntry& e) { e.userName = QStringLiteral(" votar "); e.sumText.clear(); },
+        {"built-in account first",
+         [](CorrectionEntry& e) {
+             e.userName = QStringLiteral(" votar ");
+             e.sumText.clear();
+         },
          kCorrectionVotar},
-        {"no user", [](CorrectionEntry& e) { e.userName = QStringLiteral("  "); e.portName.clear(); }, kCorrectionNoUser},
+        {"no user",
+         [](CorrectionEntry& e) {
+             e.userName = QStringLiteral("  ");
+             e.portName.clear();
+         },
+         kCorrectionNoUser},
         {"no cause", [](CorrectionEntry& e) { e.causeName = QStringLiteral(" "); }, kCorrectionEmptyFields},
         {"no order number", [](CorrectionEntry& e) { e.causeDocNum.clear(); }, kCorrectionEmptyFields},
-        {"empty receipt", [](CorrectionEntry& e) { e.sumText.clear(); e.portName.clear(); }, kCorrectionEmptyFields},
-        {"tomorrow", [&](CorrectionEntry& e) { e.causeDate = today.addDays(1); e.portName.clear(); },
+        {"empty receipt",
+         [](CorrectionEntry& e) {
+             e.sumText.clear();
+             e.portName.clear();
+         },
+         kCorrectionEmptyFields},
+        {"tomorrow",
+         [&](CorrectionEntry& e) {
+             e.causeDate = today.addDays(1);
+             e.portName.clear();
+         },
          kCorrectionFutureDate},
         {"yesterday", [&](CorrectionEntry& e) { e.causeDate = today.addDays(-1); }, QString()},
-        {"no port", [](CorrectionEntry& e) { e.portName = QStringLiteral(" "); e.sumText = QStringLiteral("0"); },
+        {"no port",
+         [](CorrectionEntry& e) {
+             e.portName = QStringLiteral(" ");
+             e.sumText = QStringLiteral("0");
+         },
          kCorrectionNoRegister},
         {"no speed", [](CorrectionEntry& e) { e.baudRate.clear(); }, kCorrectionNoRegister},
         {"zero", [](CorrectionEntry& e) { e.sumText = QStringLiteral("0.00"); }, kCorrectionZeroSum},
@@ -74,8 +100,8 @@ TEST(CorrectionRules, ChecksStopAtTheFirstFailureInOrder) {
 
 TEST(CorrectionRules, SumInKopecksWithoutBinaryFractions) {
     const std::vector<std::pair<const char*, std::int64_t>> cases = {
-        {"0.01", 1}, {"1234.56", 123456}, {"1.005", 101}, {"0.29", 29}, {"10", 1000},
-        {"abc", 0},  {"", 0},             {"0.0004", 0},  {"99999.99", 9999999},
+        {"0.01", 1}, {"1234.56", 123456}, {"1.005", 101},        {"0.29", 29}, {"10", 1000}, {"abc", 0},
+        {"", 0},     {"0.0004", 0},       {"99999.99", 9999999},
     };
     for (const auto& [text, kopecks] : cases) EXPECT_EQ(sumToKopecks(QString::fromLatin1(text)), kopecks) << text;
 }
@@ -87,12 +113,8 @@ TEST(CorrectionRules, RegisterClockIsReadOrRefused) {
     };
     const QDateTime at(QDate(2026, 12, 7), QTime(9, 5, 30));
     const std::vector<Case> cases = {
-        {"2026-12-07T09:05:30", at},
-        {"2026-12-07T09:05:30.250+03:00", at},
-        {"2026-12-07 09:05:30", at},
-        {"07.12.2026 09:05:30", std::nullopt},
-        {"2026-13-07T09:05:30", std::nullopt},
-        {"", std::nullopt},
+        {"2026-12-07T09:05:30", at},           {"2026-12-07T09:05:30.250+03:00", at}, {"2026-12-07 09:05:30", at},
+        {"07.12.2026 09:05:30", std::nullopt}, {"2026-13-07T09:05:30", std::nullopt}, {"", std::nullopt},
     };
     for (const Case& c : cases) EXPECT_EQ(parseRegisterDateTime(QString::fromLatin1(c.text)), c.expected) << c.text;
 }
@@ -120,10 +142,12 @@ TEST(CorrectionRules, DocumentRowOfAPrintedCorrection) {
         for (const auto& [name, value] : docWriteParams(p))
             got[name] = fb::isNull(value) ? QStringLiteral("<null>") : fb::toString(value);
         std::map<QString, QString> expected = {
-            {"I_DOC_TYPE", "31"},          {"I_DOC_FPD", "3000795200"},       {"I_DOC_USER", "Иванов И.И."},
-            {"I_DOC_SUMM_FULL", "1234.56"}, {"I_DOC_NUMBER", "101"},          {"I_DOC_DATE", "05.03.2026"},
-            {"I_DOC_TIME", "08:07"},       {"I_DOC_PAY_ADVANCE", "<null>"},  {"I_DOC_PAY_CREDIT", "<null>"},
-            {"I_DOC_PAY_MEETING", "<null>"}, {"I_DOC_BUYER_NAME", "<null>"}, {"I_DOC_BUYER_INN", "<null>"},
+            {"I_DOC_TYPE", "31"},           {"I_DOC_FPD", "3000795200"},
+            {"I_DOC_USER", "Иванов И.И."},  {"I_DOC_SUMM_FULL", "1234.56"},
+            {"I_DOC_NUMBER", "101"},        {"I_DOC_DATE", "05.03.2026"},
+            {"I_DOC_TIME", "08:07"},        {"I_DOC_PAY_ADVANCE", "<null>"},
+            {"I_DOC_PAY_CREDIT", "<null>"}, {"I_DOC_PAY_MEETING", "<null>"},
+            {"I_DOC_BUYER_NAME", "<null>"}, {"I_DOC_BUYER_INN", "<null>"},
         };
         for (const auto& [k, v] : c.expected) expected[k] = v;
         EXPECT_EQ(got, expected) << c.tag;

@@ -142,8 +142,7 @@ TEST_F(CorrectionWindowTest, OpensWithTheReceiptInProgress) {
         EXPECT_EQ(w.windowTitle(), QString::fromUtf8(c.caption));
         EXPECT_EQ(child<QLabel>("lblProductType")->text(), QString::fromUtf8(c.productCaption));
         EXPECT_EQ(sales::controlTag(child<QLabel>("lblProductType")), c.productCode);
-        EXPECT_EQ(child<QLineEdit>("memSumma")->text(),
-                  c.subject ? screen->lblChekItogo->text().trimmed() : QString());
+        EXPECT_EQ(child<QLineEdit>("memSumma")->text(), c.subject ? screen->lblChekItogo->text().trimmed() : QString());
         if (c.subject) {
             EXPECT_EQ(child<QLineEdit>("memSumma")->text(), QStringLiteral("30.00"));
         }
@@ -302,12 +301,9 @@ TEST_F(CorrectionWindowTest, TheMainScreenWatchesAnOpenedSession) {
         int messagesAfter;
     };
     const std::vector<Step> steps = {
-        {std::nullopt, 0},
-        {fault(Fault::DropMidReply), 1},
-        {fault(Fault::NoReply), 1},
-        {fault(Fault::DropMidReply), 1},  // one message for the whole run
-        {std::nullopt, 1},
-        {fault(Fault::CloseWithoutReply), 2},  // a new run
+        {std::nullopt, 0},          {fault(Fault::DropMidReply), 1},
+        {fault(Fault::NoReply), 1}, {fault(Fault::DropMidReply), 1},       // one message for the whole run
+        {std::nullopt, 1},          {fault(Fault::CloseWithoutReply), 2},  // a new run
     };
     for (size_t i = 0; i < steps.size(); ++i) {
         if (steps[i].reply) service.scriptOnce(QStringLiteral("GetCommonInfo"), *steps[i].reply);

@@ -36,8 +36,10 @@ TEST_F(ChannelTest, OpenSessionKeepsTheKeyAndTheConnection) {
     EXPECT_EQ(session.sessionKey, QStringLiteral("SK-1"));
     EXPECT_EQ(opened, 1);
     EXPECT_TRUE(channel->isConnected());
-    EXPECT_EQ(service.requests().value(0),
-              QByteArray(R"({"sessionKey": null,"command": "OpenSession","portName": "com3","baudRate": 115200,"model": "185F"})"));
+    EXPECT_EQ(
+        service.requests().value(0),
+        QByteArray(
+            R"({"sessionKey": null,"command": "OpenSession","portName": "com3","baudRate": 115200,"model": "185F"})"));
 
     const KktJsonResult info = channel->KktJsonGetCommonInfo(session.sessionKey);
     EXPECT_TRUE(info.ok());
@@ -101,7 +103,8 @@ TEST_F(ChannelTest, OtherOperationsReportAFailedExchangeAsAResult) {
     const std::vector<Case> cases = {
         {"GetCommonInfo", [&] { return channel->KktJsonGetCommonInfo(key); }},
         {"ResetCheck", [&] { return channel->KktJsonResetCheck(key); }},
-        {"OpenCheck", [&] {
+        {"OpenCheck",
+         [&] {
              OpenCheckRequest open;
              open.sessionKey = key;
              return channel->KktJsonSendRequest(openCheckRequest(open));

@@ -143,7 +143,8 @@ TEST(KktReplies, MembersAreReadByTheirExactNames) {
         {"sessionKey", "garbage", std::nullopt},
     };
     for (const Case& c : cases)
-        EXPECT_EQ(replyMember(QString::fromUtf8(c.name), QByteArray(c.reply)), c.expected) << c.name << " in " << c.reply;
+        EXPECT_EQ(replyMember(QString::fromUtf8(c.name), QByteArray(c.reply)), c.expected)
+            << c.name << " in " << c.reply;
 }
 
 TEST(KktReplies, ResultIsAWholeNumberOrNothing) {
@@ -152,9 +153,11 @@ TEST(KktReplies, ResultIsAWholeNumberOrNothing) {
         std::optional<int> expected;
     };
     const std::vector<Case> cases = {
-        {R"({"result": 0})", 0},       {R"({"result": "12"})", 12},   {R"({"result": -3})", -3},
-        {R"({"result": 1.5})", {}},    {R"({"result": "abc"})", {}},  {R"({"description": "x"})", {}},
-        {R"({"result": null})", {}},   {"", {}},                      {R"({"result": 4, "broken)", 4},
+        {R"({"result": 0})", 0},         {R"({"result": "12"})", 12},
+        {R"({"result": -3})", -3},       {R"({"result": 1.5})", {}},
+        {R"({"result": "abc"})", {}},    {R"({"description": "x"})", {}},
+        {R"({"result": null})", {}},     {"", {}},
+        {R"({"result": 4, "broken)", 4},
     };
     for (const Case& c : cases) EXPECT_EQ(replyResult(QByteArray(c.reply)), c.expected) << c.reply;
 }

@@ -82,8 +82,7 @@ private:
         if (reply.fault == ServiceReply::Fault::RawText) return reply.raw;
         QJsonObject o = reply.members;
         if (reply.result) o.insert(QStringLiteral("result"), *reply.result);
-        if (!o.contains(QStringLiteral("description")))
-            o.insert(QStringLiteral("description"), reply.description);
+        if (!o.contains(QStringLiteral("description"))) o.insert(QStringLiteral("description"), reply.description);
         return QJsonDocument(o).toJson(QJsonDocument::Compact);
     }
 
@@ -100,35 +99,35 @@ private:
         if (!socket) return;
         using Fault = ServiceReply::Fault;
         switch (reply.fault) {
-        case Fault::NoReply:
-            return;
-        case Fault::CloseWithoutReply:
-            socket->disconnectFromHost();
-            return;
-        case Fault::BogusLength: {
-            QByteArray head(4, '\0');
-            qToBigEndian<quint32>(0xFFFFFFF0u, head.data());
-            socket->write(head + QByteArray("{\"result\": 0"));
-            socket->flush();
-            socket->disconnectFromHost();
-            return;
-        }
-        case Fault::DropMidReply: {
-            const QByteArray frame = net::encodeFrame(payloadOf(reply));
-            socket->write(frame.left(4 + (frame.size() - 4) / 2));
-            socket->flush();
-            socket->disconnectFromHost();
-            return;
-        }
-        case Fault::None:
-        case Fault::RawText:
-            if (reply.chunkBytes > 0)
-                sendInPieces(socket, net::encodeFrame(payloadOf(reply)), reply.chunkBytes);
-            else {
-                socket->write(net::encodeFrame(payloadOf(reply)));
+            case Fault::NoReply:
+                return;
+            case Fault::CloseWithoutReply:
+                socket->disconnectFromHost();
+                return;
+            case Fault::BogusLength: {
+                QByteArray head(4, '\0');
+                qToBigEndian<quint32>(0xFFFFFFF0u, head.data());
+                socket->write(head + QByteArray("{\"result\": 0"));
                 socket->flush();
+                socket->disconnectFromHost();
+                return;
             }
-            return;
+            case Fault::DropMidReply: {
+                const QByteArray frame = net::encodeFrame(payloadOf(reply));
+                socket->write(frame.left(4 + (frame.size() - 4) / 2));
+                socket->flush();
+                socket->disconnectFromHost();
+                return;
+            }
+            case Fault::None:
+            case Fault::RawText:
+                if (reply.chunkBytes > 0)
+                    sendInPieces(socket, net::encodeFrame(payloadOf(reply)), reply.chunkBytes);
+                else {
+                    socket->write(net::encodeFrame(payloadOf(reply)));
+                    socket->flush();
+                }
+                return;
         }
     }
 
@@ -141,7 +140,9 @@ private:
 
 RegisterServiceStandIn::RegisterServiceStandIn(int idleLimitMs) : idleLimitMs_(idleLimitMs) {}
 
-RegisterServiceStandIn::~RegisterServiceStandIn() { stop(); }
+RegisterServiceStandIn::~RegisterServiceStandIn() {
+    stop();
+}
 
 quint16 RegisterServiceStandIn::start(quint16 port) {
     stop();
@@ -282,7 +283,8 @@ ServiceReply RegisterServiceStandIn::answer(const QByteArray& request) {
         def.description = QStringLiteral("Порты закрыты");
         if (effects) sessionKey_.clear();
     } else if (command == QLatin1String("OpenSession")) {
-        if (o.value(QStringLiteral("portName")).toString().isEmpty() || !o.value(QStringLiteral("baudRate")).isDouble()) {
+        if (o.value(QStringLiteral("portName")).toString().isEmpty() ||
+            !o.value(QStringLiteral("baudRate")).isDouble()) {
             def = refused(4, QStringLiteral("Не указаны порт или скорость ККТ"));
         } else if (effects) {
             sessionKey_ = QStringLiteral("SK-%1").arg(++sessionCounter_);
@@ -317,8 +319,8 @@ ServiceReply RegisterServiceStandIn::answer(const QByteArray& request) {
         const QJsonObject payment = o.value(QStringLiteral("payment")).toObject();
         if (!receiptOpen_) {
             def = refused(7, QStringLiteral("Чек не открыт"));
-        } else if (payment.size() != 1 || (!payment.contains(QStringLiteral("cash")) &&
-                                           !payment.contains(QStringLiteral("ecash")))) {
+        } else if (payment.size() != 1 ||
+                   (!payment.contains(QStringLiteral("cash")) && !payment.contains(QStringLiteral("ecash")))) {
             def = refused(8, QStringLiteral("Неверная оплата"));
         } else if (effects) {
             receiptOpen_ = false;

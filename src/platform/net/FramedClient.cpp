@@ -7,9 +7,13 @@ namespace net {
 
 FramedClient::FramedClient(ClientOptions options) : options_(std::move(options)), socket_(new QTcpSocket) {}
 
-FramedClient::~FramedClient() { close(); }
+FramedClient::~FramedClient() {
+    close();
+}
 
-bool FramedClient::isConnected() const { return socket_->state() == QAbstractSocket::ConnectedState; }
+bool FramedClient::isConnected() const {
+    return socket_->state() == QAbstractSocket::ConnectedState;
+}
 
 void FramedClient::close() {
     if (socket_->state() == QAbstractSocket::UnconnectedState) return;
@@ -59,8 +63,7 @@ Exchange FramedClient::exchange(const QByteArray& request) {
         if (reader.oversized())
             return fail(Failure::Oversized, QStringLiteral("%1 bytes announced").arg(*reader.announced()));
         if (deadline.hasExpired()) return fail(Failure::TimedOut, QStringLiteral("read time-out"));
-        if (socket_->state() != QAbstractSocket::ConnectedState)
-            return fail(Failure::Broken, socket_->errorString());
+        if (socket_->state() != QAbstractSocket::ConnectedState) return fail(Failure::Broken, socket_->errorString());
         if (!socket_->waitForReadyRead(int(deadline.remainingTime()))) {
             reader.append(socket_->readAll());
             if (std::optional<QByteArray> payload = reader.next()) {
@@ -77,16 +80,16 @@ Exchange FramedClient::exchange(const QByteArray& request) {
 
 QString failureText(const Exchange& e) {
     switch (e.failure) {
-    case Failure::None:
-        return {};
-    case Failure::Refused:
-        return QStringLiteral("нет соединения со службой ККТ");
-    case Failure::TimedOut:
-        return QStringLiteral("истекло время ожидания ответа");
-    case Failure::Broken:
-        return QStringLiteral("соединение со службой ККТ прервано");
-    case Failure::Oversized:
-        return QStringLiteral("ответ службы ККТ непомерной длины");
+        case Failure::None:
+            return {};
+        case Failure::Refused:
+            return QStringLiteral("нет соединения со службой ККТ");
+        case Failure::TimedOut:
+            return QStringLiteral("истекло время ожидания ответа");
+        case Failure::Broken:
+            return QStringLiteral("соединение со службой ККТ прервано");
+        case Failure::Oversized:
+            return QStringLiteral("ответ службы ККТ непомерной длины");
     }
     return {};
 }

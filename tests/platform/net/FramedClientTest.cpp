@@ -7,6 +7,7 @@
 #include <QElapsedTimer>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QThread>
 
 #include <gtest/gtest.h>
 
@@ -114,4 +115,20 @@ TEST(FramedClient, AStaleReplyIsNotTakenForTheNextOne) {
     ASSERT_TRUE(e.ok());
     EXPECT_EQ(QJsonDocument::fromJson(e.reply).object().value(QStringLiteral("description")).toString(),
               QStringLiteral("Порты закрыты"));
+}
+
+TEST(RegisterServiceStandIn, StopsByItselfWhenNobodyTalksToIt) {
+    tools::RegisterServiceStandIn service(300);
+    const quint16 port = service.start();
+    ASSERT_NE(port, 0);
+    net::FramedClient client(optionsFor(port));
+    ASSERT_TRUE(client.exchange(kClosePorts).ok());
+    // Traffic keeps it alive; silence ends it.
+    QElapsedTimer clock;
+    clock.start();
+    while (service.isListening() && clock.elapsed() < 3000) QThread::msleep(50);
+    EXPECT_FALSE(service.isListening());
+    EXPECT_GE(clock.elapsed(), 200);
+    client.close();
+    EXPECT_EQ(client.exchange(kClosePorts).failure, net::Failure::Refused);
 }
