@@ -64,7 +64,7 @@ TEST_F(ChannelTest, AFailedOpenSessionSaysWhyAndClearsTheKey) {
     noResult.result.reset();
     noResult.description = QStringLiteral("без кода");
     tools::ServiceReply late;
-    late.delayMs = 1200;
+    late.delayMs = 3000;
     const std::vector<Case> cases = {
         {"service refuses", refusal(4, QStringLiteral("Порт занят")), 4, QStringLiteral("Порт занят")},
         {"no answer in time", fault(Fault::NoReply), kJsonTimedOut, kOpenSessionTimedOutText},

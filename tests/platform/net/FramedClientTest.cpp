@@ -59,7 +59,7 @@ TEST(FramedClient, EveryFaultOfThePeerIsAFailureOfItsKind) {
     };
     const std::vector<Case> cases = {
         {"silent service", Fault::NoReply, 0, net::Failure::TimedOut},
-        {"late reply", Fault::None, 1500, net::Failure::TimedOut},
+        {"late reply", Fault::None, 3000, net::Failure::TimedOut},
         {"hang-up without a reply", Fault::CloseWithoutReply, 0, net::Failure::Broken},
         {"hang-up in mid-reply", Fault::DropMidReply, 0, net::Failure::Broken},
         {"bogus length", Fault::BogusLength, 0, net::Failure::Oversized},
@@ -107,7 +107,7 @@ TEST(FramedClient, AStaleReplyIsNotTakenForTheNextOne) {
     // time-out, so the late bytes cannot be read as the next reply.
     tools::ServiceReply late;
     late.description = QStringLiteral("поздний");
-    late.delayMs = 600;
+    late.delayMs = 3000;
     service.scriptOnce(QStringLiteral("ClosePorts"), late);
     net::FramedClient client(optionsFor(port, 300));
     EXPECT_EQ(client.exchange(kClosePorts).failure, net::Failure::TimedOut);
