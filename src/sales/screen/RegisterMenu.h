@@ -129,6 +129,9 @@ public:
 
     // Closes and frees the driver (the program is ending).
     void releaseDriver();
+    // The register stopped answering on another channel: shown as not
+    // connected, with an empty status, until it is connected again.
+    void markNotConnected() { setStatus(QString(), false); }
 
 private:
     bool ensureOpen(const QString& noConnectionText);

@@ -729,6 +729,7 @@ void TfmReg::MAppCloseClick() {
 void TfmReg::attachJsonIdle(JsonPoll poll, JsonClosePorts closePorts) {
     jsonPoll_ = std::move(poll);
     jsonClosePorts_ = std::move(closePorts);
+    jsonPollFailing_ = false;
     ApplicationEvents1->start();
 }
 
@@ -742,14 +743,21 @@ void TfmReg::ApplicationEvents1Idle() {
     ApplicationEvents1->stop();
     bool keep = true;
     ui::guarded(this, [&] {
-        const sales::JsonIdleOutcome outcome = sales::jsonIdleOutcome(jsonPoll_(KktJsonSessionKey));
+        const std::optional<QJsonObject> reply = jsonPoll_(KktJsonSessionKey);
+        if (!reply) return;
+        const sales::JsonIdleOutcome outcome = sales::jsonIdleOutcome(*reply);
         switch (outcome.kind) {
         case sales::JsonIdleOutcome::NoAnswer:
-            ui::showError(QStringLiteral("Ошибка -1"), this);
+            if (!jsonPollFailing_) {
+                jsonPollFailing_ = true;
+                ui::showError(QStringLiteral("Ошибка -1"), this);
+            }
             break;
         case sales::JsonIdleOutcome::SessionFine:
+            jsonPollFailing_ = false;
             break;
         case sales::JsonIdleOutcome::SessionLost:
+            jsonPollFailing_ = false;
             lblKKT->setText(outcome.registerStatus);
             KktJsonSessionKey.clear();
             KktJsonPortName.clear();

@@ -32,6 +32,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 
 class QAction;
 class QCheckBox;
@@ -135,8 +136,10 @@ public:
 
     // While a JSON channel session is open the screen polls it when idle.
     // `poll` sends "GetCommonInfo" with the session key and returns the reply
-    // (an empty object when none came); `closePorts` sends "ClosePorts".
-    using JsonPoll = std::function<QJsonObject(const QString& sessionKey)>;
+    // (an empty object when none came, nullopt when the channel is busy with
+    // an operation of its own and nothing was sent); `closePorts` sends
+    // "ClosePorts".
+    using JsonPoll = std::function<std::optional<QJsonObject>(const QString& sessionKey)>;
     using JsonClosePorts = std::function<void()>;
     void attachJsonIdle(JsonPoll poll, JsonClosePorts closePorts);
     void detachJsonIdle();
@@ -420,6 +423,9 @@ private:
     int paymentMethodFlag_ = 4;
     int taxSystemCode_ = -1;
     int documentType_ = 3;
+    // The last poll of the JSON session got no answer: a run of failures
+    // shows "Ошибка -1" once, not once a second.
+    bool jsonPollFailing_ = false;
 };
 
 extern TfmReg* fmReg;
