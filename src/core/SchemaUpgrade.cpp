@@ -184,23 +184,24 @@ void upgradeSuppliers(fb::Connection& c) {
     tr.commit();
 }
 
-// A database made by an earlier version of this program lacks the delivered
-// procedures added since (the stock documents' among them): each missing
-// one is created from the delivered script. Existing ones are the
-// database's own and are never replaced.
-// The procedures a delivered database holds, with their texts: a database
-// made before one of them was delivered gets it at the upgrade. Read once,
-// since every showing of the main screen checks them.
+// The procedures a delivered database holds, with their texts. A database
+// made by an earlier version of this program lacks those added since (the
+// stock documents' and the correction receipts' among them): each missing
+// one is created from the delivered script; existing ones are the
+// database's own and are never replaced. Read once, since every showing of
+// the main screen checks them.
 const QList<std::pair<QString, QString>>& deliveredProcedures() {
     static const QList<std::pair<QString, QString>> list = [] {
         QList<std::pair<QString, QString>> out;
-        QFile f(QStringLiteral(":/sql/02_procedures.sql"));
-        if (!f.open(QIODevice::ReadOnly)) return out;
         static const QRegularExpression head(QStringLiteral("\\bCREATE\\s+OR\\s+ALTER\\s+PROCEDURE\\s+(\\w+)"),
                                              QRegularExpression::CaseInsensitiveOption);
-        for (const QString& statement : fb::splitScript(QString::fromUtf8(f.readAll()))) {
-            const auto m = head.match(statement);
-            if (m.hasMatch()) out.append({m.captured(1).toUpper(), statement});
+        for (const char* script : {":/sql/02_procedures.sql", ":/sql/03_correction_procedures.sql"}) {
+            QFile f(QString::fromLatin1(script));
+            if (!f.open(QIODevice::ReadOnly)) continue;
+            for (const QString& statement : fb::splitScript(QString::fromUtf8(f.readAll()))) {
+                const auto m = head.match(statement);
+                if (m.hasMatch()) out.append({m.captured(1).toUpper(), statement});
+            }
         }
         return out;
     }();

@@ -501,6 +501,21 @@ TEST_F(SchemaUpgradeOldLayout, FailingStepKeepsEarlierStepsAndALaterRunCompletes
     EXPECT_TRUE(fb::meta::procedureExists(tr, "DOC_GOODMOVE_SAVE"));
 }
 
+TEST_F(ProgramProcedures, MissingDeliveredProceduresAreCreatedAndTheDatabasesOwnAreKept) {
+    // A database from before the stock documents and correction receipts:
+    // their procedures are missing. One the shop changed is its own.
+    exec("DROP PROCEDURE DOC_GOODMOVE_BACK");
+    exec("DROP PROCEDURE DOC_WRITE_PROC");
+    exec(stubProcedure("DOC_STATUS_PROC", 2, 1, "the shop's own"));
+    for (int run = 0; run < 2; ++run) {
+        core::SchemaUpgrade(db());
+        fb::Transaction tr(db());
+        EXPECT_TRUE(fb::meta::procedureExists(tr, "DOC_GOODMOVE_BACK")) << run;
+        EXPECT_TRUE(fb::meta::procedureExists(tr, "DOC_WRITE_PROC")) << run;
+        EXPECT_TRUE(procedureSource(tr, "DOC_STATUS_PROC").contains("the shop's own")) << run;
+    }
+}
+
 // ---------------------------------------------------------------------------
 
 TEST_F(ProgramProcedures, ReceiptLineLowersStockOnlyOnASaleByTheGoodsKind) {
