@@ -28,6 +28,8 @@
 #include <QTest>
 #include <QTimer>
 
+#include "WhenReady.h"
+
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -37,30 +39,7 @@ using sales::ReceiptModel;
 
 namespace {
 
-// Runs `step` once `ready` holds, looking every 10 ms from inside whatever
-// modal window is running; after ten seconds the modal window on top is
-// closed, so a broken flow fails instead of hanging.
-void when(std::function<bool()> ready, std::function<void()> step) {
-    auto* timer = new QTimer(qApp);
-    auto tries = std::make_shared<int>(0);
-    QObject::connect(timer, &QTimer::timeout, timer, [=] {
-        if (ready()) {
-            timer->stop();
-            timer->deleteLater();
-            step();
-            return;
-        }
-        if (++*tries > 1000) {
-            ADD_FAILURE() << "a window did not come up in time";
-            if (QWidget* w = QApplication::activeModalWidget()) w->close();
-            if (*tries > 1100) {
-                timer->stop();
-                timer->deleteLater();
-            }
-        }
-    });
-    timer->start(10);
-}
+using salestest::when;
 
 // Keys go where the keyboard sends them: the focused control of `window`.
 QWidget* keyTarget(QWidget* window) {

@@ -31,6 +31,8 @@
 
 #include "PrintJobSample.h"
 
+#include "WhenReady.h"
+
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -40,30 +42,7 @@ using namespace sales;
 
 namespace {
 
-// Runs `step` once `ready` holds, looking every 10 ms from inside whatever
-// modal window is running. Gives up after ten seconds by closing the modal
-// window on top, so a broken flow fails instead of hanging.
-void when(std::function<bool()> ready, std::function<void()> step) {
-    auto* timer = new QTimer(qApp);
-    auto tries = std::make_shared<int>(0);
-    QObject::connect(timer, &QTimer::timeout, timer, [=] {
-        if (ready()) {
-            timer->stop();
-            timer->deleteLater();
-            step();
-            return;
-        }
-        if (++*tries > 1000) {
-            ADD_FAILURE() << "a window did not come up in time";
-            if (QWidget* w = QApplication::activeModalWidget()) w->close();
-            if (*tries > 1100) {
-                timer->stop();
-                timer->deleteLater();
-            }
-        }
-    });
-    timer->start(10);
-}
+using salestest::when;
 
 GoodRecord goodRecord(const QString& id, const QString& name, const QString& price, const QString& weighed,
                       const QString& vat, const QString& measure) {

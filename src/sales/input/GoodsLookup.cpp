@@ -1,4 +1,5 @@
 #include "sales/input/GoodsLookup.h"
+#include "sales/input/ZeroCodeLookup.h"
 
 #include "core/CodeTables.h"
 #include "core/TextUtils.h"
@@ -247,5 +248,30 @@ QSet<int> GoodsLookup::readWeightPrefixes() {
 }
 
 std::optional<core::UserRow> GoodsLookup::cashierByCard(const QString& code) { return core::userByCard(db_, code); }
+
+// ---- A code of zeros ----------------------------------------------------------
+
+bool isZeroCode(const QString& code) {
+    if (code.isEmpty()) return false;
+    for (const QChar c : code)
+        if (c != QLatin1Char('0')) return false;
+    return true;
+}
+
+std::vector<FoundGoods> goodsForZeroCode(fb::Connection& db) {
+    const QString select = kGoodsColumns + QStringLiteral(", GOOD_BARCODE FROM GOODS JOIN GOODS_BARCODE ON "
+                                                          "GOODS.GOOD_ID = GOODS_BARCODE.GOOD_ID");
+    fb::Transaction tr(db, kReadOnly);
+    fb::Statement exact(tr, select + QStringLiteral(" WHERE TRIM(LEADING '0' FROM GOOD_BARCODE) = ''") + kOrder);
+    exact.execute(tr);
+    std::vector<FoundGoods> found = readGoods(exact);
+    if (found.empty()) {
+        fb::Statement all(tr, select + kOrder);
+        all.execute(tr);
+        found = readGoods(all);
+    }
+    tr.commit();
+    return found;
+}
 
 }  // namespace sales
