@@ -1,5 +1,7 @@
 #include "sales/closing/PrintJournal.h"
 
+#include "platform/fiscal/AtomicFile.h"
+
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
@@ -7,9 +9,6 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-
-#include <cerrno>
-#include <cstring>
 
 #include <fcntl.h>
 #include <unistd.h>
@@ -48,34 +47,6 @@ bool syncPath(const QString& path, bool directory) {
     const bool ok = ::fsync(fd) == 0;
     ::close(fd);
     return ok;
-}
-
-// The whole text in place of the file, or the old file untouched: a
-// temporary file beside it is written, synced to the disk and renamed over
-// it; then the folder is synced so that the rename itself survives a power cut.
-bool writeAtomically(const QString& path, const QByteArray& data, QString* error) {
-    const QString temp = path + QStringLiteral(".tmp");
-    {
-        QFile file(temp);
-        if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
-            *error = file.errorString();
-            return false;
-        }
-        if (file.write(data) != data.size() || !file.flush() || ::fsync(file.handle()) != 0) {
-            *error = file.errorString();
-            file.close();
-            QFile::remove(temp);
-            return false;
-        }
-        file.close();
-    }
-    if (::rename(QFile::encodeName(temp).constData(), QFile::encodeName(path).constData()) != 0) {
-        *error = QString::fromLocal8Bit(::strerror(errno));
-        QFile::remove(temp);
-        return false;
-    }
-    syncPath(QFileInfo(path).absolutePath(), true);
-    return true;
 }
 
 bool removeDurably(const QString& path, QString* error) {
@@ -182,7 +153,7 @@ bool PrintJournal::save(const QList<JournalRecord>& records) {
     QJsonArray array;
     for (const JournalRecord& r : records) array.append(recordToJson(r));
     const QByteArray data = QJsonDocument(QJsonObject{{QStringLiteral("records"), array}}).toJson();
-    if (!QDir().mkpath(folder_) || !writeAtomically(path(), data, &error)) {
+    if (!QDir().mkpath(folder_) || !fiscal::writeFileAtomically(path(), data, &error)) {
         error_ = error;
         return false;
     }
@@ -221,6 +192,9 @@ QString PrintJournal::newId() const {
 
 int PrintJournal::adoptOldFiles() {
     if (inMemory()) return 0;
+    // A write killed in its last instant may leave the new text under a
+    // temporary name; the journal itself is whole either way.
+    fiscal::removeStaleTemporaries(path());
     int adopted = 0;
     const QDir dir(folder_);
 
