@@ -217,11 +217,11 @@ Layout layOut(const Report& report) {
     return Builder(report).run();
 }
 
-QFont toQFont(const FontSpec& spec) {
-    QFont f(spec.family.isEmpty() ? QStringLiteral("Times New Roman") : spec.family);
-    f.setPointSizeF(spec.size > 0 ? spec.size : 10);
-    f.setBold(spec.bold);
-    f.setItalic(spec.italic);
+QFont toQFont(const FontSpec& font) {
+    QFont f(font.family.isEmpty() ? QStringLiteral("Times New Roman") : font.family);
+    f.setPointSizeF(font.size > 0 ? font.size : 10);
+    f.setBold(font.bold);
+    f.setItalic(font.italic);
     return f;
 }
 

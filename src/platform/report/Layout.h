@@ -42,7 +42,7 @@ struct Layout {
 
 Layout layOut(const Report& report);
 
-QFont toQFont(const FontSpec& spec);
+QFont toQFont(const FontSpec& font);
 // Height in inches that a text needs when wrapped into a width in inches.
 double wrappedTextHeight(const FontSpec& font, double widthInches, const QString& text);
 // {page} and {pages} of an every-page text.
