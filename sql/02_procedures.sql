@@ -45,3 +45,17 @@ BEGIN
 END^
 
 SET TERM ; ^
+
+/* Goods exchange file: the "$$$DELETEALLBARCODES" command of a load. It
+   runs inside the load's transaction, so a load that is abandoned later
+   keeps every barcode. */
+
+SET TERM ^ ;
+
+CREATE OR ALTER PROCEDURE DELETE_ALL_BARCODES
+AS
+BEGIN
+  DELETE FROM GOODS_BARCODE;
+END^
+
+SET TERM ; ^
