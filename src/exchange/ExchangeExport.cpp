@@ -20,7 +20,7 @@ public:
           query_(tr_, QStringLiteral(
                           "SELECT G.GOOD_ID, G.GOOD_NAME, G.GOOD_PRICE, G.GOOD_W, G.GOOD_TYPE, G.GOOD_PARENTGROUP, "
                           "G.GOOD_ISGOOD, G.GOOD_NALOG, G.GOOD_MARKTYPE, G.GOOD_COUNTRY_CODE, G.GOOD_EDIZM_FFD, "
-                          "B.GOOD_BARCODE FROM GOODS G LEFT JOIN GOODS_BARCODE B ON B.GOOD_ID = G.GOOD_ID "
+                          "B.GOOD_BARCODE, G.GOOD_PACKCOUNT FROM GOODS G LEFT JOIN GOODS_BARCODE B ON B.GOOD_ID = G.GOOD_ID "
                           "ORDER BY G.GOOD_ISGOOD, G.GOOD_ID")) {
         query_.execute(tr_);
         more_ = query_.fetch();
@@ -42,6 +42,7 @@ public:
         if (const auto m = fb::toInt64(r.at(8))) row.markType = static_cast<int>(*m);
         row.country = fb::toString(r.at(9));
         if (const auto u = fb::toInt64(r.at(10))) row.unitCode = static_cast<int>(*u);
+        if (const auto p = fb::toInt64(r.at(12))) row.packCount = static_cast<int>(*p);
         do {
             const fb::Row& b = query_.row();
             if (fb::toInt64(b.at(0)).value_or(0) != id) break;

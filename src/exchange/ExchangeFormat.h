@@ -129,6 +129,7 @@ struct ExportRow {
     QString country;
     std::optional<int> unitCode;
     QStringList barcodes;
+    std::optional<int> packCount;  // the CSV file only
 };
 
 struct WrittenRecord {
