@@ -13,7 +13,7 @@ namespace {
 
 class DatabaseGoodsSource final : public GoodsSource {
 public:
-    explicit DatabaseGoodsSource(fb::Connection& db)
+    DatabaseGoodsSource(fb::Connection& db, const SourceFilter& filter)
         : tr_(db, fb::Transaction::Access::ReadOnly),
           // One cursor instead of a barcode query per row: the rows of one
           // item come together, so memory stays flat however big the catalogue.
@@ -21,8 +21,10 @@ public:
                           "SELECT G.GOOD_ID, G.GOOD_NAME, G.GOOD_PRICE, G.GOOD_W, G.GOOD_TYPE, G.GOOD_PARENTGROUP, "
                           "G.GOOD_ISGOOD, G.GOOD_NALOG, G.GOOD_MARKTYPE, G.GOOD_COUNTRY_CODE, G.GOOD_EDIZM_FFD, "
                           "B.GOOD_BARCODE, G.GOOD_PACKCOUNT FROM GOODS G LEFT JOIN GOODS_BARCODE B ON B.GOOD_ID = G.GOOD_ID "
+                          "WHERE (? = 0 OR G.GOOD_ISGOOD = 1) AND (? = 0 OR G.GOOD_PARENTGROUP = ?) "
                           "ORDER BY G.GOOD_ISGOOD, G.GOOD_ID")) {
-        query_.execute(tr_);
+        query_.execute(tr_, {std::int64_t(filter.goodsOnly ? 1 : 0), std::int64_t(filter.group ? 1 : 0),
+                             std::int64_t(filter.group.value_or(0))});
         more_ = query_.fetch();
     }
 
@@ -66,9 +68,9 @@ void writeLine(QIODevice& out, const QString& line) {
 
 }  // namespace
 
-std::unique_ptr<GoodsSource> makeDatabaseGoodsSource(fb::Connection& connection) {
+std::unique_ptr<GoodsSource> makeDatabaseGoodsSource(fb::Connection& connection, const SourceFilter& filter) {
     connection.ensureConnected();
-    return std::make_unique<DatabaseGoodsSource>(connection);
+    return std::make_unique<DatabaseGoodsSource>(connection, filter);
 }
 
 ExportResult writeExchangeFile(GoodsSource& source, QIODevice& out, const ExportHooks& hooks) {

@@ -7,6 +7,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 
 class QIODevice;
 
@@ -25,9 +26,16 @@ public:
     virtual bool next(ExportRow& row) = 0;
 };
 
+// Which rows a source reads: every row (the exchange file), or only goods
+// (GOOD_ISGOOD 1), optionally of one group (the CSV file).
+struct SourceFilter {
+    bool goodsOnly = false;
+    std::optional<std::int32_t> group;
+};
+
 // GOODS ordered by GOOD_ISGOOD, GOOD_ID with their barcodes, read in one
 // read-only transaction through a single cursor.
-std::unique_ptr<GoodsSource> makeDatabaseGoodsSource(fb::Connection& connection);
+std::unique_ptr<GoodsSource> makeDatabaseGoodsSource(fb::Connection& connection, const SourceFilter& filter = {});
 
 struct ExportHooks {
     // Called before each row; false stops (what is written so far stays).

@@ -12,6 +12,7 @@
 
 #include "core/DataModule.h"
 #include "exchange/ExchangeCommands.h"
+#include "exchange/uGoodsLoadSettings.h"
 #include "core/ScaleConnection.h"
 #include "core/uConnectScale.h"
 #include "core/uOptions.h"
@@ -71,6 +72,8 @@ void createProgramWindows() {
     reg->setCommand(QStringLiteral("MGoodsLoad"), [exchangeHost] { exchange::loadGoodsExchangeFile(exchangeHost()); });
     reg->setCommand(QStringLiteral("MGoodsUnLoad"),
                     [exchangeHost] { exchange::unloadGoodsExchangeFile(exchangeHost()); });
+    reg->setCommand(QStringLiteral("MLoadCSV"), [exchangeHost] { exchange::openCsvGoodsWindow(exchangeHost(), 1); });
+    reg->setCommand(QStringLiteral("MUnloadCSV"), [exchangeHost] { exchange::openCsvGoodsWindow(exchangeHost(), 2); });
 
     if (core::TfmAuthor* login = core::fmAuthor) {
         QObject::connect(reg, &TfmReg::quitRequested, login, &core::TfmAuthor::quitRequested);
