@@ -39,6 +39,7 @@ protected:
                "GOOD_COUNTRY_CODE) VALUES (11, 'Кефир', '50.00', 'нет', 'Т', 1, 10, '643')"));
         exec(u("INSERT INTO GOODS (GOOD_ID, GOOD_NAME, GOOD_PRICE, GOOD_W, GOOD_TYPE, GOOD_ISGOOD, GOOD_PARENTGROUP) "
                "VALUES (21, 'Батон', '40.00', 'нет', 'Т', 1, 20)"));
+        exec(u("INSERT INTO GOODS_BARCODE (GOOD_ID, GOOD_BARCODE) VALUES (21, '777')"));
     }
     CsvLoadResult load(const QString& text, std::int32_t group, CsvLoadHooks hooks = {}) {
         QByteArray bytes = encodeCp1251(text);
