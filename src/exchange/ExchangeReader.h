@@ -53,14 +53,13 @@ public:
     Header readHeader();
     static QString headerMessage(Header h);
 
-    // The next event of the body; false at the end of the file. A line that
-    // asks for nothing (a comment, a skipped section, a barcode record to
-    // skip) yields no event but still passes through `lineSeen`.
-    // After a Refused event the reader stops.
+    // The next event of the body; false at the end of the file or after a
+    // stop. A line that asks for nothing (a skipped section, a barcode record
+    // to skip) yields no event but still passes through `lineSeen`. After a
+    // Refused event the reader reads no further.
     bool next(ImportEvent& event);
 
-    // Lines consumed that were neither empty nor comments (the progress bar
-    // steps on these).
+    // Physical lines read so far, header and comments included.
     int lineNumber() const { return lines_.lineNumber(); }
     // Goods records yielded so far (groups included).
     int goodsCount() const { return goods_; }
