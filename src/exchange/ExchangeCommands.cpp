@@ -47,7 +47,9 @@ QString chooseSave(const ExchangeHost& host, const QString& title, const QString
 class ProgressSession {
 public:
     ProgressSession(const ExchangeHost& host, int mode, const QString& caption) : host_(host) {
-        window_ = new TfmProcessMovement(host.mainScreen, {host.loadFlag, host.csvFlag}, host.mainScreen);
+        // A window of its own, not a child of the main screen: disabling the
+        // screen would disable its children, the stop button with them.
+        window_ = new TfmProcessMovement(host.mainScreen, {host.loadFlag, host.csvFlag});
         window_->setAttribute(Qt::WA_DeleteOnClose, false);
         window_->setTag(mode);
         window_->setWindowTitle(caption);

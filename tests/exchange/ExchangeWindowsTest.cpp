@@ -192,6 +192,7 @@ TEST_F(ExchangeCommandTest, ClosingTheProgressWindowStopsTheLoadAndRollsBack) {
         EXPECT_FALSE(screen.isEnabled());
         ASSERT_FALSE(fmProcessMovement.isNull());
         EXPECT_EQ(fmProcessMovement->windowTitle(), msg::kLoadCaption);
+        EXPECT_TRUE(fmProcessMovement->btnStop->isEnabled()) << "the stop button works while the screen is disabled";
         messages.answer(ui::Answer::Yes);
         fmProcessMovement->close();
         EXPECT_TRUE(screen.isEnabled());
