@@ -41,7 +41,9 @@ QTemporaryDir& folder() {
     return dir;
 }
 
-QString pathOf(const QString& name) { return QDir(folder().path()).filePath(name); }
+QString pathOf(const QString& name) {
+    return QDir(folder().path()).filePath(name);
+}
 
 // Goods with every field the format carries; every other item has two
 // barcodes, so 100,000 goods hold 150,000 barcodes; one group per 1,000.
@@ -133,9 +135,9 @@ double plainLoad(fb::Connection& db, const std::vector<exchange::GoodsRecord>& r
     fb::Statement codes(tr, QStringLiteral("INSERT INTO GOODS_BARCODE (GOOD_ID, GOOD_BARCODE, BARCODE_COEFF) "
                                            "VALUES (?, ?, '1')"));
     for (const auto& g : rows) {
-        goods.execute(tr, {std::int64_t(g.id), g.name, text(g.price), text(g.weighed), text(g.type),
-                           text(g.unitName), g.unitCode ? fb::Value(std::int64_t(*g.unitCode)) : fb::null(),
-                           text(g.vat), std::int64_t(g.isGood), std::int64_t(g.parent), text(g.country),
+        goods.execute(tr, {std::int64_t(g.id), g.name, text(g.price), text(g.weighed), text(g.type), text(g.unitName),
+                           g.unitCode ? fb::Value(std::int64_t(*g.unitCode)) : fb::null(), text(g.vat),
+                           std::int64_t(g.isGood), std::int64_t(g.parent), text(g.country),
                            g.markType ? fb::Value(std::int64_t(*g.markType)) : fb::null()});
         for (const QString& c : g.barcodes) codes.execute(tr, {std::int64_t(g.id), c});
     }
@@ -238,9 +240,9 @@ void BM_ExchangeImportExport(benchmark::State& state) {
     state.counters["reimport_ms"] = reload.quantile(0.5);
     state.counters["plain_select_ms"] = plainOut.quantile(0.5);
     state.counters["export_ms"] = out.quantile(0.5);
-    state.counters["import_ratio"] = median(loadRatio);        // budget 2
-    state.counters["reimport_ratio"] = median(reloadRatio);    // budget 3
-    state.counters["export_ratio"] = median(exportRatio);      // budget 2
+    state.counters["import_ratio"] = median(loadRatio);      // budget 2
+    state.counters["reimport_ratio"] = median(reloadRatio);  // budget 3
+    state.counters["export_ratio"] = median(exportRatio);    // budget 2
 }
 
 // Peak resident memory of a child process that runs `work`, in KiB.

@@ -199,14 +199,16 @@ QString writeCsvGoods(const ExportRow& row, bool textMode) {
     f << QString::number(row.id) << codes.join(QLatin1Char(',')) << name << price;
     if (textMode) {
         f << core::GoodTypeAbbrToName(row.type) << (weighed ? QStringLiteral("весовой") : QStringLiteral("штучный"))
-          << core::FfdUnitCodeToText(row.unitCode.value_or(-1))
-          << core::MarkTypeCodeToName(row.markType.value_or(0)) << core::VatCodeToText(vat);
+          << core::FfdUnitCodeToText(row.unitCode.value_or(-1)) << core::MarkTypeCodeToName(row.markType.value_or(0))
+          << core::VatCodeToText(vat);
     } else {
-        f << QString::number(core::GoodTypeAbbrToCode(row.type)) << (weighed ? QStringLiteral("0") : QStringLiteral("1"))
+        f << QString::number(core::GoodTypeAbbrToCode(row.type))
+          << (weighed ? QStringLiteral("0") : QStringLiteral("1"))
           << (unitOk ? QString::number(*row.unitCode) : QStringLiteral("???"))
           << (row.markType ? QString::number(*row.markType) : QString()) << QString::number(vat);
     }
-    f << (row.packCount && *row.packCount >= 1 && *row.packCount <= 999999 ? QString::number(*row.packCount) : QString());
+    f << (row.packCount && *row.packCount >= 1 && *row.packCount <= 999999 ? QString::number(*row.packCount)
+                                                                           : QString());
     QStringList out;
     for (const QString& v : f) out << quoted(v);
     return out.join(QLatin1Char(';'));

@@ -13,7 +13,8 @@
 namespace exchange {
 
 inline const QString kCsvHeader = QStringLiteral(
-    "\"Код\";\"Штрихкод\";\"Название\";\"Цена\";\"ППР\";\"шт/вес\";\"Ед.изм.\";\"Тип маркировки\";\"НДС\";\"Кол-во в упак.\"");
+    "\"Код\";\"Штрихкод\";\"Название\";\"Цена\";\"ППР\";\"шт/вес\";\"Ед.изм.\";\"Тип маркировки\";\"НДС\";\"Кол-во в "
+    "упак.\"");
 
 // A line whose text without its ";" is blank holds no goods.
 bool isBlankCsvLine(const QString& line);

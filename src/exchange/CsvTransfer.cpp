@@ -57,15 +57,16 @@ CsvLoadResult loadCsvGoods(QIODevice& in, fb::Connection& db, std::int32_t group
     CsvLoadResult result;
     db.ensureConnected();
     fb::Transaction tr(db);
-    fb::Statement find(tr, QStringLiteral("SELECT GOOD_ISGOOD, GOOD_PARENTGROUP, GOOD_NAME FROM GOODS WHERE GOOD_ID = ?"));
-    fb::Statement insert(tr, QStringLiteral(
-                                 "INSERT INTO GOODS (GOOD_ID, GOOD_NAME, GOOD_PRICE, GOOD_TYPE, GOOD_W, GOOD_MARKTYPE, "
-                                 "GOOD_NALOG, GOOD_EDIZM, GOOD_EDIZM_FFD, GOOD_ISGOOD, GOOD_PACKCOUNT, GOOD_PARENTGROUP) "
-                                 "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, 1, ?, ?)"));
-    fb::Statement update(tr, QStringLiteral(
-                                 "UPDATE GOODS SET GOOD_NAME = ?, GOOD_PRICE = ?, GOOD_TYPE = ?, GOOD_W = ?, "
-                                 "GOOD_MARKTYPE = ?, GOOD_NALOG = ?, GOOD_EDIZM = ?, GOOD_EDIZM_FFD = ?, "
-                                 "GOOD_PACKCOUNT = ? WHERE GOOD_ID = ?"));
+    fb::Statement find(tr,
+                       QStringLiteral("SELECT GOOD_ISGOOD, GOOD_PARENTGROUP, GOOD_NAME FROM GOODS WHERE GOOD_ID = ?"));
+    fb::Statement insert(
+        tr, QStringLiteral("INSERT INTO GOODS (GOOD_ID, GOOD_NAME, GOOD_PRICE, GOOD_TYPE, GOOD_W, GOOD_MARKTYPE, "
+                           "GOOD_NALOG, GOOD_EDIZM, GOOD_EDIZM_FFD, GOOD_ISGOOD, GOOD_PACKCOUNT, GOOD_PARENTGROUP) "
+                           "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, 1, ?, ?)"));
+    fb::Statement update(tr,
+                         QStringLiteral("UPDATE GOODS SET GOOD_NAME = ?, GOOD_PRICE = ?, GOOD_TYPE = ?, GOOD_W = ?, "
+                                        "GOOD_MARKTYPE = ?, GOOD_NALOG = ?, GOOD_EDIZM = ?, GOOD_EDIZM_FFD = ?, "
+                                        "GOOD_PACKCOUNT = ? WHERE GOOD_ID = ?"));
     fb::Statement dropCodes(tr, QStringLiteral("DELETE FROM GOODS_BARCODE WHERE GOOD_ID = ?"));
     fb::Statement addCode(tr, QStringLiteral("INSERT INTO GOODS_BARCODE (GOOD_ID, GOOD_BARCODE) VALUES (?, ?)"));
 

@@ -23,7 +23,9 @@
 namespace exchange {
 namespace {
 
-int flagOf(const QObject* o) { return o ? o->property("Tag").toInt() : 0; }
+int flagOf(const QObject* o) {
+    return o ? o->property("Tag").toInt() : 0;
+}
 void clearFlag(QObject* o) {
     if (o) o->setProperty("Tag", 0);
 }
@@ -135,10 +137,15 @@ void loadGoodsExchangeFile(const ExchangeHost& host) {
         }
         file.close();
         switch (result.outcome) {
-        case ImportResult::Outcome::Done: ui::showInfo(result.message, owner); break;
-        case ImportResult::Outcome::Refused:
-        case ImportResult::Outcome::Failed: ui::showError(result.message, owner); break;
-        case ImportResult::Outcome::Stopped: break;
+            case ImportResult::Outcome::Done:
+                ui::showInfo(result.message, owner);
+                break;
+            case ImportResult::Outcome::Refused:
+            case ImportResult::Outcome::Failed:
+                ui::showError(result.message, owner);
+                break;
+            case ImportResult::Outcome::Stopped:
+                break;
         }
     });
 }

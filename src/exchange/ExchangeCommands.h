@@ -25,7 +25,8 @@ struct ExchangeHost {
     QString programFolder;
     // File choice; empty text when the user cancels. Unset: the standard
     // file dialogs.
-    std::function<QString(QWidget* parent, const QString& title, const QString& folder, const QString& filter)> openFile;
+    std::function<QString(QWidget* parent, const QString& title, const QString& folder, const QString& filter)>
+        openFile;
     std::function<QString(QWidget* parent, const QString& title, const QString& folder, const QString& filter,
                           const QString& suffix)>
         saveFile;

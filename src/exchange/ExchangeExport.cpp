@@ -17,12 +17,13 @@ public:
         : tr_(db, fb::Transaction::Access::ReadOnly),
           // One cursor instead of a barcode query per row: the rows of one
           // item come together, so memory stays flat however big the catalogue.
-          query_(tr_, QStringLiteral(
-                          "SELECT G.GOOD_ID, G.GOOD_NAME, G.GOOD_PRICE, G.GOOD_W, G.GOOD_TYPE, G.GOOD_PARENTGROUP, "
-                          "G.GOOD_ISGOOD, G.GOOD_NALOG, G.GOOD_MARKTYPE, G.GOOD_COUNTRY_CODE, G.GOOD_EDIZM_FFD, "
-                          "B.GOOD_BARCODE, G.GOOD_PACKCOUNT FROM GOODS G LEFT JOIN GOODS_BARCODE B ON B.GOOD_ID = G.GOOD_ID "
-                          "WHERE (? = 0 OR G.GOOD_ISGOOD = 1) AND (? = 0 OR G.GOOD_PARENTGROUP = ?) "
-                          "ORDER BY G.GOOD_ISGOOD, G.GOOD_ID")) {
+          query_(tr_,
+                 QStringLiteral(
+                     "SELECT G.GOOD_ID, G.GOOD_NAME, G.GOOD_PRICE, G.GOOD_W, G.GOOD_TYPE, G.GOOD_PARENTGROUP, "
+                     "G.GOOD_ISGOOD, G.GOOD_NALOG, G.GOOD_MARKTYPE, G.GOOD_COUNTRY_CODE, G.GOOD_EDIZM_FFD, "
+                     "B.GOOD_BARCODE, G.GOOD_PACKCOUNT FROM GOODS G LEFT JOIN GOODS_BARCODE B ON B.GOOD_ID = G.GOOD_ID "
+                     "WHERE (? = 0 OR G.GOOD_ISGOOD = 1) AND (? = 0 OR G.GOOD_PARENTGROUP = ?) "
+                     "ORDER BY G.GOOD_ISGOOD, G.GOOD_ID")) {
         query_.execute(tr_, {std::int64_t(filter.goodsOnly ? 1 : 0), std::int64_t(filter.group ? 1 : 0),
                              std::int64_t(filter.group.value_or(0))});
         more_ = query_.fetch();
@@ -92,8 +93,8 @@ ExportResult writeExchangeFile(GoodsSource& source, QIODevice& out, const Export
 }
 
 QString exportSummary(const ExportResult& result) {
-    QString text = QStringLiteral("Выгрузка базы товаров завершена.     \r\nВыгружено ") + QString::number(result.count) +
-                   QStringLiteral(" позиций.     ");
+    QString text = QStringLiteral("Выгрузка базы товаров завершена.     \r\nВыгружено ") +
+                   QString::number(result.count) + QStringLiteral(" позиций.     ");
     if (result.droppedBarcodes > 0)
         text += QStringLiteral("\r\n\r\nНе выгружено штрихкодов с символами ';' или ',': ") +
                 QString::number(result.droppedBarcodes) + QStringLiteral(".     ");

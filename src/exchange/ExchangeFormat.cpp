@@ -134,14 +134,14 @@ RecordKind commandKind(const QString& command) {
 
 const std::array<UnitRow, 24>& unitTable() {
     static const std::array<UnitRow, 24> table = {{
-        {QStringLiteral("шт"), 0},     {QStringLiteral("г"), 10},      {QStringLiteral("кг"), 11},
-        {QStringLiteral("т"), 12},     {QStringLiteral("см"), 20},     {QStringLiteral("дм"), 21},
-        {QStringLiteral("м"), 22},     {QStringLiteral("кв.см"), 30},  {QStringLiteral("кв.дм"), 31},
-        {QStringLiteral("кв.м"), 32},  {QStringLiteral("мл"), 40},     {QStringLiteral("л"), 41},
-        {QStringLiteral("куб.м"), 42}, {QStringLiteral("кВт*ч"), 50},  {QStringLiteral("Гкал"), 51},
-        {QStringLiteral("сутки"), 70}, {QStringLiteral("час"), 71},    {QStringLiteral("мин"), 72},
-        {QStringLiteral("с"), 73},     {QStringLiteral("Кбайт"), 80},  {QStringLiteral("Мбайт"), 81},
-        {QStringLiteral("Гбайт"), 82}, {QStringLiteral("Тбайт"), 83},  {QStringLiteral("иные"), 255},
+        {QStringLiteral("шт"), 0},     {QStringLiteral("г"), 10},     {QStringLiteral("кг"), 11},
+        {QStringLiteral("т"), 12},     {QStringLiteral("см"), 20},    {QStringLiteral("дм"), 21},
+        {QStringLiteral("м"), 22},     {QStringLiteral("кв.см"), 30}, {QStringLiteral("кв.дм"), 31},
+        {QStringLiteral("кв.м"), 32},  {QStringLiteral("мл"), 40},    {QStringLiteral("л"), 41},
+        {QStringLiteral("куб.м"), 42}, {QStringLiteral("кВт*ч"), 50}, {QStringLiteral("Гкал"), 51},
+        {QStringLiteral("сутки"), 70}, {QStringLiteral("час"), 71},   {QStringLiteral("мин"), 72},
+        {QStringLiteral("с"), 73},     {QStringLiteral("Кбайт"), 80}, {QStringLiteral("Мбайт"), 81},
+        {QStringLiteral("Гбайт"), 82}, {QStringLiteral("Тбайт"), 83}, {QStringLiteral("иные"), 255},
     }};
     return table;
 }
@@ -174,7 +174,8 @@ std::optional<QString> formatPrice2(const QString& text) {
     std::int64_t kopecks = rub * 100 + digit(0) * 10 + digit(1);
     if (digit(2) >= 5) ++kopecks;
     if (kopecks > 999999999) return std::nullopt;
-    return QString::number(kopecks / 100) + QLatin1Char('.') + QString::number(kopecks % 100).rightJustified(2, QLatin1Char('0'));
+    return QString::number(kopecks / 100) + QLatin1Char('.') +
+           QString::number(kopecks % 100).rightJustified(2, QLatin1Char('0'));
 }
 
 namespace msg {
@@ -184,9 +185,10 @@ QString badId(int position) {
            QStringLiteral("     ");
 }
 QString badField17(int line) {
-    return QStringLiteral(" Некорректное значение поля 17 (признак 'Товар/Группа')     ") + kCrLf + fieldRefusalTail(line) +
-           QStringLiteral(" Загрузка данных невозможна.") + kCrLf + kCrLf + QStringLiteral(" Допустимые значения: ") +
-           kCrLf + QStringLiteral("    '1' или пустое поле - Товар") + kCrLf + QStringLiteral("    '0' - Группа");
+    return QStringLiteral(" Некорректное значение поля 17 (признак 'Товар/Группа')     ") + kCrLf +
+           fieldRefusalTail(line) + QStringLiteral(" Загрузка данных невозможна.") + kCrLf + kCrLf +
+           QStringLiteral(" Допустимые значения: ") + kCrLf + QStringLiteral("    '1' или пустое поле - Товар") +
+           kCrLf + QStringLiteral("    '0' - Группа");
 }
 QString badField16(int line) {
     return QStringLiteral(" Некорректное значение поля 16 ('Код родительской группы')     ") + kCrLf +
@@ -199,8 +201,8 @@ QString badField5(int line) {
            QStringLiteral(" Допустимые значения: число. Разделитель руб/коп - точка или запятая.     ");
 }
 QString badField8(int line) {
-    return QStringLiteral(" Некорректное значение поля 8 ('Флаги...') в строке ") + QString::number(line) + kCrLf + kCrLf +
-           QStringLiteral(" Загрузка данных невозможна.");
+    return QStringLiteral(" Некорректное значение поля 8 ('Флаги...') в строке ") + QString::number(line) + kCrLf +
+           kCrLf + QStringLiteral(" Загрузка данных невозможна.");
 }
 QString badField13(int line) {
     return QStringLiteral(" Некорректное значение в поле 13 ('Признак предмета расчета')     ") + kCrLf +
@@ -278,7 +280,8 @@ std::variant<GoodsRecord, Refusal> parseGoodsRecord(const QString& text, int lin
     else
         return Refusal{msg::badField8(line)};
 
-    static const QStringList kinds = {QStringLiteral("Т"), QStringLiteral("АТ"), QStringLiteral("Р"), QStringLiteral("У")};
+    static const QStringList kinds = {QStringLiteral("Т"), QStringLiteral("АТ"), QStringLiteral("Р"),
+                                      QStringLiteral("У")};
     const auto kind = parseInteger(goodsField(fields, 13));
     if (!kind || *kind < 1 || *kind > 4) return Refusal{msg::badField13(line)};
     r.type = kinds.at(int(*kind - 1));
@@ -304,8 +307,7 @@ std::variant<GoodsRecord, Refusal> parseGoodsRecord(const QString& text, int lin
     const QString f55 = goodsField(fields, 55);
     const auto mark = f55.isEmpty() ? std::optional<std::int64_t>(0) : parseInteger(f55);
     static constexpr std::array<int, 8> marks = {0, 4, 5, 9, 10, 11, 12, 13};
-    if (!mark || std::find(marks.begin(), marks.end(), *mark) == marks.end())
-        return Refusal{msg::badField55(line)};
+    if (!mark || std::find(marks.begin(), marks.end(), *mark) == marks.end()) return Refusal{msg::badField55(line)};
     r.markType = int(*mark);
 
     QString codes = goodsField(fields, 2);

@@ -20,7 +20,9 @@ namespace exchange {
 // byte without a letter (0x98) decodes to U+0098 and back, so no byte of a
 // file is lost on its way through.
 QString decodeCp1251(const char* data, qsizetype size);
-inline QString decodeCp1251(const QByteArray& bytes) { return decodeCp1251(bytes.constData(), bytes.size()); }
+inline QString decodeCp1251(const QByteArray& bytes) {
+    return decodeCp1251(bytes.constData(), bytes.size());
+}
 // Characters the code page cannot hold are written as "?".
 QByteArray encodeCp1251(const QString& text);
 
@@ -69,10 +71,10 @@ struct GoodsRecord {
     std::optional<QString> type;      // "Т", "АТ", "Р", "У"
     std::optional<QString> unitName;  // "" when the unit is unknown
     std::optional<int> unitCode;
-    std::optional<QString> vat;       // "1".."6"
-    std::optional<QString> country;   // three digits
+    std::optional<QString> vat;      // "1".."6"
+    std::optional<QString> country;  // three digits
     std::optional<int> markType;
-    QStringList barcodes;             // without duplicates, in file order
+    QStringList barcodes;  // without duplicates, in file order
     bool operator==(const GoodsRecord&) const = default;
 };
 

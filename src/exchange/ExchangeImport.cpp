@@ -10,20 +10,26 @@
 namespace exchange {
 namespace {
 
-fb::Value text(const std::optional<QString>& v) { return v ? fb::Value(*v) : fb::null(); }
-fb::Value number(const std::optional<int>& v) { return v ? fb::Value(std::int64_t(*v)) : fb::null(); }
+fb::Value text(const std::optional<QString>& v) {
+    return v ? fb::Value(*v) : fb::null();
+}
+fb::Value number(const std::optional<int>& v) {
+    return v ? fb::Value(std::int64_t(*v)) : fb::null();
+}
 
 class DatabaseGoodsStore final : public GoodsStore {
 public:
     explicit DatabaseGoodsStore(fb::Connection& db)
         : tr_(db),
-          upsert_(tr_, QStringLiteral(
-                           "UPDATE OR INSERT INTO GOODS (GOOD_ID, GOOD_NAME, GOOD_PRICE, GOOD_W, GOOD_TYPE, GOOD_EDIZM, "
-                           "GOOD_EDIZM_FFD, GOOD_NALOG, GOOD_ISGOOD, GOOD_PARENTGROUP, GOOD_COUNTRY_CODE, GOOD_MARKTYPE) "
-                           "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?) MATCHING (GOOD_ID)")),
+          upsert_(tr_,
+                  QStringLiteral(
+                      "UPDATE OR INSERT INTO GOODS (GOOD_ID, GOOD_NAME, GOOD_PRICE, GOOD_W, GOOD_TYPE, GOOD_EDIZM, "
+                      "GOOD_EDIZM_FFD, GOOD_NALOG, GOOD_ISGOOD, GOOD_PARENTGROUP, GOOD_COUNTRY_CODE, GOOD_MARKTYPE) "
+                      "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?) MATCHING (GOOD_ID)")),
           deleteBarcodes_(tr_, QStringLiteral("DELETE FROM GOODS_BARCODE WHERE GOOD_ID = ?")),
-          insertBarcode_(tr_, QStringLiteral(
-                                  "INSERT INTO GOODS_BARCODE (GOOD_ID, GOOD_BARCODE, BARCODE_COEFF) VALUES (?, ?, '1')")),
+          insertBarcode_(
+              tr_,
+              QStringLiteral("INSERT INTO GOODS_BARCODE (GOOD_ID, GOOD_BARCODE, BARCODE_COEFF) VALUES (?, ?, '1')")),
           findBarcode_(tr_, QStringLiteral("SELECT 1 FROM GOODS_BARCODE WHERE GOOD_ID = ? AND GOOD_BARCODE = ?")),
           addBarcode_(tr_, QStringLiteral("INSERT INTO GOODS_BARCODE (GOOD_ID, GOOD_BARCODE) VALUES (?, ?)")) {}
 
@@ -84,7 +90,8 @@ QString msg::goodsWriteFailed(int line) {
 }
 
 QString msg::commitFailed(const QString& detail) {
-    return QStringLiteral(" При записи данных в БД произошел сбой сервера.     \r\n Загрузка не выполнена.     \r\n\r\n ") +
+    return QStringLiteral(
+               " При записи данных в БД произошел сбой сервера.     \r\n Загрузка не выполнена.     \r\n\r\n ") +
            detail;
 }
 
@@ -120,56 +127,56 @@ ImportResult runImport(ExchangeReader& reader, GoodsStore& store, const ImportHo
     while (reader.next(e)) {
         using Type = ImportEvent::Type;
         switch (e.type) {
-        case Type::Refused:
-            return fail(Outcome::Refused, e.message);
-        case Type::Goods: {
-            const GoodsRecord& g = e.goods;
-            try {
-                store.upsertGoods(g);
-            } catch (const std::exception&) {
-                return fail(Outcome::Failed, msg::goodsWriteFailed(e.line));
+            case Type::Refused:
+                return fail(Outcome::Refused, e.message);
+            case Type::Goods: {
+                const GoodsRecord& g = e.goods;
+                try {
+                    store.upsertGoods(g);
+                } catch (const std::exception&) {
+                    return fail(Outcome::Failed, msg::goodsWriteFailed(e.line));
+                }
+                try {
+                    store.deleteBarcodes(g.id);
+                } catch (const std::exception&) {
+                    return fail(Outcome::Failed, msg::kBarcodesDeleteFailed);
+                }
+                try {
+                    for (const QString& code : g.barcodes) store.insertBarcode(g.id, code);
+                } catch (const std::exception&) {
+                    return fail(Outcome::Failed, msg::kBarcodeInsertFailed);
+                }
+                pump();
+                break;
             }
-            try {
-                store.deleteBarcodes(g.id);
-            } catch (const std::exception&) {
-                return fail(Outcome::Failed, msg::kBarcodesDeleteFailed);
-            }
-            try {
-                for (const QString& code : g.barcodes) store.insertBarcode(g.id, code);
-            } catch (const std::exception&) {
-                return fail(Outcome::Failed, msg::kBarcodeInsertFailed);
-            }
-            pump();
-            break;
-        }
-        case Type::Barcode:
-            if (!barcodeLabel) label(msg::kAddBarcodesLabel);
-            barcodeLabel = true;
-            try {
-                store.addBarcodeIfAbsent(e.barcode.goodsId, e.barcode.barcode);
-            } catch (const std::exception&) {
-                // The look-up itself failed: the record is skipped like a
-                // code the database refuses.
-            }
-            continue;
-        case Type::DeleteAllGoods:
-            caption(msg::kDeleteGoodsCaption);
-            try {
-                store.deleteAllGoods();
-            } catch (const std::exception&) {
-                return fail(Outcome::Failed, msg::kDeleteGoodsFailed);
-            }
-            pump();
-            break;
-        case Type::DeleteAllBarcodes:
-            caption(msg::kDeleteBarcodesCaption);
-            try {
-                store.deleteAllBarcodes();
-            } catch (const std::exception&) {
-                return fail(Outcome::Failed, msg::kDeleteBarcodesFailed);
-            }
-            caption(QString());
-            break;
+            case Type::Barcode:
+                if (!barcodeLabel) label(msg::kAddBarcodesLabel);
+                barcodeLabel = true;
+                try {
+                    store.addBarcodeIfAbsent(e.barcode.goodsId, e.barcode.barcode);
+                } catch (const std::exception&) {
+                    // The look-up itself failed: the record is skipped like a
+                    // code the database refuses.
+                }
+                continue;
+            case Type::DeleteAllGoods:
+                caption(msg::kDeleteGoodsCaption);
+                try {
+                    store.deleteAllGoods();
+                } catch (const std::exception&) {
+                    return fail(Outcome::Failed, msg::kDeleteGoodsFailed);
+                }
+                pump();
+                break;
+            case Type::DeleteAllBarcodes:
+                caption(msg::kDeleteBarcodesCaption);
+                try {
+                    store.deleteAllBarcodes();
+                } catch (const std::exception&) {
+                    return fail(Outcome::Failed, msg::kDeleteBarcodesFailed);
+                }
+                caption(QString());
+                break;
         }
         barcodeLabel = false;
     }

@@ -75,10 +75,14 @@ ExchangeReader::Header ExchangeReader::readHeader() {
 
 QString ExchangeReader::headerMessage(Header h) {
     switch (h) {
-    case Header::Ok: return {};
-    case Header::Empty: return msg::kEmpty;
-    case Header::Loaded: return msg::kLoaded;
-    case Header::NotFormat: break;
+        case Header::Ok:
+            return {};
+        case Header::Empty:
+            return msg::kEmpty;
+        case Header::Loaded:
+            return msg::kLoaded;
+        case Header::NotFormat:
+            break;
     }
     return msg::kNotFormat;
 }
@@ -100,34 +104,34 @@ bool ExchangeReader::next(ImportEvent& event) {
             if (kind != RecordKind::DeleteGoods && kind != RecordKind::DeleteBarcodes) continue;
         }
         switch (kind) {
-        case RecordKind::Goods: {
-            auto parsed = parseGoodsRecord(line, number, goods_);
-            if (auto* refusal = std::get_if<Refusal>(&parsed)) {
-                refused_ = true;
-                event.type = ImportEvent::Type::Refused;
-                event.message = std::move(refusal->message);
+            case RecordKind::Goods: {
+                auto parsed = parseGoodsRecord(line, number, goods_);
+                if (auto* refusal = std::get_if<Refusal>(&parsed)) {
+                    refused_ = true;
+                    event.type = ImportEvent::Type::Refused;
+                    event.message = std::move(refusal->message);
+                    return true;
+                }
+                event.type = ImportEvent::Type::Goods;
+                event.goods = std::move(std::get<GoodsRecord>(parsed));
+                ++goods_;
                 return true;
             }
-            event.type = ImportEvent::Type::Goods;
-            event.goods = std::move(std::get<GoodsRecord>(parsed));
-            ++goods_;
-            return true;
-        }
-        case RecordKind::Barcodes:
-            if (auto code = parseBarcodeRecord(line)) {
-                event.type = ImportEvent::Type::Barcode;
-                event.barcode = std::move(*code);
+            case RecordKind::Barcodes:
+                if (auto code = parseBarcodeRecord(line)) {
+                    event.type = ImportEvent::Type::Barcode;
+                    event.barcode = std::move(*code);
+                    return true;
+                }
+                continue;
+            case RecordKind::DeleteGoods:
+                event.type = ImportEvent::Type::DeleteAllGoods;
                 return true;
-            }
-            continue;
-        case RecordKind::DeleteGoods:
-            event.type = ImportEvent::Type::DeleteAllGoods;
-            return true;
-        case RecordKind::DeleteBarcodes:
-            event.type = ImportEvent::Type::DeleteAllBarcodes;
-            return true;
-        case RecordKind::Skipped:
-            continue;
+            case RecordKind::DeleteBarcodes:
+                event.type = ImportEvent::Type::DeleteAllBarcodes;
+                return true;
+            case RecordKind::Skipped:
+                continue;
         }
     }
     return false;

@@ -28,13 +28,16 @@ QPointer<TfmGoodsLoadSettings> fmGoodsLoadSettings;
 
 namespace {
 
-int tagOf(const QObject* o) { return o ? o->property("Tag").toInt() : 0; }
+int tagOf(const QObject* o) {
+    return o ? o->property("Tag").toInt() : 0;
+}
 void setTagOf(QObject* o, int tag) {
     if (o) o->setProperty("Tag", tag);
 }
 
-const QString kFileBusy = QStringLiteral("Не могу выполнить операцию.      \r\n"
-                                         "Выбранный Вами файл, похоже, открыт другим приложением.      ");
+const QString kFileBusy = QStringLiteral(
+    "Не могу выполнить операцию.      \r\n"
+    "Выбранный Вами файл, похоже, открыт другим приложением.      ");
 
 QLabel* counter(QWidget* parent, const char* name) {
     auto* l = new QLabel(QStringLiteral("0"), parent);
@@ -123,7 +126,8 @@ void TfmGoodsLoadSettings::FormShow() {
         chAddHead->setChecked(true);
         chNumberToText->setChecked(true);
     }
-    setWindowTitle(loading ? QStringLiteral("Загрузка товаров из файла csv") : QStringLiteral("Выгрузка товаров в файл csv"));
+    setWindowTitle(loading ? QStringLiteral("Загрузка товаров из файла csv")
+                           : QStringLiteral("Выгрузка товаров в файл csv"));
     btnClose->setText(QStringLiteral("ЗАКРЫТЬ"));
     setTagOf(btnLoad, 0);
     setTagOf(btnClose, 0);
@@ -230,16 +234,18 @@ void TfmGoodsLoadSettings::load() {
     setWorking(false, QString());
     using Outcome = exchange::CsvLoadResult::Outcome;
     switch (r.outcome) {
-    case Outcome::Done: ShowLoadResult(0); break;
-    case Outcome::Stopped:
-        ShowLoadResult(2);
-        if (!r.message.isEmpty()) ui::showWarning(r.message, this);
-        break;
-    case Outcome::Refused:
-    case Outcome::Failed:
-        ShowLoadResult(1);
-        ui::showError(r.message, this);
-        break;
+        case Outcome::Done:
+            ShowLoadResult(0);
+            break;
+        case Outcome::Stopped:
+            ShowLoadResult(2);
+            if (!r.message.isEmpty()) ui::showWarning(r.message, this);
+            break;
+        case Outcome::Refused:
+        case Outcome::Failed:
+            ShowLoadResult(1);
+            ui::showError(r.message, this);
+            break;
     }
 }
 
@@ -250,10 +256,12 @@ void TfmGoodsLoadSettings::unload() {
     fb::Connection& db = host_.database();
     {
         fb::Transaction tr(db, fb::Transaction::Access::ReadOnly);
-        const auto any = root ? fb::queryOne(tr, QStringLiteral("SELECT FIRST 1 GOOD_ID FROM GOODS WHERE GOOD_ISGOOD = 1"))
-                              : fb::queryOne(tr, QStringLiteral("SELECT FIRST 1 GOOD_ID FROM GOODS WHERE GOOD_ISGOOD = 1 "
-                                                                "AND GOOD_PARENTGROUP = ?"),
-                                             {std::int64_t(group)});
+        const auto any =
+            root ? fb::queryOne(tr, QStringLiteral("SELECT FIRST 1 GOOD_ID FROM GOODS WHERE GOOD_ISGOOD = 1"))
+                 : fb::queryOne(tr,
+                                QStringLiteral("SELECT FIRST 1 GOOD_ID FROM GOODS WHERE GOOD_ISGOOD = 1 "
+                                               "AND GOOD_PARENTGROUP = ?"),
+                                {std::int64_t(group)});
         if (!any) {
             ui::showError(root ? QStringLiteral("База товаров пустая.      ")
                                : QStringLiteral("В выбранной Вами группе нет товаров.      "),

@@ -11,7 +11,9 @@
 QPointer<TfmProcessMovement> fmProcessMovement;
 
 namespace {
-int tagOf(const QObject* o) { return o ? o->property("Tag").toInt() : 0; }
+int tagOf(const QObject* o) {
+    return o ? o->property("Tag").toInt() : 0;
+}
 void setTagOf(QObject* o, int tag) {
     if (o) o->setProperty("Tag", tag);
 }

@@ -72,7 +72,8 @@ TEST(CsvGoodsLine, RefusesEachBadColumnInTheCheckOrder) {
         ASSERT_NE(refusal, nullptr) << line.toStdString();
         EXPECT_EQ(refusal->message, message) << line.toStdString();
     }
-    EXPECT_EQ(csvmsg::badPrice(7), u("Некорректный формат данных в файле:        \r\nСтрока 7,поле 4 - 'Цена товара'.     "));
+    EXPECT_EQ(csvmsg::badPrice(7),
+              u("Некорректный формат данных в файле:        \r\nСтрока 7,поле 4 - 'Цена товара'.     "));
 }
 
 TEST(CsvGoodsLine, ReadsTheLineOfARussianLocaleSpreadsheet) {

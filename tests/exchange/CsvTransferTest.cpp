@@ -35,10 +35,12 @@ protected:
         if (HasFatalFailure()) return;
         exec(u("INSERT INTO GOODS (GOOD_ID, GOOD_NAME, GOOD_ISGOOD, GOOD_PARENTGROUP) VALUES (10, 'Молочка', 0, 0)"));
         exec(u("INSERT INTO GOODS (GOOD_ID, GOOD_NAME, GOOD_ISGOOD, GOOD_PARENTGROUP) VALUES (20, 'Хлеб', 0, 0)"));
-        exec(u("INSERT INTO GOODS (GOOD_ID, GOOD_NAME, GOOD_PRICE, GOOD_W, GOOD_TYPE, GOOD_ISGOOD, GOOD_PARENTGROUP, "
-               "GOOD_COUNTRY_CODE) VALUES (11, 'Кефир', '50.00', 'нет', 'Т', 1, 10, '643')"));
-        exec(u("INSERT INTO GOODS (GOOD_ID, GOOD_NAME, GOOD_PRICE, GOOD_W, GOOD_TYPE, GOOD_ISGOOD, GOOD_PARENTGROUP) "
-               "VALUES (21, 'Батон', '40.00', 'нет', 'Т', 1, 20)"));
+        exec(
+            u("INSERT INTO GOODS (GOOD_ID, GOOD_NAME, GOOD_PRICE, GOOD_W, GOOD_TYPE, GOOD_ISGOOD, GOOD_PARENTGROUP, "
+              "GOOD_COUNTRY_CODE) VALUES (11, 'Кефир', '50.00', 'нет', 'Т', 1, 10, '643')"));
+        exec(
+            u("INSERT INTO GOODS (GOOD_ID, GOOD_NAME, GOOD_PRICE, GOOD_W, GOOD_TYPE, GOOD_ISGOOD, GOOD_PARENTGROUP) "
+              "VALUES (21, 'Батон', '40.00', 'нет', 'Т', 1, 20)"));
         exec(u("INSERT INTO GOODS_BARCODE (GOOD_ID, GOOD_BARCODE) VALUES (21, '777')"));
     }
     CsvLoadResult load(const QString& text, std::int32_t group, CsvLoadHooks hooks = {}) {
@@ -50,11 +52,11 @@ protected:
     QStringList rows() {
         fb::Transaction tr(db(), fb::Transaction::Access::ReadOnly);
         QStringList out;
-        for (const fb::Row& r : fb::query(
-                 tr, u("SELECT G.GOOD_ID, GOOD_NAME, GOOD_PRICE, GOOD_TYPE, GOOD_W, GOOD_EDIZM, GOOD_EDIZM_FFD, "
-                       "GOOD_MARKTYPE, GOOD_NALOG, GOOD_PACKCOUNT, GOOD_PARENTGROUP, GOOD_COUNTRY_CODE, (SELECT "
-                       "LIST(GOOD_BARCODE) FROM GOODS_BARCODE B WHERE B.GOOD_ID = G.GOOD_ID) FROM GOODS G WHERE "
-                       "GOOD_ISGOOD = 1 ORDER BY G.GOOD_ID"))) {
+        for (const fb::Row& r :
+             fb::query(tr, u("SELECT G.GOOD_ID, GOOD_NAME, GOOD_PRICE, GOOD_TYPE, GOOD_W, GOOD_EDIZM, GOOD_EDIZM_FFD, "
+                             "GOOD_MARKTYPE, GOOD_NALOG, GOOD_PACKCOUNT, GOOD_PARENTGROUP, GOOD_COUNTRY_CODE, (SELECT "
+                             "LIST(GOOD_BARCODE) FROM GOODS_BARCODE B WHERE B.GOOD_ID = G.GOOD_ID) FROM GOODS G WHERE "
+                             "GOOD_ISGOOD = 1 ORDER BY G.GOOD_ID"))) {
             QStringList f;
             for (int i = 0; i < r.size(); ++i) f << (fb::isNull(r.at(i)) ? u("null") : fb::toString(r.at(i)));
             out << f.join(QLatin1Char('|'));
@@ -66,11 +68,13 @@ protected:
 }  // namespace
 
 TEST_F(CsvTransferTest, LoadIntoAGroupInsertsUpdatesItsOwnAndSkipsOthers) {
-    const CsvLoadResult r = load(kCsvHeader + u("\r\n;;;;\r\n") +
-                                     u("\"11\";\"4601\";\"Кефир 'Д'Артаньян'\";\"55,5\";\"товар\";\"штучный\";\"л\";\"\";\"НДС 10%\";\"\"\r\n"
-                                       "\"21\";\"\";\"Батон новый\";\"1\";\"\";\"\";\"\";\"\";\"\";\"\"\r\n"
-                                       "\"30\";\"4602,4603\";\"Сыр; весовой\";\"1\u00a0234,50\";\"\";\"весовой\";\"кг\";\"молочка\";\"20%\";\"6\"\r\n"),
-                                 10);
+    const CsvLoadResult r = load(
+        kCsvHeader + u("\r\n;;;;\r\n") +
+            u("\"11\";\"4601\";\"Кефир 'Д'Артаньян'\";\"55,5\";\"товар\";\"штучный\";\"л\";\"\";\"НДС 10%\";\"\"\r\n"
+              "\"21\";\"\";\"Батон новый\";\"1\";\"\";\"\";\"\";\"\";\"\";\"\"\r\n"
+              "\"30\";\"4602,4603\";\"Сыр; "
+              "весовой\";\"1\u00a0234,50\";\"\";\"весовой\";\"кг\";\"молочка\";\"20%\";\"6\"\r\n"),
+        10);
     ASSERT_EQ(r.outcome, CsvLoadResult::Outcome::Done) << r.message.toStdString();
     EXPECT_EQ(r.counters.read, 5);
     EXPECT_EQ(r.counters.loaded, 1);
@@ -121,9 +125,12 @@ TEST_F(CsvTransferTest, RefusalOrUserStopLeavesTheCatalogueAsItWas) {
 }
 
 TEST_F(CsvTransferTest, UnloadWritesAGroupOrTheCatalogueAndReadsBack) {
-    exec(u("UPDATE GOODS SET GOOD_EDIZM = 'кг', GOOD_EDIZM_FFD = 11, GOOD_NALOG = '2', GOOD_MARKTYPE = 13, "
-           "GOOD_W = 'да', GOOD_PACKCOUNT = 6 WHERE GOOD_ID = 11"));
-    exec(u("UPDATE GOODS SET GOOD_EDIZM = 'шт', GOOD_EDIZM_FFD = 0, GOOD_NALOG = '6', GOOD_MARKTYPE = 0 WHERE GOOD_ID = 21"));
+    exec(
+        u("UPDATE GOODS SET GOOD_EDIZM = 'кг', GOOD_EDIZM_FFD = 11, GOOD_NALOG = '2', GOOD_MARKTYPE = 13, "
+          "GOOD_W = 'да', GOOD_PACKCOUNT = 6 WHERE GOOD_ID = 11"));
+    exec(
+        u("UPDATE GOODS SET GOOD_EDIZM = 'шт', GOOD_EDIZM_FFD = 0, GOOD_NALOG = '6', GOOD_MARKTYPE = 0 WHERE GOOD_ID = "
+          "21"));
     for (bool textMode : {true, false}) {
         SCOPED_TRACE(textMode);
         QByteArray bytes;
@@ -135,8 +142,9 @@ TEST_F(CsvTransferTest, UnloadWritesAGroupOrTheCatalogueAndReadsBack) {
         ASSERT_EQ(lines.size(), 4);
         EXPECT_EQ(lines[0], kCsvHeader);
         EXPECT_EQ(lines[1], u(""));
-        EXPECT_EQ(lines[2], textMode ? u("\"11\";\"\";\"Кефир\";\"50.00\";\"товар\";\"весовой\";\"кг\";\"молочка\";\"10%\";\"6\"")
-                                     : u("\"11\";\"\";\"Кефир\";\"50.00\";\"1\";\"0\";\"11\";\"13\";\"2\";\"6\""));
+        EXPECT_EQ(lines[2],
+                  textMode ? u("\"11\";\"\";\"Кефир\";\"50.00\";\"товар\";\"весовой\";\"кг\";\"молочка\";\"10%\";\"6\"")
+                           : u("\"11\";\"\";\"Кефир\";\"50.00\";\"1\";\"0\";\"11\";\"13\";\"2\";\"6\""));
 
         QByteArray all;
         QBuffer outAll(&all);

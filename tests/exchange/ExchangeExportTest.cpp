@@ -36,19 +36,20 @@ protected:
     }
     void addBarcode(int id, const QString& code) {
         fb::Transaction tr(db());
-        fb::execute(tr, QStringLiteral("INSERT INTO GOODS_BARCODE (GOOD_ID, GOOD_BARCODE, BARCODE_COEFF) VALUES (?, ?, '1')"),
-                    {std::int64_t(id), code});
+        fb::execute(
+            tr, QStringLiteral("INSERT INTO GOODS_BARCODE (GOOD_ID, GOOD_BARCODE, BARCODE_COEFF) VALUES (?, ?, '1')"),
+            {std::int64_t(id), code});
         tr.commit();
     }
     QStringList snapshot() {
         fb::Transaction tr(db(), fb::Transaction::Access::ReadOnly);
         QStringList out;
-        for (const fb::Row& r :
-             fb::query(tr, QStringLiteral("SELECT G.GOOD_ID, GOOD_NAME, GOOD_PRICE, GOOD_W, GOOD_TYPE, GOOD_EDIZM, "
-                                          "GOOD_EDIZM_FFD, GOOD_NALOG, GOOD_ISGOOD, GOOD_PARENTGROUP, GOOD_COUNTRY_CODE, "
-                                          "GOOD_MARKTYPE, (SELECT LIST(GOOD_BARCODE, ',') FROM (SELECT GOOD_BARCODE "
-                                          "FROM GOODS_BARCODE B WHERE B.GOOD_ID = G.GOOD_ID ORDER BY GOOD_BARCODE)) "
-                                          "FROM GOODS G ORDER BY G.GOOD_ID"))) {
+        for (const fb::Row& r : fb::query(
+                 tr, QStringLiteral("SELECT G.GOOD_ID, GOOD_NAME, GOOD_PRICE, GOOD_W, GOOD_TYPE, GOOD_EDIZM, "
+                                    "GOOD_EDIZM_FFD, GOOD_NALOG, GOOD_ISGOOD, GOOD_PARENTGROUP, GOOD_COUNTRY_CODE, "
+                                    "GOOD_MARKTYPE, (SELECT LIST(GOOD_BARCODE, ',') FROM (SELECT GOOD_BARCODE "
+                                    "FROM GOODS_BARCODE B WHERE B.GOOD_ID = G.GOOD_ID ORDER BY GOOD_BARCODE)) "
+                                    "FROM GOODS G ORDER BY G.GOOD_ID"))) {
             QStringList f;
             for (int i = 0; i < r.size(); ++i) f << (fb::isNull(r.at(i)) ? u("null") : fb::toString(r.at(i)));
             out << f.join(QLatin1Char('|'));
@@ -95,7 +96,8 @@ TEST_F(ExchangeExportTest, WritesGroupsFirstThenGoodsWithTheirBarcodes) {
 }
 
 TEST_F(ExchangeExportTest, StopLeavesTheRecordsWrittenSoFar) {
-    for (int id = 1; id <= 5; ++id) addGoods(QString::number(id) + u(", 'x', '1', 'нет', 'Т', 'шт', 0, '6', 1, 0, NULL, 0"));
+    for (int id = 1; id <= 5; ++id)
+        addGoods(QString::number(id) + u(", 'x', '1', 'нет', 'Т', 'шт', 0, '6', 1, 0, NULL, 0"));
     ExportHooks hooks;
     hooks.row = [](int written) { return written < 2; };
     ExportResult result;

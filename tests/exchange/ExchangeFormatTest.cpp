@@ -102,11 +102,14 @@ TEST(ExchangeGoodsRecord, RefusesEachBadFieldWithItsMessageAndLine) {
 }
 
 TEST(ExchangeGoodsRecord, MessagesKeepTheirExactTexts) {
-    EXPECT_EQ(msg::badId(3), u("Ошибка загрузки базы товаров:       \r\nнедопустимый формат поля 'ID товара'. Позиция 3     "));
-    EXPECT_EQ(msg::badField8(9), u(" Некорректное значение поля 8 ('Флаги...') в строке 9\r\n\r\n Загрузка данных невозможна."));
-    EXPECT_EQ(msg::badField17(4), u(" Некорректное значение поля 17 (признак 'Товар/Группа')     \r\n в строке 4.\r\n\r\n"
-                                     " Загрузка данных невозможна.\r\n\r\n Допустимые значения: \r\n"
-                                     "    '1' или пустое поле - Товар\r\n    '0' - Группа"));
+    EXPECT_EQ(msg::badId(3),
+              u("Ошибка загрузки базы товаров:       \r\nнедопустимый формат поля 'ID товара'. Позиция 3     "));
+    EXPECT_EQ(msg::badField8(9),
+              u(" Некорректное значение поля 8 ('Флаги...') в строке 9\r\n\r\n Загрузка данных невозможна."));
+    EXPECT_EQ(msg::badField17(4),
+              u(" Некорректное значение поля 17 (признак 'Товар/Группа')     \r\n в строке 4.\r\n\r\n"
+                " Загрузка данных невозможна.\r\n\r\n Допустимые значения: \r\n"
+                "    '1' или пустое поле - Товар\r\n    '0' - Группа"));
 }
 
 TEST(ExchangeGoodsRecord, ConvertsEveryFieldItReads) {
@@ -128,11 +131,36 @@ TEST(ExchangeGoodsRecord, ConvertsEveryFieldItReads) {
         {"flag 1", {{8, u("1")}}, [](auto& g) { EXPECT_EQ(*g.weighed, u("да")); }},
         {"kind 2", {{13, u("2")}}, [](auto& g) { EXPECT_EQ(*g.type, u("АТ")); }},
         {"kind 4", {{13, u("4")}}, [](auto& g) { EXPECT_EQ(*g.type, u("У")); }},
-        {"unit empty", {}, [](auto& g) { EXPECT_EQ(*g.unitName, u("шт")); EXPECT_EQ(*g.unitCode, 0); }},
-        {"unit 11", {{66, u("11")}}, [](auto& g) { EXPECT_EQ(*g.unitName, u("л")); EXPECT_EQ(*g.unitCode, 41); }},
-        {"unit 23", {{66, u("23")}}, [](auto& g) { EXPECT_EQ(*g.unitName, u("иные")); EXPECT_EQ(*g.unitCode, 255); }},
-        {"unit 24", {{66, u("24")}}, [](auto& g) { EXPECT_EQ(*g.unitName, u("")); EXPECT_FALSE(g.unitCode); }},
-        {"unit text", {{66, u("кг")}}, [](auto& g) { EXPECT_EQ(*g.unitName, u("")); EXPECT_FALSE(g.unitCode); }},
+        {"unit empty",
+         {},
+         [](auto& g) {
+             EXPECT_EQ(*g.unitName, u("шт"));
+             EXPECT_EQ(*g.unitCode, 0);
+         }},
+        {"unit 11",
+         {{66, u("11")}},
+         [](auto& g) {
+             EXPECT_EQ(*g.unitName, u("л"));
+             EXPECT_EQ(*g.unitCode, 41);
+         }},
+        {"unit 23",
+         {{66, u("23")}},
+         [](auto& g) {
+             EXPECT_EQ(*g.unitName, u("иные"));
+             EXPECT_EQ(*g.unitCode, 255);
+         }},
+        {"unit 24",
+         {{66, u("24")}},
+         [](auto& g) {
+             EXPECT_EQ(*g.unitName, u(""));
+             EXPECT_FALSE(g.unitCode);
+         }},
+        {"unit text",
+         {{66, u("кг")}},
+         [](auto& g) {
+             EXPECT_EQ(*g.unitName, u(""));
+             EXPECT_FALSE(g.unitCode);
+         }},
         {"vat empty", {}, [](auto& g) { EXPECT_EQ(*g.vat, u("6")); }},
         {"vat 2", {{23, u("2")}}, [](auto& g) { EXPECT_EQ(*g.vat, u("2")); }},
         {"country 643", {{61, u("643")}}, [](auto& g) { EXPECT_EQ(*g.country, u("643")); }},
@@ -148,7 +176,9 @@ TEST(ExchangeGoodsRecord, ConvertsEveryFieldItReads) {
         {"name cut", {{3, QString(81, QChar(u'ж'))}}, [](auto& g) { EXPECT_EQ(g.name, QString(80, QChar(u'ж'))); }},
         {"barcodes",
          {{2, u(" '46'01 ,,123, 123,4601,x y")}},
-         [](auto& g) { EXPECT_EQ(g.barcodes, QStringList({u("4601"), u("123"), u("x y")})); }},
+         [](auto& g) {
+             EXPECT_EQ(g.barcodes, QStringList({u("4601"), u("123"), u("x y")}));
+         }},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
@@ -158,8 +188,14 @@ TEST(ExchangeGoodsRecord, ConvertsEveryFieldItReads) {
 }
 
 TEST(ExchangeGoodsRecord, GroupUsesOnlyIdNameParentAndKind) {
-    const GoodsRecord g = parsed(record({{1, u("10")}, {2, u("4601")}, {3, u("Молочка")}, {5, u("abc")},
-                                         {13, u("9")}, {16, u("0")}, {17, u("0")}, {55, u("99")}},
+    const GoodsRecord g = parsed(record({{1, u("10")},
+                                         {2, u("4601")},
+                                         {3, u("Молочка")},
+                                         {5, u("abc")},
+                                         {13, u("9")},
+                                         {16, u("0")},
+                                         {17, u("0")},
+                                         {55, u("99")}},
                                         17));
     EXPECT_FALSE(g.isGood);
     EXPECT_EQ(g.id, 10);

@@ -33,10 +33,10 @@ protected:
     QStringList goodsRows() {
         fb::Transaction tr(db(), fb::Transaction::Access::ReadOnly);
         QStringList out;
-        for (const fb::Row& r : fb::query(tr, QStringLiteral(
-                                                  "SELECT GOOD_ID, GOOD_NAME, GOOD_PRICE, GOOD_W, GOOD_TYPE, GOOD_EDIZM, "
-                                                  "GOOD_EDIZM_FFD, GOOD_NALOG, GOOD_ISGOOD, GOOD_PARENTGROUP, "
-                                                  "GOOD_COUNTRY_CODE, GOOD_MARKTYPE FROM GOODS ORDER BY GOOD_ID"))) {
+        for (const fb::Row& r :
+             fb::query(tr, QStringLiteral("SELECT GOOD_ID, GOOD_NAME, GOOD_PRICE, GOOD_W, GOOD_TYPE, GOOD_EDIZM, "
+                                          "GOOD_EDIZM_FFD, GOOD_NALOG, GOOD_ISGOOD, GOOD_PARENTGROUP, "
+                                          "GOOD_COUNTRY_CODE, GOOD_MARKTYPE FROM GOODS ORDER BY GOOD_ID"))) {
             QStringList f;
             for (int i = 0; i < r.size(); ++i) f << (fb::isNull(r.at(i)) ? u("null") : fb::toString(r.at(i)));
             out << f.join(QLatin1Char('|'));
@@ -53,9 +53,11 @@ protected:
         return out;
     }
     void seedCatalogue() {
-        exec(QStringLiteral("INSERT INTO GOODS (GOOD_ID, GOOD_NAME, GOOD_PRICE, GOOD_ISGOOD, GOOD_COUNT) "
-                            "VALUES (100, 'Старый товар', '5.00', 1, '7')"));
-        exec(QStringLiteral("INSERT INTO GOODS_BARCODE (GOOD_ID, GOOD_BARCODE, BARCODE_COEFF) VALUES (100, '999', '1')"));
+        exec(
+            QStringLiteral("INSERT INTO GOODS (GOOD_ID, GOOD_NAME, GOOD_PRICE, GOOD_ISGOOD, GOOD_COUNT) "
+                           "VALUES (100, 'Старый товар', '5.00', 1, '7')"));
+        exec(QStringLiteral(
+            "INSERT INTO GOODS_BARCODE (GOOD_ID, GOOD_BARCODE, BARCODE_COEFF) VALUES (100, '999', '1')"));
     }
 };
 
@@ -65,8 +67,14 @@ TEST_F(ExchangeImportTest, LoadsGoodsGroupsAndBarcodesWithEveryField) {
     const ImportResult r = load(file({
         group(10, u("Молочка")),
         goods(11, u("Кефир ¤ 1%"), u("65,9"),
-              {{2, u("4601,4602,4601")}, {8, u("0")}, {13, u("2")}, {16, u("10")}, {23, u("2")}, {55, u("13")},
-               {61, u("7")}, {66, u("11")}}),
+              {{2, u("4601,4602,4601")},
+               {8, u("0")},
+               {13, u("2")},
+               {16, u("10")},
+               {23, u("2")},
+               {55, u("13")},
+               {61, u("7")},
+               {66, u("11")}}),
         goods(12, u("Сыр"), u("350")),
         u("$$$ADDBARCODES"),
         u("4700;12"),
@@ -82,22 +90,24 @@ TEST_F(ExchangeImportTest, LoadsGoodsGroupsAndBarcodesWithEveryField) {
                                u("11|Кефир ; 1%|65.90|нет|АТ|л|41|2|1|10|007|13"),
                                u("12|Сыр|350.00|да|Т|шт|0|6|1|0|null|0"),
                            }));
-    EXPECT_EQ(barcodeRows(), QStringList({u("11:4601*1"), u("11:4602*1"), u("12:4700"), u("12:O'Neil"), u("777:5000")}));
+    EXPECT_EQ(barcodeRows(),
+              QStringList({u("11:4601*1"), u("11:4602*1"), u("12:4700"), u("12:O'Neil"), u("777:5000")}));
 }
 
 TEST_F(ExchangeImportTest, SecondRecordOfAnIdUpdatesItAndReplacesItsBarcodes) {
     seedCatalogue();
-    const ImportResult r = load(file({goods(5, u("Первый"), u("1"), {{2, u("111,112")}}),
-                                      goods(5, u("Второй"), u("2"), {{2, u("113")}, {8, u("0")}}),
-                                      goods(100, u("Новое имя"), u("6"))}));
+    const ImportResult r =
+        load(file({goods(5, u("Первый"), u("1"), {{2, u("111,112")}}),
+                   goods(5, u("Второй"), u("2"), {{2, u("113")}, {8, u("0")}}), goods(100, u("Новое имя"), u("6"))}));
     EXPECT_EQ(r.outcome, ImportResult::Outcome::Done);
     EXPECT_EQ(goodsRows(), QStringList({u("5|Второй|2.00|нет|Т|шт|0|6|1|0|null|0"),
                                         u("100|Новое имя|6.00|да|Т|шт|0|6|1|0|null|0")}));
     EXPECT_EQ(barcodeRows(), QStringList({u("5:113*1")}));
     // Columns the file does not carry stay as they were.
     fb::Transaction tr(db());
-    EXPECT_EQ(fb::queryOne(tr, QStringLiteral("SELECT GOOD_COUNT FROM GOODS WHERE GOOD_ID = 100"))->str(u("GOOD_COUNT")),
-              u("7"));
+    EXPECT_EQ(
+        fb::queryOne(tr, QStringLiteral("SELECT GOOD_COUNT FROM GOODS WHERE GOOD_ID = 100"))->str(u("GOOD_COUNT")),
+        u("7"));
 }
 
 TEST_F(ExchangeImportTest, GroupRecordDropsTheBarcodesOfItsId) {
@@ -141,8 +151,8 @@ TEST_F(ExchangeImportTest, StopRollsBackEverythingWritten) {
     const QStringList before = goodsRows();
     ImportHooks hooks;
     hooks.line = [](int line) { return line < 5; };
-    const ImportResult r = load(file({goods(1, u("a"), u("1")), goods(2, u("b"), u("1")), goods(3, u("c"), u("1"))}),
-                                hooks);
+    const ImportResult r =
+        load(file({goods(1, u("a"), u("1")), goods(2, u("b"), u("1")), goods(3, u("c"), u("1"))}), hooks);
     EXPECT_EQ(r.outcome, ImportResult::Outcome::Stopped);
     EXPECT_EQ(goodsRows(), before);
 }

@@ -66,38 +66,40 @@ TEST(ExchangeReaderHeader, AcceptsOnlyTheExactHeaderAndANewStatus) {
 
 TEST(ExchangeReaderBody, FollowsCommandsAndCountsEveryPhysicalLine) {
     const QString text = file({
-        goods(1, u("Хлеб"), u("30")),                 // 3: before any command: goods
-        u("// comment"),                              // 4
-        QString(),                                    // 5
-        u("$$$addusers"),                             // 6
-        u("1;Иванов;123"),                            // 7: skipped
-        u("$$$ADDBARCODES"),                          // 8
-        u("4600;1"),                                  // 9
-        u("bad;x"),                                   // 10: skipped
-        u("$$$ADDPREFIXBARCODES"),                    // 11
-        u("22"),                                      // 12: skipped
-        u("$$$DELETEALLBARCODES"),                    // 13
-        u("anything"),                                // 14: repeats the deletion
-        u("$$$REPLACEQUANTITY"),                      // 15
-        group(10, u("Группа")),                       // 16
-        u("$$$DELETEALLWARES"),                       // 17
-        u("x"),                                       // 18
-        u("$$$UNKNOWN"),                              // 19
-        goods(2, u("skipped"), u("1")),               // 20
-        u("$$$ADDQUANTITY"),                          // 21
-        goods(3, u("Молоко"), u("")),                 // 22: refused
-        goods(4, u("never read"), u("1")),            // 23
+        goods(1, u("Хлеб"), u("30")),       // 3: before any command: goods
+        u("// comment"),                    // 4
+        QString(),                          // 5
+        u("$$$addusers"),                   // 6
+        u("1;Иванов;123"),                  // 7: skipped
+        u("$$$ADDBARCODES"),                // 8
+        u("4600;1"),                        // 9
+        u("bad;x"),                         // 10: skipped
+        u("$$$ADDPREFIXBARCODES"),          // 11
+        u("22"),                            // 12: skipped
+        u("$$$DELETEALLBARCODES"),          // 13
+        u("anything"),                      // 14: repeats the deletion
+        u("$$$REPLACEQUANTITY"),            // 15
+        group(10, u("Группа")),             // 16
+        u("$$$DELETEALLWARES"),             // 17
+        u("x"),                             // 18
+        u("$$$UNKNOWN"),                    // 19
+        goods(2, u("skipped"), u("1")),     // 20
+        u("$$$ADDQUANTITY"),                // 21
+        goods(3, u("Молоко"), u("")),       // 22: refused
+        goods(4, u("never read"), u("1")),  // 23
     });
     EXPECT_EQ(events(text), QStringList({u("goods@3:1"), u("barcode@9:4600"), u("delbarcodes@13"), u("delbarcodes@14"),
                                          u("goods@16:10"), u("delgoods@17"), u("delgoods@18"), u("refused@22")}));
 }
 
 TEST(ExchangeReaderBody, RefusedIdNamesThePositionNotTheLine) {
-    Opened in(encodeCp1251(file({goods(1, u("a"), u("1")), u("// x"), group(2, u("g")), goods(3, u("c"), u("1"), {{1, u("z")}})})));
+    Opened in(encodeCp1251(
+        file({goods(1, u("a"), u("1")), u("// x"), group(2, u("g")), goods(3, u("c"), u("1"), {{1, u("z")}})})));
     ExchangeReader reader(in.buffer);
     ASSERT_EQ(reader.readHeader(), ExchangeReader::Header::Ok);
     ImportEvent e;
-    while (reader.next(e) && e.type != ImportEvent::Type::Refused) {}
+    while (reader.next(e) && e.type != ImportEvent::Type::Refused) {
+    }
     EXPECT_EQ(e.type, ImportEvent::Type::Refused);
     EXPECT_EQ(e.message, msg::badId(3));
     EXPECT_FALSE(reader.next(e));

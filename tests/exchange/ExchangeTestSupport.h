@@ -8,7 +8,9 @@
 
 namespace exchangetest {
 
-inline QString u(const char* s) { return QString::fromUtf8(s); }
+inline QString u(const char* s) {
+    return QString::fromUtf8(s);
+}
 
 // A record of `width` fields; fields not named are empty.
 inline QString record(const std::map<int, QString>& fields, int width = 66) {

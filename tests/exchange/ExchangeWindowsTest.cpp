@@ -27,7 +27,9 @@ using namespace exchangetest;
 
 namespace {
 
-int tag(const QObject* o) { return o->property("Tag").toInt(); }
+int tag(const QObject* o) {
+    return o->property("Tag").toInt();
+}
 
 struct ProgressFixture {
     QWidget screen;

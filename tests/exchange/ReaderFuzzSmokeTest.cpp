@@ -25,18 +25,27 @@ QList<QByteArray> corpus(const QString& kind) {
 // Byte edits a damaged or hand-made file shows: a changed byte, a separator
 // or line end where none belongs, a cut, a repeated piece.
 QByteArray mutate(QByteArray b, std::mt19937& rng) {
-    static const char specials[] = {';', ',', '\r', '\n', '\0', '"', '\'', char(0x98), char(0xA4), char(0xB6), '$', '#'};
+    static const char specials[] = {';',  ',',        '\r',       '\n',       '\0', '"',
+                                    '\'', char(0x98), char(0xA4), char(0xB6), '$',  '#'};
     const int edits = 1 + int(rng() % 4);
     for (int i = 0; i < edits; ++i) {
         const qsizetype at = b.isEmpty() ? 0 : qsizetype(rng() % quint32(b.size()));
         switch (rng() % 5) {
-        case 0:
-            if (!b.isEmpty()) b[at] = char(rng());
-            break;
-        case 1: b.insert(at, specials[rng() % sizeof specials]); break;
-        case 2: b.remove(at, 1 + qsizetype(rng() % 20)); break;
-        case 3: b.insert(at, b.mid(qsizetype(rng() % quint32(b.size() + 1)), 1 + qsizetype(rng() % 80))); break;
-        default: b.truncate(at); break;
+            case 0:
+                if (!b.isEmpty()) b[at] = char(rng());
+                break;
+            case 1:
+                b.insert(at, specials[rng() % sizeof specials]);
+                break;
+            case 2:
+                b.remove(at, 1 + qsizetype(rng() % 20));
+                break;
+            case 3:
+                b.insert(at, b.mid(qsizetype(rng() % quint32(b.size() + 1)), 1 + qsizetype(rng() % 80)));
+                break;
+            default:
+                b.truncate(at);
+                break;
         }
     }
     return b;

@@ -27,49 +27,53 @@ QString readExchange(const QByteArray& bytes, QString& problem) {
         trace += QLatin1Char('\n') + QString::number(int(e.type)) + QLatin1Char('@') + QString::number(e.line);
         if (e.line < 1 || e.line > reader.lineNumber()) problem = QStringLiteral("event outside the file");
         switch (e.type) {
-        case ImportEvent::Type::Refused: {
-            trace += e.message;
-            const auto m = lineRef.match(e.message);
-            if (m.hasMatch() && m.captured(1).toInt() != e.line) problem = QStringLiteral("refusal names another line");
-            if (!m.hasMatch() && !e.message.contains(QStringLiteral("Позиция ")))
-                problem = QStringLiteral("refusal names no line");
-            break;
-        }
-        case ImportEvent::Type::Goods: {
-            const GoodsRecord& g = e.goods;
-            trace += QString::number(g.id) + g.name + g.price.value_or(QString()) + g.barcodes.join(QLatin1Char(','));
-            // What was read is written and read back alike.
-            ExportRow row;
-            row.id = g.id;
-            row.name = g.name;
-            row.price = g.price.value_or(QString());
-            row.weighed = g.weighed.value_or(QString());
-            row.type = g.type.value_or(QString());
-            row.parent = g.parent;
-            row.isGood = g.isGood ? 1 : 0;
-            row.vat = g.vat.value_or(QString());
-            row.markType = g.markType;
-            row.country = g.country.value_or(QString());
-            row.unitCode = g.unitCode;
-            row.barcodes = g.barcodes;
-            const WrittenRecord w = writeGoodsRecord(row);
-            auto again = parseGoodsRecord(w.line, 1, 0);
-            const auto* back = std::get_if<GoodsRecord>(&again);
-            if (!back) {
-                problem = QStringLiteral("written record refused: ") + std::get<Refusal>(again).message;
+            case ImportEvent::Type::Refused: {
+                trace += e.message;
+                const auto m = lineRef.match(e.message);
+                if (m.hasMatch() && m.captured(1).toInt() != e.line)
+                    problem = QStringLiteral("refusal names another line");
+                if (!m.hasMatch() && !e.message.contains(QStringLiteral("Позиция ")))
+                    problem = QStringLiteral("refusal names no line");
                 break;
             }
-            if (back->id != g.id || back->isGood != g.isGood || back->price != g.price || back->type != g.type ||
-                back->vat != g.vat || back->markType != g.markType || back->country != g.country ||
-                back->parent != g.parent)
-                problem = QStringLiteral("written record reads back otherwise");
-            break;
-        }
-        case ImportEvent::Type::Barcode:
-            trace += e.barcode.barcode + QString::number(e.barcode.goodsId);
-            if (e.barcode.barcode.isEmpty() || e.barcode.barcode.size() > 40) problem = QStringLiteral("bad barcode");
-            break;
-        default: break;
+            case ImportEvent::Type::Goods: {
+                const GoodsRecord& g = e.goods;
+                trace +=
+                    QString::number(g.id) + g.name + g.price.value_or(QString()) + g.barcodes.join(QLatin1Char(','));
+                // What was read is written and read back alike.
+                ExportRow row;
+                row.id = g.id;
+                row.name = g.name;
+                row.price = g.price.value_or(QString());
+                row.weighed = g.weighed.value_or(QString());
+                row.type = g.type.value_or(QString());
+                row.parent = g.parent;
+                row.isGood = g.isGood ? 1 : 0;
+                row.vat = g.vat.value_or(QString());
+                row.markType = g.markType;
+                row.country = g.country.value_or(QString());
+                row.unitCode = g.unitCode;
+                row.barcodes = g.barcodes;
+                const WrittenRecord w = writeGoodsRecord(row);
+                auto again = parseGoodsRecord(w.line, 1, 0);
+                const auto* back = std::get_if<GoodsRecord>(&again);
+                if (!back) {
+                    problem = QStringLiteral("written record refused: ") + std::get<Refusal>(again).message;
+                    break;
+                }
+                if (back->id != g.id || back->isGood != g.isGood || back->price != g.price || back->type != g.type ||
+                    back->vat != g.vat || back->markType != g.markType || back->country != g.country ||
+                    back->parent != g.parent)
+                    problem = QStringLiteral("written record reads back otherwise");
+                break;
+            }
+            case ImportEvent::Type::Barcode:
+                trace += e.barcode.barcode + QString::number(e.barcode.goodsId);
+                if (e.barcode.barcode.isEmpty() || e.barcode.barcode.size() > 40)
+                    problem = QStringLiteral("bad barcode");
+                break;
+            default:
+                break;
         }
     }
     return trace;
