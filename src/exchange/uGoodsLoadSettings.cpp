@@ -175,6 +175,11 @@ void TfmGoodsLoadSettings::closeEvent(QCloseEvent* event) {
     event->accept();
 }
 
+void TfmGoodsLoadSettings::reject() {
+    if (tagOf(btnLoad) == 1) return;
+    QDialog::reject();
+}
+
 void TfmGoodsLoadSettings::ShowLoadResult(int result) {
     grbResult->setVisible(true);
     Label3->clear();

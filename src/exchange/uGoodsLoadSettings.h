@@ -43,6 +43,9 @@ public:
     // 0 success, 1 error, 2 stopped by the user.
     void ShowLoadResult(int result);
 
+    // Escape while work runs does not close the window either.
+    void reject() override;
+
 protected:
     void closeEvent(QCloseEvent* event) override;
 

@@ -236,10 +236,14 @@ TEST_F(CsvWindowTest, StopButtonAsksAndRollsBack) {
     for (int id = 100; id < 110; ++id) f.write(encodeCp1251(QString::number(id) + u(";;x;1;;;;;;\r\n")));
     f.close();
     TfmGoodsLoadSettings w(host, TfmGoodsLoadSettings::Load);
+    w.setAttribute(Qt::WA_DeleteOnClose, false);
+    w.show();
     choose(w, 0);
     QTimer::singleShot(0, &w, [&] {
         EXPECT_EQ(w.findChild<QPushButton*>(u("btnClose"))->text(), u("ОСТАНОВИТЬ"));
         EXPECT_FALSE(w.close()) << "no closing while a load runs";
+        w.reject();
+        EXPECT_TRUE(w.isVisible()) << "nor by Escape";
         messages.answer(ui::Answer::Yes);
         QTest::mouseClick(w.findChild<QPushButton*>(u("btnClose")), Qt::LeftButton);
     });
