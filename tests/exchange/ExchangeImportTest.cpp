@@ -9,6 +9,8 @@
 #include "support/UpgradedDbFixture.h"
 
 #include <QBuffer>
+#include <QFile>
+#include <QProcess>
 
 #include <gtest/gtest.h>
 
@@ -238,4 +240,41 @@ TEST(ExchangeImportSteps, EachFailingStepHasItsMessageAndRollsBack) {
 TEST(ExchangeImportSteps, SummaryNamesTheCountOnlyWhenSomethingWasWritten) {
     EXPECT_EQ(importSummary(0), u("Обработка файла завершена.     "));
     EXPECT_EQ(importSummary(2), u("Обработка файла завершена.     \r\nЗагружено 2 позиций.     "));
+}
+
+TEST_F(ExchangeImportTest, LoadKilledMidwayLeavesTheCatalogueAsItWas) {
+    seedCatalogue();
+    QStringList body;
+    for (int id = 1; id <= 500; ++id) body << goods(id, u("Товар"), u("1"), {{2, QString::number(4600 + id)}});
+    body << u("$$$DELETEALLWARES") << u("$$$ADDQUANTITY");
+    for (int id = 501; id <= 1000; ++id) body << goods(id, u("Товар"), u("1"));
+    const QString path = programFolder() + u("/goods.txt");
+    {
+        QFile f(path);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(encodeCp1251(file(body)));
+    }
+    const QStringList before = goodsRows();
+    const QStringList beforeCodes = barcodeRows();
+    // The embedded engine holds the file for one process at a time.
+    db().detach();
+    auto run = [&](int killAt) {
+        QProcess child;
+        child.start(QStringLiteral(TARVI_IMPORT_CHILD), {databasePath(), path, QString::number(killAt)});
+        EXPECT_TRUE(child.waitForFinished(60000));
+        return std::pair{child.exitStatus(), child.exitCode()};
+    };
+    const auto killed = run(800);
+    EXPECT_EQ(killed.first, QProcess::CrashExit);
+    db().attach();
+    EXPECT_EQ(goodsRows(), before);
+    EXPECT_EQ(barcodeRows(), beforeCodes);
+
+    // The same process left to finish does load the file.
+    db().detach();
+    const auto finished = run(0);
+    EXPECT_EQ(finished.first, QProcess::NormalExit);
+    EXPECT_EQ(finished.second, 0);
+    db().attach();
+    EXPECT_EQ(goodsRows().size(), 500);
 }
