@@ -235,3 +235,35 @@ TEST_F(ExchangeCommandTest, WriteFailureDuringUnloadIsReportedAndTheScreenComesB
     EXPECT_TRUE(screen.isEnabled());
     EXPECT_TRUE(fmProcessMovement.isNull());
 }
+
+TEST_F(ExchangeCommandTest, StoppedUnloadKeepsTheCompleteRecordsAndSaysNothing) {
+    {
+        fb::Transaction tr(db());
+        fb::Statement insert(
+            tr, u("INSERT INTO GOODS (GOOD_ID, GOOD_NAME, GOOD_PRICE, GOOD_ISGOOD) VALUES (?, ?, '1', 1)"));
+        for (int id = 1; id <= 20000; ++id) insert.execute(tr, {std::int64_t(id), u("Товар")});
+        tr.commit();
+    }
+    chosen = programFolder() + u("/out.txt");
+    // The stop comes at the second time window events run, some rows in.
+    QTimer::singleShot(0, &screen, [this] {
+        QTimer::singleShot(0, &screen, [this] {
+            ASSERT_FALSE(fmProcessMovement.isNull());
+            EXPECT_EQ(fmProcessMovement->windowTitle(), msg::kUnloadCaption);
+            EXPECT_EQ(fmProcessMovement->Tag(), int(TfmProcessMovement::Unload));
+            EXPECT_TRUE(fmProcessMovement->Label1->text().startsWith(u("Выгружено позиций: ")));
+            messages.answer(ui::Answer::Yes);
+            QTest::mouseClick(fmProcessMovement->btnStop, Qt::LeftButton);
+        });
+    });
+    unloadGoodsExchangeFile(host);
+    EXPECT_EQ(messages.texts(), QStringList({TfmProcessMovement::kStopUnload}));
+    EXPECT_TRUE(screen.isEnabled());
+    QFile f(chosen);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    const QStringList lines = decodeCp1251(f.readAll()).split(u("\r\n"));
+    EXPECT_TRUE(lines.last().isEmpty()) << "the file ends with a whole line";
+    EXPECT_GT(lines.size(), 5);
+    EXPECT_LT(lines.size(), 20000 + 5);
+    for (int i = 4; i < lines.size() - 1; ++i) ASSERT_EQ(lines[i].count(QLatin1Char(';')), 66) << i;
+}
