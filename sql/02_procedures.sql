@@ -322,6 +322,17 @@ BEGIN
     DELETE FROM DOCUMENTS WHERE DOC_ID = :I_DID;
     O_DONE = 1;
   END
+
+/* Goods exchange file: the "$$$DELETEALLBARCODES" command of a load. It
+   runs inside the load's transaction, so a load that is abandoned later
+   keeps every barcode. */
+
+SET TERM ^ ;
+
+CREATE OR ALTER PROCEDURE DELETE_ALL_BARCODES
+AS
+BEGIN
+  DELETE FROM GOODS_BARCODE;
 END^
 
 SET TERM ; ^

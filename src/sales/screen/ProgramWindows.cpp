@@ -13,6 +13,8 @@
 #include "stock/StockDocuments.h"
 
 #include "core/DataModule.h"
+#include "exchange/ExchangeCommands.h"
+#include "exchange/uGoodsLoadSettings.h"
 #include "core/ScaleConnection.h"
 #include "core/uConnectScale.h"
 #include "core/uOptions.h"
@@ -75,6 +77,22 @@ void createProgramWindows() {
             new core::TfmConnectScale(core::DataModule1->IBDatabase1(), *scale, ports, reg);
         w->exec();
     });
+
+    // Goods files: the menu items' Tags are the stop flags of a running load.
+    auto exchangeHost = [reg] {
+        exchange::ExchangeHost host;
+        host.mainScreen = reg;
+        host.loadFlag = reg->action(QStringLiteral("MGoodsLoad"));
+        host.csvFlag = reg->action(QStringLiteral("MLoadCSV"));
+        host.database = []() -> fb::Connection& { return core::DataModule1->IBDatabase1(); };
+        host.programFolder = sys::programFolder();
+        return host;
+    };
+    reg->setCommand(QStringLiteral("MGoodsLoad"), [exchangeHost] { exchange::loadGoodsExchangeFile(exchangeHost()); });
+    reg->setCommand(QStringLiteral("MGoodsUnLoad"),
+                    [exchangeHost] { exchange::unloadGoodsExchangeFile(exchangeHost()); });
+    reg->setCommand(QStringLiteral("MLoadCSV"), [exchangeHost] { exchange::openCsvGoodsWindow(exchangeHost(), 1); });
+    reg->setCommand(QStringLiteral("MUnloadCSV"), [exchangeHost] { exchange::openCsvGoodsWindow(exchangeHost(), 2); });
 
     if (core::TfmAuthor* login = core::fmAuthor) {
         QObject::connect(reg, &TfmReg::quitRequested, login, &core::TfmAuthor::quitRequested);

@@ -1,0 +1,44 @@
+#pragma once
+// The main screen's goods-file commands: what the menu items "Загрузить
+// товары" / "Выгрузить товары" → "Формат АТОЛ" run. The main screen hands
+// over what they need, so this folder never includes the sales screen.
+#include <QString>
+
+#include <functional>
+
+class QObject;
+class QWidget;
+
+namespace fb {
+class Connection;
+}
+
+namespace exchange {
+
+struct ExchangeHost {
+    QWidget* mainScreen = nullptr;
+    // Stop flags: the Tags (dynamic property "Tag") of the menu items
+    // MGoodsLoad (exchange file, both ways) and MLoadCSV (CSV file).
+    QObject* loadFlag = nullptr;
+    QObject* csvFlag = nullptr;
+    std::function<fb::Connection&()> database;
+    QString programFolder;
+    // File choice; empty text when the user cancels. Unset: the standard
+    // file dialogs.
+    std::function<QString(QWidget* parent, const QString& title, const QString& folder, const QString& filter)>
+        openFile;
+    std::function<QString(QWidget* parent, const QString& title, const QString& folder, const QString& filter,
+                          const QString& suffix)>
+        saveFile;
+};
+
+// "Формат АТОЛ" under "Загрузить товары" (MGoodsLoad).
+void loadGoodsExchangeFile(const ExchangeHost& host);
+// "Формат АТОЛ" under "Выгрузить товары" (MGoodsUnLoad).
+void unloadGoodsExchangeFile(const ExchangeHost& host);
+
+inline const QString kLoadDialogTitle = QStringLiteral("Загрузить базу товаров из файла...");
+inline const QString kSaveDialogTitle = QStringLiteral("Сохранить базу товаров в файл...");
+inline const QString kTextFilesFilter = QStringLiteral("текстовые файлы (*.txt);;все файлы (*)");
+
+}  // namespace exchange

@@ -1,0 +1,196 @@
+#include "ExchangeImport.h"
+
+#include "ExchangeReader.h"
+
+#include "platform/db/Connection.h"
+#include "platform/db/Error.h"
+#include "platform/db/Statement.h"
+#include "platform/db/Transaction.h"
+
+namespace exchange {
+namespace {
+
+fb::Value text(const std::optional<QString>& v) {
+    return v ? fb::Value(*v) : fb::null();
+}
+fb::Value number(const std::optional<int>& v) {
+    return v ? fb::Value(std::int64_t(*v)) : fb::null();
+}
+
+class DatabaseGoodsStore final : public GoodsStore {
+public:
+    explicit DatabaseGoodsStore(fb::Connection& db)
+        : tr_(db),
+          upsert_(tr_,
+                  QStringLiteral(
+                      "UPDATE OR INSERT INTO GOODS (GOOD_ID, GOOD_NAME, GOOD_PRICE, GOOD_W, GOOD_TYPE, GOOD_EDIZM, "
+                      "GOOD_EDIZM_FFD, GOOD_NALOG, GOOD_ISGOOD, GOOD_PARENTGROUP, GOOD_COUNTRY_CODE, GOOD_MARKTYPE) "
+                      "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?) MATCHING (GOOD_ID)")),
+          deleteBarcodes_(tr_, QStringLiteral("DELETE FROM GOODS_BARCODE WHERE GOOD_ID = ?")),
+          insertBarcode_(
+              tr_,
+              QStringLiteral("INSERT INTO GOODS_BARCODE (GOOD_ID, GOOD_BARCODE, BARCODE_COEFF) VALUES (?, ?, '1')")),
+          findBarcode_(tr_, QStringLiteral("SELECT 1 FROM GOODS_BARCODE WHERE GOOD_ID = ? AND GOOD_BARCODE = ?")),
+          addBarcode_(tr_, QStringLiteral("INSERT INTO GOODS_BARCODE (GOOD_ID, GOOD_BARCODE) VALUES (?, ?)")) {}
+
+    void upsertGoods(const GoodsRecord& g) override {
+        upsert_.execute(tr_, {std::int64_t(g.id), g.name, text(g.price), text(g.weighed), text(g.type),
+                              text(g.unitName), number(g.unitCode), text(g.vat), std::int64_t(g.isGood ? 1 : 0),
+                              std::int64_t(g.parent), text(g.country), number(g.markType)});
+    }
+    void deleteBarcodes(std::int32_t id) override { deleteBarcodes_.execute(tr_, {std::int64_t(id)}); }
+    void insertBarcode(std::int32_t id, const QString& code) override {
+        insertBarcode_.execute(tr_, {std::int64_t(id), code});
+    }
+    void addBarcodeIfAbsent(std::int32_t id, const QString& code) override {
+        findBarcode_.execute(tr_, {std::int64_t(id), code});
+        const bool present = findBarcode_.fetch();
+        findBarcode_.closeCursor();
+        if (present) return;
+        // Only this record is undone when the database refuses the code.
+        tr_.savepoint(kSavepoint);
+        try {
+            addBarcode_.execute(tr_, {std::int64_t(id), code});
+            tr_.releaseSavepoint(kSavepoint);
+        } catch (const fb::Error&) {
+            tr_.rollbackToSavepoint(kSavepoint);
+            tr_.releaseSavepoint(kSavepoint);
+        }
+    }
+    void deleteAllGoods() override { fb::execute(tr_, QStringLiteral("DELETE FROM GOODS")); }
+    void deleteAllBarcodes() override { fb::execute(tr_, QStringLiteral("EXECUTE PROCEDURE DELETE_ALL_BARCODES")); }
+    void commit() override { tr_.commit(); }
+    void rollback() noexcept override {
+        try {
+            if (tr_.isActive()) tr_.rollback();
+        } catch (...) {
+            // The transaction dies with the attachment; nothing stays.
+        }
+    }
+
+private:
+    static inline const QString kSavepoint = QStringLiteral("EXCHANGE_BARCODE");
+    fb::Transaction tr_;
+    fb::Statement upsert_;
+    fb::Statement deleteBarcodes_;
+    fb::Statement insertBarcode_;
+    fb::Statement findBarcode_;
+    fb::Statement addBarcode_;
+};
+
+}  // namespace
+
+std::unique_ptr<GoodsStore> makeDatabaseGoodsStore(fb::Connection& connection) {
+    connection.ensureConnected();
+    return std::make_unique<DatabaseGoodsStore>(connection);
+}
+
+QString msg::goodsWriteFailed(int line) {
+    return QStringLiteral(" При записи данных в БД произошел сбой сервера.") + QString::number(line);
+}
+
+QString msg::commitFailed(const QString& detail) {
+    return QStringLiteral(
+               " При записи данных в БД произошел сбой сервера.     \r\n Загрузка не выполнена.     \r\n\r\n ") +
+           detail;
+}
+
+QString importSummary(int count) {
+    QString text = QStringLiteral("Обработка файла завершена.     ");
+    if (count > 0) text += QStringLiteral("\r\nЗагружено ") + QString::number(count) + QStringLiteral(" позиций.     ");
+    return text;
+}
+
+ImportResult runImport(ExchangeReader& reader, GoodsStore& store, const ImportHooks& hooks) {
+    using Outcome = ImportResult::Outcome;
+    ImportResult result;
+    auto fail = [&](Outcome outcome, QString message) {
+        store.rollback();
+        result.outcome = outcome;
+        result.message = std::move(message);
+        result.count = reader.goodsCount();
+        return result;
+    };
+    auto label = [&](const QString& t) {
+        if (hooks.label) hooks.label(t);
+    };
+    auto caption = [&](const QString& t) {
+        if (hooks.caption) hooks.caption(t);
+    };
+    auto pump = [&] {
+        if (hooks.pump) hooks.pump();
+    };
+    reader.lineSeen = hooks.line;
+
+    ImportEvent e;
+    bool barcodeLabel = false;
+    while (reader.next(e)) {
+        using Type = ImportEvent::Type;
+        switch (e.type) {
+            case Type::Refused:
+                return fail(Outcome::Refused, e.message);
+            case Type::Goods: {
+                const GoodsRecord& g = e.goods;
+                try {
+                    store.upsertGoods(g);
+                } catch (const std::exception&) {
+                    return fail(Outcome::Failed, msg::goodsWriteFailed(e.line));
+                }
+                try {
+                    store.deleteBarcodes(g.id);
+                } catch (const std::exception&) {
+                    return fail(Outcome::Failed, msg::kBarcodesDeleteFailed);
+                }
+                try {
+                    for (const QString& code : g.barcodes) store.insertBarcode(g.id, code);
+                } catch (const std::exception&) {
+                    return fail(Outcome::Failed, msg::kBarcodeInsertFailed);
+                }
+                pump();
+                break;
+            }
+            case Type::Barcode:
+                if (!barcodeLabel) label(msg::kAddBarcodesLabel);
+                barcodeLabel = true;
+                try {
+                    store.addBarcodeIfAbsent(e.barcode.goodsId, e.barcode.barcode);
+                } catch (const std::exception&) {
+                    // The look-up itself failed: the record is skipped like a
+                    // code the database refuses.
+                }
+                continue;
+            case Type::DeleteAllGoods:
+                caption(msg::kDeleteGoodsCaption);
+                try {
+                    store.deleteAllGoods();
+                } catch (const std::exception&) {
+                    return fail(Outcome::Failed, msg::kDeleteGoodsFailed);
+                }
+                pump();
+                break;
+            case Type::DeleteAllBarcodes:
+                caption(msg::kDeleteBarcodesCaption);
+                try {
+                    store.deleteAllBarcodes();
+                } catch (const std::exception&) {
+                    return fail(Outcome::Failed, msg::kDeleteBarcodesFailed);
+                }
+                caption(QString());
+                break;
+        }
+        barcodeLabel = false;
+    }
+    if (reader.stopped()) return fail(Outcome::Stopped, QString());
+    try {
+        store.commit();
+    } catch (const fb::Error& err) {
+        return fail(Outcome::Failed, msg::commitFailed(err.message()));
+    } catch (const std::exception& err) {
+        return fail(Outcome::Failed, msg::commitFailed(QString::fromUtf8(err.what())));
+    }
+    result.count = reader.goodsCount();
+    result.message = importSummary(result.count);
+    return result;
+}
+
+}  // namespace exchange
