@@ -322,6 +322,9 @@ BEGIN
     DELETE FROM DOCUMENTS WHERE DOC_ID = :I_DID;
     O_DONE = 1;
   END
+END^
+
+SET TERM ; ^
 
 /* Goods exchange file: the "$$$DELETEALLBARCODES" command of a load. It
    runs inside the load's transaction, so a load that is abandoned later

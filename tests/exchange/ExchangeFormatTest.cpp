@@ -282,10 +282,10 @@ TEST(ExchangeWriter, GroupGetsZeroPriceAndDefaultVat) {
 
 TEST(ExchangeWriter, WrittenRecordsReadBackModuloTheDocumentedSteps) {
     std::vector<ExportRow> rows(4);
-    rows[0] = {1, u("Группа «Молочка»"), u(""), u(""), u(""), 0, 0, u(""), std::nullopt, u(""), std::nullopt, {}};
-    rows[1] = {2, u("Кефир; 1%"), u("65.9"), u("нет"), u("Т"), 1, 1, u("2"), 13, u("643"), 41, {u("4601"), u("4602")}};
-    rows[2] = {3, u("Сыр ¶ 'Гауда'"), u("0"), u("ДА"), u("У"), 1, 1, u("x"), 0, u(""), 255, {u("O'N")}};
-    rows[3] = {4, u("Без единицы"), u("1,5"), u("1"), u("Р"), 0, 1, u("6"), std::nullopt, u("7"), 999, {}};
+    rows[0] = {1, u("Группа «Молочка»"), u(""), u(""), u(""), 0, 0, u(""), std::nullopt, u(""), std::nullopt, {}, std::nullopt};
+    rows[1] = {2, u("Кефир; 1%"), u("65.9"), u("нет"), u("Т"), 1, 1, u("2"), 13, u("643"), 41, {u("4601"), u("4602")}, std::nullopt};
+    rows[2] = {3, u("Сыр ¶ 'Гауда'"), u("0"), u("ДА"), u("У"), 1, 1, u("x"), 0, u(""), 255, {u("O'N")}, std::nullopt};
+    rows[3] = {4, u("Без единицы"), u("1,5"), u("1"), u("Р"), 0, 1, u("6"), std::nullopt, u("7"), 999, {}, std::nullopt};
     for (const ExportRow& row : rows) {
         SCOPED_TRACE(row.id);
         const GoodsRecord g = parsed(writeGoodsRecord(row).line);
