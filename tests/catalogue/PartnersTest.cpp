@@ -3,7 +3,10 @@
 #include "catalogue/Partners.h"
 #include "catalogue/SuppliersRepository.h"
 #include "catalogue/uSupplierEdit.h"
+#include "catalogue/uPartners.h"
 #include "catalogue/uSuppliers.h"
+#include "core/SchemaUpgrade.h"
+#include "platform/db/Metadata.h"
 #include "platform/db/Statement.h"
 #include "platform/db/Transaction.h"
 #include "support/FakeMessages.h"
@@ -264,6 +267,50 @@ TEST_F(Partners, EditOnAnEmptyListOpensNothingAndFiltersReloadOnceAfterTyping) {
     EXPECT_EQ(w->rowCount(), 0);  // not yet reloaded
     EXPECT_TRUE(QTest::qWaitFor([&] { return w->rowCount() == 1; }, 5000));
     EXPECT_EQ(names(*w), QStringList{QStringLiteral("ООО Ромашка")});
+}
+
+TEST_F(Partners, PickerHandsBackTheChosenSupplierAndRefusesAnOverlongBuyerName) {
+    testsupport::FakeMessages messages;
+    addRow(QStringLiteral("ООО Ромашка"), QStringLiteral("1"), QStringLiteral("null"), QStringLiteral("1"), QStringLiteral("7701"));
+    const int buyer = addRow(QString(60, QChar(0x0411)), QStringLiteral("null"), QStringLiteral("1"),
+                             QStringLiteral("1"));
+    // The picker is modal: OK is pressed once it shows.
+    const auto pressOk = [] {
+        QTimer::singleShot(0, [] {
+            ASSERT_NE(catalogue::fmPartners, nullptr);
+            catalogue::fmPartners->Button2Click();
+            if (catalogue::fmPartners && catalogue::fmPartners->isVisible()) catalogue::fmPartners->reject();
+        });
+    };
+    pressOk();
+    const auto supplier = catalogue::pickPartner(params(), catalogue::PartnerMode::Supplier, nullptr);
+    ASSERT_TRUE(supplier.has_value());
+    EXPECT_EQ(supplier->nameFull, QStringLiteral("ООО Ромашка"));
+    EXPECT_EQ(supplier->inn, QStringLiteral("7701"));
+    EXPECT_EQ(catalogue::fmPartners, nullptr);
+
+    pressOk();
+    EXPECT_FALSE(catalogue::pickPartner(params(), catalogue::PartnerMode::Buyer, nullptr).has_value());
+    EXPECT_EQ(messages.last(), QStringLiteral(" Полное название покупателя длиннее 50 символов.     "));
+    EXPECT_GT(buyer, 0);
+
+    pressOk();  // nothing listed: OK does nothing
+    EXPECT_FALSE(catalogue::pickPartner(params(), catalogue::PartnerMode::None, nullptr).has_value());
+}
+
+TEST_F(Partners, DatabaseMadeBeforeGetsTheProceduresAtTheUpgrade) {
+    for (const char* p : {"SUPPLIERS_EDIT", "BARCODE_PREFIX_IO", "PARENTGROUP_CHANGE_PROC"})
+        exec(QStringLiteral("DROP PROCEDURE %1").arg(QLatin1String(p)));
+    core::SchemaUpgrade(db());
+    {
+        fb::Transaction tr(db(), fb::Transaction::Access::ReadOnly);
+        for (const char* p : {"SUPPLIERS_EDIT", "BARCODE_PREFIX_IO", "PARENTGROUP_CHANGE_PROC"})
+            EXPECT_TRUE(fb::meta::procedureExists(tr, QLatin1String(p))) << p;
+    }
+    SupplierCard c;
+    c.nameFull = QStringLiteral("ООО Ромашка");
+    c.buyer = true;
+    EXPECT_GT(catalogue::SuppliersRepository(db()).insert(c), 0);
 }
 
 }  // namespace
