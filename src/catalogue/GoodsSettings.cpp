@@ -67,7 +67,9 @@ void savePrefixes(fb::Connection& db, const std::vector<int>& prefixes) {
     tr.commit();
 }
 
-void setWeightPrefixesSaved(std::function<void()> hook) { savedHook() = std::move(hook); }
+void setWeightPrefixesSaved(std::function<void()> hook) {
+    savedHook() = std::move(hook);
+}
 
 void notifyWeightPrefixesSaved() {
     if (savedHook()) savedHook()();

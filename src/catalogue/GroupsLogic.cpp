@@ -77,10 +77,14 @@ bool anyChosen(const GroupSettingsChoice& c) {
 
 QString kindAbbr(int code) {
     switch (code) {
-    case 2: return QStringLiteral("АТ");
-    case 3: return QStringLiteral("Р");
-    case 4: return QStringLiteral("У");
-    default: return QStringLiteral("Т");
+        case 2:
+            return QStringLiteral("АТ");
+        case 3:
+            return QStringLiteral("Р");
+        case 4:
+            return QStringLiteral("У");
+        default:
+            return QStringLiteral("Т");
     }
 }
 

@@ -48,12 +48,18 @@ SqlWithParams buildSuppliersQuery(const SuppliersFilter& f) {
     q.sql += f.nameFull ? QStringLiteral("SU_NAMEFULL AS SU_NAME FROM SUPPLIERS ")
                         : QStringLiteral("SU_NAMESHORT AS SU_NAME FROM SUPPLIERS ");
     switch (kindCode(f.suppliers, f.buyers)) {
-    case 0:
-        q.sql += QStringLiteral("WHERE (NOT(COALESCE(SU_SUPPLIER,0)=1)  AND NOT(COALESCE(SU_BUYER,0)=1)) ");
-        break;
-    case 1: q.sql += QStringLiteral("WHERE (SU_SUPPLIER=1) "); break;
-    case 2: q.sql += QStringLiteral("WHERE (SU_BUYER=1) "); break;
-    default: q.sql += QStringLiteral("WHERE (SU_SUPPLIER=1 OR SU_BUYER=1) "); break;
+        case 0:
+            q.sql += QStringLiteral("WHERE (NOT(COALESCE(SU_SUPPLIER,0)=1)  AND NOT(COALESCE(SU_BUYER,0)=1)) ");
+            break;
+        case 1:
+            q.sql += QStringLiteral("WHERE (SU_SUPPLIER=1) ");
+            break;
+        case 2:
+            q.sql += QStringLiteral("WHERE (SU_BUYER=1) ");
+            break;
+        default:
+            q.sql += QStringLiteral("WHERE (SU_SUPPLIER=1 OR SU_BUYER=1) ");
+            break;
     }
     if (f.workOnly) q.sql += QStringLiteral("AND (SU_WORK=1) ");
     addFilters(q, f.nameFull, f.name, f.inn);
@@ -67,9 +73,15 @@ SqlWithParams buildPartnersQuery(PartnerMode mode, bool nameFull, const QString&
             (nameFull ? QStringLiteral(" SU_NAMEFULL AS SU_NAME, ") : QStringLiteral(" SU_NAMESHORT AS SU_NAME, ")) +
             QStringLiteral("SU_INN  FROM SUPPLIERS ");
     switch (mode) {
-    case PartnerMode::Buyer: q.sql += QStringLiteral(" WHERE SU_BUYER=1 AND SU_WORK=1 "); break;
-    case PartnerMode::Supplier: q.sql += QStringLiteral(" WHERE SU_SUPPLIER=1 AND SU_WORK=1 "); break;
-    case PartnerMode::None: q.sql += QStringLiteral(" WHERE 1=0 "); break;
+        case PartnerMode::Buyer:
+            q.sql += QStringLiteral(" WHERE SU_BUYER=1 AND SU_WORK=1 ");
+            break;
+        case PartnerMode::Supplier:
+            q.sql += QStringLiteral(" WHERE SU_SUPPLIER=1 AND SU_WORK=1 ");
+            break;
+        case PartnerMode::None:
+            q.sql += QStringLiteral(" WHERE 1=0 ");
+            break;
     }
     addFilters(q, nameFull, name, inn);
     q.sql += QStringLiteral(" ORDER BY SU_NAME COLLATE PXW_CYRL");
@@ -87,10 +99,8 @@ SupplierCard trimmedCard(SupplierCard c) {
 
 std::optional<QString> validateSupplierCard(const SupplierCard& card) {
     const SupplierCard c = trimmedCard(card);
-    if (c.nameFull.isEmpty() && c.nameShort.isEmpty())
-        return QStringLiteral("Отсутствует название Контрагента.    ");
-    if (!c.supplier && !c.buyer)
-        return QStringLiteral("Не указан статус контрагента (покупатель/поставщик).     ");
+    if (c.nameFull.isEmpty() && c.nameShort.isEmpty()) return QStringLiteral("Отсутствует название Контрагента.    ");
+    if (!c.supplier && !c.buyer) return QStringLiteral("Не указан статус контрагента (покупатель/поставщик).     ");
     // A buyer's full name goes into the receipt's 50-character buyer field:
     // a longer one would be printed by the register and then refused by the
     // database, so it is refused here, before anything is stored.

@@ -19,7 +19,6 @@ public:
     bool update(const SupplierCard& card);
     void remove(int id);
 
-
 private:
     fb::Connection& db_;
 };

@@ -60,10 +60,9 @@ void TfmGoodsOtherSettings::btnSetClick() {
         return;
     const ParsedPrefixes parsed = parsePrefixes(LabeledEdit1->text());
     if (parsed.badPiece) {
-        ui::messages().show(this,
-                            QStringLiteral(" Префикс \"%1\" не является числом. Данные не сохранены.     ")
-                                .arg(*parsed.badPiece),
-                            ui::Icon::Error);
+        ui::messages().show(
+            this, QStringLiteral(" Префикс \"%1\" не является числом. Данные не сохранены.     ").arg(*parsed.badPiece),
+            ui::Icon::Error);
         LabeledEdit1->setFocus();
         return;
     }

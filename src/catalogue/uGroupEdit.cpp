@@ -83,7 +83,9 @@ TfmGroupEdit::~TfmGroupEdit() {
     if (fmGroupEdit == this) fmGroupEdit = nullptr;
 }
 
-std::int64_t TfmGroupEdit::parentId() const { return edParentGroupName->property("Tag").toLongLong(); }
+std::int64_t TfmGroupEdit::parentId() const {
+    return edParentGroupName->property("Tag").toLongLong();
+}
 
 void TfmGroupEdit::btnEllipsisClick() {
     const auto picked = pickGroup(db_, this, 1, editedId_, edNewGroupName->text().trimmed());
@@ -106,8 +108,9 @@ void TfmGroupEdit::btnCreateGroupClick() {
     try {
         writeGroup(db_, mode_, id, name, parentId());
     } catch (const fb::Error& e) {
-        const QString lead = mode_ == GroupEditMode::Create ? QStringLiteral("Сбой сервера при создании новой группы   ")
-                                                            : QStringLiteral("Сбой сервера при обновлении данных    ");
+        const QString lead = mode_ == GroupEditMode::Create
+                                 ? QStringLiteral("Сбой сервера при создании новой группы   ")
+                                 : QStringLiteral("Сбой сервера при обновлении данных    ");
         ui::messages().show(this, ui::withDetail(lead, e.message()), ui::Icon::Error);
         return;
     }

@@ -41,8 +41,7 @@ TfmGroupSelect::TfmGroupSelect(fb::Connection& db, int tag, std::int64_t renamed
     layout->addLayout(buttons);
 
     connect(btnOK, &QPushButton::clicked, this, &TfmGroupSelect::btnOKClick);
-    connect(TreeView1, &QTreeWidget::itemDoubleClicked, this,
-            [this](QTreeWidgetItem* item) { choose(item, true); });
+    connect(TreeView1, &QTreeWidget::itemDoubleClicked, this, [this](QTreeWidgetItem* item) { choose(item, true); });
     connect(Button1, &QPushButton::clicked, this, &QDialog::reject);
 }
 
@@ -64,7 +63,9 @@ void TfmGroupSelect::fill() {
     }
 }
 
-void TfmGroupSelect::btnOKClick() { choose(TreeView1->currentItem(), false); }
+void TfmGroupSelect::btnOKClick() {
+    choose(TreeView1->currentItem(), false);
+}
 
 void TfmGroupSelect::choose(QTreeWidgetItem* item, bool viaDoubleClick) {
     if (!item) return;

@@ -37,8 +37,7 @@ std::optional<ChosenEntry> entry(const QCheckBox* box, const QComboBox* list) {
 }
 }  // namespace
 
-TfmGroupSettings::TfmGroupSettings(fb::Connection& db, std::int64_t groupId, const QString& groupName,
-                                   QWidget* parent)
+TfmGroupSettings::TfmGroupSettings(fb::Connection& db, std::int64_t groupId, const QString& groupName, QWidget* parent)
     : QDialog(parent), db_(db), groupId_(groupId), groupName_(groupName) {
     setObjectName(QStringLiteral("fmGroupSettings"));
     setAttribute(Qt::WA_DeleteOnClose);
@@ -48,6 +47,8 @@ TfmGroupSettings::TfmGroupSettings(fb::Connection& db, std::int64_t groupId, con
     Memo1 = new QPlainTextEdit(this);
     Memo1->setObjectName(QStringLiteral("Memo1"));
     Memo1->setReadOnly(true);
+    Memo1->setFixedHeight(Memo1->fontMetrics().lineSpacing() * 3 + 12);
+    Memo1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     Memo1->setPlainText(QStringLiteral("Указанные параметры будут применены ко всем товарам в группе '") + groupName +
                         QStringLiteral("' (включая подгруппы). "));
     chGoodType = box(this, "chGoodType", QStringLiteral(" Признак (тип)"));
@@ -116,7 +117,8 @@ void TfmGroupSettings::Button2Click() {
         applyGroupSettings(db_, groupId_, c);
     } catch (const fb::Error& e) {
         ui::messages().show(
-            this, ui::withDetail(QStringLiteral("При выполнении операции произошел сбой сервера БД.      "), e.message()),
+            this,
+            ui::withDetail(QStringLiteral("При выполнении операции произошел сбой сервера БД.      "), e.message()),
             ui::Icon::Error);
         return;
     }

@@ -40,8 +40,7 @@ TfmPartners::TfmPartners(const fb::ConnectionParams& params, PartnerMode mode, Q
     edFilterINN = new QLineEdit(this);
     edFilterINN->setObjectName(QStringLiteral("edFilterINN"));
     edFilterINN->setContextMenuPolicy(Qt::NoContextMenu);
-    edFilterINN->setValidator(
-        new QRegularExpressionValidator(QRegularExpression(QStringLiteral("\\d*")), edFilterINN));
+    edFilterINN->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("\\d*")), edFilterINN));
     BitBtn1 = new QToolButton(this);
     BitBtn1->setObjectName(QStringLiteral("BitBtn1"));
     BitBtn1->setText(QStringLiteral("X"));
@@ -54,8 +53,9 @@ TfmPartners::TfmPartners(const fb::ConnectionParams& params, PartnerMode mode, Q
     Timer1->setInterval(1500);
     DBGrid1 = new QTableView(this);
     DBGrid1->setObjectName(QStringLiteral("DBGrid1"));
-    model_->setColumns({{QStringLiteral("SU_NAME"), buyers ? QStringLiteral("ПОКУПАТЕЛЬ") : QStringLiteral("ПОСТАВЩИК")},
-                        {QStringLiteral("SU_INN"), QStringLiteral("ИНН")}});
+    model_->setColumns(
+        {{QStringLiteral("SU_NAME"), buyers ? QStringLiteral("ПОКУПАТЕЛЬ") : QStringLiteral("ПОСТАВЩИК")},
+         {QStringLiteral("SU_INN"), QStringLiteral("ИНН")}});
     setUpPartnerGrid(DBGrid1, model_);
     Button2 = new QPushButton(QStringLiteral("ОК"), this);
     Button2->setObjectName(QStringLiteral("Button2"));
@@ -102,14 +102,19 @@ TfmPartners::~TfmPartners() {
 
 void TfmPartners::reload(int selectId) {
     Timer1->stop();
-    const SqlWithParams q = buildPartnersQuery(mode_, chNameFull->isChecked(), edFilterName->text(), edFilterINN->text());
+    const SqlWithParams q =
+        buildPartnersQuery(mode_, chNameFull->isChecked(), edFilterName->text(), edFilterINN->text());
     conn_.ensureConnected();
     model_->setQuery(conn_, q.sql, q.params);
     selectPartner(DBGrid1, model_, selectId);
 }
 
-int TfmPartners::rowCount() const { return model_->rowCount(); }
-int TfmPartners::currentId() const { return currentPartnerId(DBGrid1, model_); }
+int TfmPartners::rowCount() const {
+    return model_->rowCount();
+}
+int TfmPartners::currentId() const {
+    return currentPartnerId(DBGrid1, model_);
+}
 
 void TfmPartners::Button2Click() {
     const int row = DBGrid1->currentIndex().row();

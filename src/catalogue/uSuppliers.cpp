@@ -60,8 +60,7 @@ TfmSuppliers::TfmSuppliers(const fb::ConnectionParams& params, fb::Connection& w
     edFilterINN->setPlaceholderText(QStringLiteral("фильтр по ИНН"));
     edFilterINN->setContextMenuPolicy(Qt::NoContextMenu);
     // Digits only, typed or pasted.
-    edFilterINN->setValidator(
-        new QRegularExpressionValidator(QRegularExpression(QStringLiteral("\\d*")), edFilterINN));
+    edFilterINN->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("\\d*")), edFilterINN));
     btnClearFN = clearButton(this, "btnClearFN");
     btnClearFINN = clearButton(this, "btnClearFINN");
     Timer1 = new QTimer(this);
@@ -70,8 +69,8 @@ TfmSuppliers::TfmSuppliers(const fb::ConnectionParams& params, fb::Connection& w
     Timer1->setInterval(1500);
     DBGrid1 = new QTableView(this);
     DBGrid1->setObjectName(QStringLiteral("DBGrid1"));
-    model_->setColumns({{QStringLiteral("SU_NAME"), QStringLiteral("КОНТРАГЕНТ")},
-                        {QStringLiteral("SU_INN"), QStringLiteral("ИНН")}});
+    model_->setColumns(
+        {{QStringLiteral("SU_NAME"), QStringLiteral("КОНТРАГЕНТ")}, {QStringLiteral("SU_INN"), QStringLiteral("ИНН")}});
     setUpPartnerGrid(DBGrid1, model_);
     btnAdd = new QPushButton(QStringLiteral("ДОБАВИТЬ"), this);
     btnAdd->setObjectName(QStringLiteral("btnAdd"));
@@ -160,9 +159,15 @@ void TfmSuppliers::LoadSuppliersList(int selectId) {
     selectPartner(DBGrid1, model_, selectId);
 }
 
-int TfmSuppliers::rowCount() const { return model_->rowCount(); }
-int TfmSuppliers::idAt(int row) const { return model_->rowAt(row).integer(QStringLiteral("SU_ID")); }
-int TfmSuppliers::currentId() const { return currentPartnerId(DBGrid1, model_); }
+int TfmSuppliers::rowCount() const {
+    return model_->rowCount();
+}
+int TfmSuppliers::idAt(int row) const {
+    return model_->rowAt(row).integer(QStringLiteral("SU_ID"));
+}
+int TfmSuppliers::currentId() const {
+    return currentPartnerId(DBGrid1, model_);
+}
 bool TfmSuppliers::rowGrey(int row) const {
     return model_->data(model_->index(row, 0), Qt::ForegroundRole).isValid();
 }
@@ -196,7 +201,9 @@ void TfmSuppliers::openCard(int mode) {
     card->exec();
 }
 
-void TfmSuppliers::btnAddClick() { openCard(1); }
+void TfmSuppliers::btnAddClick() {
+    openCard(1);
+}
 
 void TfmSuppliers::btnEditClick() {
     // Editing needs a row to edit: a card of no row would save nothing.

@@ -31,12 +31,8 @@ TEST(WeightPrefixLine, SplitsAtBlanksCommasAndSemicolonsAndRefusesANonNumber) {
         std::vector<int> prefixes;
         const char* bad;
     } cases[] = {
-        {"21, 22 23", {21, 22, 23}, nullptr},
-        {"", {}, nullptr},
-        {" ; ;21;", {21}, nullptr},
-        {"21;21", {21, 21}, nullptr},
-        {"21;2a;23", {}, "2a"},
-        {"21,,x", {}, "x"},
+        {"21, 22 23", {21, 22, 23}, nullptr}, {"", {}, nullptr},      {" ; ;21;", {21}, nullptr},
+        {"21;21", {21, 21}, nullptr},         {"21;2a;23", {}, "2a"}, {"21,,x", {}, "x"},
     };
     for (const auto& c : cases) {
         const auto parsed = catalogue::parsePrefixes(QString::fromUtf8(c.text));

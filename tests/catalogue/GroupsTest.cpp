@@ -50,9 +50,12 @@ TEST(GroupRules, ParentChoiceRefusesTheGroupItselfAndItsDescendantsOnlyWhenRenam
         {GroupEditMode::Rename, 1, 7, false, nullptr},
         {GroupEditMode::Create, 0, 3, false, nullptr},
     };
-    const QHash<std::int64_t, QString> names{{0, QStringLiteral("Номенклатура")}, {1, QStringLiteral("G")},
-                                             {3, QStringLiteral("I")}, {4, QStringLiteral("K")},
-                                             {5, QStringLiteral("X")}, {7, QStringLiteral("Z")}};
+    const QHash<std::int64_t, QString> names{{0, QStringLiteral("Номенклатура")},
+                                             {1, QStringLiteral("G")},
+                                             {3, QStringLiteral("I")},
+                                             {4, QStringLiteral("K")},
+                                             {5, QStringLiteral("X")},
+                                             {7, QStringLiteral("Z")}};
     for (const auto& c : cases) {
         const auto error = catalogue::parentChoiceError(c.mode, c.renamed, names.value(c.renamed), c.node,
                                                         names.value(c.node), c.doubleClick, parents);
@@ -74,10 +77,11 @@ TEST(GroupRules, ConfirmationAndAssignmentsFollowTheBoxOrder) {
     catalogue::GroupSettingsChoice c;
     c.unit = ChosenEntry{11, QStringLiteral("кг")};
     c.kind = ChosenEntry{4, QStringLiteral("услуга")};
-    EXPECT_EQ(catalogue::groupSettingsConfirmation(QStringLiteral("G"), c),
-              QStringLiteral("Для всех товаров в группе 'G' (включая подгруппы)      \r\nбудут установлены следующие "
-                             "параметры: \r\n\r\n Признак предмета расчета:   услуга     \r\n Мера количества:   кг     "
-                             "\r\n\r\nПродолжить?"));
+    EXPECT_EQ(
+        catalogue::groupSettingsConfirmation(QStringLiteral("G"), c),
+        QStringLiteral("Для всех товаров в группе 'G' (включая подгруппы)      \r\nбудут установлены следующие "
+                       "параметры: \r\n\r\n Признак предмета расчета:   услуга     \r\n Мера количества:   кг     "
+                       "\r\n\r\nПродолжить?"));
     const auto a = catalogue::groupSettingsAssignments(c);
     EXPECT_EQ(a.setClause, QStringLiteral("GOOD_TYPE=? ,GOOD_EDIZM=? , GOOD_EDIZM_FFD=?"));
     EXPECT_EQ(a.params, (std::vector<fb::Value>{QStringLiteral("У"), QStringLiteral("кг"), std::int64_t{11}}));
@@ -108,14 +112,13 @@ protected:
     }
     QString column(std::int64_t id, const char* name) {
         fb::Transaction tr(db(), fb::Transaction::Access::ReadOnly);
-        const auto row = fb::queryOne(tr, QStringLiteral("SELECT %1 FROM GOODS WHERE GOOD_ID=?").arg(QLatin1String(name)),
-                                      {id});
+        const auto row =
+            fb::queryOne(tr, QStringLiteral("SELECT %1 FROM GOODS WHERE GOOD_ID=?").arg(QLatin1String(name)), {id});
         return row ? row->str(QLatin1String(name)) : QStringLiteral("<none>");
     }
     QStringList kinds() {
         QStringList out;
-        for (int id : {1, 2, 3, 4, 5, 6, 7, 100, 101, 102, 103, 104, 105, 106, 107})
-            out << column(id, "GOOD_TYPE");
+        for (int id : {1, 2, 3, 4, 5, 6, 7, 100, 101, 102, 103, 104, 105, 106, 107}) out << column(id, "GOOD_TYPE");
         return out;
     }
 };
@@ -139,8 +142,9 @@ TEST_F(Groups, SettingsChangeGoodsOfTheGroupAndItsSubgroupsOnly) {
 
 TEST_F(Groups, SettingsFailingPartwayChangeNothing) {
     exec(QStringLiteral("CREATE EXCEPTION E_TEST_REFUSED 'refused'"));
-    exec(QStringLiteral("CREATE TRIGGER T_TEST_REFUSE FOR GOODS BEFORE UPDATE AS BEGIN "
-                        "IF (NEW.GOOD_PARENTGROUP = 3) THEN EXCEPTION E_TEST_REFUSED; END"));
+    exec(
+        QStringLiteral("CREATE TRIGGER T_TEST_REFUSE FOR GOODS BEFORE UPDATE AS BEGIN "
+                       "IF (NEW.GOOD_PARENTGROUP = 3) THEN EXCEPTION E_TEST_REFUSED; END"));
     const QStringList before = kinds();
     catalogue::GroupSettingsChoice c;
     c.kind = ChosenEntry{3, QStringLiteral("работа")};

@@ -2,8 +2,8 @@
 // filter, what the card refuses and stores, and what delete and edit do.
 #include "catalogue/Partners.h"
 #include "catalogue/SuppliersRepository.h"
-#include "catalogue/uSupplierEdit.h"
 #include "catalogue/uPartners.h"
+#include "catalogue/uSupplierEdit.h"
 #include "catalogue/uSuppliers.h"
 #include "core/SchemaUpgrade.h"
 #include "platform/db/Metadata.h"
@@ -94,8 +94,7 @@ TEST_F(Partners, DirectoryListsTheKindsTickedAndOnlyWorkingOnesWhenAsked) {
         f.workOnly = c.workOnly;
         QStringList expected = c.expected;
         expected.sort();
-        EXPECT_EQ(listed(catalogue::buildSuppliersQuery(f)), expected)
-            << c.suppliers << c.buyers << c.workOnly;
+        EXPECT_EQ(listed(catalogue::buildSuppliersQuery(f)), expected) << c.suppliers << c.buyers << c.workOnly;
     }
 }
 
@@ -144,8 +143,7 @@ TEST_F(Partners, CardRefusesWhatCannotBeStoredAndCopiesAFieldLeftAlone) {
         SupplierCard card;
         const char* message;  // nullptr: accepted
     } cases[] = {
-        {{0, QStringLiteral("  "), QString(), {}, {}, {}, true, true, false},
-         "Отсутствует название Контрагента.    "},
+        {{0, QStringLiteral("  "), QString(), {}, {}, {}, true, true, false}, "Отсутствует название Контрагента.    "},
         {{0, QStringLiteral("ООО"), QString(), {}, {}, {}, true, false, false},
          "Не указан статус контрагента (покупатель/поставщик).     "},
         {{0, long51, QStringLiteral("Коротко"), {}, {}, {}, true, false, true},
@@ -197,8 +195,9 @@ TEST_F(Partners, NewCounterpartyIsStoredWithItsFlagsAndShownInTheDirectory) {
     ASSERT_GT(card.supplierId(), 0);
 
     fb::Transaction tr(db(), fb::Transaction::Access::ReadOnly);
-    const auto row = fb::queryOne(tr, QStringLiteral("SELECT SU_NAMEFULL, SU_NAMESHORT, SU_SUPPLIER, SU_BUYER, SU_WORK "
-                                                     "FROM SUPPLIERS WHERE SU_ID=?"),
+    const auto row = fb::queryOne(tr,
+                                  QStringLiteral("SELECT SU_NAMEFULL, SU_NAMESHORT, SU_SUPPLIER, SU_BUYER, SU_WORK "
+                                                 "FROM SUPPLIERS WHERE SU_ID=?"),
                                   {std::int64_t{card.supplierId()}});
     ASSERT_TRUE(row);
     EXPECT_EQ(row->str(QStringLiteral("SU_NAMESHORT")), QStringLiteral("O'Neil Ltd"));
@@ -216,7 +215,8 @@ TEST_F(Partners, NewCounterpartyIsStoredWithItsFlagsAndShownInTheDirectory) {
 
 TEST_F(Partners, EditOfARowDeletedMeanwhileIsReportedNotClaimed) {
     testsupport::FakeMessages messages;
-    const int id = addRow(QStringLiteral("ООО Ромашка"), QStringLiteral("1"), QStringLiteral("null"), QStringLiteral("1"));
+    const int id =
+        addRow(QStringLiteral("ООО Ромашка"), QStringLiteral("1"), QStringLiteral("null"), QStringLiteral("1"));
     auto w = directory(catalogue::SuppliersPreset::All);
     ASSERT_EQ(w->currentId(), id);
     exec(QStringLiteral("DELETE FROM SUPPLIERS WHERE SU_ID=%1").arg(id));
@@ -271,9 +271,10 @@ TEST_F(Partners, EditOnAnEmptyListOpensNothingAndFiltersReloadOnceAfterTyping) {
 
 TEST_F(Partners, PickerHandsBackTheChosenSupplierAndRefusesAnOverlongBuyerName) {
     testsupport::FakeMessages messages;
-    addRow(QStringLiteral("ООО Ромашка"), QStringLiteral("1"), QStringLiteral("null"), QStringLiteral("1"), QStringLiteral("7701"));
-    const int buyer = addRow(QString(60, QChar(0x0411)), QStringLiteral("null"), QStringLiteral("1"),
-                             QStringLiteral("1"));
+    addRow(QStringLiteral("ООО Ромашка"), QStringLiteral("1"), QStringLiteral("null"), QStringLiteral("1"),
+           QStringLiteral("7701"));
+    const int buyer =
+        addRow(QString(60, QChar(0x0411)), QStringLiteral("null"), QStringLiteral("1"), QStringLiteral("1"));
     // The picker is modal: OK is pressed once it shows.
     const auto pressOk = [] {
         QTimer::singleShot(0, [] {
