@@ -6,6 +6,7 @@
 #include "catalogue/uGroupSelect.h"
 #include "catalogue/uGroupSettings.h"
 #include "platform/db/Error.h"
+#include "platform/db/Metadata.h"
 #include "platform/db/Statement.h"
 #include "platform/db/Transaction.h"
 #include "support/FakeMessages.h"
@@ -14,6 +15,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
+#include <QToolButton>
 #include <QTreeWidget>
 #include <QTreeWidgetItemIterator>
 
@@ -241,6 +243,59 @@ TEST_F(Groups, MovingAnItemOrAGroupChangesOnlyItsParent) {
     EXPECT_EQ(column(101, "GOOD_PARENTGROUP"), QStringLiteral("4"));
     EXPECT_EQ(column(2, "GOOD_PARENTGROUP"), QStringLiteral("0"));
     EXPECT_EQ(column(3, "GOOD_PARENTGROUP"), QStringLiteral("2"));
+}
+
+TEST_F(Groups, EditorCreatesUnderTheChosenParentAndRenamesInPlace) {
+    // Where the goods procedure is not delivered yet, a stand-in of its
+    // group modes serves the editor.
+    bool present = false;
+    {
+        fb::Transaction tr(db(), fb::Transaction::Access::ReadOnly);
+        present = fb::meta::procedureExists(tr, QStringLiteral("GOODS_IO_PROC"));
+    }
+    if (!present)
+        exec(QStringLiteral(
+            "CREATE PROCEDURE GOODS_IO_PROC (IG_MODE INTEGER, IG_ID INTEGER, IG_NAME VARCHAR(80), IG_PRICE "
+            "VARCHAR(10), IG_W VARCHAR(3), IG_TYPE VARCHAR(5), IG_EDIZM VARCHAR(10), IG_NALOG VARCHAR(8), IG_ISGOOD "
+            "SMALLINT, IG_PARENTGROUP INTEGER, IG_COUNTRY_CODE CHAR(3), IG_MARKTYPE SMALLINT) AS BEGIN "
+            "IF (IG_MODE = 1) THEN INSERT INTO GOODS (GOOD_ID, GOOD_NAME, GOOD_ISGOOD, GOOD_PARENTGROUP) "
+            "VALUES (:IG_ID, :IG_NAME, :IG_ISGOOD, :IG_PARENTGROUP); "
+            "ELSE IF (IG_MODE = 2) THEN UPDATE GOODS SET GOOD_NAME = :IG_NAME, GOOD_PARENTGROUP = :IG_PARENTGROUP "
+            "WHERE GOOD_ID = :IG_ID; END"));
+    testsupport::FakeMessages messages;
+    catalogue::GroupEditRequest create;
+    create.idText = QStringLiteral("8");
+    create.parentId = 4;
+    create.parentName = QStringLiteral("K");
+    {
+        catalogue::TfmGroupEdit w(db(), create);
+        w.setAttribute(Qt::WA_DeleteOnClose, false);
+        w.findChild<QLineEdit*>(QStringLiteral("edNewGroupName"))->setText(QStringLiteral("  Молоко "));
+        w.btnCreateGroupClick();
+        EXPECT_EQ(w.writtenId(), 8);
+    }
+    EXPECT_EQ(column(8, "GOOD_NAME"), QStringLiteral("Молоко"));
+    EXPECT_EQ(column(8, "GOOD_PARENTGROUP"), QStringLiteral("4"));
+    EXPECT_EQ(column(8, "GOOD_ISGOOD"), QStringLiteral("0"));
+
+    catalogue::GroupEditRequest rename;
+    rename.mode = GroupEditMode::Rename;
+    rename.idText = QStringLiteral("2");
+    rename.parentId = 1;
+    rename.parentName = QStringLiteral("G");
+    rename.name = QStringLiteral("H");
+    {
+        catalogue::TfmGroupEdit w(db(), rename);
+        w.setAttribute(Qt::WA_DeleteOnClose, false);
+        w.findChild<QLineEdit*>(QStringLiteral("edNewGroupName"))->setText(QStringLiteral("H2"));
+        w.findChild<QToolButton*>(QStringLiteral("BitBtn1"))->click();  // to the top level
+        EXPECT_EQ(w.parentId(), 0);
+        w.btnCreateGroupClick();
+        EXPECT_EQ(w.writtenId(), 2);
+    }
+    EXPECT_EQ(column(2, "GOOD_NAME"), QStringLiteral("H2"));
+    EXPECT_EQ(column(2, "GOOD_PARENTGROUP"), QStringLiteral("0"));
+    EXPECT_TRUE(messages.boxes.empty());
 }
 
 }  // namespace
