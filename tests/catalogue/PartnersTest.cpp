@@ -314,4 +314,26 @@ TEST_F(Partners, DatabaseMadeBeforeGetsTheProceduresAtTheUpgrade) {
     EXPECT_GT(catalogue::SuppliersRepository(db()).insert(c), 0);
 }
 
+TEST_F(Partners, TickingABoxReloadsAtOnceOnTheSameRowAndTheInnFieldTakesDigitsOnly) {
+    addRow(QStringLiteral("А поставщик"), QStringLiteral("1"), QStringLiteral("null"), QStringLiteral("1"));
+    const int both = addRow(QStringLiteral("Б оба"), QStringLiteral("1"), QStringLiteral("1"), QStringLiteral("1"));
+    addRow(QStringLiteral("В покупатель"), QStringLiteral("null"), QStringLiteral("1"), QStringLiteral("1"));
+    auto w = directory(catalogue::SuppliersPreset::All);
+    auto* grid = w->findChild<QTableView*>(QStringLiteral("DBGrid1"));
+    grid->setCurrentIndex(grid->model()->index(1, 0));
+    ASSERT_EQ(w->currentId(), both);
+    w->findChild<QCheckBox*>(QStringLiteral("chBuyers"))->setChecked(false);
+    EXPECT_EQ(names(*w), (QStringList{QStringLiteral("А поставщик"), QStringLiteral("Б оба")}));
+    EXPECT_EQ(w->currentId(), both);
+    w->findChild<QCheckBox*>(QStringLiteral("chNameFull"))->setChecked(false);
+    EXPECT_EQ(w->currentId(), both);
+
+    // What is pasted passes the same filter as what is typed.
+    auto* inn = w->findChild<QLineEdit*>(QStringLiteral("edFilterINN"));
+    inn->insert(QStringLiteral("7'7"));
+    EXPECT_TRUE(inn->text().isEmpty());
+    inn->insert(QStringLiteral("77"));
+    EXPECT_EQ(inn->text(), QStringLiteral("77"));
+}
+
 }  // namespace
