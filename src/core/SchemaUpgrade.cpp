@@ -195,7 +195,8 @@ const QList<std::pair<QString, QString>>& deliveredProcedures() {
         QList<std::pair<QString, QString>> out;
         static const QRegularExpression head(QStringLiteral("\\bCREATE\\s+OR\\s+ALTER\\s+PROCEDURE\\s+(\\w+)"),
                                              QRegularExpression::CaseInsensitiveOption);
-        for (const char* script : {":/sql/02_procedures.sql", ":/sql/03_correction_procedures.sql"}) {
+        for (const char* script :
+             {":/sql/02_procedures.sql", ":/sql/03_correction_procedures.sql", ":/sql/05_partner_procedures.sql"}) {
             QFile f(QString::fromLatin1(script));
             if (!f.open(QIODevice::ReadOnly)) continue;
             for (const QString& statement : fb::splitScript(QString::fromUtf8(f.readAll()))) {

@@ -11,6 +11,9 @@
 #include "sales/screen/uCountInput.h"
 #include "sales/screen/uDiscountInput.h"
 #include "stock/StockDocuments.h"
+#include "catalogue/GoodsSettings.h"
+#include "catalogue/Partners.h"
+#include "sales/input/GoodsLookup.h"
 
 #include "core/DataModule.h"
 #include "exchange/ExchangeCommands.h"
@@ -66,6 +69,26 @@ void createProgramWindows() {
     for (const auto& [item, tag] : std::initializer_list<std::pair<const char*, int>>{
              {"MInventory", 1}, {"MGoodsReceipt", 2}, {"MGoodsOverPlus", 3}, {"MGoodsRid", 4}})
         reg->setCommand(QLatin1String(item), [reg, tag] { stock::openStockDocuments(reg, tag); });
+
+    // Counterparties: the directory from the menus, the picker for the
+    // stock documents' supplier.
+    for (const auto& [item, preset] : std::initializer_list<std::pair<const char*, catalogue::SuppliersPreset>>{
+             {"MConractors", catalogue::SuppliersPreset::All},
+             {"MSuppliers", catalogue::SuppliersPreset::Suppliers},
+             {"MBuyers", catalogue::SuppliersPreset::Buyers}})
+        reg->setCommand(QLatin1String(item), [reg, preset] {
+            catalogue::openSuppliers(core::DataModule1->connectionParams(), core::DataModule1->IBDatabase1(), reg,
+                                     preset);
+        });
+    stock::setSupplierPicker([](QWidget* caller) -> std::optional<stock::PickedSupplier> {
+        const auto p =
+            catalogue::pickPartner(core::DataModule1->connectionParams(), catalogue::PartnerMode::Supplier, caller);
+        if (!p) return std::nullopt;
+        return stock::PickedSupplier{p->id, p->nameFull};
+    });
+
+    // A saved list of weight prefixes is what the next scanned code is read against.
+    catalogue::setWeightPrefixesSaved([] { weightPrefixesChanged(); });
 
     static serial::SystemSerialPortLister ports;
     reg->setCommand(QStringLiteral("MOptions"), [reg, scale] {
