@@ -11,6 +11,7 @@
 #include "sales/screen/uCountInput.h"
 #include "sales/screen/uDiscountInput.h"
 #include "stock/StockDocuments.h"
+#include "catalogue/Catalogue.h"
 
 #include "core/DataModule.h"
 #include "core/ScaleConnection.h"
@@ -64,6 +65,10 @@ void createProgramWindows() {
     for (const auto& [item, tag] : std::initializer_list<std::pair<const char*, int>>{
              {"MInventory", 1}, {"MGoodsReceipt", 2}, {"MGoodsOverPlus", 3}, {"MGoodsRid", 4}})
         reg->setCommand(QLatin1String(item), [reg, tag] { stock::openStockDocuments(reg, tag); });
+
+    // The goods catalogue and the countries directory.
+    reg->setCommand(QStringLiteral("MGoodsDB"), [reg] { catalogue::openGoodsCatalogue(reg); });
+    reg->setCommand(QStringLiteral("N13"), [reg] { catalogue::openCountries(reg); });
 
     static serial::SystemSerialPortLister ports;
     reg->setCommand(QStringLiteral("MOptions"), [reg, scale] {
