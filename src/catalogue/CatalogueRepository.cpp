@@ -167,6 +167,14 @@ void CatalogueRepository::deleteGood(std::int64_t goodId) {
     tr.commit();
 }
 
+void CatalogueRepository::moveToGroup(std::int64_t id, std::int64_t groupId) {
+    db_.ensureConnected();
+    fb::Transaction tr(db_);
+    fb::callProcedure(tr, QStringLiteral("PARENTGROUP_CHANGE_PROC"),
+                      {{QStringLiteral("I_GOOD_ID"), id}, {QStringLiteral("I_GOOD_PARENTGROUP"), groupId}});
+    tr.commit();
+}
+
 bool CatalogueRepository::groupHasContents(std::int64_t groupId) {
     db_.ensureConnected();
     fb::Transaction tr(db_, fb::Transaction::Access::ReadOnly);

@@ -73,6 +73,8 @@ public:
     SaveResult saveGood(int mode, std::int64_t openedId, const CardRecord& record, const QStringList& barcodes);
 
     void deleteGood(std::int64_t goodId);
+    // A goods item or a group moved under another group.
+    void moveToGroup(std::int64_t id, std::int64_t groupId);
     bool groupHasContents(std::int64_t groupId);
     void deleteGroup(std::int64_t groupId);
 

@@ -12,7 +12,13 @@
 #include "platform/ui/QueryTableModel.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCheckBox>
+#include <QDrag>
+#include <QDragMoveEvent>
+#include <QDropEvent>
+#include <QMimeData>
+#include <QMouseEvent>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLineEdit>
@@ -174,6 +180,10 @@ TfmGoods::TfmGoods(fb::Connection& db, QWidget* parent)
         TreeView1->setCurrentItem(item);
         MGroupSettings->popup(TreeView1->viewport()->mapToGlobal(pos));
     });
+    DBGridGoods->viewport()->installEventFilter(this);
+    TreeView1->viewport()->installEventFilter(this);
+    TreeView1->setAcceptDrops(true);
+    TreeView1->viewport()->setAcceptDrops(true);
     updateActions();
 }
 
@@ -350,7 +360,7 @@ void TfmGoods::afterGoodSaved(std::int64_t id, std::int64_t parent) {
     if (row >= 0) selectRow(row);
 }
 
-void TfmGoods::rebuildTree(std::int64_t selectId, const QList<std::int64_t>& expandedIds) {
+void TfmGoods::rebuildTree(std::int64_t selectId, const QList<std::int64_t>& expandedIds, bool reload) {
     treeChangeDetached_ = true;
     redItem_ = nullptr;
     QTreeWidgetItem* item = core::FillGroupTree(TreeView1, db_, selectId);
@@ -364,7 +374,136 @@ void TfmGoods::rebuildTree(std::int64_t selectId, const QList<std::int64_t>& exp
     TreeView1->setCurrentItem(item);
     TreeView1->scrollToItem(item);
     treeChangeDetached_ = false;
-    TreeView1Change();
+    if (reload)
+        TreeView1Change();
+    else
+        followCurrentRow();
+    updateActions();
+}
+
+namespace {
+std::optional<std::int64_t> mimeId(const QMimeData* data, const QString& type) {
+    if (!data || !data->hasFormat(type)) return std::nullopt;
+    bool ok = false;
+    const qlonglong id = QString::fromLatin1(data->data(type)).toLongLong(&ok);
+    return ok ? std::optional<std::int64_t>(id) : std::nullopt;
+}
+}  // namespace
+
+bool TfmGoods::dropAllowed(QTreeWidgetItem* target, const QMimeData* data) const {
+    if (!target) return false;
+    if (mimeId(data, goodsMimeType())) return true;  // a goods item goes anywhere
+    const auto group = mimeId(data, groupMimeType());
+    if (!group) return false;
+    return groupDropAllowed(core::groupTreeItemId(target), *group, [this](std::int64_t id) -> std::optional<std::int64_t> {
+        QTreeWidgetItem* item = treeItem(id);
+        if (!item) return std::nullopt;
+        return item->parent() ? std::optional(core::groupTreeItemId(item->parent())) : std::optional<std::int64_t>(0);
+    });
+}
+
+bool TfmGoods::dropOn(QTreeWidgetItem* target, const QMimeData* data) {
+    if (!dropAllowed(target, data)) return false;
+    const std::int64_t targetId = core::groupTreeItemId(target);
+    CatalogueRepository repo(db_);
+    if (const auto goodsId = mimeId(data, goodsMimeType())) {
+        const int row = std::max(currentRow(), 0);
+        try {
+            repo.moveToGroup(*goodsId, targetId);
+        } catch (const fb::Error& e) {
+            ui::showError(ui::withDetail(QStringLiteral("Ошибка базы данных при выполнении действия    "), e.message()),
+                          this);
+            return false;
+        }
+        reloadList(row + 1);
+        selectRow(std::min(row, model_->rowCount() - 1));
+        return true;
+    }
+    const std::int64_t groupId = *mimeId(data, groupMimeType());
+    const QList<std::int64_t> expanded = core::expandedGroupIds(TreeView1);
+    try {
+        repo.moveToGroup(groupId, targetId);
+    } catch (const fb::Error& e) {
+        ui::showError(ui::withDetail(QStringLiteral("Ошибка БД при перемещении группы     "), e.message()), this);
+        return false;
+    }
+    rebuildTree(groupId, expanded, false);
+    return true;
+}
+
+bool TfmGoods::eventFilter(QObject* watched, QEvent* event) {
+    const bool fromList = watched == DBGridGoods->viewport();
+    const bool fromTree = watched == TreeView1->viewport();
+    if (!fromList && !fromTree) return QDialog::eventFilter(watched, event);
+    switch (event->type()) {
+        case QEvent::MouseButtonPress: {
+            auto* e = static_cast<QMouseEvent*>(event);
+            dragArmed_ = e->button() == Qt::LeftButton;
+            dragStart_ = e->position().toPoint();
+            break;
+        }
+        case QEvent::MouseMove: {
+            auto* e = static_cast<QMouseEvent*>(event);
+            if (!dragArmed_ || !(e->buttons() & Qt::LeftButton) ||
+                (e->position().toPoint() - dragStart_).manhattanLength() < 2)
+                break;
+            dragArmed_ = false;
+            auto* mime = new QMimeData;
+            if (fromList) {
+                const QModelIndex index = DBGridGoods->indexAt(dragStart_);
+                if (!index.isValid()) {
+                    delete mime;
+                    break;
+                }
+                mime->setData(goodsMimeType(),
+                              QByteArray::number(static_cast<qlonglong>(
+                                  model_->rowAt(index.row()).int64(QStringLiteral("GOOD_ID")))));
+            } else {
+                QTreeWidgetItem* item = TreeView1->itemAt(dragStart_);
+                if (!item || !item->parent()) {
+                    delete mime;
+                    break;
+                }
+                mime->setData(groupMimeType(), QByteArray::number(static_cast<qlonglong>(core::groupTreeItemId(item))));
+            }
+            auto* drag = new QDrag(this);
+            drag->setMimeData(mime);
+            drag->exec(Qt::MoveAction);
+            return true;
+        }
+        case QEvent::DragEnter:
+        case QEvent::DragMove: {
+            if (!fromTree) break;
+            auto* e = static_cast<QDragMoveEvent*>(event);
+            QTreeWidgetItem* target = TreeView1->itemAt(e->position().toPoint());
+            // Over the goods item's own group its red marking is switched off.
+            if (redItem_) {
+                const bool own = target == redItem_ && e->mimeData()->hasFormat(goodsMimeType());
+                redItem_->setForeground(0, own ? TreeView1->palette().text() : QBrush(Qt::red));
+            }
+            if (event->type() == QEvent::DragEnter ||
+                dropAllowed(target, e->mimeData())) {
+                e->setDropAction(Qt::MoveAction);
+                e->accept();
+            } else {
+                e->ignore();
+            }
+            return true;
+        }
+        case QEvent::Drop: {
+            if (!fromTree) break;
+            auto* e = static_cast<QDropEvent*>(event);
+            QTreeWidgetItem* target = TreeView1->itemAt(e->position().toPoint());
+            ui::guarded(this, [&] {
+                if (dropOn(target, e->mimeData())) e->acceptProposedAction();
+            });
+            followCurrentRow();
+            return true;
+        }
+        default:
+            break;
+    }
+    return QDialog::eventFilter(watched, event);
 }
 
 void TfmGoods::ToolButton1Click() {

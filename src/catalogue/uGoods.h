@@ -12,6 +12,7 @@
 class QCheckBox;
 class QLineEdit;
 class QMenu;
+class QMimeData;
 class QPushButton;
 class QRadioButton;
 class QTableView;
@@ -56,7 +57,15 @@ public:
     QString filterText() const;
     bool wholeBase() const;
     // Rebuilds the tree, expands the groups and selects one (its list loaded).
-    void rebuildTree(std::int64_t selectId, const QList<std::int64_t>& expandedIds);
+    void rebuildTree(std::int64_t selectId, const QList<std::int64_t>& expandedIds, bool reloadList = true);
+
+    // Drag and drop: goods from the list and groups from the tree onto
+    // tree nodes, carried under these types.
+    static QString goodsMimeType() { return QStringLiteral("application/x-tarvi-goods-id"); }
+    static QString groupMimeType() { return QStringLiteral("application/x-tarvi-group-id"); }
+    bool dropAllowed(QTreeWidgetItem* target, const QMimeData* data) const;
+    // Moves what was dragged under the node; false when refused or failed.
+    bool dropOn(QTreeWidgetItem* target, const QMimeData* data);
 
     std::int64_t selectedGroupId() const;
     int currentRow() const;
@@ -83,6 +92,7 @@ public:
 
 protected:
     void showEvent(QShowEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void reloadList(int minRows = 0, bool firstOpening = false);
@@ -98,6 +108,8 @@ private:
     bool shown_ = false;
     bool treeChangeDetached_ = false;
     QTreeWidgetItem* redItem_ = nullptr;
+    QPoint dragStart_;
+    bool dragArmed_ = false;
 };
 
 extern QPointer<TfmGoods> fmGoods;

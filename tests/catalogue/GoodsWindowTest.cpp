@@ -19,6 +19,8 @@
 #include <QTest>
 #include <QTimer>
 #include <QTreeWidget>
+#include <QMimeData>
+#include <QDropEvent>
 #include <QPushButton>
 
 using namespace catalogue;
@@ -212,4 +214,53 @@ TEST_F(GoodsWindowTest, NewGoodsGetTheNextIdAndTheSelectedGroup) {
     EXPECT_EQ(column(13, QStringLiteral("GOOD_NALOG")), QStringLiteral("6"));
     EXPECT_EQ(column(13, QStringLiteral("GOOD_PRICE")), QStringLiteral("0.00"));
     EXPECT_TRUE(listed().contains(QStringLiteral("Морс")));
+}
+
+namespace {
+
+// Sends what a drop of `data` on the node would deliver to the tree.
+void dropOnNode(TfmGoods& w, QTreeWidgetItem* node, QMimeData* data) {
+    ASSERT_TRUE(node);
+    for (QTreeWidgetItem* p = node->parent(); p; p = p->parent()) p->setExpanded(true);
+    w.TreeView1->doItemsLayout();
+    w.TreeView1->scrollToItem(node);
+    const QPoint at = w.TreeView1->visualItemRect(node).center();
+    EXPECT_EQ(w.TreeView1->itemAt(at), node) << at.x() << "," << at.y();
+    QDragEnterEvent enter(at, Qt::MoveAction, data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(w.TreeView1->viewport(), &enter);
+    QDragMoveEvent move(at, Qt::MoveAction, data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(w.TreeView1->viewport(), &move);
+    QDropEvent drop(QPointF(at), Qt::MoveAction, data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(w.TreeView1->viewport(), &drop);
+}
+
+QMimeData* payload(const QString& type, std::int64_t id) {
+    auto* m = new QMimeData;
+    m->setData(type, QByteArray::number(static_cast<qlonglong>(id)));
+    return m;
+}
+
+}  // namespace
+
+TEST_F(GoodsWindowTest, DroppingMovesGoodsAnywhereAndGroupsNeverBelowThemselves) {
+    open();
+    std::unique_ptr<QMimeData> goodsData(payload(TfmGoods::goodsMimeType(), 12));
+    dropOnNode(*w, node(QStringLiteral("Соки")), goodsData.get());
+    EXPECT_TRUE(messages.texts().isEmpty()) << messages.texts().join(QStringLiteral("|")).toStdString();
+    EXPECT_EQ(column(12, QStringLiteral("GOOD_PARENTGROUP")), QStringLiteral("2"));
+
+    // "Напитки" onto its own subgroup, or onto itself: refused.
+    std::unique_ptr<QMimeData> groupData(payload(TfmGoods::groupMimeType(), 1));
+    EXPECT_FALSE(w->dropAllowed(node(QStringLiteral("Соки")), groupData.get()));
+    EXPECT_FALSE(w->dropAllowed(node(QStringLiteral("Напитки")), groupData.get()));
+    dropOnNode(*w, node(QStringLiteral("Соки")), groupData.get());
+    EXPECT_EQ(column(1, QStringLiteral("GOOD_PARENTGROUP")), QStringLiteral("0"));
+
+    // "Соки" to the top level: the tree shows it there, selected.
+    std::unique_ptr<QMimeData> subgroup(payload(TfmGoods::groupMimeType(), 2));
+    dropOnNode(*w, w->TreeView1->topLevelItem(0), subgroup.get());
+    EXPECT_EQ(column(2, QStringLiteral("GOOD_PARENTGROUP")), QStringLiteral("0"));
+    ASSERT_TRUE(node(QStringLiteral("Соки")));
+    EXPECT_EQ(node(QStringLiteral("Соки"))->parent(), w->TreeView1->topLevelItem(0));
+    EXPECT_EQ(w->selectedGroupId(), 2);
 }
