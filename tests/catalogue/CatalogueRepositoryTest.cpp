@@ -3,7 +3,9 @@
 #include "catalogue/CatalogueLogic.h"
 #include "catalogue/CatalogueRepository.h"
 
+#include "core/SchemaUpgrade.h"
 #include "platform/db/Error.h"
+#include "support/DbFixture.h"
 
 #include <gtest/gtest.h>
 
@@ -192,4 +194,26 @@ TEST_F(CatalogueDbTest, CountriesAreWrittenThroughTheSharedProcedureAndCodesStay
     ASSERT_EQ(rows.size(), 1u);
     EXPECT_EQ(rows[0].str(QStringLiteral("COUNTRY_CODE")), QStringLiteral("841"));
     EXPECT_EQ(rows[0].str(QStringLiteral("COUNTRY_NAME")), QStringLiteral("Штаты"));
+}
+
+namespace {
+class CatalogueSchemaTest : public testsupport::DbTest {};
+}  // namespace
+
+TEST_F(CatalogueSchemaTest, UpgradeGivesOlderDatabasesTheNameIndexesAndTheProcedures) {
+    exec(QStringLiteral("DROP INDEX IX_GOODS_NAME_UPPER"));
+    exec(QStringLiteral("DROP INDEX IX_GOODS_NAME"));
+    exec(QStringLiteral("DROP PROCEDURE BARCODE_RECEIVING_PROC"));
+    core::SchemaUpgrade(db());
+    fb::Transaction tr(db());
+    for (const char* index : {"IX_GOODS_NAME", "IX_GOODS_NAME_UPPER"})
+        EXPECT_TRUE(fb::queryOne(tr, QStringLiteral("SELECT 1 FROM RDB$INDICES WHERE RDB$INDEX_NAME=?"),
+                                 {QLatin1String(index)}))
+            << index;
+    for (const char* proc : {"GOODS_IO_PROC", "BARCODE_IO_PROC", "BARCODE_RECEIVING_PROC", "GOOD_DELETE",
+                             "MAX_GOOD_ID_PROC", "PARENTGROUP_CHANGE_PROC"})
+        EXPECT_TRUE(fb::queryOne(tr, QStringLiteral("SELECT 1 FROM RDB$PROCEDURES WHERE RDB$PROCEDURE_NAME=?"),
+                                 {QLatin1String(proc)}))
+            << proc;
+    tr.commit();
 }
