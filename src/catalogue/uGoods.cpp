@@ -19,6 +19,7 @@
 #include <QDropEvent>
 #include <QMimeData>
 #include <QMouseEvent>
+#include <QWheelEvent>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLineEdit>
@@ -180,6 +181,11 @@ TfmGoods::TfmGoods(fb::Connection& db, QWidget* parent)
         TreeView1->setCurrentItem(item);
         MGroupSettings->popup(TreeView1->viewport()->mapToGlobal(pos));
     });
+    // The tree follows the list: the node of the current row's group is
+    // scrolled into view.
+    connect(DBGridGoods->selectionModel(), &QItemSelectionModel::currentRowChanged, this, [this] {
+        if (following_) followCurrentRow();
+    });
     DBGridGoods->viewport()->installEventFilter(this);
     TreeView1->viewport()->installEventFilter(this);
     TreeView1->setAcceptDrops(true);
@@ -196,6 +202,14 @@ void TfmGoods::showEvent(QShowEvent* event) {
     if (shown_) return;
     shown_ = true;
     ui::guarded(this, [this] { FormShow(); });
+}
+
+void TfmGoods::hideEvent(QHideEvent* event) {
+    // A closed catalogue holds no cursor open on the goods.
+    Timer1->stop();
+    model_->clear();
+    shown_ = false;
+    QDialog::hideEvent(event);
 }
 
 void TfmGoods::FormShow() {
@@ -246,10 +260,12 @@ void TfmGoods::reloadList(int minRows, bool firstOpening) {
 }
 
 void TfmGoods::selectRow(int row) {
+    following_ = false;
     if (row >= 0 && row < model_->rowCount()) {
         DBGridGoods->setCurrentIndex(model_->index(row, 1));
         DBGridGoods->scrollTo(model_->index(row, 1));
     }
+    following_ = true;
     followCurrentRow();
 }
 
@@ -469,6 +485,15 @@ bool TfmGoods::eventFilter(QObject* watched, QEvent* event) {
             auto* drag = new QDrag(this);
             drag->setMimeData(mime);
             drag->exec(Qt::MoveAction);
+            return true;
+        }
+        case QEvent::Wheel: {
+            if (!fromList) break;
+            // The wheel moves the list one record, as the grid always did.
+            const int step = static_cast<QWheelEvent*>(event)->angleDelta().y() > 0 ? -1 : 1;
+            const int row = currentRow() + step;
+            if (row >= model_->rowCount() && model_->canFetchMore({})) model_->fetchMore({});
+            if (row >= 0 && row < model_->rowCount()) selectRow(row);
             return true;
         }
         case QEvent::DragEnter:

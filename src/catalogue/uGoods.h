@@ -92,6 +92,7 @@ public:
 
 protected:
     void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
@@ -108,6 +109,7 @@ private:
     bool shown_ = false;
     bool treeChangeDetached_ = false;
     QTreeWidgetItem* redItem_ = nullptr;
+    bool following_ = true;
     QPoint dragStart_;
     bool dragArmed_ = false;
 };

@@ -20,6 +20,7 @@
 #include <QTimer>
 #include <QTreeWidget>
 #include <QMimeData>
+#include <QWheelEvent>
 #include <QDropEvent>
 #include <QPushButton>
 
@@ -263,4 +264,38 @@ TEST_F(GoodsWindowTest, DroppingMovesGoodsAnywhereAndGroupsNeverBelowThemselves)
     ASSERT_TRUE(node(QStringLiteral("Соки")));
     EXPECT_EQ(node(QStringLiteral("Соки"))->parent(), w->TreeView1->topLevelItem(0));
     EXPECT_EQ(w->selectedGroupId(), 2);
+}
+
+TEST_F(GoodsWindowTest, TreeFollowsTheCurrentRowAndMarksItsGroupRedInWholeBaseMode) {
+    open();
+    selectRowOf(QStringLiteral("Сок яблочный"));
+    QTreeWidgetItem* juices = node(QStringLiteral("Соки"));
+    ASSERT_TRUE(juices);
+    EXPECT_EQ(juices->foreground(0).color(), QColor(Qt::red));
+    selectRowOf(QStringLiteral("Хлеб"));  // top level: no group node in red
+    EXPECT_NE(juices->foreground(0).color(), QColor(Qt::red));
+
+    // The wheel moves one record.
+    const int before = w->currentRow();
+    QWheelEvent wheel(QPointF(5, 5), w->DBGridGoods->viewport()->mapToGlobal(QPointF(5, 5)), QPoint(), QPoint(0, 120),
+                      Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(w->DBGridGoods->viewport(), &wheel);
+    EXPECT_EQ(w->currentRow(), before - 1);
+
+    // With a group selected, its own goods are not marked.
+    w->TreeView1->setCurrentItem(juices);
+    selectRowOf(QStringLiteral("Сок яблочный"));
+    EXPECT_NE(juices->foreground(0).color(), QColor(Qt::red));
+}
+
+TEST_F(GoodsWindowTest, DamagedGroupChainsNeitherHangNorHideTheRest) {
+    group(30, QStringLiteral("Сам себе"), 30);
+    group(31, QStringLiteral("Петля А"), 32);
+    group(32, QStringLiteral("Петля Б"), 31);
+    group(33, QStringLiteral("Сирота"), 999);
+    open();
+    EXPECT_TRUE(node(QStringLiteral("Напитки")));
+    EXPECT_TRUE(node(QStringLiteral("Соки")));
+    for (const char* hidden : {"Сам себе", "Петля А", "Сирота"}) EXPECT_FALSE(node(QString::fromUtf8(hidden))) << hidden;
+    EXPECT_EQ(listed().size(), 3);
 }
