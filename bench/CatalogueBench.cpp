@@ -4,6 +4,7 @@
 // the raw select of the same rows (target: within 1.5x); a "contains" name
 // filter against a raw LIKE on the same column (within 1.2x); a "starts
 // with" filter against the raw indexed query (within 1.5x).
+#include "BenchStats.h"
 #include "catalogue/CatalogueLogic.h"
 #include "core/FreshDatabase.h"
 #include "core/SchemaUpgrade.h"
@@ -46,10 +47,12 @@ struct Db {
         fb::Statement codes(tr, QStringLiteral("INSERT INTO GOODS_BARCODE (GOOD_ID, GOOD_BARCODE, BARCODE_COEFF) "
                                                "VALUES (?, ?, '1')"));
         for (int i = 1; i <= kGoods; ++i) {
-            goods.execute(tr, {std::int64_t{i}, QStringLiteral("Товар %1 сорт %2").arg(i, 6, 10, QLatin1Char('0')).arg(i % 97),
-                               QStringLiteral("%1.00").arg(i % 500), std::int64_t{0}});
+            goods.execute(
+                tr, {std::int64_t{i}, QStringLiteral("Товар %1 сорт %2").arg(i, 6, 10, QLatin1Char('0')).arg(i % 97),
+                     QStringLiteral("%1.00").arg(i % 500), std::int64_t{0}});
             codes.execute(tr, {std::int64_t{i}, QStringLiteral("46%1").arg(i, 11, 10, QLatin1Char('0'))});
-            if (i % 2 == 0) codes.execute(tr, {std::int64_t{i}, QStringLiteral("29%1").arg(i, 11, 10, QLatin1Char('0'))});
+            if (i % 2 == 0)
+                codes.execute(tr, {std::int64_t{i}, QStringLiteral("29%1").arg(i, 11, 10, QLatin1Char('0'))});
         }
         tr.commit();
     }
@@ -81,7 +84,8 @@ int rawFetch(const QString& sql, const std::vector<fb::Value>& params, int limit
     isc_dsql_allocate_statement(st, h, &stmt);
     // The statement's own text is ASCII but for the escape character.
     QByteArray sqlText;
-    for (const QChar c : sql) sqlText += c.unicode() == 0x00A4 ? char(0xA4) : char(c.unicode() < 128 ? c.unicode() : '?');
+    for (const QChar c : sql)
+        sqlText += c.unicode() == 0x00A4 ? char(0xA4) : char(c.unicode() < 128 ? c.unicode() : '?');
     isc_dsql_prepare(st, &tr, &stmt, 0, sqlText.constData(), 3, nullptr);
     check(st);
     auto* out = static_cast<XSQLDA*>(std::calloc(1, XSQLDA_LENGTH(40)));
@@ -158,37 +162,53 @@ const catalogue::GoodsListQuery& startsQuery() {
     return q;
 }
 
+// Times each call and reports median and p99.
+template <class F>
+void timed(benchmark::State& state, F&& call) {
+    bench::Timings t;
+    for (auto _ : state) {
+        const auto start = bench::now();
+        call();
+        t.add(start);
+    }
+    t.report(state);
+}
+
 void BM_OpenRoot(benchmark::State& state) {
-    for (auto _ : state)
+    timed(state, [] {
         if (modelFetch(rootQuery(), false) != kScreen) std::abort();
+    });
 }
 void BM_OpenRootRaw(benchmark::State& state) {
-    for (auto _ : state)
+    timed(state, [] {
         if (rawFetch(rootQuery().sql, rootQuery().params, kScreen) != kScreen) std::abort();
+    });
 }
 void BM_Contains(benchmark::State& state) {
-    for (auto _ : state) benchmark::DoNotOptimize(modelFetch(containsQuery(), true));
+    timed(state, [] { benchmark::DoNotOptimize(modelFetch(containsQuery(), true)); });
 }
 void BM_ContainsRaw(benchmark::State& state) {
-    for (auto _ : state) benchmark::DoNotOptimize(rawFetch(containsQuery().sql, containsQuery().params, 0));
+    timed(state, [] { benchmark::DoNotOptimize(rawFetch(containsQuery().sql, containsQuery().params, 0)); });
 }
 void BM_StartsWith(benchmark::State& state) {
-    for (auto _ : state)
+    timed(state, [] {
         if (modelFetch(startsQuery(), true) != 100) std::abort();
+    });
 }
 void BM_StartsWithRaw(benchmark::State& state) {
-    for (auto _ : state)
+    timed(state, [] {
         if (rawFetch(startsQuery().sql, startsQuery().params, 0) != 100) std::abort();
+    });
 }
 
 }  // namespace
 
-BENCHMARK(BM_OpenRoot)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly(true);
-BENCHMARK(BM_OpenRootRaw)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly(true);
-BENCHMARK(BM_Contains)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly(true);
-BENCHMARK(BM_ContainsRaw)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly(true);
-BENCHMARK(BM_StartsWith)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly(true);
-BENCHMARK(BM_StartsWithRaw)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly(true);
+BENCHMARK(BM_OpenRoot)->Unit(benchmark::kMillisecond)->Iterations(30);
+BENCHMARK(BM_OpenRootRaw)->Unit(benchmark::kMillisecond)->Iterations(30);
+BENCHMARK(BM_Contains)->Unit(benchmark::kMillisecond)->Iterations(30);
+BENCHMARK(BM_ContainsRaw)->Unit(benchmark::kMillisecond)->Iterations(30);
+BENCHMARK(BM_StartsWith)->Unit(benchmark::kMillisecond)->Iterations(30);
+BENCHMARK(BM_StartsWithRaw)->Unit(benchmark::kMillisecond)->Iterations(30);
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);

@@ -42,13 +42,29 @@ std::optional<QString> pickCountryForReceipt(QWidget* parent) {
     return code;
 }
 
-void setGroupEditor(GroupEditor editor) { slot<GroupEditor>() = std::move(editor); }
-const GroupEditor& groupEditor() { return slot<GroupEditor>(); }
-void setGroupSettingsEditor(GroupSettingsEditor editor) { slot<GroupSettingsEditor>() = std::move(editor); }
-const GroupSettingsEditor& groupSettingsEditor() { return slot<GroupSettingsEditor>(); }
-void setOtherSettingsEditor(OtherSettingsEditor editor) { slot<OtherSettingsEditor>() = std::move(editor); }
-const OtherSettingsEditor& otherSettingsEditor() { return slot<OtherSettingsEditor>(); }
-void setGroupPicker(GroupPicker picker) { slot<GroupPicker>() = std::move(picker); }
-const GroupPicker& groupPicker() { return slot<GroupPicker>(); }
+void setGroupEditor(GroupEditor editor) {
+    slot<GroupEditor>() = std::move(editor);
+}
+const GroupEditor& groupEditor() {
+    return slot<GroupEditor>();
+}
+void setGroupSettingsEditor(GroupSettingsEditor editor) {
+    slot<GroupSettingsEditor>() = std::move(editor);
+}
+const GroupSettingsEditor& groupSettingsEditor() {
+    return slot<GroupSettingsEditor>();
+}
+void setOtherSettingsEditor(OtherSettingsEditor editor) {
+    slot<OtherSettingsEditor>() = std::move(editor);
+}
+const OtherSettingsEditor& otherSettingsEditor() {
+    return slot<OtherSettingsEditor>();
+}
+void setGroupPicker(GroupPicker picker) {
+    slot<GroupPicker>() = std::move(picker);
+}
+const GroupPicker& groupPicker() {
+    return slot<GroupPicker>();
+}
 
 }  // namespace catalogue

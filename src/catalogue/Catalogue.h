@@ -32,7 +32,7 @@ struct GroupEditRequest {
     std::int64_t id = 0;  // the new ID (mode 1) or the group's own
     QString name;         // empty for a new group
     std::int64_t parentId = 0;
-    QString parentName;   // empty at the top level
+    QString parentName;  // empty at the top level
 };
 // Shows the group window; returns the ID of the saved group, nullopt when
 // nothing was saved.

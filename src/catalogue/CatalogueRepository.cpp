@@ -57,8 +57,8 @@ std::optional<std::pair<std::int64_t, QString>> CatalogueRepository::group(std::
     if (!groupId || *groupId <= 0) return std::nullopt;
     db_.ensureConnected();
     fb::Transaction tr(db_, fb::Transaction::Access::ReadOnly);
-    const auto row = fb::queryOne(tr, QStringLiteral("SELECT GOOD_ID, GOOD_NAME FROM GOODS WHERE GOOD_ID=? AND GOOD_ISGOOD=0"),
-                                  {*groupId});
+    const auto row = fb::queryOne(
+        tr, QStringLiteral("SELECT GOOD_ID, GOOD_NAME FROM GOODS WHERE GOOD_ID=? AND GOOD_ISGOOD=0"), {*groupId});
     tr.commit();
     if (!row) return std::nullopt;
     return std::pair{row->int64(QStringLiteral("GOOD_ID")), row->str(QStringLiteral("GOOD_NAME"))};
@@ -68,9 +68,10 @@ std::optional<DuplicateBarcode> CatalogueRepository::findDuplicateBarcode(const 
                                                                           std::int64_t goodId) {
     db_.ensureConnected();
     fb::Transaction tr(db_, fb::Transaction::Access::ReadOnly);
-    fb::Statement s(tr, QStringLiteral("SELECT GOODS.GOOD_ID AS GID, GOOD_NAME  FROM GOODS JOIN GOODS_BARCODE ON "
-                                       "GOODS.GOOD_ID=GOODS_BARCODE.GOOD_ID  WHERE GOOD_BARCODE=CAST(? AS VARCHAR(1000)) "
-                                       "AND GOODS.GOOD_ID<>?"));
+    fb::Statement s(tr,
+                    QStringLiteral("SELECT GOODS.GOOD_ID AS GID, GOOD_NAME  FROM GOODS JOIN GOODS_BARCODE ON "
+                                   "GOODS.GOOD_ID=GOODS_BARCODE.GOOD_ID  WHERE GOOD_BARCODE=CAST(? AS VARCHAR(1000)) "
+                                   "AND GOODS.GOOD_ID<>?"));
     for (int i = 0; i < barcodes.size(); ++i) {
         const QString cell = barcodes.at(i).trimmed();
         if (cell.isEmpty()) continue;
@@ -97,12 +98,13 @@ SaveResult CatalogueRepository::saveGood(int mode, std::int64_t openedId, const 
     const fb::Value pack = r.packCount ? fb::Value(*r.packCount) : fb::null();
     try {
         if (mode == 1) {
-            fb::execute(tr,
-                        QStringLiteral("INSERT INTO GOODS (GOOD_ID,GOOD_NAME, GOOD_PRICE, GOOD_W, GOOD_TYPE,  GOOD_EDIZM, "
-                                       "GOOD_EDIZM_FFD,GOOD_NALOG, GOOD_ISGOOD, GOOD_PARENTGROUP, GOOD_COUNTRY_CODE,  "
-                                       "GOOD_MARKTYPE, GOOD_PACKCOUNT)  VALUES (?,?,?,?,?,?,?,?,1,?,?,?,?)"),
-                        {r.id, r.name, r.price, r.goodW, r.type, r.unitText, std::int64_t{r.unitCode}, r.vat, r.parent,
-                         optionalText(r.country), std::int64_t{r.markType}, pack});
+            fb::execute(
+                tr,
+                QStringLiteral("INSERT INTO GOODS (GOOD_ID,GOOD_NAME, GOOD_PRICE, GOOD_W, GOOD_TYPE,  GOOD_EDIZM, "
+                               "GOOD_EDIZM_FFD,GOOD_NALOG, GOOD_ISGOOD, GOOD_PARENTGROUP, GOOD_COUNTRY_CODE,  "
+                               "GOOD_MARKTYPE, GOOD_PACKCOUNT)  VALUES (?,?,?,?,?,?,?,?,1,?,?,?,?)"),
+                {r.id, r.name, r.price, r.goodW, r.type, r.unitText, std::int64_t{r.unitCode}, r.vat, r.parent,
+                 optionalText(r.country), std::int64_t{r.markType}, pack});
         } else {
             const long n = fb::execute(
                 tr,
@@ -178,9 +180,9 @@ void CatalogueRepository::moveToGroup(std::int64_t id, std::int64_t groupId) {
 bool CatalogueRepository::groupHasContents(std::int64_t groupId) {
     db_.ensureConnected();
     fb::Transaction tr(db_, fb::Transaction::Access::ReadOnly);
-    const bool any = fb::queryOne(tr, QStringLiteral("SELECT FIRST 1 GOOD_ID FROM GOODS WHERE GOOD_PARENTGROUP=?"),
-                                  {groupId})
-                         .has_value();
+    const bool any =
+        fb::queryOne(tr, QStringLiteral("SELECT FIRST 1 GOOD_ID FROM GOODS WHERE GOOD_PARENTGROUP=?"), {groupId})
+            .has_value();
     tr.commit();
     return any;
 }

@@ -126,8 +126,8 @@ void TfmCountries::pick() {
         ui::showError(QStringLiteral("Некорректный код страны.    "), this);
         return;
     }
-    picked_ = PickedCountry{*padded, name, QStringLiteral("(") + *padded + QStringLiteral(") ") + name,
-                            padded->toInt()};
+    picked_ =
+        PickedCountry{*padded, name, QStringLiteral("(") + *padded + QStringLiteral(") ") + name, padded->toInt()};
     accept();
 }
 
@@ -145,8 +145,7 @@ void TfmCountries::btnEditClick() {
     const int row = currentRow();
     if (tag_ != 1 || row < 0) return;
     const fb::Row& r = model_->rowAt(row);
-    QPointer<TfmCountryEdit> dlg =
-        new TfmCountryEdit(db_, 2, r.int64(QStringLiteral("COUNTRY_ID_RECORD")), this);
+    QPointer<TfmCountryEdit> dlg = new TfmCountryEdit(db_, 2, r.int64(QStringLiteral("COUNTRY_ID_RECORD")), this);
     dlg->Edit1->setText(r.str(QStringLiteral("COUNTRY_NAME")));
     dlg->Edit2->setText(r.str(QStringLiteral("COUNTRY_CODE")));
     if (dlg->exec() == QDialog::Accepted && dlg) reopen(dlg->savedRecord(), row);

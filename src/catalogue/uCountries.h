@@ -22,7 +22,7 @@ class QueryTableModel;
 namespace catalogue {
 
 struct PickedCountry {
-    QString code;     // Tag 2: padded to three digits; Tag 3: as stored
+    QString code;  // Tag 2: padded to three digits; Tag 3: as stored
     QString name;
     QString display;  // "(" + code + ") " + name
     int number = 0;   // the code as a number

@@ -311,10 +311,10 @@ void TfmGoodEdit::chWClick() {
 }
 
 void TfmGoodEdit::updatePackCount() {
-    const bool visible = packCountVisible(cmbEdIzm->currentIndex() >= 0, core::codeItemCode(cmbEdIzm, cmbEdIzm->currentIndex()),
-                                          cmbMarkingType->currentIndex() >= 0,
-                                          core::codeItemCode(cmbMarkingType, cmbMarkingType->currentIndex()),
-                                          chW->isChecked());
+    const bool visible =
+        packCountVisible(cmbEdIzm->currentIndex() >= 0, core::codeItemCode(cmbEdIzm, cmbEdIzm->currentIndex()),
+                         cmbMarkingType->currentIndex() >= 0,
+                         core::codeItemCode(cmbMarkingType, cmbMarkingType->currentIndex()), chW->isChecked());
     edPackCount->setVisible(visible);
     if (!visible) edPackCount->clear();
 }
@@ -342,7 +342,7 @@ std::optional<CardRecord> TfmGoodEdit::readRecord(std::int64_t id, const QString
     r.price = price;
     r.goodW = chW->isChecked() ? QStringLiteral("да") : QStringLiteral("нет");
     const int kind = core::codeItemCode(cmbGoodType, cmbGoodType->currentIndex(), 0);
-    r.type = kind == kStoredKindCode ? storedKind_
+    r.type = kind == kStoredKindCode  ? storedKind_
              : kind >= 1 && kind <= 4 ? core::GoodTypeAbbrs().at(kind - 1)
                                       : QStringLiteral("Т");
     r.unitText = cmbEdIzm->currentText();
@@ -436,10 +436,12 @@ void TfmGoodEdit::btnOKClick() {
                           this);
             return;
         case SaveOutcome::BarcodesFailed:
-            ui::showError(ui::withDetail(QStringLiteral("Ошибка сервера при обработке данных.     "), result.detail), this);
+            ui::showError(ui::withDetail(QStringLiteral("Ошибка сервера при обработке данных.     "), result.detail),
+                          this);
             return;
         case SaveOutcome::BarcodeRowFailed:
-            ui::showError(ui::withDetail(QStringLiteral("Ошибка сервера при обработке штрихкодов"), result.detail), this);
+            ui::showError(ui::withDetail(QStringLiteral("Ошибка сервера при обработке штрихкодов"), result.detail),
+                          this);
             return;
     }
     openedId_ = *id;

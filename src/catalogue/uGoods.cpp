@@ -17,13 +17,12 @@
 #include <QDrag>
 #include <QDragMoveEvent>
 #include <QDropEvent>
-#include <QMimeData>
-#include <QMouseEvent>
-#include <QWheelEvent>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMimeData>
+#include <QMouseEvent>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSplitter>
@@ -33,6 +32,7 @@
 #include <QTreeWidget>
 #include <QTreeWidgetItemIterator>
 #include <QVBoxLayout>
+#include <QWheelEvent>
 
 namespace catalogue {
 
@@ -223,8 +223,12 @@ void TfmGoods::FormShow() {
     reloadList(0, true);
 }
 
-QString TfmGoods::filterText() const { return edFilterText->text(); }
-bool TfmGoods::wholeBase() const { return CheckBox1->isChecked(); }
+QString TfmGoods::filterText() const {
+    return edFilterText->text();
+}
+bool TfmGoods::wholeBase() const {
+    return CheckBox1->isChecked();
+}
 
 std::int64_t TfmGoods::selectedGroupId() const {
     return core::groupTreeItemId(TreeView1->currentItem());
@@ -249,10 +253,9 @@ void TfmGoods::selectTreeItem(QTreeWidgetItem* item) {
 }
 
 void TfmGoods::reloadList(int minRows, bool firstOpening) {
-    const GoodsListQuery q = buildGoodsListQuery(selectedGroupId(), wholeBase(), edFilterText->text(),
-                                                 RadioButton1->isChecked() ? NameFilter::StartsWith
-                                                                           : NameFilter::Contains,
-                                                 firstOpening);
+    const GoodsListQuery q =
+        buildGoodsListQuery(selectedGroupId(), wholeBase(), edFilterText->text(),
+                            RadioButton1->isChecked() ? NameFilter::StartsWith : NameFilter::Contains, firstOpening);
     model_->setQuery(db_, q.sql, q.params);
     while (model_->rowCount() < minRows && model_->canFetchMore({})) model_->fetchMore({});
     selectRow(model_->rowCount() > 0 ? 0 : -1);
@@ -317,13 +320,12 @@ void TfmGoods::openCard(int tag, bool copy) {
         if (row < 0) return;
     }
     CatalogueRepository repo(db_);
-    QPointer<TfmGoodEdit> card =
-        new TfmGoodEdit(db_, CardContext{filterText(), [this](std::int64_t id, std::int64_t parent) {
-                                             afterGoodSaved(id, parent);
-                                         }},
-                        this);
+    QPointer<TfmGoodEdit> card = new TfmGoodEdit(
+        db_, CardContext{filterText(), [this](std::int64_t id, std::int64_t parent) { afterGoodSaved(id, parent); }},
+        this);
     card->setTag(tag);
-    card->setWindowTitle(tag == 1 ? QStringLiteral("Добавить номенклатуру") : QStringLiteral("Редактировать номенклатуру"));
+    card->setWindowTitle(tag == 1 ? QStringLiteral("Добавить номенклатуру")
+                                  : QStringLiteral("Редактировать номенклатуру"));
     if (tag == 1 && !copy) {
         QTreeWidgetItem* node = TreeView1->currentItem();
         const bool top = !node || !node->parent();
@@ -347,9 +349,15 @@ void TfmGoods::openCard(int tag, bool copy) {
     delete card.data();
 }
 
-void TfmGoods::btnGoodAddClick() { openCard(1, false); }
-void TfmGoods::btnAddCopyClick() { openCard(1, true); }
-void TfmGoods::btnGoodEditClick() { openCard(2, false); }
+void TfmGoods::btnGoodAddClick() {
+    openCard(1, false);
+}
+void TfmGoods::btnAddCopyClick() {
+    openCard(1, true);
+}
+void TfmGoods::btnGoodEditClick() {
+    openCard(2, false);
+}
 
 void TfmGoods::btnGoodDeleteClick() {
     const int row = currentRow();
@@ -411,11 +419,13 @@ bool TfmGoods::dropAllowed(QTreeWidgetItem* target, const QMimeData* data) const
     if (mimeId(data, goodsMimeType())) return true;  // a goods item goes anywhere
     const auto group = mimeId(data, groupMimeType());
     if (!group) return false;
-    return groupDropAllowed(core::groupTreeItemId(target), *group, [this](std::int64_t id) -> std::optional<std::int64_t> {
-        QTreeWidgetItem* item = treeItem(id);
-        if (!item) return std::nullopt;
-        return item->parent() ? std::optional(core::groupTreeItemId(item->parent())) : std::optional<std::int64_t>(0);
-    });
+    return groupDropAllowed(core::groupTreeItemId(target), *group,
+                            [this](std::int64_t id) -> std::optional<std::int64_t> {
+                                QTreeWidgetItem* item = treeItem(id);
+                                if (!item) return std::nullopt;
+                                return item->parent() ? std::optional(core::groupTreeItemId(item->parent()))
+                                                      : std::optional<std::int64_t>(0);
+                            });
 }
 
 bool TfmGoods::dropOn(QTreeWidgetItem* target, const QMimeData* data) {
@@ -471,9 +481,8 @@ bool TfmGoods::eventFilter(QObject* watched, QEvent* event) {
                     delete mime;
                     break;
                 }
-                mime->setData(goodsMimeType(),
-                              QByteArray::number(static_cast<qlonglong>(
-                                  model_->rowAt(index.row()).int64(QStringLiteral("GOOD_ID")))));
+                mime->setData(goodsMimeType(), QByteArray::number(static_cast<qlonglong>(
+                                                   model_->rowAt(index.row()).int64(QStringLiteral("GOOD_ID")))));
             } else {
                 QTreeWidgetItem* item = TreeView1->itemAt(dragStart_);
                 if (!item || !item->parent()) {
@@ -506,8 +515,7 @@ bool TfmGoods::eventFilter(QObject* watched, QEvent* event) {
                 const bool own = target == redItem_ && e->mimeData()->hasFormat(goodsMimeType());
                 redItem_->setForeground(0, own ? TreeView1->palette().text() : QBrush(Qt::red));
             }
-            if (event->type() == QEvent::DragEnter ||
-                dropAllowed(target, e->mimeData())) {
+            if (event->type() == QEvent::DragEnter || dropAllowed(target, e->mimeData())) {
                 e->setDropAction(Qt::MoveAction);
                 e->accept();
             } else {

@@ -17,10 +17,30 @@ TEST(GoodsListQuery, BindsGroupAndFilterAndNeverSplicesTypedText) {
     const std::vector<Case> cases = {
         {5, true, QString(), NameFilter::Contains, {}, QStringLiteral("WHERE GOOD_ISGOOD=1 ORDER")},
         {5, false, QString(), NameFilter::Contains, {std::int64_t{5}}, QStringLiteral("GOOD_PARENTGROUP=? ORDER")},
-        {0, true, QStringLiteral("  o'neil "), NameFilter::StartsWith, {QStringLiteral("O'NEIL")}, QStringLiteral("STARTING WITH")},
-        {0, true, QStringLiteral("50%"), NameFilter::Contains, {QStringLiteral("%50") + e + QStringLiteral("%%")}, QStringLiteral("LIKE")},
-        {0, true, QStringLiteral("a_b"), NameFilter::Contains, {QStringLiteral("%A") + e + QStringLiteral("_B%")}, QStringLiteral("LIKE")},
-        {0, true, e + QStringLiteral("x"), NameFilter::Contains, {QStringLiteral("%") + e + e + QStringLiteral("X%")}, QStringLiteral("LIKE")},
+        {0,
+         true,
+         QStringLiteral("  o'neil "),
+         NameFilter::StartsWith,
+         {QStringLiteral("O'NEIL")},
+         QStringLiteral("STARTING WITH")},
+        {0,
+         true,
+         QStringLiteral("50%"),
+         NameFilter::Contains,
+         {QStringLiteral("%50") + e + QStringLiteral("%%")},
+         QStringLiteral("LIKE")},
+        {0,
+         true,
+         QStringLiteral("a_b"),
+         NameFilter::Contains,
+         {QStringLiteral("%A") + e + QStringLiteral("_B%")},
+         QStringLiteral("LIKE")},
+        {0,
+         true,
+         e + QStringLiteral("x"),
+         NameFilter::Contains,
+         {QStringLiteral("%") + e + e + QStringLiteral("X%")},
+         QStringLiteral("LIKE")},
     };
     for (const Case& c : cases) {
         const GoodsListQuery q = buildGoodsListQuery(c.group, c.wholeBase, c.filter, c.mode);
@@ -63,11 +83,15 @@ TEST(GroupDrop, RefusesTheGroupItselfAndItsDescendantsAndSurvivesLoops) {
 
 TEST(GoodsCard, PriceIdAndBarcodeRules) {
     const std::vector<std::pair<QString, std::optional<QString>>> prices = {
-        {QStringLiteral("12,5"), QStringLiteral("12.50")}, {QStringLiteral("0"), QStringLiteral("0.00")},
-        {QStringLiteral("-1"), std::nullopt},             {QStringLiteral("1.2.3"), std::nullopt},
-        {QStringLiteral("abc"), std::nullopt},            {QString(), std::nullopt},
+        {QStringLiteral("12,5"), QStringLiteral("12.50")},
+        {QStringLiteral("0"), QStringLiteral("0.00")},
+        {QStringLiteral("-1"), std::nullopt},
+        {QStringLiteral("1.2.3"), std::nullopt},
+        {QStringLiteral("abc"), std::nullopt},
+        {QString(), std::nullopt},
         {QStringLiteral("9999999.99"), QStringLiteral("9999999.99")},
-        {QStringLiteral("10000000"), std::nullopt},       {QStringLiteral("1.005"), QStringLiteral("1.01")},
+        {QStringLiteral("10000000"), std::nullopt},
+        {QStringLiteral("1.005"), QStringLiteral("1.01")},
     };
     for (const auto& [typed, stored] : prices) EXPECT_EQ(normalizePrice(typed), stored) << typed.toStdString();
 

@@ -60,7 +60,9 @@ TEST_F(CatalogueDbTest, FilterTextsMatchLiterally) {
         {QStringLiteral("o'neil"), NameFilter::Contains, {QStringLiteral("O'Neil кофе")}},
         {QStringLiteral("O'N"), NameFilter::StartsWith, {QStringLiteral("O'Neil кофе")}},
         {e + QStringLiteral("x"), NameFilter::Contains, {e + QStringLiteral("x знак")}},
-        {QStringLiteral("скидка"), NameFilter::StartsWith, {QStringLiteral("Скидка 50% молоко"), QStringLiteral("Скидка 500 молоко")}},
+        {QStringLiteral("скидка"),
+         NameFilter::StartsWith,
+         {QStringLiteral("Скидка 50% молоко"), QStringLiteral("Скидка 500 молоко")}},
     };
     for (const Case& c : cases)
         EXPECT_EQ(names(db(), buildGoodsListQuery(0, true, c.text, c.mode)), c.expected) << c.text.toStdString();
@@ -70,7 +72,8 @@ TEST_F(CatalogueDbTest, GroupListAndRootWithoutWholeBaseListsTopLevelOnly) {
     group(1, QStringLiteral("Напитки"));
     goods(2, QStringLiteral("Сок"), 1);
     goods(3, QStringLiteral("Хлеб"), 0);
-    EXPECT_EQ(names(db(), buildGoodsListQuery(0, false, {}, NameFilter::Contains)), QStringList{QStringLiteral("Хлеб")});
+    EXPECT_EQ(names(db(), buildGoodsListQuery(0, false, {}, NameFilter::Contains)),
+              QStringList{QStringLiteral("Хлеб")});
     EXPECT_EQ(names(db(), buildGoodsListQuery(1, false, {}, NameFilter::Contains)), QStringList{QStringLiteral("Сок")});
     EXPECT_EQ(names(db(), buildGoodsListQuery(1, true, {}, NameFilter::Contains, true)).size(), 2);
 }

@@ -107,7 +107,7 @@ TEST_F(CountriesWindowTest, RussiaIsNeverDeletedAndOthersAfterTheQuestion) {
     w->btnDeleteClick();
     EXPECT_EQ(messages.last(), QStringLiteral("Удаление записи невозможно!!!    "));
 
-    grid->selectRow(1);  // США
+    grid->selectRow(1);   // США
     w->btnDeleteClick();  // answered No
     EXPECT_EQ(messages.last(), QStringLiteral("Вы хотите удалить страну  '' США '' ?     "));
     EXPECT_EQ(grid->model()->rowCount(), 2);

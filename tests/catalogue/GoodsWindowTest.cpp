@@ -12,17 +12,17 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDropEvent>
 #include <QLineEdit>
+#include <QMimeData>
+#include <QPushButton>
 #include <QSignalSpy>
 #include <QTableView>
 #include <QTableWidget>
 #include <QTest>
 #include <QTimer>
 #include <QTreeWidget>
-#include <QMimeData>
 #include <QWheelEvent>
-#include <QDropEvent>
-#include <QPushButton>
 
 using namespace catalogue;
 using cataloguetest::CatalogueDbTest;
@@ -119,7 +119,9 @@ TEST_F(GoodsWindowTest, GroupWithContentsIsKeptAndAnEmptyOneIsDeletedWithItsPare
     w->TreeView1->setCurrentItem(node(QStringLiteral("Соки")));
     messages.answer(ui::Answer::Yes);
     w->ToolButton5Click();
-    EXPECT_EQ(messages.last(), QStringLiteral("Группа 'Соки' не может быть удалена,      \r\nт.к. содержит вложения (группы, товары). "));
+    EXPECT_EQ(
+        messages.last(),
+        QStringLiteral("Группа 'Соки' не может быть удалена,      \r\nт.к. содержит вложения (группы, товары). "));
     EXPECT_NE(column(2, QStringLiteral("GOOD_NAME")), QStringLiteral("<none>"));
 
     w->TreeView1->setCurrentItem(node(QStringLiteral("Пустая")));
@@ -296,6 +298,7 @@ TEST_F(GoodsWindowTest, DamagedGroupChainsNeitherHangNorHideTheRest) {
     open();
     EXPECT_TRUE(node(QStringLiteral("Напитки")));
     EXPECT_TRUE(node(QStringLiteral("Соки")));
-    for (const char* hidden : {"Сам себе", "Петля А", "Сирота"}) EXPECT_FALSE(node(QString::fromUtf8(hidden))) << hidden;
+    for (const char* hidden : {"Сам себе", "Петля А", "Сирота"})
+        EXPECT_FALSE(node(QString::fromUtf8(hidden))) << hidden;
     EXPECT_EQ(listed().size(), 3);
 }
