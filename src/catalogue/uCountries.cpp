@@ -15,6 +15,7 @@
 #include <QPushButton>
 #include <QTableView>
 #include <QVBoxLayout>
+#include <QWheelEvent>
 
 namespace catalogue {
 
@@ -74,6 +75,7 @@ TfmCountries::TfmCountries(const fb::ConnectionParams& params, QWidget* parent)
         if (index.isValid() && tag_ != 1) ui::guarded(this, [this] { btnAddClick(); });
     });
 
+    DBGrid1->viewport()->installEventFilter(this);
     ui::guarded(this, [this] {
         db_.attach();
         model_->setQuery(db_, kListSql);
@@ -96,6 +98,17 @@ void TfmCountries::updateActions() {
     btnAdd->setText(picker ? QStringLiteral("OK") : QStringLiteral("ДОБАВИТЬ"));
     btnEdit->setVisible(!picker);
     btnDelete->setVisible(!picker);
+}
+
+bool TfmCountries::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == DBGrid1->viewport() && event->type() == QEvent::Wheel) {
+        // The wheel moves one record.
+        const int row = currentRow() + (static_cast<QWheelEvent*>(event)->angleDelta().y() > 0 ? -1 : 1);
+        if (row >= model_->rowCount() && model_->canFetchMore({})) model_->fetchMore({});
+        if (row >= 0 && row < model_->rowCount()) DBGrid1->selectRow(row);
+        return true;
+    }
+    return QDialog::eventFilter(watched, event);
 }
 
 int TfmCountries::currentRow() const {

@@ -47,6 +47,9 @@ public:
     void btnEditClick();
     void btnDeleteClick();
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
     void updateActions();
     void pick();

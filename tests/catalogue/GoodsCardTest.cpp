@@ -6,10 +6,15 @@
 #include "core/RefLists.h"
 #include "support/FakeMessages.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFocusEvent>
+#include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QTableWidget>
+#include <QTest>
 
 using namespace catalogue;
 using cataloguetest::CatalogueDbTest;
@@ -145,4 +150,66 @@ TEST_F(GoodsCardTest, FailedBarcodeSaveShowsItsMessageAndChangesNothing) {
     EXPECT_TRUE(messages.last().startsWith(QStringLiteral("Ошибка сервера при обработке штрихкодов")));
     EXPECT_EQ(column(5, QStringLiteral("GOOD_NAME")), QStringLiteral("Прежнее"));
     EXPECT_EQ(barcodesOf(5), QStringList{QStringLiteral("111")});
+}
+
+TEST_F(GoodsCardTest, PrefillKeepsStoredValuesTheListsDoNotShow) {
+    exec(
+        QStringLiteral("INSERT INTO QUANTITYMEASURESUSED (QMU_ORDERNUMBER, QMU_PRINTVALUE, QMU_FFDVALUE) "
+                       "VALUES (1, 'шт', 0)"));
+    exec(
+        QStringLiteral("INSERT INTO GOODS (GOOD_ID, GOOD_NAME, GOOD_PRICE, GOOD_W, GOOD_TYPE, GOOD_EDIZM, "
+                       "GOOD_EDIZM_FFD, GOOD_NALOG, GOOD_ISGOOD, GOOD_PARENTGROUP, GOOD_COUNTRY_CODE, GOOD_MARKTYPE) "
+                       "VALUES (5, 'Сыр', '10.00', ' Да ', 'СПР', 'кг', 11, 'x', 1, 0, '999', 7)"));
+    const GoodsListQuery q = buildGoodsListQuery(0, true, {}, NameFilter::Contains);
+    fb::Transaction tr(db());
+    const auto row = fb::queryOne(tr, q.sql, {});
+    tr.commit();
+    ASSERT_TRUE(row);
+
+    TfmGoodEdit card(db(), CardContext{});
+    card.setTag(2);
+    card.fillFromRow(*row, 5, 0, {}, {QStringLiteral("111"), QStringLiteral("222")});
+    EXPECT_EQ(card.cmbEdIzm->currentText(), QStringLiteral("кг"));
+    EXPECT_EQ(card.cmbEdIzm->currentData().toInt(), 11);
+    EXPECT_TRUE(card.chW->isChecked());
+    EXPECT_EQ(card.cmbNalog->currentData().toInt(), 6);
+    EXPECT_EQ(card.cmbGoodType->currentText(), QStringLiteral("СПР"));
+    EXPECT_EQ(card.cmbMarkingType->currentData().toInt(), 7);
+    EXPECT_EQ(fieldTag(card.edCountry), 999);
+    EXPECT_EQ(card.barcodes(), (QStringList{QStringLiteral("111"), QStringLiteral("222")}));
+    EXPECT_EQ(card.sgBarcodeGrid->horizontalHeaderItem(0)->text(), QStringLiteral("ШК/Код вес.товара"));
+    EXPECT_EQ(card.btnRecAdd->toolTip(), QStringLiteral("Добавить 'ШК EAN/код весового товара'"));
+
+    card.chW->click();
+    EXPECT_EQ(card.sgBarcodeGrid->horizontalHeaderItem(0)->text(), QStringLiteral("Штрихкоды"));
+    EXPECT_EQ(card.btnRecDel->toolTip(), QStringLiteral("Удалить штрихкод"));
+    card.chW->click();
+    EXPECT_EQ(card.btnRecAdd->toolTip(), QStringLiteral("Добавить 'ШК/код весового товара'"));
+
+    // A kept kind is still checked against the mark type.
+    card.btnOKClick();
+    EXPECT_EQ(messages.last(), kindForMarkedText());
+    card.cmbGoodType->setCurrentIndex(1);
+    messages.answer(ui::Answer::Yes);
+    card.btnOKClick();
+    EXPECT_EQ(card.result(), QDialog::Accepted) << messages.texts().join(QLatin1Char('|')).toStdString();
+    EXPECT_EQ(column(5, QStringLiteral("GOOD_TYPE")), QStringLiteral("АТ"));
+    EXPECT_EQ(column(5, QStringLiteral("GOOD_MARKTYPE")), QStringLiteral("7"));
+    EXPECT_EQ(column(5, QStringLiteral("GOOD_COUNTRY_CODE")), QStringLiteral("999"));
+    EXPECT_EQ(column(5, QStringLiteral("GOOD_EDIZM_FFD")), QStringLiteral("11"));
+    EXPECT_EQ(column(5, QStringLiteral("GOOD_NALOG")), QStringLiteral("6"));
+    EXPECT_EQ(column(5, QStringLiteral("GOOD_W")), QStringLiteral("да"));
+}
+
+TEST_F(GoodsCardTest, IdUnlocksOnlyByADoubleClickOnItsCaption) {
+    auto card = newCard(8);
+    card->show();
+    EXPECT_FALSE(card->edGoodID->isEnabled());
+    QTest::mouseDClick(card->lblIdCaption, Qt::LeftButton);
+    EXPECT_TRUE(card->edGoodID->isEnabled());
+    card->edGoodName->setFocus();
+    QApplication::processEvents();
+    QFocusEvent out(QEvent::FocusOut);
+    QApplication::sendEvent(card->edGoodID, &out);
+    EXPECT_FALSE(card->edGoodID->isEnabled());
 }
