@@ -10,7 +10,7 @@
 
 namespace catalogue {
 
-std::optional<std::int64_t> editGroup(fb::Connection& db, QWidget* parent, const GroupEditRequest& request) {
+std::optional<std::int64_t> editGroup(fb::Connection& db, QWidget* parent, const GroupEditInput& request) {
     QPointer<TfmGroupEdit> w = new TfmGroupEdit(db, request, parent);
     std::optional<std::int64_t> written;
     QObject::connect(w, &QDialog::accepted, w, [&written, w] { written = w->writtenId(); });

@@ -2,6 +2,7 @@
 // What the goods catalogue window calls for its groups: the group editor,
 // the group picker and group settings, each a modal window of its own.
 #include "GroupsLogic.h"
+#include "catalogue/Catalogue.h"
 
 #include <optional>
 
@@ -13,7 +14,7 @@ class Connection;
 
 namespace catalogue {
 
-struct GroupEditRequest {
+struct GroupEditInput {
     GroupEditMode mode = GroupEditMode::Create;
     QString idText;             // the ID field as filled: a new ID, or the renamed group's
     std::int64_t parentId = 0;  // 0 the top level
@@ -22,12 +23,8 @@ struct GroupEditRequest {
 };
 // Opens the group editor; the group's ID when it was written (the catalogue
 // then rebuilds its tree selecting it), nullopt when cancelled.
-std::optional<std::int64_t> editGroup(fb::Connection& db, QWidget* parent, const GroupEditRequest& request);
+std::optional<std::int64_t> editGroup(fb::Connection& db, QWidget* parent, const GroupEditInput& request);
 
-struct PickedGroup {
-    std::int64_t id = 0;  // 0 the root: the caller empties its field
-    QString name;
-};
 // Opens the group picker. Tag 1 picks the parent of a group (`renamedId` the
 // group being renamed, 0 when a new one is made), Tag 2 the group of a good.
 std::optional<PickedGroup> pickGroup(fb::Connection& db, QWidget* parent, int tag, std::int64_t renamedId = 0,

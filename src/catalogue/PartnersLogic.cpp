@@ -3,7 +3,6 @@
 namespace catalogue {
 
 namespace {
-const QChar kEscape(0x00A4);  // ¤
 
 void addFilters(SqlWithParams& q, bool nameFull, const QString& name, const QString& inn) {
     const QString n = name.trimmed();
@@ -21,16 +20,6 @@ void addFilters(SqlWithParams& q, bool nameFull, const QString& name, const QStr
     }
 }
 }  // namespace
-
-QString escapeLikeText(const QString& text) {
-    QString out;
-    out.reserve(text.size() * 2);
-    for (const QChar c : text) {
-        if (c == kEscape || c == QLatin1Char('%') || c == QLatin1Char('_')) out += kEscape;
-        out += c;
-    }
-    return out;
-}
 
 bool flagSet(const fb::Value& v) {
     return fb::toInt64(v).value_or(0) == 1;

@@ -2,6 +2,7 @@
 // The rules of the counterparty directory, its card and the partner picker,
 // apart from their windows: the list statements (every typed value bound),
 // the card's checks and what the directory shows after a save.
+#include "catalogue/CatalogueLogic.h"
 #include "platform/db/Value.h"
 
 #include <QString>
@@ -16,8 +17,7 @@ struct SqlWithParams {
     std::vector<fb::Value> params;
 };
 
-// Typed text matches itself only inside LIKE ... ESCAPE '¤'.
-QString escapeLikeText(const QString& text);
+// Typed text is escaped for LIKE ... ESCAPE '¤' by escapeLikeText (CatalogueLogic.h).
 
 // A kind flag counts only when it equals 1; null and 0 mean not set.
 bool flagSet(const fb::Value& v);

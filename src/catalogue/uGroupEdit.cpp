@@ -18,7 +18,7 @@ namespace catalogue {
 
 TfmGroupEdit* fmGroupEdit = nullptr;
 
-TfmGroupEdit::TfmGroupEdit(fb::Connection& db, const GroupEditRequest& request, QWidget* parent)
+TfmGroupEdit::TfmGroupEdit(fb::Connection& db, const GroupEditInput& request, QWidget* parent)
     : QDialog(parent), db_(db), mode_(request.mode) {
     setObjectName(QStringLiteral("fmGroupEdit"));
     setAttribute(Qt::WA_DeleteOnClose);

@@ -14,7 +14,7 @@ namespace catalogue {
 class TfmGroupEdit : public QDialog {
     Q_OBJECT
 public:
-    TfmGroupEdit(fb::Connection& db, const GroupEditRequest& request, QWidget* parent = nullptr);
+    TfmGroupEdit(fb::Connection& db, const GroupEditInput& request, QWidget* parent = nullptr);
     ~TfmGroupEdit() override;
 
     std::int64_t writtenId() const { return writtenId_; }

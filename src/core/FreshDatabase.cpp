@@ -16,7 +16,7 @@ QStringList freshDatabaseScripts() {
     QStringList scripts;
     for (const char* name : {":/sql/01_base_tables.sql", ":/sql/02_procedures.sql",
                              ":/sql/03_correction_procedures.sql",
-                             ":/sql/05_partner_procedures.sql"}) {
+                             ":/sql/04_catalogue_procedures.sql", ":/sql/05_partner_procedures.sql"}) {
         QFile f(QString::fromLatin1(name));
         if (!f.open(QIODevice::ReadOnly))
             fb::throwUsage(QStringLiteral("Не найден сценарий базы данных %1").arg(QString::fromLatin1(name)));

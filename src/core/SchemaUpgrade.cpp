@@ -71,7 +71,12 @@ public:
           procedure_(tr_, QStringLiteral("SELECT RDB$PROCEDURE_INPUTS, RDB$PROCEDURE_OUTPUTS FROM RDB$PROCEDURES "
                                          "WHERE RDB$PROCEDURE_NAME = ?")),
           generator_(tr_, QStringLiteral("SELECT 1 FROM RDB$GENERATORS WHERE RDB$GENERATOR_NAME = ?")),
-          trigger_(tr_, QStringLiteral("SELECT 1 FROM RDB$TRIGGERS WHERE RDB$TRIGGER_NAME = ?")) {}
+          trigger_(tr_, QStringLiteral("SELECT 1 FROM RDB$TRIGGERS WHERE RDB$TRIGGER_NAME = ?")),
+          index_(tr_, QStringLiteral("SELECT 1 FROM RDB$INDICES WHERE RDB$INDEX_NAME = ?")) {}
+
+    void createIndexIfMissing(const char* index, const char* ddl) {
+        if (!any(index_, {QLatin1String(index)})) change(QLatin1String(ddl));
+    }
 
     void addColumnIfMissing(const char* table, const char* column, const char* ddl) {
         if (!any(column_, {QLatin1String(table), QLatin1String(column)})) change(QLatin1String(ddl));
@@ -138,6 +143,7 @@ private:
     fb::Statement procedure_;
     fb::Statement generator_;
     fb::Statement trigger_;
+    fb::Statement index_;
 };
 
 // Counterparties of the old layout (seven columns) gain the kind flags, and
@@ -195,8 +201,8 @@ const QList<std::pair<QString, QString>>& deliveredProcedures() {
         QList<std::pair<QString, QString>> out;
         static const QRegularExpression head(QStringLiteral("\\bCREATE\\s+OR\\s+ALTER\\s+PROCEDURE\\s+(\\w+)"),
                                              QRegularExpression::CaseInsensitiveOption);
-        for (const char* script :
-             {":/sql/02_procedures.sql", ":/sql/03_correction_procedures.sql", ":/sql/05_partner_procedures.sql"}) {
+        for (const char* script : {":/sql/02_procedures.sql", ":/sql/03_correction_procedures.sql",
+                                   ":/sql/04_catalogue_procedures.sql", ":/sql/05_partner_procedures.sql"}) {
             QFile f(QString::fromLatin1(script));
             if (!f.open(QIODevice::ReadOnly)) continue;
             for (const QString& statement : fb::splitScript(QString::fromUtf8(f.readAll()))) {
@@ -299,6 +305,12 @@ SchemaUpgradeResult SchemaUpgrade(fb::Connection& connection) {
     if (u.inputCount(ProcDocWrite) != kDocWriteInputs) u.replaceProcedure(ProcDocWrite);
 
     u.createDeliveredProceduresIfMissing();
+
+    // The catalogue's name filters ("starts with" through the upper-cased
+    // name) and its order by name, for databases made before them.
+    u.createIndexIfMissing("IX_GOODS_NAME", "CREATE INDEX IX_GOODS_NAME ON GOODS (GOOD_NAME);");
+    u.createIndexIfMissing("IX_GOODS_NAME_UPPER",
+                           "CREATE INDEX IX_GOODS_NAME_UPPER ON GOODS COMPUTED BY (UPPER(GOOD_NAME));");
 
     u.finish();
     return SchemaUpgradeResult{};

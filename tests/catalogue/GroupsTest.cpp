@@ -223,7 +223,7 @@ TEST_F(Groups, EditorRefusesABlankNameAndAGroupIdOfZero) {
         {GroupEditMode::Create, "", "Новая", " Некорректный ID группы.     "},
     };
     for (const auto& c : cases) {
-        catalogue::GroupEditRequest r;
+        catalogue::GroupEditInput r;
         r.mode = c.mode;
         r.idText = QString::fromUtf8(c.id);
         r.name = QString::fromUtf8(c.name);
@@ -263,7 +263,7 @@ TEST_F(Groups, EditorCreatesUnderTheChosenParentAndRenamesInPlace) {
             "ELSE IF (IG_MODE = 2) THEN UPDATE GOODS SET GOOD_NAME = :IG_NAME, GOOD_PARENTGROUP = :IG_PARENTGROUP "
             "WHERE GOOD_ID = :IG_ID; END"));
     testsupport::FakeMessages messages;
-    catalogue::GroupEditRequest create;
+    catalogue::GroupEditInput create;
     create.idText = QStringLiteral("8");
     create.parentId = 4;
     create.parentName = QStringLiteral("K");
@@ -278,7 +278,7 @@ TEST_F(Groups, EditorCreatesUnderTheChosenParentAndRenamesInPlace) {
     EXPECT_EQ(column(8, "GOOD_PARENTGROUP"), QStringLiteral("4"));
     EXPECT_EQ(column(8, "GOOD_ISGOOD"), QStringLiteral("0"));
 
-    catalogue::GroupEditRequest rename;
+    catalogue::GroupEditInput rename;
     rename.mode = GroupEditMode::Rename;
     rename.idText = QStringLiteral("2");
     rename.parentId = 1;

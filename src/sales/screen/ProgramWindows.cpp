@@ -14,6 +14,8 @@
 #include "catalogue/GoodsSettings.h"
 #include "catalogue/Partners.h"
 #include "sales/input/GoodsLookup.h"
+#include "catalogue/Catalogue.h"
+#include "catalogue/Groups.h"
 
 #include "core/DataModule.h"
 #include "exchange/ExchangeCommands.h"
@@ -89,6 +91,26 @@ void createProgramWindows() {
 
     // A saved list of weight prefixes is what the next scanned code is read against.
     catalogue::setWeightPrefixesSaved([] { weightPrefixesChanged(); });
+    // The goods catalogue and the countries directory.
+    reg->setCommand(QStringLiteral("MGoodsDB"), [reg] { catalogue::openGoodsCatalogue(reg); });
+    // The catalogue's group windows and goods settings.
+    catalogue::setGroupEditor([](QWidget* parent, const catalogue::GroupEditRequest& r) {
+        catalogue::GroupEditInput input;
+        input.mode = r.mode == 2 ? catalogue::GroupEditMode::Rename : catalogue::GroupEditMode::Create;
+        input.idText = QString::number(r.id);
+        input.parentId = r.parentId;
+        input.parentName = r.parentName;
+        input.name = r.name;
+        return catalogue::editGroup(core::DataModule1->IBDatabase1(), parent, input);
+    });
+    catalogue::setGroupSettingsEditor([](QWidget* parent, std::int64_t id, const QString& name) {
+        return catalogue::openGroupSettings(core::DataModule1->IBDatabase1(), parent, id, name);
+    });
+    catalogue::setOtherSettingsEditor(
+        [](QWidget* parent) { catalogue::openGoodsOtherSettings(core::DataModule1->IBDatabase1(), parent); });
+    catalogue::setGroupPicker(
+        [](QWidget* caller) { return catalogue::pickGroup(core::DataModule1->IBDatabase1(), caller, 2); });
+    reg->setCommand(QStringLiteral("N13"), [reg] { catalogue::openCountries(reg); });
 
     static serial::SystemSerialPortLister ports;
     reg->setCommand(QStringLiteral("MOptions"), [reg, scale] {

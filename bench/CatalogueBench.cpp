@@ -1,0 +1,220 @@
+// The goods catalogue against raw client calls on the same embedded
+// database, in the same run, on 100,000 goods and 150,000 barcodes:
+// opening on the root (the first screenful through the list model) against
+// the raw select of the same rows (target: within 1.5x); a "contains" name
+// filter against a raw LIKE on the same column (within 1.2x); a "starts
+// with" filter against the raw indexed query (within 1.5x).
+#include "BenchStats.h"
+#include "catalogue/CatalogueLogic.h"
+#include "core/FreshDatabase.h"
+#include "core/SchemaUpgrade.h"
+#include "platform/db/Connection.h"
+#include "platform/db/Statement.h"
+#include "platform/db/Transaction.h"
+#include "platform/ui/QueryTableModel.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QTemporaryDir>
+
+#include <benchmark/benchmark.h>
+#include <ibase.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <vector>
+
+namespace {
+
+constexpr int kGoods = 100000;
+constexpr int kScreen = 256;  // the list model's first batch
+
+struct Db {
+    QTemporaryDir dir;
+    QString path = QDir(dir.path()).filePath(QStringLiteral("bench.fdb"));
+    fb::Connection conn;
+    Db() {
+        fb::ConnectionParams p;
+        p.database = path;
+        conn = fb::Connection(p);
+        core::createFreshDatabase(conn, path);
+        core::SchemaUpgrade(conn);
+        fb::Transaction tr(conn);
+        fb::Statement goods(tr, QStringLiteral("INSERT INTO GOODS (GOOD_ID, GOOD_NAME, GOOD_PRICE, GOOD_ISGOOD, "
+                                               "GOOD_PARENTGROUP, GOOD_EDIZM, GOOD_EDIZM_FFD, GOOD_W) "
+                                               "VALUES (?, ?, ?, 1, ?, 'шт', 0, 'нет')"));
+        fb::Statement codes(tr, QStringLiteral("INSERT INTO GOODS_BARCODE (GOOD_ID, GOOD_BARCODE, BARCODE_COEFF) "
+                                               "VALUES (?, ?, '1')"));
+        for (int i = 1; i <= kGoods; ++i) {
+            goods.execute(
+                tr, {std::int64_t{i}, QStringLiteral("Товар %1 сорт %2").arg(i, 6, 10, QLatin1Char('0')).arg(i % 97),
+                     QStringLiteral("%1.00").arg(i % 500), std::int64_t{0}});
+            codes.execute(tr, {std::int64_t{i}, QStringLiteral("46%1").arg(i, 11, 10, QLatin1Char('0'))});
+            if (i % 2 == 0)
+                codes.execute(tr, {std::int64_t{i}, QStringLiteral("29%1").arg(i, 11, 10, QLatin1Char('0'))});
+        }
+        tr.commit();
+    }
+};
+
+Db& db() {
+    static Db d;
+    return d;
+}
+
+void check(const ISC_STATUS* st) {
+    if (st[0] == 1 && st[1]) {
+        isc_print_status(st);
+        std::abort();
+    }
+}
+
+const char kTpb[] = {isc_tpb_version3, isc_tpb_write, isc_tpb_read_committed, isc_tpb_rec_version, isc_tpb_nowait};
+
+// The raw side: the same statement text, one optional text parameter in
+// Windows-1251, every column fetched into plain buffers; `limit` rows or all.
+int rawFetch(const QString& sql, const std::vector<fb::Value>& params, int limit) {
+    isc_db_handle* h = db().conn.handle();
+    ISC_STATUS_ARRAY st;
+    isc_tr_handle tr = 0;
+    isc_start_transaction(st, &tr, 1, h, sizeof kTpb, kTpb);
+    check(st);
+    isc_stmt_handle stmt = 0;
+    isc_dsql_allocate_statement(st, h, &stmt);
+    // The statement's own text is ASCII but for the escape character.
+    QByteArray sqlText;
+    for (const QChar c : sql)
+        sqlText += c.unicode() == 0x00A4 ? char(0xA4) : char(c.unicode() < 128 ? c.unicode() : '?');
+    isc_dsql_prepare(st, &tr, &stmt, 0, sqlText.constData(), 3, nullptr);
+    check(st);
+    auto* out = static_cast<XSQLDA*>(std::calloc(1, XSQLDA_LENGTH(40)));
+    out->version = SQLDA_VERSION1;
+    out->sqln = 40;
+    isc_dsql_describe(st, &stmt, 3, out);
+    check(st);
+    std::vector<std::vector<char>> bufs(out->sqld);
+    std::vector<short> inds(out->sqld);
+    for (int i = 0; i < out->sqld; ++i) {
+        bufs[i].resize(out->sqlvar[i].sqllen + 2);
+        out->sqlvar[i].sqldata = bufs[i].data();
+        out->sqlvar[i].sqlind = &inds[i];
+    }
+    auto* in = static_cast<XSQLDA*>(std::calloc(1, XSQLDA_LENGTH(4)));
+    in->version = SQLDA_VERSION1;
+    in->sqln = 4;
+    isc_dsql_describe_bind(st, &stmt, 3, in);
+    std::vector<QByteArray> texts;
+    std::vector<ISC_INT64> ints(4);
+    short inInd[4] = {0, 0, 0, 0};
+    for (size_t i = 0; i < params.size(); ++i) {
+        XSQLVAR& v = in->sqlvar[i];
+        v.sqlind = &inInd[i];
+        if (const auto* s = std::get_if<QString>(&params[i])) {
+            QByteArray b;
+            for (const QChar c : *s) {
+                const ushort u = c.unicode();
+                b += u == 0x00A4 ? char(0xA4) : u >= 0x0410 && u <= 0x044F ? char(u - 0x0410 + 0xC0) : char(u);
+            }
+            texts.push_back(b);
+            v.sqltype = SQL_TEXT | 1;
+            v.sqllen = static_cast<short>(texts.back().size());
+            v.sqldata = texts.back().data();
+        } else {
+            ints[i] = std::get<std::int64_t>(params[i]);
+            v.sqltype = SQL_INT64 | 1;
+            v.sqlscale = 0;
+            v.sqllen = 8;
+            v.sqldata = reinterpret_cast<char*>(&ints[i]);
+        }
+    }
+    isc_dsql_execute(st, &tr, &stmt, 3, params.empty() ? nullptr : in);
+    check(st);
+    int rows = 0;
+    while ((limit <= 0 || rows < limit) && isc_dsql_fetch(st, &stmt, 3, out) == 0) ++rows;
+    isc_dsql_free_statement(st, &stmt, DSQL_drop);
+    isc_commit_transaction(st, &tr);
+    check(st);
+    std::free(out);
+    std::free(in);
+    return rows;
+}
+
+int modelFetch(const catalogue::GoodsListQuery& q, bool all) {
+    ui::QueryTableModel model;
+    model.setQuery(db().conn, q.sql, q.params);
+    while (all && model.canFetchMore({})) model.fetchMore({});
+    return model.rowCount();
+}
+
+const catalogue::GoodsListQuery& rootQuery() {
+    static const auto q = catalogue::buildGoodsListQuery(0, true, {}, catalogue::NameFilter::Contains, true);
+    return q;
+}
+const catalogue::GoodsListQuery& containsQuery() {
+    static const auto q =
+        catalogue::buildGoodsListQuery(0, true, QStringLiteral("сорт 13"), catalogue::NameFilter::Contains);
+    return q;
+}
+const catalogue::GoodsListQuery& startsQuery() {
+    static const auto q =
+        catalogue::buildGoodsListQuery(0, true, QStringLiteral("товар 0123"), catalogue::NameFilter::StartsWith);
+    return q;
+}
+
+// Times each call and reports median and p99.
+template <class F>
+void timed(benchmark::State& state, F&& call) {
+    bench::Timings t;
+    for (auto _ : state) {
+        const auto start = bench::now();
+        call();
+        t.add(start);
+    }
+    t.report(state);
+}
+
+void BM_OpenRoot(benchmark::State& state) {
+    timed(state, [] {
+        if (modelFetch(rootQuery(), false) != kScreen) std::abort();
+    });
+}
+void BM_OpenRootRaw(benchmark::State& state) {
+    timed(state, [] {
+        if (rawFetch(rootQuery().sql, rootQuery().params, kScreen) != kScreen) std::abort();
+    });
+}
+void BM_Contains(benchmark::State& state) {
+    timed(state, [] { benchmark::DoNotOptimize(modelFetch(containsQuery(), true)); });
+}
+void BM_ContainsRaw(benchmark::State& state) {
+    timed(state, [] { benchmark::DoNotOptimize(rawFetch(containsQuery().sql, containsQuery().params, 0)); });
+}
+void BM_StartsWith(benchmark::State& state) {
+    timed(state, [] {
+        if (modelFetch(startsQuery(), true) != 100) std::abort();
+    });
+}
+void BM_StartsWithRaw(benchmark::State& state) {
+    timed(state, [] {
+        if (rawFetch(startsQuery().sql, startsQuery().params, 0) != 100) std::abort();
+    });
+}
+
+}  // namespace
+
+BENCHMARK(BM_OpenRoot)->Unit(benchmark::kMillisecond)->Iterations(30);
+BENCHMARK(BM_OpenRootRaw)->Unit(benchmark::kMillisecond)->Iterations(30);
+BENCHMARK(BM_Contains)->Unit(benchmark::kMillisecond)->Iterations(30);
+BENCHMARK(BM_ContainsRaw)->Unit(benchmark::kMillisecond)->Iterations(30);
+BENCHMARK(BM_StartsWith)->Unit(benchmark::kMillisecond)->Iterations(30);
+BENCHMARK(BM_StartsWithRaw)->Unit(benchmark::kMillisecond)->Iterations(30);
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    db();
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

@@ -1,0 +1,222 @@
+#include "CatalogueTestSupport.h"
+
+#include "catalogue/CatalogueLogic.h"
+#include "catalogue/CatalogueRepository.h"
+
+#include "core/SchemaUpgrade.h"
+#include "platform/db/Error.h"
+#include "support/DbFixture.h"
+
+#include <gtest/gtest.h>
+
+using namespace catalogue;
+using cataloguetest::CatalogueDbTest;
+
+namespace {
+
+QStringList names(fb::Connection& db, const GoodsListQuery& q) {
+    fb::Transaction tr(db);
+    fb::Statement s(tr, q.sql);
+    s.bindAll(q.params);
+    s.execute(tr);
+    QStringList out;
+    while (s.fetch()) out << s.row().str(QStringLiteral("GOOD_NAME"));
+    tr.commit();
+    return out;
+}
+
+CardRecord card(int id, const QString& name, const QString& price = QStringLiteral("1.00")) {
+    CardRecord r;
+    r.id = id;
+    r.name = name;
+    r.price = price;
+    r.goodW = QStringLiteral("нет");
+    r.type = QStringLiteral("Т");
+    r.unitText = QStringLiteral("шт");
+    r.unitCode = 0;
+    r.vat = QStringLiteral("6");
+    return r;
+}
+
+}  // namespace
+
+TEST_F(CatalogueDbTest, FilterTextsMatchLiterally) {
+    const QChar e(0x00A4);
+    goods(1, QStringLiteral("Скидка 50% молоко"));
+    goods(2, QStringLiteral("Скидка 500 молоко"));
+    goods(3, QStringLiteral("a_b болт"));
+    goods(4, QStringLiteral("axb болт"));
+    goods(5, QStringLiteral("O'Neil кофе"));
+    goods(6, e + QStringLiteral("x знак"));
+    goods(7, QStringLiteral("x знак"));
+    struct Case {
+        QString text;
+        NameFilter mode;
+        QStringList expected;
+    };
+    const std::vector<Case> cases = {
+        {QStringLiteral("50%"), NameFilter::Contains, {QStringLiteral("Скидка 50% молоко")}},
+        {QStringLiteral("a_b"), NameFilter::Contains, {QStringLiteral("a_b болт")}},
+        {QStringLiteral("o'neil"), NameFilter::Contains, {QStringLiteral("O'Neil кофе")}},
+        {QStringLiteral("O'N"), NameFilter::StartsWith, {QStringLiteral("O'Neil кофе")}},
+        {e + QStringLiteral("x"), NameFilter::Contains, {e + QStringLiteral("x знак")}},
+        {QStringLiteral("скидка"),
+         NameFilter::StartsWith,
+         {QStringLiteral("Скидка 50% молоко"), QStringLiteral("Скидка 500 молоко")}},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(names(db(), buildGoodsListQuery(0, true, c.text, c.mode)), c.expected) << c.text.toStdString();
+}
+
+TEST_F(CatalogueDbTest, GroupListAndRootWithoutWholeBaseListsTopLevelOnly) {
+    group(1, QStringLiteral("Напитки"));
+    goods(2, QStringLiteral("Сок"), 1);
+    goods(3, QStringLiteral("Хлеб"), 0);
+    EXPECT_EQ(names(db(), buildGoodsListQuery(0, false, {}, NameFilter::Contains)),
+              QStringList{QStringLiteral("Хлеб")});
+    EXPECT_EQ(names(db(), buildGoodsListQuery(1, false, {}, NameFilter::Contains)), QStringList{QStringLiteral("Сок")});
+    EXPECT_EQ(names(db(), buildGoodsListQuery(1, true, {}, NameFilter::Contains, true)).size(), 2);
+}
+
+TEST_F(CatalogueDbTest, NewIdsAreSharedByGoodsAndGroups) {
+    CatalogueRepository repo(db());
+    EXPECT_EQ(repo.nextGoodsId(), 1);
+    EXPECT_EQ(repo.maxGoodIdFromProcedure(), 1);
+    group(1, QStringLiteral("Группа"));
+    EXPECT_EQ(repo.nextGoodsId(), 2);
+    goods(7, QStringLiteral("Товар"));
+    EXPECT_EQ(repo.maxGoodIdFromProcedure(), 8);
+}
+
+TEST_F(CatalogueDbTest, BarcodesComeInStoredOrderAndDuplicatesNameTheOtherGoods) {
+    goods(7, QStringLiteral("Чай"));
+    goods(8, QStringLiteral("Кофе"));
+    barcode(7, QStringLiteral("4600000000002"));
+    barcode(7, QStringLiteral("1111"));
+    CatalogueRepository repo(db());
+    EXPECT_EQ(repo.barcodes(7), (QStringList{QStringLiteral("4600000000002"), QStringLiteral("1111")}));
+    EXPECT_TRUE(repo.barcodes(8).isEmpty());
+
+    const auto dup = repo.findDuplicateBarcode({QStringLiteral(" "), QStringLiteral("1111")}, 8);
+    ASSERT_TRUE(dup);
+    EXPECT_EQ(dup->index, 1);
+    EXPECT_EQ(dup->goodId, 7);
+    EXPECT_EQ(dup->goodName, QStringLiteral("Чай"));
+    EXPECT_FALSE(repo.findDuplicateBarcode({QStringLiteral("1111")}, 7));
+    EXPECT_FALSE(repo.findDuplicateBarcode({QStringLiteral("x'1")}, 8));
+}
+
+TEST_F(CatalogueDbTest, SavingReplacesBarcodesAndKeepsValuesAsGiven) {
+    goods(5, QStringLiteral("Старое"));
+    barcode(5, QStringLiteral("111"));
+    barcode(5, QStringLiteral("222"));
+    CatalogueRepository repo(db());
+    CardRecord r = card(5, QStringLiteral("O'Neil"), QStringLiteral("12.50"));
+    r.country = QStringLiteral("999");  // no COUNTRIES row: kept all the same
+    r.type = QStringLiteral("СПР");
+    r.markType = 7;
+    ASSERT_EQ(repo.saveGood(2, 5, r, {QStringLiteral("333"), QString(), QStringLiteral("444")}).outcome,
+              SaveOutcome::Saved);
+    EXPECT_EQ(barcodesOf(5), (QStringList{QStringLiteral("333"), QStringLiteral("444")}));
+    EXPECT_EQ(column(5, QStringLiteral("GOOD_NAME")), QStringLiteral("O'Neil"));
+    EXPECT_EQ(column(5, QStringLiteral("GOOD_COUNTRY_CODE")), QStringLiteral("999"));
+    EXPECT_EQ(column(5, QStringLiteral("GOOD_TYPE")), QStringLiteral("СПР"));
+    EXPECT_EQ(column(5, QStringLiteral("GOOD_MARKTYPE")), QStringLiteral("7"));
+    EXPECT_EQ(column(5, QStringLiteral("GOOD_PACKCOUNT")), QString());
+
+    // A new good on an existing ID fails on the key.
+    EXPECT_EQ(repo.saveGood(1, 5, card(5, QStringLiteral("Дубль")), {}).outcome, SaveOutcome::RowFailed);
+    EXPECT_EQ(column(5, QStringLiteral("GOOD_NAME")), QStringLiteral("O'Neil"));
+}
+
+TEST_F(CatalogueDbTest, ChangedIdMovesToAFreeNumberOnlyAndNeverOverwrites) {
+    goods(5, QStringLiteral("Пятый"));
+    goods(6, QStringLiteral("Шестой"));
+    barcode(5, QStringLiteral("555"));
+    barcode(6, QStringLiteral("666"));
+    CatalogueRepository repo(db());
+    EXPECT_EQ(repo.saveGood(2, 5, card(6, QStringLiteral("Пятый")), {QStringLiteral("555")}).outcome,
+              SaveOutcome::IdTaken);
+    EXPECT_EQ(column(6, QStringLiteral("GOOD_NAME")), QStringLiteral("Шестой"));
+    EXPECT_EQ(barcodesOf(6), QStringList{QStringLiteral("666")});
+    EXPECT_EQ(barcodesOf(5), QStringList{QStringLiteral("555")});
+
+    ASSERT_EQ(repo.saveGood(2, 5, card(9, QStringLiteral("Девятый")), {QStringLiteral("555")}).outcome,
+              SaveOutcome::Saved);
+    EXPECT_EQ(column(5, QStringLiteral("GOOD_NAME")), QStringLiteral("<none>"));
+    EXPECT_EQ(column(9, QStringLiteral("GOOD_NAME")), QStringLiteral("Девятый"));
+    EXPECT_EQ(barcodesOf(9), QStringList{QStringLiteral("555")});
+    EXPECT_TRUE(barcodesOf(5).isEmpty());
+
+    // The row opened was deleted meanwhile: no success is reported.
+    EXPECT_EQ(repo.saveGood(2, 42, card(42, QStringLiteral("Нет")), {}).outcome, SaveOutcome::RowFailed);
+    EXPECT_TRUE(barcodesOf(42).isEmpty());
+}
+
+TEST_F(CatalogueDbTest, FailedBarcodeSaveLeavesRowAndBarcodesAsTheyWere) {
+    goods(5, QStringLiteral("Прежнее"), 0, QStringLiteral("3.00"));
+    barcode(5, QStringLiteral("111"));
+    CatalogueRepository repo(db());
+    // Longer than GOOD_BARCODE holds: the engine refuses the second row.
+    const SaveResult res = repo.saveGood(2, 5, card(5, QStringLiteral("Новое"), QStringLiteral("4.00")),
+                                         {QStringLiteral("222"), QString(40, QLatin1Char('9'))});
+    EXPECT_EQ(res.outcome, SaveOutcome::BarcodeRowFailed);
+    EXPECT_FALSE(res.detail.isEmpty());
+    EXPECT_EQ(column(5, QStringLiteral("GOOD_NAME")), QStringLiteral("Прежнее"));
+    EXPECT_EQ(column(5, QStringLiteral("GOOD_PRICE")), QStringLiteral("3.00"));
+    EXPECT_EQ(barcodesOf(5), QStringList{QStringLiteral("111")});
+}
+
+TEST_F(CatalogueDbTest, DeletingGoodsAndGroups) {
+    group(1, QStringLiteral("Полная"));
+    group(2, QStringLiteral("Пустая"), 1);
+    goods(3, QStringLiteral("Товар"), 1);
+    barcode(3, QStringLiteral("333"));
+    CatalogueRepository repo(db());
+    EXPECT_TRUE(repo.groupHasContents(1));
+    EXPECT_FALSE(repo.groupHasContents(2));
+    repo.deleteGroup(2);
+    EXPECT_EQ(column(2, QStringLiteral("GOOD_NAME")), QStringLiteral("<none>"));
+    repo.deleteGood(3);
+    EXPECT_EQ(column(3, QStringLiteral("GOOD_NAME")), QStringLiteral("<none>"));
+    EXPECT_TRUE(barcodesOf(3).isEmpty());
+    EXPECT_FALSE(repo.groupHasContents(1));
+}
+
+TEST_F(CatalogueDbTest, CountriesAreWrittenThroughTheSharedProcedureAndCodesStayUnique) {
+    CatalogueRepository repo(db());
+    const std::int64_t china = repo.insertCountry(QStringLiteral("156"), QStringLiteral("Китай"));
+    const std::int64_t usa = repo.insertCountry(QStringLiteral("840"), QStringLiteral("США"));
+    EXPECT_NE(china, usa);
+    EXPECT_THROW(repo.insertCountry(QStringLiteral("156"), QStringLiteral("Дубль")), fb::Error);
+    EXPECT_THROW(repo.updateCountry(usa, QStringLiteral("156"), QStringLiteral("США")), fb::Error);
+    repo.updateCountry(usa, QStringLiteral("841"), QStringLiteral("Штаты"));
+    repo.deleteCountry(china);
+    fb::Transaction tr(db());
+    const auto rows = fb::query(tr, QStringLiteral("SELECT COUNTRY_CODE, COUNTRY_NAME FROM COUNTRIES"));
+    ASSERT_EQ(rows.size(), 1u);
+    EXPECT_EQ(rows[0].str(QStringLiteral("COUNTRY_CODE")), QStringLiteral("841"));
+    EXPECT_EQ(rows[0].str(QStringLiteral("COUNTRY_NAME")), QStringLiteral("Штаты"));
+}
+
+namespace {
+class CatalogueSchemaTest : public testsupport::DbTest {};
+}  // namespace
+
+TEST_F(CatalogueSchemaTest, UpgradeGivesOlderDatabasesTheNameIndexesAndTheProcedures) {
+    exec(QStringLiteral("DROP INDEX IX_GOODS_NAME_UPPER"));
+    exec(QStringLiteral("DROP INDEX IX_GOODS_NAME"));
+    exec(QStringLiteral("DROP PROCEDURE BARCODE_RECEIVING_PROC"));
+    core::SchemaUpgrade(db());
+    fb::Transaction tr(db());
+    for (const char* index : {"IX_GOODS_NAME", "IX_GOODS_NAME_UPPER"})
+        EXPECT_TRUE(fb::queryOne(tr, QStringLiteral("SELECT 1 FROM RDB$INDICES WHERE RDB$INDEX_NAME=?"),
+                                 {QLatin1String(index)}))
+            << index;
+    for (const char* proc : {"GOODS_IO_PROC", "BARCODE_IO_PROC", "BARCODE_RECEIVING_PROC", "GOOD_DELETE",
+                             "MAX_GOOD_ID_PROC", "PARENTGROUP_CHANGE_PROC"})
+        EXPECT_TRUE(fb::queryOne(tr, QStringLiteral("SELECT 1 FROM RDB$PROCEDURES WHERE RDB$PROCEDURE_NAME=?"),
+                                 {QLatin1String(proc)}))
+            << proc;
+    tr.commit();
+}
