@@ -29,7 +29,18 @@
 #include <QLineEdit>
 #include <QPushButton>
 
+#include <vector>
+
 namespace sales {
+
+namespace {
+std::vector<ProgramWindowsExtension>& extensions() {
+    static std::vector<ProgramWindowsExtension> list;
+    return list;
+}
+}  // namespace
+
+void addProgramWindowsExtension(ProgramWindowsExtension extension) { extensions().push_back(std::move(extension)); }
 
 void settlePrintsAtLogin(TfmReg& reg) {
     if (!core::DataModule1) return;
@@ -49,7 +60,7 @@ void createProgramWindows() {
     ::installMainMenuCommands(*reg);
     new ::TfmDiscountInput(*reg, reg);
     ::installPositionEdits(*reg);
-    installSaleCommands(*reg);
+    SaleServices& services = installSaleCommands(*reg);
     auto* scale = new ::ScaleConnection(reg);
     QObject::connect(scale, &::ScaleConnection::connectionChanged, reg, [reg](bool on) { reg->showScaleState(on); });
     reg->showScaleState(scale->isConnected());
@@ -75,6 +86,8 @@ void createProgramWindows() {
             new core::TfmConnectScale(core::DataModule1->IBDatabase1(), *scale, ports, reg);
         w->exec();
     });
+
+    for (const ProgramWindowsExtension& extend : extensions()) extend(*reg, services);
 
     if (core::TfmAuthor* login = core::fmAuthor) {
         QObject::connect(reg, &TfmReg::quitRequested, login, &core::TfmAuthor::quitRequested);

@@ -1,0 +1,52 @@
+#include "archive/ArchiveWindows.h"
+
+#include "archive/GoodsCheck.h"
+#include "archive/ReceiptGoodsCheck.h"
+
+#include "platform/sys/ProgramFolder.h"
+#include "sales/closing/uCheckInfo.h"
+#include "sales/screen/Registration_Mode.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QPointer>
+#include <QPushButton>
+
+namespace archive {
+
+namespace {
+
+void receiptGoodsCheck(TfmReg& reg, sales::SaleServices& services, QWidget* parent) {
+    fb::Connection* db = services.database ? services.database() : nullptr;
+    if (!db) return;
+    QPointer<TfmCheckInfo> info = qobject_cast<TfmCheckInfo*>(parent);
+    ReceiptGoodsCheckRequest request;
+    request.kindCaption = reg.receiptKindText();
+    request.lines = goodsCheckLinesFromReceipt(reg.receipt());
+    request.printState = info ? info->printState() : 0;
+    request.total = reg.lblChekItogo->text();
+    request.cashier = reg.lblUser->text();
+    request.today = QDate::currentDate();
+    const ReceiptGoodsCheckResult r = printReceiptGoodsCheck(parent, *db, sys::programFolder(), request, [info] {
+        if (info) info->GoodsCheckPrinted = true;
+    });
+    if (info && r.assigned) {
+        sales::setControlTag(info->btnGoodsCheck, r.assigned->number);
+        info->txtPrefNumber->setText(r.assigned->prefix);
+    }
+}
+
+}  // namespace
+
+void installArchiveWindows(TfmReg& reg, sales::SaleServices& services) {
+    services.goodsCheck = [&reg, &services](QWidget* parent) { receiptGoodsCheck(reg, services, parent); };
+    services.goodsCheckClosed = [&services](int docId, int number, const QString& prefix) {
+        // Only a number this window took is recorded; a reprint of a
+        // numbered receipt keeps its number and spends none.
+        if (number < 1) return;
+        fb::Connection* db = services.database ? services.database() : nullptr;
+        if (db) GoodsCheckStore(*db).recordNumber(docId, number, prefix);
+    };
+}
+
+}  // namespace archive
