@@ -2,6 +2,7 @@
 
 #include "archive/GoodsCheck.h"
 #include "archive/ReceiptGoodsCheck.h"
+#include "archive/uPrintFormsSettings.h"
 
 #include "platform/sys/ProgramFolder.h"
 #include "sales/closing/uCheckInfo.h"
@@ -47,6 +48,12 @@ void installArchiveWindows(TfmReg& reg, sales::SaleServices& services) {
         fb::Connection* db = services.database ? services.database() : nullptr;
         if (db) GoodsCheckStore(*db).recordNumber(docId, number, prefix);
     };
+    reg.setCommand(QStringLiteral("MPFSettings"), [&reg, &services] {
+        fb::Connection* db = services.database ? services.database() : nullptr;
+        if (!db) return;
+        QPointer<TfmPrintFormsSettings> w = new TfmPrintFormsSettings(*db, sys::programFolder(), &reg);
+        w->exec();
+    });
 }
 
 }  // namespace archive
