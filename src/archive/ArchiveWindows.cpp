@@ -2,8 +2,10 @@
 
 #include "archive/GoodsCheck.h"
 #include "archive/ReceiptGoodsCheck.h"
+#include "archive/uFindCheck.h"
 #include "archive/uPrintFormsSettings.h"
 
+#include "core/DataModule.h"
 #include "platform/sys/ProgramFolder.h"
 #include "sales/closing/uCheckInfo.h"
 #include "sales/screen/Registration_Mode.h"
@@ -52,6 +54,13 @@ void installArchiveWindows(TfmReg& reg, sales::SaleServices& services) {
         fb::Connection* db = services.database ? services.database() : nullptr;
         if (!db) return;
         QPointer<TfmPrintFormsSettings> w = new TfmPrintFormsSettings(*db, sys::programFolder(), &reg);
+        w->exec();
+    });
+    reg.setCommand(QStringLiteral("MFindCheck"), [&reg] {
+        if (!core::DataModule1) return;
+        QPointer<TfmFindCheck> w = fmFindCheck ? fmFindCheck
+                                               : new TfmFindCheck(core::DataModule1->connectionParams(),
+                                                                  reg.receiptKindText(), sys::programFolder(), &reg);
         w->exec();
     });
 }
