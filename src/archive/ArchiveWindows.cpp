@@ -4,6 +4,7 @@
 #include "archive/ReceiptGoodsCheck.h"
 #include "archive/uFindCheck.h"
 #include "archive/uPrintFormsSettings.h"
+#include "archive/uReportSales.h"
 
 #include "core/DataModule.h"
 #include "platform/sys/ProgramFolder.h"
@@ -54,6 +55,11 @@ void installArchiveWindows(TfmReg& reg, sales::SaleServices& services) {
         fb::Connection* db = services.database ? services.database() : nullptr;
         if (!db) return;
         QPointer<TfmPrintFormsSettings> w = new TfmPrintFormsSettings(*db, sys::programFolder(), &reg);
+        w->exec();
+    });
+    reg.setCommand(QStringLiteral("MReportSales"), [&reg] {
+        if (!core::DataModule1) return;
+        QPointer<TfmReportSales> w = new TfmReportSales(core::DataModule1->connectionParams(), &reg);
         w->exec();
     });
     reg.setCommand(QStringLiteral("MFindCheck"), [&reg] {
