@@ -15,6 +15,9 @@
 #include <QTableView>
 #include <QTreeWidget>
 #include <QVBoxLayout>
+#include <QWheelEvent>
+
+#include <algorithm>
 
 TfmReportSales* fmReportSales = nullptr;
 
@@ -99,6 +102,7 @@ TfmReportSales::TfmReportSales(const fb::ConnectionParams& params, QWidget* pare
     layout->addWidget(DBGrid1, 3);
     resize(1100, 640);
 
+    DBGrid1->viewport()->installEventFilter(this);
     connect(Button2, &QPushButton::clicked, this, [this] { ui::guarded(this, [this] { Button2Click(); }); });
     connect(btnClose, &QPushButton::clicked, this, &QDialog::reject);
 
@@ -153,4 +157,19 @@ void TfmReportSales::showRows(std::vector<SalesRow> rows) {
         }
         model_->appendRow(cells);
     }
+}
+
+bool TfmReportSales::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::Wheel && watched == DBGrid1->viewport()) {
+        // The wheel moves the current row by one, as the lists of this
+        // program do.
+        const int rows = model_->rowCount();
+        if (rows > 0) {
+            const int step = static_cast<QWheelEvent*>(event)->angleDelta().y() < 0 ? 1 : -1;
+            const int row = std::clamp(DBGrid1->currentIndex().row() + step, 0, rows - 1);
+            DBGrid1->setCurrentIndex(model_->index(row, ColName));
+        }
+        return true;
+    }
+    return QDialog::eventFilter(watched, event);
 }

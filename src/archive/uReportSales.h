@@ -32,6 +32,9 @@ public:
 public slots:
     void Button2Click();
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
     void showRows(std::vector<archive::SalesRow> rows);
 

@@ -8,12 +8,14 @@
 #include "support/UpgradedDbFixture.h"
 
 #include <QCheckBox>
+#include <QCoreApplication>
 #include <QDateEdit>
 #include <QPointer>
 #include <QPushButton>
 #include <QTableView>
 #include <QTest>
 #include <QTreeWidget>
+#include <QWheelEvent>
 
 #include <gtest/gtest.h>
 
@@ -195,6 +197,12 @@ TEST_F(SalesReportTest, WindowChecksThePeriodAndShowsOneDay) {
     EXPECT_EQ(w->rows().front().sum, 15000);  // the fifth alone
     EXPECT_EQ(w->DBGrid1->model()->rowCount(), int(w->rows().size()));
     EXPECT_EQ(w->DBGrid1->model()->index(0, 1).data().toString(), "ПРИХОД (нал + безнал)");
+    // The wheel steps through the rows one at a time.
+    w->DBGrid1->setCurrentIndex(w->DBGrid1->model()->index(0, 1));
+    QWheelEvent down(QPointF(5, 5), QPointF(5, 5), QPoint(), QPoint(0, -120), Qt::NoButton, Qt::NoModifier,
+                     Qt::NoScrollPhase, false);
+    QCoreApplication::sendEvent(w->DBGrid1->viewport(), &down);
+    EXPECT_EQ(w->DBGrid1->currentIndex().row(), 1);
     EXPECT_TRUE(messages.boxes.empty()) << messages.last().toStdString();
     delete w;
 }
