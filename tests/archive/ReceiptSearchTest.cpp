@@ -6,6 +6,7 @@
 #include "archive/uFindCheck.h"
 
 #include "ReportTestSupport.h"
+#include "platform/db/Metadata.h"
 #include "platform/db/Statement.h"
 #include "platform/db/Transaction.h"
 #include "platform/report/PreviewRecorder.h"
@@ -164,6 +165,11 @@ TEST_F(ReceiptArchiveTest, FiltersMatchLiterallyAndIncludeBothEnds) {
     inn.buyerOn = false;  // the buyer box off: its fields do not count
     EXPECT_EQ(found(inn).size(), 7u);
 
+    {
+        // A search by fiscal sign is a look-up, not a scan of the year.
+        fb::Transaction tr(db(), fb::Transaction::Access::ReadOnly);
+        EXPECT_TRUE(fb::meta::indexExists(tr, "IX_DOCUMENTS_FPD"));
+    }
     ReceiptSearchFilter fpd;
     fpd.fpd = "  1007 ";
     EXPECT_EQ(found(fpd), std::vector<int>{7});
