@@ -84,7 +84,11 @@ TfmReportSales::TfmReportSales(const fb::ConnectionParams& params, QWidget* pare
     DBGrid1->horizontalHeader()->setSectionsMovable(false);
     DBGrid1->horizontalHeader()->setTextElideMode(Qt::ElideRight);
     DBGrid1->setColumnHidden(ColSection, true);
-    DBGrid1->setColumnWidth(ColName, 300);
+    DBGrid1->verticalHeader()->hide();
+    DBGrid1->verticalHeader()->setDefaultSectionSize(22);
+    DBGrid1->setColumnWidth(ColId, 70);
+    DBGrid1->setColumnWidth(ColName, 280);
+    for (int c = ColCount; c <= ColPercent; ++c) DBGrid1->setColumnWidth(c, 105);
 
     auto* left = new QVBoxLayout;
     auto* period = new QHBoxLayout;
