@@ -114,7 +114,7 @@ struct ScanSource {
 // Boxes would wait for a person: a benchmark that shows one has failed.
 struct NoBoxes : ui::MessageService {
     int shown = 0;
-    void show(QWidget*, const QString&, ui::Icon) override { ++shown; }
+    void show(QWidget*, const QString&, ui::Icon, const QString&) override { ++shown; }
     ui::Answer ask(QWidget*, const QString&, ui::Icon, bool) override { return ui::Answer::No; }
     ui::Answer askYesNoCancel(QWidget*, const QString&, ui::Icon) override { return ui::Answer::Cancel; }
 };

@@ -1,4 +1,5 @@
 // The program's entry: everything else starts in core::runStartup.
+#include "archive/ArchiveWindows.h"
 #include "core/Startup.h"
 #include "sales/screen/ProgramWindows.h"
 
@@ -11,6 +12,7 @@
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
     core::StartupOptions options;
+    sales::addProgramWindowsExtension(archive::installArchiveWindows);
     std::function<void()> createWindows = sales::createProgramWindows;
 #ifdef TARVI_TEST_HOOKS
     app::applyTestHooks(options, createWindows);

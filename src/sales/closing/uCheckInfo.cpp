@@ -198,7 +198,6 @@ TfmCheckInfo::TfmCheckInfo(TfmReg& reg, SaleServices& services, const PaymentEnt
     connect(btnCancel, &QPushButton::clicked, this, &QDialog::reject);
     connect(btnGoodsCheck, &QPushButton::clicked, this, [this] {
         if (!services_.goodsCheck) return;
-        GoodsCheckPrinted = true;
         ui::guarded(this, [this] { services_.goodsCheck(this); });
     });
     btnGoodsCheck->setVisible(false);
@@ -426,7 +425,7 @@ void TfmCheckInfo::FormClose() {
         fb::Connection* db = services_.database ? services_.database() : nullptr;
         resetScreenAfterReceipt(reg_, db);
         if (GoodsCheckPrinted && state > 0 && services_.goodsCheckClosed)
-            services_.goodsCheckClosed(state, txtPrefNumber->text().trimmed());
+            services_.goodsCheckClosed(state, controlTag(btnGoodsCheck), txtPrefNumber->text().trimmed());
     });
     GoodsCheckPrinted = false;
 }

@@ -36,10 +36,12 @@ struct SaleServices {
     std::function<fb::Connection*()> database;
     // The buyer's phone or e-mail dialog (TfmTelefon), opened with its Tag.
     std::function<void(QWidget* parent, int tag)> buyerContact;
-    // Records the goods-check number of a stored receipt (DOC_ID, prefix)
-    // when a goods check was printed from the receipt window.
-    std::function<void(int docId, const QString& prefix)> goodsCheckClosed;
-    // Opens the goods check of the receipt window (btnGoodsCheck).
+    // Records the goods-check number of a stored receipt (DOC_ID, the number
+    // btnGoodsCheck's Tag holds, prefix) when a goods check was printed from
+    // the receipt window.
+    std::function<void(int docId, int number, const QString& prefix)> goodsCheckClosed;
+    // Opens the goods check of the receipt window (btnGoodsCheck); it sets
+    // GoodsCheckPrinted when the print setup opens from its preview.
     std::function<void(QWidget* parent)> goodsCheck;
     // The register dialogue; it remembers a print whose result is unknown.
     ReceiptPrinter printer;

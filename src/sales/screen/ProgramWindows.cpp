@@ -36,7 +36,18 @@
 #include <QLineEdit>
 #include <QPushButton>
 
+#include <vector>
+
 namespace sales {
+
+namespace {
+std::vector<ProgramWindowsExtension>& extensions() {
+    static std::vector<ProgramWindowsExtension> list;
+    return list;
+}
+}  // namespace
+
+void addProgramWindowsExtension(ProgramWindowsExtension extension) { extensions().push_back(std::move(extension)); }
 
 void settlePrintsAtLogin(TfmReg& reg) {
     if (!core::DataModule1) return;
@@ -56,7 +67,7 @@ void createProgramWindows() {
     ::installMainMenuCommands(*reg);
     new ::TfmDiscountInput(*reg, reg);
     ::installPositionEdits(*reg);
-    installSaleCommands(*reg);
+    SaleServices& services = installSaleCommands(*reg);
     auto* scale = new ::ScaleConnection(reg);
     QObject::connect(scale, &::ScaleConnection::connectionChanged, reg, [reg](bool on) { reg->showScaleState(on); });
     reg->showScaleState(scale->isConnected());
@@ -138,6 +149,8 @@ void createProgramWindows() {
                     [exchangeHost] { exchange::unloadGoodsExchangeFile(exchangeHost()); });
     reg->setCommand(QStringLiteral("MLoadCSV"), [exchangeHost] { exchange::openCsvGoodsWindow(exchangeHost(), 1); });
     reg->setCommand(QStringLiteral("MUnloadCSV"), [exchangeHost] { exchange::openCsvGoodsWindow(exchangeHost(), 2); });
+
+    for (const ProgramWindowsExtension& extend : extensions()) extend(*reg, services);
 
     if (core::TfmAuthor* login = core::fmAuthor) {
         QObject::connect(reg, &TfmReg::quitRequested, login, &core::TfmAuthor::quitRequested);

@@ -1,0 +1,74 @@
+#include "archive/ArchiveWindows.h"
+
+#include "archive/GoodsCheck.h"
+#include "archive/ReceiptGoodsCheck.h"
+#include "archive/uFindCheck.h"
+#include "archive/uPrintFormsSettings.h"
+#include "archive/uReportSales.h"
+
+#include "core/DataModule.h"
+#include "platform/sys/ProgramFolder.h"
+#include "sales/closing/uCheckInfo.h"
+#include "sales/screen/Registration_Mode.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QPointer>
+#include <QPushButton>
+
+namespace archive {
+
+namespace {
+
+void receiptGoodsCheck(TfmReg& reg, sales::SaleServices& services, QWidget* parent) {
+    fb::Connection* db = services.database ? services.database() : nullptr;
+    if (!db) return;
+    QPointer<TfmCheckInfo> info = qobject_cast<TfmCheckInfo*>(parent);
+    ReceiptGoodsCheckRequest request;
+    request.kindCaption = reg.receiptKindText();
+    request.lines = goodsCheckLinesFromReceipt(reg.receipt());
+    request.printState = info ? info->printState() : 0;
+    request.total = reg.lblChekItogo->text();
+    request.cashier = reg.lblUser->text();
+    request.today = QDate::currentDate();
+    const ReceiptGoodsCheckResult r = printReceiptGoodsCheck(parent, *db, sys::programFolder(), request, [info] {
+        if (info) info->GoodsCheckPrinted = true;
+    });
+    if (info && r.assigned) {
+        sales::setControlTag(info->btnGoodsCheck, r.assigned->number);
+        info->txtPrefNumber->setText(r.assigned->prefix);
+    }
+}
+
+}  // namespace
+
+void installArchiveWindows(TfmReg& reg, sales::SaleServices& services) {
+    services.goodsCheck = [&reg, &services](QWidget* parent) { receiptGoodsCheck(reg, services, parent); };
+    services.goodsCheckClosed = [&services](int docId, int number, const QString& prefix) {
+        // Only a number this window took is recorded; a reprint of a
+        // numbered receipt keeps its number and spends none.
+        if (number < 1) return;
+        fb::Connection* db = services.database ? services.database() : nullptr;
+        if (db) GoodsCheckStore(*db).recordNumber(docId, number, prefix);
+    };
+    reg.setCommand(QStringLiteral("MPFSettings"), [&reg, &services] {
+        fb::Connection* db = services.database ? services.database() : nullptr;
+        if (!db) return;
+        QPointer<TfmPrintFormsSettings> w = new TfmPrintFormsSettings(*db, sys::programFolder(), &reg);
+        w->exec();
+    });
+    reg.setCommand(QStringLiteral("MReportSales"), [&reg] {
+        if (!core::DataModule1) return;
+        QPointer<TfmReportSales> w = new TfmReportSales(core::DataModule1->connectionParams(), &reg);
+        w->exec();
+    });
+    reg.setCommand(QStringLiteral("MFindCheck"), [&reg] {
+        if (!core::DataModule1) return;
+        QPointer<TfmFindCheck> w = fmFindCheck ? fmFindCheck
+                                               : new TfmFindCheck(core::DataModule1->connectionParams(),
+                                                                  reg.receiptKindText(), sys::programFolder(), &reg);
+        w->exec();
+    });
+}
+
+}  // namespace archive

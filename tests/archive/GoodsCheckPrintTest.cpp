@@ -1,0 +1,332 @@
+// The goods check on a real database: the scratch table, the settings row,
+// the number kept with the receipt, and the receipt window that prints it.
+#include "archive/ArchiveWindows.h"
+#include "archive/GoodsCheck.h"
+#include "archive/GoodsCheckText.h"
+#include "archive/ReceiptGoodsCheck.h"
+
+#include "ReportTestSupport.h"
+#include "platform/db/Statement.h"
+#include "platform/db/Transaction.h"
+#include "platform/fiscal/RegisterEmulator.h"
+#include "platform/report/Layout.h"
+#include "platform/report/PreviewRecorder.h"
+#include "platform/sys/ProgramFolder.h"
+#include "sales/closing/CloseReceipt.h"
+#include "sales/closing/uCheckInfo.h"
+#include "sales/receipt/ReceiptModel.h"
+#include "sales/screen/Registration_Mode.h"
+#include "support/FakeMessages.h"
+#include "support/UpgradedDbFixture.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+#include <gtest/gtest.h>
+
+using namespace archive;
+
+namespace {
+
+class GoodsCheckDbTest : public testsupport::UpgradedDbTest {
+protected:
+    QString scalar(const QString& sql) {
+        fb::Transaction tr(db(), fb::Transaction::Access::ReadOnly);
+        const auto row = fb::queryOne(tr, sql);
+        return row ? fb::toString(row->at(0)) : QStringLiteral("<no row>");
+    }
+
+    void saveSettings(const QString& prefix, std::optional<int> number, const QStringList& rows = {}) {
+        GoodsCheckSettings s;
+        s.row1 = rows.value(0);
+        s.row2 = rows.value(1);
+        s.row3 = rows.value(2);
+        s.address = "ул. Ленина, 1";
+        s.prefix = prefix;
+        s.number = number;
+        GoodsCheckStore(db()).saveSettings(s);
+    }
+
+    // A stored sale receipt; `gcNumber` 0 leaves it unnumbered.
+    void storeReceipt(int docId, int gcNumber = 0, const QString& prefix = {}) {
+        exec(QStringLiteral("INSERT INTO DOCUMENTS (DOC_ID, DOC_TYPE, DOC_CHECK_TYPE, DOC_DATE_D, DOC_SUMM_FULL, "
+                            "DOC_USER, DOC_GC_NUMBER, DOC_GC_PREFNUMBER) VALUES (%1, 3, 1, '2024-02-05', '100.00', "
+                            "'Иванов', %2, '%3')")
+                 .arg(docId)
+                 .arg(gcNumber > 0 ? QString::number(gcNumber) : QStringLiteral("NULL"))
+                 .arg(prefix));
+    }
+
+    static std::vector<GoodsCheckLine> lines(int count) {
+        std::vector<GoodsCheckLine> out;
+        for (int i = 1; i <= count; ++i)
+            out.push_back({i, 100 + i, QStringLiteral("Товар %1").arg(i), "12.50", QString::number(12.5 * i, 'f', 2),
+                           QString::number(i)});
+        return out;
+    }
+
+    ReceiptGoodsCheckRequest request(int count = 2) {
+        ReceiptGoodsCheckRequest r;
+        r.kindCaption = "ПРИХОД";
+        r.lines = lines(count);
+        r.total = "1234.56";
+        r.cashier = "Иванов И.И.";
+        r.today = QDate(2024, 3, 1);
+        return r;
+    }
+
+    testsupport::FakeMessages messages;
+    report::PreviewRecorder previews;
+};
+
+}  // namespace
+
+TEST_F(GoodsCheckDbTest, OnlyActiveRowsOfTheReceiptKeepTheirPositionNumbers) {
+    sales::ReceiptModel r;
+    const QStringList statuses{"A", "D", "A", "R"};
+    for (int i = 0; i < statuses.size(); ++i) {
+        const int row = i == 0 ? 1 : r.appendRow();
+        r.setCell(row, sales::ReceiptModel::ColStatus, statuses[i]);
+        r.setCell(row, sales::ReceiptModel::ColId, i == 2 ? QString() : QString::number(10 + i));
+        r.setCell(row, sales::ReceiptModel::ColPosNo, QString::number(i + 1));
+        r.setCell(row, sales::ReceiptModel::ColName, QStringLiteral("Товар %1").arg(i + 1));
+        r.setCell(row, sales::ReceiptModel::ColPrice, "10.00");
+        r.setCell(row, sales::ReceiptModel::ColQty, "0.350");
+        r.setCell(row, sales::ReceiptModel::ColSum, "3.50");
+    }
+    ASSERT_EQ(GoodsCheckStore(db()).refill(goodsCheckLinesFromReceipt(r)), GoodsCheckStore::Fill::Ok);
+    const report::DataSet stored = GoodsCheckStore(db()).lines();
+    ASSERT_EQ(stored.rowCount(), 2);
+    EXPECT_EQ(stored.value(0, "NUMPOS"), "1");
+    EXPECT_EQ(stored.value(0, "G_CODE"), "10");
+    EXPECT_EQ(stored.value(1, "NUMPOS"), "3");
+    EXPECT_EQ(stored.value(1, "G_CODE"), "0");  // a free-price position has no code
+    EXPECT_EQ(stored.value(1, "G_COUNT"), "0.350");
+    EXPECT_EQ(stored.value(1, "G_SUMM"), "3.50");
+    EXPECT_EQ(stored.value(1, "G_ART"), "");
+}
+
+TEST_F(GoodsCheckDbTest, AReturnIsRefusedBeforeTheScratchTableIsTouched) {
+    ASSERT_EQ(GoodsCheckStore(db()).refill(lines(3)), GoodsCheckStore::Fill::Ok);
+    for (const QString kind : {"ВОЗВРАТ ПРИХОДА", "РАСХОД"}) {
+        messages.clear();
+        ReceiptGoodsCheckRequest req = request();
+        req.kindCaption = kind;
+        const auto result = printReceiptGoodsCheck(nullptr, db(), reporttest::programFolder(), req, {});
+        EXPECT_FALSE(result.shown);
+        EXPECT_EQ(messages.texts(), QStringList{goodsCheckText::kOnlyForSale});
+    }
+    EXPECT_EQ(scalar("SELECT COUNT(*) FROM GOODSCHECK"), "3");
+    EXPECT_TRUE(previews.shown.empty());
+    // The caption is compared without regard to case.
+    ReceiptGoodsCheckRequest req = request();
+    req.kindCaption = "приход";
+    EXPECT_TRUE(printReceiptGoodsCheck(nullptr, db(), reporttest::programFolder(), req, {}).shown);
+}
+
+TEST_F(GoodsCheckDbTest, FailuresOfTheScratchTableAreToldAndKeepItsContent) {
+    ASSERT_EQ(GoodsCheckStore(db()).refill(lines(3)), GoodsCheckStore::Fill::Ok);
+    // A name longer than the column fails in the middle: nothing of the new
+    // goods check stays.
+    ReceiptGoodsCheckRequest req = request(5);
+    req.lines[3].name = QString(200, QLatin1Char('x'));
+    EXPECT_FALSE(printReceiptGoodsCheck(nullptr, db(), reporttest::programFolder(), req, {}).shown);
+    EXPECT_EQ(messages.texts(), QStringList{goodsCheckText::kFillFailed});
+    EXPECT_EQ(scalar("SELECT COUNT(*) FROM GOODSCHECK"), "3");
+
+    messages.clear();
+    exec("DROP PROCEDURE GOODSCHECK_EDIT");
+    EXPECT_FALSE(printReceiptGoodsCheck(nullptr, db(), reporttest::programFolder(), request(), {}).shown);
+    EXPECT_EQ(messages.texts(), QStringList{goodsCheckText::kClearFailed});
+    EXPECT_TRUE(previews.shown.empty());
+}
+
+TEST_F(GoodsCheckDbTest, ShowsFortyLinesWithTheNewNumberTheTotalInWordsAndTheHeader) {
+    saveSettings("А", 15, {"ИП Петров", "", "ИНН 500100732259"});
+    bool setupOpened = false;
+    previews.openPrintSetup = true;
+    const auto result =
+        printReceiptGoodsCheck(nullptr, db(), reporttest::programFolder(), request(40), [&] { setupOpened = true; });
+    ASSERT_TRUE(result.shown);
+    ASSERT_TRUE(result.assigned);
+    EXPECT_EQ(result.assigned->number, 15);
+    EXPECT_EQ(result.assigned->prefix, "А");
+    EXPECT_TRUE(setupOpened);
+    ASSERT_EQ(previews.shown.size(), 1u);
+    const report::Report& r = previews.shown[0].report;
+    EXPECT_EQ(r.name(), "GoodsCheck");
+    EXPECT_EQ(previews.shown[0].options.title, "Товарный чек");
+    EXPECT_EQ(previews.shown[0].options.zoomPercent, 90);
+    EXPECT_EQ(r.find("txtHead")->text, "Товарный чек № А - 15 от 01 марта 2024 г.");
+    EXPECT_EQ(r.find("txtItogo")->text, "1234.56");
+    EXPECT_EQ(r.find("txtSummaWord")->text, "Одна тысяча двести тридцать четыре рубля 56 копеек");
+    EXPECT_EQ(r.find("txtFIO")->text, "/ Иванов И.И. /");
+    EXPECT_EQ(r.find("txtAddress")->text, "ул. Ленина, 1");
+    EXPECT_EQ(r.find("txtSupplier2S")->text, "ИНН 500100732259");
+    EXPECT_FALSE(r.contains("txtSupplier3S"));
+    EXPECT_EQ(r.find("txtHead")->font.family, "Times New Roman");
+
+    // Every line reaches the pages, and the words follow the last one.
+    const report::Layout pages = report::layOut(r);
+    EXPECT_GE(pages.pageCount(), 1);
+    const auto numbers = pages.placements("dtNumPos");
+    ASSERT_EQ(numbers.size(), 40u);
+    EXPECT_EQ(numbers.front().second->text, "1");
+    EXPECT_EQ(numbers.back().second->text, "40");
+    const auto words = pages.placements("txtSummaWord");
+    ASSERT_EQ(words.size(), 1u);
+    EXPECT_EQ(words[0].first, numbers.back().first);
+    EXPECT_EQ(words[0].second->text, "Одна тысяча двести тридцать четыре рубля 56 копеек");
+    // Showing spends no number: that happens when the receipt window closes.
+    EXPECT_EQ(scalar("SELECT GC_NUMBER FROM GOODSCHECK_SETTINGS"), "15");
+}
+
+TEST_F(GoodsCheckDbTest, NewNumberWithoutSettingsOrPrefixStartsAtOne) {
+    struct Case {
+        const char* what;
+        bool row;
+        std::optional<int> number;
+        QString prefix;
+    };
+    const std::vector<Case> cases{
+        {"no settings row", false, {}, {}}, {"null counter", true, std::nullopt, {}}, {"spent counter", true, 0, "  "}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        previews.shown.clear();
+        exec("DELETE FROM GOODSCHECK_SETTINGS");
+        if (c.row) saveSettings(c.prefix, c.number);
+        const auto result = printReceiptGoodsCheck(nullptr, db(), reporttest::programFolder(), request(), {});
+        ASSERT_TRUE(result.assigned);
+        EXPECT_EQ(result.assigned->number, 1);
+        ASSERT_EQ(previews.shown.size(), 1u);
+        EXPECT_EQ(previews.shown[0].report.find("txtHead")->text, "Товарный чек № 1 от 01 марта 2024 г.");
+        // No header lines: an empty supplier, the rest of the page moved up.
+        EXPECT_EQ(previews.shown[0].report.find("txtSupplier1S")->text, "");
+        EXPECT_FALSE(previews.shown[0].report.contains("txtSupplier2S"));
+    }
+}
+
+TEST_F(GoodsCheckDbTest, AStoredReceiptWithANumberKeepsItAndItsDate) {
+    saveSettings("А", 15);
+    storeReceipt(41, 7, "Б");
+    storeReceipt(42);
+    ReceiptGoodsCheckRequest req = request();
+    req.printState = 41;
+    auto result = printReceiptGoodsCheck(nullptr, db(), reporttest::programFolder(), req, {});
+    ASSERT_TRUE(result.shown);
+    EXPECT_FALSE(result.assigned);
+    EXPECT_EQ(previews.shown.back().report.find("txtHead")->text, "Товарный чек № Б-7 от 05 февраля 2024 г.");
+
+    req.printState = 42;  // stored, not numbered yet: a new number, today
+    result = printReceiptGoodsCheck(nullptr, db(), reporttest::programFolder(), req, {});
+    ASSERT_TRUE(result.assigned);
+    EXPECT_EQ(previews.shown.back().report.find("txtHead")->text, "Товарный чек № А - 15 от 01 марта 2024 г.");
+}
+
+TEST_F(GoodsCheckDbTest, MissingProjectOrReportIsToldAndTakesNoNumber) {
+    struct Case {
+        const char* what;
+        QByteArray project;  // empty: no file
+        QString message;
+    };
+    const std::vector<Case> cases{
+        {"no file", {}, goodsCheckText::kNoProjectFile},
+        {"no goods check in it", R"({"reports": [{"name": "InventoryList"}]})", goodsCheckText::kNoReport},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        messages.clear();
+        QTemporaryDir folder;
+        if (!c.project.isEmpty()) {
+            QDir(folder.path()).mkpath("reports");
+            QFile f(report::projectPath(folder.path()));
+            ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+            f.write(c.project);
+        }
+        const auto result = printReceiptGoodsCheck(nullptr, db(), folder.path(), request(), {});
+        EXPECT_FALSE(result.shown);
+        EXPECT_FALSE(result.assigned);
+        EXPECT_EQ(messages.texts(), QStringList{c.message});
+    }
+    EXPECT_TRUE(previews.shown.empty());
+}
+
+TEST_F(GoodsCheckDbTest, RecordedNumberAndCounterMoveTogetherWithTheirTextIntact) {
+    saveSettings("О'Н", 15);
+    storeReceipt(41);
+    GoodsCheckStore(db()).recordNumber(41, 15, " О'Н ");
+    EXPECT_EQ(scalar("SELECT DOC_GC_NUMBER FROM DOCUMENTS WHERE DOC_ID = 41"), "15");
+    EXPECT_EQ(scalar("SELECT DOC_GC_PREFNUMBER FROM DOCUMENTS WHERE DOC_ID = 41"), "О'Н");
+    EXPECT_EQ(scalar("SELECT GC_NUMBER FROM GOODSCHECK_SETTINGS"), "16");
+    const auto stored = GoodsCheckStore(db()).storedNumber(41);
+    ASSERT_TRUE(stored);
+    EXPECT_EQ(stored->number, 15);
+    EXPECT_EQ(stored->date, QDate(2024, 2, 5));
+
+    // Without a settings row the receipt is numbered and no row appears.
+    exec("DELETE FROM GOODSCHECK_SETTINGS");
+    storeReceipt(43);
+    GoodsCheckStore(db()).recordNumber(43, 1, "");
+    EXPECT_EQ(scalar("SELECT DOC_GC_NUMBER FROM DOCUMENTS WHERE DOC_ID = 43"), "1");
+    EXPECT_EQ(scalar("SELECT COUNT(*) FROM GOODSCHECK_SETTINGS"), "0");
+}
+
+TEST_F(GoodsCheckDbTest, ReceiptWindowRecordsTheNumberOnceWhenThePrintSetupOpened) {
+    const QString oldFolder = sys::programFolder();
+    sys::setProgramFolder(reporttest::programFolder());
+    saveSettings("А", 15);
+    QTemporaryDir registerFolder;
+    TfmReg screen(nullptr, [&]() -> std::unique_ptr<fiscal::IFiscalDriver> {
+        return std::make_unique<fiscal::RegisterEmulator>(registerFolder.path());
+    });
+    screen.setQuitOnClose(false);
+    screen.setReceiptKind(sales::KindSale);
+    screen.lblUser->setText("Иванов И.И.");
+    sales::ReceiptModel& r = screen.receipt();
+    r.setCell(1, sales::ReceiptModel::ColStatus, "A");
+    r.setCell(1, sales::ReceiptModel::ColId, "11");
+    r.setCell(1, sales::ReceiptModel::ColPosNo, "1");
+    r.setCell(1, sales::ReceiptModel::ColName, "Хлеб");
+    r.setCell(1, sales::ReceiptModel::ColPrice, "50.00");
+    r.setCell(1, sales::ReceiptModel::ColQty, "2");
+    r.setCell(1, sales::ReceiptModel::ColSum, "100.00");
+
+    struct Case {
+        const char* what;
+        bool openSetup;
+        int prints;
+        QString number;   // DOC_GC_NUMBER after the window closed
+        QString counter;  // GC_NUMBER
+    };
+    const std::vector<Case> cases{
+        {"preview closed without printing", false, 1, "", "15"},
+        {"printed twice in one window", true, 2, "15", "16"},
+    };
+    int docId = 50;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        storeReceipt(++docId);
+        sales::SaleServices services;
+        services.database = [this]() -> fb::Connection* { return &db(); };
+        installArchiveWindows(screen, services);
+        previews.openPrintSetup = c.openSetup;
+        {
+            TfmCheckInfo info(screen, services, sales::PaymentEntered{});
+            sales::setControlTag(info.btnPrintCheck, docId);  // printed and stored
+            for (int i = 0; i < c.prints; ++i) info.btnGoodsCheck->click();
+            EXPECT_EQ(info.GoodsCheckPrinted, c.openSetup);
+            EXPECT_EQ(sales::controlTag(info.btnGoodsCheck), 15);
+            EXPECT_EQ(info.txtPrefNumber->text(), "А");
+            info.done(QDialog::Accepted);
+        }
+        EXPECT_EQ(scalar(QStringLiteral("SELECT DOC_GC_NUMBER FROM DOCUMENTS WHERE DOC_ID = %1").arg(docId)), c.number);
+        EXPECT_EQ(scalar("SELECT GC_NUMBER FROM GOODSCHECK_SETTINGS"), c.counter);
+        EXPECT_TRUE(messages.boxes.empty()) << messages.last().toStdString();
+        // The window's close made the main screen ready for the next sale.
+        r.setCell(1, sales::ReceiptModel::ColStatus, "A");
+        r.setCell(1, sales::ReceiptModel::ColName, "Хлеб");
+        screen.setReceiptKind(sales::KindSale);
+    }
+    sys::setProgramFolder(oldFolder);
+}
