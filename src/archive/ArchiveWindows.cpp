@@ -2,6 +2,7 @@
 
 #include "archive/GoodsCheck.h"
 #include "archive/ReceiptGoodsCheck.h"
+#include "archive/RefundScreen.h"
 #include "archive/uFindCheck.h"
 #include "archive/uPrintFormsSettings.h"
 #include "archive/uReportSales.h"
@@ -62,11 +63,14 @@ void installArchiveWindows(TfmReg& reg, sales::SaleServices& services) {
         QPointer<TfmReportSales> w = new TfmReportSales(core::DataModule1->connectionParams(), &reg);
         w->exec();
     });
-    reg.setCommand(QStringLiteral("MFindCheck"), [&reg] {
+    reg.setCommand(QStringLiteral("MFindCheck"), [&reg, &services] {
         if (!core::DataModule1) return;
         QPointer<TfmFindCheck> w = fmFindCheck ? fmFindCheck
                                                : new TfmFindCheck(core::DataModule1->connectionParams(),
                                                                   reg.receiptKindText(), sys::programFolder(), &reg);
+        // A stored sale is copied for its return through the data module's
+        // connection, where the sale's own look-ups go.
+        if (fb::Connection* db = services.database ? services.database() : nullptr) attachRefunds(*w, reg, *db);
         w->exec();
     });
 }

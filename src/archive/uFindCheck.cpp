@@ -241,12 +241,16 @@ TfmFindCheck::TfmFindCheck(const fb::ConnectionParams& params, const QString& ki
     connect(btnClose, &QPushButton::clicked, this, &QDialog::reject);
     connect(DBGrid1->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
             [this] { ui::guarded(this, [this] { showPositions(); }); });
-    connect(btnCheckOpen, &QPushButton::clicked, this, [this] {
-        if (refund) refund(*this, currentDocId(), DBGrid2->currentIndex().row(), true);
-    });
-    connect(btnPositionOpen, &QPushButton::clicked, this, [this] {
-        if (refund) refund(*this, currentDocId(), DBGrid2->currentIndex().row(), false);
-    });
+    connect(DBGrid2->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+            &TfmFindCheck::updateCopyCommands);
+    auto copy = [this](bool whole) {
+        const int docId = currentDocId();
+        const int position = currentPositionRow();
+        if (!refund_ || docId == 0 || position < 0) return;
+        ui::guarded(this, [&] { refund_(*this, docId, position, whole); });
+    };
+    connect(btnCheckOpen, &QPushButton::clicked, this, [copy] { copy(true); });
+    connect(btnPositionOpen, &QPushButton::clicked, this, [copy] { copy(false); });
 }
 
 TfmFindCheck::~TfmFindCheck() {
@@ -269,6 +273,37 @@ int TfmFindCheck::currentDocId() const {
     return receipts_->rowAt(row).integer(QStringLiteral("DOC_ID"));
 }
 
+const fb::Row* TfmFindCheck::currentReceipt() const {
+    const int row = DBGrid1->currentIndex().row();
+    if (row < 0 || row >= receipts_->rowCount()) return nullptr;
+    return &receipts_->rowAt(row);
+}
+
+std::vector<fb::Row> TfmFindCheck::positionRows() const {
+    // The list holds every line of one receipt (fetched whole on opening).
+    while (positions_->canFetchMore({})) positions_->fetchMore({});
+    std::vector<fb::Row> rows;
+    for (int r = 0; r < positions_->rowCount(); ++r) rows.push_back(positions_->rowAt(r));
+    return rows;
+}
+
+int TfmFindCheck::currentPositionRow() const {
+    const int row = DBGrid2->currentIndex().row();
+    return row >= 0 && row < positions_->rowCount() ? row : -1;
+}
+
+void TfmFindCheck::setRefundHandler(RefundHandler handler) {
+    refund_ = std::move(handler);
+    updateCopyCommands();
+}
+
+void TfmFindCheck::updateCopyCommands() {
+    const bool on = refund_ && currentDocId() != 0 && currentPositionRow() >= 0;
+    GroupBox3->setEnabled(on);
+    btnCheckOpen->setEnabled(on);
+    btnPositionOpen->setEnabled(on);
+}
+
 void TfmFindCheck::btnFindClick() {
     ReceiptSearchFilter f;
     f.returnMode = kindCaption_.trimmed().compare(QStringLiteral("ВОЗВРАТ ПРИХОДА"), Qt::CaseInsensitive) == 0;
@@ -283,15 +318,19 @@ void TfmFindCheck::btnFindClick() {
     positions_->clear();
     receipts_->setQuery(db_, q.sql, q.params);
     if (receipts_->rowCount() > 0) DBGrid1->setCurrentIndex(DBGrid1->model()->index(0, 0));
+    updateCopyCommands();
 }
 
 void TfmFindCheck::showPositions() {
     const int docId = currentDocId();
     if (docId == 0) {
         positions_->clear();
+        updateCopyCommands();
         return;
     }
     positions_->setQuery(db_, kReceiptLinesSql, {std::int64_t{docId}});
+    if (positions_->rowCount() > 0) DBGrid2->setCurrentIndex(DBGrid2->model()->index(0, 0));
+    updateCopyCommands();
 }
 
 void TfmFindCheck::Button1Click() {

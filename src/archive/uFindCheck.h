@@ -1,13 +1,15 @@
 #pragma once
 // "Найти чек": stored sale receipts found by fiscal sign, dates and buyer,
 // and the positions of the one selected. From here a goods check of the
-// receipt is printed; the commands that copy a receipt or a position into
-// the sale on the main screen stay off.
+// receipt is printed, and the receipt or one position is copied into the
+// sale on the main screen for its return, once a refund handler is attached.
 #include "platform/db/Connection.h"
+#include "platform/db/Value.h"
 
 #include <QDialog>
 
 #include <functional>
+#include <vector>
 
 class QCheckBox;
 class QDateEdit;
@@ -47,10 +49,17 @@ public:
     // DOC_ID of the current receipt; 0 when there is none.
     int currentDocId() const;
 
-    // Where a refund from the selected receipt would start: the whole
-    // receipt, or the current position (its row in DBGrid2). Nothing is
-    // attached while the copy commands stay off.
-    std::function<void(TfmFindCheck& window, int docId, int positionRow, bool wholeReceipt)> refund;
+    // The current receipt row and the rows of its positions; nullptr / none
+    // when the list is empty.
+    const fb::Row* currentReceipt() const;
+    std::vector<fb::Row> positionRows() const;
+    int currentPositionRow() const;
+
+    using RefundHandler = std::function<void(TfmFindCheck& window, int docId, int positionRow, bool wholeReceipt)>;
+    // The copy commands: the whole receipt, or the current position (its row
+    // in DBGrid2). They are enabled while a handler is attached and both
+    // lists have a current row.
+    void setRefundHandler(RefundHandler handler);
 
 public slots:
     void CheckBox1Click();
@@ -63,6 +72,8 @@ protected:
 
 private:
     void showPositions();
+    void updateCopyCommands();
+    RefundHandler refund_;
     // After a goods check took its number: the list again, at the same receipt.
     void reopenAt(int docId);
 

@@ -1,0 +1,283 @@
+#include "archive/Refund.h"
+
+#include "archive/uQueryEdizm.h"
+#include "platform/ui/MessageService.h"
+
+#include <array>
+#include <cmath>
+
+namespace archive {
+
+namespace {
+
+const QString kCrLf = QStringLiteral("\r\n");
+
+QString cut45(const QString& name) { return name.size() >= 46 ? name.left(45) + QStringLiteral("...") : name; }
+
+std::optional<double> number(QString text) {
+    text = text.trimmed();
+    text.replace(QLatin1Char(','), QLatin1Char('.'));
+    bool ok = false;
+    const double v = text.toDouble(&ok);
+    if (!ok || !std::isfinite(v)) return std::nullopt;
+    return v;
+}
+
+std::optional<qint64> wholeNumber(const QString& text) {
+    bool ok = false;
+    const qint64 v = text.trimmed().toLongLong(&ok);
+    if (ok) return v;
+    return std::nullopt;
+}
+
+bool goodDataSaysWeighed(const QString& oW) {
+    // Unreadable counts as weighed, as the catalogue's flag is read elsewhere.
+    const std::optional<qint64> v = wholeNumber(oW);
+    return !v || *v != 0;
+}
+
+bool isMarked(const StoredLine& line) { return !line.serial.trimmed().isEmpty(); }
+
+// "n/d" of a fractional sale; none when the line was sold whole.
+std::optional<std::pair<QString, QString>> fractionOf(const StoredLine& line) {
+    const QStringList parts = line.fraction.trimmed().split(QLatin1Char('/'));
+    if (parts.size() != 2) return std::nullopt;
+    const std::optional<qint64> n = wholeNumber(parts[0]);
+    const std::optional<qint64> d = wholeNumber(parts[1]);
+    if (!n || !d || *n <= 0 || *d <= 0) return std::nullopt;
+    return std::make_pair(QString::number(*n), QString::number(*d));
+}
+
+QStringList baseMarkingEntry(const StoredLine& line) {
+    const auto fraction = fractionOf(line);
+    return {line.goodId.trimmed(),
+            line.gtin,
+            line.serial,
+            QString(),
+            line.markingCode,
+            fraction ? QStringLiteral("4") : QStringLiteral("3"),
+            QStringLiteral("0"),
+            fraction ? fraction->first : QStringLiteral("0"),
+            fraction ? fraction->second : QStringLiteral("0"),
+            QStringLiteral("0")};
+}
+
+QString sumText(const QString& price, const QString& count) {
+    const double p = number(price).value_or(0);
+    const double q = number(count).value_or(0);
+    return QString::number(std::round(p * q * 100.0) / 100.0, 'f', 2);
+}
+
+struct LineKind {
+    QString id;       // column 1
+    QString kind;     // column 2
+    QString country;  // column 10
+};
+
+LineKind kindOf(const StoredLine& line, const GoodDataLookup& goodData) {
+    const std::optional<qint64> id = wholeNumber(line.goodId);
+    const bool freePrice = !id || *id == 0;
+    std::optional<GoodData> data;
+    if (!freePrice && goodData) data = goodData(line.goodId.trimmed());
+    if (data) return {line.goodId.trimmed(), goodDataSaysWeighed(data->weighed) ? "W" : "P", data->country};
+    // Goods gone from the catalogue, or a free-price line: the sale's own kind
+    // shows in how its quantity was written.
+    const bool decimals = line.count.contains(QLatin1Char('.')) || line.count.contains(QLatin1Char(','));
+    return {freePrice ? QString() : line.goodId.trimmed(), decimals ? "W" : "P", QString()};
+}
+
+void writeRow(sales::ReceiptModel& m, int row, const StoredLine& line, const LineKind& k, int unit,
+              bool withCountryAndDeclaration) {
+    using M = sales::ReceiptModel;
+    m.setCell(row, M::ColStatus, M::StatusActive);
+    m.setCell(row, M::ColId, k.id);
+    m.setCell(row, M::ColKind, k.kind);
+    m.setCell(row, M::ColName, line.name);
+    m.setCell(row, M::ColPrice, line.price);
+    m.setCell(row, M::ColQty, line.count);
+    m.setCell(row, M::ColSum, sumText(line.price, line.count));
+    m.setCell(row, M::ColSubject, goodTypeAbbrFromStored(line.goodType));
+    m.setCell(row, M::ColCountry, withCountryAndDeclaration ? k.country : QString());
+    m.setCell(row, M::ColCustoms, withCountryAndDeclaration ? line.declaration : QString());
+    m.setAttr(row, M::AttrBasePrice, line.price);
+    m.setAttr(row, M::AttrDiscountKind, QStringLiteral("N"));
+    m.setAttr(row, M::AttrDiscountValue, QStringLiteral("0"));
+    m.setAttr(row, M::AttrMeasure, QString::number(unit));
+    if (line.vat && *line.vat >= 1 && *line.vat <= 6) m.setAttr(row, M::AttrVat, QString::number(*line.vat));
+}
+
+void setMarkType(sales::ReceiptModel& m, int row, const StoredLine& line) {
+    const std::optional<qint64> t = wholeNumber(line.markType);
+    m.setAttr(row, sales::ReceiptModel::AttrMarkType, QString::number(t.value_or(0)));
+}
+
+}  // namespace
+
+QString goodTypeAbbrFromStored(const QString& stored) {
+    static const std::array<const char*, 14> kByCode{"",   "Т",  "АТ", "Р",  "У",  "СА", "ВА",
+                                                     "СЛ", "ВЛ", "РИД", "П", "АВ", "",  "ИПР"};
+    const std::optional<qint64> code = wholeNumber(stored);
+    if (code && *code >= 1 && *code <= 13 && *kByCode[*code]) return QString::fromUtf8(kByCode[*code]);
+    if (code && *code == 31) return QStringLiteral("АТ");
+    return QStringLiteral("Т");
+}
+
+int paymentMethodFromStored(const QString& stored) { return int(wholeNumber(stored).value_or(4)); }
+
+QString unitRefusalOne(const QString& name) {
+    return QStringLiteral(" У выбранной Вами позиции:     ") + kCrLf + QStringLiteral("   < ") + cut45(name) +
+           QStringLiteral(" >     ") + kCrLf +
+           QStringLiteral(" некорректное значение реквизита 'мера количества'     ") + kCrLf +
+           QStringLiteral(" (единицы измерения)") + kCrLf + kCrLf +
+           QStringLiteral(" Позиция не может быть добавлена в чек.     ") + kCrLf +
+           QStringLiteral(" (недостаточно прав у пользователя). ");
+}
+
+QString unitRefusalWhole() {
+    return QStringLiteral(" Чек содержит позиции с некорректным значением реквизита    ") + kCrLf +
+           QStringLiteral(" 'мера количества' (единицы измерения).     ") + kCrLf + kCrLf +
+           QStringLiteral(" У Вас недостаточно прав для открытия этого чека.     ") + kCrLf;
+}
+
+QString refundErrorText(const RefundError& error) {
+    switch (error.failure) {
+    case RefundFailure::MarkingData:
+        return QStringLiteral(" Позиция * ") + error.name + QStringLiteral(" *") + kCrLf +
+               QStringLiteral("содержит некорректные данные маркировки (GTIN - SerialGTIN).      ") + kCrLf + kCrLf +
+               QStringLiteral("Чек не может быть открыт. ") + kCrLf +
+               QStringLiteral(" Сообщите о проблеме разработчику программы. ");
+    case RefundFailure::PriceConflict:
+        return QStringLiteral("Чек содержит некорректные данные :    ") + kCrLf +
+               QStringLiteral("   несколько единиц одного товара по разным ценам.     ") + kCrLf + kCrLf +
+               QStringLiteral(" Чек не может быть открыт. ") + kCrLf +
+               QStringLiteral("Сообщите о проблеме разработчику программы.       ");
+    case RefundFailure::WeighedMarked:
+        return QStringLiteral("Позиция * ") + error.name + QStringLiteral(" *     ") + kCrLf +
+               QStringLiteral("содержит некорректные данные :     ") + kCrLf +
+               QStringLiteral(" маркированный товар не может иметь признак \"весовой\".     ") + kCrLf + kCrLf +
+               QStringLiteral("Чек не может быть открыт.");
+    case RefundFailure::MarkingRefused:
+        return {};
+    }
+    return {};
+}
+
+std::optional<std::vector<int>> resolveUnits(const std::vector<StoredLine>& lines, RefundMode mode, bool isAdmin,
+                                             UnitQuery& query, QString* refusal) {
+    if (refusal) refusal->clear();
+    std::vector<int> codes;
+    codes.reserve(lines.size());
+    for (const StoredLine& line : lines) {
+        if (isValidUnitCode(line.unit)) {
+            codes.push_back(*line.unit);
+            continue;
+        }
+        if (!isAdmin) {
+            if (refusal) *refusal = mode == RefundMode::One ? unitRefusalOne(line.name) : unitRefusalWhole();
+            return std::nullopt;
+        }
+        const std::optional<int> chosen =
+            query.ask(mode == RefundMode::One ? QStringLiteral(" У выбранной Вами позиции:")
+                                              : QStringLiteral(" В выбранном чеке у позиции :"),
+                      line.name);
+        if (!isValidUnitCode(chosen)) return std::nullopt;
+        codes.push_back(*chosen);
+    }
+    return codes;
+}
+
+std::variant<RefundPlan, RefundError> buildRefundPlan(const StoredReceipt& receipt,
+                                                      const std::vector<StoredLine>& lines,
+                                                      const std::vector<int>& units, RefundMode mode,
+                                                      const GoodDataLookup& goodData,
+                                                      const MarkedRefundCheck& markedCheck) {
+    using M = sales::ReceiptModel;
+    RefundPlan plan;
+    plan.receipt.reset();
+    plan.fpd = receipt.fpd;
+    plan.docId = receipt.docId;
+    plan.hasBuyer = !receipt.buyerName.trimmed().isEmpty();
+    if (plan.hasBuyer) {
+        plan.buyerName = receipt.buyerName;
+        plan.buyerInn = receipt.buyerInn;
+    }
+    if (!lines.empty()) plan.paymentMethodFlag = paymentMethodFromStored(lines.front().payType);
+
+    auto carryMarking = [&](const StoredLine& line) -> std::optional<RefundError> {
+        if (!isMarked(line)) return std::nullopt;
+        std::optional<QStringList> entry =
+            markedCheck ? markedCheck(line, baseMarkingEntry(line)) : std::optional<QStringList>();
+        if (!entry) return RefundError{RefundFailure::MarkingRefused, line.name};
+        plan.markedItems.append(*entry);
+        return std::nullopt;
+    };
+
+    M& m = plan.receipt;
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        const StoredLine& line = lines[i];
+        const int unit = i < units.size() ? units[i] : 0;
+        const LineKind k = kindOf(line, goodData);
+
+        if (mode == RefundMode::One || plan.hasBuyer) {
+            // Each position a row of its own; with a buyer no marking is carried.
+            const int row = (i == 0) ? 1 : m.appendRow();
+            writeRow(m, row, line, k, unit, true);
+            if (mode == RefundMode::One) {
+                if (auto failed = carryMarking(line)) return *failed;
+                // A carried marking code is used by closing only through the mark type.
+                if (isMarked(line)) setMarkType(m, row, line);
+            }
+            if (mode == RefundMode::One) break;
+            continue;
+        }
+
+        if (line.gtin.trimmed().isEmpty() != line.serial.trimmed().isEmpty())
+            return RefundError{RefundFailure::MarkingData, line.name};
+        QString price = line.price;
+        price.replace(QLatin1Char(','), QLatin1Char('.'));
+        const int found = sales::FindGoodRowWithPrice(m, k.id, price);
+        if (found < 0) return RefundError{RefundFailure::PriceConflict, line.name};
+        if (found > 0) {
+            const QString kind = m.cell(found, M::ColKind).trimmed();
+            if (kind == QLatin1String("P")) {
+                const qint64 sum = wholeNumber(m.cell(found, M::ColQty)).value_or(0) + wholeNumber(line.count).value_or(0);
+                m.setCell(found, M::ColQty, QString::number(sum));
+                if (auto failed = carryMarking(line)) return *failed;
+            } else {
+                const double sum = number(m.cell(found, M::ColQty)).value_or(0) + number(line.count).value_or(0);
+                m.setCell(found, M::ColQty, QString::number(sum, 'f', 3));
+            }
+            continue;
+        }
+        if (k.kind == QLatin1String("W") && isMarked(line)) return RefundError{RefundFailure::WeighedMarked, line.name};
+        const int row = sales::GetFreeGridRow(m);
+        writeRow(m, row, line, k, unit, false);
+        setMarkType(m, row, line);
+        if (auto failed = carryMarking(line)) return *failed;
+    }
+    sales::RenumberPositions(m);
+    return plan;
+}
+
+bool runRefund(const StoredReceipt& receipt, const std::vector<StoredLine>& lines, RefundMode mode,
+               RefundTarget& target, UnitQuery& units, const GoodDataLookup& goodData,
+               const MarkedRefundCheck& markedCheck, QWidget* messageParent) {
+    if (lines.empty()) return false;
+    QString refusal;
+    const std::optional<std::vector<int>> codes =
+        resolveUnits(lines, mode, target.isAdministrator(), units, &refusal);
+    if (!codes) {
+        if (!refusal.isEmpty()) ui::showError(refusal, messageParent);
+        return false;
+    }
+    std::variant<RefundPlan, RefundError> planned = buildRefundPlan(receipt, lines, *codes, mode, goodData, markedCheck);
+    if (const RefundError* error = std::get_if<RefundError>(&planned)) {
+        const QString text = refundErrorText(*error);
+        if (!text.isEmpty()) ui::showError(text, messageParent);
+        return false;
+    }
+    target.applyRefund(std::get<RefundPlan>(planned));
+    return true;
+}
+
+}  // namespace archive

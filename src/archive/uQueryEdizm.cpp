@@ -1,0 +1,165 @@
+#include "archive/uQueryEdizm.h"
+
+#include "core/RefLists.h"
+#include "platform/db/Connection.h"
+#include "platform/db/Transaction.h"
+
+#include <QBoxLayout>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QPointer>
+#include <QPushButton>
+
+#include <algorithm>
+#include <array>
+
+TfmQueryEdizm* fmQueryEdizm = nullptr;
+
+TfmQueryEdizm::TfmQueryEdizm(UnitSource units, QWidget* parent) : QDialog(parent), units_(std::move(units)) {
+    build();
+}
+
+TfmQueryEdizm::TfmQueryEdizm(fb::Connection& db, QWidget* parent)
+    : QDialog(parent), units_([&db] {
+          fb::Transaction tr(db, fb::Transaction::Access::ReadOnly);
+          QList<core::CodeItem> items = core::refListItems(tr, core::RefListUnits);
+          tr.commit();
+          return items;
+      }) {
+    build();
+}
+
+void TfmQueryEdizm::build() {
+    setObjectName(QStringLiteral("fmQueryEdizm"));
+    setWindowTitle(QStringLiteral("Не указана \"мера количества\""));
+    fmQueryEdizm = this;
+
+    auto label = [this](const char* name, const QString& text) {
+        auto* l = new QLabel(text, this);
+        l->setObjectName(QLatin1String(name));
+        return l;
+    };
+    lblStr1 = label("lblStr1", QStringLiteral(" У найденного по коду товара:"));
+    lblGoodName = label("lblGoodName", QString());
+    {
+        QFont f = lblGoodName->font();
+        f.setBold(true);
+        lblGoodName->setFont(f);
+    }
+    lblStr3 = label("lblStr3", QStringLiteral(" некорректное значение реквизита \"мера количества\""));
+    Label2 = label("Label2", QStringLiteral("Укажите меру количества"));
+    Label1 = label("Label1", QStringLiteral(" (единицы измерения)"));
+    cmbEdizm = new QComboBox(this);
+    cmbEdizm->setObjectName(QStringLiteral("cmbEdizm"));
+    cmbEdizm->setContextMenuPolicy(Qt::NoContextMenu);
+    CheckBox1 = new QCheckBox(QStringLiteral("сохранить в карточке товара"), this);
+    CheckBox1->setObjectName(QStringLiteral("CheckBox1"));
+    btnApply = new QPushButton(QStringLiteral("ПРИМЕНИТЬ"), this);
+    btnApply->setObjectName(QStringLiteral("btnApply"));
+    btnCancel = new QPushButton(QStringLiteral("ОТМЕНА"), this);
+    btnCancel->setObjectName(QStringLiteral("btnCancel"));
+    btnApply->setAutoDefault(false);
+    btnCancel->setAutoDefault(false);
+
+    auto* layout = new QVBoxLayout(this);
+    for (QWidget* w : {static_cast<QWidget*>(lblStr1), static_cast<QWidget*>(lblGoodName),
+                       static_cast<QWidget*>(lblStr3), static_cast<QWidget*>(Label2), static_cast<QWidget*>(Label1),
+                       static_cast<QWidget*>(cmbEdizm), static_cast<QWidget*>(CheckBox1)})
+        layout->addWidget(w);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(btnApply);
+    buttons->addWidget(btnCancel);
+    layout->addLayout(buttons);
+
+    connect(btnApply, &QPushButton::clicked, this, &TfmQueryEdizm::btnApplyClick);
+    connect(btnCancel, &QPushButton::clicked, this, &TfmQueryEdizm::btnCancelClick);
+    attachListHandler();
+    cmbEdizmChange();
+}
+
+TfmQueryEdizm::~TfmQueryEdizm() {
+    if (fmQueryEdizm == this) fmQueryEdizm = nullptr;
+}
+
+void TfmQueryEdizm::detachListHandler() {
+    if (listHandler_) disconnect(listHandler_);
+    listHandler_ = {};
+}
+
+void TfmQueryEdizm::attachListHandler() {
+    if (!listHandler_)
+        listHandler_ = connect(cmbEdizm, &QComboBox::currentIndexChanged, this, &TfmQueryEdizm::cmbEdizmChange);
+}
+
+void TfmQueryEdizm::showEvent(QShowEvent* event) {
+    cmbEdizm->clear();
+    if (units_)
+        for (const core::CodeItem& unit : units_()) cmbEdizm->addItem(unit.text, unit.code);
+    cmbEdizm->setCurrentIndex(-1);
+    QDialog::showEvent(event);
+}
+
+void TfmQueryEdizm::cmbEdizmChange() {
+    const bool chosen = cmbEdizm->currentIndex() >= 0;
+    if (!chosen) CheckBox1->setChecked(false);
+    CheckBox1->setEnabled(chosen);
+}
+
+void TfmQueryEdizm::btnApplyClick() {
+    if (cmbEdizm->currentIndex() < 0) return;
+    saveToCard = CheckBox1->isChecked();
+    chosenText = cmbEdizm->currentText();
+    done(cmbEdizm->currentData().toInt() + kUnitResultBase);
+}
+
+void TfmQueryEdizm::btnCancelClick() { done(QDialog::Rejected); }
+
+void TfmQueryEdizm::done(int result) {
+    QDialog::done(result);
+    attachListHandler();
+    if (freeOnClose) deleteLater();
+}
+
+namespace archive {
+
+bool isValidUnitCode(std::optional<int> code) {
+    static constexpr std::array<int, 24> kCodes{0,  10, 11, 12, 20, 21, 22, 30, 31, 32, 40, 41,
+                                                42, 50, 51, 70, 71, 72, 73, 80, 81, 82, 83, 255};
+    return code && std::find(kCodes.begin(), kCodes.end(), *code) != kCodes.end();
+}
+
+std::optional<int> unitFromModalResult(int result) {
+    if (result < kUnitResultBase) return std::nullopt;
+    const int code = result - kUnitResultBase;
+    return isValidUnitCode(code) ? std::optional<int>(code) : std::nullopt;
+}
+
+QString unitQueryNameLabel(const QString& name) {
+    const QString shown = name.size() >= 46 ? name.left(42) + QStringLiteral("...") : name;
+    return QStringLiteral("  < ") + shown + QStringLiteral(" >");
+}
+
+WindowUnitQuery::WindowUnitQuery(TfmQueryEdizm::UnitSource units, QWidget* parent)
+    : units_(std::move(units)), parent_(parent) {}
+
+WindowUnitQuery::~WindowUnitQuery() { delete window_; }
+
+std::optional<int> WindowUnitQuery::ask(const QString& contextLine, const QString& goodsName) {
+    if (!window_) {
+        window_ = new TfmQueryEdizm(units_, parent_);
+        // Kept hidden between the positions of one receipt; freed with us.
+        window_->freeOnClose = false;
+    }
+    window_->lblStr1->setText(contextLine);
+    window_->lblGoodName->setText(unitQueryNameLabel(goodsName));
+    // The refund never writes the goods card.
+    window_->CheckBox1->setChecked(false);
+    window_->CheckBox1->setEnabled(false);
+    window_->CheckBox1->setVisible(false);
+    window_->detachListHandler();
+    return unitFromModalResult(window_->exec());
+}
+
+}  // namespace archive

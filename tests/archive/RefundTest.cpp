@@ -1,0 +1,263 @@
+// Copying a stored sale into the receipt in progress: units, merging, buyer,
+// marking and the refusals that leave the receipt as it was.
+#include "archive/Refund.h"
+#include "archive/uQueryEdizm.h"
+
+#include "core/CodeTables.h"
+#include "support/FakeMessages.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+
+using namespace archive;
+using M = sales::ReceiptModel;
+
+namespace {
+
+StoredLine line(QString id, QString name, QString price, QString count, std::optional<int> unit = 0) {
+    StoredLine l;
+    l.goodId = id;
+    l.name = name;
+    l.goodType = "1";
+    l.price = price;
+    l.count = count;
+    l.unit = unit;
+    l.payType = "4";
+    return l;
+}
+
+StoredLine marked(StoredLine l, QString gtin, QString serial) {
+    l.gtin = gtin;
+    l.serial = serial;
+    l.markingCode = "01" + gtin + "21" + serial;
+    l.markType = "4";
+    return l;
+}
+
+// GOOD_DATA of a small catalogue: 1 and 5 piece goods, 2 weighed.
+GoodDataLookup catalogue() {
+    return [](const QString& id) -> std::optional<GoodData> {
+        static const std::map<QString, GoodData> goods{
+            {"1", {"0", "643"}}, {"2", {"1", "156"}}, {"5", {"0", "0"}}};
+        auto it = goods.find(id);
+        if (it == goods.end()) return std::nullopt;
+        return it->second;
+    };
+}
+
+MarkedRefundCheck acceptAll() {
+    return [](const StoredLine&, QStringList entry) -> std::optional<QStringList> {
+        entry[6] = "1";
+        return entry;
+    };
+}
+
+struct ScriptedUnits : UnitQuery {
+    std::vector<std::optional<int>> answers;
+    QStringList asked;
+    std::optional<int> ask(const QString& context, const QString& name) override {
+        asked << context + "|" + name;
+        if (answers.empty()) return std::nullopt;
+        auto a = answers.front();
+        answers.erase(answers.begin());
+        return a;
+    }
+};
+
+struct FakeTarget : RefundTarget {
+    bool admin = false;
+    std::optional<RefundPlan> applied;
+    bool isAdministrator() const override { return admin; }
+    void applyRefund(const RefundPlan& plan) override { applied = plan; }
+};
+
+const RefundPlan& planOf(const std::variant<RefundPlan, RefundError>& r) {
+    EXPECT_TRUE(std::holds_alternative<RefundPlan>(r));
+    return std::get<RefundPlan>(r);
+}
+
+QStringList activeRows(const M& m) {
+    QStringList out;
+    for (int r = 1; r < m.rowCount(); ++r)
+        if (m.isActive(r))
+            out << QStringList{m.cell(r, M::ColPosNo), m.cell(r, M::ColId), m.cell(r, M::ColKind),
+                               m.cell(r, M::ColQty), m.cell(r, M::ColSum), m.cell(r, M::ColSubject),
+                               m.cell(r, M::ColCountry)}
+                       .join(",");
+    return out;
+}
+
+}  // namespace
+
+TEST(RefundPlan, WholeReceiptRowsByBuyerAndKind) {
+    const StoredReceipt noBuyer{"123456", 7, " ", ""};
+    const StoredReceipt buyer{"123456", 7, "ООО Ромашка", "7701"};
+    struct Case {
+        const char* what;
+        StoredReceipt receipt;
+        std::vector<StoredLine> lines;
+        QStringList rows;
+    };
+    StoredLine freePrice = line("0", "Услуга", "100", "1");
+    freePrice.goodType = "4";
+    StoredLine gone = line("99", "Снято", "10", "2");
+    StoredLine goneWeighed = line("98", "Снято весовое", "10", "0.300");
+    StoredLine excise = marked(line("5", "Сигареты", "150", "1"), "04600000000001", "ABC");
+    excise.goodType = "31";
+    const std::vector<Case> cases{
+        {"piece lines of one price merge as integers",
+         noBuyer,
+         {line("1", "Хлеб", "40.00", "2"), line("1", "Хлеб", "40,00", "3")},
+         {"1,1,P,5,80.00,Т,"}},
+        {"weighed lines merge with three decimals",
+         noBuyer,
+         {line("2", "Сыр", "500", "0.250"), line("2", "Сыр", "500", "0.5")},
+         {"1,2,W,0.750,125.00,Т,"}},
+        {"with a buyer nothing merges and the country is kept",
+         buyer,
+         {line("2", "Сыр", "500", "0.250"), line("2", "Сыр", "500", "0.5")},
+         {"1,2,W,0.250,125.00,Т,156", "2,2,W,0.5,250.00,Т,156"}},
+        {"free price and deleted goods keep the kind of their quantity",
+         noBuyer,
+         {freePrice, gone, goneWeighed},
+         {"1,,P,1,100.00,У,", "2,99,P,2,20.00,Т,", "3,98,W,0.300,3.00,Т,"}},
+        {"an excise marked line is refunded as excise goods",
+         noBuyer,
+         {excise},
+         {"1,5,P,1,150.00,АТ,"}},
+    };
+    for (const Case& c : cases) {
+        std::vector<int> units(c.lines.size(), 0);
+        const auto result = buildRefundPlan(c.receipt, c.lines, units, RefundMode::Whole, catalogue(), acceptAll());
+        const RefundPlan& plan = planOf(result);
+        EXPECT_EQ(activeRows(plan.receipt), c.rows) << c.what;
+        EXPECT_EQ(plan.fpd, "123456") << c.what;
+        EXPECT_EQ(plan.docId, 7) << c.what;
+    }
+}
+
+TEST(RefundPlan, MarkingIsCarriedWithStatusFractionAndMarkType) {
+    StoredLine whole = marked(line("1", "Хлеб", "40", "1"), "04600000000001", "S1");
+    StoredLine second = marked(line("1", "Хлеб", "40", "1"), "04600000000001", "S2");
+    StoredLine fraction = marked(line("5", "Сигареты", "150", "1"), "04600000000002", "S3");
+    fraction.fraction = "1/10";
+    fraction.vat = 1;
+    const std::vector<StoredLine> lines{whole, second, fraction};
+
+    const RefundPlan plan = planOf(
+        buildRefundPlan({"1", 3, "", ""}, lines, {0, 0, 10}, RefundMode::Whole, catalogue(), acceptAll()));
+    ASSERT_EQ(plan.markedItems.size(), 3);
+    EXPECT_EQ(plan.markedItems[0].mid(0, 3), (QStringList{"1", "04600000000001", "S1"}));
+    EXPECT_EQ(plan.markedItems[0][5], "3");
+    EXPECT_EQ(plan.markedItems[0][6], "1") << "the check's result is kept";
+    EXPECT_EQ(plan.markedItems[2].mid(5, 4), (QStringList{"4", "1", "1", "10"})) << "status 4 and the fraction 1/10";
+    EXPECT_EQ(plan.receipt.attr(1, M::AttrMarkType), "4");
+    EXPECT_EQ(plan.receipt.attr(2, M::AttrMeasure), "10");
+    EXPECT_EQ(plan.receipt.attr(2, M::AttrVat), "1");
+
+    // With a buyer no marking is carried.
+    const RefundPlan withBuyer = planOf(
+        buildRefundPlan({"1", 3, "ИП Петров", "12"}, lines, {0, 0, 0}, RefundMode::Whole, catalogue(), acceptAll()));
+    EXPECT_TRUE(withBuyer.markedItems.isEmpty());
+    EXPECT_EQ(withBuyer.receipt.attr(1, M::AttrMarkType), "");
+
+    // One position carries its marking and its mark type even with a buyer.
+    const RefundPlan one = planOf(
+        buildRefundPlan({"1", 3, "ИП Петров", "12"}, {fraction}, {0}, RefundMode::One, catalogue(), acceptAll()));
+    ASSERT_EQ(one.markedItems.size(), 1);
+    EXPECT_EQ(one.receipt.attr(1, M::AttrMarkType), "4");
+}
+
+TEST(RefundPlan, RefusalsNameTheFaultyLine) {
+    struct Case {
+        const char* what;
+        std::vector<StoredLine> lines;
+        MarkedRefundCheck check;
+        RefundFailure failure;
+        QString name;
+    };
+    const MarkedRefundCheck refuse = [](const StoredLine&, QStringList) { return std::optional<QStringList>(); };
+    const std::vector<Case> cases{
+        {"GTIN without serial",
+         {line("1", "Хлеб", "40", "1"), marked(line("5", "Сигареты", "150", "1"), "046", "")},
+         acceptAll(), RefundFailure::MarkingData, "Сигареты"},
+        {"one goods at two prices",
+         {line("1", "Хлеб", "40", "1"), line("1", "Хлеб", "41", "1")},
+         acceptAll(), RefundFailure::PriceConflict, "Хлеб"},
+        {"weighed marked goods",
+         {marked(line("2", "Сыр", "500", "0.250"), "046", "S")},
+         acceptAll(), RefundFailure::WeighedMarked, "Сыр"},
+        {"the marking check refused",
+         {line("1", "Хлеб", "40", "1"), marked(line("5", "Сигареты", "150", "1"), "046", "S")},
+         refuse, RefundFailure::MarkingRefused, "Сигареты"},
+        {"no marking check at all refuses marked lines",
+         {marked(line("5", "Сигареты", "150", "1"), "046", "S")},
+         MarkedRefundCheck(), RefundFailure::MarkingRefused, "Сигареты"},
+    };
+    for (const Case& c : cases) {
+        const auto result = buildRefundPlan({"1", 1, "", ""}, c.lines, std::vector<int>(c.lines.size(), 0),
+                                            RefundMode::Whole, catalogue(), c.check);
+        ASSERT_TRUE(std::holds_alternative<RefundError>(result)) << c.what;
+        EXPECT_EQ(std::get<RefundError>(result).failure, c.failure) << c.what;
+        EXPECT_EQ(std::get<RefundError>(result).name, c.name) << c.what;
+    }
+    EXPECT_TRUE(refundErrorText({RefundFailure::MarkingRefused, "x"}).isEmpty());
+    EXPECT_EQ(refundErrorText({RefundFailure::WeighedMarked, "Сыр"}),
+              "Позиция * Сыр *     \r\nсодержит некорректные данные :     \r\n маркированный товар не может иметь "
+              "признак \"весовой\".     \r\n\r\nЧек не может быть открыт.");
+}
+
+TEST(RefundPlan, StoredCodesToScreenTexts) {
+    for (int code : {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 13})
+        EXPECT_EQ(core::GoodTypeAbbrToCode(goodTypeAbbrFromStored(QString::number(code))), code) << code;
+    const std::vector<std::pair<QString, QString>> kinds{{"33", "Т"}, {"31", "АТ"}, {"12", "Т"},
+                                                         {"", "Т"},   {"x", "Т"},   {"10", "П"}};
+    for (const auto& [stored, abbr] : kinds) EXPECT_EQ(goodTypeAbbrFromStored(stored), abbr) << stored.toStdString();
+    const std::vector<std::pair<QString, int>> flags{{"1", 1}, {" 3 ", 3}, {"", 4}, {"a", 4}};
+    for (const auto& [stored, flag] : flags) EXPECT_EQ(paymentMethodFromStored(stored), flag) << stored.toStdString();
+}
+
+TEST(RefundRun, UnitsAreAskedOfAnAdministratorAndRefusedToACashier) {
+    testsupport::FakeMessages messages;
+    const std::vector<StoredLine> lines{line("1", "Хлеб", "40", "1", 0), line("1", "Хлеб", "40", "1", std::nullopt),
+                                        line("5", "Спички", "5", "1", 99)};
+    struct Case {
+        const char* what;
+        bool admin;
+        RefundMode mode;
+        std::vector<std::optional<int>> answers;
+        bool applied;
+        QString message;
+        int asked;
+    };
+    const std::vector<Case> cases{
+        {"cashier, whole receipt", false, RefundMode::Whole, {}, false, unitRefusalWhole(), 0},
+        {"administrator cancels the second question", true, RefundMode::Whole, {11, std::nullopt}, false, "", 2},
+        {"administrator answers both", true, RefundMode::Whole, {11, 255}, true, "", 2},
+    };
+    for (const Case& c : cases) {
+        messages.clear();
+        FakeTarget target;
+        target.admin = c.admin;
+        ScriptedUnits units;
+        units.answers = c.answers;
+        const bool ok = runRefund({"1", 1, "", ""}, lines, c.mode, target, units, catalogue(), acceptAll(), nullptr);
+        EXPECT_EQ(ok, c.applied) << c.what;
+        EXPECT_EQ(target.applied.has_value(), c.applied) << c.what;
+        EXPECT_EQ(messages.last(), c.message) << c.what;
+        EXPECT_EQ(units.asked.size(), c.asked) << c.what;
+        if (c.applied) {
+            EXPECT_EQ(target.applied->receipt.attr(1, M::AttrMeasure), "0") << c.what;
+            EXPECT_EQ(target.applied->receipt.attr(2, M::AttrMeasure), "255") << c.what;
+        }
+    }
+    // One position of a cashier: the message names the position.
+    const QString long50(50, QChar(u'ж'));
+    FakeTarget cashier;
+    ScriptedUnits none;
+    EXPECT_FALSE(runRefund({"1", 1, "", ""}, {line("1", long50, "1", "1", std::nullopt)}, RefundMode::One, cashier,
+                           none, catalogue(), acceptAll(), nullptr));
+    EXPECT_EQ(messages.last(), unitRefusalOne(long50));
+    EXPECT_TRUE(messages.last().contains("   < " + long50.left(45) + "... >     \r\n"));
+}
