@@ -1,0 +1,170 @@
+// The search window's copy commands on a real database and the main screen:
+// a stored sale copied whole or by one position into the receipt in progress.
+#include "archive/RefundScreen.h"
+#include "archive/uFindCheck.h"
+
+#include "ReportTestSupport.h"
+#include "core/DataModule.h"
+#include "platform/db/Statement.h"
+#include "platform/db/Transaction.h"
+#include "platform/fiscal/RegisterEmulator.h"
+#include "sales/closing/CloseReceipt.h"
+#include "sales/screen/Registration_Mode.h"
+#include "support/FakeMessages.h"
+#include "support/UpgradedDbFixture.h"
+
+#include <QCheckBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPointer>
+#include <QPushButton>
+#include <QTableView>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using M = sales::ReceiptModel;
+
+class RefundWindowTest : public testsupport::UpgradedDbTest {
+protected:
+    void SetUp() override {
+        UpgradedDbTest::SetUp();
+        if (HasFatalFailure()) return;
+        module = std::make_unique<core::TDataModule1>();
+        core::DataModule1 = module.get();
+        module->connectDatabase();
+        screen = std::make_unique<TfmReg>(nullptr, [this]() -> std::unique_ptr<fiscal::IFiscalDriver> {
+            return std::make_unique<fiscal::RegisterEmulator>(registerFolder.path());
+        });
+        screen->setQuitOnClose(false);
+        sales::installSaleCommands(*screen);
+
+        fb::Transaction tr(db());
+        fb::execute(tr, "INSERT INTO GOODS (GOOD_ID, GOOD_NAME, GOOD_ISGOOD, GOOD_PARENTGROUP, GOOD_W, "
+                        "GOOD_COUNTRY_CODE) VALUES (7, 'Хлеб', 1, 0, '0', '643')");
+        fb::execute(tr, "INSERT INTO GOODS (GOOD_ID, GOOD_NAME, GOOD_ISGOOD, GOOD_PARENTGROUP, GOOD_W) "
+                        "VALUES (8, 'Сыр', 1, 0, '1')");
+        tr.commit();
+    }
+    void TearDown() override {
+        screen.reset();
+        module.reset();
+        core::DataModule1 = nullptr;
+        UpgradedDbTest::TearDown();
+    }
+    void receipt(int id, const QString& fpd, const QString& buyer, const QString& inn) {
+        fb::Transaction tr(db());
+        fb::execute(tr,
+                    "INSERT INTO DOCUMENTS (DOC_ID, DOC_TYPE, DOC_CHECK_TYPE, DOC_DATE_D, DOC_TIME_T, DOC_FPD, "
+                    "DOC_BUYER_NAME, DOC_BUYER_INN, DOC_SUMM_FULL) VALUES (?, 3, 1, ?, '12:30:00', ?, ?, ?, '0')",
+                    {std::int64_t{id}, QDate(2024, 2, 5).addDays(id), fpd, buyer, inn});
+        tr.commit();
+    }
+    void line(int docId, int goodId, const QString& name, const QString& price, const QString& count, int payType,
+              std::optional<int> unit = 0) {
+        fb::Transaction tr(db());
+        fb::execute(tr,
+                    "INSERT INTO DOCUMENTS_DETAIL (DD_DOC_ID, DD_GOOD_ID, DD_GOOD_NAME, DD_GOOD_TYPE, "
+                    "DD_GOOD_PRICE_CURRENT, DD_GOOD_COUNT, DD_GOOD_PAYTYPE, DD_GOOD_EDIZM) "
+                    "VALUES (?, ?, ?, '1', ?, ?, ?, ?)",
+                    {std::int64_t{docId}, std::int64_t{goodId}, name, price, count, std::int64_t{payType},
+                     unit ? fb::Value(std::int64_t{*unit}) : fb::Value(fb::Null{})});
+        tr.commit();
+    }
+
+    // The search window on the main screen, found by fiscal sign.
+    QPointer<TfmFindCheck> openFound(const QString& fpd) {
+        QPointer<TfmFindCheck> w =
+            new TfmFindCheck(params(), screen->receiptKindText(), reporttest::programFolder(), screen.get());
+        archive::attachRefunds(*w, *screen, module->IBDatabase1());
+        w->show();
+        auto* find = w->findChild<QLineEdit*>("edFPDFind");
+        find->setText(fpd);
+        QTest::mouseClick(w->findChild<QPushButton*>("btnFind"), Qt::LeftButton);
+        return w;
+    }
+
+    QStringList rows() const {
+        QStringList out;
+        const M& m = screen->receipt();
+        for (int r = 1; r < m.rowCount(); ++r)
+            if (m.isActive(r))
+                out << QStringList{m.cell(r, M::ColPosNo), m.cell(r, M::ColId), m.cell(r, M::ColKind),
+                                   m.cell(r, M::ColName), m.cell(r, M::ColQty)}
+                           .join("|");
+        return out;
+    }
+
+    QTemporaryDir registerFolder;
+    std::unique_ptr<core::TDataModule1> module;
+    std::unique_ptr<TfmReg> screen;
+    testsupport::FakeMessages messages;
+};
+
+}  // namespace
+
+TEST_F(RefundWindowTest, WholeReceiptAndOnePositionReplaceTheReceiptInProgress) {
+    receipt(1, "1001", "", "");
+    line(1, 7, "Хлеб", "40.00", "2", 1);
+    line(1, 8, "Сыр", "500.00", "0.250", 4);
+    line(1, 7, "Хлеб", "40.00", "3", 4);
+    receipt(2, "1002", "ООО Ромашка", "7701000000");
+    line(2, 8, "Сыр", "500.00", "0.250", 2);
+    line(2, 8, "Сыр", "500.00", "0.500", 2);
+
+    QPointer<TfmFindCheck> w = openFound("1001");
+    ASSERT_TRUE(w->findChild<QGroupBox*>("GroupBox3")->isEnabled());
+    QTest::mouseClick(w->findChild<QPushButton*>("btnCheckOpen"), Qt::LeftButton);
+    EXPECT_TRUE(messages.texts().isEmpty()) << messages.last().toStdString();
+    EXPECT_FALSE(w->isVisible()) << "the search window closes after the copy";
+    EXPECT_EQ(rows(), (QStringList{"1|7|P|Хлеб|5", "2|8|W|Сыр|0.250"}));
+    EXPECT_EQ(screen->edFPD->text(), "1001");
+    EXPECT_EQ(sales::controlTag(screen->edFPD), 1);
+    EXPECT_EQ(screen->PaymentMethodFlag(), 1) << "the first position's payment method";
+    EXPECT_FALSE(screen->chLE->isChecked());
+    delete w.data();
+
+    // One position of a receipt with a buyer: the receipt before is replaced.
+    w = openFound("1002");
+    w->DBGrid2->setCurrentIndex(w->DBGrid2->model()->index(1, 0));
+    QTest::mouseClick(w->findChild<QPushButton*>("btnPositionOpen"), Qt::LeftButton);
+    EXPECT_EQ(rows(), (QStringList{"1|8|W|Сыр|0.500"}));
+    EXPECT_EQ(screen->edFPD->text(), "1002");
+    EXPECT_EQ(sales::controlTag(screen->edFPD), 2);
+    EXPECT_TRUE(screen->chLE->isChecked());
+    EXPECT_EQ(screen->lblBuyerName->text(), "ООО Ромашка");
+    EXPECT_EQ(screen->lblINNBuyer->text(), "7701000000");
+    EXPECT_EQ(screen->PaymentMethodFlag(), 2);
+    delete w.data();
+}
+
+TEST_F(RefundWindowTest, RefusalsLeaveTheReceiptInProgressAndTheWindowOpen) {
+    receipt(1, "1001", "", "");
+    line(1, 7, "Хлеб", "40.00", "1", 4);
+    receipt(2, "1002", "", "");
+    line(2, 7, "Хлеб", "40.00", "1", 4);
+    line(2, 7, "Хлеб", "41.00", "1", 4);
+    receipt(3, "1003", "", "");
+    line(3, 7, "Хлеб", "40.00", "1", 4, std::nullopt);
+
+    QPointer<TfmFindCheck> w = openFound("1001");
+    QTest::mouseClick(w->findChild<QPushButton*>("btnCheckOpen"), Qt::LeftButton);
+    const QStringList before = rows();
+    ASSERT_EQ(before, QStringList{"1|7|P|Хлеб|1"});
+    delete w.data();
+
+    for (const QString fpd : {"1002", "1003"}) {
+        messages.clear();
+        w = openFound(fpd);
+        QTest::mouseClick(w->findChild<QPushButton*>("btnCheckOpen"), Qt::LeftButton);
+        EXPECT_EQ(messages.boxes.size(), 1u) << fpd.toStdString();
+        EXPECT_TRUE(w->isVisible()) << fpd.toStdString();
+        EXPECT_EQ(rows(), before) << fpd.toStdString();
+        EXPECT_EQ(screen->edFPD->text(), "1001") << fpd.toStdString();
+        delete w.data();
+    }
+}
