@@ -2,7 +2,9 @@
 
 #include "core/RefLists.h"
 #include "platform/db/Connection.h"
+#include "platform/db/Statement.h"
 #include "platform/db/Transaction.h"
+#include "sales/input/ItemEntry.h"
 
 #include <QBoxLayout>
 #include <QCheckBox>
@@ -11,8 +13,6 @@
 #include <QPointer>
 #include <QPushButton>
 
-#include <algorithm>
-#include <array>
 
 TfmQueryEdizm* fmQueryEdizm = nullptr;
 
@@ -124,10 +124,19 @@ void TfmQueryEdizm::done(int result) {
 
 namespace archive {
 
-bool isValidUnitCode(std::optional<int> code) {
-    static constexpr std::array<int, 24> kCodes{0,  10, 11, 12, 20, 21, 22, 30, 31, 32, 40, 41,
-                                                42, 50, 51, 70, 71, 72, 73, 80, 81, 82, 83, 255};
-    return code && std::find(kCodes.begin(), kCodes.end(), *code) != kCodes.end();
+bool isValidUnitCode(std::optional<int> code) { return sales::isAcceptedMeasure(code); }
+
+bool saveUnitToGoodsCard(fb::Connection& db, qint64 goodId, const QString& unitText, int unitCode) {
+    try {
+        fb::Transaction tr(db);
+        // GOOD_EDIZM holds ten characters; the unit list's texts are shorter.
+        fb::execute(tr, QStringLiteral("UPDATE GOODS SET GOOD_EDIZM=?, GOOD_EDIZM_FFD=? WHERE GOOD_ID=?"),
+                    {unitText.left(10), std::int64_t{unitCode}, std::int64_t{goodId}});
+        tr.commit();
+        return true;
+    } catch (const std::exception&) {
+        return false;
+    }
 }
 
 std::optional<int> unitFromModalResult(int result) {

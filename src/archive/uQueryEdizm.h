@@ -84,6 +84,11 @@ std::optional<int> unitFromModalResult(int result);
 // "  < " + name + " >", a name of 46 characters or more cut to 42 + "...".
 QString unitQueryNameLabel(const QString& name);
 
+// "сохранить в карточке товара": the chosen unit (its short text and code)
+// written into the goods card in a transaction of its own. False, with
+// nothing written, when the database refused.
+bool saveUnitToGoodsCard(fb::Connection& db, qint64 goodId, const QString& unitText, int unitCode);
+
 // Asks the unit of one position: what the window shows, and the answer.
 class UnitQuery {
 public:

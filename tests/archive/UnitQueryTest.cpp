@@ -3,6 +3,9 @@
 #include "archive/uQueryEdizm.h"
 
 #include "core/RefLists.h"
+#include "platform/db/Statement.h"
+#include "platform/db/Transaction.h"
+#include "support/UpgradedDbFixture.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -105,4 +108,26 @@ TEST(UnitQueryRules, OneWindowAnswersSeveralQuestionsWithoutSaving) {
         answers.push_back(query.ask(" В выбранном чеке у позиции :", "Сыр"));
     }
     EXPECT_EQ(answers, (std::vector<std::optional<int>>{12, std::nullopt}));
+}
+
+namespace {
+class UnitCardTest : public testsupport::UpgradedDbTest {};
+}  // namespace
+
+TEST_F(UnitCardTest, TheChosenUnitIsWrittenIntoTheGoodsCardBound) {
+    {
+        fb::Transaction tr(db());
+        fb::execute(tr, "INSERT INTO GOODS (GOOD_ID, GOOD_NAME, GOOD_ISGOOD, GOOD_PARENTGROUP) VALUES (5, 'Мука', 1, 0)");
+        fb::execute(tr, "INSERT INTO GOODS (GOOD_ID, GOOD_NAME, GOOD_ISGOOD, GOOD_PARENTGROUP) VALUES (6, 'Соль', 1, 0)");
+        tr.commit();
+    }
+    EXPECT_TRUE(archive::saveUnitToGoodsCard(db(), 5, "к'г", 11));
+    fb::Transaction tr(db(), fb::Transaction::Access::ReadOnly);
+    const auto five = fb::queryOne(tr, "SELECT GOOD_EDIZM, GOOD_EDIZM_FFD FROM GOODS WHERE GOOD_ID=5");
+    ASSERT_TRUE(five);
+    EXPECT_EQ(fb::toString(five->at(0)), "к'г") << "a quote is stored as typed";
+    EXPECT_EQ(fb::toString(five->at(1)), "11");
+    const auto six = fb::queryOne(tr, "SELECT GOOD_EDIZM_FFD FROM GOODS WHERE GOOD_ID=6");
+    ASSERT_TRUE(six);
+    EXPECT_TRUE(fb::isNull(six->at(0))) << "only the chosen goods change";
 }
