@@ -90,6 +90,9 @@ std::optional<QStringList> markedRefundThroughMarkingEntry(const StoredLine& lin
 bool MainScreenRefund::isAdministrator() const { return reg_.userIsAdmin(); }
 
 void MainScreenRefund::applyRefund(const RefundPlan& plan) {
+    // Whatever the screen keeps of the receipt before (closing's hand-over
+    // lines among it) goes with the receipt it replaces.
+    reg_.resetReceipt();
     reg_.receipt().assignContent(plan.receipt);
     reg_.MarkedItems() = plan.markedItems;
     reg_.SetPaymentMethodFlag(plan.paymentMethodFlag);
@@ -115,6 +118,7 @@ void MainScreenRefund::applyRefund(const RefundPlan& plan) {
     }
     reg_.RecalcReceipt();
     reg_.updateGoodsGrid();
+    reg_.updateDiscountButtons();
     reg_.setCurrentReceiptRow(reg_.receipt().dataRowCount());
 }
 

@@ -9,6 +9,7 @@
 #include "platform/db/Transaction.h"
 #include "platform/fiscal/RegisterEmulator.h"
 #include "sales/closing/CloseReceipt.h"
+#include "sales/input/ItemEntry.h"
 #include "sales/screen/Registration_Mode.h"
 #include "support/FakeMessages.h"
 #include "support/UpgradedDbFixture.h"
@@ -94,7 +95,7 @@ protected:
         for (int r = 1; r < m.rowCount(); ++r)
             if (m.isActive(r))
                 out << QStringList{m.cell(r, M::ColPosNo), m.cell(r, M::ColId), m.cell(r, M::ColKind),
-                                   m.cell(r, M::ColName), m.cell(r, M::ColQty)}
+                                   m.cell(r, M::ColName), m.cell(r, M::ColQty), m.cell(r, M::ColSum)}
                            .join("|");
         return out;
     }
@@ -121,7 +122,7 @@ TEST_F(RefundWindowTest, WholeReceiptAndOnePositionReplaceTheReceiptInProgress) 
     QTest::mouseClick(w->findChild<QPushButton*>("btnCheckOpen"), Qt::LeftButton);
     EXPECT_TRUE(messages.texts().isEmpty()) << messages.last().toStdString();
     EXPECT_FALSE(w->isVisible()) << "the search window closes after the copy";
-    EXPECT_EQ(rows(), (QStringList{"1|7|P|Хлеб|5", "2|8|W|Сыр|0.250"}));
+    EXPECT_EQ(rows(), (QStringList{"1|7|P|Хлеб|5|200.00", "2|8|W|Сыр|0.250|125.00"}));
     EXPECT_EQ(screen->edFPD->text(), "1001");
     EXPECT_EQ(sales::controlTag(screen->edFPD), 1);
     EXPECT_EQ(screen->PaymentMethodFlag(), 1) << "the first position's payment method";
@@ -132,7 +133,7 @@ TEST_F(RefundWindowTest, WholeReceiptAndOnePositionReplaceTheReceiptInProgress) 
     w = openFound("1002");
     w->DBGrid2->setCurrentIndex(w->DBGrid2->model()->index(1, 0));
     QTest::mouseClick(w->findChild<QPushButton*>("btnPositionOpen"), Qt::LeftButton);
-    EXPECT_EQ(rows(), (QStringList{"1|8|W|Сыр|0.500"}));
+    EXPECT_EQ(rows(), (QStringList{"1|8|W|Сыр|0.500|250.00"}));
     EXPECT_EQ(screen->edFPD->text(), "1002");
     EXPECT_EQ(sales::controlTag(screen->edFPD), 2);
     EXPECT_TRUE(screen->chLE->isChecked());
@@ -150,18 +151,28 @@ TEST_F(RefundWindowTest, RefusalsLeaveTheReceiptInProgressAndTheWindowOpen) {
     line(2, 7, "Хлеб", "41.00", "1", 4);
     receipt(3, "1003", "", "");
     line(3, 7, "Хлеб", "40.00", "1", 4, std::nullopt);
+    receipt(4, "1004", "", "");
+    line(4, 7, "Хлеб", "40.00", "1", 4);
+    {
+        // A marked line: the sale's marked-goods entry decides, and refuses.
+        fb::Transaction tr(db());
+        fb::execute(tr, "UPDATE DOCUMENTS_DETAIL SET DD_GTIN='04600000000001', DD_SERIAL_GTIN='ABC', "
+                        "DD_DM_FULL='010460000000000121ABC', DD_MARKTYPE=5 WHERE DD_DOC_ID=4");
+        tr.commit();
+    }
 
     QPointer<TfmFindCheck> w = openFound("1001");
     QTest::mouseClick(w->findChild<QPushButton*>("btnCheckOpen"), Qt::LeftButton);
     const QStringList before = rows();
-    ASSERT_EQ(before, QStringList{"1|7|P|Хлеб|1"});
+    ASSERT_EQ(before, QStringList{"1|7|P|Хлеб|1|40.00"});
     delete w.data();
 
-    for (const QString fpd : {"1002", "1003"}) {
+    for (const QString fpd : {"1002", "1003", "1004"}) {
         messages.clear();
         w = openFound(fpd);
         QTest::mouseClick(w->findChild<QPushButton*>("btnCheckOpen"), Qt::LeftButton);
         EXPECT_EQ(messages.boxes.size(), 1u) << fpd.toStdString();
+        if (fpd == "1004") EXPECT_EQ(messages.last(), sales::markedGoodsNotSoldText("Хлеб"));
         EXPECT_TRUE(w->isVisible()) << fpd.toStdString();
         EXPECT_EQ(rows(), before) << fpd.toStdString();
         EXPECT_EQ(screen->edFPD->text(), "1001") << fpd.toStdString();
