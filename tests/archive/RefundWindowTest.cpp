@@ -1,5 +1,6 @@
 // The search window's copy commands on a real database and the main screen:
 // a stored sale copied whole or by one position into the receipt in progress.
+#include "archive/ArchiveWindows.h"
 #include "archive/RefundScreen.h"
 #include "archive/uFindCheck.h"
 
@@ -23,6 +24,7 @@
 #include <QTableView>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -42,7 +44,7 @@ protected:
             return std::make_unique<fiscal::RegisterEmulator>(registerFolder.path());
         });
         screen->setQuitOnClose(false);
-        sales::installSaleCommands(*screen);
+        archive::installArchiveWindows(*screen, sales::installSaleCommands(*screen));
 
         fb::Transaction tr(db());
         fb::execute(tr, "INSERT INTO GOODS (GOOD_ID, GOOD_NAME, GOOD_ISGOOD, GOOD_PARENTGROUP, GOOD_W, "
@@ -178,4 +180,25 @@ TEST_F(RefundWindowTest, RefusalsLeaveTheReceiptInProgressAndTheWindowOpen) {
         EXPECT_EQ(screen->edFPD->text(), "1001") << fpd.toStdString();
         delete w.data();
     }
+}
+
+TEST_F(RefundWindowTest, TheMenuItemsSearchWindowCopiesIntoTheMainScreen) {
+    receipt(1, "1001", "", "");
+    line(1, 7, "Хлеб", "40.00", "2", 3);
+    bool enabled = false;
+    QTimer::singleShot(0, [&] {
+        ASSERT_NE(fmFindCheck, nullptr);
+        fmFindCheck->findChild<QLineEdit*>("edFPDFind")->setText("1001");
+        QTest::mouseClick(fmFindCheck->findChild<QPushButton*>("btnFind"), Qt::LeftButton);
+        enabled = fmFindCheck->findChild<QPushButton*>("btnCheckOpen")->isEnabled();
+        if (enabled) QTest::mouseClick(fmFindCheck->findChild<QPushButton*>("btnCheckOpen"), Qt::LeftButton);
+        else fmFindCheck->reject();
+    });
+    screen->MFindCheckClick();
+    EXPECT_TRUE(enabled);
+    EXPECT_EQ(rows(), QStringList{"1|7|P|Хлеб|2|80.00"});
+    EXPECT_EQ(screen->edFPD->text(), "1001");
+    EXPECT_EQ(screen->PaymentMethodFlag(), 3);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_EQ(fmFindCheck, nullptr);
 }
