@@ -12,7 +12,9 @@ namespace {
 
 const QString kCrLf = QStringLiteral("\r\n");
 
-QString cut45(const QString& name) { return name.size() >= 46 ? name.left(45) + QStringLiteral("...") : name; }
+QString cut45(const QString& name) {
+    return name.size() >= 46 ? name.left(45) + QStringLiteral("...") : name;
+}
 
 std::optional<double> number(QString text) {
     text = text.trimmed();
@@ -36,7 +38,9 @@ bool goodDataSaysWeighed(const QString& oW) {
     return !v || *v != 0;
 }
 
-bool isMarked(const StoredLine& line) { return !line.serial.trimmed().isEmpty(); }
+bool isMarked(const StoredLine& line) {
+    return !line.serial.trimmed().isEmpty();
+}
 
 // "n/d" of a fractional sale; none when the line was sold whole.
 std::optional<std::pair<QString, QString>> fractionOf(const StoredLine& line) {
@@ -114,15 +118,17 @@ void setMarkType(sales::ReceiptModel& m, int row, const StoredLine& line) {
 }  // namespace
 
 QString goodTypeAbbrFromStored(const QString& stored) {
-    static const std::array<const char*, 14> kByCode{"",   "Т",  "АТ", "Р",  "У",  "СА", "ВА",
-                                                     "СЛ", "ВЛ", "РИД", "П", "АВ", "",  "ИПР"};
+    static const std::array<const char*, 14> kByCode{"",   "Т",  "АТ",  "Р", "У",  "СА", "ВА",
+                                                     "СЛ", "ВЛ", "РИД", "П", "АВ", "",   "ИПР"};
     const std::optional<qint64> code = wholeNumber(stored);
     if (code && *code >= 1 && *code <= 13 && *kByCode[*code]) return QString::fromUtf8(kByCode[*code]);
     if (code && *code == 31) return QStringLiteral("АТ");
     return QStringLiteral("Т");
 }
 
-int paymentMethodFromStored(const QString& stored) { return int(wholeNumber(stored).value_or(4)); }
+int paymentMethodFromStored(const QString& stored) {
+    return int(wholeNumber(stored).value_or(4));
+}
 
 QString unitRefusalOne(const QString& name) {
     return QStringLiteral(" У выбранной Вами позиции:     ") + kCrLf + QStringLiteral("   < ") + cut45(name) +
@@ -141,23 +147,23 @@ QString unitRefusalWhole() {
 
 QString refundErrorText(const RefundError& error) {
     switch (error.failure) {
-    case RefundFailure::MarkingData:
-        return QStringLiteral(" Позиция * ") + error.name + QStringLiteral(" *") + kCrLf +
-               QStringLiteral("содержит некорректные данные маркировки (GTIN - SerialGTIN).      ") + kCrLf + kCrLf +
-               QStringLiteral("Чек не может быть открыт. ") + kCrLf +
-               QStringLiteral(" Сообщите о проблеме разработчику программы. ");
-    case RefundFailure::PriceConflict:
-        return QStringLiteral("Чек содержит некорректные данные :    ") + kCrLf +
-               QStringLiteral("   несколько единиц одного товара по разным ценам.     ") + kCrLf + kCrLf +
-               QStringLiteral(" Чек не может быть открыт. ") + kCrLf +
-               QStringLiteral("Сообщите о проблеме разработчику программы.       ");
-    case RefundFailure::WeighedMarked:
-        return QStringLiteral("Позиция * ") + error.name + QStringLiteral(" *     ") + kCrLf +
-               QStringLiteral("содержит некорректные данные :     ") + kCrLf +
-               QStringLiteral(" маркированный товар не может иметь признак \"весовой\".     ") + kCrLf + kCrLf +
-               QStringLiteral("Чек не может быть открыт.");
-    case RefundFailure::MarkingRefused:
-        return {};
+        case RefundFailure::MarkingData:
+            return QStringLiteral(" Позиция * ") + error.name + QStringLiteral(" *") + kCrLf +
+                   QStringLiteral("содержит некорректные данные маркировки (GTIN - SerialGTIN).      ") + kCrLf +
+                   kCrLf + QStringLiteral("Чек не может быть открыт. ") + kCrLf +
+                   QStringLiteral(" Сообщите о проблеме разработчику программы. ");
+        case RefundFailure::PriceConflict:
+            return QStringLiteral("Чек содержит некорректные данные :    ") + kCrLf +
+                   QStringLiteral("   несколько единиц одного товара по разным ценам.     ") + kCrLf + kCrLf +
+                   QStringLiteral(" Чек не может быть открыт. ") + kCrLf +
+                   QStringLiteral("Сообщите о проблеме разработчику программы.       ");
+        case RefundFailure::WeighedMarked:
+            return QStringLiteral("Позиция * ") + error.name + QStringLiteral(" *     ") + kCrLf +
+                   QStringLiteral("содержит некорректные данные :     ") + kCrLf +
+                   QStringLiteral(" маркированный товар не может иметь признак \"весовой\".     ") + kCrLf + kCrLf +
+                   QStringLiteral("Чек не может быть открыт.");
+        case RefundFailure::MarkingRefused:
+            return {};
     }
     return {};
 }
@@ -240,7 +246,8 @@ std::variant<RefundPlan, RefundError> buildRefundPlan(const StoredReceipt& recei
         if (found > 0) {
             const QString kind = m.cell(found, M::ColKind).trimmed();
             if (kind == QLatin1String("P")) {
-                const qint64 sum = wholeNumber(m.cell(found, M::ColQty)).value_or(0) + wholeNumber(line.count).value_or(0);
+                const qint64 sum =
+                    wholeNumber(m.cell(found, M::ColQty)).value_or(0) + wholeNumber(line.count).value_or(0);
                 m.setCell(found, M::ColQty, QString::number(sum));
                 if (auto failed = carryMarking(line)) return *failed;
             } else {
@@ -264,13 +271,13 @@ bool runRefund(const StoredReceipt& receipt, const std::vector<StoredLine>& line
                const MarkedRefundCheck& markedCheck, QWidget* messageParent) {
     if (lines.empty()) return false;
     QString refusal;
-    const std::optional<std::vector<int>> codes =
-        resolveUnits(lines, mode, target.isAdministrator(), units, &refusal);
+    const std::optional<std::vector<int>> codes = resolveUnits(lines, mode, target.isAdministrator(), units, &refusal);
     if (!codes) {
         if (!refusal.isEmpty()) ui::showError(refusal, messageParent);
         return false;
     }
-    std::variant<RefundPlan, RefundError> planned = buildRefundPlan(receipt, lines, *codes, mode, goodData, markedCheck);
+    std::variant<RefundPlan, RefundError> planned =
+        buildRefundPlan(receipt, lines, *codes, mode, goodData, markedCheck);
     if (const RefundError* error = std::get_if<RefundError>(&planned)) {
         const QString text = refundErrorText(*error);
         if (!text.isEmpty()) ui::showError(text, messageParent);

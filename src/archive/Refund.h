@@ -32,17 +32,17 @@ struct StoredReceipt {
 struct StoredLine {
     QString goodId;
     QString name;
-    QString goodType;  // the subject of calculation written at close (tag 1212)
-    QString price;     // DD_GOOD_PRICE_CURRENT
-    QString count;     // DD_GOOD_COUNT; the numerator of a fraction
+    QString goodType;         // the subject of calculation written at close (tag 1212)
+    QString price;            // DD_GOOD_PRICE_CURRENT
+    QString count;            // DD_GOOD_COUNT; the numerator of a fraction
     std::optional<int> unit;  // DD_GOOD_EDIZM
-    QString payType;   // DD_GOOD_PAYTYPE: the payment method 1..4
+    QString payType;          // DD_GOOD_PAYTYPE: the payment method 1..4
     QString declaration;
     QString gtin;
     QString serial;
     QString markingCode;  // DD_DM_FULL
     QString markType;
-    QString fraction;  // DD_FRACTIONAL_COUNT, "n/d" or empty
+    QString fraction;        // DD_FRACTIONAL_COUNT, "n/d" or empty
     std::optional<int> vat;  // DD_TAXRATE
 };
 
@@ -75,10 +75,10 @@ struct RefundPlan {
 };
 
 enum class RefundFailure {
-    MarkingData = 2,    // GTIN without serial or the other way round
-    PriceConflict = 3,  // one goods item at two prices
-    WeighedMarked = 4,  // a marked line of weighed goods
-    MarkingRefused = 5, // the marking check refused (it said why)
+    MarkingData = 2,     // GTIN without serial or the other way round
+    PriceConflict = 3,   // one goods item at two prices
+    WeighedMarked = 4,   // a marked line of weighed goods
+    MarkingRefused = 5,  // the marking check refused (it said why)
 };
 struct RefundError {
     RefundFailure failure;

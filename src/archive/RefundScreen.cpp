@@ -87,7 +87,9 @@ std::optional<QStringList> markedRefundThroughMarkingEntry(const StoredLine& lin
     return entry;
 }
 
-bool MainScreenRefund::isAdministrator() const { return reg_.userIsAdmin(); }
+bool MainScreenRefund::isAdministrator() const {
+    return reg_.userIsAdmin();
+}
 
 void MainScreenRefund::applyRefund(const RefundPlan& plan) {
     // Whatever the screen keeps of the receipt before (closing's hand-over

@@ -13,7 +13,6 @@
 #include <QPointer>
 #include <QPushButton>
 
-
 TfmQueryEdizm* fmQueryEdizm = nullptr;
 
 TfmQueryEdizm::TfmQueryEdizm(UnitSource units, QWidget* parent) : QDialog(parent), units_(std::move(units)) {
@@ -114,7 +113,9 @@ void TfmQueryEdizm::btnApplyClick() {
     done(cmbEdizm->currentData().toInt() + kUnitResultBase);
 }
 
-void TfmQueryEdizm::btnCancelClick() { done(QDialog::Rejected); }
+void TfmQueryEdizm::btnCancelClick() {
+    done(QDialog::Rejected);
+}
 
 void TfmQueryEdizm::done(int result) {
     QDialog::done(result);
@@ -124,7 +125,9 @@ void TfmQueryEdizm::done(int result) {
 
 namespace archive {
 
-bool isValidUnitCode(std::optional<int> code) { return sales::isAcceptedMeasure(code); }
+bool isValidUnitCode(std::optional<int> code) {
+    return sales::isAcceptedMeasure(code);
+}
 
 bool saveUnitToGoodsCard(fb::Connection& db, qint64 goodId, const QString& unitText, int unitCode) {
     try {
@@ -153,7 +156,9 @@ QString unitQueryNameLabel(const QString& name) {
 WindowUnitQuery::WindowUnitQuery(TfmQueryEdizm::UnitSource units, QWidget* parent)
     : units_(std::move(units)), parent_(parent) {}
 
-WindowUnitQuery::~WindowUnitQuery() { delete window_; }
+WindowUnitQuery::~WindowUnitQuery() {
+    delete window_;
+}
 
 std::optional<int> WindowUnitQuery::ask(const QString& contextLine, const QString& goodsName) {
     if (!window_) {

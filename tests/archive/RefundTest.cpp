@@ -38,8 +38,7 @@ StoredLine marked(StoredLine l, QString gtin, QString serial) {
 // GOOD_DATA of a small catalogue: 1 and 5 piece goods, 2 weighed.
 GoodDataLookup catalogue() {
     return [](const QString& id) -> std::optional<GoodData> {
-        static const std::map<QString, GoodData> goods{
-            {"1", {"0", "643"}}, {"2", {"1", "156"}}, {"5", {"0", "0"}}};
+        static const std::map<QString, GoodData> goods{{"1", {"0", "643"}}, {"2", {"1", "156"}}, {"5", {"0", "0"}}};
         auto it = goods.find(id);
         if (it == goods.end()) return std::nullopt;
         return it->second;
@@ -81,8 +80,8 @@ QStringList activeRows(const M& m) {
     QStringList out;
     for (int r = 1; r < m.rowCount(); ++r)
         if (m.isActive(r))
-            out << QStringList{m.cell(r, M::ColPosNo), m.cell(r, M::ColId), m.cell(r, M::ColKind),
-                               m.cell(r, M::ColQty), m.cell(r, M::ColSum), m.cell(r, M::ColSubject),
+            out << QStringList{m.cell(r, M::ColPosNo),  m.cell(r, M::ColId),  m.cell(r, M::ColKind),
+                               m.cell(r, M::ColQty),    m.cell(r, M::ColSum), m.cell(r, M::ColSubject),
                                m.cell(r, M::ColCountry)}
                        .join(",");
     return out;
@@ -122,10 +121,7 @@ TEST(RefundPlan, WholeReceiptRowsByBuyerAndKind) {
          noBuyer,
          {freePrice, gone, goneWeighed},
          {"1,,P,1,100.00,У,", "2,99,P,2,20.00,Т,", "3,98,W,0.300,3.00,Т,"}},
-        {"an excise marked line is refunded as excise goods",
-         noBuyer,
-         {excise},
-         {"1,5,P,1,150.00,АТ,"}},
+        {"an excise marked line is refunded as excise goods", noBuyer, {excise}, {"1,5,P,1,150.00,АТ,"}},
     };
     for (const Case& c : cases) {
         std::vector<int> units(c.lines.size(), 0);
@@ -145,8 +141,8 @@ TEST(RefundPlan, MarkingIsCarriedWithStatusFractionAndMarkType) {
     fraction.vat = 1;
     const std::vector<StoredLine> lines{whole, second, fraction};
 
-    const RefundPlan plan = planOf(
-        buildRefundPlan({"1", 3, "", ""}, lines, {0, 0, 10}, RefundMode::Whole, catalogue(), acceptAll()));
+    const RefundPlan plan =
+        planOf(buildRefundPlan({"1", 3, "", ""}, lines, {0, 0, 10}, RefundMode::Whole, catalogue(), acceptAll()));
     ASSERT_EQ(plan.markedItems.size(), 3);
     EXPECT_EQ(plan.markedItems[0].mid(0, 3), (QStringList{"1", "04600000000001", "S1"}));
     EXPECT_EQ(plan.markedItems[0][5], "3");
@@ -181,19 +177,29 @@ TEST(RefundPlan, RefusalsNameTheFaultyLine) {
     const std::vector<Case> cases{
         {"GTIN without serial",
          {line("1", "Хлеб", "40", "1"), marked(line("5", "Сигареты", "150", "1"), "046", "")},
-         acceptAll(), RefundFailure::MarkingData, "Сигареты"},
+         acceptAll(),
+         RefundFailure::MarkingData,
+         "Сигареты"},
         {"one goods at two prices",
          {line("1", "Хлеб", "40", "1"), line("1", "Хлеб", "41", "1")},
-         acceptAll(), RefundFailure::PriceConflict, "Хлеб"},
+         acceptAll(),
+         RefundFailure::PriceConflict,
+         "Хлеб"},
         {"weighed marked goods",
          {marked(line("2", "Сыр", "500", "0.250"), "046", "S")},
-         acceptAll(), RefundFailure::WeighedMarked, "Сыр"},
+         acceptAll(),
+         RefundFailure::WeighedMarked,
+         "Сыр"},
         {"the marking check refused",
          {line("1", "Хлеб", "40", "1"), marked(line("5", "Сигареты", "150", "1"), "046", "S")},
-         refuse, RefundFailure::MarkingRefused, "Сигареты"},
+         refuse,
+         RefundFailure::MarkingRefused,
+         "Сигареты"},
         {"no marking check at all refuses marked lines",
          {marked(line("5", "Сигареты", "150", "1"), "046", "S")},
-         MarkedRefundCheck(), RefundFailure::MarkingRefused, "Сигареты"},
+         MarkedRefundCheck(),
+         RefundFailure::MarkingRefused,
+         "Сигареты"},
     };
     for (const Case& c : cases) {
         const auto result = buildRefundPlan({"1", 1, "", ""}, c.lines, std::vector<int>(c.lines.size(), 0),

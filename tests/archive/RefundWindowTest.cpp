@@ -47,10 +47,12 @@ protected:
         archive::installArchiveWindows(*screen, sales::installSaleCommands(*screen));
 
         fb::Transaction tr(db());
-        fb::execute(tr, "INSERT INTO GOODS (GOOD_ID, GOOD_NAME, GOOD_ISGOOD, GOOD_PARENTGROUP, GOOD_W, "
-                        "GOOD_COUNTRY_CODE) VALUES (7, 'Хлеб', 1, 0, '0', '643')");
-        fb::execute(tr, "INSERT INTO GOODS (GOOD_ID, GOOD_NAME, GOOD_ISGOOD, GOOD_PARENTGROUP, GOOD_W) "
-                        "VALUES (8, 'Сыр', 1, 0, '1')");
+        fb::execute(tr,
+                    "INSERT INTO GOODS (GOOD_ID, GOOD_NAME, GOOD_ISGOOD, GOOD_PARENTGROUP, GOOD_W, "
+                    "GOOD_COUNTRY_CODE) VALUES (7, 'Хлеб', 1, 0, '0', '643')");
+        fb::execute(tr,
+                    "INSERT INTO GOODS (GOOD_ID, GOOD_NAME, GOOD_ISGOOD, GOOD_PARENTGROUP, GOOD_W) "
+                    "VALUES (8, 'Сыр', 1, 0, '1')");
         tr.commit();
     }
     void TearDown() override {
@@ -96,8 +98,8 @@ protected:
         const M& m = screen->receipt();
         for (int r = 1; r < m.rowCount(); ++r)
             if (m.isActive(r))
-                out << QStringList{m.cell(r, M::ColPosNo), m.cell(r, M::ColId), m.cell(r, M::ColKind),
-                                   m.cell(r, M::ColName), m.cell(r, M::ColQty), m.cell(r, M::ColSum)}
+                out << QStringList{m.cell(r, M::ColPosNo), m.cell(r, M::ColId),  m.cell(r, M::ColKind),
+                                   m.cell(r, M::ColName),  m.cell(r, M::ColQty), m.cell(r, M::ColSum)}
                            .join("|");
         return out;
     }
@@ -158,8 +160,9 @@ TEST_F(RefundWindowTest, RefusalsLeaveTheReceiptInProgressAndTheWindowOpen) {
     {
         // A marked line: the sale's marked-goods entry decides, and refuses.
         fb::Transaction tr(db());
-        fb::execute(tr, "UPDATE DOCUMENTS_DETAIL SET DD_GTIN='04600000000001', DD_SERIAL_GTIN='ABC', "
-                        "DD_DM_FULL='010460000000000121ABC', DD_MARKTYPE=5 WHERE DD_DOC_ID=4");
+        fb::execute(tr,
+                    "UPDATE DOCUMENTS_DETAIL SET DD_GTIN='04600000000001', DD_SERIAL_GTIN='ABC', "
+                    "DD_DM_FULL='010460000000000121ABC', DD_MARKTYPE=5 WHERE DD_DOC_ID=4");
         tr.commit();
     }
 
@@ -191,8 +194,10 @@ TEST_F(RefundWindowTest, TheMenuItemsSearchWindowCopiesIntoTheMainScreen) {
         fmFindCheck->findChild<QLineEdit*>("edFPDFind")->setText("1001");
         QTest::mouseClick(fmFindCheck->findChild<QPushButton*>("btnFind"), Qt::LeftButton);
         enabled = fmFindCheck->findChild<QPushButton*>("btnCheckOpen")->isEnabled();
-        if (enabled) QTest::mouseClick(fmFindCheck->findChild<QPushButton*>("btnCheckOpen"), Qt::LeftButton);
-        else fmFindCheck->reject();
+        if (enabled)
+            QTest::mouseClick(fmFindCheck->findChild<QPushButton*>("btnCheckOpen"), Qt::LeftButton);
+        else
+            fmFindCheck->reject();
     });
     screen->MFindCheckClick();
     EXPECT_TRUE(enabled);

@@ -19,9 +19,13 @@
 
 namespace {
 
-QList<core::CodeItem> allUnits() { return core::unitRefListItems({}); }
+QList<core::CodeItem> allUnits() {
+    return core::unitRefListItems({});
+}
 
-int indexOfCode(QComboBox* list, int code) { return list->findData(code); }
+int indexOfCode(QComboBox* list, int code) {
+    return list->findData(code);
+}
 
 }  // namespace
 
@@ -74,8 +78,16 @@ TEST(UnitQueryRules, ValidCodesNameLabelAndResults) {
         std::optional<int> code;
         bool valid;
     };
-    for (const Case& c : std::vector<Case>{{0, true}, {10, true}, {83, true}, {255, true}, {std::nullopt, false},
-                                           {1, false}, {60, false}, {84, false}, {-1, false}, {256, false}})
+    for (const Case& c : std::vector<Case>{{0, true},
+                                           {10, true},
+                                           {83, true},
+                                           {255, true},
+                                           {std::nullopt, false},
+                                           {1, false},
+                                           {60, false},
+                                           {84, false},
+                                           {-1, false},
+                                           {256, false}})
         EXPECT_EQ(archive::isValidUnitCode(c.code), c.valid) << (c.code ? *c.code : -100);
 
     const QString n45(45, QChar(u'я'));
@@ -117,8 +129,10 @@ class UnitCardTest : public testsupport::UpgradedDbTest {};
 TEST_F(UnitCardTest, TheChosenUnitIsWrittenIntoTheGoodsCardBound) {
     {
         fb::Transaction tr(db());
-        fb::execute(tr, "INSERT INTO GOODS (GOOD_ID, GOOD_NAME, GOOD_ISGOOD, GOOD_PARENTGROUP) VALUES (5, 'Мука', 1, 0)");
-        fb::execute(tr, "INSERT INTO GOODS (GOOD_ID, GOOD_NAME, GOOD_ISGOOD, GOOD_PARENTGROUP) VALUES (6, 'Соль', 1, 0)");
+        fb::execute(tr,
+                    "INSERT INTO GOODS (GOOD_ID, GOOD_NAME, GOOD_ISGOOD, GOOD_PARENTGROUP) VALUES (5, 'Мука', 1, 0)");
+        fb::execute(tr,
+                    "INSERT INTO GOODS (GOOD_ID, GOOD_NAME, GOOD_ISGOOD, GOOD_PARENTGROUP) VALUES (6, 'Соль', 1, 0)");
         tr.commit();
     }
     EXPECT_TRUE(archive::saveUnitToGoodsCard(db(), 5, "к'г", 11));
