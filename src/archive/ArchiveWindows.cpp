@@ -63,14 +63,14 @@ void installArchiveWindows(TfmReg& reg, sales::SaleServices& services) {
         QPointer<TfmReportSales> w = new TfmReportSales(core::DataModule1->connectionParams(), &reg);
         w->exec();
     });
-    reg.setCommand(QStringLiteral("MFindCheck"), [&reg, &services] {
+    reg.setCommand(QStringLiteral("MFindCheck"), [&reg] {
         if (!core::DataModule1) return;
         QPointer<TfmFindCheck> w = fmFindCheck ? fmFindCheck
                                                : new TfmFindCheck(core::DataModule1->connectionParams(),
                                                                   reg.receiptKindText(), sys::programFolder(), &reg);
-        // A stored sale is copied for its return through the data module's
-        // connection, where the sale's own look-ups go.
-        if (fb::Connection* db = services.database ? services.database() : nullptr) attachRefunds(*w, reg, *db);
+        // The copy commands stay off here, as in the program this one
+        // replaces: a marked line could not yet be validated for its return.
+        // The refund logic is attached with attachRefunds once it can.
         w->exec();
     });
 }

@@ -177,7 +177,9 @@ TEST_F(RefundWindowTest, RefusalsLeaveTheReceiptInProgressAndTheWindowOpen) {
         w = openFound(fpd);
         QTest::mouseClick(w->findChild<QPushButton*>("btnCheckOpen"), Qt::LeftButton);
         EXPECT_EQ(messages.boxes.size(), 1u) << fpd.toStdString();
-        if (fpd == "1004") EXPECT_EQ(messages.last(), sales::markedGoodsNotSoldText("Хлеб"));
+        if (fpd == "1004") {
+            EXPECT_EQ(messages.last(), sales::markedGoodsNotSoldText("Хлеб"));
+        }
         EXPECT_TRUE(w->isVisible()) << fpd.toStdString();
         EXPECT_EQ(rows(), before) << fpd.toStdString();
         EXPECT_EQ(screen->edFPD->text(), "1001") << fpd.toStdString();
@@ -185,25 +187,27 @@ TEST_F(RefundWindowTest, RefusalsLeaveTheReceiptInProgressAndTheWindowOpen) {
     }
 }
 
-TEST_F(RefundWindowTest, TheMenuItemsSearchWindowCopiesIntoTheMainScreen) {
+TEST_F(RefundWindowTest, TheMenuItemsSearchWindowKeepsItsCopyCommandsOff) {
     receipt(1, "1001", "", "");
     line(1, 7, "Хлеб", "40.00", "2", 3);
-    bool enabled = false;
+    const QStringList before = rows();
+    bool found = false;
+    bool wholeOn = true;
+    bool positionOn = true;
     QTimer::singleShot(0, [&] {
         ASSERT_NE(fmFindCheck, nullptr);
         fmFindCheck->findChild<QLineEdit*>("edFPDFind")->setText("1001");
         QTest::mouseClick(fmFindCheck->findChild<QPushButton*>("btnFind"), Qt::LeftButton);
-        enabled = fmFindCheck->findChild<QPushButton*>("btnCheckOpen")->isEnabled();
-        if (enabled)
-            QTest::mouseClick(fmFindCheck->findChild<QPushButton*>("btnCheckOpen"), Qt::LeftButton);
-        else
-            fmFindCheck->reject();
+        found = fmFindCheck->currentReceipt() != nullptr;
+        wholeOn = fmFindCheck->findChild<QPushButton*>("btnCheckOpen")->isEnabled();
+        positionOn = fmFindCheck->findChild<QPushButton*>("btnPositionOpen")->isEnabled();
+        QTest::mouseClick(fmFindCheck->findChild<QPushButton*>("btnCheckOpen"), Qt::LeftButton);
+        fmFindCheck->reject();
     });
     screen->MFindCheckClick();
-    EXPECT_TRUE(enabled);
-    EXPECT_EQ(rows(), QStringList{"1|7|P|Хлеб|2|80.00"});
-    EXPECT_EQ(screen->edFPD->text(), "1001");
-    EXPECT_EQ(screen->PaymentMethodFlag(), 3);
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    EXPECT_EQ(fmFindCheck, nullptr);
+    EXPECT_TRUE(found);
+    EXPECT_FALSE(wholeOn);
+    EXPECT_FALSE(positionOn);
+    EXPECT_EQ(rows(), before);
+    EXPECT_TRUE(screen->edFPD->text().isEmpty());
 }
