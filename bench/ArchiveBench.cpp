@@ -4,6 +4,7 @@
 // 1.5x the raw indexed query, a buyer-name search over the year within 1.5x
 // the raw scan, the sales report for a month and for the year within 2x the
 // raw query that reads the same lines.
+#include "BenchDb.h"
 #include "archive/ReceiptSearch.h"
 #include "archive/SalesReport.h"
 #include "core/FreshDatabase.h"
@@ -28,16 +29,8 @@ namespace {
 constexpr int kReceipts = 300000;
 const QDate kYearStart(2024, 1, 1);
 
-struct Db {
-    QTemporaryDir dir;
-    QString path = QDir(dir.path()).filePath(QStringLiteral("bench.fdb"));
-    fb::Connection conn;
+struct Db : bench::FreshDb {
     Db() {
-        fb::ConnectionParams p;
-        p.database = path;
-        conn = fb::Connection(p);
-        core::createFreshDatabase(conn, path);
-        core::SchemaUpgrade(conn);
         fb::Transaction tr(conn);
         fb::Statement doc(tr, QStringLiteral("INSERT INTO DOCUMENTS (DOC_ID, DOC_TYPE, DOC_CHECK_TYPE, DOC_DATE_D, "
                                              "DOC_TIME_T, DOC_FPD, DOC_SUMM_FULL, DOC_PAY_NAL, DOC_PAY_EL, "
@@ -67,12 +60,7 @@ Db& db() {
     return d;
 }
 
-void check(const ISC_STATUS* st) {
-    if (st[0] == 1 && st[1]) {
-        isc_print_status(st);
-        std::abort();
-    }
-}
+using bench::check;
 
 const char kTpb[] = {isc_tpb_version3, isc_tpb_read, isc_tpb_read_committed, isc_tpb_rec_version, isc_tpb_nowait};
 

@@ -4,6 +4,7 @@
 // the raw select of the same rows (target: within 1.5x); a "contains" name
 // filter against a raw LIKE on the same column (within 1.2x); a "starts
 // with" filter against the raw indexed query (within 1.5x).
+#include "BenchDb.h"
 #include "BenchStats.h"
 #include "catalogue/CatalogueLogic.h"
 #include "core/FreshDatabase.h"
@@ -30,16 +31,8 @@ namespace {
 constexpr int kGoods = 100000;
 constexpr int kScreen = 256;  // the list model's first batch
 
-struct Db {
-    QTemporaryDir dir;
-    QString path = QDir(dir.path()).filePath(QStringLiteral("bench.fdb"));
-    fb::Connection conn;
+struct Db : bench::FreshDb {
     Db() {
-        fb::ConnectionParams p;
-        p.database = path;
-        conn = fb::Connection(p);
-        core::createFreshDatabase(conn, path);
-        core::SchemaUpgrade(conn);
         fb::Transaction tr(conn);
         fb::Statement goods(tr, QStringLiteral("INSERT INTO GOODS (GOOD_ID, GOOD_NAME, GOOD_PRICE, GOOD_ISGOOD, "
                                                "GOOD_PARENTGROUP, GOOD_EDIZM, GOOD_EDIZM_FFD, GOOD_W) "
@@ -63,12 +56,7 @@ Db& db() {
     return d;
 }
 
-void check(const ISC_STATUS* st) {
-    if (st[0] == 1 && st[1]) {
-        isc_print_status(st);
-        std::abort();
-    }
-}
+using bench::check;
 
 const char kTpb[] = {isc_tpb_version3, isc_tpb_write, isc_tpb_read_committed, isc_tpb_rec_version, isc_tpb_nowait};
 

@@ -1,6 +1,7 @@
 // Our data layer against the raw client library on the same embedded
 // database: 100,000 prepared inserts in one transaction, and 100,000 point
 // look-ups through an index. The layer should stay within 1.3x of raw.
+#include "BenchDb.h"
 #include "BenchStats.h"
 
 #include "core/FreshDatabase.h"
@@ -24,16 +25,8 @@ namespace {
 
 constexpr int kRows = 100000;
 
-struct Db {
-    QTemporaryDir dir;
-    QString path = QDir(dir.path()).filePath(QStringLiteral("bench.fdb"));
-    fb::Connection conn;
-    Db() {
-        fb::ConnectionParams p;
-        p.database = path;
-        conn = fb::Connection(p);
-        core::createFreshDatabase(conn, path);
-    }
+struct Db : bench::FreshDb {
+    Db() : FreshDb(false) {}
 };
 
 Db& db() {
@@ -41,12 +34,7 @@ Db& db() {
     return d;
 }
 
-void check(const ISC_STATUS* st) {
-    if (st[0] == 1 && st[1]) {
-        isc_print_status(st);
-        std::abort();
-    }
-}
+using bench::check;
 
 // ---- inserts ---------------------------------------------------------------
 //

@@ -14,6 +14,7 @@
 //    same for any length of receipt) is reported apart as paint_*.
 // Each reports median and p99 in milliseconds. The database is built once
 // per run.
+#include "BenchDb.h"
 #include "BenchStats.h"
 
 #include "core/FreshDatabase.h"
@@ -121,12 +122,7 @@ struct NoBoxes : ui::MessageService {
 
 // ---- raw client library ------------------------------------------------------
 
-void check(const ISC_STATUS* st) {
-    if (st[0] == 1 && st[1]) {
-        isc_print_status(st);
-        std::abort();
-    }
-}
+using bench::check;
 
 // One prepared join of goods and barcodes by one barcode, executed in a
 // transaction of its own per scan, as a look-up by hand would.

@@ -3,6 +3,7 @@
 // an update): budget 2 ms median. Beside it the floor of the same work by
 // hand: one read-write transaction that empties the working goods list,
 // restarts its sequence and commits.
+#include "BenchDb.h"
 #include "BenchStats.h"
 
 #include "core/FreshDatabase.h"
@@ -18,30 +19,14 @@
 
 namespace {
 
-struct Db {
-    QTemporaryDir dir;
-    fb::Connection conn;
-    Db() {
-        const QString path = QDir(dir.path()).filePath(QStringLiteral("schema.fdb"));
-        fb::ConnectionParams p;
-        p.database = path;
-        conn = fb::Connection(p);
-        core::createFreshDatabase(conn, path);
-        core::SchemaUpgrade(conn);
-    }
-};
+struct Db : bench::FreshDb {};
 
 Db& db() {
     static Db d;
     return d;
 }
 
-void check(const ISC_STATUS* st) {
-    if (st[0] == 1 && st[1]) {
-        isc_print_status(st);
-        std::abort();
-    }
-}
+using bench::check;
 
 void BM_RawGoodsTempReset(benchmark::State& state) {
     isc_db_handle* h = db().conn.handle();

@@ -3,6 +3,7 @@
 // list and showing it, against a raw prepared insert of the same rows in one
 // transaction (target: within 2x); posting a 10,000-line document, against
 // raw prepared updates of the same goods in one transaction (within 2x).
+#include "BenchDb.h"
 #include "core/FreshDatabase.h"
 #include "core/SchemaUpgrade.h"
 #include "platform/db/Connection.h"
@@ -30,16 +31,8 @@ namespace {
 constexpr int kGoods = 100000;
 constexpr int kPostLines = 10000;
 
-struct Db {
-    QTemporaryDir dir;
-    QString path = QDir(dir.path()).filePath(QStringLiteral("bench.fdb"));
-    fb::Connection conn;
+struct Db : bench::FreshDb {
     Db() {
-        fb::ConnectionParams p;
-        p.database = path;
-        conn = fb::Connection(p);
-        core::createFreshDatabase(conn, path);
-        core::SchemaUpgrade(conn);
         fb::Transaction tr(conn);
         fb::Statement ins(tr, QStringLiteral("INSERT INTO GOODS (GOOD_ID, GOOD_NAME, GOOD_ISGOOD, GOOD_PARENTGROUP, "
                                              "GOOD_EDIZM, GOOD_COUNT, GOOD_W) VALUES (?, ?, 1, 0, 'pc', ?, '0')"));
@@ -63,12 +56,7 @@ Db& db() {
     return d;
 }
 
-void check(const ISC_STATUS* st) {
-    if (st[0] == 1 && st[1]) {
-        isc_print_status(st);
-        std::abort();
-    }
-}
+using bench::check;
 
 const char kTpb[] = {isc_tpb_version3, isc_tpb_write, isc_tpb_read_committed, isc_tpb_rec_version, isc_tpb_nowait};
 
