@@ -457,14 +457,7 @@ bool TfmInventory::btnSaveClick() {
         setState(Posted);
         return false;
     }
-    SaveRequest r;
-    r.existing = s.state == Saved;
-    r.docId = s.docId;
-    r.user = userName();
-    r.date = DateTimePicker1->date();
-    r.number = number_;
-    r.kind = kind_;
-    r.supplierId = supplierId_;
+    const SaveRequest r = saveRequest(s, false);
     if (!step(this, kFailSave, [&] {
             id = saveDocument(*tr, r);
             tr->commit();
@@ -477,6 +470,19 @@ bool TfmInventory::btnSaveClick() {
     modified_ = false;
     emit documentChanged(docId_);
     return true;
+}
+
+SaveRequest TfmInventory::saveRequest(const DocStatus& status, bool post) const {
+    SaveRequest r;
+    r.post = post;
+    r.existing = status.state == Saved;
+    r.docId = status.docId;
+    r.user = userName();
+    r.date = DateTimePicker1->date();
+    r.number = number_;
+    r.kind = kind_;
+    r.supplierId = supplierId_;
+    return r;
 }
 
 bool TfmInventory::btnApplyClick() {
@@ -505,15 +511,7 @@ bool TfmInventory::btnApplyClick() {
     }
     if (!step(this, kFailPostStatus, [&] { s = docStatus(*tr, kind_, number_); })) return false;
     if (s.state == Posted) return false;
-    SaveRequest r;
-    r.post = true;
-    r.existing = s.state == Saved;
-    r.docId = s.docId;
-    r.user = userName();
-    r.date = DateTimePicker1->date();
-    r.number = number_;
-    r.kind = kind_;
-    r.supplierId = supplierId_;
+    const SaveRequest r = saveRequest(s, true);
     if (!step(this, kFailPostWrite, [&] {
             id = saveDocument(*tr, r);
             tr->commit();

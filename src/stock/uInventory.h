@@ -106,6 +106,8 @@ private:
     void reloadLines();
     std::optional<QString> checkCell(const Line& line, int column, const QString& typed);
     QString userName() const;
+    // What the document's save or posting writes, from the state just read.
+    SaveRequest saveRequest(const DocStatus& status, bool post) const;
 
     fb::Connection conn_;
     int kind_;
