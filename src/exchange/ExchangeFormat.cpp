@@ -133,16 +133,15 @@ RecordKind commandKind(const QString& command) {
 }
 
 const std::array<UnitRow, 24>& unitTable() {
-    static const std::array<UnitRow, 24> table = {{
-        {QStringLiteral("шт"), 0},     {QStringLiteral("г"), 10},     {QStringLiteral("кг"), 11},
-        {QStringLiteral("т"), 12},     {QStringLiteral("см"), 20},    {QStringLiteral("дм"), 21},
-        {QStringLiteral("м"), 22},     {QStringLiteral("кв.см"), 30}, {QStringLiteral("кв.дм"), 31},
-        {QStringLiteral("кв.м"), 32},  {QStringLiteral("мл"), 40},    {QStringLiteral("л"), 41},
-        {QStringLiteral("куб.м"), 42}, {QStringLiteral("кВт*ч"), 50}, {QStringLiteral("Гкал"), 51},
-        {QStringLiteral("сутки"), 70}, {QStringLiteral("час"), 71},   {QStringLiteral("мин"), 72},
-        {QStringLiteral("с"), 73},     {QStringLiteral("Кбайт"), 80}, {QStringLiteral("Мбайт"), 81},
-        {QStringLiteral("Гбайт"), 82}, {QStringLiteral("Тбайт"), 83}, {QStringLiteral("иные"), 255},
-    }};
+    // The units of the fiscal data format in their order, under the names
+    // the receipt archive prints (the last one "иные").
+    static const std::array<UnitRow, 24> table = [] {
+        std::array<UnitRow, 24> t;
+        const QList<core::CodeItem>& units = core::FfdUnits();
+        for (size_t i = 0; i < t.size() && i < size_t(units.size()); ++i)
+            t[i] = {core::FfdUnitCodeToText(units[qsizetype(i)].code), units[qsizetype(i)].code};
+        return t;
+    }();
     return table;
 }
 
