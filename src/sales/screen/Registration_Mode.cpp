@@ -317,22 +317,22 @@ void TfmReg::buildControls() {
     lblVvodBegin->hide();
     lblVvodBeginEng = label(central_, QStringLiteral("lblVvodBeginEng"), QString());
     lblVvodBeginEng->hide();
-    Panel43 = panel(central_, QStringLiteral("Panel43"));
-    placeDesign(Panel43, 410, 456, 88, 54);
-    Panel43->setCursor(Qt::PointingHandCursor);
-    Panel43->installEventFilter(this);
-    auto* clearText = label(Panel43, QStringLiteral("lblClearInput"), QStringLiteral("очистить"));
-    clearText->setAlignment(Qt::AlignCenter);
-    clearText->setAttribute(Qt::WA_TransparentForMouseEvents);
-    placeDesign(clearText, 2, 2, 84, 50, 10);
-    Panel45 = panel(central_, QStringLiteral("Panel45"));
-    placeDesign(Panel45, 502, 456, 88, 54);
-    Panel45->setCursor(Qt::PointingHandCursor);
-    Panel45->installEventFilter(this);
-    auto* keypadText = label(Panel45, QStringLiteral("lblKeypad"), QStringLiteral("клавиатура"));
-    keypadText->setAlignment(Qt::AlignCenter);
-    keypadText->setAttribute(Qt::WA_TransparentForMouseEvents);
-    placeDesign(keypadText, 2, 2, 84, 50, 10);
+    // The two panels beside the input line act as buttons: their clicks
+    // reach eventFilter, their captions let the mouse through.
+    auto clickablePanel = [this, &panel, &label](const QString& name, int left, const QString& captionName,
+                                                 const QString& caption) {
+        auto* p = panel(central_, name);
+        placeDesign(p, left, 456, 88, 54);
+        p->setCursor(Qt::PointingHandCursor);
+        p->installEventFilter(this);
+        auto* text = label(p, captionName, caption);
+        text->setAlignment(Qt::AlignCenter);
+        text->setAttribute(Qt::WA_TransparentForMouseEvents);
+        placeDesign(text, 2, 2, 84, 50, 10);
+        return p;
+    };
+    Panel43 = clickablePanel(QStringLiteral("Panel43"), 410, QStringLiteral("lblClearInput"), QStringLiteral("очистить"));
+    Panel45 = clickablePanel(QStringLiteral("Panel45"), 502, QStringLiteral("lblKeypad"), QStringLiteral("клавиатура"));
 
     // Receipt edits.
     PanelDelete = panel(central_, QStringLiteral("PanelDelete"));
