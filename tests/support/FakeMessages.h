@@ -34,6 +34,10 @@ public:
         boxes.push_back({text, icon, true, {}});
         return next(ui::Answer::Cancel);
     }
+    ui::Answer askOkCancel(QWidget*, const QString& text, ui::Icon icon) override {
+        boxes.push_back({text, icon, true, {}});
+        return next(ui::Answer::Cancel);
+    }
 
     void answer(ui::Answer a) { answers.push_back(a); }
     QStringList texts() const {

@@ -53,6 +53,15 @@ Answer MessageService::askYesNoCancel(QWidget* parent, const QString& text, Icon
     }
 }
 
+Answer MessageService::askOkCancel(QWidget* parent, const QString& text, Icon icon) {
+    QMessageBox box(toQt(icon), QString(), text, QMessageBox::Ok | QMessageBox::Cancel, parent);
+    box.button(QMessageBox::Ok)->setText(QStringLiteral("OK"));
+    box.button(QMessageBox::Cancel)->setText(QStringLiteral("ОТМЕНА"));
+    box.setDefaultButton(QMessageBox::Cancel);
+    box.setEscapeButton(QMessageBox::Cancel);
+    return box.exec() == QMessageBox::Ok ? Answer::Ok : Answer::Cancel;
+}
+
 MessageService& messages() { return installed ? *installed : realService(); }
 void setMessageService(MessageService* service) { installed = service; }
 

@@ -25,6 +25,9 @@ public:
     virtual Answer ask(QWidget* parent, const QString& text, Icon icon = Icon::Question, bool defaultYes = false);
     // Yes/No/Cancel; Cancel is the default button.
     virtual Answer askYesNoCancel(QWidget* parent, const QString& text, Icon icon = Icon::Question);
+    // "OK"/"ОТМЕНА" for a value the cashier may keep or correct; Cancel is
+    // the default button. Answers Ok or Cancel.
+    virtual Answer askOkCancel(QWidget* parent, const QString& text, Icon icon = Icon::Warning);
 };
 
 MessageService& messages();

@@ -1,5 +1,7 @@
 #include "sales/closing/uPayCheck.h"
 
+#include "sales/screen/BuyerLogic.h"
+
 #include "core/Settings.h"
 #include "platform/sys/ProgramFolder.h"
 #include "platform/ui/Guard.h"
@@ -30,13 +32,7 @@ using sales::setControlTag;
 
 namespace {
 
-QString contactCaptionOf(int tag) {
-    switch (tag) {
-    case 1: return QStringLiteral("Отправить чек на e-mail : ");
-    case 2: return QStringLiteral("Отправить чек на телефон : ");
-    default: return {};
-    }
-}
+QString contactCaptionOf(int tag) { return sales::receiptAddressCaption(tag); }
 
 }  // namespace
 

@@ -3,7 +3,9 @@
 #include "sales/closing/CloseReceipt.h"
 #include "sales/input/ItemEntry.h"
 #include "sales/input/KeyRouter.h"
+#include "sales/screen/BuyerLogic.h"
 #include "sales/screen/MainMenuCommands.h"
+#include "sales/screen/PortionsLogic.h"
 #include "sales/receipt/PositionEdits.h"
 #include "sales/closing/PrintSettle.h"
 #include "sales/closing/uCheckInfo.h"
@@ -68,6 +70,18 @@ void createProgramWindows() {
     new ::TfmDiscountInput(*reg, reg);
     ::installPositionEdits(*reg);
     SaleServices& services = installSaleCommands(*reg);
+    // The receipt's buyer, chosen from the buyers' list or typed, and the
+    // address of the electronic receipt, also from the payment window.
+    installBuyerCommands(*reg, [](QWidget* caller) -> std::optional<PickedBuyer> {
+        const auto p =
+            catalogue::pickPartner(core::DataModule1->connectionParams(), catalogue::PartnerMode::Buyer, caller);
+        if (!p) return std::nullopt;
+        return PickedBuyer{p->nameFull, p->inn};
+    });
+    services.buyerContact = [reg](QWidget* parent, int kind) { openReceiptAddress(*reg, parent, kind); };
+    installPortionCommands(*reg, []() -> fb::Connection* {
+        return core::DataModule1 ? &core::DataModule1->IBDatabase1() : nullptr;
+    });
     auto* scale = new ::ScaleConnection(reg);
     QObject::connect(scale, &::ScaleConnection::connectionChanged, reg, [reg](bool on) { reg->showScaleState(on); });
     reg->showScaleState(scale->isConnected());

@@ -159,8 +159,10 @@ void TfmReg::MServiceClick() { menus_->updateServiceMenu(); }
 void TfmReg::M_KKTClick() { menus_->updateRegisterMenu(); }
 
 void TfmReg::showGridPopup(const QPoint& pos) {
+    // Only a filled row has commands to offer.
     const int tableRow = GoodsGrid->rowAt(pos.y());
-    if (tableRow >= 0) setCurrentReceiptRow(tableRow + 1);
+    if (tableRow < 0 || !receipt_.isDataRow(tableRow + 1) || receipt_.isFree(tableRow + 1)) return;
+    setCurrentReceiptRow(tableRow + 1);
     const int row = currentReceiptRow();
     const bool dataRow = receipt_.isDataRow(row);
     const sales::GridPopupState s = sales::gridPopupState(

@@ -178,6 +178,9 @@ void RegMenus::buildPopups() {
     addItem(grid, QStringLiteral("PMDiscountPos"), QStringLiteral("Скидка на позицию"));
     addItem(grid, QStringLiteral("PMDiscountCheck"), QStringLiteral("Скидка на чек"));
     addItem(grid, QStringLiteral("PMChangeName"), QStringLiteral("Изменить наименование"));
+    QAction* portionsSeparator = grid->addSeparator();
+    portionsSeparator->setObjectName(QStringLiteral("PM15"));
+    actions_.insert(portionsSeparator->objectName(), portionsSeparator);
     addItem(grid, QStringLiteral("PMAvailablePortions"), QStringLiteral("Доступные партии"));
 
     QMenu* operation = addPopup(QStringLiteral("PopupMenuOperation"));
@@ -258,6 +261,9 @@ void RegMenus::showGridPopup(const GridPopupState& s, const QPoint& globalPos) {
     action(QStringLiteral("PMDiscountCheck"))->setVisible(s.discountCheckVisible);
     action(QStringLiteral("PMChangePrice"))->setVisible(s.changePriceVisible);
     action(QStringLiteral("PMChangeName"))->setEnabled(s.changeNameEnabled);
+    // As in the "Документ" menu: batches are offered by whoever knows them.
+    action(QStringLiteral("PM15"))->setVisible(false);
+    action(QStringLiteral("PMAvailablePortions"))->setVisible(false);
     host_.runAttachedCommand(QStringLiteral("PopupMenuGridOpen"));
     menu(QStringLiteral("PopupMenuGrid"))->popup(globalPos);
 }

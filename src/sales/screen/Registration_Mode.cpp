@@ -899,6 +899,7 @@ void TfmReg::resetReceipt() {
     receipt_.reset();
     markedItems_.clear();
     receiptLines_.clear();
+    portionChoices_.clear();
     showTotal(QStringLiteral("0.00 "));
     lblDiscount->setText(QStringLiteral("0.00"));
     fitFont(lblDiscount);
@@ -906,6 +907,8 @@ void TfmReg::resetReceipt() {
     setCurrentReceiptRow(1);
     updateDiscountButtons();
 }
+
+bool TfmReg::BuyerGiven() const { return chLE->isChecked(); }
 
 void TfmReg::updateDiscountButtons() {
     const sales::DiscountButtons d =

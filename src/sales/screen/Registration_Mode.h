@@ -116,6 +116,11 @@ public:
     // Marking records of the receipt and the hand-over table of closing.
     QList<QStringList>& MarkedItems() { return markedItems_; }
     QList<QStringList>& ReceiptLines() { return receiptLines_; }
+    // Batches chosen for the receipt's positions: goods ID, lot record ID,
+    // quantity taken from that lot.
+    QList<QStringList>& PortionChoices() { return portionChoices_; }
+    // A buyer is named for the receipt (chLE shows it).
+    bool BuyerGiven() const;
 
     int receiptKind() const;          // lblOperationType Tag
     QString receiptKindText() const;  // lblOperationType caption
@@ -402,6 +407,7 @@ private:
     std::uint64_t gridRevision_ = 0;
     QList<QStringList> markedItems_;
     QList<QStringList> receiptLines_;
+    QList<QStringList> portionChoices_;
     QHash<QString, Command> commands_;
     sales::RegMenus* menus_ = nullptr;  // owned by this window
     // Design geometry (800 by 600) and font size of every placed control.
