@@ -179,6 +179,21 @@ TEST_F(BuyerWindowsTest, OkNamesTheBuyerOrKeepsTheWindowOpenWithTheReason) {
     }
 }
 
+TEST_F(BuyerWindowsTest, BuyerLineKeepsToTheNameWhenTheScreenIsResized) {
+    screen->show();
+    setBuyer(*screen, "ИП Ан", "770100000012");
+    for (const QSize size : {QSize(1024, 768), QSize(1280, 1024)}) {
+        screen->resize(size);
+        QTest::qWait(30);
+        SCOPED_TRACE(size.width());
+        // A short name takes little room, and the number follows it.
+        EXPECT_LT(screen->lblBuyerName->width(), 120);
+        EXPECT_LT(screen->Label7->x() - screen->lblBuyerName->geometry().right(), 20);
+        EXPECT_LT(screen->Label6->geometry().right(), screen->lblBuyerName->x());
+        EXPECT_LT(screen->Label7->geometry().right(), screen->lblINNBuyer->x());
+    }
+}
+
 TEST_F(BuyerWindowsTest, TaxNumberFieldTakesDigitsOnly) {
     QString typed;
     onBuyerWindow([&](TfmBuyerData& w) {

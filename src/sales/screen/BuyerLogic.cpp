@@ -10,10 +10,12 @@
 #include "core/Settings.h"
 
 #include <QCheckBox>
+#include <QEvent>
 #include <QFontMetrics>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPointer>
+#include <QTimer>
 
 #include <algorithm>
 
@@ -118,12 +120,13 @@ QString receiptAddressCaption(int kind) {
 // ---------------------------------------------------------------------------
 // The main screen's buyer state
 
-void setBuyer(TfmReg& reg, const QString& name, const QString& inn) {
-    reg.lblBuyerName->setText(name);
-    reg.lblINNBuyer->setText(inn);
-    // One line: the caption, the name as wide as it needs (up to the
-    // screen's edge less room for the number), the number's caption and
-    // the number.
+namespace {
+
+// One line: the caption, the name as wide as it needs (up to the screen's
+// edge less room for the number), the number's caption and the number.
+void layoutBuyerLabels(TfmReg& reg) {
+    const QString name = reg.lblBuyerName->text();
+    const QString inn = reg.lblINNBuyer->text();
     const int right = reg.lblINNBuyer->parentWidget() ? reg.lblINNBuyer->parentWidget()->width() : reg.width();
     const QFontMetrics nameMetrics(reg.lblBuyerName->font());
     const QFontMetrics innMetrics(reg.lblINNBuyer->font());
@@ -135,6 +138,32 @@ void setBuyer(TfmReg& reg, const QString& name, const QString& inn) {
     reg.Label7->move(reg.lblBuyerName->geometry().right() + 1 + 10, reg.Label7->y());
     reg.lblINNBuyer->setGeometry(reg.Label7->geometry().right() + 1 + 5, reg.lblINNBuyer->y(),
                                  std::max(innWidth, reg.lblINNBuyer->width()), reg.lblINNBuyer->height());
+}
+
+// The screen lays its controls out anew on every resize; the buyer's line
+// is laid out again after it.
+class BuyerLineKeeper : public QObject {
+public:
+    BuyerLineKeeper(TfmReg& reg, QWidget* watched) : QObject(&reg), reg_(reg) { watched->installEventFilter(this); }
+
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() == QEvent::Resize)
+            QTimer::singleShot(0, this, [this] {
+                if (reg_.BuyerGiven() && !reg_.lblBuyerName->isHidden()) layoutBuyerLabels(reg_);
+            });
+        return false;
+    }
+
+private:
+    TfmReg& reg_;
+};
+
+}  // namespace
+
+void setBuyer(TfmReg& reg, const QString& name, const QString& inn) {
+    reg.lblBuyerName->setText(name);
+    reg.lblINNBuyer->setText(inn);
+    layoutBuyerLabels(reg);
     for (QLabel* l : {reg.Label6, reg.lblBuyerName, reg.Label7, reg.lblINNBuyer}) l->show();
     reg.chLE->setChecked(true);
 }
@@ -181,6 +210,7 @@ void openReceiptAddress(TfmReg& reg, QWidget* parent, int kind) {
 
 void installBuyerCommands(TfmReg& reg, BuyerPicker picker) {
     TfmReg* screen = &reg;
+    if (QWidget* central = reg.centralWidget()) new BuyerLineKeeper(reg, central);
     reg.setCommand(QStringLiteral("btnLE"), [screen, picker] {
         ui::guarded(screen, [&] { openBuyerData(*screen, picker); });
     });
