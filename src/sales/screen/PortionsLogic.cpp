@@ -101,8 +101,9 @@ QString declarationProblem(const QString& text) {
 // ---------------------------------------------------------------------------
 // Database
 
-std::optional<PortionGoods> PortionsRepository::goods(std::int64_t goodsId) {
-    fb::Transaction tr(db_, fb::Transaction::Access::ReadOnly);
+namespace {
+
+std::optional<PortionGoods> readGoods(fb::Transaction& tr, std::int64_t goodsId) {
     const std::optional<fb::Row> row = fb::queryOne(tr, kGoodsSql, {goodsId});
     if (!row) return std::nullopt;
     PortionGoods g;
@@ -112,8 +113,7 @@ std::optional<PortionGoods> PortionsRepository::goods(std::int64_t goodsId) {
     return g;
 }
 
-std::vector<PortionLot> PortionsRepository::lots(std::int64_t goodsId) {
-    fb::Transaction tr(db_, fb::Transaction::Access::ReadOnly);
+std::vector<PortionLot> readLots(fb::Transaction& tr, std::int64_t goodsId) {
     std::vector<PortionLot> lots;
     for (const fb::Row& row : fb::query(tr, kLotsSql, {goodsId})) {
         PortionLot lot;
@@ -127,6 +127,26 @@ std::vector<PortionLot> PortionsRepository::lots(std::int64_t goodsId) {
         lots.push_back(lot);
     }
     return lots;
+}
+
+}  // namespace
+
+PortionsRepository::Offer PortionsRepository::load(std::int64_t goodsId) {
+    fb::Transaction tr(db_, fb::Transaction::Access::ReadOnly);
+    Offer offer;
+    offer.goods = readGoods(tr, goodsId);
+    if (offer.goods) offer.lots = readLots(tr, goodsId);
+    return offer;
+}
+
+std::optional<PortionGoods> PortionsRepository::goods(std::int64_t goodsId) {
+    fb::Transaction tr(db_, fb::Transaction::Access::ReadOnly);
+    return readGoods(tr, goodsId);
+}
+
+std::vector<PortionLot> PortionsRepository::lots(std::int64_t goodsId) {
+    fb::Transaction tr(db_, fb::Transaction::Access::ReadOnly);
+    return readLots(tr, goodsId);
 }
 
 bool PortionsRepository::isGood(std::int64_t goodsId) {

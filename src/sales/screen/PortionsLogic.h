@@ -102,6 +102,14 @@ class PortionsRepository {
 public:
     explicit PortionsRepository(fb::Connection& db) : db_(db) {}
 
+    // What the lot window shows, read in one transaction: the goods (nullopt
+    // when unknown, and then no lots) and its lots.
+    struct Offer {
+        std::optional<PortionGoods> goods;
+        std::vector<PortionLot> lots;
+    };
+    Offer load(std::int64_t goodsId);
+
     std::optional<PortionGoods> goods(std::int64_t goodsId);
     // Confirmed lots with a remainder, oldest first.
     std::vector<PortionLot> lots(std::int64_t goodsId);

@@ -97,16 +97,16 @@ TfmAvailablePortions::~TfmAvailablePortions() {
 }
 
 void TfmAvailablePortions::fill(PortionsRepository& repository) {
-    const std::optional<PortionGoods> goods = repository.goods(goodsId_);
-    if (!goods) {
+    PortionsRepository::Offer offer = repository.load(goodsId_);
+    if (!offer.goods) {
         lblGoodName->setText(portionsText::kNoData);
         lblCountry->setText(portionsText::kNoData);
         PortionsGrid->setEnabled(false);
     } else {
-        lblGoodName->setText(goods->name);
-        lblCountry->setText(goods->country);
-        weighed_ = goods->weighed;
-        lots_ = repository.lots(goodsId_);
+        lblGoodName->setText(offer.goods->name);
+        lblCountry->setText(offer.goods->country);
+        weighed_ = offer.goods->weighed;
+        lots_ = std::move(offer.lots);
     }
 
     const QString goodsId = QString::number(goodsId_);
