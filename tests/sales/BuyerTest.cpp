@@ -109,9 +109,9 @@ protected:
 
     // A foreign position (country 156) in the receipt.
     void addForeignPosition() {
-        sales::testing::RowSpec spec{"5", "P", "100.00", "1"};
-        spec.country = "156";
-        addPosition(spec);
+        sales::testing::RowSpec wanted{"5", "P", "100.00", "1"};
+        wanted.country = "156";
+        addPosition(wanted);
     }
 
     bool buyerShown() const {
@@ -367,8 +367,10 @@ protected:
     void SetUp() override {
         UpgradedDbTest::SetUp();
         if (HasFatalFailure()) return;
-        exec("INSERT INTO GOODS (GOOD_ID, GOOD_NAME, GOOD_PRICE, GOOD_W, GOOD_TYPE, GOOD_NALOG, GOOD_COUNTRY_CODE, "
-             "GOOD_MARKTYPE, GOOD_COUNT, GOOD_EDIZM_FFD) VALUES (11, 'Хлеб', '50.00', 'нет', 'Т', '1', '643', 0, '10', 0)");
+        exec(
+            "INSERT INTO GOODS (GOOD_ID, GOOD_NAME, GOOD_PRICE, GOOD_W, GOOD_TYPE, GOOD_NALOG, GOOD_COUNTRY_CODE, "
+            "GOOD_MARKTYPE, GOOD_COUNT, GOOD_EDIZM_FFD) VALUES (11, 'Хлеб', '50.00', 'нет', 'Т', '1', '643', 0, '10', "
+            "0)");
         exec("INSERT INTO OPTIONS (OPTION_NAME, OPTION_VALUE) VALUES ('TaxSystem', '1')");
         module = std::make_unique<core::TDataModule1>();
         core::DataModule1 = module.get();

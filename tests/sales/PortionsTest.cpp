@@ -32,15 +32,17 @@ using salestest::when;
 
 namespace {
 
-Qty qty(const char* text) { return *Qty::parse(QString::fromLatin1(text)); }
+Qty qty(const char* text) {
+    return *Qty::parse(QString::fromLatin1(text));
+}
 
 TEST(PortionRules, RemainderIsCountLessWrittenOffWithEmptyAsZero) {
     const struct {
         QString count, offs;
         QString remainder;
     } cases[] = {
-        {"10", "", "10.000"}, {"10", "3.5", "6.500"}, {"", "", "0.000"},
-        {"0.300", "0.1", "0.200"}, {" 4 ", "4", "0.000"}, {"2", "abc", "2.000"},
+        {"10", "", "10.000"},      {"10", "3.5", "6.500"}, {"", "", "0.000"},
+        {"0.300", "0.1", "0.200"}, {" 4 ", "4", "0.000"},  {"2", "abc", "2.000"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.count.toStdString() + " - " + c.offs.toStdString());
@@ -149,12 +151,15 @@ protected:
         sys::setProgramFolder(programFolder());
         exec("DELETE FROM COUNTRIES WHERE COUNTRY_CODE = '156'");
         exec("INSERT INTO COUNTRIES (COUNTRY_CODE, COUNTRY_NAME) VALUES ('156', 'КИТАЙ')");
-        exec("INSERT INTO GOODS (GOOD_ID, GOOD_NAME, GOOD_PRICE, GOOD_W, GOOD_ISGOOD, GOOD_COUNTRY_CODE) "
-             "VALUES (5, 'Чай зелёный', '100.00', 'нет', 1, '156')");
-        exec("INSERT INTO GOODS (GOOD_ID, GOOD_NAME, GOOD_PRICE, GOOD_W, GOOD_ISGOOD, GOOD_COUNTRY_CODE) "
-             "VALUES (6, 'Имбирь', '300.00', 'Да', 1, '156')");
-        exec("INSERT INTO GOODS (GOOD_ID, GOOD_NAME, GOOD_PRICE, GOOD_W, GOOD_ISGOOD, GOOD_COUNTRY_CODE) "
-             "VALUES (7, 'Доставка', '300.00', 'нет', 0, '156')");
+        exec(
+            "INSERT INTO GOODS (GOOD_ID, GOOD_NAME, GOOD_PRICE, GOOD_W, GOOD_ISGOOD, GOOD_COUNTRY_CODE) "
+            "VALUES (5, 'Чай зелёный', '100.00', 'нет', 1, '156')");
+        exec(
+            "INSERT INTO GOODS (GOOD_ID, GOOD_NAME, GOOD_PRICE, GOOD_W, GOOD_ISGOOD, GOOD_COUNTRY_CODE) "
+            "VALUES (6, 'Имбирь', '300.00', 'Да', 1, '156')");
+        exec(
+            "INSERT INTO GOODS (GOOD_ID, GOOD_NAME, GOOD_PRICE, GOOD_W, GOOD_ISGOOD, GOOD_COUNTRY_CODE) "
+            "VALUES (7, 'Доставка', '300.00', 'нет', 0, '156')");
         exec("INSERT INTO DOCUMENTS (DOC_ID, DOC_TYPE, DOC_NUMBER) VALUES (901, 2, 17)");
         exec("INSERT INTO DOCUMENTS (DOC_ID, DOC_TYPE, DOC_NUMBER) VALUES (902, 2, 18)");
         // Goods 5: a lot of 10 nothing was taken from, an older lot of 2
@@ -195,9 +200,9 @@ protected:
 
     // A position of goods `id` with quantity `quantity`, current.
     int addPosition(const char* id, const char* kind, const char* quantity, const char* country = "156") {
-        sales::testing::RowSpec spec{id, kind, "100.00", quantity};
-        spec.country = country;
-        const int row = sales::testing::addRow(screen->receipt(), spec);
+        sales::testing::RowSpec wanted{id, kind, "100.00", quantity};
+        wanted.country = country;
+        const int row = sales::testing::addRow(screen->receipt(), wanted);
         EXPECT_EQ(screen->RecalcReceipt(), 0);
         screen->setCurrentReceiptRow(row);
         return row;
@@ -263,7 +268,8 @@ TEST_F(PortionsDbTest, WindowShowsTheLotsTheirTotalAndTheEarlierChoice) {
     withWindow(5, row, [&](TfmAvailablePortions& w) {
         ASSERT_EQ(w.PortionsGrid->rowCount(), 2);
         EXPECT_TRUE(w.PortionsGrid->isColumnHidden(TfmAvailablePortions::ColRecordId));
-        EXPECT_EQ(w.PortionsGrid->horizontalHeader()->height(), 2 * w.PortionsGrid->verticalHeader()->defaultSectionSize());
+        EXPECT_EQ(w.PortionsGrid->horizontalHeader()->height(),
+                  2 * w.PortionsGrid->verticalHeader()->defaultSectionSize());
         EXPECT_EQ(w.lblGoodName->text(), "Чай зелёный");
         EXPECT_EQ(w.lblCountry->text(), "КИТАЙ");
         EXPECT_EQ(w.lblTotalCaption->text(), portionsText::kTotalCaption);

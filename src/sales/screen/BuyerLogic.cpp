@@ -1,5 +1,6 @@
 #include "sales/screen/BuyerLogic.h"
 
+#include "core/Settings.h"
 #include "platform/sys/ProgramFolder.h"
 #include "platform/ui/Guard.h"
 #include "platform/ui/MessageService.h"
@@ -7,7 +8,6 @@
 #include "sales/screen/Registration_Mode.h"
 #include "sales/screen/uBuyerData.h"
 #include "sales/screen/uTelefon.h"
-#include "core/Settings.h"
 
 #include <QCheckBox>
 #include <QEvent>
@@ -111,9 +111,12 @@ AddressDecision decidePhone(const QString& text) {
 
 QString receiptAddressCaption(int kind) {
     switch (kind) {
-    case AddressEmail: return QStringLiteral(" Отправить чек на e-mail : ");
-    case AddressPhone: return QStringLiteral(" Отправить чек на телефон : ");
-    default: return {};
+        case AddressEmail:
+            return QStringLiteral(" Отправить чек на e-mail : ");
+        case AddressPhone:
+            return QStringLiteral(" Отправить чек на телефон : ");
+        default:
+            return {};
     }
 }
 
@@ -211,9 +214,8 @@ void openReceiptAddress(TfmReg& reg, QWidget* parent, int kind) {
 void installBuyerCommands(TfmReg& reg, BuyerPicker picker) {
     TfmReg* screen = &reg;
     if (QWidget* central = reg.centralWidget()) new BuyerLineKeeper(reg, central);
-    reg.setCommand(QStringLiteral("btnLE"), [screen, picker] {
-        ui::guarded(screen, [&] { openBuyerData(*screen, picker); });
-    });
+    reg.setCommand(QStringLiteral("btnLE"),
+                   [screen, picker] { ui::guarded(screen, [&] { openBuyerData(*screen, picker); }); });
     reg.setCommand(QStringLiteral("chLE"), [screen, picker] {
         ui::guarded(screen, [&] {
             if (!screen->chLE->isChecked()) {
@@ -228,9 +230,8 @@ void installBuyerCommands(TfmReg& reg, BuyerPicker picker) {
             openBuyerData(*screen, picker);
         });
     });
-    reg.setCommand(QStringLiteral("btnTelefon"), [screen] {
-        ui::guarded(screen, [&] { openReceiptAddress(*screen, screen); });
-    });
+    reg.setCommand(QStringLiteral("btnTelefon"),
+                   [screen] { ui::guarded(screen, [&] { openReceiptAddress(*screen, screen); }); });
 }
 
 }  // namespace sales

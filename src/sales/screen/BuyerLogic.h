@@ -31,8 +31,7 @@ inline const QString kForeignGoodsOnOk = QStringLiteral(
 inline const QString kInnLength = QStringLiteral("Некорректный ИНН (длина).    ");
 inline const QString kInnDigits = QStringLiteral("Некорректный ИНН.    ");
 // The receipt record keeps at most 50 characters of the buyer's name.
-inline const QString kNameTooLong =
-    QStringLiteral(" Наименование покупателя не может быть длиннее 50 символов.    ");
+inline const QString kNameTooLong = QStringLiteral(" Наименование покупателя не может быть длиннее 50 символов.    ");
 inline const QString kBadEmail = QStringLiteral("Недопустимый формат e-mail     ");
 inline const QString kBadPhone = QStringLiteral("Неверный формат номера телефона     ");
 inline const QString kPhoneLengthQuestion = QStringLiteral(

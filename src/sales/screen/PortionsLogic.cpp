@@ -68,7 +68,9 @@ QString portionChoiceProblem(const QList<PortionRow>& rows, Qty positionQty, boo
     return {};
 }
 
-QString portionQtyText(Qty q, bool weighed) { return weighed ? q.toWeightString() : q.toWholeString(); }
+QString portionQtyText(Qty q, bool weighed) {
+    return weighed ? q.toWeightString() : q.toWholeString();
+}
 
 void replacePortionChoices(QList<QStringList>& choices, const QString& goodsId, const QList<QStringList>& entries) {
     choices.removeIf([&](const QStringList& e) { return !e.isEmpty() && e.at(0) == goodsId; });
@@ -170,9 +172,9 @@ std::int64_t rowGoodsId(const ReceiptModel& receipt, int row) {
 }  // namespace
 
 void offerPortionsItem(TfmReg& reg, fb::Connection* db, bool contextMenu) {
-    const QStringList names = contextMenu
-                                  ? QStringList{QStringLiteral("PM15"), QStringLiteral("PMAvailablePortions")}
-                                  : QStringList{QStringLiteral("NPortionsSeparator"), QStringLiteral("MAvailablePortions")};
+    const QStringList names =
+        contextMenu ? QStringList{QStringLiteral("PM15"), QStringLiteral("PMAvailablePortions")}
+                    : QStringList{QStringLiteral("NPortionsSeparator"), QStringLiteral("MAvailablePortions")};
     QAction* item = reg.action(names.at(1));
     for (const QString& name : names)
         if (QAction* a = reg.action(name)) a->setVisible(false);
@@ -237,9 +239,8 @@ void installPortionCommands(TfmReg& reg, DatabaseSource database) {
                 if (db) openAvailablePortions(*screen, *db, item);
             });
         });
-    reg.setCommand(QStringLiteral("GoodsGridDeclaration"), [screen] {
-        ui::guarded(screen, [&] { openDeclareNumber(*screen); });
-    });
+    reg.setCommand(QStringLiteral("GoodsGridDeclaration"),
+                   [screen] { ui::guarded(screen, [&] { openDeclareNumber(*screen); }); });
 }
 
 }  // namespace sales

@@ -31,9 +31,9 @@ inline const QString kBadNumber = QStringLiteral("Некорректный фо�
 inline const QString kAboveRemainder = QStringLiteral("Введенное количество больше доступного!    ");
 inline const QString kWholeOnly =
     QStringLiteral("Для штучного товара вводимое количество     \n\rдолжно быть ЦЕЛЫМ числом. ");
-inline const QString kSumMismatch =
-    QStringLiteral("Количество, указанное для товара в чеке, не совпадает     \n\r"
-                   " с общим количеством, указанном Вами для списания партий.    ");
+inline const QString kSumMismatch = QStringLiteral(
+    "Количество, указанное для товара в чеке, не совпадает     \n\r"
+    " с общим количеством, указанном Вами для списания партий.    ");
 inline const QString kDeclarationTooLong =
     QStringLiteral("Номер тамож.декларации не может быть длиннее 32 символов.    ");
 }  // namespace portionsText
@@ -83,12 +83,12 @@ std::optional<QString> chosenPortionQty(const QList<QStringList>& choices, const
 
 // Whether "Доступные партии" is offered for a receipt row.
 struct PortionsOfferState {
-    int kind = 0;              // receipt kind; batches only for a sale (1)
+    int kind = 0;  // receipt kind; batches only for a sale (1)
     bool buyerChecked = false;
     bool rowActive = false;
     std::int64_t goodsId = 0;
-    bool isGood = false;       // GOOD_ISGOOD = 1
-    QString countryText;       // empty read as 0
+    bool isGood = false;  // GOOD_ISGOOD = 1
+    QString countryText;  // empty read as 0
     int paymentFlag = 4;
     bool contextMenu = false;  // the grid's popup also wants full payment
 };

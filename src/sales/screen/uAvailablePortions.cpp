@@ -5,9 +5,9 @@
 #include "sales/receipt/ReceiptModel.h"
 #include "sales/screen/Registration_Mode.h"
 
+#include <QAbstractItemDelegate>
 #include <QFormLayout>
 #include <QHBoxLayout>
-#include <QAbstractItemDelegate>
 #include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
@@ -18,8 +18,8 @@ TfmAvailablePortions* fmAvailablePortions = nullptr;
 
 using namespace sales;
 
-TfmAvailablePortions::TfmAvailablePortions(TfmReg& reg, PortionsRepository& repository, std::int64_t goodsId,
-                                           int row, QWidget* parent)
+TfmAvailablePortions::TfmAvailablePortions(TfmReg& reg, PortionsRepository& repository, std::int64_t goodsId, int row,
+                                           QWidget* parent)
     : QDialog(parent), reg_(reg), goodsId_(goodsId), row_(row) {
     setObjectName(QStringLiteral("fmAvailablePortions"));
     setWindowTitle(QStringLiteral("Доступные партии"));
@@ -35,10 +35,9 @@ TfmAvailablePortions::TfmAvailablePortions(TfmReg& reg, PortionsRepository& repo
 
     PortionsGrid = new QTableWidget(0, ColumnCount, this);
     PortionsGrid->setObjectName(QStringLiteral("PortionsGrid"));
-    PortionsGrid->setHorizontalHeaderLabels({QString(), QStringLiteral("Документ\nпоступления"),
-                                             QStringLiteral("№ тамож.\nдекларации"),
-                                             QStringLiteral("Доступное\nколичество"),
-                                             QStringLiteral("Количество\nк списанию"), QString()});
+    PortionsGrid->setHorizontalHeaderLabels(
+        {QString(), QStringLiteral("Документ\nпоступления"), QStringLiteral("№ тамож.\nдекларации"),
+         QStringLiteral("Доступное\nколичество"), QStringLiteral("Количество\nк списанию"), QString()});
     PortionsGrid->verticalHeader()->hide();
     PortionsGrid->horizontalHeader()->setSectionsMovable(false);
     PortionsGrid->setSelectionMode(QAbstractItemView::SingleSelection);

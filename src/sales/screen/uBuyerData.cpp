@@ -36,8 +36,7 @@ TfmBuyerData::TfmBuyerData(TfmReg& reg, sales::BuyerPicker picker, QWidget* pare
     edBuyerINN->setContextMenuPolicy(Qt::NoContextMenu);
     edBuyerINN->setMaxLength(12);
     // Typing takes digits only; what a program puts in is checked by OK.
-    edBuyerINN->setValidator(
-        new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), edBuyerINN));
+    edBuyerINN->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), edBuyerINN));
     edBuyerINN->setText(reg_.lblINNBuyer->text());
 
     btnClear = new QPushButton(QStringLiteral("ОЧИСТИТЬ"), this);
@@ -82,20 +81,20 @@ void TfmBuyerData::btnOKClick() {
             sales::decideBuyer(edBuyerName->text(), edBuyerINN->text(),
                                sales::buyerRefusedForForeignGoods(reg_.PaymentMethodFlag(), reg_.receipt()));
         switch (d.kind) {
-        case sales::BuyerDecision::Remove:
-            sales::clearBuyer(reg_);
-            accept();
-            return;
-        case sales::BuyerDecision::Refuse:
-            if (d.message == sales::buyerText::kForeignGoodsOnOk)
-                ui::showWarning(d.message, this);
-            else
-                ui::showError(d.message, this);
-            return;
-        case sales::BuyerDecision::Set:
-            sales::setBuyer(reg_, d.name, d.inn);
-            accept();
-            return;
+            case sales::BuyerDecision::Remove:
+                sales::clearBuyer(reg_);
+                accept();
+                return;
+            case sales::BuyerDecision::Refuse:
+                if (d.message == sales::buyerText::kForeignGoodsOnOk)
+                    ui::showWarning(d.message, this);
+                else
+                    ui::showError(d.message, this);
+                return;
+            case sales::BuyerDecision::Set:
+                sales::setBuyer(reg_, d.name, d.inn);
+                accept();
+                return;
         }
     });
 }

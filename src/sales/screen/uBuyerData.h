@@ -18,7 +18,7 @@ public:
     ~TfmBuyerData() override;
 
     QLineEdit* edBuyerName;
-    QLineEdit* edBuyerINN;  // digits only
+    QLineEdit* edBuyerINN;   // digits only
     QPushButton* btnSelect;  // "...": the buyers' list
     QPushButton* btnClear;
     QPushButton* btnOK;

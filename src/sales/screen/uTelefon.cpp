@@ -19,20 +19,19 @@ TfmTelefon* fmTelefon = nullptr;
 namespace {
 
 QString ourEmailText(const QString& ourEmail) {
-    const QString caption = QStringLiteral("<span style=\"color:blue; font-family:'Times New Roman'; "
-                                           "font-size:12pt\">%1</span>")
+    const QString caption = QStringLiteral(
+                                "<span style=\"color:blue; font-family:'Times New Roman'; "
+                                "font-size:12pt\">%1</span>")
                                 .arg(sales::buyerText::kOurEmailCaption.toHtmlEscaped());
     const QString address = ourEmail.trimmed();
     if (address.isEmpty())
-        return caption +
-               QStringLiteral("<span style=\"color:red\">%1</span>").arg(sales::buyerText::kOurEmailMissing);
+        return caption + QStringLiteral("<span style=\"color:red\">%1</span>").arg(sales::buyerText::kOurEmailMissing);
     return caption + QStringLiteral("&nbsp;&nbsp;") + address.toHtmlEscaped();
 }
 
 }  // namespace
 
-TfmTelefon::TfmTelefon(TfmReg& reg, const QString& ourEmail, int kind, QWidget* parent)
-    : QDialog(parent), reg_(reg) {
+TfmTelefon::TfmTelefon(TfmReg& reg, const QString& ourEmail, int kind, QWidget* parent) : QDialog(parent), reg_(reg) {
     setObjectName(QStringLiteral("fmTelefon"));
     setWindowTitle(QStringLiteral("Отправить чек покупателю на:"));
     fmTelefon = this;
@@ -109,18 +108,18 @@ void TfmTelefon::btnOKClick() {
         const sales::AddressDecision d = mail ? sales::decideEmail(edMail->text()) : sales::decidePhone(edTlf->text());
         const int kind = mail ? sales::AddressEmail : sales::AddressPhone;
         switch (d.kind) {
-        case sales::AddressDecision::Remove:
-            sales::setReceiptAddress(reg_, sales::AddressNone, {});
-            accept();
-            return;
-        case sales::AddressDecision::Invalid:
-            ui::showWarning(d.message, this);
-            return;
-        case sales::AddressDecision::Confirm:
-            if (ui::messages().askOkCancel(this, d.message, ui::Icon::Warning) != ui::Answer::Ok) return;
-            break;
-        case sales::AddressDecision::Set:
-            break;
+            case sales::AddressDecision::Remove:
+                sales::setReceiptAddress(reg_, sales::AddressNone, {});
+                accept();
+                return;
+            case sales::AddressDecision::Invalid:
+                ui::showWarning(d.message, this);
+                return;
+            case sales::AddressDecision::Confirm:
+                if (ui::messages().askOkCancel(this, d.message, ui::Icon::Warning) != ui::Answer::Ok) return;
+                break;
+            case sales::AddressDecision::Set:
+                break;
         }
         sales::setReceiptAddress(reg_, kind, d.address);
         accept();
