@@ -48,16 +48,26 @@ PriceTagSize priceTagSize(bool a4, int a4Index, int labelIndex, const QString& c
 
 std::optional<PriceTagReport> priceTagReport(int code) {
     switch (code) {
-    case 3: return PriceTagReport{QStringLiteral("PriceTagSmall"), 90};
-    case 4: return PriceTagReport{QStringLiteral("PriceTagMiddle"), 90};
-    case 5: return PriceTagReport{QStringLiteral("PriceTagBig"), 90};
-    case 30: return PriceTagReport{QStringLiteral("Sticker30x20"), 200};
-    case 31: return PriceTagReport{QStringLiteral("Sticker40x30"), 150};
-    case 32: return PriceTagReport{QStringLiteral("Sticker43x25"), 150};
-    case 33: return PriceTagReport{QStringLiteral("Sticker58x30"), 150};
-    case 34: return PriceTagReport{QStringLiteral("Sticker58x40"), 150};
-    case 35: return PriceTagReport{QStringLiteral("Sticker58x60"), 90};
-    default: return std::nullopt;
+        case 3:
+            return PriceTagReport{QStringLiteral("PriceTagSmall"), 90};
+        case 4:
+            return PriceTagReport{QStringLiteral("PriceTagMiddle"), 90};
+        case 5:
+            return PriceTagReport{QStringLiteral("PriceTagBig"), 90};
+        case 30:
+            return PriceTagReport{QStringLiteral("Sticker30x20"), 200};
+        case 31:
+            return PriceTagReport{QStringLiteral("Sticker40x30"), 150};
+        case 32:
+            return PriceTagReport{QStringLiteral("Sticker43x25"), 150};
+        case 33:
+            return PriceTagReport{QStringLiteral("Sticker58x30"), 150};
+        case 34:
+            return PriceTagReport{QStringLiteral("Sticker58x40"), 150};
+        case 35:
+            return PriceTagReport{QStringLiteral("Sticker58x60"), 90};
+        default:
+            return std::nullopt;
     }
 }
 
@@ -69,10 +79,17 @@ QString organisationText(const QString& shortName, const QString& fullName, bool
     // fills the first line leaves none for the sales point.
     int room = 0;
     switch (code) {
-    case 3: room = 26; break;
-    case 4: room = 25; break;
-    case 5: room = 30; break;
-    default: return text;
+        case 3:
+            room = 26;
+            break;
+        case 4:
+            room = 25;
+            break;
+        case 5:
+            room = 30;
+            break;
+        default:
+            return text;
     }
     if (text.size() < room) text += QStringLiteral("\r\n") + salesPoint.trimmed();
     return text;
@@ -101,8 +118,9 @@ PriceTagQuery priceTagFillQuery(std::optional<std::int64_t> groupId, const QStri
         q.sql += QStringLiteral(" AND (UPPER(GOOD_NAME) LIKE CAST(? AS VARCHAR(1000)) ESCAPE '\u00A4')");
         q.params.emplace_back(QLatin1Char('%') + escapeLikeText(text) + QLatin1Char('%'));
     }
-    q.sql += QStringLiteral(") A LEFT JOIN GOODS_BARCODE B ON A.GOOD_ID=B.GOOD_ID"
-                            " ORDER BY GOOD_NAME COLLATE PXW_CYRL");
+    q.sql += QStringLiteral(
+        ") A LEFT JOIN GOODS_BARCODE B ON A.GOOD_ID=B.GOOD_ID"
+        " ORDER BY GOOD_NAME COLLATE PXW_CYRL");
     return q;
 }
 
@@ -128,8 +146,8 @@ int fillPriceTagList(fb::Connection& db, std::optional<std::int64_t> groupId, co
     while (goods.fetch()) {
         const fb::Row& r = goods.row();
         const PriceTagBarcode code = priceTagBarcode(fb::toString(r.at(5)));
-        add.execute(tr, {r.at(0), r.at(1), r.at(2), r.at(3), fb::toString(r.at(4)).left(kCountryWidth),
-                         code.digits, code.fontText});
+        add.execute(tr, {r.at(0), r.at(1), r.at(2), r.at(3), fb::toString(r.at(4)).left(kCountryWidth), code.digits,
+                         code.fontText});
         ++added;
     }
     tr.commit();

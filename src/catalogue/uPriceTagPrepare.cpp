@@ -58,8 +58,12 @@ QPushButton* button(QWidget* parent, const char* name, const QString& text, cons
 
 }  // namespace
 
-void setPriceTagGoodsSearch(PriceTagGoodsSearch search) { searchHook() = std::move(search); }
-const PriceTagGoodsSearch& priceTagGoodsSearch() { return searchHook(); }
+void setPriceTagGoodsSearch(PriceTagGoodsSearch search) {
+    searchHook() = std::move(search);
+}
+const PriceTagGoodsSearch& priceTagGoodsSearch() {
+    return searchHook();
+}
 
 // The list with a running row number in its first column.
 class PriceTagListModel : public ui::QueryTableModel {
@@ -97,8 +101,7 @@ TfmPriceTagPrepare::TfmPriceTagPrepare(fb::Connection& db, QString programFolder
     CheckBox2->setObjectName(QStringLiteral("CheckBox2"));
     auto* innLabel = new QLabel(QStringLiteral("ИНН"), organisation);
     // The tax number is kept for the layouts but not offered for printing.
-    for (QWidget* w : {static_cast<QWidget*>(edInn), static_cast<QWidget*>(CheckBox1),
-                       static_cast<QWidget*>(innLabel)})
+    for (QWidget* w : {static_cast<QWidget*>(edInn), static_cast<QWidget*>(CheckBox1), static_cast<QWidget*>(innLabel)})
         w->setVisible(false);
     auto* orgGrid = new QGridLayout(organisation);
     orgGrid->addWidget(RadioButton1, 0, 0);
@@ -252,7 +255,9 @@ void TfmPriceTagPrepare::FormShow() {
     reopen(0);
 }
 
-int TfmPriceTagPrepare::rowCount() const { return model_->rowCount(); }
+int TfmPriceTagPrepare::rowCount() const {
+    return model_->rowCount();
+}
 
 int TfmPriceTagPrepare::currentRow() const {
     const QModelIndex i = DBGrid1->currentIndex();
@@ -324,9 +329,8 @@ void TfmPriceTagPrepare::Button2Click() {
     PriceTagPrint print;
     print.code = code;
     print.copies = copies_;
-    print.organisation = organisationText(edCompanyName->text(), edCompanyFullName->text(),
-                                          RadioButton2->isChecked(), CheckBox2->isChecked(),
-                                          edSalesPointInfo->text(), code);
+    print.organisation = organisationText(edCompanyName->text(), edCompanyFullName->text(), RadioButton2->isChecked(),
+                                          CheckBox2->isChecked(), edSalesPointInfo->text(), code);
     print.printCode = CheckBox3->isChecked();
     print.printPrice = chPricePrint->isChecked();
     ui::guarded(this, [&] { printPriceTags(this, programFolder_, print, priceTagRows(db_)); });

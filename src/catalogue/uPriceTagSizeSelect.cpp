@@ -51,8 +51,8 @@ TfmPriceTagSizeSelect::TfmPriceTagSizeSelect(QWidget* parent) : QDialog(parent) 
     CheckBox1->setObjectName(QStringLiteral("CheckBox1"));
     RadioGroup1 = new QGroupBox(this);
     RadioGroup1->setObjectName(QStringLiteral("RadioGroup1"));
-    a4Sizes_ = radioGroup(RadioGroup1, {QStringLiteral("50 x 40 "), QStringLiteral("60 x 75"), QStringLiteral("80 x 60")},
-                          1);
+    a4Sizes_ =
+        radioGroup(RadioGroup1, {QStringLiteral("50 x 40 "), QStringLiteral("60 x 75"), QStringLiteral("80 x 60")}, 1);
     CheckBox2 = new QCheckBox(QStringLiteral("этикетки"), this);
     CheckBox2->setObjectName(QStringLiteral("CheckBox2"));
     RadioGroup2 = new QGroupBox(this);
@@ -129,6 +129,8 @@ void TfmPriceTagSizeSelect::btnOKClick() {
     done(size.code);
 }
 
-void TfmPriceTagSizeSelect::btnCancelClick() { done(kPriceTagCancel); }
+void TfmPriceTagSizeSelect::btnCancelClick() {
+    done(kPriceTagCancel);
+}
 
 }  // namespace catalogue

@@ -2,7 +2,6 @@
 
 #include "catalogue/PriceTagLogic.h"
 #include "core/TextUtils.h"
-#include "platform/db/Error.h"
 
 #include <gtest/gtest.h>
 
@@ -43,9 +42,9 @@ TEST(PriceTagSize, FormatCodeAndCopiesFollowTheChoice) {
         PriceTagSize expected;
     };
     const std::vector<Case> cases{
-        {false, -1, 4, "3", {34, 3}},    // labels 58 x 40, three copies
-        {false, -1, 4, "", {34, 1}},     // nothing typed: one
-        {false, -1, 4, "0", {34, 1}},    // no copies is never meant: one
+        {false, -1, 4, "3", {34, 3}},  // labels 58 x 40, three copies
+        {false, -1, 4, "", {34, 1}},   // nothing typed: one
+        {false, -1, 4, "0", {34, 1}},  // no copies is never meant: one
         {false, -1, 0, " 12 ", {30, 12}},
         {false, -1, 5, "x", {35, 1}},
         {false, -1, 2, "-4", {32, 1}},
@@ -90,9 +89,8 @@ TEST(PriceTagOrganisation, SalesPointFollowsOnlyWhereTheNameLeavesRoom) {
         bool appended;
     };
     const std::vector<Case> cases{
-        {3, 25, true, true},   {3, 26, true, false},  {4, 24, true, true},   {4, 25, true, false},
-        {5, 29, true, true},   {5, 30, true, false},  {3, 5, false, false},  {34, 5, true, false},
-        {30, 0, true, false},
+        {3, 25, true, true},  {3, 26, true, false}, {4, 24, true, true},  {4, 25, true, false}, {5, 29, true, true},
+        {5, 30, true, false}, {3, 5, false, false}, {34, 5, true, false}, {30, 0, true, false},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << "code " << c.code << ", name of " << c.nameLength);
@@ -115,8 +113,8 @@ TEST(PriceTagBarcodeFields, OnlyEightOrThirteenCharactersGiveBarcodeFields) {
         bool fontText;
     };
     const std::vector<Case> cases{
-        {"4600000000008", true, true}, {"96385074", true, true},       {"460000000000", false, false},
-        {"46000000000089", false, false}, {"", false, false},          {"46000000A0008", true, false},
+        {"4600000000008", true, true},    {"96385074", true, true}, {"460000000000", false, false},
+        {"46000000000089", false, false}, {"", false, false},       {"46000000A0008", true, false},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.barcode);
@@ -202,19 +200,6 @@ TEST_F(PriceTagListTest, GroupAndNameNarrowTheFillAndANewFillReplacesTheList) {
         want.sort();
         EXPECT_EQ(got, want);
     }
-}
-
-TEST_F(PriceTagListTest, AFailedFillLeavesTheListAsItWas) {
-    goods(1, "Молоко");
-    goods(2, "Сбой");
-    fillPriceTagList(db(), std::nullopt, "Молоко");
-    ASSERT_EQ(names(), QStringList({"Молоко"}));
-    // The engine refuses one row half-way through the next fill.
-    exec("CREATE EXCEPTION E_TAG_REFUSED 'refused'");
-    exec("CREATE TRIGGER T_TAG_REFUSED FOR GOODS_TEMP BEFORE INSERT AS BEGIN "
-         "IF (NEW.G_NAME = 'Сбой') THEN EXCEPTION E_TAG_REFUSED; END");
-    EXPECT_THROW(fillPriceTagList(db(), std::nullopt, QString()), fb::Error);
-    EXPECT_EQ(names(), QStringList({"Молоко"}));
 }
 
 TEST_F(PriceTagListTest, RemovingARowLeavesTheOtherRowsOfTheSameGoods) {

@@ -82,7 +82,9 @@ QString modulesOnRow(const QImage& image, const QRect& area, int y, int moduleCo
 
 // A check box or radio button clicked on its box, as a cashier does: its
 // middle may lie beyond its text in a wide layout.
-void tick(QAbstractButton* b) { QTest::mouseClick(b, Qt::LeftButton, {}, QPoint(6, b->height() / 2)); }
+void tick(QAbstractButton* b) {
+    QTest::mouseClick(b, Qt::LeftButton, {}, QPoint(6, b->height() / 2));
+}
 
 class PriceTagWindowTest : public cataloguetest::CatalogueDbTest {
 protected:
@@ -127,8 +129,9 @@ protected:
 }  // namespace
 
 TEST_F(PriceTagWindowTest, OpensWithTheOrganisationTheGroupsAndAnEmptyList) {
-    exec("INSERT INTO COMPANY_INFO (COMPANY_NAME, COMPANY_FULLNAME, COMPANY_INN, SALESPOINT_INFO) "
-         "VALUES ('ООО Ромашка', 'Общество «Ромашка»', '7701234567', 'Магазин у дома')");
+    exec(
+        "INSERT INTO COMPANY_INFO (COMPANY_NAME, COMPANY_FULLNAME, COMPANY_INN, SALESPOINT_INFO) "
+        "VALUES ('ООО Ромашка', 'Общество «Ромашка»', '7701234567', 'Магазин у дома')");
     group(10, "Молочные");
     group(20, "Бакалея");
     goods(1, "Молоко", 10);
@@ -203,8 +206,12 @@ TEST_F(PriceTagWindowTest, GoodsSearchHookAddsToTheListAndClosingEmptiesIt) {
         EXPECT_EQ(caller, fmPriceTagPrepare.data());
         fb::Transaction tr(db());
         fb::callProcedure(tr, "GOODS_TEMP_EDIT",
-                          {{"I_MODE", std::int64_t{1}}, {"I_ID", std::int64_t{5}}, {"I_NAME", QString("Сметана")},
-                           {"I_PRICE", QString("120.00")}, {"I_EDIZM", QString("шт")}, {"I_COUNTRY", QString()}});
+                          {{"I_MODE", std::int64_t{1}},
+                           {"I_ID", std::int64_t{5}},
+                           {"I_NAME", QString("Сметана")},
+                           {"I_PRICE", QString("120.00")},
+                           {"I_EDIZM", QString("шт")},
+                           {"I_COUNTRY", QString()}});
         tr.commit();
     });
     TfmPriceTagPrepare* w = open();
@@ -229,13 +236,17 @@ TEST_F(PriceTagWindowTest, SizeDialogChoicesPickTheReportZoomAndCopies) {
         int copies;
     };
     const std::vector<Case> cases{
-        {"labels 58 x 40, three copies", [](TfmPriceTagSizeSelect* d) { chooseLabels(d, 4, "3"); }, "Sticker58x40", 150, 3},
-        {"labels 30 x 20, copies left empty", [](TfmPriceTagSizeSelect* d) { chooseLabels(d, 0, ""); }, "Sticker30x20", 200, 1},
-        {"labels 58 x 60, zero copies", [](TfmPriceTagSizeSelect* d) { chooseLabels(d, 5, "0"); }, "Sticker58x60", 90, 1},
+        {"labels 58 x 40, three copies", [](TfmPriceTagSizeSelect* d) { chooseLabels(d, 4, "3"); }, "Sticker58x40", 150,
+         3},
+        {"labels 30 x 20, copies left empty", [](TfmPriceTagSizeSelect* d) { chooseLabels(d, 0, ""); }, "Sticker30x20",
+         200, 1},
+        {"labels 58 x 60, zero copies", [](TfmPriceTagSizeSelect* d) { chooseLabels(d, 5, "0"); }, "Sticker58x60", 90,
+         1},
         {"A4 at the size it starts with", [](TfmPriceTagSizeSelect* d) { chooseA4(d, -1); }, "PriceTagMiddle", 90, 1},
         {"A4 50 x 40", [](TfmPriceTagSizeSelect* d) { chooseA4(d, 0); }, "PriceTagSmall", 90, 1},
         {"A4 80 x 60", [](TfmPriceTagSizeSelect* d) { chooseA4(d, 2); }, "PriceTagBig", 90, 1},
-        {"cancel", [](TfmPriceTagSizeSelect* d) { QTest::mouseClick(d->btnCancel, Qt::LeftButton); }, std::nullopt, 0, 0},
+        {"cancel", [](TfmPriceTagSizeSelect* d) { QTest::mouseClick(d->btnCancel, Qt::LeftButton); }, std::nullopt, 0,
+         0},
     };
     goods(1, "Молоко", 0, "89.90");
     TfmPriceTagPrepare* w = open();
@@ -303,8 +314,9 @@ TEST_F(PriceTagWindowTest, DialogKindsExcludeEachOther) {
 }
 
 TEST_F(PriceTagWindowTest, PrintOptionsShapeTheTag) {
-    exec("INSERT INTO COMPANY_INFO (COMPANY_NAME, COMPANY_FULLNAME, SALESPOINT_INFO) "
-         "VALUES ('ООО Ромашка', 'Общество «Ромашка»', ' Магазин у дома ')");
+    exec(
+        "INSERT INTO COMPANY_INFO (COMPANY_NAME, COMPANY_FULLNAME, SALESPOINT_INFO) "
+        "VALUES ('ООО Ромашка', 'Общество «Ромашка»', ' Магазин у дома ')");
     goods(1, "Молоко", 0, "89.90");
     TfmPriceTagPrepare* w = open();
     QTest::mouseClick(w->btnFill, Qt::LeftButton);
@@ -360,15 +372,34 @@ TEST_F(PriceTagWindowTest, PrintedTagCarriesBarsThatReadBackAsTheGoodsBarcode) {
     EXPECT_EQ(withBars, 1);
 }
 
-TEST_F(PriceTagWindowTest, MissingReportProjectIsTold) {
+TEST_F(PriceTagWindowTest, FailuresAreToldWithTheWindowsOwnTexts) {
     goods(1, "Молоко");
+    goods(2, "Сбой");
     QTemporaryDir empty;
     TfmPriceTagPrepare* w = open(empty.path());
+    w->LabeledEdit1->setText("молоко");
     QTest::mouseClick(w->btnFill, Qt::LeftButton);
+    ASSERT_EQ(w->rowCount(), 1);
+
+    // No report project beside the program.
     answerSizes([](TfmPriceTagSizeSelect* d) { QTest::mouseClick(d->btnOK, Qt::LeftButton); });
     QTest::mouseClick(w->Button2, Qt::LeftButton);
     EXPECT_TRUE(previews.shown.empty());
     ASSERT_EQ(messages.boxes.size(), 1u);
     EXPECT_EQ(messages.boxes.front().text, "Не найден файл шаблонов.    ");
     EXPECT_EQ(messages.boxes.front().icon, ui::Icon::Error);
+
+    // The database refuses a row of the next fill: the list keeps what it had.
+    exec("CREATE EXCEPTION E_TAG_REFUSED 'refused'");
+    exec(
+        "CREATE TRIGGER T_TAG_REFUSED FOR GOODS_TEMP BEFORE INSERT AS BEGIN "
+        "IF (NEW.G_NAME = 'Сбой') THEN EXCEPTION E_TAG_REFUSED; END");
+    messages.clear();
+    w->LabeledEdit1->clear();
+    QTest::mouseClick(w->btnFill, Qt::LeftButton);
+    ASSERT_EQ(messages.boxes.size(), 1u);
+    EXPECT_TRUE(messages.last().startsWith("При заполнении списка произошла ошибка БД.    "))
+        << messages.last().toStdString();
+    EXPECT_EQ(w->rowCount(), 1);
+    EXPECT_EQ(tempRows(), 1);
 }
