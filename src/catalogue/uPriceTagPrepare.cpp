@@ -24,6 +24,9 @@
 #include <QRadioButton>
 #include <QTableView>
 #include <QVBoxLayout>
+#include <QWheelEvent>
+
+#include <algorithm>
 
 namespace catalogue {
 
@@ -162,8 +165,9 @@ TfmPriceTagPrepare::TfmPriceTagPrepare(fb::Connection& db, QString programFolder
     DBGrid1->verticalHeader()->setVisible(false);
     DBGrid1->horizontalHeader()->setSectionsMovable(false);
     DBGrid1->horizontalHeader()->setStretchLastSection(true);
-    DBGrid1->setColumnWidth(0, 40);
-    DBGrid1->setColumnWidth(2, 300);
+    for (const auto& [column, width] : {std::pair{0, 40}, {1, 60}, {2, 260}, {3, 70}, {4, 60}, {5, 120}})
+        DBGrid1->setColumnWidth(column, width);
+    DBGrid1->viewport()->installEventFilter(this);
 
     btnAdd = button(this, "btnAdd", QStringLiteral("Добавить"), QStringLiteral("Добавить позицию в список"));
     BitBtn2 = button(this, "BitBtn2", QStringLiteral("Удалить"), QStringLiteral("Удалить позицию из списка"));
@@ -215,6 +219,17 @@ TfmPriceTagPrepare::~TfmPriceTagPrepare() {
         // The list is emptied again when it is next opened.
     }
     delete fmPriceTagSizeSelect.data();
+}
+
+// The wheel steps through the list one row at a time, as the other lists do.
+bool TfmPriceTagPrepare::eventFilter(QObject* watched, QEvent* event) {
+    if (watched != DBGrid1->viewport() || event->type() != QEvent::Wheel) return QDialog::eventFilter(watched, event);
+    const int count = model_->rowCount();
+    if (count > 0) {
+        const int step = static_cast<QWheelEvent*>(event)->angleDelta().y() > 0 ? -1 : 1;
+        DBGrid1->selectRow(std::clamp(currentRow() + step, 0, count - 1));
+    }
+    return true;
 }
 
 void TfmPriceTagPrepare::showEvent(QShowEvent* event) {

@@ -19,6 +19,7 @@
 #include <QRadioButton>
 #include <QTableView>
 #include <QTest>
+#include <QWheelEvent>
 
 #include <optional>
 
@@ -180,7 +181,20 @@ TEST_F(PriceTagWindowTest, FillRemoveAndClearDriveTheList) {
     for (int r = 0; r < 3; ++r) EXPECT_EQ(grid->model()->index(r, 0).data().toInt(), r + 1);
     EXPECT_EQ(grid->model()->index(0, 2).data().toString(), "Кефир");
 
-    grid->selectRow(1);
+    // The wheel steps one row, and stops at the ends.
+    grid->selectRow(0);
+    const auto wheel = [&](int delta) {
+        const QPointF at(10, 10);
+        QWheelEvent e(at, grid->viewport()->mapToGlobal(at), {}, {0, delta}, Qt::NoButton, Qt::NoModifier,
+                      Qt::NoScrollPhase, false);
+        QApplication::sendEvent(grid->viewport(), &e);
+    };
+    wheel(-120);
+    wheel(-120);
+    wheel(-120);
+    EXPECT_EQ(w->currentRow(), 2);
+    wheel(120);
+    EXPECT_EQ(w->currentRow(), 1);
     QTest::mouseClick(w->BitBtn2, Qt::LeftButton);
     EXPECT_EQ(w->rowCount(), 2);
     EXPECT_EQ(tempRows(), 2);
