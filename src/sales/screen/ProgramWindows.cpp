@@ -18,6 +18,7 @@
 #include "sales/input/GoodsLookup.h"
 #include "catalogue/Catalogue.h"
 #include "catalogue/Groups.h"
+#include "catalogue/uPriceTagPrepare.h"
 
 #include "core/DataModule.h"
 #include "exchange/ExchangeCommands.h"
@@ -136,6 +137,9 @@ void createProgramWindows() {
     catalogue::setGroupPicker(
         [](QWidget* caller) { return catalogue::pickGroup(core::DataModule1->IBDatabase1(), caller, 2); });
     reg->setCommand(QStringLiteral("N13"), [reg] { catalogue::openCountries(reg); });
+    reg->setCommand(QStringLiteral("MPriceTagPrint"), [reg] {
+        catalogue::openPriceTags(core::DataModule1->IBDatabase1(), sys::programFolder(), reg);
+    });
 
     static serial::SystemSerialPortLister ports;
     reg->setCommand(QStringLiteral("MOptions"), [reg, scale] {

@@ -1,0 +1,138 @@
+// Filling the price-tag list with 1,000 goods of one barcode each, against
+// raw prepared inserts of the same rows in one transaction on the same
+// embedded database, in the same run (target: within 2x).
+#include "BenchDb.h"
+#include "BenchStats.h"
+#include "catalogue/PriceTagLogic.h"
+#include "core/TextUtils.h"
+#include "platform/db/Statement.h"
+#include "platform/db/Transaction.h"
+
+#include <benchmark/benchmark.h>
+#include <ibase.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr int kTags = 1000;
+
+// A valid EAN-13 for a number: twelve digits and their check digit.
+QString ean13(int n) {
+    const QString body = QStringLiteral("460%1").arg(n, 9, 10, QLatin1Char('0'));
+    int sum = 0;
+    for (int i = 0; i < 12; ++i) sum += body[i].digitValue() * (i % 2 ? 3 : 1);
+    return body + QString::number((10 - sum % 10) % 10);
+}
+
+struct Row {
+    std::string name, price, unit, digits, fontText;
+};
+
+struct Db : bench::FreshDb {
+    std::vector<Row> rows;
+    Db() {
+        fb::Transaction tr(conn);
+        fb::Statement goods(tr, QStringLiteral("INSERT INTO GOODS (GOOD_ID, GOOD_NAME, GOOD_PRICE, GOOD_EDIZM, "
+                                               "GOOD_ISGOOD, GOOD_PARENTGROUP) VALUES (?, ?, '10.00', 'pc', 1, 0)"));
+        fb::Statement code(tr, QStringLiteral("INSERT INTO GOODS_BARCODE (GOOD_ID, GOOD_BARCODE) VALUES (?, ?)"));
+        for (int i = 1; i <= kTags; ++i) {
+            const QString name = QStringLiteral("Goods %1").arg(i, 6, 10, QLatin1Char('0'));
+            goods.execute(tr, {std::int64_t{i}, name});
+            code.execute(tr, {std::int64_t{i}, ean13(i)});
+            rows.push_back({name.toStdString(), "10.00", "pc", ean13(i).toStdString(),
+                            core::EncodeEanForBarcodeFont(ean13(i)).toStdString()});
+        }
+        tr.commit();
+    }
+};
+
+Db& db() {
+    static Db d;
+    return d;
+}
+
+const char kTpb[] = {isc_tpb_version3, isc_tpb_write, isc_tpb_read_committed, isc_tpb_rec_version, isc_tpb_nowait};
+
+void BM_FillPriceTags(benchmark::State& state) {
+    bench::Timings t;
+    for (auto _ : state) {
+        const auto start = bench::now();
+        const int added = catalogue::fillPriceTagList(db().conn, std::nullopt, QString());
+        t.add(start);
+        if (added != kTags) std::abort();
+    }
+    t.report(state);
+    state.SetItemsProcessed(state.iterations() * kTags);
+}
+
+void BM_RawPreparedInserts(benchmark::State& state) {
+    using bench::check;
+    isc_db_handle* h = db().conn.handle();
+    bench::Timings t;
+    for (auto _ : state) {
+        const auto start = bench::now();
+        ISC_STATUS_ARRAY st;
+        isc_tr_handle tr = 0;
+        isc_start_transaction(st, &tr, 1, h, sizeof kTpb, kTpb);
+        check(st);
+        isc_dsql_execute_immediate(st, h, &tr, 0, "DELETE FROM GOODS_TEMP", 3, nullptr);
+        check(st);
+        isc_stmt_handle stmt = 0;
+        isc_dsql_allocate_statement(st, h, &stmt);
+        isc_dsql_prepare(st, &tr, &stmt, 0,
+                         "INSERT INTO GOODS_TEMP (G_ID, G_NAME, G_PRICE, G_EDIZM, G_COUNTRY, G_DECLAR_NUMBER, "
+                         "G_BARCODE) VALUES (?, ?, ?, ?, ?, ?, ?)",
+                         3, nullptr);
+        check(st);
+        auto* in = static_cast<XSQLDA*>(std::calloc(1, XSQLDA_LENGTH(7)));
+        in->version = SQLDA_VERSION1;
+        in->sqln = 7;
+        isc_dsql_describe_bind(st, &stmt, 3, in);
+        check(st);
+        ISC_LONG id = 0;
+        short ind[7] = {0, 0, 0, 0, -1, 0, 0};
+        in->sqlvar[0].sqltype = SQL_LONG | 1;
+        in->sqlvar[0].sqlscale = 0;
+        in->sqlvar[0].sqllen = 4;
+        in->sqlvar[0].sqldata = reinterpret_cast<char*>(&id);
+        for (int i = 1; i < 7; ++i) in->sqlvar[i].sqltype = SQL_TEXT | 1;
+        for (int i = 0; i < 7; ++i) in->sqlvar[i].sqlind = &ind[i];
+        in->sqlvar[4].sqllen = 0;
+        in->sqlvar[4].sqldata = nullptr;
+        const auto text = [&](int i, const std::string& s) {
+            in->sqlvar[i].sqldata = const_cast<char*>(s.data());
+            in->sqlvar[i].sqllen = static_cast<short>(s.size());
+        };
+        int n = 0;
+        for (const Row& r : db().rows) {
+            id = ++n;
+            text(1, r.name);
+            text(2, r.price);
+            text(3, r.unit);
+            text(5, r.digits);
+            text(6, r.fontText);
+            isc_dsql_execute(st, &tr, &stmt, 3, in);
+            check(st);
+        }
+        isc_dsql_free_statement(st, &stmt, DSQL_drop);
+        std::free(in);
+        isc_commit_transaction(st, &tr);
+        check(st);
+        t.add(start);
+    }
+    t.report(state);
+    state.SetItemsProcessed(state.iterations() * kTags);
+}
+
+}  // namespace
+
+BENCHMARK(BM_RawPreparedInserts)->Unit(benchmark::kMillisecond)->MinTime(2.0);
+BENCHMARK(BM_FillPriceTags)->Unit(benchmark::kMillisecond)->MinTime(2.0);
+BENCHMARK(BM_RawPreparedInserts)->Unit(benchmark::kMillisecond)->MinTime(2.0);
+BENCHMARK(BM_FillPriceTags)->Unit(benchmark::kMillisecond)->MinTime(2.0);
+
+BENCHMARK_MAIN();
