@@ -126,7 +126,7 @@ TfmCountInputMarkGood::TfmCountInputMarkGood(TfmReg& reg, const sales::MarkedQua
     layout->addWidget(btnClose);
 
     showCount(request.quantity);
-    connect(Timer1, &QTimer::timeout, this, [this] { ui::guarded(this, [this] { Timer1Timer(); }); });
+    connect(Timer1, &QTimer::timeout, this, &TfmCountInputMarkGood::Timer1Timer);
     connect(btnClose, &QPushButton::clicked, this, &QDialog::reject);
     setFocusPolicy(Qt::StrongFocus);
 }
@@ -160,8 +160,7 @@ bool TfmCountInputMarkGood::takeKey(QKeyEvent* event) {
     if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
         // The scanner's Enter ends its scan at once; by hand it does nothing.
         if (sales::controlTag(Timer1) == 1) {
-            Timer1->stop();
-            ui::guarded(this, [this] { Timer1Timer(); });
+            Timer1Timer();
         }
         return true;
     }
@@ -186,6 +185,10 @@ void TfmCountInputMarkGood::keyPressEvent(QKeyEvent* event) {
 }
 
 void TfmCountInputMarkGood::Timer1Timer() {
+    ui::guarded(this, [this] { evaluateScan(); });
+}
+
+void TfmCountInputMarkGood::evaluateScan() {
     Timer1->stop();
     sales::setControlTag(Timer1, 0);
     const QString scan = Edit1->text().trimmed();

@@ -64,17 +64,21 @@ public:
     // One typed character: `latin` is the same key in the US layout when
     // the key event told the physical key.
     void FormKeyPress(QChar typed, QChar latin = QChar());
-    // The end of a scan: the code is checked, found and taken out.
-    void Timer1Timer();
     // The layout keys are read in (1033, 1049, other); by default guessed
     // from the characters typed.
     void setLayoutProvider(std::function<int()> provider) { layoutProvider_ = std::move(provider); }
+
+public slots:
+    // The end of a scan: the code is checked, found and taken out. The
+    // key router runs it at the scanner's Enter.
+    void Timer1Timer();
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
     bool takeKey(QKeyEvent* event);
+    void evaluateScan();
     void showCount(int count);
     void takeOut(int index, int newCount);
 

@@ -1,5 +1,6 @@
 // Taking marked items out of a position by scanning their codes.
 #include "sales/closing/ReceiptLines.h"
+#include "sales/input/KeyRouter.h"
 #include "sales/input/ScanInput.h"
 #include "sales/marking/FractionalCount.h"
 #include "sales/marking/uCountInputMarkGood.h"
@@ -363,5 +364,20 @@ TEST_F(LoweringWindow, TheQuantityCommandOpensTheWindowForAMarkedPosition) {
     EXPECT_EQ(seenCount, QStringLiteral("2"));
     EXPECT_EQ(lastResult, QDialog::Rejected);
     EXPECT_EQ(fmCountInputMarkGood, nullptr);
+    EXPECT_EQ(screen->receipt().cell(row, sales::ReceiptModel::ColQty), QStringLiteral("2"));
+}
+
+TEST_F(LoweringWindow, TheKeyRoutersEnterEndsTheScanAtOnce) {
+    const int row = addShoes(3);
+    auto w = open(row);
+    ASSERT_NE(sales::KeyRouter::install(qApp), nullptr);
+    testsupport::typeText(w.get(), code(3));
+    QTest::keyClick(w.get(), Qt::Key_Enter);
+    const int left = w->count();
+    const bool timerStopped = !w->Timer1->isActive();
+    sales::KeyRouter::uninstall();
+    EXPECT_EQ(left, 2);
+    EXPECT_TRUE(timerStopped);
+    EXPECT_TRUE(screen->MarkedItems().at(2).join(QString()).isEmpty());
     EXPECT_EQ(screen->receipt().cell(row, sales::ReceiptModel::ColQty), QStringLiteral("2"));
 }
