@@ -5,6 +5,7 @@
 #include "sales/input/KeyRouter.h"
 #include "sales/screen/MainMenuCommands.h"
 #include "sales/receipt/PositionEdits.h"
+#include "sales/marking/uCountInputMarkGood.h"
 #include "sales/closing/PrintSettle.h"
 #include "sales/closing/uCheckInfo.h"
 #include "sales/screen/Registration_Mode.h"
@@ -66,7 +67,9 @@ void createProgramWindows() {
     new ::TfmCountInput(*reg, reg);
     ::installMainMenuCommands(*reg);
     new ::TfmDiscountInput(*reg, reg);
-    ::installPositionEdits(*reg);
+    PositionEditsOptions edits;
+    edits.markedQuantity = [](TfmReg& r, const MarkedQuantityRequest& request) { runCountInputMarkGood(r, request); };
+    ::installPositionEdits(*reg, std::move(edits));
     SaleServices& services = installSaleCommands(*reg);
     auto* scale = new ::ScaleConnection(reg);
     QObject::connect(scale, &::ScaleConnection::connectionChanged, reg, [reg](bool on) { reg->showScaleState(on); });
