@@ -5,6 +5,7 @@
 #include "sales/closing/ReceiptLines.h"
 #include "sales/input/ScanInput.h"
 #include "sales/marking/FractionalCount.h"
+#include "sales/marking/MarkCodeFormat.h"
 #include "sales/screen/Registration_Mode.h"
 
 #include <QHBoxLayout>
@@ -22,8 +23,18 @@ namespace sales {
 
 namespace {
 
+// The scan dialog's own format check and captions.
+MarkCodeFormat programFormat() {
+    return {[](const QString& scan, int markType) -> std::optional<QString> {
+                const marking::NormalizedMark m = marking::NormalizeMarkCode(scan, markType);
+                if (!m.ok) return std::nullopt;
+                return m.code;
+            },
+            [](int markType) { return marking::markTypeCaption(markType); }};
+}
+
 MarkCodeFormat& formatSlot() {
-    static MarkCodeFormat format;
+    static MarkCodeFormat format = programFormat();
     return format;
 }
 
@@ -31,7 +42,9 @@ MarkCodeFormat& formatSlot() {
 
 const MarkCodeFormat& markCodeFormat() { return formatSlot(); }
 
-void setMarkCodeFormat(MarkCodeFormat format) { formatSlot() = std::move(format); }
+void setMarkCodeFormat(MarkCodeFormat format) {
+    formatSlot() = format.normalise && format.caption ? std::move(format) : programFormat();
+}
 
 }  // namespace sales
 

@@ -28,7 +28,8 @@ struct MarkCodeFormat {
     std::function<std::optional<QString>(const QString& scan, int markType)> normalise;
     std::function<QString(int markType)> caption;
 };
-// The format check the lowering window uses (replaceable for tests).
+// The format check the lowering window uses: the scan dialog's, unless
+// replaced (an incomplete replacement restores it).
 const MarkCodeFormat& markCodeFormat();
 void setMarkCodeFormat(MarkCodeFormat format);
 

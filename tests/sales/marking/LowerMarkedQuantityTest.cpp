@@ -3,6 +3,7 @@
 #include "sales/input/KeyRouter.h"
 #include "sales/input/ScanInput.h"
 #include "sales/marking/FractionalCount.h"
+#include "sales/marking/MarkCodeFormat.h"
 #include "sales/marking/uCountInputMarkGood.h"
 #include "sales/receipt/PositionEdits.h"
 
@@ -25,11 +26,11 @@ namespace {
 
 const QChar kGs(char16_t(0x1D));
 
-// A shoe, perfume or tyre code as the format check leaves it: GTIN, a
-// 13-character serial, then the verification key and code.
+// A perfume code as the scanner sends it: GTIN, a 13-character serial, then
+// the verification key and its 44-character code, separated by GS.
 QString itemCode(const QString& gtin, const QString& serial) {
     return QStringLiteral("01") + gtin + QStringLiteral("21") + serial + kGs + QStringLiteral("91EE06") + kGs +
-           QStringLiteral("92dGVzdHRlc3R0ZXN0dGVzdA==");
+           QStringLiteral("92") + QStringLiteral("dGVzdHRlc3R0ZXN0dGVzdA+/").repeated(2).left(44);
 }
 
 QStringList record(const QString& goodsId, const QString& gtin, const QString& serial, const QString& code,
@@ -106,6 +107,28 @@ TEST(LoweringRules, TheItemIsFoundByGoodsPaddedGtinAndExactSerial) {
     }
 }
 
+TEST(LoweringRules, TobaccoPackAndGroupCodesFindTheirRecords) {
+    const QString pack = QStringLiteral("04600000000011-ABC12_AAAAbbbb");
+    const QString group = QStringLiteral("0104600000000028211234567") + kGs + QStringLiteral("8005012345") + kGs +
+                          QStringLiteral("93abcd");
+    // As the scan dialog stores them: the GTIN of a pack code may have lost its leading zero.
+    const QList<QStringList> items{record("40", "4600000000011", "-ABC12_", pack),
+                                   record("41", "04600000000028", "1234567", group)};
+    struct Case {
+        QString goodsId;
+        QString scan;
+        int expected;
+    };
+    for (const Case& c : QList<Case>{{"40", pack, 0}, {"41", group, 1}, {"40", group, -1}}) {
+        SCOPED_TRACE(c.scan.toStdString());
+        const sales::marking::NormalizedMark n = sales::marking::NormalizeMarkCode(c.scan, 4);
+        ASSERT_TRUE(n.ok);
+        const std::optional<GtinSerial> parts = ExtractGtinSerialForLowering(4, n.code);
+        ASSERT_TRUE(parts.has_value());
+        EXPECT_EQ(FindMarkedItem(items, c.goodsId, *parts), c.expected);
+    }
+}
+
 TEST(LoweringRules, OneItemLessUpdatesDeletesOrFails) {
     struct Case {
         int count;
@@ -143,25 +166,13 @@ protected:
             lastResult = runCountInputMarkGood(reg, request);
         };
         installPositionEdits(*screen, std::move(options));
-        oldFormat = sales::markCodeFormat();
-        // The scanner's text as the format check passes it: a code of the
-        // layout starts with its GTIN's "01"; anything else fails.
-        sales::setMarkCodeFormat({[](const QString& scan, int) -> std::optional<QString> {
-                                      if (!scan.startsWith(QLatin1String("01"))) return std::nullopt;
-                                      return scan;
-                                  },
-                                  [](int markType) { return QStringLiteral("обувь-%1").arg(markType); }});
-    }
-    void TearDown() override {
-        sales::setMarkCodeFormat(oldFormat);
-        MainScreenFixture::TearDown();
     }
 
-    // Shoes at 3000.00 with one record per pair; the serials are SERIAL000000n.
+    // Perfume at 3000.00 with one record per bottle; the serials are SERIAL000000n.
     int addShoes(int pairs, const QString& unmarkedPrice = {}) {
         sales::testing::RowSpec spec{kShoesId, QStringLiteral("P"), QStringLiteral("3000.00"), QString::number(pairs)};
         const int row = sales::testing::addRow(screen->receipt(), spec);
-        screen->receipt().setAttr(row, sales::ReceiptModel::AttrMarkType, QStringLiteral("5"));
+        screen->receipt().setAttr(row, sales::ReceiptModel::AttrMarkType, QStringLiteral("9"));
         for (int i = 1; i <= pairs; ++i) screen->MarkedItems() << record(kShoesId, kShoesGtin, serial(i), code(i));
         if (!unmarkedPrice.isEmpty())
             addPosition({QStringLiteral("30"), QStringLiteral("P"), unmarkedPrice, QStringLiteral("1")});
@@ -172,7 +183,7 @@ protected:
 
     std::unique_ptr<TfmCountInputMarkGood> open(int row) {
         const sales::MarkedQuantityCheck check =
-            sales::checkMarkedQuantity(screen->receipt(), screen->MarkedItems(), row, 5);
+            sales::checkMarkedQuantity(screen->receipt(), screen->MarkedItems(), row, 9);
         EXPECT_EQ(check.outcome, sales::MarkedQuantityCheck::Outcome::Open) << check.message.toStdString();
         auto w = std::make_unique<TfmCountInputMarkGood>(*screen, check.request, screen.get());
         w->show();
@@ -187,7 +198,6 @@ protected:
 
     QString total() const { return screen->lblChekItogo->text(); }
 
-    sales::MarkCodeFormat oldFormat;
     std::vector<sales::MarkedQuantityRequest> requests;
     int lastResult = -1;
 };
@@ -202,13 +212,14 @@ TEST_F(LoweringWindow, ShowsThePositionAndItsCountsWithTheMarkTypeAndSerialModeA
     auto w = open(row);
     EXPECT_EQ(w->objectName(), QStringLiteral("fmCountInputMarkGood"));
     EXPECT_EQ(w->windowTitle(), QStringLiteral("Изменить количество"));
-    EXPECT_EQ(w->Tag(), 5);
+    EXPECT_EQ(w->Tag(), 9);
     EXPECT_EQ(w->serialMode(), 3);
     EXPECT_EQ(w->findChild<QLabel*>("lblCount")->text(), QStringLiteral("4"));
     EXPECT_EQ(w->count(), 4);
     EXPECT_EQ(w->findChild<QLabel*>("lblCountMark")->text(), QStringLiteral("3"));
     EXPECT_EQ(w->findChild<QLabel*>("lblCountNoMark")->text(), QStringLiteral("1"));
-    EXPECT_EQ(w->findChild<QLabel*>("lblMarkType")->text(), QStringLiteral("обувь-5"));
+    EXPECT_EQ(w->findChild<QLabel*>("lblMarkType")->text(), sales::marking::markTypeCaption(9));
+    EXPECT_FALSE(sales::marking::markTypeCaption(9).isEmpty());
     EXPECT_EQ(w->findChild<QLabel*>("lblName")->text(), QStringLiteral("Товар 21"));
     EXPECT_EQ(w->findChild<QLabel*>("lblName")->property("Tag").toInt(), 21);
     EXPECT_FALSE(w->findChild<QLineEdit*>("Edit1")->isVisible());
@@ -224,8 +235,8 @@ TEST_F(LoweringWindow, EachScanTakesOneItemOutOrSaysWhyNot) {
         QString quantity;     // column 6 afterwards
         int emptiedRecord;    // the record emptied, -1 none
     };
-    const QString formatBox =
-        QStringLiteral(" Считанный штрихкод не соответствует     \r\n формату для типа маркировки     \r\n'обувь-5'    ");
+    const QString formatBox = QStringLiteral(" Считанный штрихкод не соответствует     \r\n формату для типа маркировки     \r\n'") +
+                              sales::marking::markTypeCaption(9) + QStringLiteral("'    ");
     const QList<Case> cases{
         {"the second pair", code(2), {}, 2, QStringLiteral("2"), 1},
         {"a code not in the receipt", itemCode(kShoesGtin, serial(9)),
@@ -233,7 +244,9 @@ TEST_F(LoweringWindow, EachScanTakesOneItemOutOrSaysWhyNot) {
         {"the code of other goods", itemCode(QStringLiteral("04600000000028"), serial(1)),
          QStringLiteral(" Такой серийный номер в чеке отсутствует.     "), 3, QStringLiteral("3"), -1},
         {"a text of no marking layout", QStringLiteral("4601234567890"), formatBox, 3, QStringLiteral("3"), -1},
-        {"a code too short to cut", code(1).left(25), {}, 3, QStringLiteral("3"), -1},
+        {"a code cut short", code(1).left(60), formatBox, 3, QStringLiteral("3"), -1},
+        {"the first bottle, its separators typed as text", code(1).replace(kGs, QStringLiteral("~~")), {}, 2,
+         QStringLiteral("2"), 0},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -288,7 +301,7 @@ TEST_F(LoweringWindow, TheLastItemTakesThePositionWithItAndClosesWithTenAfterThe
 TEST_F(LoweringWindow, ACountThatWouldGoBelowZeroKeepsTheItem) {
     const int row = addShoes(2);
     sales::MarkedQuantityRequest request =
-        sales::checkMarkedQuantity(screen->receipt(), screen->MarkedItems(), row, 5).request;
+        sales::checkMarkedQuantity(screen->receipt(), screen->MarkedItems(), row, 9).request;
     request.quantity = 0;
     TfmCountInputMarkGood w(*screen, request, screen.get());
     w.show();
@@ -329,7 +342,7 @@ TEST_F(LoweringWindow, APartOfAPackLeavesWithItsPartOfTheQuantity) {
     sales::testing::RowSpec spec{QStringLiteral("22"), QStringLiteral("P"), QStringLiteral("400.00"),
                                  QStringLiteral("1.300")};
     const int row = sales::testing::addRow(screen->receipt(), spec);
-    screen->receipt().setAttr(row, sales::ReceiptModel::AttrMarkType, QStringLiteral("5"));
+    screen->receipt().setAttr(row, sales::ReceiptModel::AttrMarkType, QStringLiteral("9"));
     screen->MarkedItems() << record("22", kShoesGtin, serial(1), code(1))
                           << record("22", kShoesGtin, serial(2), code(2), "3", "10");
     recalcAndSelect(row);
@@ -358,7 +371,7 @@ TEST_F(LoweringWindow, TheQuantityCommandOpensTheWindowForAMarkedPosition) {
     screen->setCurrentReceiptRow(row);
     screen->BitBtn2->click();
     ASSERT_EQ(requests.size(), 1u);
-    EXPECT_EQ(requests[0].markType, 5);
+    EXPECT_EQ(requests[0].markType, 9);
     EXPECT_EQ(requests[0].tag, 2);
     EXPECT_EQ(requests[0].goodsId, kShoesId);
     EXPECT_EQ(seenCount, QStringLiteral("2"));
