@@ -41,6 +41,8 @@ FractionCheck ValidateFraction(const QString& soldText, const QString& packText,
 // way every quantity of the receipt is kept). nullopt for a record whose
 // fraction is no fraction.
 std::optional<Qty> markedRecordQuantity(const QStringList& record);
+// The same for a fraction just chosen: what the position grows by.
+Qty fractionQuantity(const Fraction& fraction);
 // What the marking records of goods `goodsId` add up to; nullopt when one of
 // them holds no fraction.
 std::optional<Qty> markedGoodsQuantity(const QList<QStringList>& items, const QString& goodsId);
