@@ -87,6 +87,11 @@ TfmCountInputMarkGood::TfmCountInputMarkGood(TfmReg& reg, const sales::MarkedQua
     advice->setWordWrap(true);
     lblName = label(this, "lblName", request.name.trimmed());
     lblName->setWordWrap(true);
+    {
+        QFont f = lblName->font();
+        f.setBold(true);
+        lblName->setFont(f);
+    }
     sales::setControlTag(lblName, request.goodsId.toInt());
     lblName->setProperty("goodsId", request.goodsId);
     const auto& format = sales::markCodeFormat();
@@ -138,6 +143,7 @@ TfmCountInputMarkGood::TfmCountInputMarkGood(TfmReg& reg, const sales::MarkedQua
     layout->addWidget(Edit1);
     layout->addWidget(btnClose);
 
+    setMinimumWidth(440);
     showCount(request.quantity);
     connect(Timer1, &QTimer::timeout, this, &TfmCountInputMarkGood::Timer1Timer);
     connect(btnClose, &QPushButton::clicked, this, &QDialog::reject);
