@@ -25,6 +25,7 @@ using sales::LowerDecision;
 namespace {
 
 const QChar kGs(char16_t(0x1D));
+const QString kGtin = QStringLiteral("04600000000028");
 
 // A perfume code as the scanner sends it: GTIN, a 13-character serial, then
 // the verification key and its 44-character code, separated by GS.
@@ -145,6 +146,39 @@ TEST(LoweringRules, OneItemLessUpdatesDeletesOrFails) {
         EXPECT_EQ(d.kind, c.kind);
         if (d.kind == LowerDecision::Kind::Update) {
             EXPECT_EQ(d.count, c.next);
+        }
+    }
+}
+
+TEST(LoweringRules, APartOfAPackIsOneItemWithItsPartOfThePositionsQuantity) {
+    using Outcome = sales::MarkedQuantityCheck::Outcome;
+    struct Case {
+        const char* what;
+        QString qty;
+        QList<QPair<QString, QString>> fractions;  // one record per entry: numerator, denominator
+        Outcome outcome;
+        int items;
+    };
+    const QList<Case> cases{
+        {"a pack and three tenths", "1.300", {{"0", "0"}, {"3", "10"}}, Outcome::Open, 2},
+        {"three tenths alone", "0.300", {{"3", "10"}}, Outcome::Open, 1},
+        {"a third", "0.333", {{"1", "3"}}, Outcome::Open, 1},
+        {"two thirds of two packs", "0.667", {{"1", "3"}, {"1", "3"}}, Outcome::Mismatch, 0},
+        {"counted as whole packs", "2", {{"0", "0"}, {"3", "10"}}, Outcome::Mismatch, 0},
+        {"a fraction that is none", "1", {{"5", "x"}}, Outcome::Mismatch, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        sales::ReceiptModel m;
+        const int row = sales::testing::addRow(m, {"50", "P", "400.00", c.qty});
+        QList<QStringList> marks;
+        int n = 0;
+        for (const auto& f : c.fractions)
+            marks << record("50", kGtin, QStringLiteral("S%1").arg(++n), QString(), f.first, f.second);
+        const sales::MarkedQuantityCheck r = sales::checkMarkedQuantity(m, marks, row, 13);
+        EXPECT_EQ(r.outcome, c.outcome);
+        if (r.outcome == Outcome::Open) {
+            EXPECT_EQ(r.request.quantity, c.items);
         }
     }
 }
