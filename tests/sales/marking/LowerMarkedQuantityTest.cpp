@@ -204,8 +204,8 @@ protected:
 
     // Perfume at 3000.00 with one record per bottle; the serials are SERIAL000000n.
     int addShoes(int pairs, const QString& unmarkedPrice = {}) {
-        sales::testing::RowSpec spec{kShoesId, QStringLiteral("P"), QStringLiteral("3000.00"), QString::number(pairs)};
-        const int row = sales::testing::addRow(screen->receipt(), spec);
+        sales::testing::RowSpec wanted{kShoesId, QStringLiteral("P"), QStringLiteral("3000.00"), QString::number(pairs)};
+        const int row = sales::testing::addRow(screen->receipt(), wanted);
         screen->receipt().setAttr(row, sales::ReceiptModel::AttrMarkType, QStringLiteral("9"));
         for (int i = 1; i <= pairs; ++i) screen->MarkedItems() << record(kShoesId, kShoesGtin, serial(i), code(i));
         if (!unmarkedPrice.isEmpty())
@@ -373,9 +373,9 @@ TEST_F(LoweringWindow, KeysTypedInTheRussianLayoutAreReadAsTheLatinCode) {
 
 TEST_F(LoweringWindow, APartOfAPackLeavesWithItsPartOfTheQuantity) {
     // One whole pack and three tenths of another: 1.300 packs at 400.00.
-    sales::testing::RowSpec spec{QStringLiteral("22"), QStringLiteral("P"), QStringLiteral("400.00"),
+    sales::testing::RowSpec wanted{QStringLiteral("22"), QStringLiteral("P"), QStringLiteral("400.00"),
                                  QStringLiteral("1.300")};
-    const int row = sales::testing::addRow(screen->receipt(), spec);
+    const int row = sales::testing::addRow(screen->receipt(), wanted);
     screen->receipt().setAttr(row, sales::ReceiptModel::AttrMarkType, QStringLiteral("9"));
     screen->MarkedItems() << record("22", kShoesGtin, serial(1), code(1))
                           << record("22", kShoesGtin, serial(2), code(2), "3", "10");
