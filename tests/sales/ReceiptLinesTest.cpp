@@ -239,8 +239,9 @@ TEST(ReceiptLines, MarkedGoodsGiveOneRowPerMarkingCode) {
     const int shoes = addGoodPosition(m, good("21", "Туфли", "3000.00", "нет", "1", "Т", "643", "5", "0"), "3000.00",
                                       Qty::units(3));
     m.setCell(shoes, ReceiptModel::ColCustoms, QStringLiteral("ДТ-1"));
-    addGoodPosition(m, good("22", "Творог", "120.00", "нет", "2", "АТ", "643", "13", "0"), "40.00",
-                                     Qty::units(3));
+    // Three tenths of a pack of curd: the position holds 0.3 of the pack's price.
+    addGoodPosition(m, good("22", "Творог", "400.00", "нет", "2", "АТ", "643", "13", "0"), "400.00",
+                    Qty::fromThousandths(300));
     ASSERT_TRUE(RecalcReceipt(m, ReceiptContext{"ПРИХОД", false}).ok());
     QList<QStringList> marked;
     for (int i = 1; i <= 3; ++i)
@@ -271,11 +272,12 @@ TEST(ReceiptLines, MarkedGoodsGiveOneRowPerMarkingCode) {
     }
     const QStringList& curd = r.lines[3];
     EXPECT_EQ(curd[LineSubject], "31");
-    EXPECT_EQ(curd[LineQty], "3");
+    EXPECT_EQ(curd[LineQty], "0.300");
     EXPECT_EQ(curd[LineMeasure], "0");
     EXPECT_EQ(curd[LineFraction], "3/10");
-    EXPECT_EQ(curd[LineBasePrice], "40.00");
-    EXPECT_EQ(curd[LinePrice], "40.00");
+    EXPECT_EQ(curd[LineBasePrice], "400.00");
+    EXPECT_EQ(curd[LinePrice], "400.00");
+    EXPECT_EQ(registeredLineSum(curd), Money::fromKopecks(12000));
 }
 
 TEST(ReceiptLines, MarkedPositionWithoutItsCodesIsStoppedBeforePayment) {

@@ -265,7 +265,7 @@ TEST_F(ReceiptPrinterTest, MarkedRowsAreRegisteredAsOneItemWithTheirCode) {
     PrintJob job = saleJob();
     job.lines = {line({"21", "Туфли", "33", "3000.00", "3000.00", "1", "643", "", "", "5", "04600000000011", "5ABCDEFGHIJKLM",
                        "1", "0104600000000011215ABCDEFGHIJKLM", "1", "0", "15", "1", ""}),
-                 line({"22", "Творог", "31", "120.00", "40.00", "3", "643", "", "", "13", "04600000000028", "5NOPQR", "1",
+                 line({"22", "Творог", "31", "400.00", "400.00", "0.300", "643", "", "", "13", "04600000000028", "5NOPQR", "1",
                        "0104600000000028215NOPQRSTUVWXYZ", "2", "0", "15", "2", "3/10"})};
     job.total = Money::fromKopecks(312000);
     job.card = job.total;

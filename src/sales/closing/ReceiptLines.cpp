@@ -1,5 +1,7 @@
 #include "sales/closing/ReceiptLines.h"
 
+#include "sales/marking/FractionalCount.h"
+
 #include "core/CodeTables.h"
 #include "sales/receipt/ReceiptCalc.h"
 
@@ -284,9 +286,15 @@ ReceiptLinesResult buildFullPayment(const ReceiptLinesInput& in, const VatQuery&
                 line[LineQty] = QStringLiteral("1");
                 line[LineMeasure] = measure;
             } else {
-                line[LineQty] = entryOf(record, MarkNumerator).trimmed();
+                // A part of a pack: its quantity is that part of the pack, the
+                // same the screen counts and the register is told by the text
+                // "n/d" (the register takes the item as one at the part's price).
+                const std::optional<Qty> part = markedRecordQuantity(record);
+                if (!part) return stopped(badFullSum(row));
+                line[LineQty] = part->toWeightString();
                 line[LineMeasure] = QStringLiteral("0");
-                line[LineFraction] = line[LineQty] + QLatin1Char('/') + entryOf(record, MarkDenominator).trimmed();
+                line[LineFraction] = entryOf(record, MarkNumerator).trimmed() + QLatin1Char('/') +
+                                     entryOf(record, MarkDenominator).trimmed();
             }
             result.lines.append(line);
             sourceRows->append(row);

@@ -1,5 +1,7 @@
 #include "sales/input/ScanInput.h"
 
+#include "platform/ui/KeyboardLayout.h"
+
 #include "core/TextUtils.h"
 #include "core/uNumKeyboard.h"
 #include "sales/screen/Registration_Mode.h"
@@ -103,39 +105,7 @@ QChar latinCharFor(QChar typed, int layout) {
 }
 
 QChar latinCharForScanCode(quint32 scanCode, bool shift, QChar typed) {
-    struct KeyChars {
-        char plain;
-        char shifted;
-    };
-    // xkb key codes 10 .. 61: the main block of a US keyboard.
-    static constexpr KeyChars kMainBlock[] = {
-        {'1', '!'}, {'2', '@'}, {'3', '#'}, {'4', '$'}, {'5', '%'}, {'6', '^'}, {'7', '&'}, {'8', '*'},  // 10-17
-        {'9', '('}, {'0', ')'}, {'-', '_'}, {'=', '+'}, {0, 0},     {0, 0},                              // 18-23
-        {'q', 'Q'}, {'w', 'W'}, {'e', 'E'}, {'r', 'R'}, {'t', 'T'}, {'y', 'Y'}, {'u', 'U'}, {'i', 'I'},  // 24-31
-        {'o', 'O'}, {'p', 'P'}, {'[', '{'}, {']', '}'}, {0, 0},     {0, 0},                              // 32-37
-        {'a', 'A'}, {'s', 'S'}, {'d', 'D'}, {'f', 'F'}, {'g', 'G'}, {'h', 'H'}, {'j', 'J'}, {'k', 'K'},  // 38-45
-        {'l', 'L'}, {';', ':'}, {'\'', '"'}, {'`', '~'}, {0, 0},    {'\\', '|'},                       // 46-51
-        {'z', 'Z'}, {'x', 'X'}, {'c', 'C'}, {'v', 'V'}, {'b', 'B'}, {'n', 'N'}, {'m', 'M'},              // 52-58
-        {',', '<'}, {'.', '>'}, {'/', '?'},                                                              // 59-61
-    };
-    constexpr quint32 kFirst = 10;
-    constexpr quint32 kCount = sizeof(kMainBlock) / sizeof(kMainBlock[0]);
-    switch (scanCode) {
-    case 63: return QLatin1Char('*');   // numeric pad
-    case 82: return QLatin1Char('-');
-    case 86: return QLatin1Char('+');
-    case 106: return QLatin1Char('/');
-    case 65: return QLatin1Char(' ');
-    default: break;
-    }
-    if (scanCode < kFirst || scanCode >= kFirst + kCount) return QChar();
-    const KeyChars k = kMainBlock[scanCode - kFirst];
-    if (k.plain == 0) return QChar();
-    if (k.plain >= 'a' && k.plain <= 'z') {
-        const bool upper = typed.isLetter() ? typed.isUpper() : shift;
-        return QLatin1Char(upper ? k.shifted : k.plain);
-    }
-    return QLatin1Char(shift ? k.shifted : k.plain);
+    return ui::KeyboardLayout::usCharForScanCode(scanCode, shift, typed);
 }
 
 int layoutFromCharacter(QChar typed, int previous) {

@@ -10,6 +10,7 @@
 #include "sales/screen/MainScreenState.h"
 #include "sales/receipt/ReceiptCalc.h"
 #include "sales/closing/ReceiptLines.h"
+#include "sales/marking/FractionalCount.h"
 #include "sales/screen/Registration_Mode.h"
 #include "sales/screen/uCountInput.h"
 #include "sales/screen/uDeleteConfirm.h"
@@ -150,7 +151,10 @@ MarkedQuantityCheck checkMarkedQuantity(const ReceiptModel& model, const QList<Q
         out.message = positionEditsText::kNoSerialNumbers;
         return out;
     }
-    if (!qty.isWhole() || qty.thousandths != qint64(records) * 1000) {
+    // A part of a pack counts as one item and adds its part to the quantity.
+    const std::optional<Qty> recorded = markedGoodsQuantity(markedItems, r.goodsId);
+    r.quantity = records;
+    if (!recorded || *recorded != qty) {
         out.outcome = MarkedQuantityCheck::Outcome::Mismatch;
         out.message = markedCountMismatchMessage();
         return out;

@@ -7,6 +7,7 @@
 #include "sales/screen/MainMenuCommands.h"
 #include "sales/screen/PortionsLogic.h"
 #include "sales/receipt/PositionEdits.h"
+#include "sales/marking/uCountInputMarkGood.h"
 #include "sales/closing/PrintSettle.h"
 #include "sales/closing/uCheckInfo.h"
 #include "sales/screen/Registration_Mode.h"
@@ -69,7 +70,9 @@ void createProgramWindows() {
     new ::TfmCountInput(*reg, reg);
     ::installMainMenuCommands(*reg);
     new ::TfmDiscountInput(*reg, reg);
-    ::installPositionEdits(*reg);
+    PositionEditsOptions edits;
+    edits.markedQuantity = [](TfmReg& r, const MarkedQuantityRequest& request) { runCountInputMarkGood(r, request); };
+    ::installPositionEdits(*reg, std::move(edits));
     SaleServices& services = installSaleCommands(*reg);
     // The receipt's buyer, chosen from the buyers' list or typed, and the
     // address of the electronic receipt, also from the payment window.
