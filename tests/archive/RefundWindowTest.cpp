@@ -10,6 +10,9 @@
 #include "platform/db/Transaction.h"
 #include "platform/fiscal/RegisterEmulator.h"
 #include "sales/closing/CloseReceipt.h"
+#include "sales/WhenReady.h"
+#include "sales/closing/uCheckInfo.h"
+#include "sales/closing/uPayCheck.h"
 #include "sales/input/ItemEntry.h"
 #include "sales/screen/Registration_Mode.h"
 #include "support/FakeMessages.h"
@@ -88,7 +91,7 @@ protected:
         fb::Transaction tr(db());
         fb::execute(tr,
                     "UPDATE DOCUMENTS_DETAIL SET DD_GTIN='04600000000001', DD_SERIAL_GTIN='ABC', "
-                    "DD_DM_FULL=?, DD_MARKTYPE=5, DD_FRACTIONAL_COUNT=? WHERE DD_DOC_ID=?",
+                    "DD_DM_FULL=?, DD_MARKTYPE=5, DD_TAXRATE=1, DD_FRACTIONAL_COUNT=? WHERE DD_DOC_ID=?",
                     {kMarkCode, fraction.isEmpty() ? fb::Value(fb::Null{}) : fb::Value(fraction),
                      std::int64_t{docId}});
         tr.commit();
@@ -286,4 +289,52 @@ TEST_F(RefundWindowTest, TheMenuItemsSearchWindowCopiesTheReceipt) {
     EXPECT_EQ(rows(), QStringList{"1|7|P|Хлеб|2|80.00"});
     EXPECT_EQ(screen->edFPD->text(), "1001");
     EXPECT_EQ(screen->PaymentMethodFlag(), 3);
+}
+
+TEST_F(RefundWindowTest, ReturnedMarkedUnitIsPrintedAndStoredWithItsCode) {
+    screen->setTaxSystem(1);
+    // Numbered beyond the generator, so the return takes a number of its own.
+    receipt(500, "1001", "", "");
+    line(500, 7, "Хлеб", "40.00", "1", 4);
+    mark(500, "");
+    core::SessionUser user;
+    user.userId = 7;
+    user.name = "Иванов И.И.";
+    user.postLabel = "Кассир : ";
+    screen->setUser(user);
+    fiscal::RegisterEmulator* kkt = emulator();
+    ASSERT_NE(kkt, nullptr);
+    kkt->setParam(fiscal::tag::CashierName, "Иванов И.И.");
+    ASSERT_EQ(kkt->operatorLogin(), 0);
+    ASSERT_EQ(kkt->openShift(), 0);
+    kkt->setParam(fiscal::LIBFPTR_PARAM_SUM, "500.00");
+    ASSERT_EQ(kkt->cashIncome(), 0);
+    ASSERT_TRUE(screen->setReceiptKind(2));
+
+    QPointer<TfmFindCheck> w = openFound("1001");
+    QTest::mouseClick(w->findChild<QPushButton*>("btnCheckOpen"), Qt::LeftButton);
+    ASSERT_TRUE(messages.boxes.empty()) << messages.last().toStdString();
+    delete w.data();
+
+    salestest::when([] { return fmPayCheck && fmPayCheck->isVisible(); },
+                    [] { QTest::mouseClick(fmPayCheck->Button12, Qt::LeftButton); });
+    salestest::when([] { return fmCheckInfo && fmCheckInfo->isVisible() && !fmCheckInfo->Timer1->isActive(); },
+                    [] { QTest::mouseClick(fmCheckInfo->btnCancel, Qt::LeftButton); });
+    QTest::mouseClick(screen->btnCloseCheck, Qt::LeftButton);
+    EXPECT_TRUE(messages.boxes.empty()) << messages.last().toStdString();
+
+    fiscal::ParamList registered;
+    for (const fiscal::JournalEntry& e : kkt->journal())
+        if (e.method == "registration") registered = e.params;
+    EXPECT_EQ(registered.value(fiscal::LIBFPTR_PARAM_MARKING_CODE).toString(), kMarkCode);
+    EXPECT_EQ(registered.value(fiscal::LIBFPTR_PARAM_MARKING_CODE_STATUS).toInt(), fiscal::LIBFPTR_MES_PIECE_RETURN);
+    EXPECT_EQ(kkt->state().totals.sellReturn, 4000);
+
+    fb::Transaction tr(db());
+    const std::vector<fb::Row> stored =
+        fb::query(tr, "SELECT DD_DM_FULL, DD_SERIAL_GTIN, DD_MARKTYPE FROM DOCUMENTS_DETAIL WHERE DD_DOC_ID <> 500");
+    ASSERT_EQ(stored.size(), 1u);
+    EXPECT_EQ(stored[0].str("DD_DM_FULL"), kMarkCode);
+    EXPECT_EQ(stored[0].str("DD_SERIAL_GTIN"), "ABC");
+    EXPECT_EQ(stored[0].str("DD_MARKTYPE").trimmed(), "5");
 }
