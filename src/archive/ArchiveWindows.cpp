@@ -63,14 +63,15 @@ void installArchiveWindows(TfmReg& reg, sales::SaleServices& services) {
         QPointer<TfmReportSales> w = new TfmReportSales(core::DataModule1->connectionParams(), &reg);
         w->exec();
     });
-    reg.setCommand(QStringLiteral("MFindCheck"), [&reg] {
+    reg.setCommand(QStringLiteral("MFindCheck"), [&reg, &services] {
         if (!core::DataModule1) return;
         QPointer<TfmFindCheck> w = fmFindCheck ? fmFindCheck
                                                : new TfmFindCheck(core::DataModule1->connectionParams(),
                                                                   reg.receiptKindText(), sys::programFolder(), &reg);
-        // The copy commands stay off here, as in the program this one
-        // replaces: a marked line could not yet be validated for its return.
-        // The refund logic is attached with attachRefunds once it can.
+        // Copying a stored sale for its return; each marked line's code is
+        // checked by the register first.
+        fb::Connection* db = services.database ? services.database() : nullptr;
+        attachRefunds(*w, reg, db ? *db : core::DataModule1->IBDatabase1());
         w->exec();
     });
 }

@@ -6,12 +6,16 @@
 #include "platform/db/Connection.h"
 #include "platform/db/Procedure.h"
 #include "platform/db/Transaction.h"
-#include "sales/input/ItemEntry.h"
+#include "platform/ui/MessageService.h"
+#include "sales/closing/ReceiptLines.h"
+#include "sales/marking/MarkingCheck.h"
+#include "sales/screen/MainScreenState.h"
 #include "sales/screen/Registration_Mode.h"
 
 #include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPointer>
 #include <QSignalBlocker>
 
 #include <memory>
@@ -75,16 +79,26 @@ GoodDataLookup goodDataFrom(fb::Connection& db) {
     };
 }
 
-std::optional<QStringList> markedRefundThroughMarkingEntry(const StoredLine& line, QStringList entry) {
-    sales::PlainEntryScreen screen;
-    sales::MarkingRequest request;
-    request.code = line.markingCode;
-    request.kind = sales::CodeKind::DataMatrix;
-    request.goods.good.id = line.goodId.trimmed();
-    request.goods.good.name = line.name;
-    request.goods.markType = line.markType.trimmed().toInt();
-    if (sales::enterMarkingCode(screen, request) != sales::MarkingOutcome::Added) return std::nullopt;
-    return entry;
+MarkedRefundCheck markedRefundThroughRegister(TfmReg& reg, QWidget* owner) {
+    QPointer<QWidget> parent(owner);
+    return [&reg, parent](const StoredLine& line, QStringList entry) -> std::optional<QStringList> {
+        fiscal::IFiscalDriver* kkt = reg.KKTDriver();
+        if (!kkt || kkt->open() != 0) {
+            reg.registerMenu().markDisconnected();
+            ui::messages().show(parent, kNoRegisterForMarkingText, ui::Icon::Error);
+            return std::nullopt;
+        }
+        sales::MarkCheckRequest request;
+        request.code = line.markingCode;
+        request.receiptKind = sales::KindSaleReturn;
+        request.fractionNumerator = entry.value(sales::MarkNumerator).toInt();
+        request.fractionDenominator = entry.value(sales::MarkDenominator).toInt();
+        const sales::MarkCheckResult result = sales::CheckMarkingCode(*kkt, request, parent);
+        if (!result.accepted) return std::nullopt;
+        entry[sales::MarkStatus] = QString::number(result.markCodeStatus);
+        entry[sales::MarkOnlineResult] = QString::number(result.onlineResult);
+        return entry;
+    };
 }
 
 bool MainScreenRefund::isAdministrator() const {
@@ -125,6 +139,7 @@ void MainScreenRefund::applyRefund(const RefundPlan& plan) {
 }
 
 void attachRefunds(TfmFindCheck& window, TfmReg& reg, fb::Connection& db, MarkedRefundCheck markedCheck) {
+    if (!markedCheck) markedCheck = markedRefundThroughRegister(reg, &window);
     window.setRefundHandler([&reg, &db, markedCheck](TfmFindCheck& w, int, int positionRow, bool whole) {
         const fb::Row* receiptRow = w.currentReceipt();
         if (!receiptRow) return;

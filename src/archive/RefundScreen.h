@@ -21,9 +21,15 @@ StoredLine storedLineFromRow(const fb::Row& row);        // a DOCUMENTS_DETAIL r
 // returned function.
 GoodDataLookup goodDataFrom(fb::Connection& db);
 
-// The marked-goods entry point of the sale decides on a marked line; until
-// the marking dialogs exist it refuses with its message, and so the copy.
-std::optional<QStringList> markedRefundThroughMarkingEntry(const StoredLine& line, QStringList entry);
+// A marked line is returned only once the register has checked its code
+// for the return, as a scanned code is checked for a sale: planned status
+// 3, or 4 for part of a pack. The entry then carries the status sent and
+// the marking system's result. Questions and messages belong to `owner`.
+MarkedRefundCheck markedRefundThroughRegister(TfmReg& reg, QWidget* owner);
+
+inline const QString kNoRegisterForMarkingText = QStringLiteral(
+    " Отсутствует связь с ККТ.     \r\n"
+    " Проверка кода маркировки невозможна.     ");
 
 class MainScreenRefund : public RefundTarget {
 public:
@@ -36,8 +42,8 @@ private:
 };
 
 // Attaches the copy commands of `window` to the main screen: GOOD_DATA and
-// the units read through `db`; the window closes after a copy.
-void attachRefunds(TfmFindCheck& window, TfmReg& reg, fb::Connection& db,
-                   MarkedRefundCheck markedCheck = markedRefundThroughMarkingEntry);
+// the units read through `db`; the window closes after a copy. Marked lines
+// go through `markedCheck`, by default the register's check owned by `window`.
+void attachRefunds(TfmFindCheck& window, TfmReg& reg, fb::Connection& db, MarkedRefundCheck markedCheck = {});
 
 }  // namespace archive

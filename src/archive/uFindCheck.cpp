@@ -130,8 +130,8 @@ TfmFindCheck::TfmFindCheck(const fb::ConnectionParams& params, const QString& ki
     openLayout->addWidget(openLabel, 0, Qt::AlignHCenter);
     openLayout->addWidget(btnCheckOpen);
     openLayout->addWidget(btnPositionOpen);
-    // Copying a stored receipt into the sale stays off: a return of marked
-    // goods needs the register's check of every code first.
+    // Copying a stored receipt into the sale stays off until the main screen
+    // attaches its copy commands (setRefundHandler).
     GroupBox3->setEnabled(false);
     btnCheckOpen->setEnabled(false);
     btnPositionOpen->setEnabled(false);

@@ -10,6 +10,9 @@
 #include "platform/db/Transaction.h"
 #include "platform/fiscal/RegisterEmulator.h"
 #include "sales/closing/CloseReceipt.h"
+#include "sales/WhenReady.h"
+#include "sales/closing/uCheckInfo.h"
+#include "sales/closing/uPayCheck.h"
 #include "sales/input/ItemEntry.h"
 #include "sales/screen/Registration_Mode.h"
 #include "support/FakeMessages.h"
@@ -31,6 +34,8 @@
 namespace {
 
 using M = sales::ReceiptModel;
+
+const QString kMarkCode = QStringLiteral("010460000000000121ABC\x1d" "93abcd");
 
 class RefundWindowTest : public testsupport::UpgradedDbTest {
 protected:
@@ -80,6 +85,18 @@ protected:
                      unit ? fb::Value(std::int64_t{*unit}) : fb::Value(fb::Null{})});
         tr.commit();
     }
+
+    // Makes the goods of a stored line marked shoes sold whole or by a fraction.
+    void mark(int docId, const QString& fraction) {
+        fb::Transaction tr(db());
+        fb::execute(tr,
+                    "UPDATE DOCUMENTS_DETAIL SET DD_GTIN='04600000000001', DD_SERIAL_GTIN='ABC', "
+                    "DD_DM_FULL=?, DD_MARKTYPE=5, DD_TAXRATE=1, DD_FRACTIONAL_COUNT=? WHERE DD_DOC_ID=?",
+                    {kMarkCode, fraction.isEmpty() ? fb::Value(fb::Null{}) : fb::Value(fraction),
+                     std::int64_t{docId}});
+        tr.commit();
+    }
+    fiscal::RegisterEmulator* emulator() const { return dynamic_cast<fiscal::RegisterEmulator*>(screen->KKTDriver()); }
 
     // The search window on the main screen, found by fiscal sign.
     QPointer<TfmFindCheck> openFound(const QString& fpd) {
@@ -157,14 +174,12 @@ TEST_F(RefundWindowTest, RefusalsLeaveTheReceiptInProgressAndTheWindowOpen) {
     line(3, 7, "Хлеб", "40.00", "1", 4, std::nullopt);
     receipt(4, "1004", "", "");
     line(4, 7, "Хлеб", "40.00", "1", 4);
-    {
-        // A marked line: the sale's marked-goods entry decides, and refuses.
-        fb::Transaction tr(db());
-        fb::execute(tr,
-                    "UPDATE DOCUMENTS_DETAIL SET DD_GTIN='04600000000001', DD_SERIAL_GTIN='ABC', "
-                    "DD_DM_FULL='010460000000000121ABC', DD_MARKTYPE=5 WHERE DD_DOC_ID=4");
-        tr.commit();
-    }
+    // A marked line whose code the fiscal drive finds bad; the cashier
+    // does not wait for the marking system.
+    mark(4, "1/4");
+    fiscal::MarkingScript negative;
+    negative.validationResult = 1;
+    emulator()->scriptMarkingCode(kMarkCode, negative);
 
     QPointer<TfmFindCheck> w = openFound("1001");
     QTest::mouseClick(w->findChild<QPushButton*>("btnCheckOpen"), Qt::LeftButton);
@@ -176,9 +191,11 @@ TEST_F(RefundWindowTest, RefusalsLeaveTheReceiptInProgressAndTheWindowOpen) {
         messages.clear();
         w = openFound(fpd);
         QTest::mouseClick(w->findChild<QPushButton*>("btnCheckOpen"), Qt::LeftButton);
-        EXPECT_EQ(messages.boxes.size(), 1u) << fpd.toStdString();
         if (fpd == "1004") {
-            EXPECT_EQ(messages.last(), sales::markedGoodsNotSoldText("Хлеб"));
+            EXPECT_EQ(messages.boxes.size(), 2u);
+            EXPECT_EQ(messages.last(), " Проверка КМ прервана пользователем.     ");
+        } else {
+            EXPECT_EQ(messages.boxes.size(), 1u) << fpd.toStdString();
         }
         EXPECT_TRUE(w->isVisible()) << fpd.toStdString();
         EXPECT_EQ(rows(), before) << fpd.toStdString();
@@ -187,13 +204,73 @@ TEST_F(RefundWindowTest, RefusalsLeaveTheReceiptInProgressAndTheWindowOpen) {
     }
 }
 
-TEST_F(RefundWindowTest, TheMenuItemsSearchWindowKeepsItsCopyCommandsOff) {
+TEST_F(RefundWindowTest, MarkedLinesComeBackOnlyWithTheRegistersCheckForTheReturn) {
+    struct Case {
+        const char* name;
+        QString fraction;
+        int status;
+        bool registerAnswers;
+    };
+    const Case cases[] = {
+        {"whole unit", "", 3, true},
+        {"part of a pack", "1/4", 4, true},
+        {"register gone", "", 0, false},
+    };
+    int docId = 0;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ++docId;
+        const QString fpd = QString::number(2000 + docId);
+        receipt(docId, fpd, "", "");
+        line(docId, 7, "Хлеб", "40.00", "1", 4);
+        mark(docId, c.fraction);
+        fiscal::RegisterEmulator* kkt = emulator();
+        ASSERT_NE(kkt, nullptr);
+        kkt->clearJournal();
+        kkt->scriptMarkingCode(kMarkCode, fiscal::MarkingScript{});
+        if (!c.registerAnswers) kkt->failAlways("open", fiscal::LIBFPTR_ERROR_NO_CONNECTION, "Нет связи");
+        messages.clear();
+        screen->MarkedItems().clear();
+
+        QPointer<TfmFindCheck> w = openFound(fpd);
+        QTest::mouseClick(w->findChild<QPushButton*>("btnCheckOpen"), Qt::LeftButton);
+
+        QStringList begins;
+        for (const fiscal::JournalEntry& e : kkt->journal())
+            if (e.method == "beginMarkingCodeValidation")
+                begins << e.params.value(fiscal::LIBFPTR_PARAM_MARKING_CODE_STATUS).toString() + "|" +
+                              e.params.value(fiscal::LIBFPTR_PARAM_MARKING_FRACTIONAL_QUANTITY).toString();
+        if (!c.registerAnswers) {
+            EXPECT_TRUE(begins.isEmpty());
+            EXPECT_EQ(messages.texts(), QStringList{archive::kNoRegisterForMarkingText});
+            EXPECT_TRUE(w->isVisible());
+            EXPECT_TRUE(screen->MarkedItems().isEmpty());
+            EXPECT_FALSE(screen->KKTConnected());
+            kkt->clearFailures();
+            delete w.data();
+            continue;
+        }
+        EXPECT_TRUE(messages.texts().isEmpty()) << messages.last().toStdString();
+        EXPECT_FALSE(w->isVisible());
+        EXPECT_EQ(begins, QStringList{QString::number(c.status) + "|" + c.fraction});
+        EXPECT_TRUE(kkt->state().acceptedMarkingCodes.contains(kMarkCode));
+        ASSERT_EQ(screen->MarkedItems().size(), 1);
+        const QStringList entry = screen->MarkedItems().front();
+        EXPECT_EQ(entry.value(sales::MarkFullCode), kMarkCode);
+        EXPECT_EQ(entry.value(sales::MarkSerial), "ABC");
+        EXPECT_EQ(entry.value(sales::MarkStatus), QString::number(c.status));
+        EXPECT_EQ(entry.value(sales::MarkOnlineResult), "15");
+        EXPECT_EQ(entry.value(sales::MarkNumerator), c.fraction.isEmpty() ? "0" : "1");
+        delete w.data();
+    }
+}
+
+TEST_F(RefundWindowTest, TheMenuItemsSearchWindowCopiesTheReceipt) {
     receipt(1, "1001", "", "");
     line(1, 7, "Хлеб", "40.00", "2", 3);
-    const QStringList before = rows();
     bool found = false;
-    bool wholeOn = true;
-    bool positionOn = true;
+    bool wholeOn = false;
+    bool positionOn = false;
     QTimer::singleShot(0, [&] {
         ASSERT_NE(fmFindCheck, nullptr);
         fmFindCheck->findChild<QLineEdit*>("edFPDFind")->setText("1001");
@@ -202,12 +279,62 @@ TEST_F(RefundWindowTest, TheMenuItemsSearchWindowKeepsItsCopyCommandsOff) {
         wholeOn = fmFindCheck->findChild<QPushButton*>("btnCheckOpen")->isEnabled();
         positionOn = fmFindCheck->findChild<QPushButton*>("btnPositionOpen")->isEnabled();
         QTest::mouseClick(fmFindCheck->findChild<QPushButton*>("btnCheckOpen"), Qt::LeftButton);
-        fmFindCheck->reject();
+        // The copy closes the window; should it not, the test must not hang.
+        if (fmFindCheck && fmFindCheck->isVisible()) fmFindCheck->reject();
     });
     screen->MFindCheckClick();
     EXPECT_TRUE(found);
-    EXPECT_FALSE(wholeOn);
-    EXPECT_FALSE(positionOn);
-    EXPECT_EQ(rows(), before);
-    EXPECT_TRUE(screen->edFPD->text().isEmpty());
+    EXPECT_TRUE(wholeOn);
+    EXPECT_TRUE(positionOn);
+    EXPECT_EQ(rows(), QStringList{"1|7|P|Хлеб|2|80.00"});
+    EXPECT_EQ(screen->edFPD->text(), "1001");
+    EXPECT_EQ(screen->PaymentMethodFlag(), 3);
+}
+
+TEST_F(RefundWindowTest, ReturnedMarkedUnitIsPrintedAndStoredWithItsCode) {
+    screen->setTaxSystem(1);
+    // Numbered beyond the generator, so the return takes a number of its own.
+    receipt(500, "1001", "", "");
+    line(500, 7, "Хлеб", "40.00", "1", 4);
+    mark(500, "");
+    core::SessionUser user;
+    user.userId = 7;
+    user.name = "Иванов И.И.";
+    user.postLabel = "Кассир : ";
+    screen->setUser(user);
+    fiscal::RegisterEmulator* kkt = emulator();
+    ASSERT_NE(kkt, nullptr);
+    kkt->setParam(fiscal::tag::CashierName, "Иванов И.И.");
+    ASSERT_EQ(kkt->operatorLogin(), 0);
+    ASSERT_EQ(kkt->openShift(), 0);
+    kkt->setParam(fiscal::LIBFPTR_PARAM_SUM, "500.00");
+    ASSERT_EQ(kkt->cashIncome(), 0);
+    ASSERT_TRUE(screen->setReceiptKind(2));
+
+    QPointer<TfmFindCheck> w = openFound("1001");
+    QTest::mouseClick(w->findChild<QPushButton*>("btnCheckOpen"), Qt::LeftButton);
+    ASSERT_TRUE(messages.boxes.empty()) << messages.last().toStdString();
+    delete w.data();
+
+    salestest::when([] { return fmPayCheck && fmPayCheck->isVisible(); },
+                    [] { QTest::mouseClick(fmPayCheck->Button12, Qt::LeftButton); });
+    salestest::when([] { return fmCheckInfo && fmCheckInfo->isVisible() && !fmCheckInfo->Timer1->isActive(); },
+                    [] { QTest::mouseClick(fmCheckInfo->btnCancel, Qt::LeftButton); });
+    QTest::mouseClick(screen->btnCloseCheck, Qt::LeftButton);
+    EXPECT_TRUE(messages.boxes.empty()) << messages.last().toStdString();
+
+    fiscal::ParamList registered;
+    for (const fiscal::JournalEntry& e : kkt->journal())
+        if (e.method == "registration") registered = e.params;
+    EXPECT_EQ(registered.value(fiscal::LIBFPTR_PARAM_MARKING_CODE).toString(), kMarkCode);
+    EXPECT_EQ(registered.value(fiscal::LIBFPTR_PARAM_MARKING_CODE_STATUS).toInt(), fiscal::LIBFPTR_MES_PIECE_RETURN);
+    EXPECT_EQ(kkt->state().totals.sellReturn, 4000);
+
+    fb::Transaction tr(db());
+    const std::vector<fb::Row> stored =
+        fb::query(tr, "SELECT DD_DM_FULL, DD_SERIAL_GTIN, DD_MARKTYPE FROM DOCUMENTS_DETAIL WHERE DD_DOC_ID <> 500");
+    ASSERT_EQ(stored.size(), 1u);
+    EXPECT_EQ(stored[0].str("DD_DM_FULL"), kMarkCode);
+    EXPECT_EQ(stored[0].str("DD_SERIAL_GTIN"), "ABC");
+    EXPECT_EQ(stored[0].str("DD_MARKTYPE").trimmed(), "5");
 }

@@ -28,6 +28,10 @@ public:
     // "OK"/"ОТМЕНА" for a value the cashier may keep or correct; Cancel is
     // the default button. Answers Ok or Cancel.
     virtual Answer askOkCancel(QWidget* parent, const QString& text, Icon icon = Icon::Warning);
+    // A question with a title of its own (empty for none), Yes/No or
+    // Yes/No/Cancel, and the default button given.
+    virtual Answer askCaptioned(QWidget* parent, const QString& caption, const QString& text, Icon icon,
+                                bool withCancel, Answer defaultAnswer = Answer::No);
 };
 
 MessageService& messages();
