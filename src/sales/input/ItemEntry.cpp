@@ -293,6 +293,20 @@ int ItemEntry::enterGoods(std::vector<FoundGoods> found, const QString& code, Co
     return addUnmarked(*goods);
 }
 
+int ItemEntry::enterChosenGoods(const FoundGoods& goods) {
+    if (!screen_.hasDatabase() || !acceptable(goods, QString())) return 0;
+    if (goods.markType != 0) {
+        MarkingRequest request;
+        request.goods = goods;
+        request.kind = CodeKind::Goods;
+        if (marking_) marking_(screen_, request);
+        return 0;
+    }
+    const int row = addUnmarked(goods);
+    if (row > 0) screen_.clearInput();
+    return row;
+}
+
 bool ItemEntry::acceptable(const FoundGoods& goods, const QString& typedCode) {
     switch (screen_.paymentMethodFlag()) {
     case 1:

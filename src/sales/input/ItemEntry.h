@@ -209,6 +209,11 @@ public:
     // the goods, 0 when none did.
     int enterBarcode(const QString& code);
 
+    // A goods item the cashier picked from a list: the payment method's
+    // checks, then the marking scan for marked goods or a new or increased
+    // position. Returns the row that got the goods, 0 when none did.
+    int enterChosenGoods(const FoundGoods& goods);
+
 private:
     GoodsLookup* lookup();
     int enterWeightBarcode(const QString& code);

@@ -16,6 +16,8 @@
 #include "sales/input/GoodsLookup.h"
 #include "catalogue/Catalogue.h"
 #include "catalogue/Groups.h"
+#include "catalogue/uGoodNameFind.h"
+#include "sales/input/NameSearchEntry.h"
 
 #include "core/DataModule.h"
 #include "exchange/ExchangeCommands.h"
@@ -75,13 +77,31 @@ void createProgramWindows() {
     KeyRouter::install(qApp);
     ItemEntryOptions entry;
     entry.scale = scale;
-    installItemEntry(*reg, entry);
+    ItemEntryController* entryController = installItemEntry(*reg, entry);
     if (!core::fmNumKeyboard) new core::TfmNumKeyboard(reg);
 
     // Stock documents: the menu item's Tag is the document kind.
     for (const auto& [item, tag] : std::initializer_list<std::pair<const char*, int>>{
              {"MInventory", 1}, {"MGoodsReceipt", 2}, {"MGoodsOverPlus", 3}, {"MGoodsRid", 4}})
         reg->setCommand(QLatin1String(item), [reg, tag] { stock::openStockDocuments(reg, tag); });
+
+    // The goods search by name: into the receipt from the main screen (its
+    // button, menu item and Ctrl+F), into a document from the stock editor.
+    reg->setCommand(QStringLiteral("btnFindName"), [reg, entryController] {
+        const QPointer<ItemEntryController> controller(entryController);
+        catalogue::openGoodNameFind(reg, catalogue::FindForReceipt,
+                                    [controller](const catalogue::NameFoundGoods& g, QWidget* window) {
+                                        if (controller)
+                                            addGoodsFoundByName(controller->entry(), g, window,
+                                                                chosenGoodsUnitQuestion());
+                                    });
+    });
+    stock::setGoodsSearch([](QWidget* caller, const stock::AddGoods& add) {
+        catalogue::openGoodNameFind(caller, catalogue::FindForStockDocument,
+                                    [add](const catalogue::NameFoundGoods& g, QWidget*) {
+                                        add({g.id, g.name, g.countryName, g.unit, g.stock});
+                                    });
+    });
 
     // Counterparties: the directory from the menus, the picker for the
     // stock documents' supplier.
