@@ -8,6 +8,7 @@
 #include "sales/WhenReady.h"
 #include "sales/input/ItemEntry.h"
 #include "sales/input/NameSearchEntry.h"
+#include "sales/input/uGoodsFound.h"
 #include "stock/StockDocuments.h"
 #include "stock/StockLogic.h"
 #include "stock/uInventory.h"
@@ -19,7 +20,9 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QTableView>
+#include <QTableWidget>
 #include <QTest>
+#include <QWheelEvent>
 
 using namespace catalogue;
 using cataloguetest::CatalogueDbTest;
@@ -221,4 +224,54 @@ TEST_F(NameSearchTakers, AStockDocumentGetsEachGoodsOnceAndTheBookQuantityOnlyIn
         editor.lines().setLines({}, false);
         editor.hide();
     }
+}
+
+TEST_F(NameSearchTakers, AMarkedGoodsFromTheChoiceListIsRefusedToABuyerPayingInFull) {
+    const QString code = QStringLiteral("4600000000017");
+    barcode(11, code);
+    barcode(12, code);
+    exec(QStringLiteral("UPDATE GOODS SET GOOD_MARKTYPE=5, GOOD_COUNTRY_CODE=NULL WHERE GOOD_ID=12"));
+    int offered = 0;
+    entry->setGoodsChooser([&](const std::vector<sales::FoundGoods>& goods, int, QWidget*) -> std::optional<int> {
+        offered = int(goods.size());
+        for (int i = 0; i < int(goods.size()); ++i)
+            if (goods[size_t(i)].good.id == QStringLiteral("12")) return i;
+        return std::nullopt;
+    });
+    struct Case {
+        int flag;
+        bool buyer;
+        bool refused, toMarking, added;
+    };
+    const Case cases[] = {{4, true, true, false, false}, {4, false, false, true, false}, {2, true, false, true, false}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.flag * 10 + int(c.buyer));
+        screen.model.reset();
+        screen.flag = c.flag;
+        screen.buyer = c.buyer;
+        messages.clear();
+        marked.clear();
+        entry->enterBarcode(code);
+        EXPECT_EQ(offered, 2);
+        EXPECT_EQ(messages.texts().contains(sales::kMarkedGoodsToBuyer), c.refused);
+        EXPECT_EQ(!marked.empty(), c.toMarking);
+        EXPECT_EQ(sales::FindGoodRow(screen.model, QStringLiteral("12")) > 0, c.added);
+    }
+}
+
+TEST_F(NameSearchTakers, TheWheelMovesTheChoiceListsCurrentRow) {
+    std::vector<sales::FoundGoods> goods(3);
+    for (int i = 0; i < 3; ++i) goods[size_t(i)].good.name = QStringLiteral("Товар %1").arg(i);
+    TfmGoodsFound window;
+    window.setGoods(goods);
+    window.show();
+    auto wheel = [&](int dy) {
+        const QPointF at(5, 5);
+        QWheelEvent e(at, window.DBGrid1->viewport()->mapToGlobal(at), QPoint(), QPoint(0, dy), Qt::NoButton,
+                      Qt::NoModifier, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(window.DBGrid1->viewport(), &e);
+        return window.chosenIndex();
+    };
+    const int steps[][2] = {{-120, 1}, {-120, 2}, {-120, 2}, {120, 1}, {120, 0}, {120, 0}};
+    for (const auto& s : steps) EXPECT_EQ(wheel(s[0]), s[1]);
 }

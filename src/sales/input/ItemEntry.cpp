@@ -270,6 +270,11 @@ std::optional<FoundGoods> ItemEntry::choose(std::vector<FoundGoods> found, int t
     if (!chooser_) return std::nullopt;
     const std::optional<int> index = chooser_(found, tag, screen_.messageParent());
     if (!index || *index < 0 || *index >= int(found.size())) return std::nullopt;
+    // Marked goods sold in full to a buyer cannot be registered yet.
+    if (found[size_t(*index)].markType != 0 && screen_.paymentMethodFlag() == 4 && screen_.buyerGiven()) {
+        refuse(kMarkedGoodsToBuyer);
+        return std::nullopt;
+    }
     return std::move(found[size_t(*index)]);
 }
 

@@ -169,6 +169,8 @@ QString markedGoodsNotSoldText(const QString& name);
 inline const QString kWeightNotFound = QStringLiteral(" По 'весовому' штрихкоду ничего не найдено.     ");
 inline const QString kZeroWeight =
     QStringLiteral(" В 'весовом' штрихкоде указан нулевой вес.     \r\n Товар не может быть добавлен в чек.     ");
+inline const QString kMarkedGoodsToBuyer = QStringLiteral(
+    "Продажа маркированного товара юрлицам/ИП      \r\nв этой версии программы НЕ ПОДДЕРЖИВАЕТСЯ!   ");
 inline const QString kCodeNotInteger = QStringLiteral("Код товара должен быть ЦЕЛЫМ ЧИСЛОМ !!!      ");
 
 // Measure-of-quantity codes a position may carry (GOOD_EDIZM_FFD).
