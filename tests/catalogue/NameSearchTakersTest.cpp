@@ -1,5 +1,5 @@
 // The goods search by name feeding its takers: the receipt (with its
-// refusals, the marking scan and the unit question) and a stock document.
+// refusals, the marking scan and the unit question) and the choice list.
 #include "CatalogueTestSupport.h"
 
 #include "archive/uQueryEdizm.h"
@@ -9,9 +9,6 @@
 #include "sales/input/ItemEntry.h"
 #include "sales/input/NameSearchEntry.h"
 #include "sales/input/uGoodsFound.h"
-#include "stock/StockDocuments.h"
-#include "stock/StockLogic.h"
-#include "stock/uInventory.h"
 #include "support/FakeMessages.h"
 
 #include <QApplication>
@@ -45,7 +42,6 @@ protected:
     }
     void TearDown() override {
         entry.reset();
-        stock::setGoodsSearch({});
         CatalogueDbTest::TearDown();
     }
     // The goods item as the search window lists it.
@@ -184,46 +180,6 @@ TEST_F(NameSearchTakers, TheUnitWindowWritesTheCardOnlyWhenAsked) {
     when([] { return fmQueryEdizm && fmQueryEdizm->isVisible(); },
          [] { QTest::mouseClick(fmQueryEdizm->btnCancel, Qt::LeftButton); });
     EXPECT_FALSE(archive::askChosenGoodsUnit(db(), nullptr, 12, QStringLiteral("Хлеб")));
-}
-
-TEST_F(NameSearchTakers, AStockDocumentGetsEachGoodsOnceAndTheBookQuantityOnlyInAnInventory) {
-    exec(QStringLiteral("UPDATE GOODS SET GOOD_COUNT='7' WHERE GOOD_ID=11"));
-    // What the program wires: the search in document mode hands its goods to the editor.
-    stock::setGoodsSearch([this](QWidget* caller, const stock::AddGoods& add) {
-        TfmGoodNameFind w(db(), FindForStockDocument, [add](const NameFoundGoods& g, QWidget*) {
-            add({g.id, g.name, g.countryName, g.unit, g.stock});
-        }, caller);
-        w.exec();
-    });
-    for (const int kind : {int(stock::Inventory), int(stock::WriteOff)}) {
-        SCOPED_TRACE(kind);
-        exec(QStringLiteral("DELETE FROM GOODS_TEMP"));
-        stock::TfmInventory editor(params(), kind, 0);
-        editor.show();
-        when([] { return fmGoodNameFind && fmGoodNameFind->isVisible() && fmGoodNameFind->rowCount() == 2; },
-             [] {
-                 const auto pick = [](std::int64_t id) {
-                     for (int r = 0; r < fmGoodNameFind->rowCount(); ++r)
-                         if (fmGoodNameFind->goodsAt(r)->id == id) fmGoodNameFind->selectRow(r);
-                     QTest::mouseClick(fmGoodNameFind->btnOK, Qt::LeftButton);
-                 };
-                 pick(11);
-                 pick(12);
-                 pick(11);
-                 QTest::mouseClick(fmGoodNameFind->btnCANCEL, Qt::LeftButton);
-             });
-        QTest::mouseClick(editor.findChild<QPushButton*>(QStringLiteral("btnAdd")), Qt::LeftButton);
-        ASSERT_EQ(editor.lines().size(), 2);
-        const int row = editor.lines().rowOf(11);
-        ASSERT_GE(row, 0);
-        // The goods picked again is the current line, not a second one.
-        EXPECT_EQ(editor.findChild<QTableView*>(QStringLiteral("DBGrid1"))->currentIndex().row(), row);
-        EXPECT_EQ(editor.lines().line(row).country, QStringLiteral("Китай"));
-        EXPECT_EQ(editor.lines().line(row).price.isEmpty(), kind != stock::Inventory);
-        if (kind == stock::Inventory) EXPECT_EQ(editor.lines().line(row).price.toDouble(), 7.0);
-        editor.lines().setLines({}, false);
-        editor.hide();
-    }
 }
 
 TEST_F(NameSearchTakers, AMarkedGoodsFromTheChoiceListIsRefusedToABuyerPayingInFull) {

@@ -3,6 +3,10 @@
 #include "catalogue/GoodNameFindLogic.h"
 #include "sales/input/ItemEntry.h"
 #include "platform/ui/MessageService.h"
+#include "sales/screen/Registration_Mode.h"
+#include "stock/StockDocuments.h"
+
+#include <QPointer>
 
 namespace sales {
 
@@ -61,6 +65,24 @@ int addGoodsFoundByName(ItemEntry& entry, const catalogue::NameFoundGoods& goods
     found.markType = check.markType;
     found.good.markType = QString::number(check.markType);
     return entry.enterChosenGoods(found);
+}
+
+void installNameSearch(TfmReg& reg, ItemEntryController* entry) {
+    const QPointer<ItemEntryController> controller(entry);
+    reg.setCommand(QStringLiteral("btnFindName"), [&reg, controller] {
+        catalogue::openGoodNameFind(&reg, catalogue::FindForReceipt,
+                                    [controller](const catalogue::NameFoundGoods& g, QWidget* window) {
+                                        if (controller)
+                                            addGoodsFoundByName(controller->entry(), g, window,
+                                                                chosenGoodsUnitQuestion());
+                                    });
+    });
+    stock::setGoodsSearch([](QWidget* caller, const stock::AddGoods& add) {
+        catalogue::openGoodNameFind(caller, catalogue::FindForStockDocument,
+                                    [add](const catalogue::NameFoundGoods& g, QWidget*) {
+                                        add({g.id, g.name, g.countryName, g.unit, g.stock});
+                                    });
+    });
 }
 
 }  // namespace sales

@@ -11,10 +11,12 @@
 #include <optional>
 
 class QWidget;
+class TfmReg;
 
 namespace sales {
 
 class ItemEntry;
+class ItemEntryController;
 struct FoundGoods;
 
 // The unit chosen for goods whose card names none.
@@ -38,5 +40,10 @@ FoundGoods foundGoodsFromSearch(const catalogue::NameFoundGoods& goods);
 // none did (refused, cancelled, or handed to the marking scan).
 int addGoodsFoundByName(ItemEntry& entry, const catalogue::NameFoundGoods& goods, QWidget* window,
                         const UnitQuestion& askUnit);
+
+// The main screen's search (its button, menu item and Ctrl+F) adds to the
+// receipt through `entry`; the stock editor's Add opens the search in
+// document mode. Both search the program's database.
+void installNameSearch(TfmReg& reg, ItemEntryController* entry);
 
 }  // namespace sales

@@ -16,7 +16,6 @@
 #include "sales/input/GoodsLookup.h"
 #include "catalogue/Catalogue.h"
 #include "catalogue/Groups.h"
-#include "catalogue/uGoodNameFind.h"
 #include "sales/input/NameSearchEntry.h"
 
 #include "core/DataModule.h"
@@ -85,23 +84,8 @@ void createProgramWindows() {
              {"MInventory", 1}, {"MGoodsReceipt", 2}, {"MGoodsOverPlus", 3}, {"MGoodsRid", 4}})
         reg->setCommand(QLatin1String(item), [reg, tag] { stock::openStockDocuments(reg, tag); });
 
-    // The goods search by name: into the receipt from the main screen (its
-    // button, menu item and Ctrl+F), into a document from the stock editor.
-    reg->setCommand(QStringLiteral("btnFindName"), [reg, entryController] {
-        const QPointer<ItemEntryController> controller(entryController);
-        catalogue::openGoodNameFind(reg, catalogue::FindForReceipt,
-                                    [controller](const catalogue::NameFoundGoods& g, QWidget* window) {
-                                        if (controller)
-                                            addGoodsFoundByName(controller->entry(), g, window,
-                                                                chosenGoodsUnitQuestion());
-                                    });
-    });
-    stock::setGoodsSearch([](QWidget* caller, const stock::AddGoods& add) {
-        catalogue::openGoodNameFind(caller, catalogue::FindForStockDocument,
-                                    [add](const catalogue::NameFoundGoods& g, QWidget*) {
-                                        add({g.id, g.name, g.countryName, g.unit, g.stock});
-                                    });
-    });
+    // The goods search by name: into the receipt, into stock documents.
+    installNameSearch(*reg, entryController);
 
     // Counterparties: the directory from the menus, the picker for the
     // stock documents' supplier.
