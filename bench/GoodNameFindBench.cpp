@@ -54,12 +54,18 @@ QByteArray cp1251(const QString& text) {
     QByteArray b;
     for (const QChar c : text) {
         const ushort u = c.unicode();
-        if (u < 128) b += char(u);
-        else if (u >= 0x0410 && u <= 0x044F) b += char(u - 0x0410 + 0xC0);
-        else if (u == 0x0401) b += char(0xA8);
-        else if (u == 0x0451) b += char(0xB8);
-        else if (u == 0x00A4) b += char(0xA4);
-        else b += '?';
+        if (u < 128)
+            b += char(u);
+        else if (u >= 0x0410 && u <= 0x044F)
+            b += char(u - 0x0410 + 0xC0);
+        else if (u == 0x0401)
+            b += char(0xA8);
+        else if (u == 0x0451)
+            b += char(0xB8);
+        else if (u == 0x00A4)
+            b += char(0xA4);
+        else
+            b += '?';
     }
     return b;
 }
@@ -185,8 +191,12 @@ void pair(benchmark::State& state, const QString& text, bool startsWith) {
     state.counters["ratio"] = ours.quantile(0.5) / raw.quantile(0.5);
 }
 
-void BM_NameStartsWith(benchmark::State& state) { pair(state, kStarts, true); }
-void BM_NameContains(benchmark::State& state) { pair(state, kContains, false); }
+void BM_NameStartsWith(benchmark::State& state) {
+    pair(state, kStarts, true);
+}
+void BM_NameContains(benchmark::State& state) {
+    pair(state, kContains, false);
+}
 
 }  // namespace
 

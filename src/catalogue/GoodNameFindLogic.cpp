@@ -17,7 +17,9 @@ const QString kListHead = QStringLiteral(
     "COUNTRY_NAME  FROM GOODS LEFT JOIN COUNTRIES ON GOOD_COUNTRY_CODE=COUNTRY_CODE ");
 const QString kListTail = QStringLiteral(" ORDER BY GOOD_NAME, PRICE_NORM COLLATE PXW_CYRL");
 
-QString cutName(const QString& name) { return name.size() > 42 ? name.left(42) + QStringLiteral("...") : name; }
+QString cutName(const QString& name) {
+    return name.size() > 42 ? name.left(42) + QStringLiteral("...") : name;
+}
 
 }  // namespace
 
@@ -56,10 +58,16 @@ GoodNameFindQuery BuildGoodsListQuery(const QString& filterText, bool startsWith
     return q;
 }
 
-QList<core::GroupNode> BuildGroupTree(const QList<core::GroupRow>& rows) { return core::buildGroupTree(rows); }
+QList<core::GroupNode> BuildGroupTree(const QList<core::GroupRow>& rows) {
+    return core::buildGroupTree(rows);
+}
 
-bool IsFfdUnitCode(int code) { return core::isFfdUnitCode(code); }
-bool IsFfdUnitCode(std::optional<int> code) { return code && core::isFfdUnitCode(*code); }
+bool IsFfdUnitCode(int code) {
+    return core::isFfdUnitCode(code);
+}
+bool IsFfdUnitCode(std::optional<int> code) {
+    return code && core::isFfdUnitCode(*code);
+}
 
 std::optional<int> EffectiveMarkType(int paymentFlag, int markType) {
     if (paymentFlag >= 1 && paymentFlag <= 3) return 0;
@@ -107,33 +115,35 @@ GoodsSearchLayoutSpec GoodsSearchLayout(int mode, bool countryShown) {
     s.width[ColUnit] = 70;
     s.hidden[ColWeighed] = true;
     switch (mode) {
-    case FindForPriceTags:
-        s.countryBoxVisible = false;
-        s.width[ColCountry] = 100;
-        s.hidden[ColStock] = true;
-        s.gridWidth = 700;
-        s.windowWidth = 950;
-        break;
-    case FindForStockDocument:
-        s.countryBoxVisible = false;
-        s.hidden[ColPrice] = true;
-        s.width[ColCountry] = 95;
-        s.bigFont = true;
-        s.gridWidth = 665;
-        s.windowWidth = 915;
-        break;
-    default:
-        s.width[ColStock] = 70;
-        s.stockTitle = QStringLiteral("Остаток");
-        s.hidden[ColCountry] = !countryShown;
-        s.gridWidth = countryShown ? 750 : 655;
-        s.windowWidth = countryShown ? 1000 : 905;
-        break;
+        case FindForPriceTags:
+            s.countryBoxVisible = false;
+            s.width[ColCountry] = 100;
+            s.hidden[ColStock] = true;
+            s.gridWidth = 700;
+            s.windowWidth = 950;
+            break;
+        case FindForStockDocument:
+            s.countryBoxVisible = false;
+            s.hidden[ColPrice] = true;
+            s.width[ColCountry] = 95;
+            s.bigFont = true;
+            s.gridWidth = 665;
+            s.windowWidth = 915;
+            break;
+        default:
+            s.width[ColStock] = 70;
+            s.stockTitle = QStringLiteral("Остаток");
+            s.hidden[ColCountry] = !countryShown;
+            s.gridWidth = countryShown ? 750 : 655;
+            s.windowWidth = countryShown ? 1000 : 905;
+            break;
     }
     return s;
 }
 
-QString goodsIdCell(const QString& id) { return id + QStringLiteral("  "); }
+QString goodsIdCell(const QString& id) {
+    return id + QStringLiteral("  ");
+}
 
 QString foreignGoodsChosenText() {
     return QStringLiteral(" Страна происхождения выбранного Вами товара      ") + kBreak +
@@ -144,8 +154,9 @@ QString foreignGoodsChosenText() {
 
 QString badUnitChosenText(const QString& name) {
     return QStringLiteral(" У выбранного Вами товара :     ") + kBreak + QStringLiteral("  < ") + cutName(name) +
-           QStringLiteral(" >     ") + kBreak + QStringLiteral(" некорректное значение реквизита 'мера количества'     ") +
-           kBreak + QStringLiteral(" (единицы измерения)") + kBreak + kBreak +
+           QStringLiteral(" >     ") + kBreak +
+           QStringLiteral(" некорректное значение реквизита 'мера количества'     ") + kBreak +
+           QStringLiteral(" (единицы измерения)") + kBreak + kBreak +
            QStringLiteral(" Товар не может быть добавлен в чек.     ");
 }
 
@@ -158,7 +169,8 @@ QString unknownPaymentFlagText() {
 
 QString priceTagAddFailedText() {
     return QStringLiteral("При добавлении в  список произошла ошибка БД.    ") + kBreak +
-           QStringLiteral(" Проверьте, запущен ли сервер FireBird, ") + kBreak + QStringLiteral("и попробуйте ещё раз.");
+           QStringLiteral(" Проверьте, запущен ли сервер FireBird, ") + kBreak +
+           QStringLiteral("и попробуйте ещё раз.");
 }
 
 }  // namespace catalogue

@@ -33,8 +33,7 @@ struct GoodNameFindQuery {
 // `groupId`, narrowed by the filter text (trimmed and upper-cased; empty:
 // no name condition) either as the start of the name or anywhere in it.
 // The text is always a bound value, never part of the statement.
-GoodNameFindQuery BuildGoodsListQuery(const QString& filterText, bool startsWith, bool wholeBase,
-                                      std::int64_t groupId);
+GoodNameFindQuery BuildGoodsListQuery(const QString& filterText, bool startsWith, bool wholeBase, std::int64_t groupId);
 
 // The group tree of the search: each group is visited once, so a group that
 // is its own parent or a loop of groups still gives a finite tree.
@@ -57,9 +56,9 @@ bool ForeignGoodsToBuyerRefused(int paymentFlag, bool buyerGiven, const QString&
 // What the receipt does with a goods item chosen in the search.
 struct ReceiptAddCheck {
     enum Outcome { Refuse, AskUnit, Add } outcome = Add;
-    QString message;    // for Refuse
+    QString message;          // for Refuse
     bool clearInput = false;  // the main screen's input line is emptied first
-    int markType = 0;   // for AskUnit and Add
+    int markType = 0;         // for AskUnit and Add
 };
 // The checks in their order: foreign goods to a buyer, the unit (missing:
 // asked; a code the register does not know: refused), the payment method.
@@ -74,7 +73,7 @@ struct GoodsSearchLayoutSpec {
     int width[ColCount] = {};  // 0: left as it is
     QString stockTitle;        // the stock column's caption
     bool countryBoxVisible = true;
-    bool bigFont = false;      // ID and name in 12-point type
+    bool bigFont = false;  // ID and name in 12-point type
     int gridWidth = 0;
     int windowWidth = 0;
 };

@@ -10,6 +10,7 @@
 #include "platform/ui/QueryTableModel.h"
 
 #include <QCheckBox>
+#include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -165,21 +166,25 @@ TfmGoodNameFind::TfmGoodNameFind(fb::Connection& db, int mode, GoodNameFindSink 
     connect(CheckBox1, &QCheckBox::clicked, this, guardedSlot(&TfmGoodNameFind::CheckBox1Click));
     connect(chCountryShow, &QCheckBox::clicked, this, &TfmGoodNameFind::chCountryShowClick);
     connect(TreeView1, &QTreeWidget::currentItemChanged, this, [this, guardedSlot] {
-        if (!treeDetached_) guardedSlot(&TfmGoodNameFind::TreeView1Change)();
+        if (!treeDetached_) guardedSlot (&TfmGoodNameFind::TreeView1Change)();
     });
     connect(btnClear, &QPushButton::clicked, this, guardedSlot(&TfmGoodNameFind::btnClearClick));
     connect(btnOK, &QPushButton::clicked, this, guardedSlot(&TfmGoodNameFind::btnOKClick));
     connect(btnCANCEL, &QPushButton::clicked, this, &QDialog::reject);
     connect(DBGridGoods, &QTableView::doubleClicked, this, [this, guardedSlot](const QModelIndex& index) {
-        if (index.isValid()) guardedSlot(&TfmGoodNameFind::btnOKClick)();
+        if (index.isValid()) guardedSlot (&TfmGoodNameFind::btnOKClick)();
     });
 
     applyLayout();
 }
 
-TfmGoodNameFind::~TfmGoodNameFind() { model_->clear(); }
+TfmGoodNameFind::~TfmGoodNameFind() {
+    model_->clear();
+}
 
-void TfmGoodNameFind::setFilterDelay(int ms) { Timer1->setInterval(ms); }
+void TfmGoodNameFind::setFilterDelay(int ms) {
+    Timer1->setInterval(ms);
+}
 
 void TfmGoodNameFind::applyLayout() {
     const GoodsSearchLayoutSpec s = GoodsSearchLayout(mode_, chCountryShow->isChecked());
@@ -231,9 +236,9 @@ void TfmGoodNameFind::FormShow() {
 
 void TfmGoodNameFind::Timer1Timer() {
     Timer1->stop();
-    const GoodNameFindQuery q = BuildGoodsListQuery(edFilterText->text(), RadioButton1->isChecked(),
-                                                    CheckBox1->isChecked(),
-                                                    core::groupTreeItemId(TreeView1->currentItem()));
+    const GoodNameFindQuery q =
+        BuildGoodsListQuery(edFilterText->text(), RadioButton1->isChecked(), CheckBox1->isChecked(),
+                            core::groupTreeItemId(TreeView1->currentItem()));
     model_->setQuery(db_, q.sql, q.params);
     if (model_->rowCount() > 0) DBGridGoods->setCurrentIndex(model_->index(0, ColName));
     emit listRequeried();
@@ -269,7 +274,9 @@ void TfmGoodNameFind::chCountryShowClick() {
     applyLayout();
 }
 
-int TfmGoodNameFind::rowCount() const { return model_->rowCount(); }
+int TfmGoodNameFind::rowCount() const {
+    return model_->rowCount();
+}
 
 std::optional<NameFoundGoods> TfmGoodNameFind::goodsAt(int row) const {
     if (row < 0 || row >= model_->rowCount()) return std::nullopt;

@@ -33,19 +33,19 @@ class GoodNameFindModel;
 struct NameFoundGoods {
     std::int64_t id = 0;
     QString name;
-    QString price;        // GOOD_PRICE as stored
-    QString weighed;      // GOOD_W
+    QString price;    // GOOD_PRICE as stored
+    QString weighed;  // GOOD_W
     bool fractionalAllow = false;
-    QString type;         // GOOD_TYPE
-    QString vat;          // GOOD_NALOG
+    QString type;                 // GOOD_TYPE
+    QString vat;                  // GOOD_NALOG
     std::optional<int> unitCode;  // GOOD_EDIZM_FFD, none when NULL
-    QString unit;         // GOOD_EDIZM
-    QString unitShown;    // GOOD_EDIZM1: the unit only for a known unit code
-    QString stock;        // GOOD_COUNT as stored
-    int markType = 0;     // COALESCE(GOOD_MARKTYPE, 0)
-    int packCount = 0;    // GOOD_PACKCOUNT
-    QString countryCode;  // GOOD_COUNTRY_CODE
-    QString countryName;  // COUNTRY_NAME
+    QString unit;                 // GOOD_EDIZM
+    QString unitShown;            // GOOD_EDIZM1: the unit only for a known unit code
+    QString stock;                // GOOD_COUNT as stored
+    int markType = 0;             // COALESCE(GOOD_MARKTYPE, 0)
+    int packCount = 0;            // GOOD_PACKCOUNT
+    QString countryCode;          // GOOD_COUNTRY_CODE
+    QString countryName;          // COUNTRY_NAME
 };
 
 // What OK does with the chosen goods item; `window` is the search window

@@ -1,7 +1,5 @@
 #include "catalogue/GoodNameFindLogic.h"
 
-#include <QSet>
-
 #include <gtest/gtest.h>
 
 using namespace catalogue;
@@ -10,7 +8,9 @@ namespace {
 
 const QChar kEsc(0x00A4);
 
-QString esc() { return QString(kEsc); }
+QString esc() {
+    return QString(kEsc);
+}
 
 }  // namespace
 
@@ -29,8 +29,7 @@ TEST(GoodNameFindLogic, EscapesEveryWildcardAndTheEscapeCharacter) {
     };
     for (const Case& c : cases) EXPECT_EQ(EscapeLike(c.typed), c.escaped) << c.typed.toStdString();
     // Another escape character escapes itself and leaves "¤" alone.
-    EXPECT_EQ(EscapeLike(QStringLiteral("#%") + esc(), QLatin1Char('#')),
-              QStringLiteral("###%") + esc());
+    EXPECT_EQ(EscapeLike(QStringLiteral("#%") + esc(), QLatin1Char('#')), QStringLiteral("###%") + esc());
 }
 
 TEST(GoodNameFindLogic, TypedTextTravelsOnlyAsABoundValue) {
@@ -66,10 +65,15 @@ TEST(GoodNameFindLogic, MarkTypeFollowsThePaymentMethod) {
         int mark;
         std::optional<int> effective;
     };
-    const Case cases[] = {{1, 4, 0}, {2, 5, 0}, {3, 13, 0}, {4, 4, 4}, {4, 0, 0}, {0, 4, std::nullopt},
-                          {5, 0, std::nullopt}, {-1, 0, std::nullopt}};
-    for (const Case& c : cases)
-        EXPECT_EQ(EffectiveMarkType(c.flag, c.mark), c.effective) << c.flag << " " << c.mark;
+    const Case cases[] = {{1, 4, 0},
+                          {2, 5, 0},
+                          {3, 13, 0},
+                          {4, 4, 4},
+                          {4, 0, 0},
+                          {0, 4, std::nullopt},
+                          {5, 0, std::nullopt},
+                          {-1, 0, std::nullopt}};
+    for (const Case& c : cases) EXPECT_EQ(EffectiveMarkType(c.flag, c.mark), c.effective) << c.flag << " " << c.mark;
 }
 
 TEST(GoodNameFindLogic, ForeignGoodsAreRefusedOnlyToABuyerPayingInFull) {
@@ -80,22 +84,18 @@ TEST(GoodNameFindLogic, ForeignGoodsAreRefusedOnlyToABuyerPayingInFull) {
         bool refused;
     };
     const Case cases[] = {
-        {4, true, QStringLiteral("156"), true},  {4, true, QStringLiteral(" 56"), true},
-        {4, true, QStringLiteral("643"), false}, {4, true, QStringLiteral("0"), false},
-        {4, true, QString(), false},             {4, false, QStringLiteral("156"), false},
-        {1, true, QStringLiteral("156"), false}, {3, true, QStringLiteral("156"), false},
+        {4, true, QStringLiteral("156"), true},
+        {4, true, QStringLiteral(" 56"), true},
+        {4, true, QStringLiteral("643"), false},
+        {4, true, QStringLiteral("0"), false},
+        {4, true, QString(), false},
+        {4, false, QStringLiteral("156"), false},
+        {1, true, QStringLiteral("156"), false},
+        {3, true, QStringLiteral("156"), false},
     };
     for (const Case& c : cases)
         EXPECT_EQ(ForeignGoodsToBuyerRefused(c.flag, c.buyer, c.country), c.refused)
             << c.flag << c.buyer << c.country.toStdString();
-}
-
-TEST(GoodNameFindLogic, UnitCodesAreTheRegistersList) {
-    const QSet<int> accepted{0, 10, 11, 12, 20, 21, 22, 30, 31, 32, 40, 41, 42, 50, 51, 70, 71, 72, 73, 80, 81, 82, 83,
-                             255};
-    for (int code = -2; code <= 260; ++code) EXPECT_EQ(IsFfdUnitCode(code), accepted.contains(code)) << code;
-    EXPECT_FALSE(IsFfdUnitCode(std::optional<int>{}));
-    EXPECT_TRUE(IsFfdUnitCode(std::optional<int>{83}));
 }
 
 TEST(GoodNameFindLogic, ReceiptChecksRunInTheirOrder) {

@@ -201,8 +201,9 @@ TEST_F(GoodNameFindWindowTest, PriceTagModeAddsARowPerPickAndStaysOpen) {
     EXPECT_TRUE(w->isVisible());
     EXPECT_EQ(tempRows(11), 2);
     fb::Transaction tr(db());
-    const auto row = fb::queryOne(
-        tr, QStringLiteral("SELECT G_NAME, G_PRICE, G_EDIZM, G_COUNTRY FROM GOODS_TEMP WHERE G_ID=?"), {std::int64_t{11}});
+    const auto row =
+        fb::queryOne(tr, QStringLiteral("SELECT G_NAME, G_PRICE, G_EDIZM, G_COUNTRY FROM GOODS_TEMP WHERE G_ID=?"),
+                     {std::int64_t{11}});
     tr.commit();
     ASSERT_TRUE(row);
     EXPECT_EQ(row->str(QStringLiteral("G_NAME")), QStringLiteral("Сок яблочный"));
@@ -250,7 +251,8 @@ TEST_F(GoodNameFindWindowTest, ColumnsFollowTheModeAndTheCountryChoiceIsKept) {
         int mode;
         bool countryColumn, stockColumn, priceColumn, countryBox;
     };
-    const Case cases[] = {{FindForPriceTags, true, false, true, false}, {FindForStockDocument, true, true, false, false}};
+    const Case cases[] = {{FindForPriceTags, true, false, true, false},
+                          {FindForStockDocument, true, true, false, false}};
     for (const Case& c : cases) {
         open(c.mode);
         SCOPED_TRACE(c.mode);

@@ -80,12 +80,12 @@ TEST_F(NameSearchTakers, TheReceiptRefusesOrTakesByPaymentBuyerUnitAndMark) {
     };
     const QString longName = QStringLiteral("Сок яблочный");
     const Case cases[] = {
-        {"foreign goods to a buyer paying in full", 4, true, 11, QStringLiteral("0"), 0, foreignGoodsChosenText(), false,
-         false},
+        {"foreign goods to a buyer paying in full", 4, true, 11, QStringLiteral("0"), 0, foreignGoodsChosenText(),
+         false, false},
         {"foreign goods without a buyer", 4, false, 11, QStringLiteral("0"), 0, QString(), true, false},
         {"foreign goods to a buyer on prepayment", 1, true, 11, QStringLiteral("0"), 0, QString(), true, false},
-        {"a unit the register does not know", 4, false, 11, QStringLiteral("13"), 0, badUnitChosenText(longName),
-         false, false},
+        {"a unit the register does not know", 4, false, 11, QStringLiteral("13"), 0, badUnitChosenText(longName), false,
+         false},
         {"an unknown payment method", 7, false, 12, QStringLiteral("0"), 0, unknownPaymentFlagText(), false, false},
         {"marked goods paid in full go to the marking scan", 4, false, 12, QStringLiteral("0"), 4, QString(), false,
          true},

@@ -1,8 +1,8 @@
 #include "sales/input/NameSearchEntry.h"
 
 #include "catalogue/GoodNameFindLogic.h"
-#include "sales/input/ItemEntry.h"
 #include "platform/ui/MessageService.h"
+#include "sales/input/ItemEntry.h"
 #include "sales/screen/Registration_Mode.h"
 #include "stock/StockDocuments.h"
 
@@ -17,8 +17,12 @@ UnitQuestion& unitQuestionSlot() {
 }
 }  // namespace
 
-void setChosenGoodsUnitQuestion(UnitQuestion question) { unitQuestionSlot() = std::move(question); }
-const UnitQuestion& chosenGoodsUnitQuestion() { return unitQuestionSlot(); }
+void setChosenGoodsUnitQuestion(UnitQuestion question) {
+    unitQuestionSlot() = std::move(question);
+}
+const UnitQuestion& chosenGoodsUnitQuestion() {
+    return unitQuestionSlot();
+}
 
 FoundGoods foundGoodsFromSearch(const catalogue::NameFoundGoods& g) {
     FoundGoods f;
@@ -70,12 +74,10 @@ int addGoodsFoundByName(ItemEntry& entry, const catalogue::NameFoundGoods& goods
 void installNameSearch(TfmReg& reg, ItemEntryController* entry) {
     const QPointer<ItemEntryController> controller(entry);
     reg.setCommand(QStringLiteral("btnFindName"), [&reg, controller] {
-        catalogue::openGoodNameFind(&reg, catalogue::FindForReceipt,
-                                    [controller](const catalogue::NameFoundGoods& g, QWidget* window) {
-                                        if (controller)
-                                            addGoodsFoundByName(controller->entry(), g, window,
-                                                                chosenGoodsUnitQuestion());
-                                    });
+        catalogue::openGoodNameFind(
+            &reg, catalogue::FindForReceipt, [controller](const catalogue::NameFoundGoods& g, QWidget* window) {
+                if (controller) addGoodsFoundByName(controller->entry(), g, window, chosenGoodsUnitQuestion());
+            });
     });
     stock::setGoodsSearch([](QWidget* caller, const stock::AddGoods& add) {
         catalogue::openGoodNameFind(caller, catalogue::FindForStockDocument,
