@@ -327,7 +327,8 @@ bool TfmGoodNameFind::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void openGoodNameFind(QWidget* parent, int mode, GoodNameFindSink sink) {
-    if (!core::DataModule1) return;
+    // The built-in administrator's session has no goods to search.
+    if (!core::DataModule1 || !core::DataModule1->isConnected()) return;
     QPointer<TfmGoodNameFind> window =
         new TfmGoodNameFind(core::DataModule1->IBDatabase1(), mode, std::move(sink), parent);
     window->exec();
