@@ -5,11 +5,13 @@
 #include "archive/RefundScreen.h"
 #include "archive/uFindCheck.h"
 #include "archive/uPrintFormsSettings.h"
+#include "archive/uQueryEdizm.h"
 #include "archive/uReportSales.h"
 
 #include "core/DataModule.h"
 #include "platform/sys/ProgramFolder.h"
 #include "sales/closing/uCheckInfo.h"
+#include "sales/input/NameSearchEntry.h"
 #include "sales/screen/Registration_Mode.h"
 
 #include <QLabel>
@@ -44,6 +46,15 @@ void receiptGoodsCheck(TfmReg& reg, sales::SaleServices& services, QWidget* pare
 }  // namespace
 
 void installArchiveWindows(TfmReg& reg, sales::SaleServices& services) {
+    // Goods chosen by name without a unit get one from the unit window.
+    sales::setChosenGoodsUnitQuestion(
+        [&services](QWidget* parent, std::int64_t id, const QString& name) -> std::optional<sales::ChosenUnit> {
+            fb::Connection* db = services.database ? services.database() : nullptr;
+            if (!db) return std::nullopt;
+            const std::optional<AskedUnit> unit = askChosenGoodsUnit(*db, parent, id, name);
+            if (!unit) return std::nullopt;
+            return sales::ChosenUnit{unit->code, unit->text};
+        });
     services.goodsCheck = [&reg, &services](QWidget* parent) { receiptGoodsCheck(reg, services, parent); };
     services.goodsCheckClosed = [&services](int docId, int number, const QString& prefix) {
         // Only a number this window took is recorded; a reprint of a

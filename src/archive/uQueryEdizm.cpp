@@ -4,6 +4,7 @@
 #include "platform/db/Connection.h"
 #include "platform/db/Statement.h"
 #include "platform/db/Transaction.h"
+#include "platform/ui/MessageService.h"
 #include "sales/input/ItemEntry.h"
 
 #include <QBoxLayout>
@@ -151,6 +152,29 @@ std::optional<int> unitFromModalResult(int result) {
 QString unitQueryNameLabel(const QString& name) {
     const QString shown = name.size() >= 46 ? name.left(42) + QStringLiteral("...") : name;
     return QStringLiteral("  < ") + shown + QStringLiteral(" >");
+}
+
+std::optional<AskedUnit> askChosenGoodsUnit(fb::Connection& db, QWidget* parent, qint64 goodId,
+                                            const QString& goodsName) {
+    QPointer<TfmQueryEdizm> window = new TfmQueryEdizm(db, parent);
+    window->freeOnClose = false;
+    window->lblStr1->setText(QStringLiteral(" У выбранного Вами товара:"));
+    window->lblGoodName->setText(unitQueryNameLabel(goodsName));
+    const int result = window->exec();
+    if (!window) return std::nullopt;
+    const std::optional<int> code = unitFromModalResult(result);
+    AskedUnit unit;
+    const bool save = window->saveToCard;
+    unit.text = window->chosenText;
+    delete window;
+    if (!code) return std::nullopt;
+    unit.code = *code;
+    if (save) {
+        unit.saved = saveUnitToGoodsCard(db, goodId, unit.text, unit.code);
+        // The sale goes on with the unit chosen; only the card keeps none.
+        if (!unit.saved) ui::showWarning(kUnitNotSaved, parent);
+    }
+    return unit;
 }
 
 WindowUnitQuery::WindowUnitQuery(TfmQueryEdizm::UnitSource units, QWidget* parent)

@@ -89,6 +89,19 @@ QString unitQueryNameLabel(const QString& name);
 // nothing written, when the database refused.
 bool saveUnitToGoodsCard(fb::Connection& db, qint64 goodId, const QString& unitText, int unitCode);
 
+// Asks the unit of a goods item chosen for the receipt whose card names
+// none; with "сохранить в карточке товара" ticked the unit is also written
+// to the card. Returns the unit code and text, none when cancelled.
+struct AskedUnit {
+    int code = 0;
+    QString text;
+    bool saved = false;
+};
+std::optional<AskedUnit> askChosenGoodsUnit(fb::Connection& db, QWidget* parent, qint64 goodId,
+                                            const QString& goodsName);
+inline const QString kUnitNotSaved =
+    QStringLiteral("Единицу измерения не удалось сохранить в карточке товара.     ");
+
 // Asks the unit of one position: what the window shows, and the answer.
 class UnitQuery {
 public:

@@ -270,6 +270,11 @@ std::optional<FoundGoods> ItemEntry::choose(std::vector<FoundGoods> found, int t
     if (!chooser_) return std::nullopt;
     const std::optional<int> index = chooser_(found, tag, screen_.messageParent());
     if (!index || *index < 0 || *index >= int(found.size())) return std::nullopt;
+    // Marked goods sold in full to a buyer cannot be registered yet.
+    if (found[size_t(*index)].markType != 0 && screen_.paymentMethodFlag() == 4 && screen_.buyerGiven()) {
+        refuse(kMarkedGoodsToBuyer);
+        return std::nullopt;
+    }
     return std::move(found[size_t(*index)]);
 }
 
@@ -291,6 +296,20 @@ int ItemEntry::enterGoods(std::vector<FoundGoods> found, const QString& code, Co
         return 0;
     }
     return addUnmarked(*goods);
+}
+
+int ItemEntry::enterChosenGoods(const FoundGoods& goods) {
+    if (!screen_.hasDatabase() || !acceptable(goods, QString())) return 0;
+    if (goods.markType != 0) {
+        MarkingRequest request;
+        request.goods = goods;
+        request.kind = CodeKind::Goods;
+        if (marking_) marking_(screen_, request);
+        return 0;
+    }
+    const int row = addUnmarked(goods);
+    if (row > 0) screen_.clearInput();
+    return row;
 }
 
 bool ItemEntry::acceptable(const FoundGoods& goods, const QString& typedCode) {

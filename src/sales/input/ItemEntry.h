@@ -169,6 +169,8 @@ QString markedGoodsNotSoldText(const QString& name);
 inline const QString kWeightNotFound = QStringLiteral(" По 'весовому' штрихкоду ничего не найдено.     ");
 inline const QString kZeroWeight =
     QStringLiteral(" В 'весовом' штрихкоде указан нулевой вес.     \r\n Товар не может быть добавлен в чек.     ");
+inline const QString kMarkedGoodsToBuyer = QStringLiteral(
+    "Продажа маркированного товара юрлицам/ИП      \r\nв этой версии программы НЕ ПОДДЕРЖИВАЕТСЯ!   ");
 inline const QString kCodeNotInteger = QStringLiteral("Код товара должен быть ЦЕЛЫМ ЧИСЛОМ !!!      ");
 
 // Measure-of-quantity codes a position may carry (GOOD_EDIZM_FFD).
@@ -208,6 +210,11 @@ public:
     // barcode handler from its classification on). Returns the row that got
     // the goods, 0 when none did.
     int enterBarcode(const QString& code);
+
+    // A goods item the cashier picked from a list: the payment method's
+    // checks, then the marking scan for marked goods or a new or increased
+    // position. Returns the row that got the goods, 0 when none did.
+    int enterChosenGoods(const FoundGoods& goods);
 
 private:
     GoodsLookup* lookup();

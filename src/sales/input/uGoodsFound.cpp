@@ -11,6 +11,7 @@
 #include <QPushButton>
 #include <QTableWidget>
 #include <QVBoxLayout>
+#include <QWheelEvent>
 
 TfmGoodsFound* fmGoodsFound = nullptr;
 
@@ -82,6 +83,7 @@ TfmGoodsFound::TfmGoodsFound(QWidget* parent) : QDialog(parent) {
     DBGrid1->setSelectionMode(QAbstractItemView::SingleSelection);
     DBGrid1->setEditTriggers(QAbstractItemView::NoEditTriggers);
     DBGrid1->setTabKeyNavigation(false);
+    DBGrid1->viewport()->installEventFilter(this);
 
     Memo1 = new QPlainTextEdit(this);
     Memo1->setObjectName(QStringLiteral("Memo1"));
@@ -169,4 +171,16 @@ int TfmGoodsFound::chosenIndex() const {
 void TfmGoodsFound::btnOKClick() {
     if (chosenIndex() < 0) return;
     accept();
+}
+
+bool TfmGoodsFound::eventFilter(QObject* watched, QEvent* event) {
+    // The wheel moves the current row one goods item at a time.
+    if (watched == DBGrid1->viewport() && event->type() == QEvent::Wheel) {
+        const int dy = static_cast<QWheelEvent*>(event)->angleDelta().y();
+        const int row = DBGrid1->currentRow();
+        const int next = dy > 0 ? row - 1 : dy < 0 ? row + 1 : row;
+        if (next >= 0 && next < DBGrid1->rowCount()) DBGrid1->setCurrentCell(next, ColName);
+        return true;
+    }
+    return QDialog::eventFilter(watched, event);
 }

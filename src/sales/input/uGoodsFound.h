@@ -55,6 +55,9 @@ public:
 public slots:
     void btnOKClick();
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
     void fill();
 

@@ -20,6 +20,7 @@
 #include "catalogue/Catalogue.h"
 #include "catalogue/Groups.h"
 #include "catalogue/uPriceTagPrepare.h"
+#include "sales/input/NameSearchEntry.h"
 
 #include "core/DataModule.h"
 #include "exchange/ExchangeCommands.h"
@@ -93,13 +94,16 @@ void createProgramWindows() {
     KeyRouter::install(qApp);
     ItemEntryOptions entry;
     entry.scale = scale;
-    installItemEntry(*reg, entry);
+    ItemEntryController* entryController = installItemEntry(*reg, entry);
     if (!core::fmNumKeyboard) new core::TfmNumKeyboard(reg);
 
     // Stock documents: the menu item's Tag is the document kind.
     for (const auto& [item, tag] : std::initializer_list<std::pair<const char*, int>>{
              {"MInventory", 1}, {"MGoodsReceipt", 2}, {"MGoodsOverPlus", 3}, {"MGoodsRid", 4}})
         reg->setCommand(QLatin1String(item), [reg, tag] { stock::openStockDocuments(reg, tag); });
+
+    // The goods search by name: into the receipt, into stock documents.
+    installNameSearch(*reg, entryController);
 
     // Counterparties: the directory from the menus, the picker for the
     // stock documents' supplier.
