@@ -246,9 +246,16 @@ std::variant<RefundPlan, RefundError> buildRefundPlan(const StoredReceipt& recei
         if (found > 0) {
             const QString kind = m.cell(found, M::ColKind).trimmed();
             if (kind == QLatin1String("P")) {
-                const qint64 sum =
-                    wholeNumber(m.cell(found, M::ColQty)).value_or(0) + wholeNumber(line.count).value_or(0);
-                m.setCell(found, M::ColQty, QString::number(sum));
+                const std::optional<qint64> held = wholeNumber(m.cell(found, M::ColQty));
+                const std::optional<qint64> more = wholeNumber(line.count);
+                if (held && more) {
+                    m.setCell(found, M::ColQty, QString::number(*held + *more));
+                } else {
+                    // A part of a pack is stored as its share of the pack
+                    // ("0.300"), so the sum keeps the thousandths.
+                    const double sum = number(m.cell(found, M::ColQty)).value_or(0) + number(line.count).value_or(0);
+                    m.setCell(found, M::ColQty, QString::number(sum, 'f', 3));
+                }
                 if (auto failed = carryMarking(line)) return *failed;
             } else {
                 const double sum = number(m.cell(found, M::ColQty)).value_or(0) + number(line.count).value_or(0);

@@ -165,6 +165,22 @@ TEST(RefundPlan, MarkingIsCarriedWithStatusFractionAndMarkType) {
     EXPECT_EQ(one.receipt.attr(1, M::AttrMarkType), "4");
 }
 
+TEST(RefundPlan, PartsOfPacksOfOneGoodsAddUpInThousandths) {
+    // A part of a pack is stored as its share of the pack; two parts of the
+    // same goods at the same price make one row holding both shares.
+    StoredLine first = marked(line("5", "Творог", "400.00", "0.300"), "04600000000007", "T1");
+    first.fraction = "3/10";
+    StoredLine second = marked(line("5", "Творог", "400.00", "0.200"), "04600000000007", "T2");
+    second.fraction = "2/10";
+    StoredLine whole = marked(line("5", "Творог", "400.00", "1"), "04600000000007", "T3");
+
+    const RefundPlan plan = planOf(buildRefundPlan({"1", 3, "", ""}, {first, second, whole}, {0, 0, 0},
+                                                   RefundMode::Whole, catalogue(), acceptAll()));
+    ASSERT_EQ(plan.markedItems.size(), 3);
+    EXPECT_EQ(plan.receipt.cell(1, M::ColQty), "1.500");
+    EXPECT_EQ(plan.markedItems[1].mid(7, 2), (QStringList{"2", "10"}));
+}
+
 TEST(RefundPlan, RefusalsNameTheFaultyLine) {
     struct Case {
         const char* what;
