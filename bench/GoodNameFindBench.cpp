@@ -70,8 +70,8 @@ QByteArray cp1251(const QString& text) {
     return b;
 }
 
-// The same kind of transaction the list model starts.
-const char kTpb[] = {isc_tpb_version3, isc_tpb_write, isc_tpb_read_committed, isc_tpb_rec_version, isc_tpb_nowait};
+// The same kind of transaction the list model starts: read-only.
+const char kTpb[] = {isc_tpb_version3, isc_tpb_read, isc_tpb_read_committed, isc_tpb_rec_version, isc_tpb_nowait};
 
 // The same statement through the client library alone: text parameters in
 // Windows-1251, every column fetched into plain buffers.

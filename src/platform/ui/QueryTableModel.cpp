@@ -53,7 +53,9 @@ void QueryTableModel::reload(int minRows) {
     closeCursor();
     rows_.clear();
     try {
-        tr_ = std::make_unique<fb::Transaction>(*connection_);
+        // A list only reads: a read-only transaction starts and ends without
+        // a write to the database.
+        tr_ = std::make_unique<fb::Transaction>(*connection_, fb::Transaction::Access::ReadOnly);
         stmt_ = std::make_unique<fb::Statement>(*tr_, sql_);
         resultNames_ = stmt_->columnNames();
         stmt_->bindAll(params_);
