@@ -35,6 +35,12 @@ public:
         return next(ui::Answer::Cancel);
     }
 
+    ui::Answer askCaptioned(QWidget*, const QString& caption, const QString& text, ui::Icon icon, bool withCancel,
+                            ui::Answer) override {
+        boxes.push_back({text, icon, true, caption});
+        return next(withCancel ? ui::Answer::Cancel : ui::Answer::No);
+    }
+
     void answer(ui::Answer a) { answers.push_back(a); }
     QStringList texts() const {
         QStringList t;

@@ -11,6 +11,10 @@
 namespace fiscal {
 
 struct MarkingScript {
+    // Polls after which the answer comes: never, as when the marking system
+    // is out of reach and the register keeps waiting for it.
+    static constexpr int kNeverReady = -1;
+
     // Fiscal drive's result bits: 0 not checked, 1 checked negative, 3 checked positive.
     int validationResult = 3;
     int offlineError = LIBFPTR_CER_CHECKED;
@@ -28,7 +32,7 @@ struct MarkingValidation {
     MarkingScript script;
     int polls = 0;
 
-    bool ready() const { return polls >= script.pollsUntilReady; }
+    bool ready() const { return script.pollsUntilReady != MarkingScript::kNeverReady && polls >= script.pollsUntilReady; }
 };
 
 // "1/4": numerator and denominator positive, numerator below denominator.

@@ -53,6 +53,27 @@ Answer MessageService::askYesNoCancel(QWidget* parent, const QString& text, Icon
     }
 }
 
+Answer MessageService::askCaptioned(QWidget* parent, const QString& caption, const QString& text, Icon icon,
+                                    bool withCancel, Answer defaultAnswer) {
+    QMessageBox::StandardButtons buttons = QMessageBox::Yes | QMessageBox::No;
+    if (withCancel) buttons |= QMessageBox::Cancel;
+    QMessageBox box(toQt(icon), caption, text, buttons, parent);
+    box.button(QMessageBox::Yes)->setText(QStringLiteral("Да"));
+    box.button(QMessageBox::No)->setText(QStringLiteral("Нет"));
+    if (withCancel) box.button(QMessageBox::Cancel)->setText(QStringLiteral("Отмена"));
+    switch (defaultAnswer) {
+    case Answer::Yes: box.setDefaultButton(QMessageBox::Yes); break;
+    case Answer::Cancel: box.setDefaultButton(withCancel ? QMessageBox::Cancel : QMessageBox::No); break;
+    default: box.setDefaultButton(QMessageBox::No); break;
+    }
+    box.setEscapeButton(withCancel ? QMessageBox::Cancel : QMessageBox::No);
+    switch (box.exec()) {
+    case QMessageBox::Yes: return Answer::Yes;
+    case QMessageBox::No: return Answer::No;
+    default: return withCancel ? Answer::Cancel : Answer::No;
+    }
+}
+
 MessageService& messages() { return installed ? *installed : realService(); }
 void setMessageService(MessageService* service) { installed = service; }
 

@@ -25,6 +25,10 @@ public:
     virtual Answer ask(QWidget* parent, const QString& text, Icon icon = Icon::Question, bool defaultYes = false);
     // Yes/No/Cancel; Cancel is the default button.
     virtual Answer askYesNoCancel(QWidget* parent, const QString& text, Icon icon = Icon::Question);
+    // A question with a title of its own (empty for none), Yes/No or
+    // Yes/No/Cancel, and the default button given.
+    virtual Answer askCaptioned(QWidget* parent, const QString& caption, const QString& text, Icon icon,
+                                bool withCancel, Answer defaultAnswer = Answer::No);
 };
 
 MessageService& messages();

@@ -146,6 +146,31 @@ TEST_F(EmulatorTest, SecondValidationIsRefusedWith401UntilTheFirstIsCancelled) {
     EXPECT_EQ(kkt->errorCode(), LIBFPTR_ERROR_MARKING_CODE_NOT_READY);
 }
 
+TEST_F(EmulatorTest, MarkingSystemThatNeverAnswersKeepsTheDriveBusyUntilCancelled) {
+    MarkingScript silent;
+    silent.pollsUntilReady = MarkingScript::kNeverReady;
+    kkt->scriptMarkingCode(kShoes, silent);
+    setCode(*kkt, kShoes);
+    ASSERT_EQ(beginInWorker(*kkt), 0);
+    for (int poll = 0; poll < 50; ++poll) {
+        ASSERT_EQ(kkt->getMarkingCodeValidationStatus(), 0);
+        ASSERT_FALSE(kkt->getParamBool(LIBFPTR_PARAM_MARKING_CODE_VALIDATION_READY)) << poll;
+    }
+    // Neither answer can be given without the marking system's result.
+    EXPECT_EQ(kkt->acceptMarkingCode(), -1);
+    EXPECT_EQ(kkt->errorCode(), LIBFPTR_ERROR_MARKING_CODE_NOT_READY);
+    EXPECT_EQ(kkt->declineMarkingCode(), -1);
+    EXPECT_EQ(kkt->errorCode(), LIBFPTR_ERROR_MARKING_CODE_NOT_READY);
+    setCode(*kkt, kShoes);
+    EXPECT_EQ(kkt->beginMarkingCodeValidation(), -1);
+    EXPECT_EQ(kkt->errorCode(), LIBFPTR_ERROR_MARKING_CODE_VALIDATION_IN_PROGRESS);
+    EXPECT_EQ(kkt->cancelMarkingCodeValidation(), 0);
+    EXPECT_FALSE(kkt->state().acceptedMarkingCodes.contains(kShoes));
+    kkt->scriptMarkingCode(kShoes, MarkingScript{});
+    setCode(*kkt, kShoes);
+    EXPECT_EQ(kkt->beginMarkingCodeValidation(), 0);
+}
+
 TEST_F(EmulatorTest, FractionalSaleNeedsAProperFraction) {
     for (const char* fraction : {"", "4/4", "0/4", "1-4"}) {
         SCOPED_TRACE(fraction);
