@@ -211,12 +211,18 @@ void TfmQuerySerialNumber::scanEndKey() {
     Timer1->stop();
     timerPending_ = false;
     ui::KeyDrain::drain(kScanEndMs);
-    ui::KeyDrain::drain(kScanEndMs);
     Timer1Timer();
 }
 
 void TfmQuerySerialNumber::Timer1Timer() {
     if (evaluating_) return;
+    if (sender() != Timer1) {
+        Timer1->stop();
+        timerPending_ = false;
+        const QPointer<TfmQuerySerialNumber> self(this);
+        ui::KeyDrain::drain(kScanEndMs);
+        if (!self || evaluating_) return;
+    }
     Timer1->stop();
     timerPending_ = false;
     result_.fraction = MarkFraction{};

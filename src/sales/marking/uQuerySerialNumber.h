@@ -99,11 +99,16 @@ public:
     // The accepted unit (valid after OK).
     const MarkedScan& scanned() const { return result_; }
 
-    // The end of a scan: the timer fired or the Enter of the scanner came.
+public slots:
+    // The end of a scan. From the timer the scan is evaluated at once; from
+    // anyone else (the key router's Enter) the rest of the scanner's keys
+    // are drained first, so nothing of the scan reaches another window.
     void Timer1Timer();
-    // Enter while a scan is in progress: what the shortcut router does.
-    void scanEndKey();
     void btnOKClick();
+
+public:
+    // Enter while a scan is in progress, where no key router takes it.
+    void scanEndKey();
 
     QLineEdit* Edit1;
     QLineEdit* EdEng;

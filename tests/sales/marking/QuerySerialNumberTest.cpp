@@ -6,6 +6,7 @@
 #include "MarkTestCodes.h"
 
 #include "platform/ui/KeyboardLayout.h"
+#include "sales/input/KeyRouter.h"
 #include "sales/marking/uQuerySerialNumber.h"
 #include "sales/receipt/ReceiptModel.h"
 #include "support/FakeMessages.h"
@@ -448,6 +449,20 @@ TEST_F(QuerySerialNumberTest, CodeTypedInTheRussianLayoutIsReadInLatin) {
     scan(*e, dairy(kGtin, QStringLiteral("aB3;.?")));
     EXPECT_TRUE(validated.empty());
     EXPECT_TRUE(e->isVisible());
+}
+
+TEST_F(QuerySerialNumberTest, ScannersEnterEndsTheScanThroughTheProgramsKeyRouter) {
+    sales::KeyRouter::install(QCoreApplication::instance());
+    auto d = open(setup(9));
+    const QString code = dataMatrix(kGtin, QStringLiteral("ABcd.,;:?/123"), 44);
+    testsupport::typeText(d.get(), code);
+    EXPECT_TRUE(d->Timer1->isActive());
+    testsupport::typeKey(d.get(), {Qt::Key_Return, Qt::NoModifier, QStringLiteral("\r")});
+    sales::KeyRouter::uninstall();
+    EXPECT_FALSE(d->Timer1->isActive());
+    EXPECT_EQ(d->result(), QDialog::Accepted);
+    ASSERT_EQ(validated.size(), 1u);
+    EXPECT_EQ(validated[0], code);
 }
 
 TEST_F(QuerySerialNumberTest, WindowShapeFollowsTheMarkType) {
