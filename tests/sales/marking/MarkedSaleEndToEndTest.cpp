@@ -215,4 +215,15 @@ TEST_F(MarkedSaleEndToEndTest, ScannedMarkedAndUnmarkedGoodsArePrintedAndStoredW
     EXPECT_TRUE(screen->MarkedItems().isEmpty());
 }
 
+TEST_F(MarkedSaleEndToEndTest, ARegisterThatStopsAnsweringIsShownAsNotConnected) {
+    ASSERT_TRUE(screen->KKTConnected());
+    kkt->failNext(QStringLiteral("open"), -1, QStringLiteral("Нет связи с ККТ"));
+    scan(dataMatrix(kPerfumeGtin, QStringLiteral("PERF.,;:?/002"), 44));
+    EXPECT_EQ(messages.texts(), QStringList{sales::marking::noRegisterText()});
+    EXPECT_FALSE(screen->KKTConnected());
+    EXPECT_EQ(screen->lblKKT->text(), QStringLiteral("не подключена"));
+    EXPECT_TRUE(screen->MarkedItems().isEmpty());
+    EXPECT_TRUE(screen->receipt().isEmpty());
+}
+
 }  // namespace
