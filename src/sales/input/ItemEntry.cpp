@@ -3,9 +3,11 @@
 #include "core/CashierChange.h"
 #include "core/DataModule.h"
 #include "core/LoginLogic.h"
+#include "core/Settings.h"
 #include "core/TextUtils.h"
 #include "platform/db/Connection.h"
 #include "platform/db/Error.h"
+#include "platform/sys/ProgramFolder.h"
 #include "platform/ui/Guard.h"
 #include "platform/ui/MessageService.h"
 #include "sales/input/FreePrice.h"
@@ -16,6 +18,7 @@
 #include "sales/input/Weighing.h"
 #include "sales/input/uGoodsFound.h"
 #include "sales/input/ZeroCodeLookup.h"
+#include "sales/marking/MarkedEntry.h"
 #include "sales/screen/uQueryTaxRate.h"
 
 #include <QCheckBox>
@@ -312,6 +315,20 @@ int ItemEntry::enterChosenGoods(const FoundGoods& goods) {
     return row;
 }
 
+QStringList ItemEntry::goodsBarcodes(const QString& goodsId) {
+    GoodsLookup* db = lookup();
+    if (!db) return {};
+    bool ok = false;
+    const qint64 id = goodsId.trimmed().toLongLong(&ok);
+    if (!ok) return {};
+    try {
+        return db->barcodesOf(id);
+    } catch (const fb::Error&) {
+        lookup_.reset();
+        throw;
+    }
+}
+
 bool ItemEntry::acceptable(const FoundGoods& goods, const QString& typedCode) {
     switch (screen_.paymentMethodFlag()) {
     case 1:
@@ -455,7 +472,8 @@ ItemEntryController::ItemEntryController(TfmReg& screen, ItemEntryOptions option
     if (!options_.queryTaxRate) options_.queryTaxRate = [](QWidget* parent) { return ::queryTaxRate(parent); };
     screen_ = std::make_unique<RegEntryScreen>(reg_);
     entry_ = std::make_unique<ItemEntry>(*screen_, options_.database);
-    if (options_.marking) entry_->setMarkingEntry(options_.marking);
+    if (!options_.marking) options_.marking = mainScreenMarking();
+    entry_->setMarkingEntry(options_.marking);
     if (options_.chooser) entry_->setGoodsChooser(options_.chooser);
     input_ = new ScanInput(reg_, [this] { btnBarcodeClick(EntrySource::Router); }, this);
 
@@ -479,6 +497,26 @@ ItemEntryController::ItemEntryController(TfmReg& screen, ItemEntryOptions option
         reg_.showScaleState(options_.scale->isConnected());
         connect(options_.scale, &ScaleConnection::connectionChanged, &reg_, &TfmReg::showScaleState);
     }
+}
+
+MarkingEntry ItemEntryController::mainScreenMarking() {
+    marking::MarkedEntryServices services;
+    TfmReg* reg = &reg_;
+    services.markedItems = [reg]() -> QList<QStringList>& { return reg->MarkedItems(); };
+    services.driver = [reg] { return reg->KKTDriver(); };
+    services.registerLost = [reg] { reg->registerMenu().markDisconnected(); };
+    services.receiptKind = [reg] { return reg->receiptKind(); };
+    ItemEntry* entry = entry_.get();
+    services.barcodes = [entry](const QString& id) { return entry->goodsBarcodes(id); };
+    services.tobaccoSetting = [] {
+        try {
+            const core::TobaccoPriceRule rule = core::Settings(sys::programFolder()).tobaccoPriceRule();
+            return TobaccoPriceSetting{rule.rule, rule.amount};
+        } catch (...) {
+            return TobaccoPriceSetting{};  // the rule a missing setting means
+        }
+    };
+    return marking::makeMarkedEntry(std::move(services));
 }
 
 // A child of the screen: it goes while the screen is being destroyed, when

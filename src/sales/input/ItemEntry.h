@@ -9,9 +9,10 @@
 // The logic works on an EntryScreen: the main screen itself (through
 // installItemEntry) or a plain screen of a receipt model and input texts.
 //
-// Marked goods go to one entry point, MarkingEntry. Until the marking
-// dialogs exist the default, enterMarkingCode(), adds nothing and tells the
-// cashier that marked goods cannot be sold yet.
+// Marked goods go to one entry point, MarkingEntry. On the main screen it is
+// the marked road of sales/marking (scan window, format checks, validation
+// through the register); a bare ItemEntry keeps enterMarkingCode(), which
+// adds nothing and tells the cashier the goods cannot be sold here.
 #include "core/MainScreenPort.h"
 #include "sales/input/BarcodeClassifier.h"
 #include "sales/input/GoodsLookup.h"
@@ -138,8 +139,8 @@ enum class MarkingOutcome {
 
 using MarkingEntry = std::function<MarkingOutcome(EntryScreen& screen, const MarkingRequest& request)>;
 
-// The entry point for marked goods until the marking dialogs are built:
-// says that the goods cannot be sold yet and returns Refused.
+// The entry point for marked goods where no register and no scan window
+// are at hand: says that the goods cannot be sold and returns Refused.
 MarkingOutcome enterMarkingCode(EntryScreen& screen, const MarkingRequest& request);
 
 // ---- Choice among several goods -------------------------------------------
@@ -192,6 +193,8 @@ public:
     ~ItemEntry();
 
     void setMarkingEntry(MarkingEntry entry) { marking_ = std::move(entry); }
+    // Where marked goods go; the name search hands its marked goods here too.
+    const MarkingEntry& markingEntry() const { return marking_; }
     void setGoodsChooser(GoodsChooser chooser) { chooser_ = std::move(chooser); }
 
     EntryScreen& screen() { return screen_; }
@@ -215,6 +218,10 @@ public:
     // checks, then the marking scan for marked goods or a new or increased
     // position. Returns the row that got the goods, 0 when none did.
     int enterChosenGoods(const FoundGoods& goods);
+
+    // Every barcode of a goods item (the GTINs its marking codes may carry);
+    // empty when the database cannot be reached.
+    QStringList goodsBarcodes(const QString& goodsId);
 
 private:
     GoodsLookup* lookup();
@@ -247,7 +254,7 @@ struct ItemEntryOptions {
     // The database item entry reads; by default the data module's connection
     // while it is attached.
     ItemEntry::Database database;
-    MarkingEntry marking;  // default enterMarkingCode
+    MarkingEntry marking;  // default the marked road over the screen and its register
     GoodsChooser chooser;  // default the TfmGoodsFound window
     // The VAT rate question of the free price; returns the modal result of
     // the rate window (21..26 for VAT codes 1..6). By default TfmQueryTaxRate.
@@ -275,6 +282,10 @@ public:
     void btnScaleClick();
 
 private:
+    // The marked road over this screen: its marking records, its register
+    // and receipt kind, the goods' barcodes and the tobacco price setting.
+    MarkingEntry mainScreenMarking();
+
     TfmReg& reg_;
     ItemEntryOptions options_;
     std::unique_ptr<RegEntryScreen> screen_;

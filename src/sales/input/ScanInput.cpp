@@ -1,9 +1,8 @@
 #include "sales/input/ScanInput.h"
 
-#include "platform/ui/KeyboardLayout.h"
-
 #include "core/TextUtils.h"
 #include "core/uNumKeyboard.h"
+#include "platform/ui/KeyboardLayout.h"
 #include "sales/screen/Registration_Mode.h"
 
 #include <QGuiApplication>
