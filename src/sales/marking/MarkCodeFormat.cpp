@@ -287,11 +287,10 @@ bool IsDuplicateMark(const QList<QStringList>& markedItems, const QString& gtin,
     return false;
 }
 
-std::optional<QString> TobaccoUnitPrice(const QString& markPriceText, int fractionDenominator) {
+std::optional<QString> TobaccoUnitPrice(const QString& markPriceText) {
     const auto price = Money::parse(markPriceText.trimmed());
     if (!price) return std::nullopt;
-    if (fractionDenominator <= 0) return price->toString();
-    return Money::round2(price->toRational() / Rational(fractionDenominator)).toString();
+    return price->toString();
 }
 
 std::optional<QString> ValidateManualTobaccoPrice(const QString& text) {

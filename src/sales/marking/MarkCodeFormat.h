@@ -108,9 +108,10 @@ QString ShortNameForMessage(const QString& name, int markType);
 bool IsDuplicateMark(const QList<QStringList>& markedItems, const QString& gtin, const QString& serial);
 
 // The unit price of a tobacco position: the price text with two decimals,
-// divided by the fraction's denominator when a fraction was chosen.
-// nullopt when the price is not a number.
-std::optional<QString> TobaccoUnitPrice(const QString& markPriceText, int fractionDenominator);
+// nullopt when it is not a number. A part of a pack keeps the pack's price:
+// the position counts the part as its share of the pack (0.100), and the
+// register is given price x share.
+std::optional<QString> TobaccoUnitPrice(const QString& markPriceText);
 
 // A price typed for a tobacco unit sold without a code: trimmed, "," read as
 // "."; the text when it is a number above 0, else nullopt.

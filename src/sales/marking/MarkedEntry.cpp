@@ -213,7 +213,7 @@ MarkingOutcome MarkedEntry::enterScannedCode(EntryScreen& screen, const FoundGoo
             return MarkingOutcome::Refused;
         }
         unit.fraction = *fraction;
-        if (type == Tobacco) unit.priceText = TobaccoUnitPrice(unit.priceText, unit.fraction.den).value_or(unit.priceText);
+        if (type == Tobacco) unit.priceText = TobaccoUnitPrice(unit.priceText).value_or(unit.priceText);
     }
     if (dropsDiscount) ui::messages().show(screen.messageParent(), mainScreenTobaccoDiscountText(), ui::Icon::Warning);
 

@@ -299,7 +299,7 @@ void TfmQuerySerialNumber::evaluate(const QString& scan) {
     }
 
     if (tag == Tobacco) {
-        const std::optional<QString> price = TobaccoUnitPrice(unit.priceText, unit.fraction.den);
+        const std::optional<QString> price = TobaccoUnitPrice(unit.priceText);
         unit.priceText = price.value_or(unit.priceText);
         if (setup_.receipt) {
             const ReceiptModel& model = *setup_.receipt;

@@ -328,23 +328,20 @@ TEST(MarkCodeFormat, DuplicateUnitsAreFoundByPaddedGtinAndSerial) {
     }
 }
 
-TEST(MarkCodeFormat, TobaccoPricesOfUnitsFractionsAndManualEntry) {
+TEST(MarkCodeFormat, TobaccoUnitPricesAndManualEntry) {
     struct PriceCase {
         QString text;
-        int denominator;
         std::optional<QString> expected;
     };
     const PriceCase prices[] = {
-        {QStringLiteral("123"), 0, QStringLiteral("123.00")},
-        {QStringLiteral("123.00"), 4, QStringLiteral("30.75")},
-        {QStringLiteral("100.00"), 3, QStringLiteral("33.33")},
-        {QStringLiteral("0.05"), 2, QStringLiteral("0.03")},  // a half kopeck goes up
-        {QStringLiteral("200.00"), 3, QStringLiteral("66.67")},
-        {QStringLiteral("abc"), 2, std::nullopt},
+        {QStringLiteral("123"), QStringLiteral("123.00")},
+        {QStringLiteral("123.4"), QStringLiteral("123.40")},
+        {QStringLiteral("0.05"), QStringLiteral("0.05")},
+        {QStringLiteral("abc"), std::nullopt},
     };
     for (const PriceCase& c : prices) {
         SCOPED_TRACE(c.text.toStdString());
-        EXPECT_EQ(TobaccoUnitPrice(c.text, c.denominator), c.expected);
+        EXPECT_EQ(TobaccoUnitPrice(c.text), c.expected);
     }
 
     struct ManualCase {

@@ -346,6 +346,20 @@ TEST_F(MarkedEntryTest, PartOfAPackIsAskedAndSentToTheRegister) {
     EXPECT_TRUE(acceptedCodes().isEmpty());
 }
 
+TEST_F(MarkedEntryTest, PartOfATobaccoPackKeepsThePacksPriceAndCountsItsShare) {
+    // The position counts the share of the pack and the register is given
+    // price x share, so the price must stay the pack's: dividing it as well
+    // would charge a tenth of a tenth.
+    add({7, 4, QStringLiteral("100.00"), QStringLiteral("да"), 10}, {kGtin});
+    tobaccoSetting = {1, QString()};
+    fraction = MarkFraction{1, 10, QStringLiteral("1/10")};
+    scan(tobaccoPack(kGtin, "CCCCCC1", "AB,8"));  // MRP 123.00
+    EXPECT_TRUE(messages.boxes.empty()) << messages.last().toStdString();
+    EXPECT_EQ(rowsOf("7"), QStringList{"123.00 x 0.100"});
+    ASSERT_EQ(marked.size(), 1);
+    EXPECT_EQ(marked[0].mid(sales::MarkNumerator, 2), (QStringList{"1", "10"}));
+}
+
 TEST_F(MarkedEntryTest, RegisterThatDoesNotAnswerOrRefusesAddsNothing) {
     add({3, 10}, {kGtin});
     const QString code = dataMatrix(kGtin, kSerial13, 44);

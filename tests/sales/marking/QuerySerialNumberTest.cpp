@@ -342,7 +342,7 @@ TEST_F(QuerySerialNumberTest, FractionOfAPackIsAskedForPieceGoodsThatAllowIt) {
     EXPECT_EQ(askedCaption, markTypeCaption(4));
     ASSERT_EQ(validatedFractions.size(), 1u);
     EXPECT_EQ(validatedFractions[0].text, QStringLiteral("1/4"));
-    EXPECT_EQ(d->scanned().priceText, QStringLiteral("30.75"));  // 123.00 / 4
+    EXPECT_EQ(d->scanned().priceText, QStringLiteral("123.00"));  // the pack's price; the share is the quantity
 
     // Weighed measure or no fraction allowed: nothing is asked.
     askedPackCounts.clear();
