@@ -287,6 +287,34 @@ TEST_F(ReceiptPrinterTest, MarkedRowsAreRegisteredAsOneItemWithTheirCode) {
     EXPECT_EQ(kkt->state().totals.sell, 312000);
 }
 
+TEST_F(ReceiptPrinterTest, TobaccoSoldWithoutItsCodeIsRegisteredWithoutMarkingButACutCodeStops) {
+    // A pack sold "без маркировки" has neither serial nor code: it is
+    // registered as the excise goods it is, with no marking requisites.
+    kkt->clearJournal();
+    PrintJob job = saleJob();
+    job.lines = {line({"31", "Сигареты", "31", "185.00", "185.00", "1", "643", "", "", "4", "04600000000035", "", "0", "",
+                       "1", "0", "0", "0", ""})};
+    job.total = Money::fromKopecks(18500);
+    job.card = Money{};
+    job.cash = job.total;
+    const PrintOutcome o = printer.print(kkt.get(), job);
+    ASSERT_EQ(o.state, PrintOutcome::State::Printed) << (o.messages.isEmpty() ? "" : o.messages[0].text.toStdString());
+    const QList<JournalEntry> rows = calls(kkt->journal(), "registration");
+    ASSERT_EQ(rows.size(), 1);
+    EXPECT_EQ(rows[0].params.value(LIBFPTR_PARAM_PRICE).toString(), "185.00");
+    EXPECT_EQ(rows[0].params.value(LIBFPTR_PARAM_QUANTITY).toInt(), 1);
+    EXPECT_FALSE(rows[0].params.has(LIBFPTR_PARAM_MARKING_CODE));
+    EXPECT_FALSE(rows[0].params.has(LIBFPTR_PARAM_MARKING_CODE_STATUS));
+
+    // A unit with a serial but no code lost its code on the way: it stops
+    // before the register opens anything.
+    kkt->clearJournal();
+    job.lines[0][LineSerial] = "ABC1234";
+    const PrintOutcome cut = printer.print(kkt.get(), job);
+    EXPECT_NE(cut.state, PrintOutcome::State::Printed);
+    EXPECT_TRUE(calls(kkt->journal(), "openReceipt").isEmpty());
+}
+
 TEST_F(ReceiptPrinterTest, RegisterStateStopsPrintingBeforeAnythingOpens) {
     struct Case {
         const char* what;

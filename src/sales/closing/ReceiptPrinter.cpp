@@ -140,6 +140,11 @@ bool realCountry(const QString& country) {
     return c.toInt() != 0;
 }
 
+// A tobacco unit the cashier sold "без маркировки": neither serial nor code.
+bool soldWithoutCode(const QStringList& line) {
+    return line[LineMarkCode].trimmed().isEmpty() && line[LineSerial].trimmed().isEmpty();
+}
+
 void registerRowParams(IFiscalDriver& kkt, const QStringList& line, const PrintJob& job) {
     const int markType = wholeNumber(line[LineMarkType]).value_or(0);
     kkt.setParam(LIBFPTR_PARAM_COMMODITY_NAME, job.paymentFlag == PayAdvance ? QStringLiteral(" ") : line[LineName]);
@@ -159,6 +164,8 @@ void registerRowParams(IFiscalDriver& kkt, const QStringList& line, const PrintJ
     if (markType == 0) {
         const QString code = line[LineGtin].trimmed();
         if (!code.isEmpty() && sendsProductCode(code)) kkt.setParam(LIBFPTR_PARAM_PRODUCT_CODE, code);
+    } else if (soldWithoutCode(line)) {
+        // Excise goods sold without a code carry no marking requisites.
     } else {
         kkt.setParam(LIBFPTR_PARAM_MARKING_CODE, line[LineMarkCode]);
         kkt.setParam(LIBFPTR_PARAM_MARKING_CODE_STATUS, wholeNumber(line[LineMarkStatus]).value_or(0));
@@ -275,8 +282,8 @@ QString rowProblem(const QStringList& line, int row, int paymentFlag, int taxSys
     const std::optional<int> subject = wholeNumber(line[LineSubject]);
     if (!subject || *subject < 1 || *subject > 33)
         return rowError(QStringLiteral("Некорректный признак предмета расчета в позиции ") + n + QLatin1Char('.'));
-    if (*markType != 0 && (line[LineMarkCode].isEmpty() || !wholeNumber(line[LineMarkStatus]) ||
-                           !wholeNumber(line[LineOnlineResult])))
+    if (*markType != 0 && !soldWithoutCode(line) &&
+        (line[LineMarkCode].isEmpty() || !wholeNumber(line[LineMarkStatus]) || !wholeNumber(line[LineOnlineResult])))
         return rowError(QStringLiteral("Некорректные данные кода маркировки в позиции ") + n + QLatin1Char('.'));
     return lineWidthProblem(line, row);
 }
