@@ -17,6 +17,7 @@
 #include "WhenReady.h"
 
 #include "support/UpgradedDbFixture.h"
+#include "SaleScreenFixture.h"
 
 #include <QCheckBox>
 #include <QFile>
@@ -362,7 +363,7 @@ TEST_F(BuyerWindowsTest, AddressWindowShowsTheShopsOwnEmailOrItsAbsence) {
 // ---------------------------------------------------------------------------
 // From the main screen to the register and the database
 
-class BuyerReceiptTest : public testsupport::UpgradedDbTest {
+class BuyerReceiptTest : public salestest::SaleScreenTest {
 protected:
     void SetUp() override {
         UpgradedDbTest::SetUp();
@@ -372,40 +373,14 @@ protected:
             "GOOD_MARKTYPE, GOOD_COUNT, GOOD_EDIZM_FFD) VALUES (11, 'Хлеб', '50.00', 'нет', 'Т', '1', '643', 0, '10', "
             "0)");
         exec("INSERT INTO OPTIONS (OPTION_NAME, OPTION_VALUE) VALUES ('TaxSystem', '1')");
-        module = std::make_unique<core::TDataModule1>();
-        core::DataModule1 = module.get();
-        module->connectDatabase();
-        screen = std::make_unique<TfmReg>(nullptr, [this]() -> std::unique_ptr<fiscal::IFiscalDriver> {
-            auto e = std::make_unique<fiscal::RegisterEmulator>(programFolder());
-            kkt = e.get();
-            return e;
-        });
-        screen->setQuitOnClose(false);
-        core::SessionUser user;
-        user.userId = 7;
-        user.name = "Иванов И.И.";
-        user.postLabel = "Кассир : ";
-        screen->setUser(user);
-        ASSERT_NE(kkt, nullptr);
-        kkt->setParam(fiscal::tag::CashierName, "Иванов И.И.");
-        ASSERT_EQ(kkt->operatorLogin(), 0);
-        ASSERT_EQ(kkt->openShift(), 0);
+        openScreen();
+        if (HasFatalFailure()) return;
         SaleServices& services = installSaleCommands(*screen);
         installBuyerCommands(*screen, {});
         services.buyerContact = [this](QWidget* parent, int kind) { openReceiptAddress(*screen, parent, kind); };
     }
 
-    void TearDown() override {
-        screen.reset();
-        module.reset();
-        core::DataModule1 = nullptr;
-        UpgradedDbTest::TearDown();
-    }
-
     testsupport::FakeMessages messages;
-    std::unique_ptr<core::TDataModule1> module;
-    std::unique_ptr<TfmReg> screen;
-    fiscal::RegisterEmulator* kkt = nullptr;
 };
 
 TEST_F(BuyerReceiptTest, BuyerAndAddressReachTheRegisterAndTheStoredReceipt) {

@@ -16,6 +16,7 @@
 #include "support/FakeMessages.h"
 #include "support/DroppedConnection.h"
 #include "support/UpgradedDbFixture.h"
+#include "SaleScreenFixture.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -61,7 +62,7 @@ GoodRecord goodRecord(const QString& id, const QString& name, const QString& pri
 
 using testsupport::DroppedConnection;
 
-class SaleEndToEndTest : public testsupport::UpgradedDbTest {
+class SaleEndToEndTest : public salestest::SaleScreenTest {
 protected:
     void SetUp() override {
         UpgradedDbTest::SetUp();
@@ -72,32 +73,9 @@ protected:
              "GOOD_MARKTYPE, GOOD_COUNT, GOOD_EDIZM_FFD) VALUES (12, 'Сыр', '200.00', 'да', 'Т', '2', '643', 0, '5.000', 11)");
         exec("INSERT INTO OPTIONS (OPTION_NAME, OPTION_VALUE) VALUES ('TaxSystem', '1')");
 
-        module = std::make_unique<core::TDataModule1>();
-        core::DataModule1 = module.get();
-        module->connectDatabase();
-        screen = std::make_unique<TfmReg>(nullptr, [this]() -> std::unique_ptr<fiscal::IFiscalDriver> {
-            auto e = std::make_unique<fiscal::RegisterEmulator>(programFolder());
-            kkt = e.get();
-            return e;
-        });
-        screen->setQuitOnClose(false);
-        core::SessionUser user;
-        user.userId = 7;
-        user.name = "Иванов И.И.";
-        user.postLabel = "Кассир : ";
-        screen->setUser(user);
-        ASSERT_NE(kkt, nullptr);
-        kkt->setParam(fiscal::tag::CashierName, "Иванов И.И.");
-        ASSERT_EQ(kkt->operatorLogin(), 0);
-        ASSERT_EQ(kkt->openShift(), 0);
+        openScreen();
+        if (HasFatalFailure()) return;
         services = &installSaleCommands(*screen);
-    }
-
-    void TearDown() override {
-        screen.reset();
-        module.reset();
-        core::DataModule1 = nullptr;
-        UpgradedDbTest::TearDown();
     }
 
     // Two loaves scanned one after the other, 0.350 kg of cheese with a
@@ -184,9 +162,6 @@ protected:
     }
 
     testsupport::FakeMessages messages;
-    std::unique_ptr<core::TDataModule1> module;
-    std::unique_ptr<TfmReg> screen;
-    fiscal::RegisterEmulator* kkt = nullptr;
     SaleServices* services = nullptr;
 };
 

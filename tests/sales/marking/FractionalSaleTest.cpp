@@ -12,6 +12,7 @@
 #include "sales/screen/Registration_Mode.h"
 #include "support/FakeMessages.h"
 #include "support/UpgradedDbFixture.h"
+#include "sales/SaleScreenFixture.h"
 
 #include "sales/WhenReady.h"
 
@@ -34,7 +35,7 @@ const QChar kGs(char16_t(0x1D));
 const QString kWholeCode = QStringLiteral("010460000000002821AAAAAA") + kGs + QStringLiteral("93abcd");
 const QString kPartCode = QStringLiteral("010460000000002821BBBBBB") + kGs + QStringLiteral("93efgh");
 
-class FractionalSaleTest : public testsupport::UpgradedDbTest {
+class FractionalSaleTest : public salestest::SaleScreenTest {
 protected:
     void SetUp() override {
         UpgradedDbTest::SetUp();
@@ -45,31 +46,9 @@ protected:
              "VALUES (22, 'Творог', '400.00', 'да', 'Т', '2', '643', 13, '7', 0, 10)");
         exec("INSERT INTO OPTIONS (OPTION_NAME, OPTION_VALUE) VALUES ('TaxSystem', '1')");
 
-        module = std::make_unique<core::TDataModule1>();
-        core::DataModule1 = module.get();
-        module->connectDatabase();
-        screen = std::make_unique<TfmReg>(nullptr, [this]() -> std::unique_ptr<IFiscalDriver> {
-            auto e = std::make_unique<RegisterEmulator>(programFolder());
-            kkt = e.get();
-            return e;
-        });
-        screen->setQuitOnClose(false);
-        core::SessionUser user;
-        user.userId = 7;
-        user.name = "Иванов И.И.";
-        screen->setUser(user);
-        ASSERT_NE(kkt, nullptr);
-        kkt->setParam(tag::CashierName, "Иванов И.И.");
-        ASSERT_EQ(kkt->operatorLogin(), 0);
-        ASSERT_EQ(kkt->openShift(), 0);
+        openScreen();
+        if (HasFatalFailure()) return;
         installSaleCommands(*screen);
-    }
-
-    void TearDown() override {
-        screen.reset();
-        module.reset();
-        core::DataModule1 = nullptr;
-        UpgradedDbTest::TearDown();
     }
 
     // The register accepts a code the way the scan left it validated.
@@ -124,9 +103,6 @@ protected:
     }
 
     testsupport::FakeMessages messages;
-    std::unique_ptr<core::TDataModule1> module;
-    std::unique_ptr<TfmReg> screen;
-    RegisterEmulator* kkt = nullptr;
 };
 
 }  // namespace

@@ -21,6 +21,7 @@
 #include "support/FakeMessages.h"
 #include "support/TypeText.h"
 #include "support/UpgradedDbFixture.h"
+#include "sales/SaleScreenFixture.h"
 
 #include "sales/WhenReady.h"
 
@@ -44,7 +45,7 @@ const QString kPerfumeGtin = QStringLiteral("04601234567893");
 const QString kTobaccoGtin = QStringLiteral("04606203086627");
 const QString kShoesGtin = QStringLiteral("04650001112223");
 
-class MarkedSaleEndToEndTest : public testsupport::UpgradedDbTest {
+class MarkedSaleEndToEndTest : public salestest::SaleScreenTest {
 protected:
     void SetUp() override {
         UpgradedDbTest::SetUp();
@@ -56,25 +57,10 @@ protected:
         addGoods(41, "Кроссовки", "4000.00", 5, {"2000000000015", kShoesGtin});
         exec(QStringLiteral("INSERT INTO OPTIONS (OPTION_NAME, OPTION_VALUE) VALUES ('TaxSystem', '1')"));
 
-        module = std::make_unique<core::TDataModule1>();
-        core::DataModule1 = module.get();
-        module->connectDatabase();
-        screen = std::make_unique<TfmReg>(nullptr, [this]() -> std::unique_ptr<IFiscalDriver> {
-            auto e = std::make_unique<RegisterEmulator>(programFolder());
-            kkt = e.get();
-            return e;
-        });
-        screen->setQuitOnClose(false);
+        openScreen();
+        if (HasFatalFailure()) return;
         installSaleCommands(*screen);
         installItemEntry(*screen);
-        core::SessionUser user;
-        user.userId = 7;
-        user.name = QStringLiteral("Иванов И.И.");
-        screen->setUser(user);
-        ASSERT_NE(kkt, nullptr);
-        kkt->setParam(tag::CashierName, QStringLiteral("Иванов И.И."));
-        ASSERT_EQ(kkt->operatorLogin(), 0);
-        ASSERT_EQ(kkt->openShift(), 0);
         screen->show();
         screen->activateWindow();
         ASSERT_TRUE(QTest::qWaitForWindowActive(screen.get()));
@@ -84,10 +70,8 @@ protected:
     void TearDown() override {
         screen.reset();
         KeyRouter::uninstall();
-        module.reset();
-        core::DataModule1 = nullptr;
         ui::KeyboardLayout::setLayoutProvider({});
-        UpgradedDbTest::TearDown();
+        SaleScreenTest::TearDown();
     }
 
     void addGoods(int id, const QString& name, const QString& price, int markType, const QStringList& barcodes) {
@@ -122,9 +106,6 @@ protected:
     }
 
     testsupport::FakeMessages messages;
-    std::unique_ptr<core::TDataModule1> module;
-    std::unique_ptr<TfmReg> screen;
-    RegisterEmulator* kkt = nullptr;
 };
 
 TEST_F(MarkedSaleEndToEndTest, ScannedMarkedAndUnmarkedGoodsArePrintedAndStoredWithTheirCodes) {
