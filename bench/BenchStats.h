@@ -39,4 +39,16 @@ private:
     std::vector<double> millis_;
 };
 
+// Times each call of the benchmark loop and reports median and p99.
+template <class F>
+void timed(benchmark::State& state, F&& call) {
+    Timings t;
+    for (auto _ : state) {
+        const auto start = now();
+        call();
+        t.add(start);
+    }
+    t.report(state);
+}
+
 }  // namespace bench

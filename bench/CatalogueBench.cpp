@@ -150,41 +150,29 @@ const catalogue::GoodsListQuery& startsQuery() {
     return q;
 }
 
-// Times each call and reports median and p99.
-template <class F>
-void timed(benchmark::State& state, F&& call) {
-    bench::Timings t;
-    for (auto _ : state) {
-        const auto start = bench::now();
-        call();
-        t.add(start);
-    }
-    t.report(state);
-}
-
 void BM_OpenRoot(benchmark::State& state) {
-    timed(state, [] {
+    bench::timed(state, [] {
         if (modelFetch(rootQuery(), false) != kScreen) std::abort();
     });
 }
 void BM_OpenRootRaw(benchmark::State& state) {
-    timed(state, [] {
+    bench::timed(state, [] {
         if (rawFetch(rootQuery().sql, rootQuery().params, kScreen) != kScreen) std::abort();
     });
 }
 void BM_Contains(benchmark::State& state) {
-    timed(state, [] { benchmark::DoNotOptimize(modelFetch(containsQuery(), true)); });
+    bench::timed(state, [] { benchmark::DoNotOptimize(modelFetch(containsQuery(), true)); });
 }
 void BM_ContainsRaw(benchmark::State& state) {
-    timed(state, [] { benchmark::DoNotOptimize(rawFetch(containsQuery().sql, containsQuery().params, 0)); });
+    bench::timed(state, [] { benchmark::DoNotOptimize(rawFetch(containsQuery().sql, containsQuery().params, 0)); });
 }
 void BM_StartsWith(benchmark::State& state) {
-    timed(state, [] {
+    bench::timed(state, [] {
         if (modelFetch(startsQuery(), true) != 100) std::abort();
     });
 }
 void BM_StartsWithRaw(benchmark::State& state) {
-    timed(state, [] {
+    bench::timed(state, [] {
         if (rawFetch(startsQuery().sql, startsQuery().params, 0) != 100) std::abort();
     });
 }

@@ -153,17 +153,6 @@ int expected(const QString& text, bool startsWith) {
     return startsWith ? starts : contains;
 }
 
-template <class F>
-void timed(benchmark::State& state, F&& call) {
-    bench::Timings t;
-    for (auto _ : state) {
-        const auto start = bench::now();
-        call();
-        t.add(start);
-    }
-    t.report(state);
-}
-
 // The window and the raw statement take turns in one loop, so that the
 // load of a shared machine falls on both alike; the ratio is of medians.
 void pair(benchmark::State& state, const QString& text, bool startsWith) {
