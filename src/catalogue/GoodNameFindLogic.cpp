@@ -1,5 +1,6 @@
 #include "GoodNameFindLogic.h"
 
+#include "catalogue/CatalogueLogic.h"
 #include "core/CodeTables.h"
 
 namespace catalogue {
@@ -23,16 +24,6 @@ QString cutName(const QString& name) {
 
 }  // namespace
 
-QString EscapeLike(const QString& text, QChar esc) {
-    QString out;
-    out.reserve(text.size() * 2);
-    for (const QChar c : text) {
-        if (c == esc || c == QLatin1Char('%') || c == QLatin1Char('_')) out += esc;
-        out += c;
-    }
-    return out;
-}
-
 GoodNameFindQuery BuildGoodsListQuery(const QString& filterText, bool startsWith, bool wholeBase,
                                       std::int64_t groupId) {
     GoodNameFindQuery q;
@@ -51,7 +42,7 @@ GoodNameFindQuery BuildGoodsListQuery(const QString& filterText, bool startsWith
         } else {
             where += QStringLiteral(" AND UPPER(GOOD_NAME) LIKE CAST(? AS VARCHAR(1000)) ESCAPE '") +
                      QChar(kLikeEscape) + QLatin1Char('\'');
-            q.params.emplace_back(QLatin1Char('%') + EscapeLike(text) + QLatin1Char('%'));
+            q.params.emplace_back(QLatin1Char('%') + escapeLikeText(text) + QLatin1Char('%'));
         }
     }
     q.sql = kListHead + where + kListTail;

@@ -20,10 +20,6 @@ enum GoodNameFindMode { FindForReceipt = 1, FindForPriceTags = 2, FindForStockDo
 // The escape character of the "contains" filter.
 inline constexpr char16_t kLikeEscape = u'\u00A4';  // "¤"
 
-// Typed text that LIKE ... ESCAPE `esc` matches literally: "%", "_" and the
-// escape character itself are each prefixed with `esc`.
-QString EscapeLike(const QString& text, QChar esc = QChar(kLikeEscape));
-
 struct GoodNameFindQuery {
     QString sql;
     std::vector<fb::Value> params;
