@@ -260,10 +260,17 @@ std::variant<RefundPlan, RefundError> buildRefundPlan(const StoredReceipt& recei
             } else {
                 const double sum = number(m.cell(found, M::ColQty)).value_or(0) + number(line.count).value_or(0);
                 m.setCell(found, M::ColQty, QString::number(sum, 'f', 3));
+                // Marked goods counted in pieces may be sold by parts of a
+                // pack, which makes their row fractional; each unit keeps
+                // its marking record.
+                if (auto failed = carryMarking(line)) return *failed;
             }
             continue;
         }
-        if (k.kind == QLatin1String("W") && isMarked(line)) return RefundError{RefundFailure::WeighedMarked, line.name};
+        // Only goods measured by weight cannot be marked; marked goods counted
+        // in pieces that may be sold by parts of a pack are fractional too.
+        if (k.kind == QLatin1String("W") && isMarked(line) && unit != 0)
+            return RefundError{RefundFailure::WeighedMarked, line.name};
         const int row = sales::GetFreeGridRow(m);
         writeRow(m, row, line, k, unit, false);
         setMarkType(m, row, line);

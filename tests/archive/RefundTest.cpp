@@ -181,6 +181,22 @@ TEST(RefundPlan, PartsOfPacksOfOneGoodsAddUpInThousandths) {
     EXPECT_EQ(plan.markedItems[1].mid(7, 2), (QStringList{"2", "10"}));
 }
 
+TEST(RefundPlan, MarkedGoodsCountedInPiecesAndSoldByPartsOfAPackComeBackWithEveryRecord) {
+    // Curd that may be sold by parts of a pack is fractional in the
+    // catalogue, yet counted in pieces: a whole pack and three tenths of
+    // another return as one row holding both marking records.
+    StoredLine whole = marked(line("2", "Творог", "400.00", "1.000"), "04600000000028", "A1");
+    StoredLine part = marked(line("2", "Творог", "400.00", "0.300"), "04600000000028", "A2");
+    part.fraction = "3/10";
+    const RefundPlan plan = planOf(
+        buildRefundPlan({"1", 3, "", ""}, {whole, part}, {0, 0}, RefundMode::Whole, catalogue(), acceptAll()));
+    EXPECT_EQ(plan.receipt.cell(1, M::ColKind), "W");
+    EXPECT_EQ(plan.receipt.cell(1, M::ColQty), "1.300");
+    ASSERT_EQ(plan.markedItems.size(), 2);
+    EXPECT_EQ(plan.markedItems[0][5], "3");
+    EXPECT_EQ(plan.markedItems[1].mid(5, 4), (QStringList{"4", "1", "3", "10"}));
+}
+
 TEST(RefundPlan, RefusalsNameTheFaultyLine) {
     struct Case {
         const char* what;
@@ -201,8 +217,8 @@ TEST(RefundPlan, RefusalsNameTheFaultyLine) {
          acceptAll(),
          RefundFailure::PriceConflict,
          "Хлеб"},
-        {"weighed marked goods",
-         {marked(line("2", "Сыр", "500", "0.250"), "046", "S")},
+        {"marked goods sold by weight",
+         {marked(line("2", "Сыр", "500", "0.250", 11), "046", "S")},
          acceptAll(),
          RefundFailure::WeighedMarked,
          "Сыр"},
@@ -218,8 +234,10 @@ TEST(RefundPlan, RefusalsNameTheFaultyLine) {
          "Сигареты"},
     };
     for (const Case& c : cases) {
-        const auto result = buildRefundPlan({"1", 1, "", ""}, c.lines, std::vector<int>(c.lines.size(), 0),
-                                            RefundMode::Whole, catalogue(), c.check);
+        std::vector<int> units;
+        for (const StoredLine& l : c.lines) units.push_back(l.unit.value_or(0));
+        const auto result =
+            buildRefundPlan({"1", 1, "", ""}, c.lines, units, RefundMode::Whole, catalogue(), c.check);
         ASSERT_TRUE(std::holds_alternative<RefundError>(result)) << c.what;
         EXPECT_EQ(std::get<RefundError>(result).failure, c.failure) << c.what;
         EXPECT_EQ(std::get<RefundError>(result).name, c.name) << c.what;
