@@ -102,8 +102,13 @@ ReceiptAddCheck CheckReceiptAdd(int paymentFlag, bool buyerGiven, const QString&
 
 GoodsSearchLayoutSpec GoodsSearchLayout(int mode, bool countryShown) {
     GoodsSearchLayoutSpec s;
+    // The code, price and stock columns are kept narrow enough for every
+    // shown column to fit the grid beside its vertical scroll bar.
+    s.width[ColId] = 75;
     s.width[ColName] = 325;
+    s.width[ColPrice] = 80;
     s.width[ColUnit] = 70;
+    s.width[ColStock] = 70;
     s.hidden[ColWeighed] = true;
     switch (mode) {
         case FindForPriceTags:
@@ -122,7 +127,6 @@ GoodsSearchLayoutSpec GoodsSearchLayout(int mode, bool countryShown) {
             s.windowWidth = 915;
             break;
         default:
-            s.width[ColStock] = 70;
             s.stockTitle = QStringLiteral("Остаток");
             s.hidden[ColCountry] = !countryShown;
             s.gridWidth = countryShown ? 750 : 655;

@@ -125,7 +125,9 @@ TfmGoodNameFind::TfmGoodNameFind(fb::Connection& db, int mode, GoodNameFindSink 
     DBGridGoods->setModel(model_);
     DBGridGoods->viewport()->installEventFilter(this);
 
-    btnOK = named(new QPushButton(QStringLiteral("OK"), this), "btnOK");
+    // The price-tag list takes each pick into its list.
+    btnOK = named(new QPushButton(mode_ == FindForPriceTags ? QStringLiteral("ДОБАВИТЬ") : QStringLiteral("OK"), this),
+                  "btnOK");
     btnOK->setAutoDefault(false);
     btnCANCEL = named(new QPushButton(QStringLiteral("ЗАКРЫТЬ"), this), "btnCANCEL");
     btnCANCEL->setAutoDefault(false);

@@ -12,6 +12,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScrollBar>
 #include <QSignalSpy>
 #include <QTableView>
 #include <QTest>
@@ -276,6 +277,32 @@ TEST_F(GoodNameFindWindowTest, ColumnsFollowTheModeAndTheCountryChoiceIsKept) {
     EXPECT_EQ(w->chCountryShow->isChecked(), !before);
     EXPECT_EQ(w->DBGridGoods->isColumnHidden(ColCountry), before);
     QTest::mouseClick(w->chCountryShow, Qt::LeftButton);
+}
+
+TEST_F(GoodNameFindWindowTest, EveryModeShowsItsColumnsWithoutSidewaysScrollingAndItsConfirmCaption) {
+    // Enough goods for the vertical scroll bar to take its share of the grid.
+    for (int id = 100; id < 140; ++id) goods(id, QStringLiteral("Товар %1").arg(id), 0, QStringLiteral("1200.00"));
+    struct Case {
+        int mode;
+        bool country;
+        const char* confirm;
+    };
+    const Case cases[] = {{FindForReceipt, false, "OK"},
+                          {FindForReceipt, true, "OK"},
+                          {FindForPriceTags, false, "ДОБАВИТЬ"},
+                          {FindForStockDocument, false, "OK"}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.mode << (c.country ? " with country" : ""));
+        open(c.mode);
+        if (c.mode == FindForReceipt && w->chCountryShow->isChecked() != c.country)
+            QTest::mouseClick(w->chCountryShow, Qt::LeftButton);
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(w.get()));
+        QApplication::processEvents();
+        ASSERT_TRUE(w->DBGridGoods->verticalScrollBar()->isVisible());
+        EXPECT_LE(w->DBGridGoods->horizontalHeader()->length(), w->DBGridGoods->viewport()->width());
+        EXPECT_EQ(w->btnOK->text(), QString::fromUtf8(c.confirm));
+    }
+    if (w->chCountryShow->isChecked()) QTest::mouseClick(w->chCountryShow, Qt::LeftButton);
 }
 
 TEST_F(GoodNameFindWindowTest, TheWheelMovesTheCurrentRow) {

@@ -18,6 +18,7 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QHeaderView>
+#include <QImage>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -377,6 +378,32 @@ TEST_F(PortionsDbTest, UnchoosingALotClearsItsQuantity) {
         EXPECT_EQ(w.PortionsGrid->item(r, TfmAvailablePortions::ColChoice)->text(), "0");
         EXPECT_EQ(w.PortionsGrid->item(r, TfmAvailablePortions::ColQty)->text(), "");
         EXPECT_FALSE(w.PortionsGrid->item(r, TfmAvailablePortions::ColQty)->flags().testFlag(Qt::ItemIsEditable));
+    });
+}
+
+TEST_F(PortionsDbTest, AChosenLotShowsItsCheckMark) {
+    const int row = addPosition("5", "P", "2");
+    withWindow(5, row, [&](TfmAvailablePortions& w) {
+        w.resize(800, 400);
+        w.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
+        const int r = gridRowOf(w, 11);
+        const QRect cell = w.PortionsGrid->visualItemRect(w.PortionsGrid->item(r, TfmAvailablePortions::ColChoice));
+        // The mark as drawn, with nothing selected or current in the grid.
+        auto mark = [&] {
+            w.PortionsGrid->clearSelection();
+            w.PortionsGrid->setCurrentItem(nullptr);
+            QTest::mouseMove(w.PortionsGrid->viewport(),
+                             QPoint(w.PortionsGrid->viewport()->width() - 2, w.PortionsGrid->viewport()->height() - 2));
+            return w.PortionsGrid->viewport()->grab(cell).toImage();
+        };
+        const QImage unchosen = mark();
+        clickChoice(w, r);
+        ASSERT_EQ(w.PortionsGrid->item(r, TfmAvailablePortions::ColChoice)->text(), "1");
+        EXPECT_NE(mark(), unchosen) << "the cashier cannot see which lots are chosen";
+        clickChoice(w, r);
+        ASSERT_EQ(w.PortionsGrid->item(r, TfmAvailablePortions::ColChoice)->text(), "0");
+        EXPECT_EQ(mark(), unchosen);
     });
 }
 

@@ -20,11 +20,14 @@
 #include "support/TypeText.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QComboBox>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTest>
@@ -203,6 +206,26 @@ TEST(GoodsFoundWindow, UnitShownOnlyForAUnitCodeOfTheFiscalList) {
     window.setGoods(goods);
     for (int r = 0; r < int(std::size(cases)); ++r)
         EXPECT_EQ(window.DBGrid1->item(r, 4)->text(), QString::fromUtf8(cases[r].shown)) << r;
+}
+
+TEST(GoodsFoundWindow, EveryColumnOfEveryTagIsSeenWithoutSidewaysScrolling) {
+    // Enough goods for the vertical scroll bar to take its share of the grid.
+    std::vector<sales::FoundGoods> goods(30);
+    for (size_t i = 0; i < goods.size(); ++i) {
+        goods[i].good.id = QString::number(100000 + i);
+        goods[i].good.name = QStringLiteral("Масло сливочное 82% высший сорт в фольге 180 г");
+    }
+    for (const int tag : {0, 1, 2, 10, 11}) {
+        SCOPED_TRACE(tag);
+        TfmGoodsFound window;
+        window.setTag(tag);
+        window.setGoods(goods);
+        window.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+        QApplication::processEvents();
+        ASSERT_TRUE(window.DBGrid1->verticalScrollBar()->isVisible());
+        EXPECT_LE(window.DBGrid1->horizontalHeader()->length(), window.DBGrid1->viewport()->width());
+    }
 }
 
 TEST(QueryTaxRateWindow, TheQuestionIsALabelInsideTheWindow) {

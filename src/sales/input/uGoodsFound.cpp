@@ -67,7 +67,9 @@ TfmGoodsFound::TfmGoodsFound(QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("fmGoodsFound"));
     setWindowTitle(sales::goodsFoundCaption(-1));
     setModal(true);
-    resize(760, 360);
+    // Wide enough for the widest layout (code, weighed barcode and unit) to
+    // show every column, the mark type included, without sideways scrolling.
+    resize(860, 360);
 
     DBGrid1 = new QTableWidget(this);
     DBGrid1->setObjectName(QStringLiteral("DBGrid1"));
@@ -133,6 +135,10 @@ void TfmGoodsFound::setTag(int tag) {
     DBGrid1->setColumnWidth(ColId, 80);
     DBGrid1->setColumnWidth(ColBarcode, tag == 11 ? 150 : 136);
     DBGrid1->setColumnWidth(ColName, 300);
+    DBGrid1->setColumnWidth(ColPrice, 80);
+    DBGrid1->setColumnWidth(ColUnit, 65);
+    DBGrid1->setColumnWidth(ColWeighed, 45);
+    DBGrid1->setColumnWidth(ColMark, 90);
     DBGrid1->setColumnHidden(ColUnit, tag != 10 && tag != 11);
     Memo1->setVisible(tag == 2);
     fill();

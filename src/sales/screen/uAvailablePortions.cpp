@@ -11,12 +11,32 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
+#include <QStyledItemDelegate>
 #include <QTableWidget>
 #include <QVBoxLayout>
 
 TfmAvailablePortions* fmAvailablePortions = nullptr;
 
 using namespace sales;
+
+namespace {
+
+// The choice column keeps "1" or "0" as its text but shows only the check
+// box: the text is left out of the drawing, not coloured away, because the
+// style draws the check mark in the text colour.
+class ChoiceMarkDelegate : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+protected:
+    void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override {
+        QStyledItemDelegate::initStyleOption(option, index);
+        option->text.clear();
+        option->features &= ~QStyleOptionViewItem::HasDisplay;
+    }
+};
+
+}  // namespace
 
 TfmAvailablePortions::TfmAvailablePortions(TfmReg& reg, PortionsRepository& repository, std::int64_t goodsId, int row,
                                            QWidget* parent)
@@ -51,6 +71,7 @@ TfmAvailablePortions::TfmAvailablePortions(TfmReg& reg, PortionsRepository& repo
     PortionsGrid->setColumnWidth(ColAvailable, 100);
     PortionsGrid->setColumnWidth(ColQty, 100);
     PortionsGrid->setColumnHidden(ColRecordId, true);
+    PortionsGrid->setItemDelegateForColumn(ColChoice, new ChoiceMarkDelegate(PortionsGrid));
     PortionsGrid->setMinimumWidth(rowHeight + 3 + 180 + 200 + 100 + 100 + 24);
 
     lblTotalCaption = new QLabel(this);
@@ -163,7 +184,6 @@ void TfmAvailablePortions::setChosen(int gridRow, bool on) {
     mark->setText(on ? QStringLiteral("1") : QStringLiteral("0"));
     // The mark is drawn as a check box; the text keeps "1" or "0".
     mark->setData(Qt::CheckStateRole, on ? Qt::Checked : Qt::Unchecked);
-    mark->setForeground(Qt::transparent);
     if (on) {
         qty->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsEditable);
     } else {
