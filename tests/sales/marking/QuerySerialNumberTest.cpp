@@ -451,6 +451,29 @@ TEST_F(QuerySerialNumberTest, CodeTypedInTheRussianLayoutIsReadInLatin) {
     EXPECT_TRUE(e->isVisible());
 }
 
+// The running program has no layout source but the desktop's input locale,
+// which stays English whatever keyboard group is active; the letters of the
+// scan tell the Russian layout, and then punctuation of the same scan is
+// read through it as well.
+TEST_F(QuerySerialNumberTest, CodeTypedInTheRussianLayoutIsReadInLatinWithoutALayoutSource) {
+    ui::KeyboardLayout::setLayoutProvider({});
+    const QString russian = QStringLiteral("01") + kGtin + QStringLiteral("21") + QStringLiteral("Фижюб.") + kGs +
+                            QStringLiteral("93л9.Ж");
+    auto d = open(setup(13));
+    scan(*d, russian);
+    EXPECT_EQ(d->result(), QDialog::Accepted);
+    ASSERT_EQ(validated.size(), 1u);
+    EXPECT_EQ(validated[0], QStringLiteral("01") + kGtin + QStringLiteral("21") + QStringLiteral("Ab;.,/") + kGs +
+                                QStringLiteral("93k9/:"));
+
+    // The next scan in the US layout is read as it is typed.
+    validated.clear();
+    auto e = open(setup(13));
+    scan(*e, dairy(kGtin, QStringLiteral("aB3;.?")));
+    ASSERT_EQ(validated.size(), 1u);
+    EXPECT_EQ(validated[0], dairy(kGtin, QStringLiteral("aB3;.?")));
+}
+
 TEST_F(QuerySerialNumberTest, ScannersEnterEndsTheScanThroughTheProgramsKeyRouter) {
     sales::KeyRouter::install(QCoreApplication::instance());
     auto d = open(setup(9));
