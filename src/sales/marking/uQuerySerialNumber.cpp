@@ -346,10 +346,11 @@ void TfmQuerySerialNumber::btnOKClick() {
         ui::messages().show(this, badManualPriceText(), ui::Icon::Error);
         return;
     }
+    // A unit without a code has no GTIN of its own either: the shop's
+    // barcode is no marking datum, and a GTIN without a serial would mark
+    // the stored receipt as broken for a later refund.
     MarkedScan unit;
     unit.priceText = *price;
-    const QString stored = lblGTIN->text().trimmed();
-    if (stored != kNoStoredGtin) unit.gtin = stored;
     result_ = unit;
     accept();
 }
