@@ -52,6 +52,17 @@ std::optional<std::pair<QString, QString>> fractionOf(const StoredLine& line) {
     return std::make_pair(QString::number(*n), QString::number(*d));
 }
 
+// A line of goods with a mark type that carries no marking data at all.
+bool soldWithoutCode(const StoredLine& line) {
+    const std::optional<qint64> type = wholeNumber(line.markType);
+    return type && *type != 0 && line.gtin.trimmed().isEmpty() && line.markingCode.trimmed().isEmpty();
+}
+
+QStringList uncodedEntry(const StoredLine& line) {
+    return {line.goodId.trimmed(), QString(), QString(), QString(), QString(), QStringLiteral("0"),
+            QStringLiteral("0"),   QStringLiteral("0"), QStringLiteral("0"), QStringLiteral("0")};
+}
+
 QStringList baseMarkingEntry(const StoredLine& line) {
     const auto fraction = fractionOf(line);
     return {line.goodId.trimmed(),
@@ -210,7 +221,13 @@ std::variant<RefundPlan, RefundError> buildRefundPlan(const StoredReceipt& recei
     if (!lines.empty()) plan.paymentMethodFlag = paymentMethodFromStored(lines.front().payType);
 
     auto carryMarking = [&](const StoredLine& line) -> std::optional<RefundError> {
-        if (!isMarked(line)) return std::nullopt;
+        if (!isMarked(line)) {
+            // A marked unit sold without its code (a tobacco pack "без
+            // маркировки") goes back the way it was sold: a record without a
+            // code, so closing registers the unit instead of missing it.
+            if (mode == RefundMode::Whole && soldWithoutCode(line)) plan.markedItems.append(uncodedEntry(line));
+            return std::nullopt;
+        }
         std::optional<QStringList> entry =
             markedCheck ? markedCheck(line, baseMarkingEntry(line)) : std::optional<QStringList>();
         if (!entry) return RefundError{RefundFailure::MarkingRefused, line.name};

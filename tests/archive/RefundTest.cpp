@@ -4,6 +4,8 @@
 #include "archive/uQueryEdizm.h"
 
 #include "core/CodeTables.h"
+#include "sales/closing/ReceiptLines.h"
+#include "sales/receipt/ReceiptCalc.h"
 #include "support/FakeMessages.h"
 
 #include <gtest/gtest.h>
@@ -163,6 +165,37 @@ TEST(RefundPlan, MarkingIsCarriedWithStatusFractionAndMarkType) {
         buildRefundPlan({"1", 3, "ИП Петров", "12"}, {fraction}, {0}, RefundMode::One, catalogue(), acceptAll()));
     ASSERT_EQ(one.markedItems.size(), 1);
     EXPECT_EQ(one.receipt.attr(1, M::AttrMarkType), "4");
+}
+
+// A tobacco pack sold without its code is stored with its mark type and no
+// marking data; the whole receipt goes back and closes with every unit.
+TEST(RefundPlan, UnitSoldWithoutItsCodeGoesBackWithTheCodedOnes) {
+    StoredLine pack = line("5", "Сигареты", "123.00", "1");
+    pack.markType = "4";
+    StoredLine shoes = marked(line("1", "Кроссовки", "4000.00", "1"), "04650001112223", "SHOE000000001");
+    shoes.markType = "5";
+    std::vector<QString> checked;
+    const MarkedRefundCheck check = [&checked](const StoredLine& l, QStringList entry) -> std::optional<QStringList> {
+        checked.push_back(l.serial);
+        return entry;
+    };
+    RefundPlan plan = planOf(
+        buildRefundPlan({"1", 3, "", ""}, {pack, shoes}, {0, 0}, RefundMode::Whole, catalogue(), check));
+    EXPECT_EQ(checked, std::vector<QString>{"SHOE000000001"}) << "only a code is checked by the register";
+    ASSERT_EQ(plan.markedItems.size(), 2);
+    EXPECT_EQ(plan.markedItems[0].mid(0, 5), (QStringList{"5", "", "", "", ""}));
+
+    ASSERT_TRUE(sales::RecalcReceipt(plan.receipt, sales::ReceiptContext{"ВОЗВРАТ ПРИХОДА", false}).ok());
+    sales::ReceiptLinesInput in;
+    in.receipt = &plan.receipt;
+    in.markedItems = &plan.markedItems;
+    in.taxSystemCode = 2;
+    const sales::ReceiptLinesResult r = sales::buildReceiptLines(in, {}, {});
+    ASSERT_TRUE(r.built()) << r.message.toStdString();
+    ASSERT_EQ(r.lines.size(), 2);
+    EXPECT_EQ(r.lines[0][sales::LineName], "Сигареты");
+    EXPECT_TRUE(r.lines[0][sales::LineMarkCode].isEmpty());
+    EXPECT_EQ(r.lines[1][sales::LineSerial], "SHOE000000001");
 }
 
 TEST(RefundPlan, PartsOfPacksOfOneGoodsAddUpInThousandths) {

@@ -73,6 +73,10 @@ int KeyboardLayout::currentLayoutId() {
     }
 }
 
+bool KeyboardLayout::hasLayoutProvider() {
+    return static_cast<bool>(layoutProvider());
+}
+
 void KeyboardLayout::setLayoutProvider(std::function<int()> provider) {
     layoutProvider() = std::move(provider);
 }

@@ -37,6 +37,9 @@ public:
     // The active layout: the provider set by setLayoutProvider, else the
     // desktop's input locale (Russian 1049, English 1033, other 0).
     static int currentLayoutId();
+    // Whether a provider is set; without one the desktop's input locale is
+    // all there is, and under X11 it does not follow the keyboard group.
+    static bool hasLayoutProvider();
     // Replaces how the layout is found; an empty function restores the
     // desktop's. Tests use it: the offscreen platform has no layouts.
     static void setLayoutProvider(std::function<int()> provider);

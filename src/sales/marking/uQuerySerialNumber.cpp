@@ -2,6 +2,7 @@
 
 #include "platform/ui/KeyboardLayout.h"
 #include "platform/ui/MessageService.h"
+#include "sales/input/ScanInput.h"
 #include "sales/marking/ScanCapture.h"
 #include "sales/marking/uQueryFractionalCount.h"
 #include "sales/receipt/ReceiptModel.h"
@@ -155,6 +156,7 @@ void TfmQuerySerialNumber::FormShow() {
     EdEng->clear();
     Timer1->stop();
     timerPending_ = false;
+    layoutId_ = ui::LayoutEnglish;
 }
 
 void TfmQuerySerialNumber::showEvent(QShowEvent* event) {
@@ -195,8 +197,15 @@ bool TfmQuerySerialNumber::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void TfmQuerySerialNumber::keyArrived(QKeyEvent* event) {
-    // Key down: the layout of that moment decides the Latin copy.
-    layoutId_ = ui::KeyboardLayout::currentLayoutId();
+    // Key down: the layout of that moment decides the Latin copy. With no
+    // layout source but the desktop's input locale, which does not follow
+    // the keyboard group under X11, the typed letter tells the layout, as on
+    // the main screen's input line; other keys keep the last one.
+    const QString text = event->text();
+    if (ui::KeyboardLayout::hasLayoutProvider())
+        layoutId_ = ui::KeyboardLayout::currentLayoutId();
+    else if (!text.isEmpty())
+        layoutId_ = sales::layoutFromCharacter(text.at(0), layoutId_);
     const CapturedKey k = captureKey(*event, layoutId_);
     if (!k.used) return;
     Timer1->stop();
@@ -337,10 +346,11 @@ void TfmQuerySerialNumber::btnOKClick() {
         ui::messages().show(this, badManualPriceText(), ui::Icon::Error);
         return;
     }
+    // A unit without a code has no GTIN of its own either: the shop's
+    // barcode is no marking datum, and a GTIN without a serial would mark
+    // the stored receipt as broken for a later refund.
     MarkedScan unit;
     unit.priceText = *price;
-    const QString stored = lblGTIN->text().trimmed();
-    if (stored != kNoStoredGtin) unit.gtin = stored;
     result_ = unit;
     accept();
 }

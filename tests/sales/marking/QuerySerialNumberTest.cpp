@@ -391,7 +391,8 @@ TEST_F(QuerySerialNumberTest, TobaccoWithoutCodeNeedsTheBoxAndAPriceAboveZero) {
     EXPECT_TRUE(d->scanned().withoutCode());
     EXPECT_TRUE(d->scanned().serial.isEmpty());
     EXPECT_EQ(d->scanned().priceText, QStringLiteral("99.50"));
-    EXPECT_EQ(d->scanned().gtin, kBarcode);
+    // No code, no GTIN: the shop's barcode shown in the window is not one.
+    EXPECT_TRUE(d->scanned().gtin.isEmpty());
     EXPECT_TRUE(validated.empty());
 
     d->CheckBox1->click();
@@ -449,6 +450,29 @@ TEST_F(QuerySerialNumberTest, CodeTypedInTheRussianLayoutIsReadInLatin) {
     scan(*e, dairy(kGtin, QStringLiteral("aB3;.?")));
     EXPECT_TRUE(validated.empty());
     EXPECT_TRUE(e->isVisible());
+}
+
+// The running program has no layout source but the desktop's input locale,
+// which stays English whatever keyboard group is active; the letters of the
+// scan tell the Russian layout, and then punctuation of the same scan is
+// read through it as well.
+TEST_F(QuerySerialNumberTest, CodeTypedInTheRussianLayoutIsReadInLatinWithoutALayoutSource) {
+    ui::KeyboardLayout::setLayoutProvider({});
+    const QString russian = QStringLiteral("01") + kGtin + QStringLiteral("21") + QStringLiteral("Фижюб.") + kGs +
+                            QStringLiteral("93л9.Ж");
+    auto d = open(setup(13));
+    scan(*d, russian);
+    EXPECT_EQ(d->result(), QDialog::Accepted);
+    ASSERT_EQ(validated.size(), 1u);
+    EXPECT_EQ(validated[0], QStringLiteral("01") + kGtin + QStringLiteral("21") + QStringLiteral("Ab;.,/") + kGs +
+                                QStringLiteral("93k9/:"));
+
+    // The next scan in the US layout is read as it is typed.
+    validated.clear();
+    auto e = open(setup(13));
+    scan(*e, dairy(kGtin, QStringLiteral("aB3;.?")));
+    ASSERT_EQ(validated.size(), 1u);
+    EXPECT_EQ(validated[0], dairy(kGtin, QStringLiteral("aB3;.?")));
 }
 
 TEST_F(QuerySerialNumberTest, ScannersEnterEndsTheScanThroughTheProgramsKeyRouter) {
