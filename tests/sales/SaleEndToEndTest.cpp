@@ -112,11 +112,6 @@ protected:
              });
     }
 
-    std::vector<fb::Row> rows(const QString& sql) {
-        fb::Transaction tr(db());
-        return fb::query(tr, sql);
-    }
-
     QString stock(int id) {
         fb::Transaction tr(db());
         return fb::queryOne(tr, "SELECT GOOD_COUNT FROM GOODS WHERE GOOD_ID = ?", {std::int64_t(id)})->str("GOOD_COUNT");

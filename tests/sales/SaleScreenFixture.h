@@ -4,6 +4,8 @@
 // takes a receipt from the screen to the register and the database needs.
 // A test seeds its goods first and then calls openScreen().
 #include "core/DataModule.h"
+#include "platform/db/Statement.h"
+#include "platform/db/Transaction.h"
 #include "platform/fiscal/RegisterEmulator.h"
 #include "sales/screen/Registration_Mode.h"
 #include "support/UpgradedDbFixture.h"
@@ -35,6 +37,19 @@ protected:
         kkt->setParam(fiscal::tag::CashierName, cashier);
         ASSERT_EQ(kkt->operatorLogin(), 0);
         ASSERT_EQ(kkt->openShift(), 0);
+    }
+
+    // The items the register was given, in order.
+    QList<fiscal::JournalEntry> registrations() const {
+        QList<fiscal::JournalEntry> out;
+        for (const fiscal::JournalEntry& e : kkt->journal())
+            if (e.method == QLatin1String("registration")) out << e;
+        return out;
+    }
+
+    std::vector<fb::Row> rows(const QString& sql) {
+        fb::Transaction tr(db());
+        return fb::query(tr, sql);
     }
 
     void TearDown() override {

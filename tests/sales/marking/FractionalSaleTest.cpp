@@ -90,18 +90,6 @@ protected:
         QTest::mouseClick(screen->btnCloseCheck, Qt::LeftButton);
     }
 
-    QList<JournalEntry> registrations() const {
-        QList<JournalEntry> out;
-        for (const JournalEntry& e : kkt->journal())
-            if (e.method == QLatin1String("registration")) out << e;
-        return out;
-    }
-
-    std::vector<fb::Row> rows(const QString& sql) {
-        fb::Transaction tr(db());
-        return fb::query(tr, sql);
-    }
-
     testsupport::FakeMessages messages;
 };
 
