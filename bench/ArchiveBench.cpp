@@ -60,42 +60,10 @@ Db& db() {
     return d;
 }
 
-using bench::check;
 
-const char kTpb[] = {isc_tpb_version3, isc_tpb_read, isc_tpb_read_committed, isc_tpb_rec_version, isc_tpb_nowait};
-
-// Prepares, runs and fetches every row of a statement with its values
-// written in, through the client library alone.
-long rawFetchAll(const char* sql) {
-    isc_db_handle* h = db().conn.handle();
-    ISC_STATUS_ARRAY st;
-    isc_tr_handle tr = 0;
-    isc_start_transaction(st, &tr, 1, h, sizeof kTpb, kTpb);
-    check(st);
-    isc_stmt_handle stmt = 0;
-    isc_dsql_allocate_statement(st, h, &stmt);
-    auto* out = static_cast<XSQLDA*>(std::calloc(1, XSQLDA_LENGTH(40)));
-    out->version = SQLDA_VERSION1;
-    out->sqln = 40;
-    isc_dsql_prepare(st, &tr, &stmt, 0, sql, 3, out);
-    check(st);
-    std::vector<std::vector<char>> buffers(std::size_t(out->sqld));
-    std::vector<short> ind(std::size_t(out->sqld));
-    for (int i = 0; i < out->sqld; ++i) {
-        XSQLVAR& v = out->sqlvar[i];
-        buffers[std::size_t(i)].resize(std::size_t(v.sqllen) + 2);
-        v.sqldata = buffers[std::size_t(i)].data();
-        v.sqlind = &ind[std::size_t(i)];
-    }
-    isc_dsql_execute(st, &tr, &stmt, 3, nullptr);
-    check(st);
-    long rows = 0;
-    while (isc_dsql_fetch(st, &stmt, 3, out) == 0) ++rows;
-    isc_dsql_free_statement(st, &stmt, DSQL_drop);
-    std::free(out);
-    isc_commit_transaction(st, &tr);
-    check(st);
-    return rows;
+// A statement with its values written in, through the client library alone.
+long rawFetchAll(const std::string& sql) {
+    return bench::rawFetch(db().conn.handle(), QString::fromStdString(sql));
 }
 
 long ourSearch(const archive::ReceiptSearchFilter& f) {
@@ -177,11 +145,11 @@ void BM_SalesYear(benchmark::State& state) {
 }
 void BM_SalesMonthRaw(benchmark::State& state) {
     const std::string sql = std::string(kRawLines) + "'2024-01-01' AND '2024-01-31'";
-    for (auto _ : state) benchmark::DoNotOptimize(rawFetchAll(sql.c_str()));
+    for (auto _ : state) benchmark::DoNotOptimize(rawFetchAll(sql));
 }
 void BM_SalesYearRaw(benchmark::State& state) {
     const std::string sql = std::string(kRawLines) + "'2024-01-01' AND '2024-12-31'";
-    for (auto _ : state) benchmark::DoNotOptimize(rawFetchAll(sql.c_str()));
+    for (auto _ : state) benchmark::DoNotOptimize(rawFetchAll(sql));
 }
 
 double slowest(const std::vector<double>& v) {

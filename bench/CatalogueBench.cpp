@@ -56,76 +56,9 @@ Db& db() {
     return d;
 }
 
-using bench::check;
 
-const char kTpb[] = {isc_tpb_version3, isc_tpb_write, isc_tpb_read_committed, isc_tpb_rec_version, isc_tpb_nowait};
-
-// The raw side: the same statement text, one optional text parameter in
-// Windows-1251, every column fetched into plain buffers; `limit` rows or all.
 int rawFetch(const QString& sql, const std::vector<fb::Value>& params, int limit) {
-    isc_db_handle* h = db().conn.handle();
-    ISC_STATUS_ARRAY st;
-    isc_tr_handle tr = 0;
-    isc_start_transaction(st, &tr, 1, h, sizeof kTpb, kTpb);
-    check(st);
-    isc_stmt_handle stmt = 0;
-    isc_dsql_allocate_statement(st, h, &stmt);
-    // The statement's own text is ASCII but for the escape character.
-    QByteArray sqlText;
-    for (const QChar c : sql)
-        sqlText += c.unicode() == 0x00A4 ? char(0xA4) : char(c.unicode() < 128 ? c.unicode() : '?');
-    isc_dsql_prepare(st, &tr, &stmt, 0, sqlText.constData(), 3, nullptr);
-    check(st);
-    auto* out = static_cast<XSQLDA*>(std::calloc(1, XSQLDA_LENGTH(40)));
-    out->version = SQLDA_VERSION1;
-    out->sqln = 40;
-    isc_dsql_describe(st, &stmt, 3, out);
-    check(st);
-    std::vector<std::vector<char>> bufs(out->sqld);
-    std::vector<short> inds(out->sqld);
-    for (int i = 0; i < out->sqld; ++i) {
-        bufs[i].resize(out->sqlvar[i].sqllen + 2);
-        out->sqlvar[i].sqldata = bufs[i].data();
-        out->sqlvar[i].sqlind = &inds[i];
-    }
-    auto* in = static_cast<XSQLDA*>(std::calloc(1, XSQLDA_LENGTH(4)));
-    in->version = SQLDA_VERSION1;
-    in->sqln = 4;
-    isc_dsql_describe_bind(st, &stmt, 3, in);
-    std::vector<QByteArray> texts;
-    std::vector<ISC_INT64> ints(4);
-    short inInd[4] = {0, 0, 0, 0};
-    for (size_t i = 0; i < params.size(); ++i) {
-        XSQLVAR& v = in->sqlvar[i];
-        v.sqlind = &inInd[i];
-        if (const auto* s = std::get_if<QString>(&params[i])) {
-            QByteArray b;
-            for (const QChar c : *s) {
-                const ushort u = c.unicode();
-                b += u == 0x00A4 ? char(0xA4) : u >= 0x0410 && u <= 0x044F ? char(u - 0x0410 + 0xC0) : char(u);
-            }
-            texts.push_back(b);
-            v.sqltype = SQL_TEXT | 1;
-            v.sqllen = static_cast<short>(texts.back().size());
-            v.sqldata = texts.back().data();
-        } else {
-            ints[i] = std::get<std::int64_t>(params[i]);
-            v.sqltype = SQL_INT64 | 1;
-            v.sqlscale = 0;
-            v.sqllen = 8;
-            v.sqldata = reinterpret_cast<char*>(&ints[i]);
-        }
-    }
-    isc_dsql_execute(st, &tr, &stmt, 3, params.empty() ? nullptr : in);
-    check(st);
-    int rows = 0;
-    while ((limit <= 0 || rows < limit) && isc_dsql_fetch(st, &stmt, 3, out) == 0) ++rows;
-    isc_dsql_free_statement(st, &stmt, DSQL_drop);
-    isc_commit_transaction(st, &tr);
-    check(st);
-    std::free(out);
-    std::free(in);
-    return rows;
+    return bench::rawFetch(db().conn.handle(), sql, params, limit);
 }
 
 int modelFetch(const catalogue::GoodsListQuery& q, bool all) {

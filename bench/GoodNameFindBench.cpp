@@ -48,82 +48,10 @@ Db& db() {
     return d;
 }
 
-using bench::check;
 
-QByteArray cp1251(const QString& text) {
-    QByteArray b;
-    for (const QChar c : text) {
-        const ushort u = c.unicode();
-        if (u < 128)
-            b += char(u);
-        else if (u >= 0x0410 && u <= 0x044F)
-            b += char(u - 0x0410 + 0xC0);
-        else if (u == 0x0401)
-            b += char(0xA8);
-        else if (u == 0x0451)
-            b += char(0xB8);
-        else if (u == 0x00A4)
-            b += char(0xA4);
-        else
-            b += '?';
-    }
-    return b;
-}
-
-// The same kind of transaction the list model starts: read-only.
-const char kTpb[] = {isc_tpb_version3, isc_tpb_read, isc_tpb_read_committed, isc_tpb_rec_version, isc_tpb_nowait};
-
-// The same statement through the client library alone: text parameters in
-// Windows-1251, every column fetched into plain buffers.
+// The same statement through the client library alone.
 int rawFetch(const catalogue::GoodNameFindQuery& q) {
-    isc_db_handle* h = db().conn.handle();
-    ISC_STATUS_ARRAY st;
-    isc_tr_handle tr = 0;
-    isc_start_transaction(st, &tr, 1, h, sizeof kTpb, kTpb);
-    check(st);
-    isc_stmt_handle stmt = 0;
-    isc_dsql_allocate_statement(st, h, &stmt);
-    const QByteArray sql = cp1251(q.sql);
-    isc_dsql_prepare(st, &tr, &stmt, 0, sql.constData(), 3, nullptr);
-    check(st);
-    std::unique_ptr<XSQLDA, decltype(&std::free)> out(static_cast<XSQLDA*>(std::calloc(1, XSQLDA_LENGTH(40))),
-                                                      &std::free);
-    out->version = SQLDA_VERSION1;
-    out->sqln = 40;
-    isc_dsql_describe(st, &stmt, 3, out.get());
-    check(st);
-    std::vector<std::vector<char>> bufs(out->sqld);
-    std::vector<short> inds(out->sqld);
-    for (int i = 0; i < out->sqld; ++i) {
-        bufs[i].resize(out->sqlvar[i].sqllen + 2);
-        out->sqlvar[i].sqldata = bufs[i].data();
-        out->sqlvar[i].sqlind = &inds[i];
-    }
-    std::unique_ptr<XSQLDA, decltype(&std::free)> in(static_cast<XSQLDA*>(std::calloc(1, XSQLDA_LENGTH(4))),
-                                                     &std::free);
-    in->version = SQLDA_VERSION1;
-    in->sqln = 4;
-    isc_dsql_describe_bind(st, &stmt, 3, in.get());
-    check(st);
-    std::vector<QByteArray> texts;
-    texts.reserve(q.params.size());
-    short inInd[4] = {0, 0, 0, 0};
-    for (size_t i = 0; i < q.params.size(); ++i) {
-        XSQLVAR& v = in->sqlvar[i];
-        v.sqlind = &inInd[i];
-        texts.push_back(cp1251(fb::toString(q.params[i])));
-        v.sqltype = SQL_TEXT | 1;
-        v.sqllen = static_cast<short>(texts.back().size());
-        v.sqldata = texts.back().data();
-    }
-    isc_dsql_execute(st, &tr, &stmt, 3, q.params.empty() ? nullptr : in.get());
-    check(st);
-    int rows = 0;
-    while (isc_dsql_fetch(st, &stmt, 3, out.get()) == 0) ++rows;
-    isc_dsql_free_statement(st, &stmt, DSQL_drop);
-    isc_commit_transaction(st, &tr);
-    check(st);
-    return rows;
+    return bench::rawFetch(db().conn.handle(), q.sql, q.params);
 }
 
 catalogue::TfmGoodNameFind& window() {
