@@ -291,23 +291,25 @@ int ItemEntry::enterGoods(std::vector<FoundGoods> found, const QString& code, Co
     const std::optional<FoundGoods> goods = choose(std::move(found), choiceTag);
     if (!goods || !acceptable(*goods, QString())) return 0;
     if (goods->markType != 0) {
-        MarkingRequest request;
-        request.goods = *goods;
-        request.kind = kind;
-        if (kind == CodeKind::TobaccoPack || kind == CodeKind::DataMatrix) request.code = code;
-        if (marking_) marking_(screen_, request);
+        const bool scannedCode = kind == CodeKind::TobaccoPack || kind == CodeKind::DataMatrix;
+        enterMarked(*goods, kind, scannedCode ? code : QString());
         return 0;
     }
     return addUnmarked(*goods);
 }
 
+void ItemEntry::enterMarked(const FoundGoods& goods, CodeKind kind, const QString& code) {
+    MarkingRequest request;
+    request.goods = goods;
+    request.kind = kind;
+    request.code = code;
+    if (marking_) marking_(screen_, request);
+}
+
 int ItemEntry::enterChosenGoods(const FoundGoods& goods) {
     if (!screen_.hasDatabase() || !acceptable(goods, QString())) return 0;
     if (goods.markType != 0) {
-        MarkingRequest request;
-        request.goods = goods;
-        request.kind = CodeKind::Goods;
-        if (marking_) marking_(screen_, request);
+        enterMarked(goods, CodeKind::Goods, QString());
         return 0;
     }
     const int row = addUnmarked(goods);
@@ -396,10 +398,7 @@ void ItemEntry::btnCodeClick() {
         const FoundGoods goods = std::move(found.front());
         if (!acceptable(goods, code)) return;
         if (goods.markType != 0) {
-            MarkingRequest request;
-            request.goods = goods;
-            request.kind = CodeKind::Goods;
-            if (marking_) marking_(screen_, request);
+            enterMarked(goods, CodeKind::Goods, QString());
             return;
         }
         addUnmarked(goods);

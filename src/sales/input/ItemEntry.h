@@ -232,6 +232,9 @@ private:
     // (the message has been shown).
     bool acceptable(const FoundGoods& goods, const QString& typedCode);
     int addUnmarked(const FoundGoods& goods);
+    // Hands a marked goods item to the marking entry; `code` is the marking
+    // code when one was scanned.
+    void enterMarked(const FoundGoods& goods, CodeKind kind, const QString& code);
     // Refuses goods whose catalogue price is no number (message shown).
     bool priceUsable(const FoundGoods& goods);
     // RecalcReceipt after a position was added or increased; when it
