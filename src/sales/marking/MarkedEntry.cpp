@@ -66,20 +66,12 @@ bool isKnownMarkType(int markType) {
     }
 }
 
-Qty markedUnitQty(const MarkFraction& fraction) {
-    QStringList record;
-    for (int i = 0; i < 10; ++i) record.append(QString());
-    record[MarkNumerator] = QString::number(fraction.num);
-    record[MarkDenominator] = QString::number(fraction.den);
-    return markedRecordQuantity(record).value_or(Qty::units(1));
-}
-
 int addMarkedPosition(EntryScreen& screen, QList<QStringList>& markedItems, const FoundGoods& goods,
                       const MarkedScan& unit) {
     ReceiptModel& model = screen.receipt();
     ReceiptModel::Undo undo(model);
     const QString price = goods.markType == Tobacco ? unit.priceText : goods.good.price;
-    const Qty qty = markedUnitQty(unit.fraction);
+    const Qty qty = fractionQuantity(unit.fraction);
 
     int row = FindGoodRowWithPrice(model, goods.good.id, price);
     if (row < 0) {
