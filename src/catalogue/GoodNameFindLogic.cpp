@@ -67,10 +67,7 @@ std::optional<int> EffectiveMarkType(int paymentFlag, int markType) {
 }
 
 bool ForeignGoodsToBuyerRefused(int paymentFlag, bool buyerGiven, const QString& countryCode) {
-    if (paymentFlag != 4 || !buyerGiven) return false;
-    bool ok = false;
-    const int code = countryCode.trimmed().toInt(&ok);
-    return ok && code != 0 && code != 643;
+    return paymentFlag == 4 && buyerGiven && core::isForeignCountryCode(countryCode);
 }
 
 ReceiptAddCheck CheckReceiptAdd(int paymentFlag, bool buyerGiven, const QString& countryCode,

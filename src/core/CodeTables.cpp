@@ -157,6 +157,12 @@ const QList<CodeItem>& FfdUnits() {
     return units;
 }
 
+bool isForeignCountryCode(const QString& code) {
+    bool ok = false;
+    const qlonglong n = code.trimmed().toLongLong(&ok);
+    return ok && n != 0 && n != 643;
+}
+
 bool isFfdUnitCode(int code) {
     for (const CodeItem& unit : FfdUnits()) {
         if (unit.code == code) return true;

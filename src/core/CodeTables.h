@@ -70,6 +70,12 @@ QString VatTextToCode(const QString& text);
 // anything else give an empty text.
 QString VatCodeToText(int code);
 
+// --- countries ----------------------------------------------------------------
+
+// A goods country code that names a country other than Russia (643); an
+// empty, zero or unreadable code names none.
+bool isForeignCountryCode(const QString& code);
+
 // --- units of measure (fiscal data format 1.2) -------------------------------
 
 // Unit code -> short name; "???" for a code that is not a unit. The last

@@ -1,6 +1,7 @@
 #include "sales/input/ItemEntry.h"
 
 #include "core/CashierChange.h"
+#include "core/CodeTables.h"
 #include "core/DataModule.h"
 #include "core/LoginLogic.h"
 #include "core/Settings.h"
@@ -34,12 +35,6 @@ namespace {
 const QString kBreak = QStringLiteral("\r\n");
 
 QString shortName(const QString& name) { return name.size() > 50 ? name.left(47) + QStringLiteral("...") : name; }
-
-bool isForeignCountry(const QString& country) {
-    bool ok = false;
-    const qlonglong code = country.trimmed().toLongLong(&ok);
-    return ok && code != 0 && code != 643;
-}
 
 }  // namespace
 
@@ -337,7 +332,7 @@ bool ItemEntry::acceptable(const FoundGoods& goods, const QString& typedCode) {
     case 2:
     case 3: return true;
     case 4:
-        if (screen_.buyerGiven() && isForeignCountry(goods.good.country)) {
+        if (screen_.buyerGiven() && core::isForeignCountryCode(goods.good.country)) {
             refuse(foreignGoodsText(goods.good.name));
             return false;
         }

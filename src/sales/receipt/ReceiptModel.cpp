@@ -1,5 +1,7 @@
 #include "sales/receipt/ReceiptModel.h"
 
+#include "core/CodeTables.h"
+
 #include <atomic>
 
 namespace sales {
@@ -462,9 +464,7 @@ bool ReceiptHasForeignGoods(const ReceiptModel& model) {
     for (int r = 1; r < model.rowCount(); ++r) {
         const QString s = model.status(r);
         if (s.isEmpty() || s == ReceiptModel::StatusEmpty) continue;
-        bool ok = false;
-        const qlonglong country = model.cell(r, ReceiptModel::ColCountry).trimmed().toLongLong(&ok);
-        if (ok && country != 0 && country != 643) return true;
+        if (core::isForeignCountryCode(model.cell(r, ReceiptModel::ColCountry))) return true;
     }
     return false;
 }

@@ -1,5 +1,6 @@
 #include "sales/screen/PortionsLogic.h"
 
+#include "core/CodeTables.h"
 #include "platform/db/Statement.h"
 #include "platform/db/Transaction.h"
 #include "platform/ui/Guard.h"
@@ -89,11 +90,7 @@ bool portionsOffered(const PortionsOfferState& s) {
     if (s.kind != KindSale || !s.buyerChecked || !s.rowActive) return false;
     if (s.goodsId < 1 || !s.isGood) return false;
     if (s.contextMenu && s.paymentFlag != 4) return false;
-    const QString country = s.countryText.trimmed();
-    bool ok = true;
-    const int code = country.isEmpty() ? 0 : country.toInt(&ok);
-    if (!ok) return false;
-    return code != 0 && code != 643;
+    return core::isForeignCountryCode(s.countryText);
 }
 
 QString declarationProblem(const QString& text) {
