@@ -11,6 +11,7 @@
 #include "platform/sys/ProgramFolder.h"
 #include "platform/ui/Guard.h"
 #include "platform/ui/MessageService.h"
+#include "sales/closing/ReceiptLines.h"
 #include "sales/input/FreePrice.h"
 #include "sales/input/KeyRouter.h"
 #include "sales/receipt/ReceiptCalc.h"
@@ -33,8 +34,6 @@ namespace sales {
 namespace {
 
 const QString kBreak = QStringLiteral("\r\n");
-
-QString shortName(const QString& name) { return name.size() > 50 ? name.left(47) + QStringLiteral("...") : name; }
 
 }  // namespace
 
