@@ -1,5 +1,6 @@
 #include "archive/ArchiveWindows.h"
 
+#include "archive/CorrectionFlow.h"
 #include "archive/GoodsCheck.h"
 #include "archive/ReceiptGoodsCheck.h"
 #include "archive/RefundScreen.h"
@@ -56,6 +57,11 @@ void installArchiveWindows(TfmReg& reg, sales::SaleServices& services) {
             return sales::ChosenUnit{unit->code, unit->text};
         });
     services.goodsCheck = [&reg, &services](QWidget* parent) { receiptGoodsCheck(reg, services, parent); };
+    // Corrections the journal holds are written whenever the journal is
+    // settled: at login and before every print.
+    installCorrectionSettler([&services]() -> fb::Connection* {
+        return services.database ? services.database() : nullptr;
+    });
     services.goodsCheckClosed = [&services](int docId, int number, const QString& prefix) {
         // Only a number this window took is recorded; a reprint of a
         // numbered receipt keeps its number and spends none.

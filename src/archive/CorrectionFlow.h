@@ -6,12 +6,21 @@
 // was opened (an open receipt is cancelled on the register, the session and
 // the connection are closed, the wait window goes) and says why.
 //
-// A receipt the register printed is never printed again because the database
-// refused it: the printed result is kept, and the next attempt only writes it.
+// A correction goes through the print journal as a sale does: a record is
+// written before CloseCheck is sent, it gets what the reply gives, and it is
+// removed only once the database has committed the document. The row is
+// written before the session is closed, so a service that goes silent after
+// printing delays the till but cannot lose the receipt; what a kill or the
+// database leaves in the journal is written at the next login or print, and
+// a receipt the register printed is never printed again.
 #include "archive/CorrectionLogic.h"
 #include "archive/KktJsonChannel.h"
+#include "sales/closing/PrintJournal.h"
 
 #include <QDate>
+#include <QJsonObject>
+#include <QList>
+#include <QStringList>
 #include <QString>
 
 #include <functional>
@@ -54,6 +63,30 @@ struct CorrectionOrder {
 QString operationFailedMessage(int code, const QString& description, bool tail);
 QString openSessionFailedMessage(int code, const QString& description);
 
+// A printed correction as its journal record keeps it, and back; nullopt for
+// a record that is no correction.
+QJsonObject correctionToJson(const PrintedCorrection& p);
+std::optional<PrintedCorrection> correctionFromJson(const QJsonObject& o);
+
+// Writes the document of a printed correction, unless the database holds it
+// already: two corrections are one only when both carry the register's
+// number and fiscal sign and these are equal. Empty on success, else the
+// database's reason.
+QString storeCorrection(fb::Connection& db, const PrintedCorrection& p);
+
+struct CorrectionSettle {
+    int stored = 0;
+    QStringList refused;                  // the database's reasons; the records stay
+    QList<sales::JournalRecord> unknown;  // CloseCheck sent, no answer: kept for a person
+};
+// Writes every correction of the journal that the register printed and
+// removes its record once committed.
+CorrectionSettle settleCorrections(sales::PrintJournal& journal, fb::Connection& db);
+// The cashier's words for a settling; empty when there is nothing to say.
+QStringList correctionSettleNotes(const CorrectionSettle& s);
+// The journal settling of the sale road writes corrections into `db` too.
+void installCorrectionSettler(std::function<fb::Connection*()> db);
+
 class CorrectionFlow {
 public:
     enum class Outcome {
@@ -65,8 +98,10 @@ public:
 
     // `registerLost` runs when the session could not be opened: the main
     // screen shows the register as not connected.
+    // `journal`: the program folder's print journal (in memory by default).
     CorrectionFlow(KktJsonChannel& channel, fb::Connection& db, CorrectionWaitView& wait,
-                   std::function<void()> registerLost, QWidget* messageParent = nullptr);
+                   std::function<void()> registerLost, QWidget* messageParent = nullptr,
+                   sales::PrintJournal journal = sales::PrintJournal());
 
     Outcome print(const CorrectionOrder& order);
     // Writes the kept printed receipt (after a refusal of the database).
@@ -74,17 +109,26 @@ public:
     // A printed receipt is waiting for the database.
     bool hasUnstored() const { return printed_.has_value(); }
     const std::optional<PrintedCorrection>& unstored() const { return printed_; }
+    const sales::PrintJournal& journal() const { return journal_; }
 
 private:
     enum class Step { Info, OpenCheck, AddGoods, CloseCheck };
-    Outcome failAfterOpen(const QString& key, const KktJsonResult& failed, Step step);
+    Outcome failAfterOpen(const QString& key, const KktJsonResult& failed, Step step, const QString& extra = {});
+    // Closes the session and the ports waiting only briefly for answers: a
+    // service that has failed, or gone silent, must not freeze the till.
+    void closeBriefly(const QString& key, bool resetCheck);
+    // Writes the printed receipt; empty on success, else the reason.
+    QString write();
+    void storeFailedMessage(const QString& reason);
 
     KktJsonChannel& channel_;
     fb::Connection& db_;
     CorrectionWaitView& wait_;
     std::function<void()> registerLost_;
     QWidget* parent_;
+    sales::PrintJournal journal_;
     std::optional<PrintedCorrection> printed_;
+    QString recordId_;  // the printed receipt's journal record, empty when it has none
 };
 
 }  // namespace archive

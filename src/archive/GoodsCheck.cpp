@@ -93,8 +93,12 @@ std::optional<StoredGoodsCheckNumber> GoodsCheckStore::storedNumber(int docId) {
 
 void GoodsCheckStore::recordNumber(int docId, int number, const QString& prefix) {
     fb::Transaction tr(db_);
-    fb::execute(tr, QStringLiteral("UPDATE DOCUMENTS SET DOC_GC_NUMBER = ?, DOC_GC_PREFNUMBER = ? WHERE DOC_ID = ?"),
-                {std::int64_t{number}, prefix.trimmed(), std::int64_t{docId}});
+    // A receipt not stored (yet) has no row to keep the number; the number
+    // is spent all the same.
+    if (docId > 0)
+        fb::execute(tr,
+                    QStringLiteral("UPDATE DOCUMENTS SET DOC_GC_NUMBER = ?, DOC_GC_PREFNUMBER = ? WHERE DOC_ID = ?"),
+                    {std::int64_t{number}, prefix.trimmed(), std::int64_t{docId}});
     // Without a settings row there is no counter to move.
     fb::execute(tr, QStringLiteral("UPDATE GOODSCHECK_SETTINGS SET GC_NUMBER = ?"), {std::int64_t{number} + 1});
     tr.commit();

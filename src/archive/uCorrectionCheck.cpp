@@ -68,7 +68,8 @@ QLineEdit* memo(QWidget* parent, const QString& name) {
 }
 
 const QString kUnstoredClose =
-    QStringLiteral("Чек коррекции напечатан, но не записан в базу данных.     \r\nЗакрыть окно без записи?     ");
+    QStringLiteral("Чек коррекции напечатан, но не записан в базу данных.     \r\nОн сохранен в журнале печати и "
+                   "будет записан     \r\nпри следующем входе в программу.     \r\nЗакрыть окно?     ");
 
 }  // namespace
 
@@ -180,7 +181,8 @@ TfmCorrectionCheck::TfmCorrectionCheck(TfmReg& screen, archive::KktJsonChannel& 
     for (QLineEdit* m : {memSumma, memNal, memEl}) m->installEventFilter(this);
 
     flow_ = std::make_unique<archive::CorrectionFlow>(
-        channel_, db_, *wait_, [this] { screen_.registerMenu().markNotConnected(); }, this);
+        channel_, db_, *wait_, [this] { screen_.registerMenu().markNotConnected(); }, this,
+        sales::PrintJournal(programFolder_));
     setTag(1);
 }
 

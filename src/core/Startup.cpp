@@ -46,6 +46,11 @@ bool folderWritable(const QString& folder) {
     return probe.open();
 }
 
+QString programFolderRefusal(const QString& folder, bool databaseExists, bool writable) {
+    if (writable) return {};
+    return (databaseExists ? kProgramFolderNotWritable : kProgramFolderReadOnly).arg(QDir::toNativeSeparators(folder));
+}
+
 int runStartup(QApplication& app, const std::function<void()>& createWindows, const StartupOptions& options) {
     const QString key = options.instanceKey.isEmpty() ? sys::SingleInstance::defaultKey() : options.instanceKey;
     auto* instance = new sys::SingleInstance(key, &app);
@@ -59,8 +64,12 @@ int runStartup(QApplication& app, const std::function<void()>& createWindows, co
     // The first start makes the database in the program folder; a folder
     // that takes no files is said so now rather than as an engine error.
     const QString dbFolder = QFileInfo(sys::databasePath()).absolutePath();
-    if (!QFileInfo::exists(sys::databasePath()) && !folderWritable(dbFolder)) {
-        ui::showError(kProgramFolderReadOnly.arg(QDir::toNativeSeparators(sys::programFolder())));
+    const bool databaseExists = QFileInfo::exists(sys::databasePath());
+    const bool writable = folderWritable(dbFolder) && folderWritable(sys::programFolder()) &&
+                          (!databaseExists || QFileInfo(sys::databasePath()).isWritable());
+    if (const QString refusal = programFolderRefusal(sys::programFolder(), databaseExists, writable);
+        !refusal.isEmpty()) {
+        ui::showError(refusal);
         return 1;
     }
     QApplication::setApplicationDisplayName(kApplicationTitle);

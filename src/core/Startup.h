@@ -23,8 +23,19 @@ inline const QString kProgramFolderReadOnly = QStringLiteral(
     " Программа не может создать в ней базу данных и свои файлы.     \r\n"
     " Разрешите запись в эту папку или установите программу в другую.     ");
 
+// The same folder when the database is there already: the engine would only
+// say it cannot open the file, in its own words.
+inline const QString kProgramFolderNotWritable = QStringLiteral(
+    " Папка программы недоступна для записи:     \r\n %1     \r\n\r\n"
+    " Программа не может работать с базой данных в этой папке     \r\n"
+    " и сохранять в ней журнал печати чеков и свои файлы.     \r\n"
+    " Разрешите запись в эту папку.     ");
+
 // True when a file can be made in the folder (made first when missing).
 bool folderWritable(const QString& folder);
+// What the cashier is told of a program folder (shown as `folder`) where
+// nothing can be written; empty when it can be.
+QString programFolderRefusal(const QString& folder, bool databaseExists, bool writable);
 
 struct StartupOptions {
     // The one-copy marker. Tests give one of their own so that they never

@@ -84,6 +84,7 @@ CsvLoadResult loadCsvGoods(QIODevice& in, fb::Connection& db, std::int32_t group
         if (!lines.next(line)) break;
         const int number = ++result.counters.read;
         if (isBlankCsvLine(line)) continue;
+        if (holdsUnmappedByte(line)) return end(Outcome::Refused, msg::unmappedByte(number));
         const QStringList fields = splitCsvLine(line);
         if (number == 1 && isCsvHeader(fields)) continue;
         auto parsed = parseCsvGoods(fields, number);

@@ -195,7 +195,7 @@ void unloadGoodsExchangeFile(const ExchangeHost& host) {
             try {
                 std::unique_ptr<GoodsSource> source = makeDatabaseGoodsSource(*db);
                 result = writeExchangeFile(*source, file, hooks);
-                if (!file.flush()) throw std::runtime_error(file.errorString().toStdString());
+                if (!file.flush()) throw std::runtime_error(writeFailureText(file).toStdString());
             } catch (const fb::Error& e) {
                 failure = e.message();
             } catch (const std::exception& e) {

@@ -4,7 +4,12 @@
 #include "platform/db/Statement.h"
 #include "platform/db/Transaction.h"
 
+#include <QFileDevice>
+#include <QFileInfo>
 #include <QIODevice>
+#include <QStorageInfo>
+
+#include <cerrno>
 
 #include <stdexcept>
 
@@ -64,7 +69,7 @@ private:
 void writeLine(QIODevice& out, const QString& line) {
     QByteArray bytes = encodeCp1251(line);
     bytes.append("\r\n", 2);
-    if (out.write(bytes) != bytes.size()) throw std::runtime_error(out.errorString().toStdString());
+    if (out.write(bytes) != bytes.size()) throw std::runtime_error(writeFailureText(out).toStdString());
 }
 
 }  // namespace
@@ -99,6 +104,16 @@ QString exportSummary(const ExportResult& result) {
         text += QStringLiteral("\r\n\r\nНе выгружено штрихкодов с символами ';' или ',': ") +
                 QString::number(result.droppedBarcodes) + QStringLiteral(".     ");
     return text;
+}
+
+QString writeFailureText(const QIODevice& out) {
+    const int error = errno;
+    if (error == ENOSPC || error == EDQUOT) return msg::kDiskFull;
+    if (const auto* file = qobject_cast<const QFileDevice*>(&out)) {
+        const QStorageInfo storage(QFileInfo(file->fileName()).absolutePath());
+        if (storage.isValid() && storage.bytesAvailable() == 0) return msg::kDiskFull;
+    }
+    return out.errorString();
 }
 
 QString msg::exportFailed(const QString& file, const QString& detail) {

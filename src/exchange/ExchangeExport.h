@@ -59,6 +59,13 @@ inline const QString kNoConnection = QStringLiteral("Нет соединения
 inline const QString kCatalogueEmpty = QStringLiteral("База товаров пуста      ");
 inline const QString kUnloadCaption = QStringLiteral("Идёт выгрузка базы товаров в файл. Ждите...");
 QString exportFailed(const QString& file, const QString& detail);
+inline const QString kDiskFull =
+    QStringLiteral("Диск заполнен: на нем не осталось места.     \r\n Файл записан не полностью, загружать его нельзя.     ");
 }  // namespace msg
+
+// Why a write to `out` just failed, in words for the cashier: a full disk is
+// said so (the device's own text is often "Unknown error" after a partial
+// write). Call it right after the failed write, before errno changes.
+QString writeFailureText(const QIODevice& out);
 
 }  // namespace exchange

@@ -177,7 +177,14 @@ std::optional<QString> formatPrice2(const QString& text) {
            QString::number(kopecks % 100).rightJustified(2, QLatin1Char('0'));
 }
 
+bool holdsUnmappedByte(const QString& text) { return text.contains(QChar(0x0098)); }
+
 namespace msg {
+QString unmappedByte(int line) {
+    return QStringLiteral(" Недопустимый байт 0x98 в строке ") + QString::number(line) + QStringLiteral(":     ") +
+           kCrLf + QStringLiteral(" в кодировке Windows-1251 ему не соответствует ни одна буква.     ") + kCrLf + kCrLf +
+           QStringLiteral(" Загрузка данных невозможна. Исправьте файл и повторите загрузку.     ");
+}
 QString badId(int position) {
     return QStringLiteral("Ошибка загрузки базы товаров:       ") + kCrLf +
            QStringLiteral("недопустимый формат поля 'ID товара'. Позиция ") + QString::number(position) +
@@ -244,6 +251,7 @@ std::variant<GoodsRecord, Refusal> parseGoodsRecord(const QString& text, int lin
     GoodsRecord r;
     const auto id = parseInt32(goodsField(fields, 1));
     if (!id || *id <= 0) return Refusal{msg::badId(written + 1)};
+    if (holdsUnmappedByte(text)) return Refusal{msg::unmappedByte(line)};
     r.id = *id;
 
     r.name = goodsField(fields, 3);

@@ -113,7 +113,14 @@ QString badField8(int line);
 QString badField13(int line);
 QString badField23(int line);
 QString badField55(int line);
+// A byte Windows-1251 has no letter for (0x98): the database could not take
+// the text, and it is the file that must be mended, not the server.
+QString unmappedByte(int line);
 }  // namespace msg
+
+// Whether a line read from a Windows-1251 file holds the one byte that code
+// page has no letter for.
+bool holdsUnmappedByte(const QString& text);
 
 // --- the writer ----------------------------------------------------------------------------
 

@@ -7,11 +7,17 @@
 #include "platform/db/Statement.h"
 #include "platform/db/Transaction.h"
 #include "support/DbFixture.h"
+#include "sales/closing/PrintSettle.h"
 #include "support/FakeMessages.h"
 
+#include <QDeadlineTimer>
+#include <QDir>
 #include <QFile>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QThread>
 
 using namespace archive;
 using namespace archivetest;
@@ -88,6 +94,24 @@ protected:
             if (o.value(QStringLiteral("command")).toString() == command) return o;
         }
         return {};
+    }
+
+    // The database refuses every document while the procedure is gone.
+    void dropDocWrite() {
+        fb::Transaction tr(db());
+        tr.executeImmediate(QStringLiteral("DROP PROCEDURE DOC_WRITE_PROC"));
+        tr.commit();
+    }
+    void restoreDocWrite() {
+        fb::Transaction tr(db());
+        QFile f(QStringLiteral(":/sql/03_correction_procedures.sql"));
+        ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+        QString text = QString::fromUtf8(f.readAll());
+        const qsizetype from = text.indexOf(QStringLiteral("CREATE OR ALTER PROCEDURE"));
+        const qsizetype to = text.indexOf(QStringLiteral("END^"), from);
+        tr.executeImmediate(text.mid(from, to - from + 3));
+        tr.commit();
+        db().forgetProcedures();
     }
 
     testsupport::FakeMessages messages;
@@ -219,7 +243,8 @@ TEST_F(CorrectionFlowTest, EveryFailureAfterTheSessionOpensClosesItAndRecordsNot
          "CloseCheck",
          fault(Fault::NoReply),
          {"ResetCheck", "CloseSession", "ClosePorts", "ClosePorts"},
-         head + QStringLiteral("11000. истекло время ожидания ответа     ") + lastDocument},
+         head + QStringLiteral("11000. истекло время ожидания ответа     ") + lastDocument +
+             QStringLiteral("\r\nЗапись о нем сохранена в журнале печати.     ")},
     };
     for (const Case& c : cases) {
         service.clearRecords();
@@ -278,4 +303,120 @@ TEST_F(CorrectionFlowTest, ARefusedRecordIsWrittenAgainWithoutASecondPrint) {
     // Once more changes nothing.
     EXPECT_EQ(flow->store(), CorrectionFlow::Outcome::Done);
     EXPECT_EQ(corrections().size(), 1u);
+}
+
+TEST_F(CorrectionFlowTest, CorrectionsAreOneOnlyWhenNumberAndSignAgree) {
+    // A reply without a number and a fiscal sign cannot tell two receipts
+    // apart: each printed correction is written.
+    tools::ServiceReply anonymous;
+    anonymous.members.insert(QStringLiteral("fiscalSign"), QString());
+    anonymous.members.insert(QStringLiteral("fiscalDocNum"), QString());
+    for (int i = 0; i < 2; ++i) {
+        service.scriptOnce(QStringLiteral("CloseCheck"), anonymous);
+        EXPECT_EQ(flow->print(order()), CorrectionFlow::Outcome::Done) << i;
+    }
+    EXPECT_EQ(service.printedReceipts(), 2);
+    ASSERT_EQ(corrections().size(), 2u);
+
+    // The same number and sign once more is the receipt already written.
+    PrintedCorrection same;
+    same.fiscalSign = QStringLiteral("1234567890");
+    same.fiscalDocNum = QStringLiteral("55");
+    same.registerTime = QDateTime(QDate(2026, 12, 7), QTime(9, 0));
+    same.kopecks = 100;
+    EXPECT_TRUE(storeCorrection(db(), same).isEmpty());
+    EXPECT_TRUE(storeCorrection(db(), same).isEmpty());
+    same.fiscalDocNum = QStringLiteral("56");
+    EXPECT_TRUE(storeCorrection(db(), same).isEmpty());
+    EXPECT_EQ(corrections().size(), 4u);
+}
+
+TEST_F(CorrectionFlowTest, APrintTheDatabaseRefusedWaitsInTheJournalUntilWritten) {
+    QTemporaryDir folder;
+    ASSERT_TRUE(folder.isValid());
+    sales::PrintJournal journal(folder.path());
+    flow = std::make_unique<CorrectionFlow>(*channel, db(), wait, [] {}, nullptr, journal);
+    dropDocWrite();
+    EXPECT_EQ(flow->print(order()), CorrectionFlow::Outcome::StoreFailed);
+    ASSERT_EQ(messages.boxes.size(), 1u);
+    EXPECT_TRUE(messages.last().contains(QStringLiteral("сохранен в журнале печати"))) << messages.last().toStdString();
+    // The service heard the session closed after the journal had it.
+    EXPECT_TRUE(service.commands().contains(QStringLiteral("CloseSession")));
+    ASSERT_EQ(journal.records().size(), 1);
+    EXPECT_TRUE(journal.records().first().closed);
+    EXPECT_FALSE(journal.blocked());  // sales go on meanwhile
+
+    // The window is closed without writing: the journal still has it.
+    flow.reset();
+    installCorrectionSettler([this] { return &db(); });
+    const sales::SettleResult login = sales::settlePrintJournal(journal, nullptr, [](const sales::PrintJob&, const sales::FiscalDocumentInfo&) {
+        return sales::StoreResult{};
+    });
+    sales::setCorrectionSettler({});
+    EXPECT_TRUE(sales::settleNeedsAttention(login));
+    EXPECT_EQ(journal.records().size(), 1);
+    restoreDocWrite();
+    const CorrectionSettle settled = settleCorrections(journal, db());
+    EXPECT_EQ(settled.stored, 1) << settled.refused.join(' ').toStdString();
+    EXPECT_TRUE(journal.isEmpty());
+    ASSERT_EQ(corrections().size(), 1u);
+    EXPECT_EQ(corrections()[0].number, QStringLiteral("101"));
+    EXPECT_EQ(service.printedReceipts(), 1);
+}
+
+TEST_F(CorrectionFlowTest, AKilledTillLosesNoPrintedCorrection) {
+    struct Case {
+        const char* name;
+        const char* killAt;  // the command the service keeps waiting
+        tools::ServiceReply::Fault fault;
+        bool printed;  // the register printed before the kill
+    };
+    const std::vector<Case> cases = {
+        {"silent after printing", "CloseSession", Fault::NoReply, true},
+        {"hangs up after printing, then silent", "ClosePorts", Fault::NoReply, true},
+        {"silent on CloseCheck", "CloseCheck", Fault::NoReply, false},
+    };
+    db().detach();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        QTemporaryDir folder;
+        ASSERT_TRUE(folder.isValid());
+        service.clearScripts();
+        service.clearRecords();
+        if (QString::fromLatin1(c.killAt) == QStringLiteral("ClosePorts"))
+            service.scriptAlways(QStringLiteral("CloseSession"), fault(Fault::CloseWithoutReply));
+        service.scriptAlways(QString::fromLatin1(c.killAt), fault(c.fault));
+        QProcess child;
+        child.start(QStringLiteral(TARVI_CORRECTION_CHILD), {databasePath(), folder.path(), QString::number(port)});
+        ASSERT_TRUE(child.waitForStarted(10000));
+        QDeadlineTimer deadline(60000);
+        while (!service.commands().contains(QString::fromLatin1(c.killAt)) && !deadline.hasExpired())
+            QThread::msleep(20);
+        ASSERT_TRUE(service.commands().contains(QString::fromLatin1(c.killAt)));
+        child.kill();
+        ASSERT_TRUE(child.waitForFinished(10000));
+
+        db().attach();
+        sales::PrintJournal journal(folder.path());
+        const int before = int(corrections().size());
+        const CorrectionSettle settled = settleCorrections(journal, db());
+        if (c.printed) {
+            // Written before the session was closed, and never again.
+            EXPECT_EQ(before, 1);
+            EXPECT_EQ(settled.stored, 0);
+            EXPECT_EQ(corrections().size(), 1u);
+            EXPECT_TRUE(journal.isEmpty());
+        } else {
+            // Nobody knows whether it printed: a person compares the tape.
+            EXPECT_EQ(before, 0);
+            EXPECT_EQ(settled.unknown.size(), 1);
+            EXPECT_EQ(journal.records().size(), 1);
+            EXPECT_TRUE(correctionSettleNotes(settled).join(QString()).contains(sales::PrintJournal::kFileName));
+        }
+        fb::Transaction tr(db());
+        tr.executeImmediate(QStringLiteral("DELETE FROM DOCUMENTS WHERE DOC_TYPE = 31"));
+        tr.commit();
+        db().detach();
+    }
+    db().attach();
 }

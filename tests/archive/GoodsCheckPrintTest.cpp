@@ -294,14 +294,21 @@ TEST_F(GoodsCheckDbTest, ReceiptWindowRecordsTheNumberOnceWhenThePrintSetupOpene
 
     struct Case {
         const char* what;
+        int printState;  // btnPrintCheck's Tag: the stored receipt, or -1/0
         bool openSetup;
         int prints;
+        int assigned;     // the number the goods check shows
         QString number;   // DOC_GC_NUMBER after the window closed
         QString counter;  // GC_NUMBER
     };
+    // Whatever became of the receipt, a goods check that went to paper or
+    // to a file spends its number, and one that did not spends none.
     const std::vector<Case> cases{
-        {"preview closed without printing", false, 1, "", "15"},
-        {"printed twice in one window", true, 2, "15", "16"},
+        {"preview closed without printing", 0, false, 1, 15, "", "15"},
+        {"printed twice in one window", 1, true, 2, 15, "15", "16"},
+        {"receipt printed, not stored", -1, true, 1, 16, "", "17"},
+        {"receipt not printed", 0, true, 1, 17, "", "18"},
+        {"not printed, preview only", 0, false, 1, 18, "", "18"},
     };
     int docId = 50;
     for (const Case& c : cases) {
@@ -313,10 +320,10 @@ TEST_F(GoodsCheckDbTest, ReceiptWindowRecordsTheNumberOnceWhenThePrintSetupOpene
         previews.openPrintSetup = c.openSetup;
         {
             TfmCheckInfo info(screen, services, sales::PaymentEntered{});
-            sales::setControlTag(info.btnPrintCheck, docId);  // printed and stored
+            sales::setControlTag(info.btnPrintCheck, c.printState > 0 ? docId : c.printState);
             for (int i = 0; i < c.prints; ++i) info.btnGoodsCheck->click();
             EXPECT_EQ(info.GoodsCheckPrinted, c.openSetup);
-            EXPECT_EQ(sales::controlTag(info.btnGoodsCheck), 15);
+            EXPECT_EQ(sales::controlTag(info.btnGoodsCheck), c.assigned);
             EXPECT_EQ(info.txtPrefNumber->text(), "А");
             info.done(QDialog::Accepted);
         }

@@ -148,6 +148,13 @@ TEST(Startup, ReadOnlyProgramFolderAtTheFirstStartIsSaidInRussianAndEndsTheProgr
     EXPECT_EQ(boxes.texts.first(), core::kProgramFolderReadOnly.arg(folder));
     EXPECT_TRUE(boxes.texts.first().contains(QStringLiteral("недоступна для записи")));
 
+    // With the database there already, the same folder is named, and the
+    // cashier is not sent to look for a database server.
+    const QString existing = core::programFolderRefusal(folder, true, false);
+    EXPECT_EQ(existing, core::kProgramFolderNotWritable.arg(folder));
+    EXPECT_TRUE(existing.contains(QStringLiteral("недоступна для записи")));
+    EXPECT_TRUE(core::programFolderRefusal(folder, true, true).isEmpty());
+
     // A writable folder takes the probe and keeps nothing of it.
     QTemporaryDir writable;
     EXPECT_TRUE(core::folderWritable(writable.path() + QStringLiteral("/DB")));

@@ -100,6 +100,10 @@ TEST_F(CsvTransferTest, RefusalOrUserStopLeavesTheCatalogueAsItWas) {
     EXPECT_EQ(r.outcome, CsvLoadResult::Outcome::Refused);
     EXPECT_EQ(r.message, csvmsg::badVat(2));
     EXPECT_EQ(rows(), before);
+    r = load(good + u("41;;Чай ") + QChar(0x98) + u(";1;;;;;;\r\n"), 0);
+    EXPECT_EQ(r.outcome, CsvLoadResult::Outcome::Refused);
+    EXPECT_EQ(r.message, msg::unmappedByte(2));
+    EXPECT_EQ(rows(), before);
 
     // An ID that is a group: Yes skips the line, No ends the load.
     std::vector<QString> asked;

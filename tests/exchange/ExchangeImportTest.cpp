@@ -146,6 +146,13 @@ TEST_F(ExchangeImportTest, RefusalAtTheLastRecordLeavesTheCatalogueAsItWas) {
     EXPECT_EQ(r.message, msg::badField13(10));
     EXPECT_EQ(goodsRows(), before);
     EXPECT_EQ(barcodeRows(), beforeCodes);
+
+    // A byte Windows-1251 has no letter for names its line, not the server.
+    const ImportResult unmapped = load(file({goods(2, u("Два"), u("1")), goods(4, u("Чай ") + QChar(0x98), u("1"))}));
+    EXPECT_EQ(unmapped.outcome, ImportResult::Outcome::Refused);
+    EXPECT_EQ(unmapped.message, msg::unmappedByte(4));
+    EXPECT_TRUE(unmapped.message.contains(u("0x98")));
+    EXPECT_EQ(goodsRows(), before);
 }
 
 TEST_F(ExchangeImportTest, StopRollsBackEverythingWritten) {

@@ -230,7 +230,8 @@ TEST_F(ExchangeCommandTest, WriteFailureDuringUnloadIsReportedAndTheScreenComesB
     chosen = u("/dev/full");
     unloadGoodsExchangeFile(host);
     ASSERT_EQ(messages.boxes.size(), 1u);
-    EXPECT_TRUE(messages.last().startsWith(msg::exportFailed(chosen, QString())));
+    // The full disk is said so, not "Unknown error".
+    EXPECT_EQ(messages.last(), msg::exportFailed(chosen, msg::kDiskFull));
     EXPECT_EQ(messages.boxes[0].icon, ui::Icon::Error);
     EXPECT_TRUE(screen.isEnabled());
     EXPECT_TRUE(fmProcessMovement.isNull());

@@ -217,9 +217,12 @@ TEST_F(ReceiptStoreTest, AFailingLineOrStockUpdateLeavesNothingBehind) {
         {"line refused", [](PrintJob& j) { j.lines[1][LineSubject] = "1234567"; }, StoreResult::Failure::Line,
          QStringLiteral("Ошибка при записи")},
         {"stock refused",
-         [this](PrintJob& j) {
-             exec("UPDATE GOODS SET GOOD_COUNT = '9999999.5' WHERE GOOD_ID = 12");
-             j.kind = 2;
+         [this](PrintJob&) {
+             // A stock the database will not take (a count too wide for its
+             // column is kept as it was instead: the receipt was printed).
+             exec("CREATE EXCEPTION E_NO_STOCK 'склад закрыт'");
+             exec("CREATE TRIGGER T_NO_STOCK FOR GOODS BEFORE UPDATE AS BEGIN "
+                  "IF (NEW.GOOD_ID = 12) THEN EXCEPTION E_NO_STOCK; END");
          },
          StoreResult::Failure::Stock,
          QStringLiteral(" При записи чека в БД произошел сбой.     \r\n\r\n Чек не будет зафиксирован в БД.     ")},

@@ -260,3 +260,40 @@ TEST_F(StorableReceiptTest, RowsWithoutGoodsMoveNoStock) {
     }
     EXPECT_EQ(count(12), "3.950");  // the cheese of the same receipts still goes
 }
+
+namespace {
+
+TEST_F(StorableReceiptTest, StockThatWouldOutgrowItsColumnIsRefusedNamingGoodsAndStock) {
+    exec("INSERT INTO GOODS (GOOD_ID, GOOD_NAME, GOOD_PRICE, GOOD_W, GOOD_TYPE, GOOD_MARKTYPE, GOOD_COUNT) "
+         "VALUES (12, 'Сыр', '200.00', 'Да', 'Т', NULL, '0')");
+    const auto setStock = [&](const char* stock) {
+        fb::Transaction tr(db());
+        fb::execute(tr, "UPDATE GOODS SET GOOD_COUNT = ? WHERE GOOD_ID = 12", {QString::fromLatin1(stock)});
+        tr.commit();
+    };
+    setStock("-99999.999");
+    PrintJob job = saleJob();
+    const QString problem = stockWidthProblem(db(), job);
+    EXPECT_TRUE(problem.startsWith(QStringLiteral(" Позиция 2 < Сыр >"))) << problem.toStdString();
+    EXPECT_TRUE(problem.contains(QStringLiteral("-99999.999"))) << problem.toStdString();
+    EXPECT_TRUE(problem.contains(QStringLiteral("Чек не напечатан")));
+
+    // Two rows of one goods item: the second moves what the first left.
+    setStock("-99999.500");
+    EXPECT_EQ(stockWidthProblem(db(), job), QString());
+    job.lines << job.lines[1];
+    EXPECT_TRUE(stockWidthProblem(db(), job).startsWith(QStringLiteral(" Позиция 3 < Сыр >")));
+    // A return raises the stock, which fits.
+    job.kind = 2;
+    EXPECT_EQ(stockWidthProblem(db(), job), QString());
+
+    // Printed all the same (the stock changed after the check): the receipt
+    // is stored, and the stock that cannot be written stays as it was.
+    job.kind = 1;
+    const StoreResult stored = storeReceipt(db(), job, document(1));
+    ASSERT_TRUE(stored.ok()) << stored.databaseError.toStdString();
+    EXPECT_EQ(count(12), QStringLiteral("-99999.850"));
+    EXPECT_EQ(details().size(), 3u);
+}
+
+}  // namespace

@@ -154,6 +154,7 @@ inline constexpr int LIBFPTR_ERROR_NOT_ENOUGH_MONEY = 33;       // payments shor
 inline constexpr int LIBFPTR_ERROR_NON_CASH_OVERPAYMENT = 34;
 inline constexpr int LIBFPTR_ERROR_NOT_ENOUGH_CASH = 35;        // drawer cannot pay out
 inline constexpr int LIBFPTR_ERROR_STORAGE = 40;                // the register's memory could not be written
+inline constexpr int LIBFPTR_ERROR_PRINTER_FAULT = 41;          // the paper could not be printed on
 inline constexpr int LIBFPTR_ERROR_MARKING_CODE_VALIDATION_IN_PROGRESS = 401;
 inline constexpr int LIBFPTR_ERROR_MARKING_CODE_VALIDATION_NOT_STARTED = 402;
 inline constexpr int LIBFPTR_ERROR_MARKING_CODE_NOT_READY = 403;

@@ -50,7 +50,24 @@ RegisterEmulator::RegisterEmulator(const QString& folder)
       tape_(QDir(folder).filePath(kTapeFileName), kModelName) {
     QDir().mkpath(folder);
     removeStaleTemporaries(statePath_);
-    takeUpStateFile();
+    if (takeUpStateFile()) completeTape();
+}
+
+void RegisterEmulator::completeTape() {
+    // A document is fiscalised when the state says so, and the tape is
+    // written right after: a power cut in between leaves the tape short of
+    // the last document, which the memory still holds.
+    if (state_.lastDocument.number <= 0 || !QFile::exists(tape_.path())) return;
+    if (tape_.lastDocumentNumber() >= state_.lastDocument.number) return;
+    printTape(tape_.restored(state_));
+}
+
+bool RegisterEmulator::tapeReady() {
+    if (tape_.writable()) return true;
+    refuse(LIBFPTR_ERROR_PRINTER_FAULT, QStringLiteral("Не удается печатать на чековую ленту (файл ") +
+                                            QDir::toNativeSeparators(tape_.path()) +
+                                            QStringLiteral(" не записывается). Документ не напечатан."));
+    return false;
 }
 
 bool RegisterEmulator::takeUpStateFile() {
@@ -305,7 +322,7 @@ int RegisterEmulator::openShift() {
     next.receiptsInShift = 0;
     next.totals = {};
     next.lastDocument = nextDocument(0);
-    if (!commit(next)) return -1;
+    if (!tapeReady() || !commit(next)) return -1;
     printTape(tape_.shiftOpened(state_, state_.lastDocument));
     return 0;
 }
@@ -323,7 +340,7 @@ int RegisterEmulator::report() {
     RegisterState next = state_;
     takeCashier(next, call.in);
     if (type == LIBFPTR_RT_X) {
-        if (!commit(next)) return -1;
+        if (!tapeReady() || !commit(next)) return -1;
         printTape(tape_.shiftReport(state_, now(), nullptr));
         return 0;
     }
@@ -331,7 +348,7 @@ int RegisterEmulator::report() {
     if (!state_.shiftOpen) return refuse(LIBFPTR_ERROR_SHIFT_CLOSED, QStringLiteral("Смена не открыта"));
     next.lastDocument = nextDocument(0);
     next.shiftOpen = false;
-    if (!commit(next)) return -1;
+    if (!tapeReady() || !commit(next)) return -1;
     printTape(tape_.shiftReport(state_, now(), &state_.lastDocument));
     return 0;
 }
@@ -348,7 +365,7 @@ int RegisterEmulator::cashIncome() {
     takeCashier(next, call.in);
     next.cash += *sum;
     next.totals.cashIncome += *sum;
-    if (!commit(next)) return -1;
+    if (!tapeReady() || !commit(next)) return -1;
     printTape(tape_.cashIncome(state_, *sum, now()));
     return 0;
 }

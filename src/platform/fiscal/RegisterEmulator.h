@@ -123,6 +123,11 @@ private:
     int refuse(int code, const QString& text);
     bool commit(const RegisterState& next);
     void printTape(const QStringList& lines);
+    // Refuses (a printer fault) when the tape cannot be written: a document
+    // is fiscalised only when it can also go on paper.
+    bool tapeReady();
+    // Puts the last fiscal document on a tape that lacks it.
+    void completeTape();
     int shiftState() const;
     int refuseUnlessShiftUsable();
     // Reads the state file into state_, or sets fault_ when it is damaged;

@@ -44,6 +44,7 @@ int RegisterEmulator::openReceipt() {
     if (call.refused) return -1;
     if (refuseUnlessShiftUsable() != 0) return -1;
     if (state_.receipt) return refuse(LIBFPTR_ERROR_RECEIPT_OPENED, QStringLiteral("Чек уже открыт"));
+    if (!tapeReady()) return -1;
     const ParamList& in = call.in;
     const auto type = toWholeNumber(in.value(LIBFPTR_PARAM_RECEIPT_TYPE));
     if (!isReceiptType(type)) return refuse(LIBFPTR_ERROR_INVALID_RECEIPT_TYPE, QStringLiteral("Неверный тип чека"));
@@ -182,7 +183,7 @@ int RegisterEmulator::closeReceipt() {
         if (!p.markingCode.isEmpty()) next.acceptedMarkingCodes.removeAll(p.markingCode);
     next.receipt.reset();
     const OpenReceipt printed = receipt;
-    if (!commit(next)) return -1;
+    if (!tapeReady() || !commit(next)) return -1;
     outputs_[LIBFPTR_PARAM_CHANGE] = double(change) / 100.0;
     printTape(tape_.receipt(state_, printed, state_.lastDocument, change));
     return 0;

@@ -4,6 +4,9 @@
 #include "platform/fiscal/FiscalConstants.h"
 
 #include <QFile>
+#include <QRegularExpression>
+
+#include <unistd.h>
 
 namespace fiscal {
 
@@ -177,7 +180,38 @@ bool RegisterTape::print(const QStringList& lines) const {
     QFile file(path_);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Append)) return false;
     const QByteArray text = (lines.join(u'\n') + u'\n').toUtf8();
-    return file.write(text) == text.size();
+    return file.write(text) == text.size() && file.flush() && ::fsync(file.handle()) == 0;
+}
+
+bool RegisterTape::writable() const {
+    QFile file(path_);
+    return file.open(QIODevice::WriteOnly | QIODevice::Append);
+}
+
+int RegisterTape::lastDocumentNumber() const {
+    QFile file(path_);
+    if (!file.open(QIODevice::ReadOnly)) return 0;
+    // Only the end matters, however long the roll has grown.
+    constexpr qint64 kTail = 64 * 1024;
+    if (file.size() > kTail) file.seek(file.size() - kTail);
+    const QStringList lines = QString::fromUtf8(file.readAll()).split(u'\n');
+    static const QRegularExpression footer(QStringLiteral("^ФД (\\d+) +ФП "));
+    for (qsizetype i = lines.size() - 1; i >= 0; --i) {
+        const QRegularExpressionMatch m = footer.match(lines[i]);
+        if (m.hasMatch()) return m.captured(1).toInt();
+    }
+    return 0;
+}
+
+QStringList RegisterTape::restored(const RegisterState& state) const {
+    const FiscalDocument& doc = state.lastDocument;
+    QStringList lines = header(state, QStringLiteral("ДОКУМЕНТ ИЗ ПАМЯТИ ФН"));
+    if (doc.receiptType != 0)
+        lines << columns(QStringLiteral("КАССОВЫЙ ЧЕК"), receiptTypeName(doc.receiptType))
+              << columns(QStringLiteral("ИТОГ"), money(doc.sum));
+    appendFooter(lines, doc);
+    lines << rule(u'=');
+    return lines;
 }
 
 }  // namespace fiscal

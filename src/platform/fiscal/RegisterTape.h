@@ -20,8 +20,16 @@ public:
     QStringList shiftReport(const RegisterState& state, const QDateTime& at, const FiscalDocument* doc) const;
     QStringList cashIncome(const RegisterState& state, qint64 sum, const QDateTime& at) const;
 
-    // Appends one document; false when the file cannot be written.
+    // Appends one document and puts it on the disk; false when the file
+    // cannot be written.
     bool print(const QStringList& lines) const;
+    // Whether a document could be appended now (the file opens for writing).
+    bool writable() const;
+    // The number of the last fiscal document on the tape; 0 for none.
+    int lastDocumentNumber() const;
+    // The last fiscal document as the register's memory keeps it, for a
+    // tape that lost it (the power went between the two).
+    QStringList restored(const RegisterState& state) const;
 
     const QString& path() const { return path_; }
 

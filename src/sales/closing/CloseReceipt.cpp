@@ -170,11 +170,12 @@ public:
         if (services_.printer.stateFolder().isEmpty() && !services_.printer.hasUnresolved())
             services_.printer = ReceiptPrinter(sys::programFolder());
         QPointer<SaleCommands> self(this);
-        reg_.registerMenu().setPrintSettler([self]() -> bool {
+        reg_.registerMenu().setPrintSettler([self](QString& refusal) -> bool {
             if (!self) return true;
             bool settled = false;
-            ui::guarded(&self->reg_,
-                        [&] { settled = settleBeforeRegisterOperation(self->reg_, self->services_, &self->reg_); });
+            ui::guarded(&self->reg_, [&] {
+                settled = settleBeforeRegisterOperation(self->reg_, self->services_, &self->reg_, &refusal);
+            });
             return settled;
         });
     }

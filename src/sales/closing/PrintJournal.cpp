@@ -21,13 +21,15 @@ const QString kOldUnresolvedFile = QStringLiteral("UnresolvedPrint.json");
 const QString kOldUnsavedFolder = QStringLiteral("UnsavedReceipts");
 
 QJsonObject recordToJson(const JournalRecord& r) {
-    return QJsonObject{
+    QJsonObject o{
         {QStringLiteral("id"), r.id},
         {QStringLiteral("documentBefore"), r.documentBefore},
         {QStringLiteral("closed"), r.closed},
         {QStringLiteral("document"), documentToJson(r.document)},
         {QStringLiteral("job"), printJobToJson(r.job)},
     };
+    if (r.isCorrection()) o.insert(QStringLiteral("correction"), r.correction);
+    return o;
 }
 
 JournalRecord recordFromJson(const QJsonObject& o) {
@@ -37,6 +39,7 @@ JournalRecord recordFromJson(const QJsonObject& o) {
     r.closed = o.value(QStringLiteral("closed")).toBool();
     r.document = documentFromJson(o.value(QStringLiteral("document")).toObject());
     r.job = printJobFromJson(o.value(QStringLiteral("job")).toObject());
+    r.correction = o.value(QStringLiteral("correction")).toObject();
     return r;
 }
 
@@ -88,6 +91,7 @@ Loaded load(const QString& path, QString* error) {
 }  // namespace
 
 bool JournalRecord::needsRegister() const {
+    if (isCorrection()) return false;
     if (!closed) return true;
     return !documentKnown(document) && documentBefore >= 0;
 }

@@ -11,6 +11,7 @@
 // cut leaves either the old journal or the new one, never half of either.
 #include "sales/closing/PrintJob.h"
 
+#include <QJsonObject>
 #include <QList>
 #include <QString>
 
@@ -27,6 +28,11 @@ struct JournalRecord {
     int documentBefore = -1;
     bool closed = false;          // the register closed (fiscalised) the receipt
     FiscalDocumentInfo document;  // its number, fiscal sign and time once read
+    // A correction receipt printed through the register service rather than
+    // a sale through the driver: what it printed, kept by the correction
+    // road itself. The driver knows nothing of it, so it is never asked.
+    QJsonObject correction;
+    bool isCorrection() const { return !correction.isEmpty(); }
 
     // The register must be asked before anything else is printed: whether
     // the receipt was printed at all, or the number and sign of a receipt it

@@ -18,19 +18,30 @@ QString unresolvedAfterOthers() {
            QStringLiteral(")     ") + kCrLf + QStringLiteral(" и сообщите администратору.     ");
 }
 
-QString journalUnreadable(const PrintJournal& journal) {
-    return QStringLiteral(" Журнал печати чеков не читается:     ") + kCrLf + QStringLiteral(" ") + journal.path() +
-           QStringLiteral("     ") + kCrLf + QStringLiteral(" ") + journal.lastError() + QStringLiteral("     ") + kCrLf +
-           kCrLf + QStringLiteral(" В нем могут быть напечатанные, но не записанные чеки:     ") + kCrLf +
-           QStringLiteral(" печать и операции с ККТ недоступны. Сообщите администратору.     ");
-}
 
 QString cancelRefused(const QString& description) {
     return QStringLiteral(" В ККТ остался открытый чек, отменить его не удалось.     ") + kCrLf +
            QStringLiteral(" Ответ драйвера: '") + description + QStringLiteral("'     ");
 }
 
+CorrectionSettler& correctionSettler() {
+    static CorrectionSettler settler;
+    return settler;
+}
+
 }  // namespace
+
+QString journalUnreadableMessage(const PrintJournal& journal) {
+    // The parser's own words help nobody at the till: the file is named, and
+    // only a person who compares it with the register's tape can mend it.
+    return QStringLiteral(" Поврежден файл журнала печати чеков:     ") + kCrLf + QStringLiteral(" ") + journal.path() +
+           QStringLiteral("     ") + kCrLf + kCrLf +
+           QStringLiteral(" В нем могут быть напечатанные, но не записанные в Базу Данных чеки.     ") + kCrLf +
+           QStringLiteral(" Печать чеков и операции с ККТ недоступны, пока этот файл     ") + kCrLf +
+           QStringLiteral(" не проверит специалист. Сообщите администратору.     ");
+}
+
+void setCorrectionSettler(CorrectionSettler settler) { correctionSettler() = std::move(settler); }
 
 bool documentIsReceipt(const FiscalDocumentInfo& document, const PrintJob& job) {
     const std::optional<int> type = receiptTypeOf(job.kind);
@@ -41,7 +52,7 @@ RegisterAnswer askRegisterAboutJournal(PrintJournal& journal, IFiscalDriver* dri
     RegisterAnswer a;
     if (!journal.readable()) {
         a.blocked = true;
-        a.messages.append({journalUnreadable(journal), PrintMessage::Kind::Error});
+        a.messages.append({journalUnreadableMessage(journal), PrintMessage::Kind::Error});
         return a;
     }
     const QList<JournalRecord> records = journal.records();
@@ -160,7 +171,7 @@ SettleResult settlePrintJournal(PrintJournal& journal, IFiscalDriver* driver, co
     SettleResult result;
     result.answer = askRegisterAboutJournal(journal, driver);
     for (const JournalRecord& r : journal.records()) {
-        if (!r.closed) continue;
+        if (!r.closed || r.isCorrection()) continue;
         if (!documentKnown(r.document)) {
             if (!r.needsRegister()) result.withoutNumber.append(r);
             continue;
@@ -172,6 +183,7 @@ SettleResult settlePrintJournal(PrintJournal& journal, IFiscalDriver* driver, co
         }
         result.stored.append(s);
     }
+    if (correctionSettler() && journal.readable()) correctionSettler()(journal, result);
     return result;
 }
 
@@ -182,7 +194,7 @@ SettleResult settleAtLogin(const QString& programFolder, IFiscalDriver* driver, 
 }
 
 bool settleNeedsAttention(const SettleResult& r) {
-    return r.blocked() || !r.refused.isEmpty() || !r.withoutNumber.isEmpty();
+    return r.blocked() || !r.refused.isEmpty() || !r.withoutNumber.isEmpty() || r.correctionsNeedAttention;
 }
 
 QString settleMessage(const SettleResult& r, bool withUnresolved) {
@@ -204,6 +216,7 @@ QString settleMessage(const SettleResult& r, bool withUnresolved) {
         parts << QStringLiteral(" Напечатанных чеков без номера и фискального признака в журнале печати: %1.     ")
                          .arg(r.withoutNumber.size()) +
                      kCrLf + QStringLiteral(" Сверьте их с чековой лентой и сообщите администратору.     ");
+    parts << r.correctionNotes;
     if (withUnresolved && r.blocked()) {
         for (const PrintMessage& m : r.answer.messages) parts << m.text;
     }

@@ -10,6 +10,7 @@
 
 #include <QList>
 #include <QString>
+#include <QStringList>
 
 #include <functional>
 
@@ -62,10 +63,23 @@ struct SettleResult {
     QList<SettledReceipt> stored;        // stored now, or found already stored: removed from the journal
     QList<SettledReceipt> refused;       // printed, but the database refused it: kept
     QList<JournalRecord> withoutNumber;  // printed, number and sign unknown for good: kept for a person
+    // What the correction road said of its records (see setCorrectionSettler).
+    QStringList correctionNotes;
+    bool correctionsNeedAttention = false;
     bool blocked() const { return answer.blocked; }
     // The result for one record, when it was stored or refused in this call.
     const SettledReceipt* find(const QString& id) const;
 };
+
+// A journal that cannot be read: which file, and that a person must look
+// at it (nothing the cashier presses can mend it).
+QString journalUnreadableMessage(const PrintJournal& journal);
+
+// Correction receipts are printed and stored by the receipt archive, which
+// the sale road does not know: it settles its own records of the journal
+// here, and says what it did in the result's correction notes.
+using CorrectionSettler = std::function<void(PrintJournal&, SettleResult&)>;
+void setCorrectionSettler(CorrectionSettler settler);
 
 // Asks the register, then stores every printed record whose number and
 // fiscal sign are known (a purchase return is printed only: its record just

@@ -8,6 +8,8 @@
 #include "platform/db/Transaction.h"
 #include "sales/closing/ReceiptLines.h"
 
+#include <map>
+
 
 namespace sales {
 
@@ -99,6 +101,44 @@ std::optional<QString> newStockCount(const QString& current, int kind, int markT
     }
     if (markType == 5 || (markType >= 9 && markType <= 13)) return wholeText(count + sign * q);
     return std::nullopt;
+}
+
+QString stockWidthProblem(fb::Connection& db, const PrintJob& job) {
+    if (job.paymentFlag != PayFull || !receiptIsStored(job.kind)) return {};
+    constexpr int kCountWidth = 10;  // GOODS.GOOD_COUNT
+    fb::Transaction tr(db, fb::Transaction::Access::ReadOnly);
+    fb::Statement readGood(tr, kReadGood);
+    // One goods item may stand in several rows: each row moves the stock
+    // the rows before it left.
+    std::map<std::int64_t, QString> counts;
+    for (int i = 0; i < job.lines.size(); ++i) {
+        const QStringList& line = job.lines[i];
+        const std::int64_t goodId = integerOf(line.value(LineGoodId)).value_or(0);
+        if (goodId <= 0) continue;
+        auto known = counts.find(goodId);
+        bool fractional = false;
+        readGood.execute(tr, {goodId});
+        if (!readGood.fetch()) continue;
+        const fb::Row good = readGood.row();
+        readGood.closeCursor();
+        fractional = good.integer(QStringLiteral("FRACTIONAL_ALLOW")) == 1;
+        if (known == counts.end())
+            known = counts.emplace(goodId, fb::toString(good[QStringLiteral("GOOD_COUNT")])).first;
+        const std::optional<QString> next =
+            newStockCount(known->second, job.kind, integerOf(line.value(LineMarkType)).value_or(0), fractional,
+                          line.value(LineQty), line.value(LineStockUnit));
+        if (!next) continue;
+        if (next->size() > kCountWidth)
+            return QStringLiteral(" Позиция ") + QString::number(i + 1) + QStringLiteral(" < ") +
+                   shortName(line.value(LineName).trimmed()) + QStringLiteral(" >:     ") + kCrLf +
+                   QStringLiteral(" остаток товара ") + known->second.trimmed() +
+                   QStringLiteral(" после этого чека станет ") + *next + QStringLiteral(",     ") + kCrLf +
+                   QStringLiteral(" а в Базу Данных можно записать не более ") + QString::number(kCountWidth) +
+                   QStringLiteral(" знаков.     ") + kCrLf + kCrLf +
+                   QStringLiteral(" Чек не напечатан. Исправьте остаток товара в карточке и повторите расчет.     ");
+        known->second = *next;
+    }
+    return {};
 }
 
 StoreResult storeReceipt(fb::Connection& db, const PrintJob& job, const FiscalDocumentInfo& document,
@@ -215,8 +255,11 @@ StoreResult storeLines(fb::Transaction& tr, const PrintJob& job, int docId) {
                 newStockCount(fb::toString(current), job.kind, integerOf(line[LineMarkType]).value_or(0),
                               good.integer(QStringLiteral("FRACTIONAL_ALLOW")) == 1, line[LineQty],
                               line[LineStockUnit]);
+            // The register has printed: a count that no longer fits its
+            // column (the stock changed since the check before printing)
+            // leaves the stock as it was rather than cost the receipt its record.
             if (!updateCount) updateCount.emplace(tr, kUpdateCount);
-            updateCount->execute(tr, {next ? fb::Value(*next) : current, goodId});
+            updateCount->execute(tr, {next && next->size() <= 10 ? fb::Value(*next) : current, goodId});
         } catch (const fb::Error& e) {
             return failedWith(StoreResult::Failure::Stock, kStockFailed, e.message());
         }

@@ -54,6 +54,12 @@ QString docTimeText(const QTime& time);
 std::optional<QString> newStockCount(const QString& current, int kind, int markType, bool fractionalAllowed,
                                      const QString& quantity, const QString& stockUnit);
 
+// Why the stock a receipt leaves would not fit GOODS.GOOD_COUNT (ten
+// characters): the message names the position, the goods item and its stock.
+// Empty when every new count fits. Asked before the register prints, so that
+// what it printed can always be stored.
+QString stockWidthProblem(fb::Connection& db, const PrintJob& job);
+
 // Stores the receipt in one transaction. `document` is what the register
 // reported of it (an unread document is stored without number and sign,
 // dated by the computer's clock). Never throws: a dropped or unreachable

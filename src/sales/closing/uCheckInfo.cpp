@@ -62,9 +62,13 @@ fb::Connection* databaseOf(SaleServices& services) { return services.database ? 
 
 }  // namespace
 
-bool settleBeforeRegisterOperation(TfmReg& reg, SaleServices& services, QWidget* parent) {
+bool settleBeforeRegisterOperation(TfmReg& reg, SaleServices& services, QWidget* parent, QString* refusal) {
     PrintJournal& journal = services.printer.journal();
     if (journal.isEmpty() && !journal.blocked()) return true;
+    if (!journal.readable()) {
+        if (refusal) *refusal = journalUnreadableMessage(journal);
+        return false;
+    }
     const SettleResult r =
         settlePrintJournal(journal, reg.KKTDriver(), databaseStorer(databaseOf(services), reg.documentType()));
     if (r.answer.connectionLost) showRegisterDisconnected(reg);
@@ -264,6 +268,23 @@ void TfmCheckInfo::btnPrintCheckClick() {
     ui::guarded(this, [this] {
         const PrintJob job = printJobFromScreen(reg_, payment_);
         if (!settleJournal(job)) return;
+        // What the register prints must be storable, its stock too.
+        QString problem;
+        try {
+            if (fb::Connection* db = databaseOf(services_)) problem = stockWidthProblem(*db, job);
+        } catch (const std::exception&) {
+            // A database that cannot answer now is the storing's business:
+            // the journal keeps what prints.
+        }
+        {
+            if (!problem.isEmpty()) {
+                setPrintState(0);
+                btnPrintCheck->setEnabled(true);
+                btnCancel->setText(QStringLiteral("ЗАКРЫТЬ"));
+                ui::showError(problem, this);
+                return;
+            }
+        }
         const PrintOutcome outcome = services_.printer.print(reg_.KKTDriver(), job);
         if (outcome.connectionLost) showRegisterDisconnected(reg_);
         switch (outcome.state) {
@@ -388,9 +409,13 @@ void TfmCheckInfo::store(const QString& recordId, const PrintJob& job, const Fis
     unstoredDocument_ = document;
     raise();
     activateWindow();
-    if (result.failure == StoreResult::Failure::Line) ui::showPlain(result.message, this);
-    else ui::showError(result.message, this);
-    QString keep = QStringLiteral(" Чек напечатан, но не записан в Базу Данных.     ") + kCrLf;
+    // One message, and a true one: the database's refusal, then that the
+    // receipt is printed and kept, not that it will never be stored.
+    QString lead = result.message;
+    lead.remove(QStringLiteral(" Чек не будет зафиксирован в БД.     "));
+    lead = lead.trimmed();
+    QString keep = QStringLiteral(" ") + lead + QStringLiteral("     ") + kCrLf +
+                   QStringLiteral(" Чек напечатан, но не записан в Базу Данных.     ") + kCrLf;
     if (!result.databaseError.isEmpty())
         keep += QStringLiteral(" Ответ базы данных: ") + result.databaseError + QStringLiteral("     ") + kCrLf;
     keep += kCrLf + QStringLiteral(" Чек сохранен в журнале печати и будет записан при следующем входе в программу.     ") +
@@ -420,11 +445,13 @@ void TfmCheckInfo::done(int result) {
 
 void TfmCheckInfo::FormClose() {
     const int state = printState();
-    if (state == 0) return;
     ui::guarded(this, [this, state] {
         fb::Connection* db = services_.database ? services_.database() : nullptr;
-        resetScreenAfterReceipt(reg_, db);
-        if (GoodsCheckPrinted && state > 0 && services_.goodsCheckClosed)
+        if (state != 0) resetScreenAfterReceipt(reg_, db);
+        // A goods check that went to paper or to a file spends its number,
+        // whether or not the receipt itself was printed or stored: the next
+        // one must never carry the same number.
+        if (GoodsCheckPrinted && services_.goodsCheckClosed)
             services_.goodsCheckClosed(state, controlTag(btnGoodsCheck), txtPrefNumber->text().trimmed());
     });
     GoodsCheckPrinted = false;

@@ -58,7 +58,10 @@ void showRegisterDisconnected(TfmReg& reg);
 // Before a fiscal operation of the register menu: settles the print journal
 // (asks the register, stores what it printed) and tells the cashier what was
 // stored. True when no print is left unresolved.
-bool settleBeforeRegisterOperation(TfmReg& reg, SaleServices& services, QWidget* parent);
+// `refusal`, when given, gets the refusal to show when the journal cannot
+// be read.
+bool settleBeforeRegisterOperation(TfmReg& reg, SaleServices& services, QWidget* parent,
+                                   QString* refusal = nullptr);
 
 }  // namespace sales
 

@@ -76,7 +76,17 @@ void RegisterMenu::startAtCreate() {
             setStatus(registerText::kNoConnection, false);
             return;
         }
-        if (driver_->open() != 0 || !readIdentity()) setStatus(registerText::kNotConnected, false);
+        if (driver_->open() != 0) {
+            setStatus(registerText::kNotConnected, false);
+            // A register switched off is the everyday case; one that answers
+            // and refuses (its state file damaged) needs a person now, not
+            // at the first sale.
+            const QString why = driver_->errorDescription().trimmed();
+            if (driver_->errorCode() != LIBFPTR_ERROR_NO_CONNECTION && !why.isEmpty())
+                ui::showError(registerText::kCannotConnect + QStringLiteral("\r\n\r\n") + why, parent_);
+            return;
+        }
+        if (!readIdentity()) setStatus(registerText::kNotConnected, false);
     } catch (...) {
         // The screen opens in every case; the register is simply not there.
         setStatus(registerText::kNoConnection, false);
@@ -121,8 +131,9 @@ bool RegisterMenu::ensureOpen(const QString& noConnectionText) {
 }
 
 bool RegisterMenu::printSettled() {
-    if (!settler_ || settler_()) return true;
-    ui::showError(registerText::kPrintUnresolved, parent_);
+    QString refusal = registerText::kPrintUnresolved;
+    if (!settler_ || settler_(refusal)) return true;
+    ui::showError(refusal, parent_);
     return false;
 }
 

@@ -76,8 +76,9 @@ public:
     using Clock = std::function<QDateTime()>;
     using StatusListener = std::function<void(const QString& text, bool connected)>;
     // Settles a receipt print whose result the register has not told yet;
-    // true when none is left unresolved.
-    using PrintSettler = std::function<bool()>;
+    // true when none is left unresolved. Otherwise `refusal` may be set to
+    // what the cashier is told instead of the unresolved print.
+    using PrintSettler = std::function<bool(QString& refusal)>;
 
     // The factory makes the driver object; it may throw or return nothing
     // when the driver cannot be created.

@@ -44,6 +44,45 @@ TEST_F(EmulatorTest, ShiftCountersCashAndOpenReceiptSurviveARestart) {
     EXPECT_EQ(lastDocumentNumber(), documents + 1);
 }
 
+TEST_F(EmulatorTest, TheTapeNeverLacksADocumentTheRegisterFiscalised) {
+    ASSERT_EQ(openShift(), 0);
+    ASSERT_EQ(sell(QStringLiteral("30.00")), 0);
+    const QByteArray before = tape().toUtf8();
+    ASSERT_EQ(sell(QStringLiteral("45.50")), 0);
+    const int fiscalised = lastDocumentNumber();
+    // The power went after the state was written and before the tape was.
+    kkt.reset();
+    {
+        QFile file(QDir(dir.path()).filePath(RegisterEmulator::kTapeFileName));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write(before);
+    }
+    restart();
+    const QString paper = tape();
+    EXPECT_TRUE(paper.startsWith(QString::fromUtf8(before)));
+    const QString restored = paper.mid(QString::fromUtf8(before).size());
+    EXPECT_TRUE(restored.contains(QStringLiteral("ДОКУМЕНТ ИЗ ПАМЯТИ ФН"))) << restored.toStdString();
+    EXPECT_TRUE(restored.contains(QStringLiteral("=45.50"))) << restored.toStdString();
+    EXPECT_TRUE(restored.contains(QStringLiteral("ФД %1 ").arg(fiscalised))) << restored.toStdString();
+    // Once on the tape, never again.
+    restart();
+    EXPECT_EQ(tape(), paper);
+
+    // A tape that cannot be written: nothing is fiscalised, and the register
+    // says why in Russian.
+    kkt.reset();
+    const QString tapePath = QDir(dir.path()).filePath(RegisterEmulator::kTapeFileName);
+    ASSERT_TRUE(QFile::remove(tapePath));
+    ASSERT_TRUE(QDir().mkdir(tapePath));
+    restart();
+    EXPECT_EQ(sell(QStringLiteral("10.00")), -1);
+    EXPECT_EQ(kkt->errorCode(), LIBFPTR_ERROR_PRINTER_FAULT);
+    EXPECT_TRUE(kkt->errorDescription().contains(QStringLiteral("чековую ленту"))) << kkt->errorDescription().toStdString();
+    EXPECT_EQ(lastDocumentNumber(), fiscalised);
+    ASSERT_EQ(status(), 0);
+    EXPECT_EQ(kkt->getParamInt(LIBFPTR_PARAM_RECEIPT_TYPE), LIBFPTR_RT_CLOSED);
+}
+
 TEST_F(EmulatorTest, UnreadableStateFileIsKeptAndTheRegisterIsNotStartedAfresh) {
     ASSERT_EQ(openShift(), 0);
     kkt.reset();
