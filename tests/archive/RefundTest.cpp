@@ -172,6 +172,7 @@ TEST(RefundPlan, MarkingIsCarriedWithStatusFractionAndMarkType) {
 TEST(RefundPlan, UnitSoldWithoutItsCodeGoesBackWithTheCodedOnes) {
     StoredLine pack = line("5", "Сигареты", "123.00", "1");
     pack.markType = "4";
+    pack.goodType = "30";  // excise goods subject to marking, sold without a code
     StoredLine shoes = marked(line("1", "Кроссовки", "4000.00", "1"), "04650001112223", "SHOE000000001");
     shoes.markType = "5";
     std::vector<QString> checked;
@@ -196,6 +197,9 @@ TEST(RefundPlan, UnitSoldWithoutItsCodeGoesBackWithTheCodedOnes) {
     EXPECT_EQ(r.lines[0][sales::LineName], "Сигареты");
     EXPECT_TRUE(r.lines[0][sales::LineMarkCode].isEmpty());
     EXPECT_EQ(r.lines[1][sales::LineSerial], "SHOE000000001");
+    // Tag 1212: a code is claimed only where there is one.
+    EXPECT_EQ(r.lines[0][sales::LineSubject], "30");
+    EXPECT_EQ(r.lines[1][sales::LineSubject], "33");
 }
 
 TEST(RefundPlan, PartsOfPacksOfOneGoodsAddUpInThousandths) {
