@@ -1,8 +1,8 @@
 #include "archive/Refund.h"
 
 #include "archive/uQueryEdizm.h"
-#include "sales/marking/FractionalCount.h"
 #include "platform/ui/MessageService.h"
+#include "sales/marking/FractionalCount.h"
 
 #include <array>
 #include <cmath>
@@ -308,8 +308,7 @@ std::variant<RefundPlan, RefundError> buildRefundPlan(const StoredReceipt& recei
     }
     // Parts of a pack are priced one by one, as they were sold.
     for (int r = 1; r < m.rowCount(); ++r)
-        if (m.isActive(r))
-            m.setAttr(r, M::AttrPackParts, sales::packPartsOf(plan.markedItems, m.cell(r, M::ColId)));
+        if (m.isActive(r)) m.setAttr(r, M::AttrPackParts, sales::packPartsOf(plan.markedItems, m.cell(r, M::ColId)));
     sales::RenumberPositions(m);
     return plan;
 }

@@ -257,7 +257,8 @@ MarkingOutcome MarkedEntry::enterScannedCode(EntryScreen& screen, const FoundGoo
     }
     // Everything the receipt could refuse is asked before the register checks
     // the code: once accepted there, a code must go into the receipt.
-    if (const QString problem = markedPositionProblem(screen.receipt(), markedItems(), goods, unit); !problem.isEmpty()) {
+    if (const QString problem = markedPositionProblem(screen.receipt(), markedItems(), goods, unit);
+        !problem.isEmpty()) {
         refuse(screen, problem);
         return MarkingOutcome::Refused;
     }
