@@ -233,6 +233,10 @@ std::variant<RefundPlan, RefundError> buildRefundPlan(const StoredReceipt& recei
     }
     if (!lines.empty()) plan.paymentMethodFlag = paymentMethodFromStored(lines.front().payType);
 
+    // Codes are checked by the register only once the whole receipt is known
+    // to be returnable: a code the register accepted must not be left behind
+    // by a refusal of a later line.
+    std::vector<std::pair<const StoredLine*, qsizetype>> toCheck;
     auto carryMarking = [&](const StoredLine& line) -> std::optional<RefundError> {
         if (!isMarked(line)) {
             // A marked unit sold without its code (a tobacco pack "без
@@ -241,10 +245,8 @@ std::variant<RefundPlan, RefundError> buildRefundPlan(const StoredReceipt& recei
             if (mode == RefundMode::Whole && soldWithoutCode(line)) plan.markedItems.append(uncodedEntry(line));
             return std::nullopt;
         }
-        std::optional<QStringList> entry =
-            markedCheck ? markedCheck(line, baseMarkingEntry(line)) : std::optional<QStringList>();
-        if (!entry) return RefundError{RefundFailure::MarkingRefused, line.name};
-        plan.markedItems.append(*entry);
+        toCheck.emplace_back(&line, plan.markedItems.size());
+        plan.markedItems.append(baseMarkingEntry(line));
         return std::nullopt;
     };
 
@@ -305,6 +307,12 @@ std::variant<RefundPlan, RefundError> buildRefundPlan(const StoredReceipt& recei
         writeRow(m, row, line, k, unit, false);
         setMarkType(m, row, line);
         if (auto failed = carryMarking(line)) return *failed;
+    }
+    for (const auto& [line, index] : toCheck) {
+        std::optional<QStringList> entry =
+            markedCheck ? markedCheck(*line, plan.markedItems[index]) : std::optional<QStringList>();
+        if (!entry) return RefundError{RefundFailure::MarkingRefused, line->name};
+        plan.markedItems[index] = *entry;
     }
     // Parts of a pack are priced one by one, as they were sold.
     for (int r = 1; r < m.rowCount(); ++r)

@@ -243,7 +243,25 @@ TEST(RefundPlan, RefusalsNameTheFaultyLine) {
         QString name;
     };
     const MarkedRefundCheck refuse = [](const StoredLine&, QStringList) { return std::optional<QStringList>(); };
+    // A receipt refused for what it holds never has a code checked (and so
+    // accepted) by the register first.
+    int checked = 0;
+    const MarkedRefundCheck counting = [&checked](const StoredLine&, QStringList entry) -> std::optional<QStringList> {
+        ++checked;
+        return entry;
+    };
     const std::vector<Case> cases{
+        {"a marked line before one goods at two prices",
+         {marked(line("5", "Сигареты", "150", "1"), "046", "S"), line("1", "Хлеб", "40", "1"),
+          line("1", "Хлеб", "41", "1")},
+         counting,
+         RefundFailure::PriceConflict,
+         "Хлеб"},
+        {"a marked line before marked goods sold by weight",
+         {marked(line("5", "Сигареты", "150", "1"), "046", "S"), marked(line("2", "Сыр", "500", "0.250", 11), "046", "T")},
+         counting,
+         RefundFailure::WeighedMarked,
+         "Сыр"},
         {"GTIN without serial",
          {line("1", "Хлеб", "40", "1"), marked(line("5", "Сигареты", "150", "1"), "046", "")},
          acceptAll(),
@@ -278,6 +296,7 @@ TEST(RefundPlan, RefusalsNameTheFaultyLine) {
         ASSERT_TRUE(std::holds_alternative<RefundError>(result)) << c.what;
         EXPECT_EQ(std::get<RefundError>(result).failure, c.failure) << c.what;
         EXPECT_EQ(std::get<RefundError>(result).name, c.name) << c.what;
+        EXPECT_EQ(checked, 0) << c.what;
     }
     EXPECT_TRUE(refundErrorText({RefundFailure::MarkingRefused, "x"}).isEmpty());
     EXPECT_EQ(refundErrorText({RefundFailure::WeighedMarked, "Сыр"}),
