@@ -18,6 +18,19 @@ QString likeContains(const QString& text) {
     return QLatin1Char('%') + escaped + QLatin1Char('%');
 }
 
+bool isSaleReturnKind(const QString& kindCaption) {
+    return kindCaption.trimmed().compare(QStringLiteral("ВОЗВРАТ ПРИХОДА"), Qt::CaseInsensitive) == 0;
+}
+
+bool storedReceiptCopyable(const QString& kindCaption, const fb::Row& receipt) {
+    if (!isSaleReturnKind(kindCaption)) return false;
+    auto code = [&receipt](const QString& column) -> std::optional<std::int64_t> {
+        if (receipt.indexOf(column) < 0) return std::nullopt;
+        return fb::toInt64(receipt[column]);
+    };
+    return code(QStringLiteral("DOC_TYPE")) == 3 && code(QStringLiteral("DOC_CHECK_TYPE")) == 1;
+}
+
 ReceiptSearchQuery buildReceiptSearchQuery(const ReceiptSearchFilter& f) {
     ReceiptSearchQuery q;
     q.sql = QStringLiteral("SELECT * FROM DOCUMENTS WHERE DOC_TYPE=3");

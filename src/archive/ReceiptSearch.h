@@ -28,6 +28,14 @@ struct ReceiptSearchQuery {
 
 ReceiptSearchQuery buildReceiptSearchQuery(const ReceiptSearchFilter& filter);
 
+// Whether the main screen's receipt kind is "ВОЗВРАТ ПРИХОДА" (any case).
+bool isSaleReturnKind(const QString& kindCaption);
+// A stored receipt may be copied into the receipt in progress only to be
+// refunded: the main screen builds a sale return and the stored receipt is a
+// sale (DOC_TYPE 3, DOC_CHECK_TYPE 1). A stored return copied back would be
+// refunded a second time; a correction or any other kind is no sale at all.
+bool storedReceiptCopyable(const QString& kindCaption, const fb::Row& receipt);
+
 // The LIKE pattern that finds the text anywhere, upper-cased, with "%", "_"
 // and the escape character itself matching literally (ESCAPE '¤').
 QString likeContains(const QString& text);

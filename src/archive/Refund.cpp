@@ -2,6 +2,7 @@
 
 #include "archive/uQueryEdizm.h"
 #include "platform/ui/MessageService.h"
+#include "sales/marking/FractionalCount.h"
 
 #include <array>
 #include <cmath>
@@ -63,6 +64,17 @@ QStringList uncodedEntry(const StoredLine& line) {
             QStringLiteral("0"),   QStringLiteral("0"), QStringLiteral("0"), QStringLiteral("0")};
 }
 
+// The stock unit the sale moved for this code, so that the return moves the
+// same back: a tobacco code was checked at the sale as a 29-character pack
+// code (one pack) or a longer group code (a block of ten); other types move
+// stock by their quantity and carry no unit.
+QString stockUnitOf(const StoredLine& line) {
+    const std::optional<qint64> type = wholeNumber(line.markType);
+    const QString code = line.markingCode.trimmed();
+    if (!type || *type != 4 || code.isEmpty()) return QStringLiteral("0");
+    return code.size() == 29 ? QStringLiteral("1") : QStringLiteral("10");
+}
+
 QStringList baseMarkingEntry(const StoredLine& line) {
     const auto fraction = fractionOf(line);
     return {line.goodId.trimmed(),
@@ -74,7 +86,7 @@ QStringList baseMarkingEntry(const StoredLine& line) {
             QStringLiteral("0"),
             fraction ? fraction->first : QStringLiteral("0"),
             fraction ? fraction->second : QStringLiteral("0"),
-            QStringLiteral("0")};
+            stockUnitOf(line)};
 }
 
 QString sumText(const QString& price, const QString& count) {
@@ -133,7 +145,8 @@ QString goodTypeAbbrFromStored(const QString& stored) {
                                                      "СЛ", "ВЛ", "РИД", "П", "АВ", "",   "ИПР"};
     const std::optional<qint64> code = wholeNumber(stored);
     if (code && *code >= 1 && *code <= 13 && *kByCode[*code]) return QString::fromUtf8(kByCode[*code]);
-    if (code && *code == 31) return QStringLiteral("АТ");
+    // Marked excise goods, sold with their code (31) or without it (30).
+    if (code && (*code == 31 || *code == 30)) return QStringLiteral("АТ");
     return QStringLiteral("Т");
 }
 
@@ -220,6 +233,10 @@ std::variant<RefundPlan, RefundError> buildRefundPlan(const StoredReceipt& recei
     }
     if (!lines.empty()) plan.paymentMethodFlag = paymentMethodFromStored(lines.front().payType);
 
+    // Codes are checked by the register only once the whole receipt is known
+    // to be returnable: a code the register accepted must not be left behind
+    // by a refusal of a later line.
+    std::vector<std::pair<const StoredLine*, qsizetype>> toCheck;
     auto carryMarking = [&](const StoredLine& line) -> std::optional<RefundError> {
         if (!isMarked(line)) {
             // A marked unit sold without its code (a tobacco pack "без
@@ -228,10 +245,8 @@ std::variant<RefundPlan, RefundError> buildRefundPlan(const StoredReceipt& recei
             if (mode == RefundMode::Whole && soldWithoutCode(line)) plan.markedItems.append(uncodedEntry(line));
             return std::nullopt;
         }
-        std::optional<QStringList> entry =
-            markedCheck ? markedCheck(line, baseMarkingEntry(line)) : std::optional<QStringList>();
-        if (!entry) return RefundError{RefundFailure::MarkingRefused, line.name};
-        plan.markedItems.append(*entry);
+        toCheck.emplace_back(&line, plan.markedItems.size());
+        plan.markedItems.append(baseMarkingEntry(line));
         return std::nullopt;
     };
 
@@ -293,6 +308,15 @@ std::variant<RefundPlan, RefundError> buildRefundPlan(const StoredReceipt& recei
         setMarkType(m, row, line);
         if (auto failed = carryMarking(line)) return *failed;
     }
+    for (const auto& [line, index] : toCheck) {
+        std::optional<QStringList> entry =
+            markedCheck ? markedCheck(*line, plan.markedItems[index]) : std::optional<QStringList>();
+        if (!entry) return RefundError{RefundFailure::MarkingRefused, line->name};
+        plan.markedItems[index] = *entry;
+    }
+    // Parts of a pack are priced one by one, as they were sold.
+    for (int r = 1; r < m.rowCount(); ++r)
+        if (m.isActive(r)) m.setAttr(r, M::AttrPackParts, sales::packPartsOf(plan.markedItems, m.cell(r, M::ColId)));
     sales::RenumberPositions(m);
     return plan;
 }

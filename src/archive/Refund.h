@@ -58,7 +58,8 @@ enum class RefundMode { Whole, One };
 
 // A marked line about to be carried: the marking entry as far as the stored
 // line tells it (goods id, GTIN, serial, "", full code, planned status 3, or
-// 4 for a fraction, result "0", numerator, denominator, code kind "0"). The
+// 4 for a fraction, result "0", numerator, denominator, and the stock unit
+// the sale moved: "1" a tobacco pack, "10" a block, "0" otherwise). The
 // check validates the code through the register and completes the entry; it
 // returns none, having said why, when the line cannot be returned.
 using MarkedRefundCheck = std::function<std::optional<QStringList>(const StoredLine& line, QStringList entry)>;
@@ -102,7 +103,7 @@ std::variant<RefundPlan, RefundError> buildRefundPlan(const StoredReceipt& recei
                                                       const MarkedRefundCheck& markedCheck);
 
 // Column 9 from the stored subject of calculation: the abbreviation whose
-// code it is; the marked codes 33 and 31 give "Т" and "АТ"; anything else "Т".
+// code it is; the marked codes 33 and 32 give "Т", 31 and 30 "АТ"; anything else "Т".
 QString goodTypeAbbrFromStored(const QString& stored);
 // The payment method; 4 (full settlement) when the text is no number.
 int paymentMethodFromStored(const QString& stored);

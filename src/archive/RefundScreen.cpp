@@ -1,5 +1,6 @@
 #include "archive/RefundScreen.h"
 
+#include "archive/ReceiptSearch.h"
 #include "archive/uFindCheck.h"
 #include "archive/uQueryEdizm.h"
 #include "core/RefLists.h"
@@ -142,7 +143,9 @@ void attachRefunds(TfmFindCheck& window, TfmReg& reg, fb::Connection& db, Marked
     if (!markedCheck) markedCheck = markedRefundThroughRegister(reg, &window);
     window.setRefundHandler([&reg, &db, markedCheck](TfmFindCheck& w, int, int positionRow, bool whole) {
         const fb::Row* receiptRow = w.currentReceipt();
-        if (!receiptRow) return;
+        // The main screen decides, not the window that called: a stored
+        // return or correction is never refunded, nor copied into a sale.
+        if (!receiptRow || !storedReceiptCopyable(reg.receiptKindText(), *receiptRow)) return;
         const std::vector<fb::Row> rows = w.positionRows();
         if (positionRow < 0 || positionRow >= int(rows.size())) return;
         std::vector<StoredLine> lines;

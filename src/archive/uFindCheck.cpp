@@ -246,7 +246,9 @@ TfmFindCheck::TfmFindCheck(const fb::ConnectionParams& params, const QString& ki
     auto copy = [this](bool whole) {
         const int docId = currentDocId();
         const int position = currentPositionRow();
-        if (!refund_ || docId == 0 || position < 0) return;
+        // A click that reached a disabled command (a key, a late event) is
+        // judged again: only a stored sale is ever copied, only into a return.
+        if (!copyAllowed() || docId == 0 || position < 0) return;
         ui::guarded(this, [&] { refund_(*this, docId, position, whole); });
     };
     connect(btnCheckOpen, &QPushButton::clicked, this, [copy] { copy(true); });
@@ -297,8 +299,13 @@ void TfmFindCheck::setRefundHandler(RefundHandler handler) {
     updateCopyCommands();
 }
 
+bool TfmFindCheck::copyAllowed() const {
+    const fb::Row* receipt = currentReceipt();
+    return refund_ && receipt && storedReceiptCopyable(kindCaption_, *receipt);
+}
+
 void TfmFindCheck::updateCopyCommands() {
-    const bool on = refund_ && currentDocId() != 0 && currentPositionRow() >= 0;
+    const bool on = copyAllowed() && currentDocId() != 0 && currentPositionRow() >= 0;
     GroupBox3->setEnabled(on);
     btnCheckOpen->setEnabled(on);
     btnPositionOpen->setEnabled(on);
@@ -306,7 +313,7 @@ void TfmFindCheck::updateCopyCommands() {
 
 void TfmFindCheck::btnFindClick() {
     ReceiptSearchFilter f;
-    f.returnMode = kindCaption_.trimmed().compare(QStringLiteral("ВОЗВРАТ ПРИХОДА"), Qt::CaseInsensitive) == 0;
+    f.returnMode = isSaleReturnKind(kindCaption_);
     f.fpd = edFPDFind->text();
     f.dateOn = CheckBox2->isChecked();
     f.from = DateTimePicker1->date();

@@ -57,8 +57,9 @@ public:
 
     using RefundHandler = std::function<void(TfmFindCheck& window, int docId, int positionRow, bool wholeReceipt)>;
     // The copy commands: the whole receipt, or the current position (its row
-    // in DBGrid2). They are enabled while a handler is attached and both
-    // lists have a current row.
+    // in DBGrid2). They are enabled while a handler is attached, both lists
+    // have a current row, the main screen builds a "ВОЗВРАТ ПРИХОДА" and the
+    // current receipt is a stored sale.
     void setRefundHandler(RefundHandler handler);
 
 public slots:
@@ -73,6 +74,7 @@ protected:
 private:
     void showPositions();
     void updateCopyCommands();
+    bool copyAllowed() const;
     RefundHandler refund_;
     // After a goods check took its number: the list again, at the same receipt.
     void reopenAt(int docId);

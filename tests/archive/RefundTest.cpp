@@ -172,6 +172,7 @@ TEST(RefundPlan, MarkingIsCarriedWithStatusFractionAndMarkType) {
 TEST(RefundPlan, UnitSoldWithoutItsCodeGoesBackWithTheCodedOnes) {
     StoredLine pack = line("5", "Сигареты", "123.00", "1");
     pack.markType = "4";
+    pack.goodType = "30";  // excise goods subject to marking, sold without a code
     StoredLine shoes = marked(line("1", "Кроссовки", "4000.00", "1"), "04650001112223", "SHOE000000001");
     shoes.markType = "5";
     std::vector<QString> checked;
@@ -196,6 +197,9 @@ TEST(RefundPlan, UnitSoldWithoutItsCodeGoesBackWithTheCodedOnes) {
     EXPECT_EQ(r.lines[0][sales::LineName], "Сигареты");
     EXPECT_TRUE(r.lines[0][sales::LineMarkCode].isEmpty());
     EXPECT_EQ(r.lines[1][sales::LineSerial], "SHOE000000001");
+    // Tag 1212: a code is claimed only where there is one.
+    EXPECT_EQ(r.lines[0][sales::LineSubject], "30");
+    EXPECT_EQ(r.lines[1][sales::LineSubject], "33");
 }
 
 TEST(RefundPlan, PartsOfPacksOfOneGoodsAddUpInThousandths) {
@@ -239,7 +243,25 @@ TEST(RefundPlan, RefusalsNameTheFaultyLine) {
         QString name;
     };
     const MarkedRefundCheck refuse = [](const StoredLine&, QStringList) { return std::optional<QStringList>(); };
+    // A receipt refused for what it holds never has a code checked (and so
+    // accepted) by the register first.
+    int checked = 0;
+    const MarkedRefundCheck counting = [&checked](const StoredLine&, QStringList entry) -> std::optional<QStringList> {
+        ++checked;
+        return entry;
+    };
     const std::vector<Case> cases{
+        {"a marked line before one goods at two prices",
+         {marked(line("5", "Сигареты", "150", "1"), "046", "S"), line("1", "Хлеб", "40", "1"),
+          line("1", "Хлеб", "41", "1")},
+         counting,
+         RefundFailure::PriceConflict,
+         "Хлеб"},
+        {"a marked line before marked goods sold by weight",
+         {marked(line("5", "Сигареты", "150", "1"), "046", "S"), marked(line("2", "Сыр", "500", "0.250", 11), "046", "T")},
+         counting,
+         RefundFailure::WeighedMarked,
+         "Сыр"},
         {"GTIN without serial",
          {line("1", "Хлеб", "40", "1"), marked(line("5", "Сигареты", "150", "1"), "046", "")},
          acceptAll(),
@@ -274,6 +296,7 @@ TEST(RefundPlan, RefusalsNameTheFaultyLine) {
         ASSERT_TRUE(std::holds_alternative<RefundError>(result)) << c.what;
         EXPECT_EQ(std::get<RefundError>(result).failure, c.failure) << c.what;
         EXPECT_EQ(std::get<RefundError>(result).name, c.name) << c.what;
+        EXPECT_EQ(checked, 0) << c.what;
     }
     EXPECT_TRUE(refundErrorText({RefundFailure::MarkingRefused, "x"}).isEmpty());
     EXPECT_EQ(refundErrorText({RefundFailure::WeighedMarked, "Сыр"}),

@@ -10,6 +10,9 @@
 #include "platform/db/Transaction.h"
 #include "platform/fiscal/RegisterEmulator.h"
 #include "sales/closing/CloseReceipt.h"
+#include "sales/closing/ReceiptLines.h"
+#include "sales/closing/ReceiptStore.h"
+#include "sales/receipt/ReceiptCalc.h"
 #include "sales/WhenReady.h"
 #include "sales/closing/uCheckInfo.h"
 #include "sales/closing/uPayCheck.h"
@@ -50,6 +53,8 @@ protected:
         });
         screen->setQuitOnClose(false);
         archive::installArchiveWindows(*screen, sales::installSaleCommands(*screen));
+        // Stored sales are copied only to be returned.
+        ASSERT_TRUE(screen->setReceiptKind(2));
 
         fb::Transaction tr(db());
         fb::execute(tr,
@@ -66,12 +71,14 @@ protected:
         core::DataModule1 = nullptr;
         UpgradedDbTest::TearDown();
     }
-    void receipt(int id, const QString& fpd, const QString& buyer, const QString& inn) {
+    void receipt(int id, const QString& fpd, const QString& buyer, const QString& inn, int checkType = 1,
+                 int docType = 3) {
         fb::Transaction tr(db());
         fb::execute(tr,
                     "INSERT INTO DOCUMENTS (DOC_ID, DOC_TYPE, DOC_CHECK_TYPE, DOC_DATE_D, DOC_TIME_T, DOC_FPD, "
-                    "DOC_BUYER_NAME, DOC_BUYER_INN, DOC_SUMM_FULL) VALUES (?, 3, 1, ?, '12:30:00', ?, ?, ?, '0')",
-                    {std::int64_t{id}, QDate(2024, 2, 5).addDays(id), fpd, buyer, inn});
+                    "DOC_BUYER_NAME, DOC_BUYER_INN, DOC_SUMM_FULL) VALUES (?, ?, ?, ?, '12:30:00', ?, ?, ?, '0')",
+                    {std::int64_t{id}, std::int64_t{docType}, std::int64_t{checkType},
+                     QDate(2024, 2, 5).addDays(id), fpd, buyer, inn});
         tr.commit();
     }
     void line(int docId, int goodId, const QString& name, const QString& price, const QString& count, int payType,
@@ -161,6 +168,61 @@ TEST_F(RefundWindowTest, WholeReceiptAndOnePositionReplaceTheReceiptInProgress) 
     EXPECT_EQ(screen->lblBuyerName->text(), "ООО Ромашка");
     EXPECT_EQ(screen->lblINNBuyer->text(), "7701000000");
     EXPECT_EQ(screen->PaymentMethodFlag(), 2);
+    delete w.data();
+}
+
+TEST_F(RefundWindowTest, OnlyAStoredSaleIsCopiedAndOnlyIntoASaleReturn) {
+    struct Case {
+        const char* name;
+        int screenKind;
+        int storedKind;
+        bool copies;
+    };
+    const Case cases[] = {
+        {"sale into a sale return", 2, 1, true},
+        {"a stored return is never refunded again", 2, 2, false},
+        {"a purchase", 2, 3, false},
+        {"a sale into a sale", 1, 1, false},
+        {"a return into a sale", 1, 2, false},
+        {"a sale into a purchase", 3, 1, false},
+    };
+    int docId = 0;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ++docId;
+        const QString fpd = QString::number(3000 + docId);
+        receipt(docId, fpd, "", "", c.storedKind);
+        line(docId, 7, "Хлеб", "40.00", "1", 4);
+        ASSERT_TRUE(screen->setReceiptKind(c.screenKind));
+        messages.clear();
+
+        // The list is read as the main screen's kind narrows it; a fiscal
+        // sign typed finds the receipt in every kind but a sale return.
+        QPointer<TfmFindCheck> w = openFound(fpd);
+        const bool listed = w->currentReceipt() != nullptr;
+        EXPECT_EQ(listed, c.screenKind != 2 || c.storedKind == 1);
+        EXPECT_EQ(w->btnCheckOpen->isEnabled(), c.copies);
+        EXPECT_EQ(w->btnPositionOpen->isEnabled(), c.copies);
+        EXPECT_EQ(w->GroupBox3->isEnabled(), c.copies);
+        // A click that arrives all the same (a key, a late event) copies nothing.
+        emit w->btnCheckOpen->clicked();
+        emit w->btnPositionOpen->clicked();
+        EXPECT_EQ(rows().isEmpty(), !c.copies);
+        EXPECT_EQ(screen->edFPD->text(), c.copies ? fpd : QString());
+        delete w.data();
+        screen->resetReceipt();
+        screen->edFPD->clear();
+    }
+
+    // The main screen's kind, not the window's, has the last word.
+    receipt(50, "5000", "", "");
+    line(50, 7, "Хлеб", "40.00", "1", 4);
+    ASSERT_TRUE(screen->setReceiptKind(2));
+    QPointer<TfmFindCheck> w = openFound("5000");
+    ASSERT_TRUE(w->btnCheckOpen->isEnabled());
+    ASSERT_TRUE(screen->setReceiptKind(1));
+    emit w->btnCheckOpen->clicked();
+    EXPECT_TRUE(rows().isEmpty());
     delete w.data();
 }
 
@@ -337,4 +399,133 @@ TEST_F(RefundWindowTest, ReturnedMarkedUnitIsPrintedAndStoredWithItsCode) {
     EXPECT_EQ(stored[0].str("DD_DM_FULL"), kMarkCode);
     EXPECT_EQ(stored[0].str("DD_SERIAL_GTIN"), "ABC");
     EXPECT_EQ(stored[0].str("DD_MARKTYPE").trimmed(), "5");
+}
+
+namespace {
+
+const QChar kGsChar(char16_t(0x1D));
+
+}  // namespace
+
+// Every marked unit sold and stored by the sale's own storing comes back into
+// stock by exactly what its sale took out, when its stored receipt is copied
+// whole and printed as a return.
+TEST_F(RefundWindowTest, ReturnedMarkedUnitsComeBackIntoStockAsTheirSaleTookThemOut) {
+    struct Case {
+        const char* name;
+        int goodId;
+        QString price;
+        QString code;  // empty: sold "без маркировки"
+        QString num, den;
+        int soldOut;  // what the sale took out of the 50 in stock
+    };
+    const Case cases[] = {
+        {"tobacco pack", 9, "123.00", QStringLiteral("04606203086627PACK001AB,8xY.;"), "0", "0", 1},
+        {"tobacco block", 9, "1250.00",
+         QStringLiteral("010460620308662721BLOCK01") + kGsChar + QStringLiteral("8005125000") + kGsChar +
+             QStringLiteral("93ab,?"),
+         "0", "0", 10},
+        {"part of a pack", 10, "99.99",
+         QStringLiteral("010460700000001121aB3;.?") + kGsChar + QStringLiteral("93k9/:"), "1", "3", 0},
+        {"tobacco pack without its code", 9, "123.00", QString(), "0", "0", 0},
+    };
+    {
+        fb::Transaction tr(db());
+        fb::execute(tr,
+                    "INSERT INTO GOODS (GOOD_ID, GOOD_NAME, GOOD_ISGOOD, GOOD_PARENTGROUP, GOOD_W, GOOD_MARKTYPE, "
+                    "GOOD_EDIZM_FFD, GOOD_TYPE) VALUES (9, 'Сигареты', 1, 0, '0', 4, 0, 'АТ')");
+        fb::execute(tr,
+                    "INSERT INTO GOODS (GOOD_ID, GOOD_NAME, GOOD_ISGOOD, GOOD_PARENTGROUP, GOOD_W, GOOD_MARKTYPE, "
+                    "GOOD_EDIZM_FFD, GOOD_PACKCOUNT, GOOD_TYPE) VALUES (10, 'Творог', 1, 0, '1', 13, 0, 3, 'Т')");
+        tr.commit();
+    }
+    screen->setTaxSystem(2);
+    core::SessionUser user;
+    user.userId = 7;
+    user.name = "Иванов И.И.";
+    user.postLabel = "Кассир : ";
+    screen->setUser(user);
+    fiscal::RegisterEmulator* kkt = emulator();
+    ASSERT_NE(kkt, nullptr);
+    kkt->setParam(fiscal::tag::CashierName, "Иванов И.И.");
+    ASSERT_EQ(kkt->operatorLogin(), 0);
+    ASSERT_EQ(kkt->openShift(), 0);
+    kkt->setParam(fiscal::LIBFPTR_PARAM_SUM, "5000.00");
+    ASSERT_EQ(kkt->cashIncome(), 0);
+    auto stock = [this](int goodId) {
+        fb::Transaction tr(db());
+        return fb::query(tr, "SELECT GOOD_COUNT FROM GOODS WHERE GOOD_ID=?", {std::int64_t{goodId}})
+            .front()
+            .str("GOOD_COUNT")
+            .trimmed();
+    };
+
+    int number = 0;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        exec(QStringLiteral("UPDATE GOODS SET GOOD_COUNT='50' WHERE GOOD_ID=%1").arg(c.goodId));
+        // The receipt window puts the screen back to its default kind after each print.
+        ASSERT_TRUE(screen->setReceiptKind(2));
+        screen->setTaxSystem(2);
+        // The sale as closing hands it to storing: the position and its record.
+        sales::ReceiptModel sale;
+        sales::GoodRecord g;
+        g.id = QString::number(c.goodId);
+        g.name = c.goodId == 9 ? "Сигареты" : "Творог";
+        g.weighed = c.goodId == 9 ? "0" : "1";
+        g.type = c.goodId == 9 ? "АТ" : "Т";
+        g.country = "643";
+        g.markType = c.goodId == 9 ? "4" : "13";
+        g.measure = "0";
+        g.vat = "6";
+        const bool part = c.num != "0";
+        const sales::Qty qty = part ? sales::Qty::fromThousandths(333) : sales::Qty::units(1);
+        const QString gtin = c.code.isEmpty() ? QString() : c.code.size() == 29 ? c.code.left(14) : c.code.mid(2, 14);
+        const QString serial = c.code.isEmpty() ? QString() : c.code.size() == 29 ? c.code.mid(14, 7)
+                                                                                     : c.code.mid(18, c.goodId == 9 ? 7 : 6);
+        const int row = sales::addGoodPosition(sale, g, c.price, qty, gtin);
+        ASSERT_EQ(row, 1);
+        const QString kind = c.code.isEmpty() ? "0" : c.code.size() == 29 ? "1" : c.goodId == 9 ? "10" : "0";
+        QList<QStringList> marks{{g.id, gtin, serial, "", c.code, "1", "15", c.num, c.den, kind}};
+        if (part) sale.setAttr(row, sales::ReceiptModel::AttrPackParts, c.num + "/" + c.den);
+        ASSERT_TRUE(sales::RecalcReceipt(sale, sales::ReceiptContext{"ПРИХОД", false}).ok());
+        sales::ReceiptLinesInput in;
+        in.receipt = &sale;
+        in.markedItems = &marks;
+        in.taxSystemCode = 2;
+        const sales::ReceiptLinesResult lines = sales::buildReceiptLines(in, {}, {});
+        ASSERT_TRUE(lines.built()) << lines.message.toStdString();
+        sales::PrintJob job;
+        job.cashierName = "Иванов И.И.";
+        job.kind = 1;
+        job.taxSystemCode = 2;
+        job.lines = lines.lines;
+        job.total = sales::calcReceiptTotal(sale);
+        job.totalText = job.total.toString();
+        job.cash = job.total;
+        ++number;
+        const QString fpd = QString::number(7000 + number);
+        sales::FiscalDocumentInfo doc;
+        doc.read = true;
+        doc.number = 900 + number;
+        doc.fiscalSign = fpd;
+        doc.dateTime = QDateTime::currentDateTime();
+        ASSERT_EQ(sales::storeReceipt(module->IBDatabase1(), job, doc).failure, sales::StoreResult::Failure::None);
+        EXPECT_EQ(stock(c.goodId), QString::number(50 - c.soldOut));
+
+        // The return: the stored receipt copied whole and printed.
+        messages.clear();
+        QPointer<TfmFindCheck> w = openFound(fpd);
+        QTest::mouseClick(w->findChild<QPushButton*>("btnCheckOpen"), Qt::LeftButton);
+        ASSERT_TRUE(messages.boxes.empty()) << messages.last().toStdString();
+        delete w.data();
+        salestest::when([] { return fmPayCheck && fmPayCheck->isVisible(); },
+                        [] { QTest::mouseClick(fmPayCheck->Button12, Qt::LeftButton); });
+        salestest::when([] { return fmCheckInfo && fmCheckInfo->isVisible() && !fmCheckInfo->Timer1->isActive(); },
+                        [] { QTest::mouseClick(fmCheckInfo->btnCancel, Qt::LeftButton); });
+        QTest::mouseClick(screen->btnCloseCheck, Qt::LeftButton);
+        EXPECT_TRUE(messages.boxes.empty()) << messages.last().toStdString();
+        EXPECT_TRUE(screen->receipt().isEmpty()) << "the return was printed and stored";
+        EXPECT_EQ(stock(c.goodId), "50");
+    }
 }

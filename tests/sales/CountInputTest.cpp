@@ -8,6 +8,7 @@
 #include "platform/fiscal/RegisterEmulator.h"
 #include "platform/sys/ProgramFolder.h"
 #include "platform/ui/MessageService.h"
+#include "sales/receipt/ReceiptRules.h"
 #include "sales/screen/CountInputLogic.h"
 #include "sales/screen/MainMenuCommands.h"
 #include "sales/screen/Registration_Mode.h"
@@ -377,6 +378,10 @@ TEST_F(CountInputWindow, RowsTheDatabaseCouldNeverHoldAreRefused) {
         {"price of ten digits", sales::CountInputPrice, "P", "10.00", "3", "9999999999", text::kPriceTooLarge},
         {"price that makes the line too large", sales::CountInputPrice, "P", "10.00", "3", "9999999.99",
          text::kLineSumTooLarge},
+        // A row worth nothing would be left out of the receipt unseen.
+        {"weight whose sum is 0.00", sales::CountInputQuantity, "W", "4.00", "1.000", "0.001",
+         sales::zeroSumEditText()},
+        {"price whose sum is 0.00", sales::CountInputPrice, "W", "10.00", "0.001", "0.01", sales::zeroSumEditText()},
         // The largest line that is still stored.
         {"line sum within the largest", sales::CountInputQuantity, "P", "99999.99", "3", "100", {}},
     };

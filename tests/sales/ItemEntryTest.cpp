@@ -13,6 +13,8 @@
 #include <QTableWidget>
 #include <QTest>
 
+#include <functional>
+
 #include <gtest/gtest.h>
 
 using sales::ReceiptModel;
@@ -438,6 +440,42 @@ TEST_F(ItemEntryTest, AddThatTheRecalculationRefusesLeavesTheReceiptAsItWas) {
     scan(QStringLiteral("4600000000017"));
     EXPECT_EQ(screen.model.cells(), before.cells());
     EXPECT_EQ(screen.model.lineAttrs(), before.lineAttrs());
+}
+
+TEST_F(ItemEntryTest, PositionWorthNothingIsRefusedWhenEntered) {
+    exec(QStringLiteral("INSERT INTO BARCODE_WEIGHT_PREFIX (PREF) VALUES ('21')"));
+    add({7, QStringLiteral("Зелень"), QStringLiteral("4.00"), QStringLiteral("да"), 0, 11}, {QStringLiteral("124")});
+    add({8, QStringLiteral("Пакет"), QStringLiteral("0.00")}, {QStringLiteral("4600000000031")});
+    add({1, QStringLiteral("Хлеб"), QStringLiteral("30.00")}, {QStringLiteral("4600000000017")});
+    struct Case {
+        const char* name;
+        std::function<void()> enter;
+    };
+    const Case cases[] = {
+        {"0.001 kg at 4.00 by weight barcode", [this] { scan(QStringLiteral("2100124000013")); }},
+        {"piece goods priced 0.00", [this] { scan(QStringLiteral("4600000000031")); }},
+        {"typed code of goods priced 0.00", [this] {
+             screen.line = QStringLiteral("8");
+             entry->btnCodeClick();
+         }},
+    };
+    scan(QStringLiteral("4600000000017"));
+    ASSERT_EQ(activeIds(), QStringList{"1"});
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        messages.clear();
+        const ReceiptModel before = screen.model;
+        c.enter();
+        EXPECT_EQ(activeIds(), QStringList{"1"});
+        EXPECT_EQ(screen.model.cells(), before.cells());
+        ASSERT_EQ(messages.boxes.size(), 1u);
+        EXPECT_TRUE(messages.last().contains(QStringLiteral("0.00 руб."))) << messages.last().toStdString();
+    }
+    // A weight worth a kopeck is taken.
+    messages.clear();
+    scan(QStringLiteral("2100124000029"));
+    EXPECT_TRUE(messages.boxes.empty());
+    EXPECT_EQ(activeIds(), (QStringList{"1", "7"}));
 }
 
 TEST_F(ItemEntryTest, MarkedGoodsGoToTheMarkingEntryAndAddNothingYet) {

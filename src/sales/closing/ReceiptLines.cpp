@@ -270,6 +270,11 @@ ReceiptLinesResult buildFullPayment(const ReceiptLinesInput& in, const VatQuery&
             line[LineGoodId] = goodId;
             line[LineName] = name;
             line[LineSubject] = subjectCode;
+            // A unit sold without its code (a tobacco pack "без маркировки")
+            // is goods subject to marking that has no code: 30 for excise
+            // goods, 32 for the others; 31 and 33 claim a code it lacks.
+            if (entryOf(record, MarkFullCode).trimmed().isEmpty() && entryOf(record, MarkSerial).trimmed().isEmpty())
+                line[LineSubject] = subjectCode == QLatin1String("31") ? QStringLiteral("30") : QStringLiteral("32");
             line[LineBasePrice] = basePrice;
             line[LinePrice] = price;
             line[LineCountry] = country;
@@ -375,6 +380,12 @@ std::optional<Money> registeredLineSum(const QStringList& line) {
     const std::optional<Rational> price = Rational::parse(line[LinePrice]);
     const std::optional<Rational> qty = Rational::parse(line[LineQty]);
     if (!price || !qty) return std::nullopt;
+    // A part of a pack costs price * n / d, rounded once: its quantity in
+    // thousandths (1/3 kept as 0.333) would lose kopecks.
+    if (!line[LineFraction].trimmed().isEmpty()) {
+        if (const std::optional<PackPart> part = parsePackPart(line[LineFraction]))
+            return Money::formatRounded(*price * Rational(part->num, part->den));
+    }
     return Money::formatRounded(*price * *qty);
 }
 

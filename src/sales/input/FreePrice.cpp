@@ -2,6 +2,8 @@
 
 #include "sales/input/ItemEntry.h"
 #include "sales/input/ScanInput.h"
+#include "sales/receipt/ReceiptRules.h"
+#include "platform/ui/MessageService.h"
 #include "sales/screen/SmallDialogsLogic.h"
 
 namespace sales {
@@ -52,10 +54,18 @@ int btnFreePriceClick(EntryScreen& screen, const std::function<int()>& queryTaxR
         const int code = vatCodeFromChoice(queryTaxRate());
         if (code > 0) vat = QString::number(code);
     }
+    ReceiptModel::Undo undo(screen.receipt());
     const int row = addFreePricePosition(screen.receipt(), *input, vat);
     if (row == 0) return 0;
     screen.clearInput();
     screen.receiptChanged(row);
+    if (lineSumIsZero(screen.receipt(), row)) {
+        // 0.001 at one kopeck: nothing the register could sell.
+        undo.rollback();
+        screen.receiptChanged(0);
+        ui::showError(zeroSumEditText(), screen.messageParent());
+        return 0;
+    }
     return row;
 }
 

@@ -15,6 +15,7 @@
 #include "sales/input/FreePrice.h"
 #include "sales/input/KeyRouter.h"
 #include "sales/receipt/ReceiptCalc.h"
+#include "sales/receipt/ReceiptRules.h"
 #include "sales/screen/Registration_Mode.h"
 #include "sales/input/ScanInput.h"
 #include "sales/input/Weighing.h"
@@ -253,7 +254,16 @@ bool ItemEntry::priceUsable(const FoundGoods& goods) {
 }
 
 int ItemEntry::commitAdd(ReceiptModel::Undo& undo, int row) {
-    if (screen_.receiptChanged(row)) return row;
+    if (screen_.receiptChanged(row)) {
+        if (!lineSumIsZero(screen_.receipt(), row)) return row;
+        // A position worth nothing would be left out of the receipt unseen:
+        // the cashier hears of it now, and the receipt stays as it was.
+        const QString name = screen_.receipt().cell(row, ReceiptModel::ColName);
+        undo.rollback();
+        screen_.receiptChanged(0);
+        refuse(zeroSumPositionText(name));
+        return 0;
+    }
     // The receipt would not add up with the new position: it stays as it was
     // rather than refusing every later recalculation.
     undo.rollback();

@@ -1,6 +1,7 @@
 #include "sales/marking/FractionalCount.h"
 
 #include "sales/closing/ReceiptLines.h"
+#include "sales/receipt/ReceiptModel.h"
 
 namespace sales {
 
@@ -66,7 +67,7 @@ namespace {
 
 // num/den of a pack in thousandths; half a thousandth and up rounds up, as
 // every quantity typed by hand.
-Qty partOfPack(qint64 num, qint64 den) { return Qty::fromThousandths((num * 2000 + den) / (2 * den)); }
+Qty partOfPack(qint64 num, qint64 den) { return packPartQuantity(PackPart{num, den}); }
 
 }  // namespace
 
@@ -98,6 +99,19 @@ std::optional<Qty> markedGoodsQuantity(const QList<QStringList>& items, const QS
         total = total + *q;
     }
     return total;
+}
+
+QString packPartsOf(const QList<QStringList>& items, const QString& goodsId) {
+    const QString id = goodsId.trimmed();
+    QStringList parts;
+    for (const QStringList& record : items) {
+        if (id.isEmpty() || entryOf(record, MarkGoodId).trimmed() != id) continue;
+        const QString num = entryOf(record, MarkNumerator).trimmed();
+        const QString den = entryOf(record, MarkDenominator).trimmed();
+        const QString part = num + QLatin1Char('/') + den;
+        if (parsePackPart(part)) parts << part;
+    }
+    return parts.join(QLatin1Char(';'));
 }
 
 std::optional<GtinSerial> ExtractGtinSerialForLowering(int markType, const QString& code) {

@@ -46,6 +46,10 @@ Qty fractionQuantity(const Fraction& fraction);
 // What the marking records of goods `goodsId` add up to; nullopt when one of
 // them holds no fraction.
 std::optional<Qty> markedGoodsQuantity(const QList<QStringList>& items, const QString& goodsId);
+// The parts of a pack the marking records of goods `goodsId` hold, as the
+// position keeps them (ReceiptModel::AttrPackParts): "1/3;1/3", empty when
+// every unit is whole.
+QString packPartsOf(const QList<QStringList>& items, const QString& goodsId);
 
 // ---- Lowering a marked position ------------------------------------------
 

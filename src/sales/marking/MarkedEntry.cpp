@@ -5,8 +5,10 @@
 #include "sales/closing/ReceiptLines.h"
 #include "sales/marking/FractionalCount.h"
 #include "sales/marking/MarkingCheck.h"
+#include "sales/receipt/ReceiptCalc.h"
 #include "sales/receipt/ReceiptMessages.h"
 #include "sales/receipt/ReceiptModel.h"
+#include "sales/receipt/ReceiptRules.h"
 
 namespace sales::marking {
 
@@ -66,30 +68,9 @@ bool isKnownMarkType(int markType) {
     }
 }
 
-int addMarkedPosition(EntryScreen& screen, QList<QStringList>& markedItems, const FoundGoods& goods,
-                      const MarkedScan& unit) {
-    ReceiptModel& model = screen.receipt();
-    ReceiptModel::Undo undo(model);
-    const QString price = goods.markType == Tobacco ? unit.priceText : goods.good.price;
-    const Qty qty = fractionQuantity(unit.fraction);
+namespace {
 
-    int row = FindGoodRowWithPrice(model, goods.good.id, price);
-    if (row < 0) {
-        const int held = FindGoodRow(model, goods.good.id);
-        refuse(screen, priceConflictText(price, held, model.cell(held, ReceiptModel::ColPrice)));
-        return 0;
-    }
-    // Tobacco is never sold under a receipt discount; whoever accepted the
-    // unit has said so, and here it is done.
-    if (goods.markType == Tobacco && model.receiptDiscountKind() != QLatin1Char('N'))
-        model.setReceiptDiscount(QStringLiteral("N"), QString());
-    if (row > 0) {
-        if (!model.addQuantity(row, qty)) return 0;
-    } else {
-        row = addGoodPosition(model, goods.good, price, qty, unit.gtin);
-        if (row == 0) return 0;
-    }
-
+QStringList markingRecord(const FoundGoods& goods, const MarkedScan& unit) {
     QStringList record;
     for (int i = 0; i < 10; ++i) record.append(QString());
     record[MarkGoodId] = goods.good.id;
@@ -101,7 +82,74 @@ int addMarkedPosition(EntryScreen& screen, QList<QStringList>& markedItems, cons
     record[MarkNumerator] = QString::number(unit.fraction.num);
     record[MarkDenominator] = QString::number(unit.fraction.den);
     record[MarkStockUnit] = QString::number(unit.codeKind);
-    markedItems.append(record);
+    return record;
+}
+
+// The unit put into `model`: one more unit (or part) of the row holding the
+// goods at the same price, or a new position; `items` are the marking records
+// with the unit's own already among them. Returns the row; -1 with the row
+// holding the goods at another price; 0 when nothing could be written.
+int putMarkedUnit(ReceiptModel& model, const QList<QStringList>& items, const FoundGoods& goods,
+                  const MarkedScan& unit) {
+    const QString price = goods.markType == Tobacco ? unit.priceText : goods.good.price;
+    const Qty qty = fractionQuantity(unit.fraction);
+    int row = FindGoodRowWithPrice(model, goods.good.id, price);
+    if (row < 0) return -1;
+    // Tobacco is never sold under a receipt discount; whoever accepted the
+    // unit has said so, and here it is done.
+    if (goods.markType == Tobacco && model.receiptDiscountKind() != QLatin1Char('N'))
+        model.setReceiptDiscount(QStringLiteral("N"), QString());
+    if (row > 0) {
+        if (!model.addQuantity(row, qty)) return 0;
+    } else {
+        row = addGoodPosition(model, goods.good, price, qty, unit.gtin);
+        if (row == 0) return 0;
+    }
+    // The position prices each part of a pack on its own, as the register will.
+    if (!unit.fraction.whole() || !model.attr(row, ReceiptModel::AttrPackParts).isEmpty())
+        model.setAttr(row, ReceiptModel::AttrPackParts, packPartsOf(items, goods.good.id));
+    return row;
+}
+
+}  // namespace
+
+QString markedPositionProblem(const ReceiptModel& receipt, const QList<QStringList>& markedItems,
+                              const FoundGoods& goods, const MarkedScan& unit) {
+    ReceiptModel trial = receipt;
+    QList<QStringList> items = markedItems;
+    items.append(markingRecord(goods, unit));
+    const QString price = goods.markType == Tobacco ? unit.priceText : goods.good.price;
+    const int row = putMarkedUnit(trial, items, goods, unit);
+    if (row < 0) {
+        const int held = FindGoodRow(receipt, goods.good.id);
+        return priceConflictText(price, held, receipt.cell(held, ReceiptModel::ColPrice));
+    }
+    // A part of a pack so small that it rounds to no quantity at all.
+    if (row == 0) return zeroSumPositionText(goods.good.name);
+    // The context only shapes the layout; whether the receipt adds up does
+    // not depend on it.
+    const RecalcResult recalc = RecalcReceipt(trial, ReceiptContext{});
+    if (!recalc.ok()) return receiptMessage(recalc.message.value_or(ReceiptMessageId::InvalidDataFormat)).text;
+    if (lineSumIsZero(trial, row)) return zeroSumPositionText(goods.good.name);
+    return {};
+}
+
+int addMarkedPosition(EntryScreen& screen, QList<QStringList>& markedItems, const FoundGoods& goods,
+                      const MarkedScan& unit) {
+    ReceiptModel& model = screen.receipt();
+    ReceiptModel::Undo undo(model);
+    markedItems.append(markingRecord(goods, unit));
+    const int row = putMarkedUnit(model, markedItems, goods, unit);
+    if (row <= 0) {
+        markedItems.removeLast();
+        undo.rollback();
+        if (row < 0) {
+            const QString price = goods.markType == Tobacco ? unit.priceText : goods.good.price;
+            const int held = FindGoodRow(model, goods.good.id);
+            refuse(screen, priceConflictText(price, held, model.cell(held, ReceiptModel::ColPrice)));
+        }
+        return 0;
+    }
 
     screen.clearInput();
     if (screen.receiptChanged(row)) return row;
@@ -206,6 +254,13 @@ MarkingOutcome MarkedEntry::enterScannedCode(EntryScreen& screen, const FoundGoo
         }
         unit.fraction = *fraction;
         if (type == Tobacco) unit.priceText = TobaccoUnitPrice(unit.priceText).value_or(unit.priceText);
+    }
+    // Everything the receipt could refuse is asked before the register checks
+    // the code: once accepted there, a code must go into the receipt.
+    if (const QString problem = markedPositionProblem(screen.receipt(), markedItems(), goods, unit);
+        !problem.isEmpty()) {
+        refuse(screen, problem);
+        return MarkingOutcome::Refused;
     }
     if (dropsDiscount) ui::messages().show(screen.messageParent(), mainScreenTobaccoDiscountText(), ui::Icon::Warning);
 

@@ -54,6 +54,14 @@ bool isKnownMarkType(int markType);
 int addMarkedPosition(EntryScreen& screen, QList<QStringList>& markedItems, const FoundGoods& goods,
                       const MarkedScan& unit);
 
+// Why `unit` of `goods` could not join `receipt` as it stands (another price
+// of the goods, a receipt that would not add up, a position worth 0.00), as
+// the message to show; empty when it can. Works on a copy, so it is asked
+// before the register checks the code: a code the register accepted is
+// never refused afterwards.
+QString markedPositionProblem(const ReceiptModel& receipt, const QList<QStringList>& markedItems,
+                              const FoundGoods& goods, const MarkedScan& unit);
+
 // The quantity of one unit: 1, or the fraction of a pack.
 Qty markedUnitQty(const MarkFraction& fraction);
 

@@ -253,7 +253,9 @@ void TfmCountInputMarkGood::takeOut(int index, int newCount) {
     const QString goodsId = lblName->property("goodsId").toString();
     const std::optional<sales::Qty> quantity = sales::markedGoodsQuantity(items, goodsId);
     // What is left of the position is what its remaining codes add up to.
+    const QString partsBefore = model.attr(row_, sales::ReceiptModel::AttrPackParts);
     const bool written = quantity && model.setQuantity(row_, *quantity);
+    if (written) model.setAttr(row_, sales::ReceiptModel::AttrPackParts, sales::packPartsOf(items, goodsId));
     if (!written) {
         items[index] = record;
         ui::showError(sales::markedCountFailureMessage(), this);

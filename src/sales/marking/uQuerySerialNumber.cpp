@@ -3,9 +3,12 @@
 #include "platform/ui/KeyboardLayout.h"
 #include "platform/ui/MessageService.h"
 #include "sales/input/ScanInput.h"
+#include "sales/marking/MarkedEntry.h"
 #include "sales/marking/ScanCapture.h"
 #include "sales/marking/uQueryFractionalCount.h"
+#include "sales/receipt/ReceiptMessages.h"
 #include "sales/receipt/ReceiptModel.h"
+#include "sales/receipt/ReceiptRules.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -285,6 +288,13 @@ void TfmQuerySerialNumber::evaluate(const QString& scan) {
                                                memPrice->text(), Money::fromKopecks(unit.mrp), setup_.tobaccoSetting);
         lblMaxRetailPrice->setText(Money::fromKopecks(unit.mrp).toString());
         lblMaxPriceGTIN->setText(unit.mrpText);
+        // A price field that is no base-80 number, or a price outside what
+        // the MRP allows, is refused here as on the main screen.
+        if (unit.mrp < 0 || !tobaccoPriceAllowed(unit.priceText, Money::fromKopecks(unit.mrp))) {
+            lblMaxRetailPrice->clear();
+            ui::messages().show(this, receiptMessage(ReceiptMessageId::TobaccoPriceOutOfLimits).text, ui::Icon::Error);
+            return;
+        }
     }
 
     if (GtinCheck(tag, unit.gtin, setup_.barcodes) == GtinMatch::Mismatch) {
@@ -322,6 +332,18 @@ void TfmQuerySerialNumber::evaluate(const QString& scan) {
             }
             if (found == 0 && model.receiptDiscountKind() != QLatin1Char('N'))
                 ui::messages().show(this, tobaccoDiscountWarningText(), ui::Icon::Warning);
+        }
+    }
+
+    // The rest of what the receipt could refuse, asked before the register
+    // checks the code: a code accepted there must go into the receipt.
+    if (setup_.receipt) {
+        static const QList<QStringList> kNoItems;
+        const QString problem = markedPositionProblem(
+            *setup_.receipt, setup_.markedItems ? *setup_.markedItems : kNoItems, setup_.goods, unit);
+        if (!problem.isEmpty()) {
+            ui::messages().show(this, problem, ui::Icon::Error);
+            return;
         }
     }
 

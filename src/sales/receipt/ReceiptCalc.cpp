@@ -10,8 +10,26 @@ namespace {
 using Col = ReceiptModel::Column;
 using Attr = ReceiptModel::Attr;
 
-// round2(price * qty): the undiscounted line sum, from the exact unit price.
-Money lineAmount(const Rational& price, Qty qty) { return Money::round2(price * qty.toRational()); }
+// What a row of `qty` at unit price `price` comes to. A row of whole units
+// is round2(price * qty). A row holding parts of a pack is the sum of what
+// each part comes to on its own, price * n / d rounded once, since that is
+// the amount the register takes for the part, and the whole units make up
+// the rest of the quantity.
+Money rowAmount(const ReceiptModel& m, int r, const Rational& price, Qty qty) {
+    const QString parts = m.attr(r, Attr::AttrPackParts).trimmed();
+    if (parts.isEmpty()) return Money::round2(price * qty.toRational());
+    Money sum;
+    std::int64_t partsQty = 0;
+    for (const QString& part : parts.split(QLatin1Char(';'), Qt::SkipEmptyParts)) {
+        const std::optional<PackPart> p = parsePackPart(part);
+        if (!p) return Money::round2(price * qty.toRational());
+        sum += Money::round2(price * Rational(p->num, p->den));
+        partsQty += packPartQuantity(*p).thousandths;
+    }
+    const std::int64_t whole = qty.thousandths - partsQty;
+    if (whole > 0) sum += Money::round2(price * Qty::fromThousandths(whole).toRational());
+    return sum;
+}
 
 // The unit price shown with two decimals.
 Money shownPrice(const Rational& price) { return Money::formatRounded(price); }
@@ -72,11 +90,14 @@ public:
         m_.setCell(r, Col::ColDiscount, QString());
     }
 
+    // round2(price * qty), or the sum of the row's parts of a pack.
+    Money lineAmount(int r, const Rational& price, Qty qty) const { return rowAmount(m_, r, price, qty); }
+
     void writeDiscounted(int r, const Rational& price, Qty qty, Money unit) {
-        const Money sum = Money::round2(unit.toRational() * qty.toRational());
+        const Money sum = rowAmount(m_, r, unit.toRational(), qty);
         m_.setCell(r, Col::ColPrice, unit.toString());
         m_.setCell(r, Col::ColSum, sum.toString());
-        m_.setCell(r, Col::ColDiscount, (lineAmount(price, qty) - sum).toString());
+        m_.setCell(r, Col::ColDiscount, (lineAmount(r, price, qty) - sum).toString());
     }
 
     void percentRow(int r, const Percent& pct) {
@@ -110,7 +131,7 @@ public:
             writeNothingSold(r, *price);
             return;
         }
-        const Money line = lineAmount(*price, qty);
+        const Money line = lineAmount(r, *price, qty);
         if (d->kopecks >= line.kopecks - 1) {  // not below line - 0.01
             fail(ReceiptMessageId::DiscountNotAcceptable);
             return;
@@ -129,7 +150,7 @@ public:
         }
         m_.setCell(r, Col::ColPrice, shownPrice(*price).toString());
         m_.setCell(r, Col::ColQty, quantityText(qty, m_.cell(r, Col::ColKind).trimmed()));
-        m_.setCell(r, Col::ColSum, lineAmount(*price, qty).toString());
+        m_.setCell(r, Col::ColSum, lineAmount(r, *price, qty).toString());
         m_.setCell(r, Col::ColDiscount, QString());
     }
 
@@ -150,7 +171,7 @@ public:
             const auto price = this->price(r);
             if (!price) return;
             const Qty qty = m_.quantity(r);
-            if (qty.isPositive()) total += lineAmount(*price, qty);
+            if (qty.isPositive()) total += lineAmount(r, *price, qty);
         }
         if (d->kopecks >= total.kopecks - 1) {
             fail(ReceiptMessageId::DiscountNotAcceptable);
@@ -166,7 +187,7 @@ public:
                 writeNothingSold(r, price);
                 continue;
             }
-            const Rational line = lineAmount(price, qty).toRational();
+            const Rational line = lineAmount(r, price, qty).toRational();
             const Rational rest = line - d->toRational() * (line / total.toRational());
             const Money unit = Money::round2(rest / qty.toRational());
             writeDiscounted(r, price, qty, unit);

@@ -397,6 +397,13 @@ int MergeGoodRows(ReceiptModel& model, int target, int weighed, const QString& c
         } else {
             const Qty sum = model.quantity(target) + model.quantity(r);
             model.setCell(target, ReceiptModel::ColQty, sum.toWeightString());
+            // Parts of a pack keep their own prices in the merged row.
+            QStringList parts;
+            for (const int from : {target, r}) {
+                const QString p = model.attr(from, ReceiptModel::AttrPackParts).trimmed();
+                if (!p.isEmpty()) parts << p;
+            }
+            if (!parts.isEmpty()) model.setAttr(target, ReceiptModel::AttrPackParts, parts.join(QLatin1Char(';')));
         }
         model.setCell(r, ReceiptModel::ColStatus, ReceiptModel::StatusMerged);
         merged = 1;
@@ -467,6 +474,21 @@ bool ReceiptHasForeignGoods(const ReceiptModel& model) {
         if (core::isForeignCountryCode(model.cell(r, ReceiptModel::ColCountry))) return true;
     }
     return false;
+}
+
+std::optional<PackPart> parsePackPart(const QString& text) {
+    const QStringList halves = text.trimmed().split(QLatin1Char('/'));
+    if (halves.size() != 2) return std::nullopt;
+    bool numOk = false;
+    bool denOk = false;
+    const qint64 num = halves[0].trimmed().toLongLong(&numOk);
+    const qint64 den = halves[1].trimmed().toLongLong(&denOk);
+    if (!numOk || !denOk || num <= 0 || den <= 0 || num >= den) return std::nullopt;
+    return PackPart{num, den};
+}
+
+Qty packPartQuantity(const PackPart& part) {
+    return Qty::fromThousandths((part.num * 2000 + part.den) / (2 * part.den));
 }
 
 }  // namespace sales

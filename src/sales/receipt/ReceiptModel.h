@@ -48,7 +48,10 @@ public:
         AttrSavedKind = 3,      // kept by the discount window before a sum discount
         AttrSavedValue = 4,
         AttrMarkType = 5,       // "4" tobacco
-        AttrExtra6 = 6,
+        // The parts of a pack sold in the row, "n/d" each, joined by ";":
+        // each part is priced on its own (price * n / d to the kopeck), as
+        // the register takes it, and whole units make up the rest.
+        AttrPackParts = 6,
         AttrGtin = 7,
         AttrMeasure = 8,        // measure-of-quantity code (tag 2108)
         AttrVat = 9,            // VAT code
@@ -268,5 +271,16 @@ int addGoodPosition(ReceiptModel& model, const GoodRecord& good, const QString& 
                     const QString& gtin = QString());
 // True when a position row's country code is a non-zero integer other than 643.
 bool ReceiptHasForeignGoods(const ReceiptModel& model);
+
+// One part of a pack: `num` items of the `den` the pack holds, 0 < num < den.
+struct PackPart {
+    std::int64_t num = 0;
+    std::int64_t den = 0;
+};
+// "n/d" as a part of a pack; none for anything else (a whole pack included).
+std::optional<PackPart> parsePackPart(const QString& text);
+// The part in thousandths of the pack, the way every quantity of the receipt
+// is kept: half a thousandth and up rounds up.
+Qty packPartQuantity(const PackPart& part);
 
 }  // namespace sales

@@ -180,4 +180,18 @@ SameGoodPriceResult applySameGoodPrice(ReceiptModel& model, const ReceiptContext
     return result;
 }
 
+bool lineSumIsZero(const ReceiptModel& model, int row) {
+    return model.isDataRow(row) && model.isActive(row) && !isPositiveSum(model.lineSum(row));
+}
+
+QString zeroSumPositionText(const QString& name) {
+    const QString shown = name.trimmed().size() > 50 ? name.trimmed().left(47) + QStringLiteral("...") : name.trimmed();
+    return QStringLiteral(" Сумма позиции     \r\n  < ") + shown +
+           QStringLiteral(" >     \r\n составляет 0.00 руб.     \r\n\r\n Товар не может быть добавлен в чек.     ");
+}
+
+QString zeroSumEditText() {
+    return QStringLiteral(" Сумма позиции составляет 0.00 руб.     \r\n Укажите большее количество или цену.     ");
+}
+
 }  // namespace sales

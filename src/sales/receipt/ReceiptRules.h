@@ -136,4 +136,12 @@ struct SameGoodPriceResult {
 SameGoodPriceResult applySameGoodPrice(ReceiptModel& model, const ReceiptContext& context,
                                        const SameGoodPriceInput& input, const SameGoodPriceDecision& decision);
 
+// An active row whose sum rounds to 0.00 (0.001 kg at a few roubles): the
+// register cannot sell it and closing leaves it out, so it is refused the
+// moment it is entered rather than vanish from the receipt unseen.
+bool lineSumIsZero(const ReceiptModel& model, int row);
+// The refusals: a position being added, and a quantity or price typed for one.
+QString zeroSumPositionText(const QString& name);
+QString zeroSumEditText();
+
 }  // namespace sales

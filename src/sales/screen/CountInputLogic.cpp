@@ -1,6 +1,7 @@
 #include "sales/screen/CountInputLogic.h"
 
 #include "sales/closing/ColumnLimits.h"
+#include "sales/receipt/ReceiptRules.h"
 
 namespace sales {
 
@@ -75,6 +76,7 @@ CountInputDecision decideCountInput(int mode, const QString& text, const QString
 QString countInputRowProblem(const ReceiptModel& model, int row) {
     if (!model.isDataRow(row)) return {};
     if (!sumFits(model.lineSum(row))) return countInputText::kLineSumTooLarge;
+    if (lineSumIsZero(model, row)) return zeroSumEditText();
     if (!fitsColumn(model.cell(row, ReceiptModel::ColQty), columnWidth::kCount))
         return countInputText::kQuantityTooLarge;
     if (!fitsColumn(model.attr(row, ReceiptModel::AttrBasePrice), columnWidth::kPrice) ||

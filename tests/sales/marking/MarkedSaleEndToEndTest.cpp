@@ -16,6 +16,8 @@
 #include "sales/closing/uPayCheck.h"
 #include "sales/input/ItemEntry.h"
 #include "sales/input/KeyRouter.h"
+#include "sales/marking/MarkedEntry.h"
+#include "sales/marking/uQueryFractionalCount.h"
 #include "sales/marking/uQuerySerialNumber.h"
 #include "sales/screen/Registration_Mode.h"
 #include "support/FakeMessages.h"
@@ -27,6 +29,7 @@
 
 #include <QApplication>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
@@ -182,6 +185,107 @@ TEST_F(MarkedSaleEndToEndTest, ScannedMarkedAndUnmarkedGoodsArePrintedAndStoredW
     }
     EXPECT_TRUE(screen->receipt().isEmpty());
     EXPECT_TRUE(screen->MarkedItems().isEmpty());
+}
+
+// Parts of a pack: each part is price * n / d to the kopeck on the screen,
+// on the register and in the database, with or without a receipt discount,
+// and such a receipt always closes.
+TEST_F(MarkedSaleEndToEndTest, PartsOfAPackArePricedToTheKopeckEverywhere) {
+    struct Case {
+        const char* name;
+        QString price;
+        QString discount;  // receipt percent discount, empty for none
+        QString unitSum;   // what each 1/3 of the pack comes to
+        QString total;
+    };
+    const Case cases[] = {
+        {"99.99 in packs of 3", "99.99", QString(), "33.33", "66.66"},
+        {"400.00 with 7 % off the receipt", "400.00", "7", "124.00", "248.00"},
+    };
+    const QString gtin = QStringLiteral("04607000000011");
+    int serial = 0;
+    int goodId = 60;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ++goodId;
+        exec(QStringLiteral("INSERT INTO GOODS (GOOD_ID, GOOD_NAME, GOOD_PRICE, GOOD_W, GOOD_TYPE, GOOD_NALOG, "
+                            "GOOD_ISGOOD, GOOD_COUNTRY_CODE, GOOD_MARKTYPE, GOOD_COUNT, GOOD_EDIZM, GOOD_EDIZM_FFD, "
+                            "GOOD_PACKCOUNT) VALUES (%1, 'Творог', '%2', 'да', 'Т', '1', 1, '643', 13, '20', 'шт', 0, 3)")
+                 .arg(goodId)
+                 .arg(c.price));
+        exec(QStringLiteral("DELETE FROM GOODS_BARCODE"));
+        exec(QStringLiteral("INSERT INTO GOODS_BARCODE (GOOD_ID, GOOD_BARCODE) VALUES (%1, '%2')").arg(goodId).arg(gtin));
+        exec(QStringLiteral("DELETE FROM DOCUMENTS_DETAIL"));
+        exec(QStringLiteral("DELETE FROM DOCUMENTS"));
+        messages.clear();
+        for (int unit = 0; unit < 2; ++unit) {
+            // One third of the pack, typed into the fraction window.
+            when([] {
+                QWidget* w = QApplication::activeModalWidget();
+                return w && w->objectName() == QLatin1String("fmQueryFractionalCount") && w->isVisible();
+            },
+                 [] {
+                     auto* w = qobject_cast<TfmQueryFractionalCount*>(QApplication::activeModalWidget());
+                     w->memCountSold->setText(QStringLiteral("1"));
+                     w->memTotalPack->setText(QStringLiteral("3"));
+                     QTest::mouseClick(w->btnOK, Qt::LeftButton);
+                 });
+            scan(dairy(gtin, QStringLiteral("cUrd0") + QString::number(++serial)));
+        }
+        ASSERT_TRUE(messages.boxes.empty()) << messages.last().toStdString();
+        ASSERT_EQ(screen->MarkedItems().size(), 2);
+        if (!c.discount.isEmpty()) {
+            screen->receipt().setReceiptDiscount(QStringLiteral("P"), c.discount);
+            ASSERT_EQ(screen->RecalcReceipt(), 0);
+        }
+        EXPECT_EQ(screen->receipt().cell(1, ReceiptModel::ColSum), c.total);
+        EXPECT_EQ(screen->lblChekItogo->text(), c.total + " ");
+
+        kkt->clearJournal();
+        const qint64 soldBefore = kkt->state().totals.sell;
+        when([] { return fmPayCheck && fmPayCheck->isVisible(); },
+             [] { QTest::mouseClick(fmPayCheck->Button12, Qt::LeftButton); });
+        when([] { return fmCheckInfo && fmCheckInfo->isVisible() && !fmCheckInfo->Timer1->isActive(); },
+             [] { QTest::mouseClick(fmCheckInfo->btnCancel, Qt::LeftButton); });
+        QTest::mouseClick(screen->btnCloseCheck, Qt::LeftButton);
+        EXPECT_TRUE(messages.boxes.empty()) << messages.last().toStdString();
+
+        const QList<JournalEntry> regs = registrations();
+        ASSERT_EQ(regs.size(), 2);
+        for (const JournalEntry& r : regs) {
+            EXPECT_EQ(r.params.value(LIBFPTR_PARAM_PRICE).toString(), c.unitSum);
+            EXPECT_EQ(r.params.value(LIBFPTR_PARAM_MARKING_FRACTIONAL_QUANTITY).toString(), "1/3");
+        }
+        EXPECT_EQ(kkt->state().totals.sell - soldBefore, Money::parse(c.total)->kopecks);
+        const auto docs = rows(QStringLiteral("SELECT DOC_SUMM_FULL, DOC_PAY_NAL, DOC_PAY_EL FROM DOCUMENTS"));
+        ASSERT_EQ(docs.size(), 1u);
+        EXPECT_EQ(docs[0].str("DOC_SUMM_FULL"), c.total);
+        EXPECT_EQ(Money::parseOr(docs[0].str("DOC_PAY_NAL")) + Money::parseOr(docs[0].str("DOC_PAY_EL")),
+                  *Money::parse(c.total));
+        EXPECT_EQ(rows(QStringLiteral("SELECT * FROM DOCUMENTS_DETAIL WHERE DD_FRACTIONAL_COUNT='1/3'")).size(), 2u);
+        EXPECT_TRUE(screen->receipt().isEmpty());
+    }
+}
+
+// A tobacco pack at another price than the one in the receipt is refused
+// before the register checks its code: the register never accepts a code the
+// receipt then refuses.
+TEST_F(MarkedSaleEndToEndTest, UnitTheReceiptRefusesNeverReachesTheRegistersCheck) {
+    const QString first = tobaccoPack(kTobaccoGtin, QStringLiteral("N4M'Yk1"), QStringLiteral("AB,8"));   // MRP 123.00
+    const QString second = tobaccoPack(kTobaccoGtin, QStringLiteral("N4M'Yk2"), QStringLiteral("AB,A"));  // MRP 122.40
+    scan(first);
+    ASSERT_TRUE(messages.boxes.empty()) << messages.last().toStdString();
+    kkt->clearJournal();
+    scan(second);
+    ASSERT_EQ(messages.boxes.size(), 1u);
+    EXPECT_TRUE(messages.last().contains(QStringLiteral("по разным ценам"))) << messages.last().toStdString();
+    for (const JournalEntry& e : kkt->journal()) {
+        EXPECT_NE(e.method, QStringLiteral("beginMarkingCodeValidation"));
+        EXPECT_NE(e.method, QStringLiteral("acceptMarkingCode"));
+    }
+    EXPECT_FALSE(kkt->state().acceptedMarkingCodes.contains(second));
+    EXPECT_EQ(screen->MarkedItems().size(), 1);
+    EXPECT_EQ(screen->receipt().cell(1, ReceiptModel::ColQty), "1");
 }
 
 TEST_F(MarkedSaleEndToEndTest, ARegisterThatStopsAnsweringIsShownAsNotConnected) {

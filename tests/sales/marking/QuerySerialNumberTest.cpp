@@ -7,7 +7,9 @@
 
 #include "platform/ui/KeyboardLayout.h"
 #include "sales/input/KeyRouter.h"
+#include "sales/marking/MarkedEntry.h"
 #include "sales/marking/uQuerySerialNumber.h"
+#include "sales/receipt/ReceiptRules.h"
 #include "sales/receipt/ReceiptModel.h"
 #include "support/FakeMessages.h"
 #include "support/TypeText.h"
@@ -322,6 +324,37 @@ TEST_F(QuerySerialNumberTest, TobaccoPriceAgainstTheReceiptAndItsDiscount) {
         ASSERT_EQ(messages.boxes.size(), 1u);
         EXPECT_EQ(messages.boxes[0].text, tobaccoDiscountWarningText());
         EXPECT_EQ(messages.boxes[0].icon, ui::Icon::Warning);
+    }
+}
+
+TEST_F(QuerySerialNumberTest, WhatTheReceiptWouldRefuseIsRefusedBeforeTheRegisterChecksTheCode) {
+    struct Case {
+        const char* what;
+        int type;
+        QString price;  // the goods' price in the catalogue
+        QString scan;
+        QString message;
+    };
+    const QString serial13 = QStringLiteral("ABcd.,;:?/123");
+    const Case cases[] = {
+        {"a tobacco pack whose price field is no base-80 number", 4, QStringLiteral("150.00"),
+         tobaccoPack(kGtin, QStringLiteral("BadMrp1"), QStringLiteral("AB#8")), badTobaccoPriceText()},
+        {"goods priced 0.00", 9, QStringLiteral("0.00"), dataMatrix(kGtin, serial13, 44),
+         sales::zeroSumPositionText(QStringLiteral("Товар маркированный"))},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        validated.clear();
+        messages.clear();
+        QuerySerialSetup s = setup(c.type);
+        s.goods.good.price = c.price;
+        s.dbPrice = c.price;
+        auto d = open(std::move(s));
+        scan(*d, c.scan);
+        EXPECT_TRUE(validated.empty());
+        EXPECT_NE(d->result(), QDialog::Accepted);
+        EXPECT_EQ(messages.texts(), QStringList{c.message});
+        EXPECT_TRUE(receipt.isEmpty());
     }
 }
 
