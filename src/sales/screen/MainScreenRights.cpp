@@ -83,8 +83,11 @@ QList<ControlSwitch> workplaceLockSwitches(bool locked, bool builtinSession, con
             QStringLiteral("M_KKT"), QStringLiteral("MService")},
            on);
     // Nothing but a cashier card or the change of cashier may act on a
-    // locked workplace: the scale, the buyer and ending the program go too.
-    enable(out, {QStringLiteral("btnScale"), QStringLiteral("chLE"), QStringLiteral("btnLE"), QStringLiteral("MAppClose")},
+    // locked workplace: the scale, the buyer, the about box and ending the
+    // program go too.
+    enable(out,
+           {QStringLiteral("btnScale"), QStringLiteral("chLE"), QStringLiteral("btnLE"), QStringLiteral("N4"),
+            QStringLiteral("MAppClose")},
            on);
     // The reports and the lock stay with whoever may have them: the
     // built-in administrator neither.
