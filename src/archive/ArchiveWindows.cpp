@@ -69,19 +69,21 @@ void installArchiveWindows(TfmReg& reg, sales::SaleServices& services) {
         fb::Connection* db = services.database ? services.database() : nullptr;
         if (db) GoodsCheckStore(*db).recordNumber(docId, number, prefix);
     };
+    // A locked workplace opens none of them, however they are reached.
     reg.setCommand(QStringLiteral("MPFSettings"), [&reg, &services] {
+        if (reg.isWorkplaceLocked()) return;
         fb::Connection* db = services.database ? services.database() : nullptr;
         if (!db) return;
         QPointer<TfmPrintFormsSettings> w = new TfmPrintFormsSettings(*db, sys::programFolder(), &reg);
         w->exec();
     });
     reg.setCommand(QStringLiteral("MReportSales"), [&reg] {
-        if (!core::DataModule1) return;
+        if (!core::DataModule1 || reg.isWorkplaceLocked()) return;
         QPointer<TfmReportSales> w = new TfmReportSales(core::DataModule1->connectionParams(), &reg);
         w->exec();
     });
     reg.setCommand(QStringLiteral("MFindCheck"), [&reg, &services] {
-        if (!core::DataModule1) return;
+        if (!core::DataModule1 || reg.isWorkplaceLocked()) return;
         QPointer<TfmFindCheck> w = fmFindCheck ? fmFindCheck
                                                : new TfmFindCheck(core::DataModule1->connectionParams(),
                                                                   reg.receiptKindText(), sys::programFolder(), &reg);

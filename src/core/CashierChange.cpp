@@ -44,4 +44,17 @@ void applyCashierChange(MainScreenPort& screen, const CashierChangeVerdict& verd
     screen.ApplyUserRights(verdict.rightsMode);
 }
 
+SessionFollow followSession(const SessionUser& current, const std::optional<UserRecord>& stored) {
+    SessionFollow f;
+    if (current.userId == 0) return f;
+    if (!stored) {
+        f.kind = SessionFollow::LogOut;
+        return f;
+    }
+    f.kind = SessionFollow::Update;
+    f.user = sessionUserFor(*stored);
+    f.rightsMode = f.user.isAdmin ? AdminRights : CashierRights;
+    return f;
+}
+
 }  // namespace core

@@ -35,4 +35,17 @@ CashierChangeVerdict judgeCashierChange(const std::optional<UserRecord>& user, c
 // the user's rights, in that order.
 void applyCashierChange(MainScreenPort& screen, const CashierChangeVerdict& verdict);
 
+// What becomes of the session of `current` once the users list may have
+// changed: `stored` is its USERS row read again (nullopt when it is gone).
+// The built-in administrator (no USERS row) keeps his session; a user who is
+// gone is logged out; anyone else goes on with the name, post, tax number
+// and rights stored now.
+struct SessionFollow {
+    enum Kind { Keep, Update, LogOut };
+    Kind kind = Keep;
+    SessionUser user;    // for Update
+    int rightsMode = 0;  // for Update: AdminRights or CashierRights
+};
+SessionFollow followSession(const SessionUser& current, const std::optional<UserRecord>& stored);
+
 }  // namespace core

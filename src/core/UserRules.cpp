@@ -23,6 +23,25 @@ QString userCheckMessage(UserCheck check) {
     return {};
 }
 
+QString userClashMessage(const UserRecord& record, const std::vector<UserRecord>& others) {
+    const QString name = trimBlanks(record.fio);
+    const QString card = trimBlanks(record.barcode);
+    for (const UserRecord& other : others) {
+        if (other.id == record.id) continue;
+        if (trimBlanks(other.fio).compare(name, Qt::CaseInsensitive) == 0)
+            return QStringLiteral(" Пользователь с ФИО \"") + name + QStringLiteral("\" уже есть.     ");
+    }
+    if (card.isEmpty()) return {};
+    for (const UserRecord& other : others) {
+        if (other.id == record.id) continue;
+        // A card logs in whoever the database finds first: one card, one user.
+        if (trimBlanks(other.barcode) == card)
+            return QStringLiteral(" Карта (ШК) \"") + card + QStringLiteral("\" уже выдана пользователю \"") +
+                   trimBlanks(other.fio) + QStringLiteral("\".     ");
+    }
+    return {};
+}
+
 UserRecord normalizedUser(const UserRecord& typed) {
     UserRecord u;
     u.id = typed.id;

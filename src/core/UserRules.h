@@ -4,6 +4,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <vector>
+
 namespace core {
 
 // One row of USERS as the windows show and edit it.
@@ -32,6 +34,12 @@ enum class UserCheck { Ok, ReservedName, MissingRequired };
 UserCheck checkUser(const QString& fio, const QString& password);
 // The message for a refused check; empty for Ok.
 QString userCheckMessage(UserCheck check);
+
+// A name or a login card belongs to one user: the first other user (`id`
+// differs from the record's) with the same name, ignoring letter case, or
+// with the same card code; a user without a card takes none. `record` and
+// `others` as stored (trimmed). The message is empty when nothing clashes.
+QString userClashMessage(const UserRecord& record, const std::vector<UserRecord>& others);
 
 // The values to store: every field trimmed, the post "Кассир" and the
 // rights "кассир" when left empty.

@@ -77,6 +77,14 @@ std::optional<UserRecord> UsersRepository::find(int userId) {
     return fromRow(*row);
 }
 
+std::vector<UserRecord> UsersRepository::all() {
+    std::vector<UserRecord> list;
+    fb::Transaction tr(db_);
+    for (const fb::Row& r : fb::query(tr, listSql())) list.push_back(fromRow(r));
+    tr.commit();
+    return list;
+}
+
 std::vector<UserChoice> UsersRepository::choices() {
     std::vector<UserChoice> list;
     fb::Transaction tr(db_);

@@ -60,6 +60,8 @@ public:
     void remove(int userId);
 
     std::optional<UserRecord> find(int userId);
+    // Every user, as stored.
+    std::vector<UserRecord> all();
     // Users to choose from, by name, without the built-in administrator.
     std::vector<UserChoice> choices();
 

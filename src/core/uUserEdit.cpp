@@ -129,6 +129,11 @@ void TfmUserEdit::btnOKClick() {
     ui::guarded(this, [&] {
         try {
             const UserRecord stored = normalizedUser(u);
+            const QString clash = userClashMessage(stored, users_.all());
+            if (!clash.isEmpty()) {
+                ui::showError(clash, this);
+                return;
+            }
             const int id = mode_ == Add ? users_.insert(stored) : users_.update(stored);
             if (id == 0) {
                 ui::showError(kUserGoneMessage, this);

@@ -223,6 +223,47 @@ TEST_F(UsersWindow, RefusesReservedNameAndMissingFieldsKeepingTheFormOpen) {
     }
 }
 
+TEST_F(UsersWindow, ANameOrACardBelongsToOneUser) {
+    struct Case {
+        const char* button;
+        const char* editing;  // the row edited, for "btnUserEdit"
+        QString fio, card, message;
+    };
+    const Case cases[] = {
+        {"btnUserAdd", nullptr, "  андреев а. ", "", " Пользователь с ФИО \"андреев а.\" уже есть.     "},
+        {"btnUserAdd", nullptr, "Гусев Г.", " 2001 ",
+         " Карта (ШК) \"2001\" уже выдана пользователю \"Борисова Б.\".     "},
+        {"btnUserEdit", "Андреев А.", "Андреев А.", "2001",
+         " Карта (ШК) \"2001\" уже выдана пользователю \"Борисова Б.\".     "},
+        {"btnUserEdit", "Андреев А.", "Ёлкин Е.", "", " Пользователь с ФИО \"Ёлкин Е.\" уже есть.     "},
+        // Neither a user's own name and card nor no card at all clash.
+        {"btnUserEdit", "Борисова Б.", "Борисова Б.", "2001", ""},
+        {"btnUserAdd", nullptr, "Гусев Г.", "", ""},
+    };
+    open();
+    int users = userCount();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.fio.toStdString() + " / " + c.card.toStdString());
+        messages.clear();
+        if (c.editing) selectFio(QString::fromUtf8(c.editing));
+        const EditOutcome out = runEdit(c.button, [&](core::TfmUserEdit* e) {
+            set(e, "edFIO", c.fio);
+            set(e, "edCardBarcode", c.card);
+            set(e, "edPassword", "p");
+        });
+        const bool refused = !c.message.isEmpty();
+        EXPECT_EQ(out.stayedOpen, refused);
+        EXPECT_EQ(messages.texts(), refused ? QStringList{c.message} : QStringList{});
+        if (!refused && std::string(c.button) == "btnUserAdd") ++users;
+        EXPECT_EQ(userCount(), users);
+    }
+    // Refused edits wrote nothing.
+    const auto andreev = userNamed("Андреев А.");
+    ASSERT_TRUE(andreev);
+    EXPECT_EQ(andreev->str("USER_BARCODE"), "");
+    EXPECT_EQ(andreev->str("USER_PASSWORD"), "a1");
+}
+
 TEST_F(UsersWindow, EditsTheChosenRowByIdAndRepositionsOnIt) {
     open();
     selectFio("Борисова Б.");

@@ -26,7 +26,9 @@
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTableWidget>
+#include <QTableView>
 #include <QTest>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -214,6 +216,83 @@ TEST_F(MainScreenTest, CashierAfterBuiltinAdministratorGetsAWorkingScreen) {
     // Items that never serve stay off.
     EXPECT_FALSE(act("MUsersUnLoad")->isEnabled());
     EXPECT_FALSE(act("MSuppliers")->isEnabled());
+}
+
+TEST_F(MainScreenTest, BuiltinAdministratorCannotLockHimselfOut) {
+    open();
+    struct Case {
+        core::SessionUser user;
+        int rights;
+        bool lockOffered;
+    } cases[] = {{builtinAdmin(), core::BuiltinAdminRights, false}, {cashier(false), core::CashierRights, true}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.user.name.toStdString());
+        screen->setUser(c.user);
+        screen->ApplyUserRights(c.rights);
+        // Whatever an unlock of the screen gives back.
+        screen->SetWorkplaceLock(false);
+        EXPECT_EQ(act("MWorkPlaceLock")->isEnabled(), c.lockOffered);
+        screen->menuItemChosen(QStringLiteral("MWorkPlaceLock"));
+        EXPECT_EQ(screen->isWorkplaceLocked(), c.lockOffered);
+        screen->SetWorkplaceLock(false);
+        // The Pause key locks as the item does.
+        screen->lockWorkplace();
+        EXPECT_EQ(screen->isWorkplaceLocked(), c.lockOffered);
+        screen->SetWorkplaceLock(false);
+    }
+}
+
+TEST_F(MainScreenTest, SessionKeepsOnlyWhatItsUserStillHas) {
+    exec("INSERT INTO USERS (USER_ID, USER_FIO, USER_INN, USER_POST, USER_PASSWORD, USER_RIGHTS) "
+         "VALUES (7, 'Иванов И.И.', '500100732259', 'Кассир', '1', 'админ')");
+    exec("INSERT INTO USERS (USER_ID, USER_FIO, USER_PASSWORD, USER_RIGHTS) VALUES (8, 'Андреев А.', '2', 'кассир')");
+    open();
+    screen->setUser(cashier(true));
+    screen->ApplyUserRights(core::AdminRights);
+    addPosition();
+    const QString total = screen->lblChekItogo->text();
+    screen->show();
+    QSignalSpy loggedOut(screen.get(), &TfmReg::loggedOut);
+    // The users window, left by its close button once `inside` has run.
+    const auto usersWindow = [this](const std::function<void(QWidget*)>& inside) {
+        QTimer::singleShot(0, [&inside] {
+            QWidget* users = QApplication::activeModalWidget();
+            if (!users || users->objectName() != QLatin1String("fmUsers")) return;
+            inside(users);
+            QTest::mouseClick(users->findChild<QPushButton*>(QStringLiteral("btnClose")), Qt::LeftButton);
+        });
+        screen->menuItemChosen(QStringLiteral("MUsersDB"));
+    };
+
+    // Another administrator took her rights and renamed her meanwhile.
+    exec("UPDATE USERS SET USER_RIGHTS = 'кассир', USER_FIO = 'Иванова И.И.' WHERE USER_ID = 7");
+    usersWindow([](QWidget*) {});
+    EXPECT_EQ(screen->lblUser->text(), QStringLiteral("Иванова И.И."));
+    EXPECT_FALSE(screen->userIsAdmin());
+    EXPECT_FALSE(act("MDataBase")->isVisible());
+    EXPECT_FALSE(act("MOptions")->isEnabled());
+    EXPECT_TRUE(screen->isVisible());
+    EXPECT_EQ(loggedOut.count(), 0);
+
+    // She deletes her own user.
+    exec("UPDATE USERS SET USER_RIGHTS = 'админ' WHERE USER_ID = 7");
+    screen->ApplyUserRights(core::AdminRights);
+    messages.answer(ui::Answer::Yes);
+    usersWindow([](QWidget* users) {
+        auto* grid = users->findChild<QTableView*>(QStringLiteral("DBGridUsers"));
+        for (int r = 0; r < grid->model()->rowCount(); ++r)
+            if (grid->model()->index(r, 0).data().toString() == QStringLiteral("Иванова И.И."))
+                grid->setCurrentIndex(grid->model()->index(r, 0));
+        QTest::mouseClick(users->findChild<QPushButton*>(QStringLiteral("btnUserDelete")), Qt::LeftButton);
+    });
+    EXPECT_EQ(messages.texts(), QStringList{QStringLiteral("Удалить пользователя \"Иванова И.И.\"?     ")});
+    EXPECT_EQ(loggedOut.count(), 1);
+    EXPECT_FALSE(screen->isVisible());
+    EXPECT_EQ(screen->userId(), 0);
+    EXPECT_TRUE(screen->lblUser->text().isEmpty());
+    // The receipt waits for whoever logs in next.
+    EXPECT_EQ(screen->receipt().cell(1, sales::ReceiptModel::ColName), QStringLiteral("Хлеб"));
+    EXPECT_EQ(screen->lblChekItogo->text(), total);
 }
 
 TEST_F(MainScreenTest, DatabaseMenuForBuiltinAdministratorOffersOnlyUsers) {

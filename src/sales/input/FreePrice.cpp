@@ -46,6 +46,7 @@ int addFreePricePosition(ReceiptModel& model, const FreePriceInput& input, const
 }
 
 int btnFreePriceClick(EntryScreen& screen, const std::function<int()>& queryTaxRate) {
+    if (screen.workplaceLocked()) return 0;
     const std::optional<FreePriceInput> input = parseFreePrice(screen.inputLine());
     if (!input) return 0;
     QString vat;

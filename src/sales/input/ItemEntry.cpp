@@ -384,6 +384,8 @@ bool ItemEntry::cashierCard(const QString& code, bool unlock) {
 }
 
 void ItemEntry::btnCodeClick() {
+    // A typed code is never a cashier card: a locked workplace takes none.
+    if (screen_.workplaceLocked()) return;
     const QString code = screen_.inputLine().trimmed();
     if (!screen_.hasDatabase() || !lookup()) return;
     screen_.clearInput();

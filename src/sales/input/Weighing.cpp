@@ -27,6 +27,7 @@ WeightApplied applyWeight(ReceiptModel& model, int row, int grams) {
 }
 
 WeighOutcome btnScaleClick(EntryScreen& screen, const std::function<ScaleReading()>& read) {
+    if (screen.workplaceLocked()) return WeighOutcome::Locked;
     const int row = screen.currentRow();
     if (!rowCanBeWeighed(screen.receipt(), row)) return WeighOutcome::NotWeighable;
     if (!read) return WeighOutcome::NotConnected;

@@ -25,6 +25,7 @@ WeightApplied applyWeight(ReceiptModel& model, int row, int grams);
 
 enum class WeighOutcome {
     NotWeighable,  // the current row takes no weight: nothing asked
+    Locked,        // the workplace is locked: nothing asked
     NotConnected,  // no scale connected: nothing asked
     ScaleOff,      // the scale failed or answered wrongly: shown as off
     NoWeight,      // a valid answer of 0 g (or less): the row is unchanged

@@ -194,6 +194,7 @@ void setReceiptAddress(TfmReg& reg, int kind, const QString& address) {
 // Commands
 
 bool openBuyerData(TfmReg& reg, const BuyerPicker& picker) {
+    if (reg.isWorkplaceLocked()) return false;
     if (buyerRefusedForForeignGoods(reg.PaymentMethodFlag(), reg.receipt())) {
         ui::showWarning(buyerText::kForeignGoodsOnButton, &reg);
         return false;
@@ -205,6 +206,7 @@ bool openBuyerData(TfmReg& reg, const BuyerPicker& picker) {
 }
 
 void openReceiptAddress(TfmReg& reg, QWidget* parent, int kind) {
+    if (reg.isWorkplaceLocked()) return;
     const core::Settings settings(sys::programFolder());
     QPointer<TfmTelefon> window = new TfmTelefon(reg, settings.email(), kind, parent ? parent : &reg);
     window->exec();
@@ -218,6 +220,7 @@ void installBuyerCommands(TfmReg& reg, BuyerPicker picker) {
                    [screen, picker] { ui::guarded(screen, [&] { openBuyerData(*screen, picker); }); });
     reg.setCommand(QStringLiteral("chLE"), [screen, picker] {
         ui::guarded(screen, [&] {
+            if (screen->isWorkplaceLocked()) return;
             if (!screen->chLE->isChecked()) {
                 clearBuyer(*screen);
                 return;

@@ -36,6 +36,16 @@ int chooseReceiptKind(TfmReg& reg) {
     return result;
 }
 
+bool pickPositionCountry(TfmReg& reg, const PositionCountryPicker& pick) {
+    const int row = reg.currentReceiptRow();
+    if (!pick || !reg.receipt().isDataRow(row) || !reg.receipt().isActive(row)) return false;
+    const std::optional<QString> code = pick(&reg);
+    if (!code) return false;
+    reg.receipt().setCell(row, sales::ReceiptModel::ColCountry, *code);
+    reg.updateGoodsGrid();
+    return true;
+}
+
 void installMainMenuCommands(TfmReg& reg) {
     TfmReg* screen = &reg;
     reg.setCommand(QStringLiteral("MIncome"), [screen] { runCashIncomeAmount(*screen); });

@@ -7,6 +7,12 @@
 //  - the receipt-kind choice (double click on the kind label).
 // The payment-method and tax-system items, DiscountReset and the driver
 // version are the screen's own.
+#include <QString>
+
+#include <functional>
+#include <optional>
+
+class QWidget;
 class TfmReg;
 
 void installMainMenuCommands(TfmReg& reg);
@@ -20,3 +26,10 @@ int runCashIncomeAmount(TfmReg& reg);
 bool editPositionName(TfmReg& reg);
 // The receipt-kind window's modal result: 21..24, or Rejected.
 int chooseReceiptKind(TfmReg& reg);
+
+// The countries list as a picker for a receipt position: the chosen code as
+// stored, nullopt when none was chosen.
+using PositionCountryPicker = std::function<std::optional<QString>(QWidget* parent)>;
+// "GoodsGridCountry" (double click on the country column): the country
+// chosen goes on the current active position; true when it was put there.
+bool pickPositionCountry(TfmReg& reg, const PositionCountryPicker& pick);

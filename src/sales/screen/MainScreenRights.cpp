@@ -80,8 +80,18 @@ QList<ControlSwitch> workplaceLockSwitches(bool locked, bool builtinSession, con
     enable(out,
            {QStringLiteral("btnTelefon"), QStringLiteral("Label3"), QStringLiteral("lblOperationType"),
             QStringLiteral("GoodsGrid"), QStringLiteral("MDocument"), QStringLiteral("MDataBase"),
-            QStringLiteral("M_KKT"), QStringLiteral("MService"), QStringLiteral("MWorkPlaceLock")},
+            QStringLiteral("M_KKT"), QStringLiteral("MService")},
            on);
+    // Nothing but a cashier card or the change of cashier may act on a
+    // locked workplace: the scale, the buyer, the about box and ending the
+    // program go too.
+    enable(out,
+           {QStringLiteral("btnScale"), QStringLiteral("chLE"), QStringLiteral("btnLE"), QStringLiteral("N4"),
+            QStringLiteral("MAppClose")},
+           on);
+    // The reports and the lock stay with whoever may have them: the
+    // built-in administrator neither.
+    if (locked || !builtinSession) enable(out, {QStringLiteral("MReports"), QStringLiteral("MWorkPlaceLock")}, on);
     return out;
 }
 

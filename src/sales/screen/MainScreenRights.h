@@ -36,8 +36,8 @@ struct RightsContext {
 QList<ControlSwitch> userRightsSwitches(int mode, const RightsContext& context);
 
 // The controls and menus the workplace lock takes away and gives back.
-// `builtinSession`: the built-in administrator's session, whose entry buttons
-// stay as they are on unlock.
+// `builtinSession`: the built-in administrator's session, whose entry
+// buttons, reports and lock item stay as they are on unlock.
 QList<ControlSwitch> workplaceLockSwitches(bool locked, bool builtinSession, const DiscountButtons& discounts);
 
 // The entry-button panels the built-in administrator cannot use.

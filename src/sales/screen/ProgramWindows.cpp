@@ -144,6 +144,8 @@ void createProgramWindows() {
     catalogue::setGroupPicker(
         [](QWidget* caller) { return catalogue::pickGroup(core::DataModule1->IBDatabase1(), caller, 2); });
     reg->setCommand(QStringLiteral("N13"), [reg] { catalogue::openCountries(reg); });
+    reg->setCommand(QStringLiteral("GoodsGridCountry"),
+                    [reg] { ::pickPositionCountry(*reg, [](QWidget* parent) { return catalogue::pickCountryForReceipt(parent); }); });
     reg->setCommand(QStringLiteral("MPriceTagPrint"), [reg] {
         catalogue::openPriceTags(core::DataModule1->IBDatabase1(), sys::programFolder(), reg);
     });
@@ -179,6 +181,11 @@ void createProgramWindows() {
 
     if (core::TfmAuthor* login = core::fmAuthor) {
         QObject::connect(reg, &TfmReg::quitRequested, login, &core::TfmAuthor::quitRequested);
+        QObject::connect(reg, &TfmReg::loggedOut, login, [login] {
+            login->show();
+            login->raise();
+            login->activateWindow();
+        });
         // A changed user list shows at the next login.
         QObject::connect(&core::usersEvents(), &core::UsersEvents::usersChanged, login,
                          [login] { login->CheckBox1Click(); });

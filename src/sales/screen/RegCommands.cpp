@@ -3,7 +3,9 @@
 // same name here.
 #include "sales/screen/Registration_Mode.h"
 
+#include "core/CashierChange.h"
 #include "core/DataModule.h"
+#include "core/UsersRepository.h"
 #include "core/uAppInfo.h"
 #include "core/uCompany.h"
 #include "core/uReAuthor.h"
@@ -52,9 +54,11 @@ QAction* TfmReg::action(const QString& name) const { return menus_ ? menus_->act
 
 QMenu* TfmReg::menu(const QString& name) const { return menus_ ? menus_->menu(name) : nullptr; }
 
-void TfmReg::menuItemChosen(const QString& itemName) {
-    // Each item runs the slot that bears its name (the grid popup's items
-    // the buttons they stand for).
+namespace {
+
+// Each item runs the slot that bears its name (the grid popup's items the
+// buttons they stand for).
+const QHash<QString, void (TfmReg::*)()>& menuItemHandlers() {
     static const QHash<QString, void (TfmReg::*)()> handlers{
         {QStringLiteral("MReAuthor"), &TfmReg::MReAuthorClick},
         {QStringLiteral("MWorkPlaceLock"), &TfmReg::MWorkPlaceLockClick},
@@ -133,7 +137,35 @@ void TfmReg::menuItemChosen(const QString& itemName) {
         {QStringLiteral("N20"), &TfmReg::N20Click},
         {QStringLiteral("PMScaleOn"), &TfmReg::MScaleOnClick},
     };
-    if (const auto handler = handlers.value(itemName)) (this->*handler)();
+    return handlers;
+}
+
+}  // namespace
+
+void TfmReg::menuItemChosen(const QString& itemName) {
+    if (refusedWhileLocked(itemName)) {
+        // A checkable item has already turned its own mark: it shows again
+        // what the locked screen holds.
+        if (QAction* a = action(itemName); a && lockedChecks_.contains(itemName))
+            a->setChecked(lockedChecks_.value(itemName));
+        return;
+    }
+    if (const auto handler = menuItemHandlers().value(itemName)) (this->*handler)();
+}
+
+QStringList TfmReg::commandNames() const {
+    QStringList names = menuItemHandlers().keys();
+    for (auto it = commands_.cbegin(); it != commands_.cend(); ++it)
+        if (!names.contains(it.key())) names << it.key();
+    names.sort();
+    return names;
+}
+
+bool TfmReg::refusedWhileLocked(const QString& name) const {
+    // A locked workplace answers only a cashier card (it arrives as a scan)
+    // and the change of cashier, both of which unlock it.
+    static const QStringList unlocking{QStringLiteral("btnBarcode"), QStringLiteral("MReAuthor")};
+    return isWorkplaceLocked() && !unlocking.contains(name);
 }
 
 bool TfmReg::hasAttachedCommand(const QString& name) const { return hasCommand(name); }
@@ -159,6 +191,7 @@ void TfmReg::MServiceClick() { menus_->updateServiceMenu(); }
 void TfmReg::M_KKTClick() { menus_->updateRegisterMenu(); }
 
 void TfmReg::showGridPopup(const QPoint& pos) {
+    if (isWorkplaceLocked()) return;
     // Only a filled row has commands to offer.
     const int tableRow = GoodsGrid->rowAt(pos.y());
     if (tableRow < 0 || !receipt_.isDataRow(tableRow + 1) || receipt_.isFree(tableRow + 1)) return;
@@ -181,12 +214,18 @@ void TfmReg::MReAuthorClick() {
     ui::guarded(this, [this] { runModal(new core::TfmReAuthor(core::DataModule1->IBDatabase1(), *this, this)); });
 }
 
-void TfmReg::MWorkPlaceLockClick() { lockWorkplace(); }
+void TfmReg::MWorkPlaceLockClick() {
+    if (isWorkplaceLocked()) return;
+    lockWorkplace();
+}
 
 // ---------------------------------------------------------------------------
 // Document
 
-void TfmReg::MCashCheckClick() { action(QStringLiteral("MCashCheck"))->setChecked(true); }
+void TfmReg::MCashCheckClick() {
+    if (isWorkplaceLocked()) return;
+    action(QStringLiteral("MCashCheck"))->setChecked(true);
+}
 
 void TfmReg::MPrihodClick() { receiptKindCommand(sales::KindSale, QStringLiteral("Приход")); }
 void TfmReg::MPrihodBackClick() { receiptKindCommand(sales::KindSaleReturn, QStringLiteral("Возврат прихода")); }
@@ -200,26 +239,37 @@ void TfmReg::MCorrectionCheckRClick() {
 }
 
 void TfmReg::M_FullPayClick() {
+    if (isWorkplaceLocked()) return;
     if (hasCommand(QStringLiteral("M_FullPay"))) return runCommand(QStringLiteral("M_FullPay"));
     menus_->paymentItemToggled(4);
 }
 void TfmReg::M_PrePayFullClick() {
+    if (isWorkplaceLocked()) return;
     if (hasCommand(QStringLiteral("M_PrePayFull"))) return runCommand(QStringLiteral("M_PrePayFull"));
     menus_->paymentItemToggled(1);
 }
 void TfmReg::M_PrePayPartClick() {
+    if (isWorkplaceLocked()) return;
     if (hasCommand(QStringLiteral("M_PrePayPart"))) return runCommand(QStringLiteral("M_PrePayPart"));
     menus_->paymentItemToggled(2);
 }
 void TfmReg::M_AdvanceClick() {
+    if (isWorkplaceLocked()) return;
     if (hasCommand(QStringLiteral("M_Advance"))) return runCommand(QStringLiteral("M_Advance"));
     menus_->paymentItemToggled(3);
 }
 
-void TfmReg::MCommissionClick() { menus_->commissionToggled(); }
-void TfmReg::MAgentRewardClick() { menus_->agentRewardToggled(); }
+void TfmReg::MCommissionClick() {
+    if (isWorkplaceLocked()) return;
+    menus_->commissionToggled();
+}
+void TfmReg::MAgentRewardClick() {
+    if (isWorkplaceLocked()) return;
+    menus_->agentRewardToggled();
+}
 
 void TfmReg::clickButton(QPushButton* button, void (TfmReg::*handler)()) {
+    if (isWorkplaceLocked()) return;
     button->setFocus();
     (this->*handler)();
 }
@@ -239,6 +289,7 @@ void TfmReg::MAvailablePortionsClick() { runCommand(QStringLiteral("MAvailablePo
 // Database
 
 void TfmReg::MCompanyClick() {
+    if (isWorkplaceLocked()) return;
     if (hasCommand(QStringLiteral("MCompany"))) return runCommand(QStringLiteral("MCompany"));
     if (!core::DataModule1) return;
     ui::guarded(this, [this] { runModal(new core::TfmCompany(core::DataModule1->IBDatabase1(), this)); });
@@ -247,9 +298,38 @@ void TfmReg::MCompanyClick() {
 void TfmReg::MGoodsDBClick() { runCommand(QStringLiteral("MGoodsDB")); }
 
 void TfmReg::MUsersDBClick() {
-    if (hasCommand(QStringLiteral("MUsersDB"))) return runCommand(QStringLiteral("MUsersDB"));
-    if (!core::DataModule1) return;
-    ui::guarded(this, [this] { runModal(new core::TfmUsers(core::DataModule1->IBDatabase1(), this)); });
+    if (isWorkplaceLocked()) return;
+    if (hasCommand(QStringLiteral("MUsersDB")))
+        runCommand(QStringLiteral("MUsersDB"));
+    else if (core::DataModule1)
+        ui::guarded(this, [this] { runModal(new core::TfmUsers(core::DataModule1->IBDatabase1(), this)); });
+    followSessionUser();
+}
+
+void TfmReg::followSessionUser() {
+    if (!databaseConnected()) return;
+    ui::guarded(this, [this] {
+        const core::SessionUser current = currentUser();
+        if (current.userId == 0) return;
+        core::UsersRepository users(core::DataModule1->IBDatabase1());
+        const core::SessionFollow f = core::followSession(current, users.find(current.userId));
+        switch (f.kind) {
+        case core::SessionFollow::Keep: break;
+        case core::SessionFollow::Update:
+            setUser(f.user);
+            ApplyUserRights(f.rightsMode);
+            break;
+        case core::SessionFollow::LogOut: logOut(); break;
+        }
+    });
+}
+
+void TfmReg::logOut() {
+    // Nothing may go to the register under the name of a user who is gone;
+    // the receipt in progress waits for whoever logs in next.
+    setUser(core::SessionUser{});
+    hide();
+    emit loggedOut();
 }
 
 void TfmReg::MConractorsClick() { runCommand(QStringLiteral("MConractors")); }
@@ -264,7 +344,10 @@ void TfmReg::MGoodsLoadClick() { runCommand(QStringLiteral("MGoodsLoad")); }
 void TfmReg::MLoadCSVClick() { runCommand(QStringLiteral("MLoadCSV")); }
 void TfmReg::MGoodsUnLoadClick() { runCommand(QStringLiteral("MGoodsUnLoad")); }
 void TfmReg::MUnloadCSVClick() { runCommand(QStringLiteral("MUnloadCSV")); }
-void TfmReg::MUsersUnLoadClick() { ui::showError(kServiceUnavailable, this); }
+void TfmReg::MUsersUnLoadClick() {
+    if (isWorkplaceLocked()) return;
+    ui::showError(kServiceUnavailable, this);
+}
 
 // ---------------------------------------------------------------------------
 // Reports and service
@@ -277,6 +360,7 @@ void TfmReg::MScaleOnClick() { runCommand(QStringLiteral("MScaleOn")); }
 void TfmReg::MPriceTagPrintClick() { runCommand(QStringLiteral("MPriceTagPrint")); }
 
 void TfmReg::N4Click() {
+    if (isWorkplaceLocked()) return;
     if (hasCommand(QStringLiteral("N4"))) return runCommand(QStringLiteral("N4"));
     ui::guarded(this, [this] { runModal(new core::TfmAppInfo(this)); });
 }
@@ -285,22 +369,27 @@ void TfmReg::N4Click() {
 // Register
 
 void TfmReg::M_KKT_ONClick() {
+    if (isWorkplaceLocked()) return;
     ui::guarded(this, [this] { register_->connectRegister(); });
 }
 
 void TfmReg::M_OpenSessionClick() {
+    if (isWorkplaceLocked()) return;
     ui::guarded(this, [this] { register_->openShift(cashierLabels()); });
 }
 
 void TfmReg::Z1Click() {
+    if (isWorkplaceLocked()) return;
     ui::guarded(this, [this] { register_->closeShift(cashierLabels()); });
 }
 
 void TfmReg::X1Click() {
+    if (isWorkplaceLocked()) return;
     ui::guarded(this, [this] { register_->xReport(cashierLabels()); });
 }
 
 void TfmReg::MIncomeClick() {
+    if (isWorkplaceLocked()) return;
     // The amount window (command "MIncome") takes the amount and calls cashIncome().
     bool ready = false;
     ui::guarded(this, [&] { ready = register_->prepareCashIncome(cashierLabels()); });
@@ -308,18 +397,23 @@ void TfmReg::MIncomeClick() {
 }
 
 void TfmReg::MDriverInfoClick() {
+    if (isWorkplaceLocked()) return;
     ui::guarded(this, [this] { register_->showDriverVersion(); });
 }
 
 // ---------------------------------------------------------------------------
 // Tax system popup
 
-void TfmReg::N11Click() { setTaxSystem(1); }
-void TfmReg::N18Click() { setTaxSystem(2); }
-void TfmReg::N19Click() { setTaxSystem(4); }
-void TfmReg::N8Click() { setTaxSystem(8); }
-void TfmReg::N17Click() { setTaxSystem(16); }
-void TfmReg::N20Click() { setTaxSystem(32); }
+void TfmReg::chooseTaxSystem(int code) {
+    if (!isWorkplaceLocked()) setTaxSystem(code);
+}
+
+void TfmReg::N11Click() { chooseTaxSystem(1); }
+void TfmReg::N18Click() { chooseTaxSystem(2); }
+void TfmReg::N19Click() { chooseTaxSystem(4); }
+void TfmReg::N8Click() { chooseTaxSystem(8); }
+void TfmReg::N17Click() { chooseTaxSystem(16); }
+void TfmReg::N20Click() { chooseTaxSystem(32); }
 
 // ---------------------------------------------------------------------------
 // Grid and buttons
@@ -328,6 +422,7 @@ void TfmReg::PMChangeNameClick() { runCommand(QStringLiteral("PMChangeName")); }
 void TfmReg::PMAvailablePortionsClick() { runCommand(QStringLiteral("PMAvailablePortions")); }
 
 void TfmReg::GoodsGridDblClick(int column) {
+    if (isWorkplaceLocked()) return;
     const int row = currentReceiptRow();
     if (!receipt_.isDataRow(row)) return;
     switch (column) {

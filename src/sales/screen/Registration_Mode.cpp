@@ -411,14 +411,24 @@ void TfmReg::connectButtons() {
     connect(btnCloseCheck, &QPushButton::clicked, this, &TfmReg::btnCloseCheckClick);
     connect(btnLE, &QPushButton::clicked, this, &TfmReg::btnLEClick);
     connect(btnTelefon, &QPushButton::clicked, this, &TfmReg::btnTelefonClick);
-    connect(chLE, &QCheckBox::clicked, this, &TfmReg::chLEClick);
+    connect(chLE, &QCheckBox::clicked, this, [this](bool checked) {
+        // A click has already turned the box; on a locked workplace it goes
+        // back, and the buyer stays as the receipt has it.
+        if (isWorkplaceLocked()) {
+            chLE->setChecked(!checked);
+            return;
+        }
+        chLEClick();
+    });
     connect(GoodsGrid, &QTableWidget::cellDoubleClicked, this, [this](int row, int column) {
         setCurrentReceiptRow(row + 1);
         GoodsGridDblClick(column);
     });
     connect(GoodsGrid, &QWidget::customContextMenuRequested, this, &TfmReg::showGridPopup);
     auto operationPopup = [this](QWidget* from) {
-        return [this, from](const QPoint& pos) { PopupMenuOperation->popup(from->mapToGlobal(pos)); };
+        return [this, from](const QPoint& pos) {
+            if (!isWorkplaceLocked()) PopupMenuOperation->popup(from->mapToGlobal(pos));
+        };
     };
     connect(Label3, &QWidget::customContextMenuRequested, this, operationPopup(Label3));
     connect(lblOperationType, &QWidget::customContextMenuRequested, this, operationPopup(lblOperationType));
@@ -573,7 +583,10 @@ void TfmReg::SetWorkplaceLock(bool locked) {
 
 void TfmReg::SetWorkplaceLock() {
     const bool locked = isWorkplaceLocked();
+    lockedChecks_.clear();
     if (locked) {
+        for (QAction* a : findChildren<QAction*>())
+            if (a->isCheckable() && !a->objectName().isEmpty()) lockedChecks_.insert(a->objectName(), a->isChecked());
         if (!core::fmLockedMessage) new core::TfmLockedMessage(this);
         core::fmLockedMessage->show();
         if (core::fmNumKeyboard && core::fmNumKeyboard->isVisible()) core::fmNumKeyboard->close();
@@ -589,6 +602,9 @@ void TfmReg::SetWorkplaceLock() {
 }
 
 void TfmReg::lockWorkplace() {
+    // The built-in administrator has no card and no place in the change of
+    // cashier: a lock of his would never open again.
+    if (builtinSession_) return;
     tag_ = 1;
     clearInputLine();
     SetWorkplaceLock();
@@ -620,7 +636,9 @@ bool TfmReg::FormShow() {
         docType = r.documentType;
     });
     if (!upgraded) return false;
-    SetPaymentMethodFlag(flag);
+    // A receipt kept across a log-out keeps the payment method it was begun
+    // with; only an empty one starts again from the default.
+    if (receipt_.isEmpty()) SetPaymentMethodFlag(flag);
     documentType_ = docType;
     emit formShown();
     return true;
@@ -720,6 +738,8 @@ void TfmReg::closeEvent(QCloseEvent* event) {
 }
 
 void TfmReg::MAppCloseClick() {
+    // Ending the program would drop the receipt the lock keeps.
+    if (isWorkplaceLocked()) return;
     if (!ui::askYesNo(kQuitQuestion, this)) return;
     register_->releaseDriver();
     emit quitRequested();
@@ -919,6 +939,7 @@ void TfmReg::updateDiscountButtons() {
 }
 
 bool TfmReg::receiptKindCommand(int kind, const QString& caption) {
+    if (isWorkplaceLocked()) return false;
     const QString text = caption.toUpper();
     const bool changes = kind != receiptKind() || text != lblOperationType->text();
     if (changes && core::ReceiptHasMarkedGoods(receipt_.lineAttrs())) {
@@ -989,6 +1010,9 @@ void TfmReg::setCommand(const QString& name, Command handler) {
 }
 
 void TfmReg::runCommand(const QString& name) {
+    // Every button, menu item and hot key of the screen ends here: a locked
+    // workplace refuses them in one place, whatever their control's state.
+    if (refusedWhileLocked(name)) return;
     const Command handler = commands_.value(name);
     if (!handler) return;
     ui::guarded(this, handler);

@@ -133,6 +133,12 @@ public:
     bool userIsAdmin() const;
     // The session of the built-in administrator (rights mode 1).
     bool builtinSession() const { return builtinSession_; }
+    // Once the users list may have changed, the session keeps only what its
+    // user still has: the stored name and rights, or a log-out when the
+    // user is gone.
+    void followSessionUser();
+    // Ends the session: no user on the screen, the screen hidden, loggedOut.
+    void logOut();
 
     // JSON register channel session (empty key: no session).
     QString KktJsonSessionKey;
@@ -186,6 +192,12 @@ public:
 
     // ---- Attachment points for windows built elsewhere
     void setCommand(const QString& name, Command handler);
+    // Every command the screen answers: its menu items and the commands
+    // attached to it, by name.
+    QStringList commandNames() const;
+    // While the workplace is locked every command but the unlocking ones
+    // (a scanned cashier card, the change of cashier) is refused.
+    bool refusedWhileLocked(const QString& name) const;
     bool hasCommand(const QString& name) const { return commands_.contains(name); }
     // Replaces the schema upgrade FormShow runs (the data module's by default).
     void setSchemaUpgrade(SchemaUpgrade upgrade) { schemaUpgrade_ = std::move(upgrade); }
@@ -369,6 +381,9 @@ signals:
     void receiptKindChanged(int kind);
     // FormShow brought the database up to date: a session begins.
     void formShown();
+    // The session ended without ending the program (its user is gone): the
+    // screen is hidden, the receipt in progress kept, the login is next.
+    void loggedOut();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -386,6 +401,7 @@ private:
     void applySwitch(const sales::ControlSwitch& sw);
 
     void runCommand(const QString& name);
+    void chooseTaxSystem(int code);
     void clickButton(QPushButton* button, void (TfmReg::*handler)());
     bool receiptKindCommand(int kind, const QString& caption);
     void applyTaxSystemLabel(int code);
@@ -424,6 +440,9 @@ private:
     ChoiceDialog operationChoice_;
 
     int tag_ = 0;
+    // The menu check marks as the lock found them: a refused item shows
+    // them again.
+    QHash<QString, bool> lockedChecks_;
     bool builtinSession_ = false;
     bool quitOnClose_ = true;
     int paymentMethodFlag_ = 4;
