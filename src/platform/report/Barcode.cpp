@@ -59,7 +59,10 @@ void paintEan(QPainter& painter, const QRectF& rect, const QString& digits, cons
     // dot would print some bars a dot wider than others and the symbol would
     // not scan. The symbol is centred in the room the layout gives it.
     const int span = lead + count + trail;
-    const double module = std::max(1.0, std::floor(rect.width() / span));
+    // Below one dot a module (a preview on a screen, never a label printer)
+    // keeps its fraction, so the symbol stays inside its room.
+    const double exact = rect.width() / span;
+    const double module = exact >= 1 ? std::floor(exact) : exact;
     const double symbolLeft = std::round(rect.left() + std::max(0.0, (rect.width() - module * span) / 2));
 
     QFont digitFont = font;

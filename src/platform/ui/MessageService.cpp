@@ -22,7 +22,7 @@ QMessageBox::Icon toQt(Icon icon) {
 }
 
 // Wider than this a box would wrap a name anywhere or run past its parent.
-constexpr int kQuestionWidth = 560;
+constexpr int kQuestionWidth = 420;
 
 // Questions quote names; the text the caller passed stays whole for whoever
 // reads it back, only what the box draws is cut.
