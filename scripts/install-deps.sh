@@ -8,6 +8,7 @@ packages=(
   firebird-dev libfbclient2 firebird3.0-server-core firebird3.0-utils
   libzint-dev
   libgtest-dev googletest libbenchmark-dev
+  zbar-tools
 )
 missing=()
 for p in "${packages[@]}"; do

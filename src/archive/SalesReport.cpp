@@ -258,17 +258,17 @@ SalesRowStyle salesRowStyle(const SalesRow& row) {
     const QColor green(0, 128, 0), red(Qt::red), blue(Qt::blue);
     switch (row.section) {
         case 10:
-            return {QStringLiteral("ПРИХОД (нал + безнал)"), green, true};
+            return {QStringLiteral("ПРИХОД (нал + безнал)"), green, true, true};
         case 20:
-            return {QStringLiteral("ВОЗВРАТ ПРИХОДА"), red, true};
+            return {QStringLiteral("ВОЗВРАТ ПРИХОДА"), red, true, true};
         case 11:
         case 21:
-            return {QStringLiteral("нал  "), blue, false};
+            return {QStringLiteral("нал  "), blue, false, true};
         case 12:
         case 22:
-            return {QStringLiteral("безнал  "), blue, false};
+            return {QStringLiteral("безнал  "), blue, false, true};
         case 13:
-            return {QStringLiteral("предоплатой  "), blue, false};
+            return {QStringLiteral("предоплатой  "), blue, false, true};
         case 40:
             return {QStringLiteral(" По чекам 'ПРИХОД':"), green, true};
         case 260:

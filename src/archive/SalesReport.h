@@ -65,6 +65,9 @@ struct SalesRowStyle {
     QString text;
     QColor colour;  // invalid: the grid's own
     bool bold = false;
+    // A money total: its label runs across the goods columns and only the
+    // sum is shown, not the zeros the statement puts under count and price.
+    bool acrossRow = false;
 };
 SalesRowStyle salesRowStyle(const SalesRow& row);
 

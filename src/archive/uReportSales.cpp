@@ -142,17 +142,23 @@ void TfmReportSales::Button2Click() {
 void TfmReportSales::showRows(std::vector<SalesRow> rows) {
     rows_ = std::move(rows);
     model_->removeRows(0, model_->rowCount());
+    DBGrid1->clearSpans();
     for (const SalesRow& r : rows_) {
         const SalesRowStyle style = salesRowStyle(r);
         QList<QStandardItem*> cells;
-        const QString texts[ColumnCount] = {
+        QString texts[ColumnCount] = {
             r.goodsId,           style.text,           money(r.count, 3),   money(r.price, 2),         money(r.sum, 2),
             money(r.sumMain, 2), money(r.discount, 2), money(r.percent, 2), QString::number(r.section)};
+        if (style.acrossRow) {
+            texts[ColId] = style.text;
+            for (int c : {ColCount, ColPrice, ColSumMain, ColDiscount, ColPercent}) texts[c].clear();
+        }
         for (int c = 0; c < ColumnCount; ++c) {
             auto* item = new QStandardItem(texts[c]);
             if (c >= ColCount && c <= ColPercent) item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
-            if (style.colour.isValid() && (c == ColName || c == ColSum)) item->setForeground(style.colour);
-            if (style.bold && (c == ColName || c == ColSum)) {
+            const bool styled = c == ColName || c == ColSum || (style.acrossRow && c == ColId);
+            if (style.colour.isValid() && styled) item->setForeground(style.colour);
+            if (style.bold && styled) {
                 QFont f = item->font();
                 f.setBold(true);
                 item->setFont(f);
@@ -160,6 +166,7 @@ void TfmReportSales::showRows(std::vector<SalesRow> rows) {
             cells << item;
         }
         model_->appendRow(cells);
+        if (style.acrossRow) DBGrid1->setSpan(model_->rowCount() - 1, ColId, 1, ColSum - ColId);
     }
 }
 

@@ -200,6 +200,8 @@ PriceTagPrintResult printPriceTags(QWidget* parent, const QString& programFolder
     options.zoomPercent = which->zoom;
     options.width = 820;
     options.height = 620;
+    // Tags are printed as a whole sheet run; a page range makes no sense here.
+    options.printRangeEnabled = false;
     report::showPreview(parent, project.report(), options);
     project.close();
     return PriceTagPrintResult::Shown;

@@ -176,7 +176,9 @@ void TfmCountries::btnDeleteClick() {
         ui::showWarning(QStringLiteral("Удаление записи невозможно!!!    "), this);
         return;
     }
-    if (!ui::askYesNo(deleteCountryQuestion(code, name), this)) return;
+    if (ui::messages().askCaptioned(this, QStringLiteral("Удалить?"), deleteCountryQuestion(code, name),
+                                    ui::Icon::Question, false, ui::Answer::No) != ui::Answer::Yes)
+        return;
     try {
         CatalogueRepository(db_).deleteCountry(id);
     } catch (const fb::Error& e) {

@@ -11,6 +11,7 @@
 #include "platform/db/Value.h"
 #include "platform/ui/Guard.h"
 #include "platform/ui/MessageService.h"
+#include "platform/ui/ReadOnlyField.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -78,8 +79,10 @@ TfmGoodEdit::TfmGoodEdit(fb::Connection& db, CardContext context, QWidget* paren
     chW = named(new QCheckBox(QStringLiteral("разрешена продажа дробного количества"), this), "chW");
     edParentGroup = named(new QLineEdit(this), "edParentGroup");
     edParentGroup->setReadOnly(true);
+    ui::showStartOfText(edParentGroup);
     edCountry = named(new QLineEdit(this), "edCountry");
     edCountry->setReadOnly(true);
+    ui::showStartOfText(edCountry);
     cmbMarkingType = named(new QComboBox(this), "cmbMarkingType");
     edPackCount = named(new QLineEdit(this), "edPackCount");
     edPackCount->setMaxLength(6);
@@ -135,7 +138,9 @@ TfmGoodEdit::TfmGoodEdit(fb::Connection& db, CardContext context, QWidget* paren
     countryRow->addWidget(BitBtn1);
     form->addRow(QStringLiteral("Страна происхождения"), countryRow);
     form->addRow(QStringLiteral("Маркировка"), cmbMarkingType);
-    form->addRow(QStringLiteral("Кол-во в упаковке"), edPackCount);
+    auto* lblPackCount = named(new QLabel(QStringLiteral("Кол-во в упаковке"), this), "lblPackCount");
+    lblPackCount->setVisible(false);
+    form->addRow(lblPackCount, edPackCount);
 
     auto* gridButtons = new QHBoxLayout;
     gridButtons->addWidget(lblBarcodes);
@@ -316,6 +321,8 @@ void TfmGoodEdit::updatePackCount() {
                          cmbMarkingType->currentIndex() >= 0,
                          core::codeItemCode(cmbMarkingType, cmbMarkingType->currentIndex()), chW->isChecked());
     edPackCount->setVisible(visible);
+    // A caption without its field would ask for something the cashier cannot enter.
+    if (auto* caption = findChild<QLabel*>(QStringLiteral("lblPackCount"))) caption->setVisible(visible);
     if (!visible) edPackCount->clear();
 }
 
@@ -408,7 +415,7 @@ void TfmGoodEdit::btnOKClick() {
                 ui::showError(kBadPackCountText, this);
                 return;
             }
-        } else if (ui::messages().ask(this, packCountQuestion(), ui::Icon::Information) != ui::Answer::Yes) {
+        } else if (ui::messages().askOkCancel(this, packCountQuestion(), ui::Icon::Information) != ui::Answer::Ok) {
             edPackCount->setFocus();
             return;
         }

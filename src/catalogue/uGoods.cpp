@@ -34,6 +34,8 @@
 #include <QVBoxLayout>
 #include <QWheelEvent>
 
+#include <algorithm>
+
 namespace catalogue {
 
 QPointer<TfmGoods> fmGoods;
@@ -44,6 +46,22 @@ template <class W>
 W* named(W* w, const char* name) {
     w->setObjectName(QLatin1String(name));
     return w;
+}
+
+constexpr int kNameColumn = 1;
+constexpr int kNameMinimum = 320;
+
+// Each column is as wide as its title and the values on screen; the name
+// takes the room that is left, never less than it needs to be read, and the
+// horizontal scroll bar reaches what the window cannot show.
+void fitColumns(QTableView* grid) {
+    int others = 0;
+    for (int c = 0; c < grid->model()->columnCount(); ++c) {
+        if (c == kNameColumn || grid->isColumnHidden(c)) continue;
+        grid->resizeColumnToContents(c);
+        others += grid->columnWidth(c);
+    }
+    grid->setColumnWidth(kNameColumn, std::max(kNameMinimum, grid->viewport()->width() - others));
 }
 
 }  // namespace
@@ -64,7 +82,9 @@ TfmGoods::TfmGoods(fb::Connection& db, QWidget* parent)
     DBGridGoods->setSelectionBehavior(QAbstractItemView::SelectRows);
     DBGridGoods->setSelectionMode(QAbstractItemView::SingleSelection);
     DBGridGoods->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    DBGridGoods->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    // Whatever the window's width, every column stays reachable.
+    DBGridGoods->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    DBGridGoods->setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
     DBGridGoods->horizontalHeader()->setSectionsMovable(false);
     DBGridGoods->verticalHeader()->hide();
     model_->setColumns({{QStringLiteral("GOOD_ID"), QStringLiteral("Код")},
@@ -76,7 +96,7 @@ TfmGoods::TfmGoods(fb::Connection& db, QWidget* parent)
                         {QStringLiteral("GOOD_NALOG"), QStringLiteral("Налог")}});
     DBGridGoods->setModel(model_);
     DBGridGoods->setColumnHidden(6, true);
-    DBGridGoods->setColumnWidth(1, 320);
+    DBGridGoods->setColumnWidth(kNameColumn, kNameMinimum);
 
     edFilterText = named(new QLineEdit(this), "edFilterText");
     edFilterText->setContextMenuPolicy(Qt::NoContextMenu);
@@ -258,6 +278,7 @@ void TfmGoods::reloadList(int minRows, bool firstOpening) {
                             RadioButton1->isChecked() ? NameFilter::StartsWith : NameFilter::Contains, firstOpening);
     model_->setQuery(db_, q.sql, q.params);
     while (model_->rowCount() < minRows && model_->canFetchMore({})) model_->fetchMore({});
+    fitColumns(DBGridGoods);
     selectRow(model_->rowCount() > 0 ? 0 : -1);
     updateActions();
 }
@@ -461,6 +482,7 @@ bool TfmGoods::eventFilter(QObject* watched, QEvent* event) {
     const bool fromList = watched == DBGridGoods->viewport();
     const bool fromTree = watched == TreeView1->viewport();
     if (!fromList && !fromTree) return QDialog::eventFilter(watched, event);
+    if (fromList && event->type() == QEvent::Resize) fitColumns(DBGridGoods);
     switch (event->type()) {
         case QEvent::MouseButtonPress: {
             auto* e = static_cast<QMouseEvent*>(event);
@@ -599,7 +621,11 @@ void TfmGoods::N1Click() {
     if (!node || !node->parent() || !groupSettingsEditor()) return;
     if (groupSettingsEditor()(this, core::groupTreeItemId(node), node->text(0))) {
         ui::showInfo(QStringLiteral("Операция успешно выполнена!     "), this);
-        reloadList(currentRow() + 1);
+        // The settings changed values, not the list's rows: stay where the
+        // cashier was.
+        const int row = currentRow();
+        reloadList(row + 1);
+        if (row >= 0) selectRow(std::min(row, model_->rowCount() - 1));
     }
 }
 

@@ -5,6 +5,7 @@
 #include "platform/db/Error.h"
 #include "platform/ui/Guard.h"
 #include "platform/ui/MessageService.h"
+#include "platform/ui/ReadOnlyField.h"
 
 #include <QFormLayout>
 #include <QHBoxLayout>
@@ -24,7 +25,7 @@ TfmGroupEdit::TfmGroupEdit(fb::Connection& db, const GroupEditInput& request, QW
     setAttribute(Qt::WA_DeleteOnClose);
     fmGroupEdit = this;
     const bool rename = mode_ == GroupEditMode::Rename;
-    setWindowTitle(rename ? QStringLiteral("Группа") : QStringLiteral("Новая группа"));
+    setWindowTitle(rename ? QStringLiteral("Изменить группу") : QStringLiteral("Новая группа"));
 
     edGroupID = new QLineEdit(request.idText, this);
     edGroupID->setObjectName(QStringLiteral("edGroupID"));
@@ -33,6 +34,7 @@ TfmGroupEdit::TfmGroupEdit(fb::Connection& db, const GroupEditInput& request, QW
     edParentGroupName = new QLineEdit(request.parentName, this);
     edParentGroupName->setObjectName(QStringLiteral("edParentGroupName"));
     edParentGroupName->setReadOnly(true);
+    ui::showStartOfText(edParentGroupName);
     edParentGroupName->setProperty("Tag", QVariant::fromValue<qlonglong>(request.parentId));
     btnEllipsis = new QToolButton(this);
     btnEllipsis->setObjectName(QStringLiteral("btnEllipsis"));

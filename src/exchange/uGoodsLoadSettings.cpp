@@ -81,6 +81,7 @@ TfmGoodsLoadSettings::TfmGoodsLoadSettings(const exchange::ExchangeHost& host, i
     chNumberToText->setObjectName(QStringLiteral("chNumberToText"));
 
     auto* counters = new QFormLayout;
+    counters->setObjectName(QStringLiteral("counters"));
     counters->addRow(QStringLiteral("Прочитано строк:"), lblReadCount);
     counters->addRow(QStringLiteral("Загружено:"), lblLoadCount);
     counters->addRow(QStringLiteral("Обновлено:"), lblUpdateCount);
@@ -116,10 +117,13 @@ TfmGoodsLoadSettings::~TfmGoodsLoadSettings() {
 
 void TfmGoodsLoadSettings::FormShow() {
     const bool loading = mode_ == Load;
-    lblLoadCount->setVisible(loading);
-    lblUpdateCount->setVisible(loading);
+    // A counter goes with its caption: a caption over nothing reads as a
+    // count of zero.
+    if (auto* counters = findChild<QFormLayout*>(QStringLiteral("counters"))) {
+        for (QLabel* c : {lblReadCount, lblLoadCount, lblUpdateCount}) counters->setRowVisible(c, loading);
+        counters->setRowVisible(lblUnloadCount, !loading);
+    }
     grbResult->setVisible(!loading);
-    lblUnloadCount->setVisible(!loading);
     chAddHead->setVisible(!loading);
     chNumberToText->setVisible(!loading);
     if (!loading) {

@@ -10,6 +10,7 @@
 #include "platform/sys/ProgramFolder.h"
 #include "platform/ui/Guard.h"
 #include "platform/ui/MessageService.h"
+#include "platform/ui/ReadOnlyField.h"
 
 #include <QAction>
 #include <QApplication>
@@ -171,8 +172,12 @@ TfmInventory::TfmInventory(const fb::ConnectionParams& params, int kind, int doc
     edSupplier = new QLineEdit(pnlSupplier);
     edSupplier->setObjectName(QStringLiteral("edSupplier"));
     edSupplier->setReadOnly(true);
+    ui::showStartOfText(edSupplier);
     Button2 = new QPushButton(QStringLiteral("..."), pnlSupplier);
     Button2->setObjectName(QStringLiteral("Button2"));
+    // A picker opens on a click only: Enter while typing a quantity must not
+    // pop up the suppliers.
+    Button2->setAutoDefault(false);
     Button2->setToolTip(QStringLiteral("открыть список поставщиков"));
     BitBtn1 = new QPushButton(QStringLiteral("X"), pnlSupplier);
     BitBtn1->setObjectName(QStringLiteral("BitBtn1"));

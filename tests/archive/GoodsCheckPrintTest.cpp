@@ -320,6 +320,7 @@ TEST_F(GoodsCheckDbTest, ReceiptWindowRecordsTheNumberOnceWhenThePrintSetupOpene
         previews.openPrintSetup = c.openSetup;
         {
             TfmCheckInfo info(screen, services, sales::PaymentEntered{});
+            EXPECT_EQ(info.btnGoodsCheck->text(), "ТОВАРНЫЙ ЧЕК");
             sales::setControlTag(info.btnPrintCheck, c.printState > 0 ? docId : c.printState);
             for (int i = 0; i < c.prints; ++i) info.btnGoodsCheck->click();
             EXPECT_EQ(info.GoodsCheckPrinted, c.openSetup);

@@ -197,6 +197,21 @@ TEST_F(SalesReportTest, WindowChecksThePeriodAndShowsOneDay) {
     EXPECT_EQ(w->rows().front().sum, 15000);  // the fifth alone
     EXPECT_EQ(w->DBGrid1->model()->rowCount(), int(w->rows().size()));
     EXPECT_EQ(w->DBGrid1->model()->index(0, 1).data().toString(), "ПРИХОД (нал + безнал)");
+    // The money totals carry their label across the goods columns, with no
+    // zeros under count, price and the undiscounted sum.
+    int totals = 0;
+    for (int row = 0; row < w->DBGrid1->model()->rowCount(); ++row) {
+        const int section = w->rows()[size_t(row)].section;
+        if (section < 10 || section > 22) continue;
+        ++totals;
+        SCOPED_TRACE(section);
+        EXPECT_EQ(w->DBGrid1->columnSpan(row, 0), 4);
+        EXPECT_EQ(w->DBGrid1->model()->index(row, 0).data().toString(),
+                  w->DBGrid1->model()->index(row, 1).data().toString());
+        for (int column : {2, 3, 5}) EXPECT_EQ(w->DBGrid1->model()->index(row, column).data().toString(), "");
+        EXPECT_FALSE(w->DBGrid1->model()->index(row, 4).data().toString().isEmpty());
+    }
+    EXPECT_GE(totals, 2);
     // The wheel steps through the rows one at a time.
     w->DBGrid1->setCurrentIndex(w->DBGrid1->model()->index(0, 1));
     QWheelEvent down(QPointF(5, 5), QPointF(5, 5), QPoint(), QPoint(0, -120), Qt::NoButton, Qt::NoModifier,

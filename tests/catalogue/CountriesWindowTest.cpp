@@ -110,6 +110,7 @@ TEST_F(CountriesWindowTest, RussiaIsNeverDeletedAndOthersAfterTheQuestion) {
     grid->selectRow(1);   // США
     w->btnDeleteClick();  // answered No
     EXPECT_EQ(messages.last(), QStringLiteral("Вы хотите удалить страну  '' США '' ?     "));
+    EXPECT_EQ(messages.boxes.back().caption, QStringLiteral("Удалить?"));
     EXPECT_EQ(grid->model()->rowCount(), 2);
     messages.answer(ui::Answer::Yes);
     w->btnDeleteClick();

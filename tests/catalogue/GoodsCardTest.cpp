@@ -83,17 +83,23 @@ TEST_F(GoodsCardTest, PackCountShowsForMarkedPieceGoodsInFractionsAndIsDroppedWh
     auto card = newCard(8);
     card->show();
     card->cmbMarkingType->setCurrentIndex(core::findCodeItem(card->cmbMarkingType, 4));
+    auto* caption = card->findChild<QLabel*>(QStringLiteral("lblPackCount"));
+    ASSERT_TRUE(caption);
+    EXPECT_EQ(caption->text(), QStringLiteral("Кол-во в упаковке"));
     EXPECT_FALSE(card->edPackCount->isVisible());
+    EXPECT_FALSE(caption->isVisible());
     card->chW->click();
     EXPECT_TRUE(card->edPackCount->isVisible());
+    EXPECT_TRUE(caption->isVisible());
     card->edPackCount->setText(QStringLiteral("20"));
     card->chW->click();
     EXPECT_FALSE(card->edPackCount->isVisible());
+    EXPECT_FALSE(caption->isVisible());
     EXPECT_TRUE(card->edPackCount->text().isEmpty());
 
     // Ticked again and left empty: the question, and OK stores null.
     card->chW->click();
-    messages.answer(ui::Answer::Yes);  // the pack-count question: leave as is
+    messages.answer(ui::Answer::Ok);   // the pack-count question (OK / ОТМЕНА): leave as is
     messages.answer(ui::Answer::Yes);  // "Сохранить данные?"
     card->btnOKClick();
     EXPECT_EQ(messages.boxes.front().text, packCountQuestion());

@@ -13,9 +13,11 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDropEvent>
+#include <QHeaderView>
 #include <QLineEdit>
 #include <QMimeData>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QSignalSpy>
 #include <QTableView>
 #include <QTableWidget>
@@ -157,6 +159,48 @@ TEST_F(GoodsWindowTest, GroupCommandsGoThroughTheHooksAndSelectTheSavedGroup) {
     setGroupSettingsEditor({});
     EXPECT_TRUE(asked);
     EXPECT_EQ(messages.last(), QStringLiteral("Операция успешно выполнена!     "));
+}
+
+TEST_F(GoodsWindowTest, GroupOperationsKeepTheListOnItsRow) {
+    goods(14, QStringLiteral("Лимонад"), 1);
+    open();
+    w->TreeView1->setCurrentItem(node(QStringLiteral("Напитки")));
+    selectRowOf(QStringLiteral("Лимонад"));
+    ASSERT_GT(w->currentRow(), 0);
+    setGroupSettingsEditor([](QWidget*, std::int64_t id, const QString&) { return id == 1; });
+    w->N1Click();
+    setGroupSettingsEditor({});
+    ASSERT_TRUE(w->DBGridGoods->currentIndex().isValid());
+    EXPECT_EQ(listed().value(w->DBGridGoods->currentIndex().row()), QStringLiteral("Лимонад"));
+}
+
+TEST_F(GoodsWindowTest, EveryColumnIsReadableAndReachableAtTheDefaultSize) {
+    country(2, QStringLiteral("643"), QStringLiteral("Российская Федерация"));
+    goods(13, QStringLiteral("Молоко ультрапастеризованное 3,2% в картонной упаковке с крышкой 1 литр"), 0,
+          QStringLiteral("1234567.89"), QStringLiteral("643"));
+    open();
+    QCoreApplication::processEvents();
+    ASSERT_EQ(w->size(), QSize(1100, 700));
+    QTableView* grid = w->DBGridGoods;
+    QHeaderView* header = grid->horizontalHeader();
+    int total = 0;
+    for (int c = 0; c < grid->model()->columnCount(); ++c) {
+        if (grid->isColumnHidden(c)) continue;
+        total += grid->columnWidth(c);
+        SCOPED_TRACE(grid->model()->headerData(c, Qt::Horizontal).toString().toStdString());
+        // Neither the title nor a value on screen is cut.
+        EXPECT_GE(grid->columnWidth(c), header->sectionSizeHint(c));
+        if (c == 1) continue;  // the name takes the room that is left
+        for (int r = 0; r < grid->model()->rowCount(); ++r) {
+            const QString text = grid->model()->index(r, c).data().toString();
+            EXPECT_GT(grid->columnWidth(c), grid->fontMetrics().horizontalAdvance(text)) << text.toStdString();
+        }
+    }
+    const bool wider = total > grid->viewport()->width();
+    EXPECT_EQ(grid->horizontalScrollBar()->isVisible(), wider);
+    // Scrolled to the end, the last column stands whole in the view.
+    grid->horizontalScrollBar()->setValue(grid->horizontalScrollBar()->maximum());
+    EXPECT_LE(grid->columnViewportPosition(5) + grid->columnWidth(5), grid->viewport()->width());
 }
 
 TEST_F(GoodsWindowTest, EditingPrefillsTheCardAndKeepsAnUnknownCountry) {

@@ -282,11 +282,15 @@ TEST_F(Groups, EditorCreatesUnderTheChosenParentAndRenamesInPlace) {
     rename.mode = GroupEditMode::Rename;
     rename.idText = QStringLiteral("2");
     rename.parentId = 1;
-    rename.parentName = QStringLiteral("G");
+    rename.parentName = QStringLiteral("Молочные продукты, сыры и яйца фермерских хозяйств области");
     rename.name = QStringLiteral("H");
     {
         catalogue::TfmGroupEdit w(db(), rename);
         w.setAttribute(Qt::WA_DeleteOnClose, false);
+        EXPECT_EQ(w.windowTitle(), QStringLiteral("Изменить группу"));
+        // The parent's name is read from its first letter, however long it is.
+        w.show();
+        EXPECT_EQ(w.findChild<QLineEdit*>(QStringLiteral("edParentGroupName"))->cursorPosition(), 0);
         w.findChild<QLineEdit*>(QStringLiteral("edNewGroupName"))->setText(QStringLiteral("H2"));
         w.findChild<QToolButton*>(QStringLiteral("BitBtn1"))->click();  // to the top level
         EXPECT_EQ(w.parentId(), 0);

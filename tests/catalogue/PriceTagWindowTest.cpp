@@ -282,6 +282,7 @@ TEST_F(PriceTagWindowTest, SizeDialogChoicesPickTheReportZoomAndCopies) {
         EXPECT_EQ(shown.report.copies(), c.copies);
         EXPECT_EQ(shown.options.width, 820);
         EXPECT_EQ(shown.options.height, 620);
+        EXPECT_FALSE(shown.options.printRangeEnabled);
         ASSERT_TRUE(shown.report.data("RvDataSetConnection1"));
         EXPECT_EQ(shown.report.data("RvDataSetConnection1")->rowCount(), 1);
     }

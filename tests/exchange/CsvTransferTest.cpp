@@ -258,6 +258,30 @@ TEST_F(CsvWindowTest, StopButtonAsksAndRollsBack) {
     EXPECT_EQ(w.findChild<QPushButton*>(u("btnClose"))->text(), u("ЗАКРЫТЬ"));
 }
 
+TEST_F(CsvWindowTest, EachModeShowsItsCountersWithTheirCaptionsOnly) {
+    // Counter and caption, in the window's order.
+    const std::pair<const char*, QString> rows[] = {{"lblReadCount", u("Прочитано строк:")},
+                                                    {"lblLoadCount", u("Загружено:")},
+                                                    {"lblUpdateCount", u("Обновлено:")},
+                                                    {"lblUnloadCount", u("Выгружено:")}};
+    const std::pair<TfmGoodsLoadSettings::Mode, std::vector<bool>> cases[] = {
+        {TfmGoodsLoadSettings::Load, {true, true, true, false}},
+        {TfmGoodsLoadSettings::Unload, {false, false, false, true}}};
+    for (const auto& [mode, shown] : cases) {
+        TfmGoodsLoadSettings w(host, mode);
+        w.show();
+        for (size_t i = 0; i < std::size(rows); ++i) {
+            SCOPED_TRACE(rows[i].first);
+            EXPECT_EQ(w.findChild<QLabel*>(QLatin1String(rows[i].first))->isVisible(), shown[i]);
+            for (QLabel* l : w.findChildren<QLabel*>()) {
+                if (l->text() == rows[i].second) {
+                    EXPECT_EQ(l->isVisible(), shown[i]);
+                }
+            }
+        }
+    }
+}
+
 TEST_F(CsvWindowTest, UnloadOfAGroupNamesItInTheDialogAndWritesTheFile) {
     TfmGoodsLoadSettings w(host, TfmGoodsLoadSettings::Unload);
     EXPECT_EQ(w.windowTitle(), u("Выгрузка товаров в файл csv"));

@@ -357,6 +357,23 @@ TEST_F(InventoryEditor, SupplierComesFromThePickerAndAMissingOneIsSaid) {
     }
 }
 
+TEST_F(InventoryEditor, EnterInTheFieldsNeverOpensTheSupplierPicker) {
+    int picked = 0;
+    stock::setSupplierPicker([&picked](QWidget*) {
+        ++picked;
+        return std::optional<stock::PickedSupplier>();
+    });
+    open(stock::GoodsReceipt);
+    for (const char* field : {"edSupplier", "edDocNumber"}) {
+        auto* edit = child<QLineEdit>(field);
+        edit->setFocus();
+        QTest::keyClick(edit, Qt::Key_Return);
+    }
+    EXPECT_EQ(picked, 0);
+    QTest::mouseClick(child<QPushButton>("Button2"), Qt::LeftButton);
+    EXPECT_EQ(picked, 1);
+}
+
 TEST_F(InventoryEditor, GoodsFromTheSearchAreAddedOnceAndSortingKeepsTypedValues) {
     goods(1, "Хлеб", QStringLiteral("10"));
     goods(2, "Абрикосы", QStringLiteral("3"), 0, true);

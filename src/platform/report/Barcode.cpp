@@ -55,7 +55,15 @@ void paintEan(QPainter& painter, const QRectF& rect, const QString& digits, cons
     const int count = static_cast<int>(modules.size());
     const int lead = ean13 ? 9 : 4;  // room for the first digit of an EAN-13
     const int trail = 4;
-    const double module = rect.width() / (lead + count + trail);
+    // A module is a whole number of device dots: at 203 dpi a fraction of a
+    // dot would print some bars a dot wider than others and the symbol would
+    // not scan. The symbol is centred in the room the layout gives it.
+    const int span = lead + count + trail;
+    // Below one dot a module (a preview on a screen, never a label printer)
+    // keeps its fraction, so the symbol stays inside its room.
+    const double exact = rect.width() / span;
+    const double module = exact >= 1 ? std::floor(exact) : exact;
+    const double symbolLeft = std::round(rect.left() + std::max(0.0, (rect.width() - module * span) / 2));
 
     QFont digitFont = font;
     // Digits follow the bars' height on a flat symbol and the module width on
@@ -75,9 +83,7 @@ void paintEan(QPainter& painter, const QRectF& rect, const QString& digits, cons
     painter.setRenderHint(QPainter::Antialiasing, false);
     painter.setPen(Qt::NoPen);
     painter.setBrush(Qt::black);
-    const double x0 = rect.left() + lead * module;
-    // Each bar starts and ends on a whole device unit, so every module keeps
-    // one width on a raster and a scanner sees clean edges.
+    const double x0 = symbolLeft + lead * module;
     int i = 0;
     while (i < count) {
         if (!modules[static_cast<size_t>(i)]) {
@@ -86,8 +92,8 @@ void paintEan(QPainter& painter, const QRectF& rect, const QString& digits, cons
         }
         int j = i;
         while (j < count && modules[static_cast<size_t>(j)]) ++j;
-        const double left = std::round(x0 + i * module);
-        const double right = std::round(x0 + j * module);
+        const double left = x0 + i * module;
+        const double right = x0 + j * module;
         const double bottom = guard[static_cast<size_t>(i)] ? guardBottom : barsBottom;
         painter.drawRect(QRectF(left, rect.top(), right - left, bottom - rect.top()));
         i = j;

@@ -3,8 +3,10 @@
 #include <QDate>
 #include <QFontMetricsF>
 #include <QImage>
+#include <QTextLayout>
 
 #include <algorithm>
+#include <cmath>
 #include <optional>
 
 namespace report {
@@ -31,6 +33,9 @@ bool isTextLike(Kind k) {
 }
 bool isMemo(Kind k) {
     return k == Kind::Memo || k == Kind::DataMemo;
+}
+bool isSingleLineText(Kind k) {
+    return k == Kind::Text || k == Kind::DataText;
 }
 bool isData(Kind k) {
     return k == Kind::DataText || k == Kind::DataMemo || k == Kind::Barcode;
@@ -134,7 +139,7 @@ private:
         double h = band.height;
         for (const Component& c : band.children) {
             if (!c.visible || !c.autoHeight || !isMemo(c.kind)) continue;
-            h = std::max(h, c.top + wrappedTextHeight(c.font, c.width, textOf(c, row)) + kMemoPadding);
+            h = std::max(h, c.top + wrappedTextHeight(c.font, textWidthOf(c), textOf(c, row)) + kMemoPadding);
         }
         return h;
     }
@@ -161,9 +166,59 @@ private:
             text = textOf(c, row);
             if (h <= 0) h = c.font.size * 1.25 / 72.0;
             if (c.autoHeight && isMemo(c.kind))
-                h = std::max(h, wrappedTextHeight(c.font, c.width, text) + kMemoPadding);
+                h = std::max(h, wrappedTextHeight(c.font, textWidthOf(c), text) + kMemoPadding);
         }
-        add(page, item(c, x, y, h, text));
+        PageItem i = item(c, x, y, h, text);
+        if (i.wrap)
+            breakIntoLines(i, c);
+        else if (isSingleLineText(c.kind))
+            shrinkToWidth(i, c);
+        add(page, std::move(i));
+    }
+
+    // The width a memo's or a cell's text has: a frame keeps it off the border.
+    static double textWidthOf(const Component& c) {
+        return c.frame && c.width > 0 ? std::max(0.0, c.width - 2 * kCellPadding) : c.width;
+    }
+
+    // A fixed-size memo keeps the whole lines that fit and marks the cut with
+    // an ellipsis on its last line, so a name is never sliced through a line.
+    static void breakIntoLines(PageItem& i, const Component& c) {
+        const double width = textWidthOf(c);
+        i.lineHeight = lineHeight(c.font);
+        i.lines = wrapLines(c.font, width, i.text);
+        if (!i.clip || i.lines.isEmpty() || i.lineHeight <= 0) return;
+        const double room = i.rect.height() - (c.frame ? kCellPadding : 0);
+        const auto fit = static_cast<qsizetype>(std::max(1.0, std::floor((room + kEpsilon) / i.lineHeight)));
+        if (i.lines.size() <= fit) return;
+        const QString rest = i.lines.mid(fit - 1).join(u' ');
+        i.lines.resize(fit);
+        const QString ellipsis(QChar(0x2026));
+        QString last = rest;
+        while (!last.isEmpty() && textWidth(c.font, last + ellipsis) > width) {
+            // Whole words go first; a single overlong word is cut where it must be.
+            const qsizetype blank = last.lastIndexOf(u' ');
+            if (blank > 0)
+                last.truncate(blank);
+            else
+                last.chop(1);
+            while (!last.isEmpty() && last.back().isSpace()) last.chop(1);
+        }
+        i.lines.back() = last + ellipsis;
+    }
+
+    // A one-line cell with a width never spills over its neighbours: its font
+    // shrinks until the text fits (a long price next to the barcode).
+    static void shrinkToWidth(PageItem& i, const Component& c) {
+        const double width = textWidthOf(c);
+        if (width <= 0 || i.text.isEmpty() || i.pageMacros) return;
+        // A little room for devices whose glyphs come out a shade wider.
+        const double room = width * 0.97;
+        for (int step = 0; step < 8; ++step) {
+            const double needed = textWidth(i.font, i.text);
+            if (needed <= room || i.font.size <= 1) return;
+            i.font.size = std::max(1.0, std::floor(i.font.size * room / needed * 10) / 10);
+        }
     }
 
     QString textOf(const Component& c, const Row& row) const {
@@ -222,12 +277,17 @@ QFont toQFont(const FontSpec& font) {
     f.setPointSizeF(font.size > 0 ? font.size : 10);
     f.setBold(font.bold);
     f.setItalic(font.italic);
+    // Unhinted glyphs scale with the resolution, so a line measured once fits
+    // the same on screen, on paper and in a PDF.
+    f.setHintingPreference(QFont::PreferNoHinting);
     return f;
 }
 
-double wrappedTextHeight(const FontSpec& font, double widthInches, const QString& text) {
-    // A sheet measures the same one or two fonts row after row: keep the
-    // metrics of the last font instead of resolving it again each time.
+namespace {
+
+// A sheet measures the same one or two fonts row after row: keep the metrics
+// of the last font instead of resolving it again each time.
+const QFontMetricsF& metricsOf(const FontSpec& font) {
     static FontSpec lastFont;
     static std::optional<QFontMetricsF> metrics;
     if (!metrics || lastFont.family != font.family || lastFont.size != font.size || lastFont.bold != font.bold ||
@@ -235,11 +295,49 @@ double wrappedTextHeight(const FontSpec& font, double widthInches, const QString
         metrics.emplace(toQFont(font), &referenceDevice());
         lastFont = font;
     }
-    const QFontMetricsF& fm = *metrics;
-    if (text.isEmpty()) return fm.height() / kReferenceDpi;
+    return *metrics;
+}
+
+}  // namespace
+
+double lineHeight(const FontSpec& font) {
+    return metricsOf(font).lineSpacing() / kReferenceDpi;
+}
+
+double textWidth(const FontSpec& font, const QString& text) {
+    return metricsOf(font).horizontalAdvance(text) / kReferenceDpi;
+}
+
+QStringList wrapLines(const FontSpec& font, double widthInches, const QString& text) {
+    QStringList lines;
     const double width = widthInches > 0 ? widthInches * kReferenceDpi : 1e7;
-    const QRectF r = fm.boundingRect(QRectF(0, 0, width, 1e7), Qt::TextWordWrap | Qt::AlignLeft | Qt::AlignTop, text);
-    return r.height() / kReferenceDpi;
+    QString plain = text;
+    plain.remove(u'\r');
+    const QFont qfont = toQFont(font);
+    for (const QString& paragraph : plain.split(u'\n')) {
+        if (paragraph.isEmpty()) {
+            lines << QString();
+            continue;
+        }
+        QTextLayout layout(paragraph, qfont, &referenceDevice());
+        QTextOption option;
+        option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+        layout.setTextOption(option);
+        layout.beginLayout();
+        for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
+            line.setLineWidth(width);
+            QString part = paragraph.mid(line.textStart(), line.textLength());
+            while (!part.isEmpty() && part.back().isSpace()) part.chop(1);
+            lines << part;
+        }
+        layout.endLayout();
+    }
+    return lines;
+}
+
+double wrappedTextHeight(const FontSpec& font, double widthInches, const QString& text) {
+    if (text.isEmpty()) return metricsOf(font).height() / kReferenceDpi;
+    return wrapLines(font, widthInches, text).size() * lineHeight(font);
 }
 
 QString pageText(const QString& text, int pageNumber, int pageCount) {

@@ -4,10 +4,14 @@
 #include <QFont>
 #include <QRectF>
 #include <QString>
+#include <QStringList>
 
 #include <vector>
 
 namespace report {
+
+// Inches between a framed cell's border and its text.
+constexpr double kCellPadding = 0.03;
 
 // One thing to draw on a page, placed in inches from the paper's top left.
 struct PageItem {
@@ -22,6 +26,10 @@ struct PageItem {
     bool clip = false;        // a fixed-size memo cuts what does not fit
     bool pageMacros = false;  // {page} / {pages} still to be filled in
     double lineWidth = 0.75;
+    // A memo's lines as broken once for every output, so the preview, the
+    // printer and a PDF wrap alike; lineHeight in inches.
+    QStringList lines;
+    double lineHeight = 0;
 };
 
 struct LaidOutPage {
@@ -45,6 +53,13 @@ Layout layOut(const Report& report);
 QFont toQFont(const FontSpec& font);
 // Height in inches that a text needs when wrapped into a width in inches.
 double wrappedTextHeight(const FontSpec& font, double widthInches, const QString& text);
+// The lines a text wraps into within a width in inches (explicit line
+// breaks kept), measured on one reference device whatever prints them.
+QStringList wrapLines(const FontSpec& font, double widthInches, const QString& text);
+// Height in inches of one line of a font.
+double lineHeight(const FontSpec& font);
+// Width in inches of a single line of text.
+double textWidth(const FontSpec& font, const QString& text);
 // {page} and {pages} of an every-page text.
 QString pageText(const QString& text, int pageNumber, int pageCount);
 

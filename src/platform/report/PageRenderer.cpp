@@ -12,8 +12,6 @@ namespace report {
 
 namespace {
 
-constexpr double kCellPadding = 0.03;  // inches between a cell's frame and its text
-
 Qt::Alignment horizontal(Align a) {
     switch (a) {
         case Align::Center:
@@ -56,15 +54,17 @@ void paintItem(QPainter& p, const PageItem& item, double dpiX, double dpiY, int 
     p.setFont(toQFont(item.font));
     const double pad = item.frame ? kCellPadding * dpiX : 0;
     if (item.wrap) {
-        // A framed memo shares its row with one-line cells: start its first
-        // line where theirs stands, not against the frame.
+        // The lines were broken when the page was laid out; each stands at
+        // its own place so that every device shows the same lines. A framed
+        // memo shares its row with one-line cells: its first line starts where
+        // theirs stands, not against the frame.
         const QRectF textRect = r.adjusted(pad, pad, -pad, 0);
-        if (item.clip) {
-            p.save();
-            p.setClipRect(r);
+        const double step = item.lineHeight * dpiY;
+        for (qsizetype n = 0; n < item.lines.size(); ++n) {
+            const QString line = item.pageMacros ? pageText(item.lines[n], pageNumber, pageCount) : item.lines[n];
+            const QRectF lineRect(textRect.left(), textRect.top() + n * step, textRect.width(), step);
+            p.drawText(lineRect, horizontal(item.align) | Qt::AlignTop | Qt::TextSingleLine | Qt::TextDontClip, line);
         }
-        p.drawText(textRect, horizontal(item.align) | Qt::AlignTop | Qt::TextWordWrap, text);
-        if (item.clip) p.restore();
     } else {
         const QRectF textRect = r.adjusted(pad, 0, -pad, 0);
         p.drawText(textRect, horizontal(item.align) | Qt::AlignVCenter | Qt::TextSingleLine | Qt::TextDontClip, text);

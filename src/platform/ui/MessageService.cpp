@@ -3,7 +3,9 @@
 #include "platform/db/Error.h"
 
 #include <QAbstractButton>
+#include <QFontMetrics>
 #include <QMessageBox>
+#include <QRegularExpression>
 
 namespace ui {
 
@@ -17,6 +19,15 @@ QMessageBox::Icon toQt(Icon icon) {
     case Icon::None: break;
     }
     return QMessageBox::NoIcon;
+}
+
+// Wider than this a box would wrap a name anywhere or run past its parent.
+constexpr int kQuestionWidth = 420;
+
+// Questions quote names; the text the caller passed stays whole for whoever
+// reads it back, only what the box draws is cut.
+void fitQuestion(QMessageBox& box, const QString& text) {
+    box.setText(fitMessageLines(text, box.fontMetrics(), kQuestionWidth));
 }
 
 MessageService& realService() {
@@ -33,6 +44,7 @@ void MessageService::show(QWidget* parent, const QString& text, Icon icon, const
 
 Answer MessageService::ask(QWidget* parent, const QString& text, Icon icon, bool defaultYes) {
     QMessageBox box(toQt(icon), QString(), text, QMessageBox::Yes | QMessageBox::No, parent);
+    fitQuestion(box, text);
     box.button(QMessageBox::Yes)->setText(QStringLiteral("Да"));
     box.button(QMessageBox::No)->setText(QStringLiteral("Нет"));
     box.setDefaultButton(defaultYes ? QMessageBox::Yes : QMessageBox::No);
@@ -42,6 +54,7 @@ Answer MessageService::ask(QWidget* parent, const QString& text, Icon icon, bool
 
 Answer MessageService::askYesNoCancel(QWidget* parent, const QString& text, Icon icon) {
     QMessageBox box(toQt(icon), QString(), text, QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, parent);
+    fitQuestion(box, text);
     box.button(QMessageBox::Yes)->setText(QStringLiteral("Да"));
     box.button(QMessageBox::No)->setText(QStringLiteral("Нет"));
     box.button(QMessageBox::Cancel)->setText(QStringLiteral("Отмена"));
@@ -55,6 +68,7 @@ Answer MessageService::askYesNoCancel(QWidget* parent, const QString& text, Icon
 
 Answer MessageService::askOkCancel(QWidget* parent, const QString& text, Icon icon) {
     QMessageBox box(toQt(icon), QString(), text, QMessageBox::Ok | QMessageBox::Cancel, parent);
+    fitQuestion(box, text);
     box.button(QMessageBox::Ok)->setText(QStringLiteral("OK"));
     box.button(QMessageBox::Cancel)->setText(QStringLiteral("ОТМЕНА"));
     box.setDefaultButton(QMessageBox::Cancel);
@@ -67,6 +81,7 @@ Answer MessageService::askCaptioned(QWidget* parent, const QString& caption, con
     QMessageBox::StandardButtons buttons = QMessageBox::Yes | QMessageBox::No;
     if (withCancel) buttons |= QMessageBox::Cancel;
     QMessageBox box(toQt(icon), caption, text, buttons, parent);
+    fitQuestion(box, text);
     box.button(QMessageBox::Yes)->setText(QStringLiteral("Да"));
     box.button(QMessageBox::No)->setText(QStringLiteral("Нет"));
     if (withCancel) box.button(QMessageBox::Cancel)->setText(QStringLiteral("Отмена"));
@@ -81,6 +96,24 @@ Answer MessageService::askCaptioned(QWidget* parent, const QString& caption, con
     case QMessageBox::No: return Answer::No;
     default: return withCancel ? Answer::Cancel : Answer::No;
     }
+}
+
+QString fitMessageLines(const QString& text, const QFontMetrics& metrics, int maxWidth) {
+    // Split after each line break so that CR LF and LF CR pairs come back as
+    // they were.
+    static const QRegularExpression lineEnd(QStringLiteral("[\\r\\n]+"));
+    QString out;
+    qsizetype from = 0;
+    while (from <= text.size()) {
+        const QRegularExpressionMatch m = lineEnd.match(text, from);
+        const qsizetype end = m.hasMatch() ? m.capturedStart() : text.size();
+        const QString line = text.mid(from, end - from);
+        out += metrics.horizontalAdvance(line) > maxWidth ? metrics.elidedText(line, Qt::ElideMiddle, maxWidth) : line;
+        if (!m.hasMatch()) break;
+        out += m.captured();
+        from = m.capturedEnd();
+    }
+    return out;
 }
 
 MessageService& messages() { return installed ? *installed : realService(); }

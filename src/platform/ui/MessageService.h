@@ -1,6 +1,7 @@
 #pragma once
 #include <QString>
 
+class QFontMetrics;
 class QWidget;
 
 namespace fb {
@@ -45,6 +46,11 @@ void showPlain(const QString& text, QWidget* parent = nullptr);
 bool askYesNo(const QString& text, QWidget* parent = nullptr, Icon icon = Icon::Question);
 // A box with a title of its own.
 void showCaptioned(const QString& caption, const QString& text, Icon icon, QWidget* parent = nullptr);
+
+// A question's lines as its box shows them: a line wider than maxWidth
+// pixels (a long goods name) is cut in its middle with "…", so the start and
+// the question mark after it stay in the box. Line breaks are kept.
+QString fitMessageLines(const QString& text, const QFontMetrics& metrics, int maxWidth);
 
 // The program's message for a failure nobody expected.
 QString unexpectedFailureText(const QString& detail = {});

@@ -161,7 +161,7 @@ TfmCheckInfo::TfmCheckInfo(TfmReg& reg, SaleServices& services, const PaymentEnt
         return b;
     };
     btnPrintCheck = button(QStringLiteral("btnPrintCheck"), QStringLiteral("ПЕЧАТЬ"));
-    btnGoodsCheck = button(QStringLiteral("btnGoodsCheck"), QStringLiteral("Товарный чек"));
+    btnGoodsCheck = button(QStringLiteral("btnGoodsCheck"), QStringLiteral("ТОВАРНЫЙ ЧЕК"));
     btnStoreAgain = button(QStringLiteral("btnStoreAgain"), QStringLiteral("ЗАПИСАТЬ В БД"));
     btnStoreAgain->hide();
     btnCancel = button(QStringLiteral("btnCancel"), QStringLiteral("ОТМЕНА"));

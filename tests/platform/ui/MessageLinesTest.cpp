@@ -1,0 +1,44 @@
+#include "platform/ui/MessageService.h"
+
+#include <QApplication>
+#include <QFontMetrics>
+#include <QRegularExpression>
+
+#include <gtest/gtest.h>
+
+TEST(MessageLines, ALongNameIsCutInsideTheBoxAndEverythingElseStays) {
+    const QFontMetrics metrics(QApplication::font());
+    const int width = 400;
+    const QString longName = QStringLiteral(
+        "\"Сыр полутвёрдый Российский молодой 50% в вакуумной упаковке весовой "
+        "фасованный 0,3 кг\" ?        ");
+    ASSERT_GT(metrics.horizontalAdvance(longName), width);
+    struct Case {
+        const char* what;
+        QString text;
+        bool cut;
+    };
+    const Case cases[] = {
+        {"short question", QStringLiteral("Удалить позицию  \n\r\"Хлеб\" ?        "), false},
+        {"long name", QStringLiteral("Удалить позицию  \n\r") + longName, true},
+        {"long name between lines", QStringLiteral("Начало\r\n") + longName + QStringLiteral("\r\n\r\nКонец"), true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const QString shown = ui::fitMessageLines(c.text, metrics, width);
+        if (!c.cut) {
+            EXPECT_EQ(shown, c.text);
+            continue;
+        }
+        EXPECT_NE(shown, c.text);
+        EXPECT_EQ(shown.count(u'\r'), c.text.count(u'\r'));
+        EXPECT_EQ(shown.count(u'\n'), c.text.count(u'\n'));
+        for (const QString& line : shown.split(QRegularExpression(QStringLiteral("[\\r\\n]+"))))
+            EXPECT_LE(metrics.horizontalAdvance(line), width) << line.toStdString();
+        // The reader still sees where the name starts and the question it ends with.
+        EXPECT_TRUE(shown.contains(QStringLiteral("\"Сыр"))) << shown.toStdString();
+        EXPECT_TRUE(shown.contains(QStringLiteral("\" ?"))) << shown.toStdString();
+        EXPECT_TRUE(shown.contains(QChar(0x2026)));
+        EXPECT_EQ(shown.startsWith(QStringLiteral("Удалить позицию")), c.text.startsWith(QStringLiteral("Удалить")));
+    }
+}
