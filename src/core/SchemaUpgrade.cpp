@@ -311,6 +311,10 @@ SchemaUpgradeResult SchemaUpgrade(fb::Connection& connection) {
     u.createIndexIfMissing("IX_GOODS_NAME", "CREATE INDEX IX_GOODS_NAME ON GOODS (GOOD_NAME);");
     u.createIndexIfMissing("IX_GOODS_NAME_UPPER",
                            "CREATE INDEX IX_GOODS_NAME_UPPER ON GOODS COMPUTED BY (UPPER(GOOD_NAME));");
+    // A scan looks its code up without leading zeros on either side.
+    u.createIndexIfMissing("IX_GOODS_BARCODE_STRIPPED",
+                           "CREATE INDEX IX_GOODS_BARCODE_STRIPPED ON GOODS_BARCODE "
+                           "COMPUTED BY (TRIM(LEADING '0' FROM GOOD_BARCODE));");
 
     u.finish();
     return SchemaUpgradeResult{};
