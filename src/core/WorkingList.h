@@ -21,7 +21,7 @@ class Connection;
 namespace core {
 
 // Rows the showing deletes itself.
-inline constexpr int kWorkingListBatch = 1000;
+inline constexpr int kWorkingListBatch = 250;
 
 // Deletes up to kWorkingListBatch rows of GOODS_TEMP and commits; true when
 // rows may be left (the batch was full). Throws fb::Error as any step does.

@@ -155,6 +155,11 @@ void GoodsLookup::prepare() {
     st();
     prefixes_.reset();
     weightPrefixes();
+    // One probe down each index a scan walks (the barcodes, then the goods
+    // by id) brings their upper pages into the engine's cache with the
+    // session: the first scan then costs what the next ones do.
+    byStripped(Statements::Exact, QStringLiteral("1"));
+    byCode(1);
 }
 
 std::vector<FoundGoods> GoodsLookup::byStripped(int which, const QString& stripped) {

@@ -61,8 +61,9 @@ public:
 
     fb::Connection& connection() { return db_; }
 
-    // Prepares every statement and reads the weight prefixes, so that the
-    // first scan of a session pays for neither. Run when the main screen
+    // Prepares every statement, reads the weight prefixes and walks the
+    // indexes of a scan once, so that the first scan of a session pays for
+    // none of it. Run when the main screen
     // opens for a session; later calls read the prefixes again.
     void prepare();
 
