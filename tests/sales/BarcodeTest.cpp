@@ -175,17 +175,20 @@ std::string planOf(fb::Connection& c, const char* sql) {
 TEST_F(GoodsLookupTest, BarcodesAreFoundThroughTheIndexOnTheCodeWithoutZeros) {
     addGoods(1, QStringLiteral("Молоко"), QStringLiteral("нет"), 0, 0,
              {QStringLiteral("00000000000000000004600000000017")});
-    const char* exact = "SELECT GOODS.GOOD_ID FROM GOODS JOIN GOODS_BARCODE ON GOODS.GOOD_ID = GOODS_BARCODE.GOOD_ID "
+    const char* exact = "SELECT GOODS.GOOD_ID FROM GOODS JOIN GOODS_BARCODE ON GOODS.GOOD_ID = GOODS_BARCODE.GOOD_ID + 0 "
                         "WHERE TRIM(LEADING '0' FROM GOOD_BARCODE) = ?";
-    const char* prefix = "SELECT GOODS.GOOD_ID FROM GOODS JOIN GOODS_BARCODE ON GOODS.GOOD_ID = GOODS_BARCODE.GOOD_ID "
+    const char* prefix = "SELECT GOODS.GOOD_ID FROM GOODS JOIN GOODS_BARCODE ON GOODS.GOOD_ID = GOODS_BARCODE.GOOD_ID + 0 "
                          "WHERE TRIM(LEADING '0' FROM GOOD_BARCODE) STARTING WITH ?";
     for (const char* when : {"fresh", "upgraded"}) {
         if (std::string(when) == "upgraded") {
             exec(QStringLiteral("DROP INDEX IX_GOODS_BARCODE_STRIPPED"));
             core::SchemaUpgrade(db());
         }
+        // On a catalogue of one goods item too (statistics or none), the
+        // barcode's index leads and the goods follow by their key.
         for (const char* sql : {exact, prefix})
-            EXPECT_NE(planOf(db(), sql).find("IX_GOODS_BARCODE_STRIPPED"), std::string::npos)
+            EXPECT_NE(planOf(db(), sql).find("JOIN (GOODS_BARCODE INDEX (IX_GOODS_BARCODE_STRIPPED), GOODS INDEX"),
+                      std::string::npos)
                 << when << ": " << planOf(db(), sql);
         sales::GoodsLookup lookup(db());
         EXPECT_EQ(ids(lookup.byBarcode(QStringLiteral("4600000000017"))), QStringList{"1"}) << when;

@@ -25,8 +25,11 @@ constexpr auto kReadOnly = fb::Transaction::Access::ReadOnly;
 const QString kGoodsColumns = QStringLiteral(
     "SELECT GOODS.GOOD_ID, GOOD_NAME, GOOD_PRICE, GOOD_TYPE, GOOD_W, GOOD_EDIZM, GOOD_EDIZM_FFD, GOOD_NALOG, "
     "GOOD_COUNTRY_CODE, COALESCE(GOOD_MARKTYPE, 0) AS GOOD_MARKTYPE, GOOD_PACKCOUNT");
-const QString kFromGoodsAndBarcodes =
-    QStringLiteral(", GOOD_BARCODE FROM GOODS JOIN GOODS_BARCODE ON GOODS.GOOD_ID = GOODS_BARCODE.GOOD_ID WHERE ");
+// The barcodes lead and the goods follow by their key, whatever the
+// statistics say: "+ 0" keeps the index on GOODS_BARCODE.GOOD_ID out of the
+// join, so the only indexed way in is the barcode's own.
+const QString kFromGoodsAndBarcodes = QStringLiteral(
+    ", GOOD_BARCODE FROM GOODS JOIN GOODS_BARCODE ON GOODS.GOOD_ID = GOODS_BARCODE.GOOD_ID + 0 WHERE ");
 const QString kOrder = QStringLiteral(" ORDER BY GOOD_NAME COLLATE PXW_CYRL, GOODS.GOOD_ID");
 
 // The barcode without its leading zeros, as the index on it holds it: one
