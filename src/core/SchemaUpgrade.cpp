@@ -1,4 +1,5 @@
 #include "SchemaUpgrade.h"
+#include "WorkingList.h"
 
 #include "platform/db/Connection.h"
 #include "platform/db/Error.h"
@@ -281,8 +282,9 @@ SchemaUpgradeResult SchemaUpgrade(fb::Connection& connection) {
 
     upgradeSuppliers(c);
 
-    // The working goods list starts empty at every show.
-    u.change(QStringLiteral("DELETE FROM GOODS_TEMP;"));
+    // The working goods list starts empty at every show: a list of the usual
+    // size is emptied here, a long one's rest after the check (below).
+    const bool workingListLeft = emptyWorkingListBatch(c);
     u.addColumnIfMissing("GOODS_TEMP", "G_BARCODE", "ALTER TABLE GOODS_TEMP ADD G_BARCODE VARCHAR(32);");
     u.addColumnIfMissing("GOODS_TEMP", "G_RECORD_ID", "ALTER TABLE GOODS_TEMP ADD G_RECORD_ID INTEGER;");
 
@@ -311,8 +313,13 @@ SchemaUpgradeResult SchemaUpgrade(fb::Connection& connection) {
     u.createIndexIfMissing("IX_GOODS_NAME", "CREATE INDEX IX_GOODS_NAME ON GOODS (GOOD_NAME);");
     u.createIndexIfMissing("IX_GOODS_NAME_UPPER",
                            "CREATE INDEX IX_GOODS_NAME_UPPER ON GOODS COMPUTED BY (UPPER(GOOD_NAME));");
+    // A scan looks its code up without leading zeros on either side.
+    u.createIndexIfMissing("IX_GOODS_BARCODE_STRIPPED",
+                           "CREATE INDEX IX_GOODS_BARCODE_STRIPPED ON GOODS_BARCODE "
+                           "COMPUTED BY (TRIM(LEADING '0' FROM GOOD_BARCODE));");
 
     u.finish();
+    if (workingListLeft) emptyWorkingListInBackground(c);
     return SchemaUpgradeResult{};
 }
 

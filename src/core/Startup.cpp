@@ -1,4 +1,5 @@
 #include "Startup.h"
+#include "WorkingList.h"
 
 #include "MainScreenPort.h"
 #include "uAuthor.h"
@@ -94,6 +95,8 @@ int runStartup(QApplication& app, const std::function<void()>& createWindows, co
     // connection; the engine closes what other windows still hold when the
     // process ends.
     delete login;
+    // A working list still being emptied keeps its attachment until done.
+    waitForWorkingList();
     return code;
 }
 

@@ -1,4 +1,5 @@
 #include "uGoodsLoadSettings.h"
+#include "uProcessMovement.h"
 
 #include "CsvFormat.h"
 #include "CsvTransfer.h"
@@ -144,6 +145,8 @@ void TfmGoodsLoadSettings::setWorking(bool working, const QString& status) {
     setTagOf(btnClose, 0);
     btnClose->setText(working ? QStringLiteral("ОСТАНОВИТЬ") : QStringLiteral("ЗАКРЫТЬ"));
     Label3->setText(status);
+    shown_.invalidate();
+    pending_ = false;
     if (working) {
         for (QLabel* l : {lblReadCount, lblLoadCount, lblUpdateCount, lblUnloadCount}) l->setText(QStringLiteral("0"));
         ProgressBar1->setValue(0);
@@ -152,8 +155,22 @@ void TfmGoodsLoadSettings::setWorking(bool working, const QString& status) {
 }
 
 void TfmGoodsLoadSettings::step() {
-    const int v = ProgressBar1->value() + 1;
-    ProgressBar1->setValue(v >= ProgressBar1->maximum() ? 0 : v);
+    const int v = (pending_ ? position_ : ProgressBar1->value()) + 1;
+    position_ = v >= ProgressBar1->maximum() ? 0 : v;
+    pending_ = true;
+}
+
+bool TfmGoodsLoadSettings::due() {
+    // The first line of a run is due, so a stop asked early is seen early.
+    if (shown_.isValid() && shown_.elapsed() < TfmProcessMovement::kRepaintIntervalMs) return false;
+    shown_.start();
+    return true;
+}
+
+void TfmGoodsLoadSettings::showProgress() {
+    if (!pending_) return;
+    pending_ = false;
+    ProgressBar1->setValue(position_);
 }
 
 bool TfmGoodsLoadSettings::stopConfirmed(const QString& question) {
@@ -227,10 +244,12 @@ void TfmGoodsLoadSettings::load() {
     setWorking(true, QStringLiteral("Идет загрузка. Ждите..."));
     exchange::CsvLoadHooks hooks;
     hooks.stop = [this](const exchange::CsvCounters& c) {
+        step();
+        if (!due()) return false;
         lblReadCount->setText(QString::number(c.read));
         lblLoadCount->setText(QString::number(c.loaded));
         lblUpdateCount->setText(QString::number(c.updated));
-        step();
+        showProgress();
         return stopConfirmed(QStringLiteral("Остановить загрузку?      "));
     };
     hooks.skipGroupLine = [this](const QString& question) {
@@ -299,8 +318,10 @@ void TfmGoodsLoadSettings::unload() {
     setWorking(true, QStringLiteral("Идет выгрузка. Ждите..."));
     const exchange::CsvUnloadResult r =
         exchange::unloadCsvGoods(db, group, file, chAddHead->isChecked(), chNumberToText->isChecked(), [this](int n) {
-            lblUnloadCount->setText(QString::number(n));
             step();
+            if (!due()) return true;
+            lblUnloadCount->setText(QString::number(n));
+            showProgress();
             return !stopConfirmed(QStringLiteral("Остановить выгрузку?      "));
         });
     file.close();

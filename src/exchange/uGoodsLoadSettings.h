@@ -5,6 +5,7 @@
 #include "ExchangeCommands.h"
 
 #include <QDialog>
+#include <QElapsedTimer>
 #include <QPointer>
 
 class QCheckBox;
@@ -53,12 +54,20 @@ private:
     void FormShow();
     void setWorking(bool working, const QString& status);
     void step();
+    // Every line steps; the bar, the counters and the window's events (the
+    // stop button) are looked at only when `due()`: repainting per line made
+    // a file of a hundred thousand lines take many times its own work.
+    bool due();
+    void showProgress();
     bool stopConfirmed(const QString& question);
     void load();
     void unload();
 
     exchange::ExchangeHost host_;
     int mode_;
+    QElapsedTimer shown_;
+    int position_ = 0;
+    bool pending_ = false;  // steps the bar does not show yet
 };
 
 extern QPointer<TfmGoodsLoadSettings> fmGoodsLoadSettings;

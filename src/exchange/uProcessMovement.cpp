@@ -6,6 +6,7 @@
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QTimer>
 #include <QVBoxLayout>
 
 QPointer<TfmProcessMovement> fmProcessMovement;
@@ -46,6 +47,10 @@ TfmProcessMovement::TfmProcessMovement(QWidget* mainScreen, QList<QObject*> stop
     layout->addWidget(ProgressBar1);
     layout->addWidget(btnStop, 0, Qt::AlignHCenter);
     connect(btnStop, &QPushButton::clicked, this, &TfmProcessMovement::btnStopClick);
+    refresh_ = new QTimer(this);
+    refresh_->setSingleShot(true);
+    refresh_->setInterval(kRepaintIntervalMs);
+    connect(refresh_, &QTimer::timeout, this, &TfmProcessMovement::showPosition);
     fmProcessMovement = this;
 }
 
@@ -60,8 +65,25 @@ QString TfmProcessMovement::questionForMode(int mode) {
 }
 
 void TfmProcessMovement::step() {
-    const int v = ProgressBar1->value() + 1;
-    ProgressBar1->setValue(v >= ProgressBar1->maximum() ? 0 : v);
+    const int v = position() + 1;
+    position_ = v >= ProgressBar1->maximum() ? 0 : v;
+    pending_ = true;
+    // A bar nobody sees costs nothing to set; a shown one repaints at once
+    // on every change, so it is given the position only now and then.
+    if (isVisible() && shown_.isValid() && shown_.elapsed() < kRepaintIntervalMs) {
+        if (!refresh_->isActive()) refresh_->start();
+        return;
+    }
+    showPosition();
+}
+
+int TfmProcessMovement::position() const { return pending_ ? position_ : ProgressBar1->value(); }
+
+void TfmProcessMovement::showPosition() {
+    if (!pending_) return;
+    pending_ = false;
+    shown_.start();
+    ProgressBar1->setValue(position_);
 }
 
 void TfmProcessMovement::finish() {

@@ -4,11 +4,13 @@
 // a stop button. It does no work itself; the caller polls the stop flags
 // the window sets (the Tags of the main screen's menu items).
 #include <QDialog>
+#include <QElapsedTimer>
 #include <QPointer>
 
 class QLabel;
 class QProgressBar;
 class QPushButton;
+class QTimer;
 
 class TfmProcessMovement : public QDialog {
     Q_OBJECT
@@ -32,8 +34,14 @@ public:
     QProgressBar* ProgressBar1 = nullptr;
     QPushButton* btnStop = nullptr;
 
-    // One step of the bar; back to 0 once it reaches its maximum.
+    // One step of the bar; back to 0 once it reaches its maximum. Callers
+    // step once per line, tens of thousands of times a second: a shown bar
+    // is repainted with the latest position at most every
+    // kRepaintIntervalMs (a timer shows the last steps when the lines stop).
     void step();
+    // Where the bar stands after every step so far, shown or not yet.
+    int position() const;
+    static constexpr int kRepaintIntervalMs = 40;
     // The caller has ended: the window closes without a question.
     void finish();
 
@@ -43,7 +51,13 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    void showPosition();
+
     QPointer<QWidget> mainScreen_;
+    QTimer* refresh_ = nullptr;
+    QElapsedTimer shown_;
+    int position_ = 0;
+    bool pending_ = false;  // steps taken that the bar does not show yet
     QList<QPointer<QObject>> stopFlags_;
     int mode_ = Load;
 };

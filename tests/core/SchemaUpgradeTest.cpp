@@ -6,6 +6,7 @@
 #include "support/UpgradedDbFixture.h"
 
 #include "core/SchemaUpgrade.h"
+#include "core/WorkingList.h"
 #include "platform/db/Error.h"
 #include "platform/db/Metadata.h"
 #include "platform/db/Procedure.h"
@@ -308,6 +309,32 @@ TEST_F(SchemaUpgradeRepeated, WorkingListIsEmptiedAndNumberedFromOneOnEveryRun) 
     // A row that brings its own number keeps it.
     exec("INSERT INTO GOODS_TEMP (G_ID, G_RECORD_ID) VALUES (1, 77)");
     EXPECT_EQ(count(db(), "SELECT G_RECORD_ID FROM GOODS_TEMP"), 77);
+}
+
+// An inventory's hundred thousand rows must not hold up the login: the
+// check empties a first batch itself and leaves the rest to an attachment of
+// its own. A row another workstation holds beyond that batch does not fail
+// the showing; the rest is emptied at the next one.
+TEST_F(SchemaUpgradeRepeated, ALongWorkingListIsEmptiedBehindTheShowing) {
+    const int rows = core::kWorkingListBatch + 500;
+    {
+        fb::Transaction tr(db());
+        fb::Statement add(tr, "INSERT INTO GOODS_TEMP (G_ID, G_NAME) VALUES (?, 'Хлеб')");
+        for (int i = 1; i <= rows; ++i) add.execute(tr, {std::int64_t{i}});
+        tr.commit();
+    }
+    {
+        fb::Connection other(params());
+        other.attach();
+        fb::Transaction holder(other);
+        fb::execute(holder, "UPDATE GOODS_TEMP SET G_NAME = 'Батон' WHERE G_ID = ?", {std::int64_t{rows}});
+        EXPECT_NO_THROW(core::SchemaUpgrade(db()));
+        core::waitForWorkingList();
+        EXPECT_EQ(count(db(), "SELECT COUNT(*) FROM GOODS_TEMP"), rows - core::kWorkingListBatch);
+    }
+    core::SchemaUpgrade(db());
+    core::waitForWorkingList();
+    EXPECT_EQ(count(db(), "SELECT COUNT(*) FROM GOODS_TEMP"), 0);
 }
 
 TEST_F(SchemaUpgradeRepeated, ReplacesOnlyProceduresOfAShapeTheProgramCannotCall) {

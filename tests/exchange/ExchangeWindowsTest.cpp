@@ -101,6 +101,21 @@ TEST(ProcessMovementWindow, BarWrapsToZeroAtItsMaximum) {
     EXPECT_EQ(w.ProgressBar1->value(), 0);
 }
 
+// A load steps once per line, tens of thousands of lines a second: the shown
+// bar takes the position only now and then (each change repaints it at
+// once), and shows where the steps stand once they pause.
+TEST(ProcessMovementWindow, AShownBarIsNotRepaintedPerLineYetCatchesUp) {
+    ProgressFixture f;
+    TfmProcessMovement w(&f.screen, {});
+    w.show();
+    QSignalSpy changes(w.ProgressBar1, &QProgressBar::valueChanged);
+    for (int i = 0; i < 10000 + 42; ++i) w.step();
+    EXPECT_LT(changes.count(), 20);
+    EXPECT_EQ(w.position(), 42);
+    for (int waited = 0; w.ProgressBar1->value() != 42 && waited < 2000; waited += 10) QTest::qWait(10);
+    EXPECT_EQ(w.ProgressBar1->value(), 42);
+}
+
 namespace {
 
 class ExchangeCommandTest : public testsupport::UpgradedDbTest {

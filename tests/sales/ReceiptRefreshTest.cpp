@@ -331,3 +331,67 @@ TEST_F(MainScreenSession, AScanTheRecalculationRefusesLeavesReceiptAndGridAsThey
     }
     EXPECT_EQ(messages.boxes.size(), 2u);
 }
+
+// ---- what a scan finds without walking the receipt ----------------------------------
+
+TEST(ReceiptModelIndex, AnswersAsAWalkOverTheRowsWouldAfterEveryKindOfChange) {
+    ReceiptModel m;
+    ASSERT_EQ(RecalcReceipt(m, kSale).code, 0);
+    std::uint64_t seen = m.revision();
+    const Step steps[] = {
+        {"positions", [](ReceiptModel& r) {
+             for (const char* id : {"1", "2", "3", "2"}) addRow(r, piece(QString::fromLatin1(id), "1.00", "1"));
+         }},
+        {"an id typed with blanks and letters", [](ReceiptModel& r) {
+             r.setCell(3, ReceiptModel::ColId, QStringLiteral(" ab "));
+         }},
+        {"an annulled row", [](ReceiptModel& r) { r.setCell(2, ReceiptModel::ColStatus, QStringLiteral("E")); }},
+        {"the freed row taken again", [](ReceiptModel& r) { addRow(r, piece("7", "1.00", "1")); }},
+        {"a row removed", [](ReceiptModel& r) { r.removeRow(1); }},
+        {"a row cleared", [](ReceiptModel& r) { r.clearRow(2); }},
+        {"an added position undone", [](ReceiptModel& r) {
+             ReceiptModel::Undo undo(r);
+             addRow(r, piece("9", "1.00", "1"));
+             r.setCell(1, ReceiptModel::ColId, QStringLiteral("8"));
+             undo.rollback();
+         }},
+        {"an earlier copy put back", [](ReceiptModel& r) {
+             ReceiptModel copy = r;
+             addRow(copy, piece("5", "1.00", "1"));
+             r.assignContent(copy);
+         }},
+        {"many changes to one row", [](ReceiptModel& r) {
+             for (int i = 0; i < 600; ++i) r.setCell(1, ReceiptModel::ColQty, QString::number(i + 1));
+         }},
+        {"reset", [](ReceiptModel& r) { r.reset(); }},
+    };
+    for (const Step& s : steps) {
+        s.change(m);
+        for (const char* id : {"1", "2", "3", "5", "7", "8", "9", "AB", "4"}) {
+            const QString code = QString::fromLatin1(id);
+            int walked = 0;
+            for (int r = 1; r < m.rowCount() && !walked; ++r)
+                if (m.isActive(r) && m.cell(r, ReceiptModel::ColId).trimmed().compare(code, Qt::CaseInsensitive) == 0)
+                    walked = r;
+            EXPECT_EQ(FindGoodRow(m, code), walked) << s.what << ", goods " << id;
+        }
+        int firstFree = 0;
+        for (int r = 1; r < m.rowCount() && !firstFree; ++r)
+            if (m.isFree(r)) firstFree = r;
+        EXPECT_EQ(m.firstFreeRow(), firstFree) << s.what;
+        std::vector<int> walked;
+        for (int r = 0; r < m.rowCount(); ++r)
+            if (m.rowRevision(r) > seen) walked.push_back(r);
+        std::vector<int> logged;
+        if (m.rowsChangedSince(seen, logged)) {
+            EXPECT_EQ(logged, walked) << s.what;
+        }
+        expectSameAsWholePass(m, kSale, s.what);
+        seen = m.revision();
+    }
+    // A scan's change is on record: nobody walks the rows' revisions for it.
+    addRow(m, piece("1", "1.00", "1"));
+    std::vector<int> logged;
+    ASSERT_TRUE(m.rowsChangedSince(seen, logged));
+    EXPECT_EQ(logged, std::vector<int>{1});
+}

@@ -16,8 +16,6 @@ namespace sales {
 
 namespace {
 
-constexpr int kVariants = GoodsLookup::kMaxBarcodeLength;
-
 // Moves on every saved change of the prefix list; a look-up whose copy was
 // read under another value reads the list again.
 std::atomic<std::uint64_t> prefixGeneration{1};
@@ -27,9 +25,16 @@ constexpr auto kReadOnly = fb::Transaction::Access::ReadOnly;
 const QString kGoodsColumns = QStringLiteral(
     "SELECT GOODS.GOOD_ID, GOOD_NAME, GOOD_PRICE, GOOD_TYPE, GOOD_W, GOOD_EDIZM, GOOD_EDIZM_FFD, GOOD_NALOG, "
     "GOOD_COUNTRY_CODE, COALESCE(GOOD_MARKTYPE, 0) AS GOOD_MARKTYPE, GOOD_PACKCOUNT");
-const QString kFromGoodsAndBarcodes =
-    QStringLiteral(", GOOD_BARCODE FROM GOODS JOIN GOODS_BARCODE ON GOODS.GOOD_ID = GOODS_BARCODE.GOOD_ID WHERE ");
+// The barcodes lead and the goods follow by their key, whatever the
+// statistics say: "+ 0" keeps the index on GOODS_BARCODE.GOOD_ID out of the
+// join, so the only indexed way in is the barcode's own.
+const QString kFromGoodsAndBarcodes = QStringLiteral(
+    ", GOOD_BARCODE FROM GOODS JOIN GOODS_BARCODE ON GOODS.GOOD_ID = GOODS_BARCODE.GOOD_ID + 0 WHERE ");
 const QString kOrder = QStringLiteral(" ORDER BY GOOD_NAME COLLATE PXW_CYRL, GOODS.GOOD_ID");
+
+// The barcode without its leading zeros, as the index on it holds it: one
+// probe finds every stored form of a code ("123", "0123", ...).
+const QString kStrippedBarcode = QStringLiteral("TRIM(LEADING '0' FROM GOOD_BARCODE)");
 
 QString placeholders(int count, const QString& each, const QString& joiner) {
     QStringList parts;
@@ -42,31 +47,42 @@ QString barcodeIn(int count) {
            QStringLiteral(")");
 }
 
-QString barcodeStartingWith(int count) {
-    return QStringLiteral("(") +
-           placeholders(count, QStringLiteral("GOOD_BARCODE STARTING WITH ?"), QStringLiteral(" OR ")) +
-           QStringLiteral(")");
-}
+// Columns in select order: rows are read by position, not looked up by
+// name per field.
+enum GoodsColumn : int {
+    ColId = 0,
+    ColName,
+    ColPrice,
+    ColType,
+    ColWeighed,
+    ColUnit,
+    ColMeasure,
+    ColVat,
+    ColCountry,
+    ColMarkType,
+    ColPackCount,
+    ColBarcode,  // only in the selects over barcodes
+};
 
 FoundGoods goodsFromRow(const fb::Row& row) {
     FoundGoods g;
-    g.good.id = row.str(QStringLiteral("GOOD_ID"));
-    g.good.name = row.str(QStringLiteral("GOOD_NAME"));
-    g.good.price = row.str(QStringLiteral("GOOD_PRICE")).trimmed();
-    g.good.weighed = row.str(QStringLiteral("GOOD_W"));
-    g.good.type = row.str(QStringLiteral("GOOD_TYPE")).trimmed();
-    g.good.country = row.str(QStringLiteral("GOOD_COUNTRY_CODE")).trimmed();
-    g.markType = row.integer(QStringLiteral("GOOD_MARKTYPE"));
+    g.good.id = fb::toString(row.at(ColId));
+    g.good.name = fb::toString(row.at(ColName));
+    g.good.price = fb::toString(row.at(ColPrice)).trimmed();
+    g.good.weighed = fb::toString(row.at(ColWeighed));
+    g.good.type = fb::toString(row.at(ColType)).trimmed();
+    g.good.country = fb::toString(row.at(ColCountry)).trimmed();
+    g.markType = int(fb::toInt64(row.at(ColMarkType)).value_or(0));
     g.good.markType = QString::number(g.markType);
-    if (!row.isNull(QStringLiteral("GOOD_EDIZM_FFD"))) {
-        g.measure = row.integer(QStringLiteral("GOOD_EDIZM_FFD"));
+    if (const auto measure = fb::toInt64(row.at(ColMeasure))) {
+        g.measure = int(*measure);
         g.good.measure = QString::number(*g.measure);
     }
-    g.good.vat = row.str(QStringLiteral("GOOD_NALOG")).trimmed();
-    g.unitName = row.str(QStringLiteral("GOOD_EDIZM"));
-    g.packCount = row.integer(QStringLiteral("GOOD_PACKCOUNT"));
+    g.good.vat = fb::toString(row.at(ColVat)).trimmed();
+    g.unitName = fb::toString(row.at(ColUnit));
+    g.packCount = int(fb::toInt64(row.at(ColPackCount)).value_or(0));
     g.fractionalAllow = core::isWeighedGood(g.good.weighed);
-    if (row.indexOf(QStringLiteral("GOOD_BARCODE")) >= 0) g.barcode = row.str(QStringLiteral("GOOD_BARCODE"));
+    if (row.size() > ColBarcode) g.barcode = fb::toString(row.at(ColBarcode));
     return g;
 }
 
@@ -91,9 +107,10 @@ struct GoodsLookup::Statements {
     enum Which { Exact = 0, Prefix, MarkedGtin, Count };
     // All seven are prepared in one transaction.
     explicit Statements(fb::Transaction& db)
-        : exact(db, kGoodsColumns + kFromGoodsAndBarcodes + barcodeIn(kVariants) + kOrder),
-          prefix(db, kGoodsColumns + kFromGoodsAndBarcodes + barcodeStartingWith(kVariants) + kOrder),
-          markedGtin(db, kGoodsColumns + kFromGoodsAndBarcodes + barcodeIn(kVariants) +
+        : exact(db, kGoodsColumns + kFromGoodsAndBarcodes + kStrippedBarcode + QStringLiteral(" = ?") + kOrder),
+          prefix(db, kGoodsColumns + kFromGoodsAndBarcodes + kStrippedBarcode + QStringLiteral(" STARTING WITH ?") +
+                         kOrder),
+          markedGtin(db, kGoodsColumns + kFromGoodsAndBarcodes + kStrippedBarcode + QStringLiteral(" = ?") +
                              QStringLiteral(" AND COALESCE(GOOD_MARKTYPE, 0) <> 0") + kOrder),
           weighed(db, kGoodsColumns + kFromGoodsAndBarcodes + barcodeIn(6) + QStringLiteral(" AND ") +
                           core::weighedGoodSqlCondition() + QStringLiteral(" AND COALESCE(GOOD_MARKTYPE, 0) = 0") +
@@ -141,53 +158,61 @@ void GoodsLookup::prepare() {
     st();
     prefixes_.reset();
     weightPrefixes();
+    // One probe down each index a scan walks (the barcodes, then the goods
+    // by id) brings their upper pages into the engine's cache with the
+    // session: the first scan then costs what the next ones do.
+    byStripped(Statements::Exact, QStringLiteral("1"));
+    byCode(1);
 }
 
-std::vector<FoundGoods> GoodsLookup::byVariants(int which, const QStringList& variants) {
-    if (variants.isEmpty()) return {};
+std::vector<FoundGoods> GoodsLookup::byStripped(int which, const QString& stripped) {
+    if (stripped.isEmpty()) return {};
     fb::Transaction tr(db_, kReadOnly);
-    std::vector<FoundGoods> out = byVariants(tr, which, variants);
+    std::vector<FoundGoods> out = byStripped(tr, which, stripped);
     tr.commit();
     return out;
 }
 
-std::vector<FoundGoods> GoodsLookup::byVariants(fb::Transaction& tr, int which, const QStringList& variants) {
-    if (variants.isEmpty()) return {};
+std::vector<FoundGoods> GoodsLookup::byStripped(fb::Transaction& tr, int which, const QString& stripped) {
+    if (stripped.isEmpty()) return {};
     fb::Statement& s = st().variantStatement(which);
-    // Unused places repeat the first form: the same rows, no extra work.
-    for (int i = 0; i < kVariants; ++i) s.bind(i, i < variants.size() ? variants[i] : variants.first());
+    s.bind(0, stripped);
     s.execute(tr);
     return readGoods(s);
 }
 
 namespace {
-QStringList barcodeForms(const QString& code) {
-    return zeroPaddedVariants(core::StripLeadingZeros(code.trimmed()), GoodsLookup::kMaxBarcodeLength);
+// The code as the index holds barcodes: without leading zeros. Empty for a
+// code no stored barcode can match (nothing but zeros, or longer than the
+// column).
+QString strippedCode(const QString& code) {
+    const QString stripped = core::StripLeadingZeros(code.trimmed());
+    if (stripped.startsWith(QLatin1Char('0')) || stripped.size() > GoodsLookup::kMaxBarcodeLength) return {};
+    return stripped;
 }
 }  // namespace
 
 std::vector<FoundGoods> GoodsLookup::byBarcodeExact(const QString& code) {
-    return byVariants(Statements::Exact, barcodeForms(code));
+    return byStripped(Statements::Exact, strippedCode(code));
 }
 
 std::vector<FoundGoods> GoodsLookup::byBarcodePrefix(const QString& code) {
-    return byVariants(Statements::Prefix, barcodeForms(code));
+    return byStripped(Statements::Prefix, strippedCode(code));
 }
 
 std::vector<FoundGoods> GoodsLookup::byBarcode(const QString& code) {
     // Both queries of one scan share one transaction.
-    const QStringList forms = barcodeForms(code);
-    if (forms.isEmpty()) return {};
+    const QString stripped = strippedCode(code);
+    if (stripped.isEmpty()) return {};
     fb::Transaction tr(db_, kReadOnly);
-    std::vector<FoundGoods> found = byVariants(tr, Statements::Exact, forms);
-    if (found.empty()) found = byVariants(tr, Statements::Prefix, forms);
+    std::vector<FoundGoods> found = byStripped(tr, Statements::Exact, stripped);
+    if (found.empty()) found = byStripped(tr, Statements::Prefix, stripped);
     tr.commit();
     return found;
 }
 
 std::vector<FoundGoods> GoodsLookup::byMarkingGtin(const QString& gtin, bool markedOnly) {
-    return byVariants(markedOnly ? Statements::MarkedGtin : Statements::Exact,
-                      zeroPaddedVariants(core::StripLeadingZeros(gtin.trimmed()), kMaxBarcodeLength));
+    return byStripped(markedOnly ? Statements::MarkedGtin : Statements::Exact, strippedCode(gtin));
 }
 
 std::vector<FoundGoods> GoodsLookup::weighedByNumber(int goodsNumber) {

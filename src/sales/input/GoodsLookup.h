@@ -11,10 +11,10 @@
 // once per session (prepare()) and again after weightPrefixesChanged(), not
 // once per scanned EAN-13.
 //
-// Barcodes are matched through the index on GOOD_BARCODE: instead of
-// comparing every stored barcode with its leading zeros trimmed, the code is
-// looked up in each of the forms a stored barcode can have ("123", "0123",
-// ...), which finds the same rows in a fraction of a millisecond.
+// Barcodes are matched through the index on the barcode without its leading
+// zeros (IX_GOODS_BARCODE_STRIPPED): one probe finds every form a stored
+// barcode can have ("123", "0123", ...), and "starts with" is a range of the
+// same index.
 #include "core/LoginLogic.h"
 #include "sales/receipt/ReceiptModel.h"
 
@@ -61,8 +61,9 @@ public:
 
     fb::Connection& connection() { return db_; }
 
-    // Prepares every statement and reads the weight prefixes, so that the
-    // first scan of a session pays for neither. Run when the main screen
+    // Prepares every statement, reads the weight prefixes and walks the
+    // indexes of a scan once, so that the first scan of a session pays for
+    // none of it. Run when the main screen
     // opens for a session; later calls read the prefixes again.
     void prepare();
 
@@ -90,8 +91,8 @@ public:
 private:
     struct Statements;
     Statements& st();
-    std::vector<FoundGoods> byVariants(int which, const QStringList& variants);
-    std::vector<FoundGoods> byVariants(fb::Transaction& tr, int which, const QStringList& variants);
+    std::vector<FoundGoods> byStripped(int which, const QString& stripped);
+    std::vector<FoundGoods> byStripped(fb::Transaction& tr, int which, const QString& stripped);
     QSet<int> readWeightPrefixes();
 
     fb::Connection& db_;

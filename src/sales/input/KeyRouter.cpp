@@ -9,11 +9,13 @@
 #include <QAbstractItemView>
 #include <QCoreApplication>
 #include <QKeyEvent>
+#include <QMouseEvent>
 #include <QMetaObject>
 #include <QRadioButton>
 #include <QTimer>
 #include <QWidget>
 
+#include <algorithm>
 #include <initializer_list>
 
 namespace sales {
@@ -21,6 +23,16 @@ namespace sales {
 namespace {
 
 KeyRouter* g_router = nullptr;
+
+// How far after the last input seen a discard reaches back into the window
+// system's queue, at most.
+constexpr qint64 kDiscardReachMs = 100;
+
+// The end of a discard, posted behind the events it drops.
+QEvent::Type discardEndEvent() {
+    static const auto type = static_cast<QEvent::Type>(QEvent::registerEventType());
+    return type;
+}
 
 bool isEnter(int key) { return key == Qt::Key_Return || key == Qt::Key_Enter; }
 
@@ -157,24 +169,55 @@ void KeyRouter::attachMainScreen(TfmReg* screen, ScanInput* input) {
 }
 
 void KeyRouter::discardQueuedInput() {
+    if (lastInputSeen_.isValid()) {
+        // The handler runs on the key or click it was started by, so the
+        // time since is a few milliseconds; a longer one (a handler started
+        // otherwise, or input stamped by a clock of its own, as test tools
+        // do) is capped rather than trusted.
+        const qint64 since = std::min<qint64>(lastInputSeen_.elapsed(), kDiscardReachMs);
+        discardUpTo_ = lastInputStamp_ + static_cast<unsigned long>(since);
+        hasCutoff_ = true;
+    }
     if (discarding_) return;
     discarding_ = true;
-    QCoreApplication::processEvents(QEventLoop::ExcludeSocketNotifiers | QEventLoop::X11ExcludeTimers);
-    discarding_ = false;
+    // Posted events of higher or equal priority already queued come first.
+    QCoreApplication::postEvent(this, new QEvent(discardEndEvent()), Qt::LowEventPriority);
+}
+
+bool KeyRouter::event(QEvent* event) {
+    if (event->type() == discardEndEvent()) {
+        discarding_ = false;
+        return true;
+    }
+    return QObject::event(event);
+}
+
+bool KeyRouter::dropsQueuedInput(QEvent* event) {
+    // Input the program posted itself waits in Qt's queue, ahead of the end
+    // marker; input from the window system is judged by its own clock, as it
+    // may still wait in the window system's queue when the marker arrives.
+    if (!event->spontaneous()) return discarding_;
+    const unsigned long stamp = static_cast<QInputEvent*>(event)->timestamp();
+    if (stamp == 0) return false;
+    // Stamped before the cut-off: it waited in the window system's queue.
+    if (hasCutoff_ && static_cast<long>(stamp - discardUpTo_) <= 0) return true;
+    lastInputStamp_ = stamp;
+    lastInputSeen_.start();
+    return false;
 }
 
 bool KeyRouter::eventFilter(QObject* watched, QEvent* event) {
     const QEvent::Type type = event->type();
-    if (discarding_) {
-        switch (type) {
-        case QEvent::KeyPress:
-        case QEvent::KeyRelease:
-        case QEvent::ShortcutOverride:
-        case QEvent::MouseButtonPress:
-        case QEvent::MouseButtonRelease:
-        case QEvent::MouseButtonDblClick: return true;
-        default: break;
-        }
+    switch (type) {
+    case QEvent::KeyPress:
+    case QEvent::KeyRelease:
+    case QEvent::ShortcutOverride:
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonRelease:
+    case QEvent::MouseButtonDblClick:
+        if (dropsQueuedInput(event)) return true;
+        break;
+    default: break;
     }
     if (type == QEvent::KeyRelease || type == QEvent::ShortcutOverride) {
         lastEvent_ = nullptr;

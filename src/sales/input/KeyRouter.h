@@ -17,6 +17,7 @@
 //    Memo2DblClick, memoPrePayDblClick, Memo3DblClick) where the window has
 //    one, else the payment is confirmed;
 //  - "click" is QAbstractButton::click on the named button.
+#include <QElapsedTimer>
 #include <QObject>
 #include <QPointer>
 
@@ -47,19 +48,23 @@ public:
     // Routes one key press meant for `receiver`; true when it is consumed.
     bool route(QWidget* receiver, QKeyEvent* event);
 
-    // Delivers what is already queued, dropping every key and mouse button
-    // in it: the rest of a fast scan (or the start of the next) must not
-    // reach the position the barcode handler is about to add, and a click
-    // must not run a command in the middle of that handler. Timers and
-    // sockets wait, so nothing else runs in between.
+    // Drops every key and mouse button already queued when this is called,
+    // as it is delivered: the rest of a fast scan (or the start of the next)
+    // must not reach the position the barcode handler is about to add. Runs
+    // no events itself, so the handler pays for nothing that waits (such as
+    // the previous scan's repaint). What counts as queued: input events
+    // posted before this call, and window-system input stamped before it.
     void discardQueuedInput();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+    bool event(QEvent* event) override;
 
 private:
     explicit KeyRouter(QObject* parent);
     bool routeMainScreen(QWidget* form, QKeyEvent* event);
+    // True for an input event that was queued when input was last discarded.
+    bool dropsQueuedInput(QEvent* event);
     bool routeDialog(QWidget* form, QKeyEvent* event);
 
     QPointer<QObject> screen_;  // the TfmReg
@@ -68,7 +73,15 @@ private:
     // filter sees it again there: it is routed once.
     const QKeyEvent* lastEvent_ = nullptr;
     QPointer<QWidget> lastReceiver_;
+    // Posted input is dropped until the end marker posted behind it
+    // arrives; window-system input while stamped at or before
+    // `discardUpTo_` (the window system's clock at the call, worked out
+    // from the last input seen and the time since).
     bool discarding_ = false;
+    bool hasCutoff_ = false;
+    unsigned long discardUpTo_ = 0;
+    unsigned long lastInputStamp_ = 0;
+    QElapsedTimer lastInputSeen_;
 };
 
 }  // namespace sales

@@ -251,17 +251,12 @@ ReceiptModel::RowTally tallyOf(const ReceiptModel& model, int r) {
 
 // Totals, discount total and layout from what the tally holds of each row.
 void finishFromTally(ReceiptModel& model, const ReceiptContext& context, RecalcResult& result) {
-    const auto& rows = model.tally().rows;
+    const ReceiptModel::Tally& tally = model.tally();
     Money total, discount;
-    bool occupied = false;
-    bool discounted = false;
-    for (size_t r = 1; r < rows.size(); ++r) {
-        occupied = occupied || rows[r].occupied;
-        if (!rows[r].active) continue;
-        total.kopecks += rows[r].sum;
-        discount.kopecks += rows[r].discount;
-        discounted = discounted || rows[r].discount != 0;
-    }
+    total.kopecks = tally.total;
+    discount.kopecks = tally.discount;
+    const bool occupied = tally.occupiedRows > 0;
+    const bool discounted = tally.discountedRows > 0;
     model.setLayout(occupied && isReturnToLegalEntity(context) ? 7 : discounted ? 6 : 5);
     model.tally().valid = true;
     model.tally().revision = model.revision();
@@ -274,6 +269,23 @@ void tallyAll(ReceiptModel& model) {
     auto& rows = model.tally().rows;
     rows.assign(size_t(model.rowCount()), {});
     for (int r = 1; r < model.rowCount(); ++r) rows[size_t(r)] = tallyOf(model, r);
+    model.tally().recount();
+}
+
+// The number of the nearest position above `row`, 0 when there is none.
+// Positions are numbered 1, 2, ... from the top, so the row right above
+// usually answers; a number that cannot be read sends the count back to the
+// top.
+int numberAbove(const ReceiptModel& model, int row) {
+    for (int r = row - 1; r >= 1; --r) {
+        if (!model.isActive(r)) continue;
+        const int n = model.cellView(r, ReceiptModel::ColPosNo).trimmed().toInt();
+        if (n > 0) return n;
+        int count = 0;
+        for (int q = 1; q <= r; ++q) count += model.isActive(q) ? 1 : 0;
+        return count;
+    }
+    return 0;
 }
 
 // Without a receipt discount every row's money depends on that row alone:
@@ -291,17 +303,15 @@ bool recalcChangedRows(ReceiptModel& model, const ReceiptContext& context, Recal
         return false;
 
     std::vector<int> changed;
-    bool occupied = false;
-    for (int r = 1; r < rowCount; ++r) {
-        if (model.rowRevision(r) > tally.revision) {
-            changed.push_back(r);
-            occupied = occupied || !model.isFree(r);
-        } else {
-            occupied = occupied || tally.rows[size_t(r)].occupied;
-        }
+    if (!model.rowsChangedSince(tally.revision, changed)) {
+        for (int r = 1; r < rowCount; ++r)
+            if (model.rowRevision(r) > tally.revision) changed.push_back(r);
     }
+    changed.erase(std::remove(changed.begin(), changed.end(), 0), changed.end());
+    int occupiedRows = tally.occupiedRows;
+    for (const int r : changed) occupiedRows += (model.isFree(r) ? 0 : 1) - (tally.rows[size_t(r)].occupied ? 1 : 0);
     // An empty receipt drops its discount and sets the buttons: the whole pass does that.
-    if (!occupied) return false;
+    if (occupiedRows == 0) return false;
 
     ReceiptModel work;
     work.setReceiptDiscount(QStringLiteral("N"), QStringLiteral("0"));
@@ -330,17 +340,19 @@ bool recalcChangedRows(ReceiptModel& model, const ReceiptContext& context, Recal
         for (int a = 0; a < ReceiptModel::AttrCount; ++a) model.setAttr(r, a, work.attr(w, a));
         if (model.isActive(r) != tally.rows[size_t(r)].active) renumberFrom = std::min(renumberFrom, r);
     }
-    int number = 1;
-    size_t next = 0;  // the next changed row
-    for (int r = 1; r < rowCount; ++r) {
-        const bool isChanged = next < changed.size() && changed[next] == r;
-        if (isChanged) ++next;
-        const bool active = isChanged ? model.isActive(r) : tally.rows[size_t(r)].active;
-        if (isChanged || r >= renumberFrom)
-            model.setCell(r, ReceiptModel::ColPosNo, active ? QString::number(number) : QString());
-        if (active) ++number;
+    // Rows above the first that became or stopped being a position keep
+    // their numbers; from there on every row is numbered again.
+    for (const int r : changed) {
+        if (r >= renumberFrom) break;
+        model.setCell(r, ReceiptModel::ColPosNo,
+                      model.isActive(r) ? QString::number(numberAbove(model, r) + 1) : QString());
     }
-    for (const int r : changed) tally.rows[size_t(r)] = tallyOf(model, r);
+    if (renumberFrom < rowCount) {
+        int number = numberAbove(model, renumberFrom);
+        for (int r = renumberFrom; r < rowCount; ++r)
+            model.setCell(r, ReceiptModel::ColPosNo, model.isActive(r) ? QString::number(++number) : QString());
+    }
+    for (const int r : changed) tally.set(size_t(r), tallyOf(model, r));
     finishFromTally(model, context, result);
     return true;
 }

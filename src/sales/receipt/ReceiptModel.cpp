@@ -2,6 +2,7 @@
 
 #include "core/CodeTables.h"
 
+#include <algorithm>
 #include <atomic>
 
 namespace sales {
@@ -52,6 +53,8 @@ ReceiptModel::ReceiptModel(const ReceiptModel& other)
     : cells_(other.cells_),
       attrs_(other.attrs_),
       rowRevisions_(other.rowRevisions_),
+      changeLog_(other.changeLog_),
+      changeLogFrom_(other.changeLogFrom_),
       tally_(other.tally_),
       layout_(other.layout_),
       revision_(other.revision_) {}
@@ -63,6 +66,7 @@ ReceiptModel& ReceiptModel::operator=(const ReceiptModel& other) {
     attrs_ = other.attrs_;
     tally_ = other.tally_;
     layout_ = other.layout_;
+    dropIndex();
     touchAll();
     return *this;
 }
@@ -74,12 +78,98 @@ void ReceiptModel::touch() {
 void ReceiptModel::touchRow(int row) {
     touch();
     if (row >= 0 && size_t(row) < rowRevisions_.size()) rowRevisions_[size_t(row)] = revision_;
+    logChange(row);
 }
 
 void ReceiptModel::touchAll() {
     touch();
     rowRevisions_.assign(size_t(cells_.size()), revision_);
-    tally_.rows.resize(size_t(cells_.size()));
+    tally_.resize(size_t(cells_.size()));
+    restartLog();
+}
+
+void ReceiptModel::logChange(int row) {
+    // The record is kept short: past a few changes per row, a reader as far
+    // behind walks the rows' revisions instead.
+    if (changeLog_.size() >= 2 * size_t(cells_.size()) + 256) {
+        restartLog();
+        return;
+    }
+    changeLog_.emplace_back(revision_, row);
+}
+
+void ReceiptModel::restartLog() {
+    changeLog_.clear();
+    changeLogFrom_ = revision_;
+}
+
+bool ReceiptModel::rowsChangedSince(std::uint64_t since, std::vector<int>& rows) const {
+    rows.clear();
+    if (since < changeLogFrom_) return false;
+    auto it = std::upper_bound(changeLog_.begin(), changeLog_.end(), since,
+                               [](std::uint64_t value, const auto& entry) { return value < entry.first; });
+    for (; it != changeLog_.end(); ++it)
+        if (it->second >= 0 && it->second < rowCount()) rows.push_back(it->second);
+    std::sort(rows.begin(), rows.end());
+    rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
+    return true;
+}
+
+namespace {
+QString goodsKey(QStringView id) { return id.trimmed().toString().toCaseFolded(); }
+}  // namespace
+
+void ReceiptModel::indexRemove(int row) {
+    if (!index_.valid || row < 1 || row >= rowCount()) return;
+    const QStringView id = cellView(row, ColId).trimmed();
+    if (!id.isEmpty()) {
+        auto found = index_.byGoods.find(goodsKey(id));
+        if (found != index_.byGoods.end()) {
+            std::vector<int>& rows = found.value();
+            rows.erase(std::remove(rows.begin(), rows.end(), row), rows.end());
+            if (rows.empty()) index_.byGoods.erase(found);
+        }
+    }
+    auto& free = index_.freeRows;
+    const auto at = std::lower_bound(free.begin(), free.end(), row);
+    if (at != free.end() && *at == row) free.erase(at);
+}
+
+void ReceiptModel::indexAdd(int row) {
+    if (!index_.valid || row < 1 || row >= rowCount()) return;
+    const QStringView id = cellView(row, ColId).trimmed();
+    if (!id.isEmpty()) {
+        std::vector<int>& rows = index_.byGoods[goodsKey(id)];
+        rows.insert(std::lower_bound(rows.begin(), rows.end(), row), row);
+    }
+    if (isFree(row)) {
+        auto& free = index_.freeRows;
+        const auto at = std::lower_bound(free.begin(), free.end(), row);
+        if (at == free.end() || *at != row) free.insert(at, row);
+    }
+}
+
+void ReceiptModel::buildIndex() const {
+    RowIndex index;
+    for (int r = 1; r < rowCount(); ++r) {
+        const QStringView id = cellView(r, ColId).trimmed();
+        if (!id.isEmpty()) index.byGoods[goodsKey(id)].push_back(r);
+        if (isFree(r)) index.freeRows.push_back(r);
+    }
+    index.valid = true;
+    index_ = std::move(index);
+}
+
+std::vector<int> ReceiptModel::rowsWithGoods(QStringView code) const {
+    const QStringView id = code.trimmed();
+    if (id.isEmpty()) return {};
+    if (!index_.valid) buildIndex();
+    return index_.byGoods.value(goodsKey(id));
+}
+
+int ReceiptModel::firstFreeRow() const {
+    if (!index_.valid) buildIndex();
+    return index_.freeRows.empty() ? 0 : index_.freeRows.front();
 }
 
 void ReceiptModel::beforeRowChange(int row) {
@@ -99,6 +189,7 @@ void ReceiptModel::reset() {
     attrs_ = {receiptRow, emptyRow(AttrCount)};
     layout_ = 5;
     tally_ = Tally{};
+    dropIndex();
     touchAll();
 }
 
@@ -121,7 +212,10 @@ void ReceiptModel::setCell(int row, int column, const QString& text) {
     if (row < 0 || row >= rowCount() || column < 0 || column >= ColumnCount) return;
     if (cells_[row][column] == text) return;
     beforeRowChange(row);
+    const bool indexed = column == ColStatus || column == ColId;
+    if (indexed) indexRemove(row);
     cells_[row][column] = text;
+    if (indexed) indexAdd(row);
     touchRow(row);
 }
 
@@ -214,8 +308,9 @@ int ReceiptModel::appendRow() {
     cells_.append(emptyRow(ColumnCount));
     attrs_.append(emptyRow(AttrCount));
     rowRevisions_.push_back(0);
-    tally_.rows.emplace_back();
+    tally_.resize(tally_.rows.size() + 1);
     const int row = rowCount() - 1;
+    indexAdd(row);
     touchRow(row);
     return row;
 }
@@ -223,8 +318,10 @@ int ReceiptModel::appendRow() {
 void ReceiptModel::clearRow(int row) {
     if (!isDataRow(row)) return;
     beforeRowChange(row);
+    indexRemove(row);
     cells_[row] = emptyRow(ColumnCount);
     attrs_[row] = emptyRow(AttrCount);
+    indexAdd(row);
     touchRow(row);
 }
 
@@ -238,10 +335,12 @@ void ReceiptModel::removeRow(int row) {
     cells_.removeAt(row);
     DeleteLineAttrRow(attrs_, row);
     rowRevisions_.erase(rowRevisions_.begin() + row);
-    if (size_t(row) < tally_.rows.size()) tally_.rows.erase(tally_.rows.begin() + row);
+    tally_.erase(size_t(row));
+    dropIndex();
     // The rows below moved up: each shows and counts as changed.
     touch();
     for (size_t r = size_t(row); r < rowRevisions_.size(); ++r) rowRevisions_[r] = revision_;
+    restartLog();
 }
 
 bool ReceiptModel::sameContent(const ReceiptModel& other) const {
@@ -255,6 +354,7 @@ void ReceiptModel::assignContent(const ReceiptModel& other) {
     attrs_ = other.attrs_;
     layout_ = other.layout_;
     tally_ = other.tally_;
+    dropIndex();
     touchAll();
 }
 
@@ -267,11 +367,47 @@ void ReceiptModel::adoptChangedRows(const ReceiptModel& worked) {
         if (worked.rowRevision(r) == rowRevision(r)) continue;
         if (cells_[r] == worked.cells_[r] && attrs_[r] == worked.attrs_[r]) continue;
         beforeRowChange(r);
+        indexRemove(r);
         cells_[r] = worked.cells_[r];
         attrs_[r] = worked.attrs_[r];
+        indexAdd(r);
         touchRow(r);
     }
     setLayout(worked.layout_);
+}
+
+// ---- Tally
+
+void ReceiptModel::Tally::count(const RowTally& t, int sign) {
+    occupiedRows += t.occupied ? sign : 0;
+    if (!t.active) return;
+    total += sign * t.sum;
+    discount += sign * t.discount;
+    discountedRows += t.discount != 0 ? sign : 0;
+}
+
+void ReceiptModel::Tally::set(size_t row, const RowTally& t) {
+    if (row >= rows.size()) return;
+    count(rows[row], -1);
+    rows[row] = t;
+    count(t, 1);
+}
+
+void ReceiptModel::Tally::resize(size_t size) {
+    for (size_t r = size; r < rows.size(); ++r) count(rows[r], -1);
+    rows.resize(size);
+}
+
+void ReceiptModel::Tally::erase(size_t row) {
+    if (row >= rows.size()) return;
+    count(rows[row], -1);
+    rows.erase(rows.begin() + std::ptrdiff_t(row));
+}
+
+void ReceiptModel::Tally::recount() {
+    occupiedRows = discountedRows = 0;
+    total = discount = 0;
+    for (size_t r = 1; r < rows.size(); ++r) count(rows[r], 1);
 }
 
 // ---- Undo
@@ -317,16 +453,17 @@ void ReceiptModel::Undo::rollback() {
         if (it->row >= m.rowCount()) continue;
         m.cells_[it->row] = it->cells;
         m.attrs_[it->row] = it->attrs;
-        if (size_t(it->row) < m.tally_.rows.size()) m.tally_.rows[size_t(it->row)] = it->tally;
+        m.tally_.set(size_t(it->row), it->tally);
         m.touchRow(it->row);
     }
     while (m.rowCount() > rowCount_) {
         m.cells_.removeLast();
         m.attrs_.removeLast();
         m.rowRevisions_.pop_back();
-        if (m.tally_.rows.size() > m.rowRevisions_.size()) m.tally_.rows.pop_back();
+        if (m.tally_.rows.size() > m.rowRevisions_.size()) m.tally_.resize(m.rowRevisions_.size());
         m.touch();
     }
+    m.dropIndex();
     if (m.layout_ != layout_) {
         m.layout_ = layout_;
         m.touch();
@@ -348,11 +485,9 @@ bool isWeighedGoodFlag(const QString& goodW) {
 }
 
 int GetFreeGridRow(ReceiptModel& model) {
-    for (int r = 1; r < model.rowCount(); ++r) {
-        if (model.isFree(r)) {
-            model.clearRow(r);
-            return r;
-        }
+    if (const int r = model.firstFreeRow(); r > 0) {
+        model.clearRow(r);
+        return r;
     }
     return model.appendRow();
 }
@@ -360,7 +495,7 @@ int GetFreeGridRow(ReceiptModel& model) {
 int FindGoodRow(const ReceiptModel& model, const QString& code) {
     const QStringView wanted = QStringView(code).trimmed();
     if (wanted.isEmpty()) return 0;
-    for (int r = 1; r < model.rowCount(); ++r) {
+    for (const int r : model.rowsWithGoods(wanted)) {
         if (model.isActive(r) && sameCode(model.cellView(r, ReceiptModel::ColId), wanted)) return r;
     }
     return 0;

@@ -6,6 +6,7 @@
 // always at least one, possibly empty.
 #include "sales/receipt/Money.h"
 
+#include <QHash>
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -144,6 +145,17 @@ public:
     // row 0: the receipt discount). A row moved up by a removal counts as
     // changed. A view redraws the rows whose revision passed what it showed.
     std::uint64_t rowRevision(int row) const;
+    // The rows changed after revision `since`, ascending and each once (rows
+    // removed since are left out). False when the model no longer keeps a
+    // record reaching back that far (after a wholesale change, a removal or
+    // many changes): the caller then compares rowRevision of every row.
+    bool rowsChangedSince(std::uint64_t since, std::vector<int>& rows) const;
+    // The data rows holding goods `code` (trimmed, case-insensitive),
+    // ascending, whatever their status; kept as the cells change, so a scan
+    // finds its row without walking the receipt.
+    std::vector<int> rowsWithGoods(QStringView code) const;
+    // The first row whose status is empty or "E"; 0 when there is none.
+    int firstFreeRow() const;
     bool sameContent(const ReceiptModel& other) const;
     // Takes rows, attributes and layout of `other` (a worked copy).
     void assignContent(const ReceiptModel& other);
@@ -160,10 +172,24 @@ public:
         std::int64_t sum = 0;       // column 7 in kopecks
         std::int64_t discount = 0;  // column 8 in kopecks
     };
+    // The sums over the rows are kept with them, so the totals of a long
+    // receipt cost no walk over it; rows change through set, resize, erase.
     struct Tally {
         bool valid = false;
         std::uint64_t revision = 0;
         std::vector<RowTally> rows;  // one per row, row 0 unused
+        int occupiedRows = 0;
+        int discountedRows = 0;     // active rows with a line discount
+        std::int64_t total = 0;     // column 7 of active rows, kopecks
+        std::int64_t discount = 0;  // column 8 of active rows, kopecks
+
+        void set(size_t row, const RowTally& t);
+        void resize(size_t count);
+        void erase(size_t row);
+        void recount();
+
+    private:
+        void count(const RowTally& t, int sign);
     };
     Tally& tally() { return tally_; }
     const Tally& tally() const { return tally_; }
@@ -207,9 +233,27 @@ private:
     void touchAll();
     void beforeRowChange(int row);
 
+    // Goods ids and free rows, kept through every change of a row's status
+    // or id once built; a wholesale change drops it until the next query.
+    struct RowIndex {
+        bool valid = false;
+        QHash<QString, std::vector<int>> byGoods;
+        std::vector<int> freeRows;  // ascending
+    };
+    void indexRemove(int row);
+    void indexAdd(int row);
+    void dropIndex() { index_.valid = false; }
+    void buildIndex() const;
+    // Rows changed, in revision order, after `changeLogFrom_`.
+    void logChange(int row);
+    void restartLog();
+
     QList<QStringList> cells_;
     LineAttrTable attrs_;
     std::vector<std::uint64_t> rowRevisions_;
+    mutable RowIndex index_;
+    std::vector<std::pair<std::uint64_t, int>> changeLog_;
+    std::uint64_t changeLogFrom_ = 0;
     Tally tally_;
     int layout_ = 5;
     std::uint64_t revision_ = 0;

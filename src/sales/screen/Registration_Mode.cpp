@@ -34,6 +34,9 @@
 #include <QTableWidget>
 #include <QTimer>
 
+#include <algorithm>
+#include <vector>
+
 TfmReg* fmReg = nullptr;
 
 namespace sales {
@@ -847,8 +850,20 @@ void TfmReg::updateGoodsGrid() {
     const int rows = receipt_.dataRowCount();
     const int shownRows = GoodsGrid->rowCount();
     if (shownRows != rows) GoodsGrid->setRowCount(rows);
-    for (int r = 1; r <= rows; ++r) {
-        if (r <= shownRows && receipt_.rowRevision(r) <= gridRevision_) continue;
+    std::vector<int> changed;
+    if (!receipt_.rowsChangedSince(gridRevision_, changed)) {
+        changed.clear();
+        for (int r = 1; r <= rows; ++r)
+            if (receipt_.rowRevision(r) > gridRevision_) changed.push_back(r);
+    }
+    // Rows the grid did not have yet are written whatever their revision.
+    if (shownRows < rows) {
+        for (int r = shownRows + 1; r <= rows; ++r) changed.push_back(r);
+        std::sort(changed.begin(), changed.end());
+        changed.erase(std::unique(changed.begin(), changed.end()), changed.end());
+    }
+    for (const int r : changed) {
+        if (r < 1 || r > rows) continue;
         for (int c = 0; c < sales::ReceiptModel::ColumnCount; ++c) {
             const QString text = receipt_.cell(r, c);
             QTableWidgetItem* item = GoodsGrid->item(r - 1, c);

@@ -1,0 +1,102 @@
+#include "WorkingList.h"
+
+#include "platform/db/Connection.h"
+#include "platform/db/Statement.h"
+#include "platform/db/Transaction.h"
+
+#include <ibase.h>
+
+#include <mutex>
+#include <thread>
+
+namespace core {
+
+namespace {
+
+// One run at a time; the thread is joined before the next starts and when
+// the program ends, so no attachment outlives the process's last word.
+class Runner {
+public:
+    ~Runner() { wait(); }
+
+    void start(fb::ConnectionParams params) {
+        std::lock_guard lock(mutex_);
+        if (thread_.joinable()) thread_.join();
+        thread_ = std::thread([params = std::move(params)] { emptyRest(params); });
+    }
+
+    void wait() {
+        std::lock_guard lock(mutex_);
+        if (thread_.joinable()) thread_.join();
+    }
+
+private:
+    static bool ok(const ISC_STATUS* st) { return !(st[0] == 1 && st[1]); }
+
+    static void emptyRest(const fb::ConnectionParams& params) noexcept {
+        try {
+            fb::Connection c(params);
+            c.attach();
+            isc_db_handle* db = c.handle();
+            ISC_STATUS_ARRAY st;
+            // A snapshot: the rows committed when it starts are deleted,
+            // whatever is added to the list meanwhile is not.
+            static const char snapshot[] = {isc_tpb_version3, isc_tpb_write, isc_tpb_concurrency, isc_tpb_nowait};
+            isc_tr_handle tr = 0;
+            isc_start_transaction(st, &tr, 1, db, short(sizeof snapshot), snapshot);
+            if (!ok(st)) return;
+            isc_dsql_execute_immediate(st, db, &tr, 0, "DELETE FROM GOODS_TEMP", SQL_DIALECT_V6, nullptr);
+            if (!ok(st)) {
+                ISC_STATUS_ARRAY ignored;
+                isc_rollback_transaction(ignored, &tr);
+                return;
+            }
+            isc_commit_transaction(st, &tr);
+            if (!ok(st)) {
+                ISC_STATUS_ARRAY ignored;
+                isc_rollback_transaction(ignored, &tr);
+                return;
+            }
+            // One reading of the table collects the deleted rows here.
+            static const char reading[] = {isc_tpb_version3, isc_tpb_read, isc_tpb_read_committed,
+                                           isc_tpb_rec_version, isc_tpb_nowait};
+            tr = 0;
+            isc_start_transaction(st, &tr, 1, db, short(sizeof reading), reading);
+            if (!ok(st)) return;
+            isc_dsql_execute_immediate(
+                st, db, &tr, 0,
+                "EXECUTE BLOCK AS DECLARE n BIGINT; BEGIN SELECT COUNT(*) FROM GOODS_TEMP INTO :n; END",
+                SQL_DIALECT_V6, nullptr);
+            ISC_STATUS_ARRAY ignored;
+            isc_commit_transaction(ignored, &tr);
+            if (tr) isc_rollback_transaction(ignored, &tr);
+        } catch (...) {
+            // Not attached: the next showing tries again.
+        }
+    }
+
+    std::mutex mutex_;
+    std::thread thread_;
+};
+
+Runner& runner() {
+    static Runner r;
+    return r;
+}
+
+}  // namespace
+
+bool emptyWorkingListBatch(fb::Connection& connection) {
+    fb::Transaction tr(connection);
+    fb::Statement del(tr, QStringLiteral("DELETE FROM GOODS_TEMP ROWS %1").arg(kWorkingListBatch));
+    del.execute(tr);
+    const long deleted = del.affectedRows();
+    tr.commit();
+    return deleted >= kWorkingListBatch;
+}
+
+void emptyWorkingListInBackground(const fb::Connection& connection) { runner().start(connection.params()); }
+
+void waitForWorkingList() { runner().wait(); }
+
+}  // namespace core
