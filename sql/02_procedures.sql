@@ -243,10 +243,15 @@ BEGIN
       SELECT GOOD_COUNT, 1 FROM GOODS WHERE GOOD_ID = :GID INTO :OLD_TEXT, :MOVED;
       IF (MOVED = 1) THEN
       BEGIN
-        OLD_QTY = CAST(COALESCE(NULLIF(TRIM(REPLACE(OLD_TEXT, ',', '.')), ''), '0') AS DECIMAL(15,3));
+        /* An inventory replaces the stock, so the old text is never read
+           as a number: whatever another program left there is counted over. */
         IF (I_DT = 50) THEN NEW_TEXT = CAST(QTY AS VARCHAR(20));
-        ELSE IF (I_DT = 53) THEN NEW_TEXT = CAST(OLD_QTY - QTY AS VARCHAR(20));
-        ELSE NEW_TEXT = CAST(OLD_QTY + QTY AS VARCHAR(20));
+        ELSE
+        BEGIN
+          OLD_QTY = CAST(COALESCE(NULLIF(TRIM(REPLACE(OLD_TEXT, ',', '.')), ''), '0') AS DECIMAL(15,3));
+          IF (I_DT = 53) THEN NEW_TEXT = CAST(OLD_QTY - QTY AS VARCHAR(20));
+          ELSE NEW_TEXT = CAST(OLD_QTY + QTY AS VARCHAR(20));
+        END
         UPDATE GOODS SET GOOD_COUNT = :NEW_TEXT WHERE GOOD_ID = :GID;
       END
     END

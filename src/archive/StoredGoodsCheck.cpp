@@ -9,11 +9,11 @@
 
 namespace archive {
 
-std::vector<GoodsCheckLine> goodsCheckLinesFromStored(const std::vector<StoredLine>& lines) {
+std::vector<GoodsCheckLine> goodsCheckLinesFromStored(const std::vector<GoodsCheckSourceLine>& lines) {
     std::vector<GoodsCheckLine> out;
     out.reserve(lines.size());
     int n = 0;
-    for (const StoredLine& l : lines) {
+    for (const GoodsCheckSourceLine& l : lines) {
         GoodsCheckLine g;
         g.numPos = ++n;
         g.name = l.name;
@@ -31,7 +31,7 @@ std::vector<GoodsCheckLine> goodsCheckLinesFromStored(const std::vector<StoredLi
     return out;
 }
 
-std::vector<StoredLine> storedReceiptLines(fb::Connection& db, int docId) {
+std::vector<GoodsCheckSourceLine> storedReceiptLines(fb::Connection& db, int docId) {
     fb::Transaction tr(db, fb::Transaction::Access::ReadOnly);
     // A count stored empty reads as 0 instead of failing the whole check.
     const std::vector<fb::Row> rows =
@@ -41,7 +41,7 @@ std::vector<StoredLine> storedReceiptLines(fb::Connection& db, int docId) {
                                  "AS VARCHAR(10)) G_C FROM DOCUMENTS_DETAIL WHERE DD_DOC_ID = ? GROUP BY 1, 2"),
                   {std::int64_t{docId}});
     tr.commit();
-    std::vector<StoredLine> lines;
+    std::vector<GoodsCheckSourceLine> lines;
     lines.reserve(rows.size());
     for (const fb::Row& r : rows) lines.push_back({r.str("G_N"), r.str("G_PC"), r.str("G_C").trimmed()});
     return lines;

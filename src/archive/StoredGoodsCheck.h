@@ -18,7 +18,7 @@ class Connection;
 
 namespace archive {
 
-struct StoredLine {
+struct GoodsCheckSourceLine {
     QString name;
     QString price;
     QString quantity;
@@ -26,10 +26,10 @@ struct StoredLine {
 
 // Numbered from 1; the sum is price × quantity rounded half away from zero
 // to kopecks. A price or quantity that is no number gives an empty sum.
-std::vector<GoodsCheckLine> goodsCheckLinesFromStored(const std::vector<StoredLine>& lines);
+std::vector<GoodsCheckLine> goodsCheckLinesFromStored(const std::vector<GoodsCheckSourceLine>& lines);
 
 // Lines of one receipt merged by name and price, with summed quantities.
-std::vector<StoredLine> storedReceiptLines(fb::Connection& db, int docId);
+std::vector<GoodsCheckSourceLine> storedReceiptLines(fb::Connection& db, int docId);
 
 namespace goodsCheckText {
 inline const QString kOnlyForSaleReceipts =

@@ -14,8 +14,10 @@ const QString kListColumns = QStringLiteral(
     "SELECT GOOD_ID, GOOD_NAME, GOOD_PRICE, LPAD(GOOD_PRICE,12, '0') AS PRICE_NORM,  GOOD_W, GOOD_TYPE, "
     "GOOD_EDIZM_FFD,GOOD_EDIZM, CASE  WHEN (GOOD_EDIZM_FFD IN "
     "(0,10,11,12,20,21,22,30,31,32,40,41,42,50,51,70,71,72,73,80,81,82,83,255)) THEN GOOD_EDIZM  ELSE '' END "
-    "GOOD_EDIZM1 ,  GOOD_NALOG, GOOD_PARENTGROUP,  GOOD_COUNTRY_CODE, GOOD_MARKTYPE, GOOD_PACKCOUNT, COUNTRY_NAME "
-    "FROM GOODS LEFT JOIN COUNTRIES ON GOOD_COUNTRY_CODE=COUNTRY_CODE ");
+    "GOOD_EDIZM1 ,  GOOD_NALOG, GOOD_PARENTGROUP,  GOOD_COUNTRY_CODE, GOOD_MARKTYPE, GOOD_PACKCOUNT, "
+    // One name per goods row even where an older database repeats a code.
+    "(SELECT FIRST 1 C.COUNTRY_NAME FROM COUNTRIES C WHERE C.COUNTRY_CODE=GOODS.GOOD_COUNTRY_CODE ORDER BY "
+    "C.COUNTRY_ID_RECORD) AS COUNTRY_NAME FROM GOODS ");
 
 }  // namespace
 
@@ -193,6 +195,19 @@ QString filterMismatchQuestion() {
         "Вводимая информация не будет отображена в списке,     \n\r"
         "т.к. наименование не соответствует условию отбора.\n\r\n\r"
         "Всё равно продолжить?");
+}
+
+QString idInUseText(std::int64_t id, IdUse use) {
+    const QString why = use == IdUse::DocumentLines ? QStringLiteral("на него ссылаются сохранённые чеки или товарные документы")
+                        : use == IdUse::Lots        ? QStringLiteral("на него ссылаются партии товара")
+                                                    : QStringLiteral("он есть в рабочем списке (ценники или открытый документ)");
+    return QStringLiteral(" Код (ID) ") + QString::number(id) + QStringLiteral(" изменить нельзя: ") + why +
+           QStringLiteral(".     \r\nИстория товара хранится под его кодом.     ");
+}
+
+QString countryCodeTakenText(const QString& code, const QString& countryName) {
+    return QStringLiteral("Код страны ") + code + QStringLiteral(" уже назначен стране \"") + countryName.trimmed() +
+           QStringLiteral("\".     ");
 }
 
 QString idTakenText(std::int64_t id) {

@@ -100,6 +100,11 @@ QString kindForMarkedText();
 QString packCountQuestion();
 QString filterMismatchQuestion();
 QString idTakenText(std::int64_t id);
+QString countryCodeTakenText(const QString& code, const QString& countryName);
+// What still refers to a goods code, so that the code may not change: a
+// stored receipt's or stock document's line, a lot, a working-list row.
+enum class IdUse { DocumentLines, Lots, WorkingList };
+QString idInUseText(std::int64_t id, IdUse use);
 
 // --- countries -----------------------------------------------------------------
 

@@ -94,6 +94,19 @@ SaveResult CatalogueRepository::saveGood(int mode, std::int64_t openedId, const 
         // A changed ID may only move the row to a free number.
         if (fb::queryOne(tr, QStringLiteral("SELECT 1 FROM GOODS WHERE GOOD_ID=?"), {r.id}))
             return {SaveOutcome::IdTaken, {}};
+        // Receipts, stock documents, lots and the working list keep the old
+        // code; moved away from them, the code would hand their history to
+        // the next goods item that is given it.
+        const auto uses = fb::queryOne(
+            tr, QStringLiteral("SELECT (SELECT FIRST 1 1 FROM DOCUMENTS_DETAIL WHERE DD_GOOD_ID=?) AS D, "
+                               "(SELECT FIRST 1 1 FROM PORTIONS WHERE P_GOOD_ID=?) AS P, "
+                               "(SELECT FIRST 1 1 FROM GOODS_TEMP WHERE G_ID=?) AS T FROM RDB$DATABASE"),
+            {openedId, openedId, openedId});
+        if (uses) {
+            if (!uses->isNull(QStringLiteral("D"))) return {SaveOutcome::IdInUse, {}, IdUse::DocumentLines};
+            if (!uses->isNull(QStringLiteral("P"))) return {SaveOutcome::IdInUse, {}, IdUse::Lots};
+            if (!uses->isNull(QStringLiteral("T"))) return {SaveOutcome::IdInUse, {}, IdUse::WorkingList};
+        }
     }
     const fb::Value pack = r.packCount ? fb::Value(*r.packCount) : fb::null();
     try {
@@ -192,6 +205,18 @@ void CatalogueRepository::deleteGroup(std::int64_t groupId) {
     fb::Transaction tr(db_);
     fb::callProcedure(tr, QStringLiteral("GOOD_DELETE"), {{QStringLiteral("I_GOOD_ID"), groupId}});
     tr.commit();
+}
+
+std::optional<QString> CatalogueRepository::countryWithCode(const QString& code, std::int64_t exceptRecordId) {
+    db_.ensureConnected();
+    fb::Transaction tr(db_, fb::Transaction::Access::ReadOnly);
+    const auto row = fb::queryOne(tr,
+                                  QStringLiteral("SELECT FIRST 1 COUNTRY_NAME FROM COUNTRIES WHERE COUNTRY_CODE=? AND "
+                                                 "COUNTRY_ID_RECORD IS DISTINCT FROM ? ORDER BY COUNTRY_ID_RECORD"),
+                                  {code, exceptRecordId});
+    tr.commit();
+    if (!row) return std::nullopt;
+    return row->str(QStringLiteral("COUNTRY_NAME"));
 }
 
 std::int64_t CatalogueRepository::insertCountry(const QString& code, const QString& name) {

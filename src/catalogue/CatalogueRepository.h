@@ -1,6 +1,8 @@
 #pragma once
 // The catalogue's reads and writes of GOODS, GOODS_BARCODE and COUNTRIES.
 // Each write is one transaction: it commits whole or not at all.
+#include "catalogue/CatalogueLogic.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -39,6 +41,7 @@ struct DuplicateBarcode {
 enum class SaveOutcome {
     Saved,
     IdTaken,          // the changed ID belongs to another row
+    IdInUse,          // the opened ID is referred to; `use` says by what
     RowFailed,        // the GOODS row could not be written
     BarcodesFailed,   // the old barcodes could not be removed
     BarcodeRowFailed  // a barcode could not be written
@@ -47,6 +50,7 @@ enum class SaveOutcome {
 struct SaveResult {
     SaveOutcome outcome = SaveOutcome::Saved;
     QString detail;  // the engine's text on failure
+    IdUse use = IdUse::DocumentLines;
 };
 
 class CatalogueRepository {
@@ -79,6 +83,8 @@ public:
     void deleteGroup(std::int64_t groupId);
 
     // Countries, through BARCODE_IO_PROC; insert returns the new record ID.
+    // The name of another country (not the record given) with the code.
+    std::optional<QString> countryWithCode(const QString& code, std::int64_t exceptRecordId);
     std::int64_t insertCountry(const QString& code, const QString& name);
     void updateCountry(std::int64_t recordId, const QString& code, const QString& name);
     void deleteCountry(std::int64_t recordId);

@@ -229,6 +229,11 @@ void TfmCountryEdit::btnOKClick() {
         return;
     }
     CatalogueRepository repo(db_);
+    // One code, one country: goods find their country by the code alone.
+    if (const auto other = repo.countryWithCode(code, tag_ == 1 ? 0 : recordId_)) {
+        ui::showError(countryCodeTakenText(code, *other), this);
+        return;
+    }
     try {
         if (tag_ == 1) {
             saved_ = repo.insertCountry(code, Edit1->text());

@@ -374,7 +374,8 @@ void TfmGoodEdit::btnOKClick() {
     }
     CatalogueRepository repo(db_);
     const QStringList codes = barcodes();
-    if (const auto dup = repo.findDuplicateBarcode(codes, *id)) {
+    // The card's own barcodes are no duplicates, whatever code it is given.
+    if (const auto dup = repo.findDuplicateBarcode(codes, tag_ == 1 ? *id : openedId_)) {
         ui::showError(duplicateBarcodeMessage(dup->barcode, dup->goodId, dup->goodName), this);
         sgBarcodeGrid->setCurrentCell(dup->index, 0);
         return;
@@ -435,6 +436,9 @@ void TfmGoodEdit::btnOKClick() {
             break;
         case SaveOutcome::IdTaken:
             ui::showError(idTakenText(*id), this);
+            return;
+        case SaveOutcome::IdInUse:
+            ui::showError(idInUseText(openedId_, result.use), this);
             return;
         case SaveOutcome::RowFailed:
             ui::showError(ui::withDetail(tag_ == 1 ? QStringLiteral(" [1]Сбой сервера БД при записи данных.     ")

@@ -163,8 +163,9 @@ TfmGoodNameFind::TfmGoodNameFind(fb::Connection& db, int mode, GoodNameFindSink 
     };
     connect(edFilterText, &QLineEdit::textChanged, this, [this] { Timer1->start(); });
     connect(Timer1, &QTimer::timeout, this, guardedSlot(&TfmGoodNameFind::Timer1Timer));
-    connect(RadioButton1, &QRadioButton::clicked, this, guardedSlot(&TfmGoodNameFind::Timer1Timer));
-    connect(RadioButton2, &QRadioButton::clicked, this, guardedSlot(&TfmGoodNameFind::Timer1Timer));
+    // The two buttons are exclusive, so the first one toggles on every change
+    // of mode, whether by mouse, arrow keys or code.
+    connect(RadioButton1, &QRadioButton::toggled, this, guardedSlot(&TfmGoodNameFind::Timer1Timer));
     connect(CheckBox1, &QCheckBox::clicked, this, guardedSlot(&TfmGoodNameFind::CheckBox1Click));
     connect(chCountryShow, &QCheckBox::clicked, this, &TfmGoodNameFind::chCountryShowClick);
     connect(TreeView1, &QTreeWidget::currentItemChanged, this, [this, guardedSlot] {
@@ -229,6 +230,7 @@ void TfmGoodNameFind::FormShow() {
     {
         const QSignalBlocker b1(CheckBox1);
         const QSignalBlocker b2(RadioButton2);
+        const QSignalBlocker b3(RadioButton1);
         CheckBox1->setChecked(true);
         RadioButton2->setChecked(true);
     }

@@ -101,6 +101,25 @@ public:
         if (created) c_.forgetProcedures();
     }
 
+    // A delivered procedure whose stored text still holds `earlier` (blanks
+    // and line breaks aside) is the one an earlier version of this program
+    // created, and gets the delivered text; one the shop changed is kept.
+    void refreshDeliveredProcedure(const QString& name, const QString& earlier) {
+        fb::Statement s(tr_,
+                        QStringLiteral("SELECT RDB$PROCEDURE_SOURCE FROM RDB$PROCEDURES WHERE RDB$PROCEDURE_NAME = ?"));
+        s.execute(tr_, {name});
+        const QString source = s.fetch() ? fb::toString(s.row().at(0)) : QString();
+        s.closeCursor();
+        if (!source.simplified().contains(earlier.simplified())) return;
+        try {
+            for (const auto& [delivered, text] : deliveredProcedures())
+                if (delivered == name) change(text);
+        } catch (const fb::Error&) {
+            return;  // the earlier text still works as before; tried again at the next start
+        }
+        c_.forgetProcedures();
+    }
+
     void createProcedureIfMissing(int selector) {
         if (!parameterCounts(selector)) replaceProcedure(selector);
     }
@@ -111,6 +130,12 @@ public:
 
     bool generatorExists(const char* name) { return any(generator_, {QLatin1String(name)}); }
     bool triggerExists(const char* name) { return any(trigger_, {QLatin1String(name)}); }
+    bool indexExists(const char* name) { return any(index_, {QLatin1String(name)}); }
+    // A test of the data itself, in the check's transaction.
+    bool anyRow(const QString& sql) {
+        fb::Statement s(tr_, sql);
+        return any(s, {});
+    }
 
     void change(const QString& sql) { ::core::change(c_, sql); }
 
@@ -302,11 +327,26 @@ SchemaUpgradeResult SchemaUpgrade(fb::Connection& connection) {
     u.addColumnIfMissing("GOODS", "GOOD_EDIZM_FFD", "ALTER TABLE GOODS ADD GOOD_EDIZM_FFD SMALLINT;");
     u.addColumnIfMissing("GOODS", "GOOD_PACKCOUNT", "ALTER TABLE GOODS ADD GOOD_PACKCOUNT INTEGER;");
 
+    // A country code names one country. An older database may hold a code
+    // twice: it keeps working without the index (the country dialog refuses
+    // a taken code, the lists show each goods item once) and gets the index
+    // at the first start after the repeats are gone.
+    if (!u.indexExists("IX_COUNTRIES_CODE") &&
+        !u.anyRow(QStringLiteral("SELECT FIRST 1 1 FROM COUNTRIES GROUP BY COUNTRY_CODE HAVING COUNT(*) > 1")))
+        u.change(QStringLiteral("CREATE UNIQUE INDEX IX_COUNTRIES_CODE ON COUNTRIES (COUNTRY_CODE);"));
+
     // A receipt is stored through DOC_WRITE: one of another shape would make
     // every printed receipt fail to store.
     if (u.inputCount(ProcDocWrite) != kDocWriteInputs) u.replaceProcedure(ProcDocWrite);
 
     u.createDeliveredProceduresIfMissing();
+    // Stock posting once read the old stock as a number even for an
+    // inventory, which replaces it, so another program's text in GOOD_COUNT
+    // stopped the inventory.
+    u.refreshDeliveredProcedure(
+        QStringLiteral("DOC_GOODMOVE_SAVE"),
+        QStringLiteral("OLD_QTY = CAST(COALESCE(NULLIF(TRIM(REPLACE(OLD_TEXT, ',', '.')), ''), '0') AS DECIMAL(15,3)); "
+                       "IF (I_DT = 50) THEN NEW_TEXT = CAST(QTY AS VARCHAR(20));"));
 
     // The catalogue's name filters ("starts with" through the upper-cased
     // name) and its order by name, for databases made before them.

@@ -106,7 +106,9 @@ CsvLoadResult loadCsvGoods(QIODevice& in, fb::Connection& db, std::int32_t group
             }
             inserted = true;
             ++result.counters.loaded;
-        } else if (fb::toInt64(row.at(0)).value_or(1) == 0) {
+        } else if (fb::toInt64(row.at(0)).value_or(0) != 1) {
+            // Only GOOD_ISGOOD 1 is goods: anything else (a group, an empty or
+            // odd flag another program left) must not be overwritten as goods.
             const QString question = csvmsg::groupQuestion(number, g.id, fb::toString(row.at(2)));
             if (hooks.skipGroupLine && hooks.skipGroupLine(question)) continue;
             return end(Outcome::Stopped, csvmsg::kStoppedByUser);

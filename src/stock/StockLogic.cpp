@@ -87,6 +87,14 @@ QString bookQuantityText(const QString& stockText) {
     return text.size() <= 10 ? text : stockText;
 }
 
+QString unreadableStockText(std::int64_t goodsId, const QString& name, const QString& stockText) {
+    return QStringLiteral("Остаток товара \"%1\" (код %2) записан не числом: \"%3\".    \n"
+                          "Исправьте остаток в карточке товара или проведите инвентаризацию.    ")
+        .arg(name.trimmed())
+        .arg(goodsId)
+        .arg(stockText);
+}
+
 QString groupLabel(const QString& groupName, bool isRoot, bool withSubgroups) {
     if (isRoot)
         return withSubgroups ? QStringLiteral("вся номенклатура")

@@ -61,6 +61,10 @@ inline const QString kQuantityTooPrecise =
 // the same width).
 QString bookQuantityText(const QString& stockText);
 
+// What a posting that adds to or takes from a stock text that is no number
+// is refused with.
+QString unreadableStockText(std::int64_t goodsId, const QString& name, const QString& stockText);
+
 // The group label the inventory sheet prints.
 QString groupLabel(const QString& groupName, bool isRoot, bool withSubgroups);
 

@@ -116,13 +116,36 @@ int saveDocument(fb::Transaction& tr, const SaveRequest& r) {
         tr, QStringLiteral("DOC_GOODMOVE_SAVE"),
         {{QStringLiteral("I_ACTION"), std::int64_t{r.post ? 1 : 0}},
          {QStringLiteral("I_MODE"), std::int64_t{r.existing ? 1 : 0}},
-         {QStringLiteral("I_DU"), r.post ? r.user.trimmed() : r.user},
+         // DOC_USER holds 50 characters; the users window allows longer names.
+         {QStringLiteral("I_DU"), (r.post ? r.user.trimmed() : r.user).left(50)},
          {QStringLiteral("I_DD"), r.date},
          {QStringLiteral("I_DID"), r.existing ? fb::Value(std::int64_t{r.docId}) : fb::null()},
          {QStringLiteral("I_DN"), std::int64_t{r.number}},
          {QStringLiteral("I_DT"), std::int64_t{docTypeForKind(r.kind)}},
          {QStringLiteral("I_SUPPL_ID"), supplier ? fb::Value(QString::number(r.supplierId)) : fb::null()}});
     return row ? row->integer(QStringLiteral("O_DID")) : 0;
+}
+
+std::optional<UnreadableStock> unreadableStock(fb::Transaction& tr, int kind) {
+    if (kind == Inventory) return std::nullopt;
+    // The posting reads the stock as DECIMAL(15,3).
+    constexpr std::int64_t kLargest = 999'999'999'999'999;
+    fb::Statement s(tr, QStringLiteral("SELECT T.G_ID, T.G_PRICE, G.GOOD_NAME, G.GOOD_COUNT FROM GOODS_TEMP T "
+                                       "JOIN GOODS G ON G.GOOD_ID = T.G_ID ORDER BY T.G_ID"));
+    s.execute(tr);
+    while (s.fetch()) {
+        const fb::Row& r = s.row();
+        const auto moved = fb::parseScaled(r.str(QStringLiteral("G_PRICE")), 3);
+        if (!moved || *moved <= 0) continue;
+        const QString stock = r.str(QStringLiteral("GOOD_COUNT"));
+        if (stock.trimmed().isEmpty()) continue;
+        const auto old = fb::parseScaled(stock, 3);
+        if (old && *old >= -kLargest && *old <= kLargest) continue;
+        UnreadableStock u{r.int64(QStringLiteral("G_ID")), r.str(QStringLiteral("GOOD_NAME")), stock};
+        s.closeCursor();
+        return u;
+    }
+    return std::nullopt;
 }
 
 void unpostDocument(fb::Transaction& tr, int docId) {
@@ -137,6 +160,34 @@ bool deleteDocument(fb::Transaction& tr, int docId) {
 
 void clearLines(fb::Transaction& tr) {
     fb::callProcedure(tr, QStringLiteral("GOODS_TEMP_CLEAR"));
+}
+
+WorkingListLoan::WorkingListLoan(fb::Transaction& tr) : tr_(tr) {
+    others_ = fb::query(tr_, QStringLiteral("SELECT * FROM GOODS_TEMP"));
+    fb::execute(tr_, QStringLiteral("DELETE FROM GOODS_TEMP"));
+}
+
+void WorkingListLoan::put(const std::vector<Line>& lines) {
+    LineChanges c;
+    c.inserted = lines;
+    writeLineChanges(tr_, c);
+}
+
+void WorkingListLoan::giveBack() {
+    fb::execute(tr_, QStringLiteral("DELETE FROM GOODS_TEMP"));
+    if (others_.empty()) return;
+    // Every column as it was, the record number included: the price-tag list
+    // finds its rows by it.
+    const QStringList& names = others_.front().names();
+    QStringList marks;
+    for (int i = 0; i < names.size(); ++i) marks << QStringLiteral("?");
+    fb::Statement ins(tr_, QStringLiteral("INSERT INTO GOODS_TEMP (%1) VALUES (%2)")
+                               .arg(names.join(QLatin1Char(',')), marks.join(QLatin1Char(','))));
+    for (fb::Row& r : others_) {
+        ins.bindAll(r.takeValues());
+        ins.execute(tr_);
+    }
+    others_.clear();
 }
 
 std::vector<Line> readLines(fb::Transaction& tr, bool descending) {

@@ -1,8 +1,11 @@
 #pragma once
 // The stock documents' SQL: the documents list, headers, numbering, the
 // database procedures that save, post, unpost and delete, and the working
-// list GOODS_TEMP that holds the open document's lines. Every function works
-// in the caller's transaction, so one user action commits whole or not at all.
+// list GOODS_TEMP that the open document's lines pass through. Every function
+// works in the caller's transaction, so one user action commits whole or not
+// at all.
+#include "platform/db/Value.h"
+
 #include <QDate>
 #include <QString>
 
@@ -61,6 +64,16 @@ void dragLines(fb::Transaction& tr, int docId);
 // True when GOODS_TEMP has no line with a value to post.
 bool isEmptyForPosting(fb::Transaction& tr, int kind);
 
+// The first goods item (by code) of the working list whose stock a posting
+// of the kind would add to or take from although its text is no number the
+// posting can read; an inventory replaces the stock and never has one.
+struct UnreadableStock {
+    std::int64_t goodsId = 0;
+    QString name;
+    QString stock;
+};
+std::optional<UnreadableStock> unreadableStock(fb::Transaction& tr, int kind);
+
 struct SaveRequest {
     bool post = false;
     bool existing = false;  // I_MODE 1
@@ -78,6 +91,29 @@ void unpostDocument(fb::Transaction& tr, int docId);
 bool deleteDocument(fb::Transaction& tr, int docId);
 
 void clearLines(fb::Transaction& tr);
+
+// GOODS_TEMP is one table for every window and every copy of the program on
+// the database, and another copy may empty it whenever it likes (its login
+// does). So the stock editor keeps its lines itself and lends them to the
+// table only inside one transaction of its own: the loan sets aside the rows
+// others left there (rows others have not committed are not seen at all),
+// empties the table for this editor's work, and giveBack() removes what the
+// work left and puts the others' rows back before the commit. A row another
+// transaction is changing at that moment makes the loan fail with a lock
+// conflict, which the caller reports: nothing is lost either way.
+class WorkingListLoan {
+public:
+    explicit WorkingListLoan(fb::Transaction& tr);
+    WorkingListLoan(const WorkingListLoan&) = delete;
+    WorkingListLoan& operator=(const WorkingListLoan&) = delete;
+    // Writes the editor's lines into the emptied table.
+    void put(const std::vector<Line>& lines);
+    void giveBack();
+
+private:
+    fb::Transaction& tr_;
+    std::vector<fb::Row> others_;
+};
 // GOODS_TEMP ordered by name.
 std::vector<Line> readLines(fb::Transaction& tr, bool descending);
 // Applies cached line changes with statements prepared once per call.

@@ -54,7 +54,6 @@ const QString kFailFill = QStringLiteral(
 const QString kFailFillServer = QStringLiteral(
     "При формировании списка произошла ошибка БД.    \r\n Проверьте, запущен ли сервер FireBird, \r\nи попробуйте ещё "
     "раз.");
-const QString kFailClear = QStringLiteral("При очистке списка произошла ошибка БД.     ");
 const QString kFailDelete = QStringLiteral("При удалении документа произошла ошибка БД.    ");
 const QString kEmptySheet = QStringLiteral("Список товаров пустой.   ");
 const QString kNoSupplierWindow = QStringLiteral("Окно выбора поставщиков пока недоступно.    ");
@@ -200,7 +199,6 @@ TfmInventory::TfmInventory(const fb::ConnectionParams& params, int kind, int doc
     DBGrid1->horizontalHeader()->setSectionsMovable(false);
     DBGrid1->horizontalHeader()->setSectionsClickable(true);
     DBGrid1->verticalHeader()->setDefaultSectionSize(22);
-    DBGrid1->installEventFilter(this);
 
     auto button = [this](const char* name, const QString& text, const QString& hint = {}) {
         auto* b = new QPushButton(text, this);
@@ -274,12 +272,9 @@ TfmInventory::TfmInventory(const fb::ConnectionParams& params, int kind, int doc
         if (section == InventoryLines::ColName) sortByName();
     });
 
-    // The working list starts empty; the tree offers every group.
+    // The tree offers every group.
     ui::guarded(this, [this] {
         conn_.ensureConnected();
-        fb::Transaction tr(conn_);
-        clearLines(tr);
-        tr.commit();
         QTreeWidgetItem* root = core::FillGroupTree(TreeView1, conn_, 0);
         if (root) {
             root->setExpanded(true);
@@ -336,9 +331,7 @@ void TfmInventory::FormShow() {
             supplierId_ = 0;
             showSupplier(0, {});
         } else {
-            dragLines(tr, docId_);
-            std::vector<Line> lines = readLines(tr, false);
-            lines_->setLines(std::move(lines));
+            lines_->setLines(readDocumentLines(tr));
             if (kind_ == GoodsReceipt && h.supplierId > 0) {
                 const std::optional<QString> name = supplierName(tr, h.supplierId);
                 showSupplier(h.supplierId, name ? *name : kNotFoundSupplier);
@@ -415,25 +408,25 @@ bool TfmInventory::commitPendingEdit() {
     return DBGrid1->commitPending(*lines_);
 }
 
-void TfmInventory::writeLines(fb::Transaction& tr) {
-    writeLineChanges(tr, lines_->changes());
+std::vector<Line> TfmInventory::shownLines() const {
+    std::vector<Line> out;
+    out.reserve(static_cast<size_t>(lines_->size()));
+    for (int i = 0; i < lines_->size(); ++i) out.push_back(lines_->line(i));
+    return out;
 }
 
-bool TfmInventory::writeLinesNow() {
-    if (!lines_->hasChanges()) return true;
-    return step(this, kFailLines, [this] {
-        conn_.ensureConnected();
-        fb::Transaction tr(conn_);
-        writeLines(tr);
-        tr.commit();
-        lines_->markWritten();
-    });
+std::vector<Line> TfmInventory::readDocumentLines(fb::Transaction& tr) {
+    WorkingListLoan loan(tr);
+    dragLines(tr, docId_);
+    std::vector<Line> lines = readLines(tr, false);
+    loan.giveBack();
+    return lines;
 }
 
 void TfmInventory::reloadLines() {
     conn_.ensureConnected();
     fb::Transaction tr(conn_);
-    std::vector<Line> lines = readLines(tr, false);
+    std::vector<Line> lines = readDocumentLines(tr);
     tr.commit();
     const bool open = lines_->isOpen() || !lines.empty();
     lines_->setLines(std::move(lines), open);
@@ -448,11 +441,15 @@ bool TfmInventory::btnSaveClick() {
     }
     conn_.ensureConnected();
     std::optional<fb::Transaction> tr;
+    std::optional<WorkingListLoan> loan;
     DocStatus s;
     int id = 0;
+    // The document gets exactly the lines shown, written in its own
+    // transaction, whatever another editor did to the working list.
     if (!step(this, kFailLines, [&] {
             tr.emplace(conn_);
-            writeLines(*tr);
+            loan.emplace(*tr);
+            loan->put(shownLines());
         }))
         return false;
     if (!step(this, kFailSaveStatus, [&] { s = docStatus(*tr, kind_, number_); })) return false;
@@ -465,6 +462,7 @@ bool TfmInventory::btnSaveClick() {
     const SaveRequest r = saveRequest(s, false);
     if (!step(this, kFailSave, [&] {
             id = saveDocument(*tr, r);
+            loan->giveBack();
             tr->commit();
         }))
         return false;
@@ -500,12 +498,14 @@ bool TfmInventory::btnApplyClick() {
     if (!commitPendingEdit()) return false;
     conn_.ensureConnected();
     std::optional<fb::Transaction> tr;
+    std::optional<WorkingListLoan> loan;
     bool empty = true;
     DocStatus s;
     int id = 0;
     if (!step(this, kFailLines, [&] {
             tr.emplace(conn_);
-            writeLines(*tr);
+            loan.emplace(*tr);
+            loan->put(shownLines());
         }))
         return false;
     if (!step(this, kFailEmptyCheck, [&] { empty = isEmptyForPosting(*tr, kind_); })) return false;
@@ -514,11 +514,19 @@ bool TfmInventory::btnApplyClick() {
         ui::showError(kEmptyRefused, this);
         return false;
     }
+    std::optional<UnreadableStock> unreadable;
+    if (!step(this, kFailEmptyCheck, [&] { unreadable = unreadableStock(*tr, kind_); })) return false;
+    if (unreadable) {
+        tr->rollback();
+        ui::showError(unreadableStockText(unreadable->goodsId, unreadable->name, unreadable->stock), this);
+        return false;
+    }
     if (!step(this, kFailPostStatus, [&] { s = docStatus(*tr, kind_, number_); })) return false;
     if (s.state == Posted) return false;
     const SaveRequest r = saveRequest(s, true);
     if (!step(this, kFailPostWrite, [&] {
             id = saveDocument(*tr, r);
+            loan->giveBack();
             tr->commit();
         }))
         return false;
@@ -577,7 +585,9 @@ void TfmInventory::btnFillListClick() {
     try {
         conn_.ensureConnected();
         fb::Transaction tr(conn_);
+        WorkingListLoan loan(tr);
         lines = fillFromGroup(tr, kind_, groupId, isRoot, withSub);
+        loan.giveBack();
         tr.commit();
     } catch (const fb::Error& e) {
         ui::showError(e.category() == fb::ErrorCategory::ConnectionLost ? kFailFillServer : kFailFill, this);
@@ -595,13 +605,7 @@ void TfmInventory::btnFillListClick() {
 
 void TfmInventory::btnListClearClick() {
     if (state_ == Posted) return;
-    if (!step(this, kFailClear, [this] {
-            conn_.ensureConnected();
-            fb::Transaction tr(conn_);
-            clearLines(tr);
-            tr.commit();
-        }))
-        return;
+    // Only this editor's own lines: the working list is not touched.
     lines_->setLines({}, true);
     lblGroupName->clear();
     setModified();
@@ -639,12 +643,16 @@ void TfmInventory::btnDeleteClick() {
 }
 
 void TfmInventory::sortByName() {
-    // Edits still cached are written first: the re-read must not lose them.
-    if (!commitPendingEdit() || !writeLinesNow()) return;
+    // The engine sorts by the names' collation: the shown lines, with what
+    // was just typed, are lent to the working list for the re-read.
+    if (!commitPendingEdit()) return;
     ui::guarded(this, [this] {
         conn_.ensureConnected();
         fb::Transaction tr(conn_);
+        WorkingListLoan loan(tr);
+        loan.put(shownLines());
         std::vector<Line> lines = readLines(tr, nameSortDesc_);
+        loan.giveBack();
         tr.commit();
         const bool open = lines_->isOpen() || !lines.empty();
         lines_->setLines(std::move(lines), open);
@@ -688,15 +696,6 @@ void TfmInventory::BitBtn1Click() {
     if (had) setModified();
 }
 
-bool TfmInventory::eventFilter(QObject* watched, QEvent* event) {
-    // Leaving the grid writes what was typed in it.
-    if (watched == DBGrid1 && event->type() == QEvent::FocusOut && !closing_ && state_ != Posted) {
-        QWidget* next = QApplication::focusWidget();
-        if (!(next && DBGrid1->isAncestorOf(next)) && !DBGrid1->isEditing()) writeLinesNow();
-    }
-    return QDialog::eventFilter(watched, event);
-}
-
 void TfmInventory::reject() {
     commitPendingEdit();
     if (modified_ && !deleted_) {
@@ -715,14 +714,8 @@ void TfmInventory::reject() {
 }
 
 void TfmInventory::done(int result) {
-    closing_ = true;
-    // The working list is shared with other windows: it is left empty.
-    try {
-        fb::Transaction tr(conn_);
-        clearLines(tr);
-        tr.commit();
-    } catch (const std::exception&) {
-    }
+    // The lines were never left in the shared working list, so closing
+    // takes nothing from another editor's.
     lines_->close();
     QDialog::done(result);
 }

@@ -87,7 +87,6 @@ signals:
 
 protected:
     void showEvent(QShowEvent* event) override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void FormShow();
@@ -98,11 +97,9 @@ private:
     // Commits a cell being edited through the quantity check; false when
     // the check refused it.
     bool commitPendingEdit();
-    // Writes the cached line changes in the transaction given.
-    void writeLines(fb::Transaction& tr);
-    // Writes the cached changes in a transaction of their own; false after
-    // a failure (shown).
-    bool writeLinesNow();
+    std::vector<Line> shownLines() const;
+    // The saved document's lines, through the working list.
+    std::vector<Line> readDocumentLines(fb::Transaction& tr);
     void reloadLines();
     std::optional<QString> checkCell(const Line& line, int column, const QString& typed);
     QString userName() const;
@@ -118,7 +115,6 @@ private:
     bool modified_ = false;
     bool shown_ = false;
     bool nameSortDesc_ = true;
-    bool closing_ = false;
     bool deleted_ = false;
     SheetPrinter printer_;
 

@@ -92,6 +92,8 @@ TEST(GoodsCard, PriceIdAndBarcodeRules) {
         {QStringLiteral("9999999.99"), QStringLiteral("9999999.99")},
         {QStringLiteral("10000000"), std::nullopt},
         {QStringLiteral("1.005"), QStringLiteral("1.01")},
+        {QStringLiteral("184467440737095517"), std::nullopt},
+        {QStringLiteral("92233720368547758.08"), std::nullopt},
     };
     for (const auto& [typed, stored] : prices) EXPECT_EQ(normalizePrice(typed), stored) << typed.toStdString();
 

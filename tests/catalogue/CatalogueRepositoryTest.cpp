@@ -2,6 +2,7 @@
 
 #include "catalogue/CatalogueLogic.h"
 #include "catalogue/CatalogueRepository.h"
+#include "catalogue/GoodNameFindLogic.h"
 
 #include "core/SchemaUpgrade.h"
 #include "platform/db/Error.h"
@@ -202,6 +203,43 @@ TEST_F(CatalogueDbTest, CountriesAreWrittenThroughTheSharedProcedureAndCodesStay
 namespace {
 class CatalogueSchemaTest : public testsupport::DbTest {};
 }  // namespace
+
+TEST_F(CatalogueSchemaTest, RepeatedCountryCodesNeitherStopTheUpgradeNorRepeatGoodsInTheLists) {
+    exec(QStringLiteral("DROP INDEX IX_COUNTRIES_CODE"));
+    exec(QStringLiteral("INSERT INTO COUNTRIES (COUNTRY_CODE, COUNTRY_NAME) VALUES ('643', 'Россия')"));
+    exec(QStringLiteral("INSERT INTO COUNTRIES (COUNTRY_CODE, COUNTRY_NAME) VALUES ('643', 'РФ')"));
+    exec(QStringLiteral("INSERT INTO GOODS (GOOD_ID, GOOD_NAME, GOOD_ISGOOD, GOOD_PARENTGROUP, GOOD_COUNTRY_CODE) "
+                        "VALUES (1, 'Кефир', 1, 0, '643')"));
+    auto indexed = [&] {
+        fb::Transaction tr(db());
+        return fb::queryOne(tr, QStringLiteral("SELECT 1 FROM RDB$INDICES WHERE RDB$INDEX_NAME='IX_COUNTRIES_CODE'"))
+            .has_value();
+    };
+    auto listed = [&](const QString& sql, const std::vector<fb::Value>& params) {
+        fb::Transaction tr(db());
+        fb::Statement st(tr, sql);
+        st.bindAll(params);
+        st.execute(tr);
+        QStringList names;
+        while (st.fetch()) names << st.row().str(QStringLiteral("COUNTRY_NAME"));
+        return names;
+    };
+    ASSERT_NO_THROW(core::SchemaUpgrade(db()));
+    EXPECT_FALSE(indexed());
+    const GoodsListQuery catalogue = buildGoodsListQuery(0, true, QString(), NameFilter::Contains, true);
+    EXPECT_EQ(listed(catalogue.sql, catalogue.params), QStringList{QStringLiteral("Россия")});
+    const GoodNameFindQuery search = BuildGoodsListQuery(QStringLiteral("кеф"), false, true, 0);
+    EXPECT_EQ(listed(search.sql, search.params), QStringList{QStringLiteral("Россия")});
+    CatalogueRepository repo(db());
+    EXPECT_EQ(repo.countryWithCode(QStringLiteral("643"), 0), QStringLiteral("Россия"));
+    EXPECT_EQ(repo.countryWithCode(QStringLiteral("156"), 0), std::nullopt);
+
+    // Once the repeat is gone the next start makes the code unique.
+    exec(QStringLiteral("DELETE FROM COUNTRIES WHERE COUNTRY_NAME='РФ'"));
+    core::SchemaUpgrade(db());
+    EXPECT_TRUE(indexed());
+    EXPECT_THROW(repo.insertCountry(QStringLiteral("643"), QStringLiteral("Дубль")), fb::Error);
+}
 
 TEST_F(CatalogueSchemaTest, UpgradeGivesOlderDatabasesTheNameIndexesAndTheProcedures) {
     exec(QStringLiteral("DROP INDEX IX_GOODS_NAME_UPPER"));

@@ -52,7 +52,9 @@ TEST(GoodNameFindLogic, TypedTextTravelsOnlyAsABoundValue) {
         ASSERT_EQ(q.params.size(), c.params.size());
         for (size_t i = 0; i < q.params.size(); ++i) EXPECT_EQ(fb::toString(q.params[i]), c.params[i]);
         EXPECT_EQ(q.sql.count(QLatin1Char('?')), int(c.params.size()));
-        if (!c.typed.trimmed().isEmpty()) EXPECT_FALSE(q.sql.contains(c.typed.trimmed().toUpper()));
+        if (!c.typed.trimmed().isEmpty()) {
+            EXPECT_FALSE(q.sql.contains(c.typed.trimmed().toUpper()));
+        }
         EXPECT_TRUE(q.sql.contains(QStringLiteral(" WHERE GOOD_ISGOOD=1")));
         EXPECT_TRUE(q.sql.endsWith(QStringLiteral(" ORDER BY GOOD_NAME, PRICE_NORM COLLATE PXW_CYRL")));
     }
@@ -98,7 +100,7 @@ TEST(GoodNameFindLogic, ForeignGoodsAreRefusedOnlyToABuyerPayingInFull) {
 }
 
 TEST(GoodNameFindLogic, ReceiptChecksRunInTheirOrder) {
-    const QString longName(50, QLatin1Char('Ж'));
+    const QString longName(50, QChar(u'Ж'));
     struct Case {
         int flag;
         bool buyer;
@@ -128,7 +130,9 @@ TEST(GoodNameFindLogic, ReceiptChecksRunInTheirOrder) {
         EXPECT_EQ(r.outcome, c.outcome);
         EXPECT_EQ(r.message, c.message);
         EXPECT_EQ(r.clearInput, c.clearInput);
-        if (c.outcome != ReceiptAddCheck::Refuse) EXPECT_EQ(r.markType, c.markType);
+        if (c.outcome != ReceiptAddCheck::Refuse) {
+            EXPECT_EQ(r.markType, c.markType);
+        }
     }
 }
 

@@ -141,6 +141,50 @@ TEST_F(GoodsCardTest, ChangedIdOntoAnExistingGoodsItemIsRefused) {
     EXPECT_EQ(card.result(), 0);
 }
 
+TEST_F(GoodsCardTest, ChangedIdKeepsItsBarcodesAndIsRefusedWhileHistoryRefersToTheOldOne) {
+    goods(6, QStringLiteral("Сыр Российский"));
+    barcode(6, QStringLiteral("00123"));
+    goods(11, QStringLiteral("Молоко 2,5% 1л"));
+    auto changeId = [&](int from, int to, const QStringList& codes) {
+        TfmGoodEdit card(db(), CardContext{});
+        card.setTag(2);
+        card.prepareNew(from, 0, {});
+        card.edGoodName->setText(column(from, QStringLiteral("GOOD_NAME")));
+        card.edGoodPrice->setText(QStringLiteral("1"));
+        card.cmbEdIzm->setCurrentIndex(core::findCodeItem(card.cmbEdIzm, 0));
+        for (int i = 0; i < codes.size(); ++i) setBarcode(card, i, codes[i]);
+        card.edGoodID->setText(QString::number(to));
+        messages.answer(ui::Answer::Yes);
+        card.btnOKClick();
+        return card.result();
+    };
+    const struct {
+        const char* insert;
+        const char* remove;
+        IdUse use;
+    } uses[] = {
+        {"INSERT INTO DOCUMENTS_DETAIL (DD_DOC_ID, DD_GOOD_ID, DD_GOOD_NAME) VALUES (1, 11, 'Молоко')",
+         "DELETE FROM DOCUMENTS_DETAIL", IdUse::DocumentLines},
+        {"INSERT INTO PORTIONS (P_DOC_ID, P_GOOD_ID, P_GOOD_COUNT, P_CONFIRM) VALUES (1, 11, '5', 1)",
+         "DELETE FROM PORTIONS", IdUse::Lots},
+        {"INSERT INTO GOODS_TEMP (G_ID, G_NAME) VALUES (11, 'Молоко')", "DELETE FROM GOODS_TEMP", IdUse::WorkingList},
+    };
+    for (const auto& u : uses) {
+        SCOPED_TRACE(u.insert);
+        exec(QString::fromUtf8(u.insert));
+        EXPECT_EQ(changeId(11, 9, {}), 0);
+        EXPECT_EQ(messages.last(), idInUseText(11, u.use));
+        EXPECT_EQ(column(11, QStringLiteral("GOOD_NAME")), QStringLiteral("Молоко 2,5% 1л"));
+        exec(QString::fromUtf8(u.remove));
+    }
+    // Without history the code moves, and the card's own barcode is no
+    // duplicate of itself.
+    EXPECT_EQ(changeId(6, 60, {QStringLiteral("00123")}), QDialog::Accepted);
+    EXPECT_EQ(column(60, QStringLiteral("GOOD_NAME")), QStringLiteral("Сыр Российский"));
+    EXPECT_EQ(barcodesOf(60), QStringList{QStringLiteral("00123")});
+    EXPECT_TRUE(barcodesOf(6).isEmpty());
+}
+
 TEST_F(GoodsCardTest, FailedBarcodeSaveShowsItsMessageAndChangesNothing) {
     goods(5, QStringLiteral("Прежнее"), 0, QStringLiteral("3.00"));
     barcode(5, QStringLiteral("111"));

@@ -128,6 +128,22 @@ TEST_F(CsvTransferTest, RefusalOrUserStopLeavesTheCatalogueAsItWas) {
     EXPECT_EQ(rows(), before);
 }
 
+TEST_F(CsvTransferTest, AnIdWhoseFlagIsNotOneIsAskedAboutAsAGroup) {
+    exec(u("INSERT INTO GOODS (GOOD_ID, GOOD_NAME, GOOD_ISGOOD, GOOD_PARENTGROUP) VALUES (50, 'Без признака', NULL, 0)"));
+    exec(u("INSERT INTO GOODS (GOOD_ID, GOOD_NAME, GOOD_ISGOOD, GOOD_PARENTGROUP) VALUES (51, 'Признак 2', 2, 0)"));
+    std::vector<QString> asked;
+    CsvLoadHooks hooks;
+    hooks.skipGroupLine = [&](const QString& q) {
+        asked.push_back(q);
+        return true;
+    };
+    const CsvLoadResult r = load(u("50;;x;1;;;;;;\r\n51;;y;1;;;;;;\r\n"), 0, hooks);
+    ASSERT_EQ(r.outcome, CsvLoadResult::Outcome::Done) << r.message.toStdString();
+    EXPECT_EQ(r.counters.updated, 0);
+    EXPECT_EQ(asked, std::vector<QString>({csvmsg::groupQuestion(1, 50, u("Без признака")),
+                                           csvmsg::groupQuestion(2, 51, u("Признак 2"))}));
+}
+
 TEST_F(CsvTransferTest, UnloadWritesAGroupOrTheCatalogueAndReadsBack) {
     exec(
         u("UPDATE GOODS SET GOOD_EDIZM = 'кг', GOOD_EDIZM_FFD = 11, GOOD_NALOG = '2', GOOD_MARKTYPE = 13, "

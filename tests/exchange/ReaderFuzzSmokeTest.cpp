@@ -75,3 +75,7 @@ TEST(ReaderFuzzSmoke, ExchangeFileReaderHoldsItsPropertiesOnDamagedFiles) {
 TEST(ReaderFuzzSmoke, CsvReaderHoldsItsPropertiesOnDamagedFiles) {
     smoke(QStringLiteral("csv"), &fuzzchecks::checkCsvFile);
 }
+
+TEST(ReaderFuzzSmoke, DecimalParserAgreesWithItsReferenceOnDamagedNumbers) {
+    smoke(QStringLiteral("decimal"), &fuzzchecks::checkDecimalText);
+}

@@ -33,8 +33,8 @@ using salestest::when;
 namespace {
 
 TEST(BuyerRules, OkDecidesByNameTaxNumberAndForeignGoods) {
-    const QString longName(kBuyerNameMaxLength + 1, QLatin1Char('Я'));
-    const QString longestName(kBuyerNameMaxLength, QLatin1Char('Я'));
+    const QString longName(kBuyerNameMaxLength + 1, QChar(u'Я'));
+    const QString longestName(kBuyerNameMaxLength, QChar(u'Я'));
     const struct {
         QString name, inn;
         bool foreign;
@@ -93,9 +93,15 @@ TEST(BuyerRules, AddressesAreNormalisedOrRefused) {
         SCOPED_TRACE(c.typed.toStdString());
         const AddressDecision d = c.phone ? decidePhone(c.typed) : decideEmail(c.typed);
         EXPECT_EQ(d.kind, c.kind);
-        if (c.kind == K::Set || c.kind == K::Confirm) EXPECT_EQ(d.address, c.address);
-        if (c.kind == K::Invalid) EXPECT_EQ(d.message, c.phone ? buyerText::kBadPhone : buyerText::kBadEmail);
-        if (c.kind == K::Confirm) EXPECT_EQ(d.message, buyerText::kPhoneLengthQuestion);
+        if (c.kind == K::Set || c.kind == K::Confirm) {
+            EXPECT_EQ(d.address, c.address);
+        }
+        if (c.kind == K::Invalid) {
+            EXPECT_EQ(d.message, c.phone ? buyerText::kBadPhone : buyerText::kBadEmail);
+        }
+        if (c.kind == K::Confirm) {
+            EXPECT_EQ(d.message, buyerText::kPhoneLengthQuestion);
+        }
     }
 }
 
@@ -352,7 +358,9 @@ TEST_F(BuyerWindowsTest, AddressWindowShowsTheShopsOwnEmailOrItsAbsence) {
         EXPECT_TRUE(status.contains(buyerText::kOurEmailCaption));
         EXPECT_EQ(status.contains(buyerText::kOurEmailMissing), ours.isEmpty());
         EXPECT_EQ(status.contains("color:red"), ours.isEmpty());
-        if (!ours.isEmpty()) EXPECT_TRUE(status.contains(ours));
+        if (!ours.isEmpty()) {
+            EXPECT_TRUE(status.contains(ours));
+        }
         // A new window starts in the e-mail field with the phone field off.
         EXPECT_TRUE(w.RadioButton1->isChecked());
         EXPECT_FALSE(w.edTlf->isEnabled());

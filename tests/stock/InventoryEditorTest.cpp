@@ -407,4 +407,39 @@ TEST_F(InventoryEditor, GoodsFromTheSearchAreAddedOnceAndSortingKeepsTypedValues
     EXPECT_EQ(stockOf(1), QStringLiteral("10"));
 }
 
+TEST_F(InventoryEditor, TwoEditorsOnTwoConnectionsNeverTakeOrLoseEachOthersLines) {
+    goods(1, "Хлеб", QStringLiteral("10"));
+    goods(2, "Молоко", QStringLiteral("10"));
+    goods(3, "Сыр", QStringLiteral("10"));
+    // A price-tag list another window keeps in the shared working list.
+    exec("INSERT INTO GOODS_TEMP (G_ID, G_NAME, G_PRICE) VALUES (3, 'Сыр', '99.00')");
+    open(stock::SurplusEntry);
+    editor->addLine({1, "Хлеб", "", "шт", "10"});
+    editor->addLine({2, "Молоко", "", "шт", "10"});
+    for (int row = 0; row < 2; ++row)
+        grid()->model()->setData(grid()->model()->index(row, InventoryLines::ColPrice), "2");
+    // Sorting goes through the working list.
+    grid()->horizontalHeader()->sectionClicked(InventoryLines::ColName);
+
+    auto other = std::make_unique<TfmInventory>(params(), stock::WriteOff, 0);
+    other->show();
+    other->addLine({3, "Сыр", "", "шт", "10"});
+    other->lines().setData(other->lines().index(0, InventoryLines::ColPrice), "1");
+    ASSERT_TRUE(other->btnApplyClick());
+    messages.answer(ui::Answer::No);
+    other->close();
+    EXPECT_FALSE(other->isVisible());
+
+    ASSERT_TRUE(editor->btnApplyClick());
+    EXPECT_EQ(count(QStringLiteral("SELECT COUNT(*) FROM DOCUMENTS_DETAIL WHERE DD_DOC_ID=%1").arg(editor->docId())),
+              2);
+    EXPECT_EQ(count(QStringLiteral("SELECT COUNT(*) FROM DOCUMENTS_DETAIL WHERE DD_DOC_ID=%1").arg(other->docId())),
+              1);
+    EXPECT_EQ(stockOf(1), QStringLiteral("12.000"));
+    EXPECT_EQ(stockOf(2), QStringLiteral("12.000"));
+    EXPECT_EQ(stockOf(3), QStringLiteral("9.000"));
+    EXPECT_EQ(count("SELECT COUNT(*) FROM GOODS_TEMP WHERE G_ID=3 AND G_PRICE='99.00'"), 1);
+    EXPECT_EQ(count("SELECT COUNT(*) FROM GOODS_TEMP"), 1);
+}
+
 }  // namespace

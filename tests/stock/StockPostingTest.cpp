@@ -318,6 +318,58 @@ TEST_F(StockPosting, WeighedGoodsAreKnownByTheirFlag) {
     }
 }
 
+TEST_F(StockPosting, InventoryCountsOverAnyStockTextAndOtherKindsNameTheGoodsTheyCannotRead) {
+    goods(1, "Хлеб", QStringLiteral("много"));
+    goods(2, "Соль", QStringLiteral("5"));
+    for (const int kind : {stock::GoodsReceipt, stock::SurplusEntry, stock::WriteOff}) {
+        SCOPED_TRACE(kind);
+        workingList({line(2, "1.000"), line(1, "2.000")});
+        fb::Transaction tr(db());
+        const auto unreadable = stock::unreadableStock(tr, kind);
+        ASSERT_TRUE(unreadable);
+        EXPECT_EQ(unreadable->goodsId, 1);
+        EXPECT_EQ(unreadable->name, QStringLiteral("Хлеб"));
+        EXPECT_EQ(unreadable->stock, QStringLiteral("много"));
+        // A line that moves nothing reads no stock.
+        workingList({line(1, ""), line(2, "1.000")});
+        EXPECT_FALSE(stock::unreadableStock(tr, kind));
+    }
+    workingList({line(1, "", "7"), line(2, "5.000", "3")});
+    {
+        fb::Transaction tr(db());
+        EXPECT_FALSE(stock::unreadableStock(tr, stock::Inventory));
+    }
+    const int id = save(stock::Inventory, 1, true);
+    ASSERT_GT(id, 0);
+    EXPECT_EQ(stockOf(1), QStringLiteral("7.000"));
+    EXPECT_EQ(stockOf(2), QStringLiteral("3.000"));
+    // Unposting gives the old text back as it was.
+    unpost(id);
+    EXPECT_EQ(stockOf(1), QStringLiteral("много"));
+}
+
+TEST_F(StockPosting, AUserNameLongerThanTheColumnIsCutAsReceiptsCutIt) {
+    goods(1, "Хлеб", QStringLiteral("1"));
+    const QString name(100, QChar(u'Ж'));
+    for (const bool post : {false, true}) {
+        workingList({line(1, "1.000")});
+        fb::Transaction tr(db());
+        stock::SaveRequest r;
+        r.post = post;
+        r.kind = stock::SurplusEntry;
+        r.number = post ? 2 : 1;
+        r.date = QDate(2026, 3, 14);
+        r.user = name;
+        const int id = stock::saveDocument(tr, r);
+        tr.commit();
+        ASSERT_GT(id, 0);
+        fb::Transaction read(db());
+        const auto row = fb::queryOne(read, "SELECT DOC_USER FROM DOCUMENTS WHERE DOC_ID=?", {std::int64_t{id}});
+        ASSERT_TRUE(row);
+        EXPECT_EQ(row->str("DOC_USER"), name.left(50));
+    }
+}
+
 }  // namespace
 
 namespace {
@@ -345,6 +397,32 @@ TEST_F(EarlierDatabase, GetsTheStockProceduresAtTheUpgradeAndKeepsItsOwn) {
     fb::callProcedure(tr, "PORTIONS_OFFS_WRITE", {{"I_REC_ID", std::int64_t{1}}, {"I_COUNT", QStringLiteral("2")}});
     const auto offs = fb::queryOne(tr, "SELECT P_GOOD_COUNT_OFFS FROM PORTIONS WHERE P_RECORD_ID=1");
     EXPECT_EQ(offs->str("P_GOOD_COUNT_OFFS"), "3.500");
+}
+
+// Its stock posting as an earlier version of the program delivered it: the
+// old stock read as a number before the kind was looked at.
+TEST_F(EarlierDatabase, StockPostingOfAnEarlierVersionIsBroughtUpToDate) {
+    exec("CREATE OR ALTER PROCEDURE DOC_GOODMOVE_SAVE (I_MODE INTEGER, I_ACTION INTEGER, I_DID INTEGER, I_DT INTEGER, "
+         "I_DN INTEGER, I_DD DATE, I_DU VARCHAR(50), I_SUPPL_ID VARCHAR(10)) RETURNS (O_DID INTEGER) AS "
+         "DECLARE VARIABLE OLD_TEXT VARCHAR(10); DECLARE VARIABLE NEW_TEXT VARCHAR(20); "
+         "DECLARE VARIABLE OLD_QTY DECIMAL(15,3); DECLARE VARIABLE QTY DECIMAL(15,3); BEGIN "
+         "SELECT GOOD_COUNT FROM GOODS WHERE GOOD_ID = 1 INTO :OLD_TEXT;\n"
+         "  OLD_QTY = CAST(COALESCE(NULLIF(TRIM(REPLACE(OLD_TEXT, ',', '.')), ''), '0') AS DECIMAL(15,3));\n"
+         "        IF (I_DT = 50) THEN NEW_TEXT = CAST(QTY AS VARCHAR(20)); O_DID = 0; END");
+    exec("INSERT INTO GOODS (GOOD_ID, GOOD_NAME, GOOD_ISGOOD, GOOD_COUNT) VALUES (1, 'Хлеб', 1, 'много')");
+    core::SchemaUpgrade(db());
+    fb::Transaction tr(db());
+    fb::execute(tr, "DELETE FROM GOODS_TEMP");
+    fb::execute(tr, "INSERT INTO GOODS_TEMP (G_ID, G_NAME, G_DECLAR_NUMBER) VALUES (1, 'Хлеб', '4')");
+    stock::SaveRequest r;
+    r.post = true;
+    r.kind = stock::Inventory;
+    r.number = 1;
+    r.date = QDate(2026, 3, 14);
+    EXPECT_GT(stock::saveDocument(tr, r), 0);
+    const auto count = fb::queryOne(tr, "SELECT GOOD_COUNT FROM GOODS WHERE GOOD_ID=1");
+    ASSERT_TRUE(count);
+    EXPECT_EQ(count->str("GOOD_COUNT"), "4.000");
 }
 
 }  // namespace

@@ -74,8 +74,10 @@ std::optional<std::int64_t> parseScaled(const QString& text, int scale) {
     }
     if (!anyDigit) return std::nullopt;
     for (; fracDigits < scale; ++fracDigits) frac *= 10;
-    std::int64_t v = whole * pow10(scale) + frac;
-    if (extra >= 5) ++v;
+    // A number that does not fit is refused, never wrapped into another one.
+    const std::int64_t rest = frac + (extra >= 5 ? 1 : 0);
+    if (whole > (INT64_MAX - rest) / pow10(scale)) return std::nullopt;
+    const std::int64_t v = whole * pow10(scale) + rest;
     return neg ? -v : v;
 }
 

@@ -3,9 +3,14 @@
 #include "exchange/CsvFormat.h"
 #include "exchange/ExchangeFormat.h"
 #include "exchange/ExchangeReader.h"
+#include "platform/db/Value.h"
 
 #include <QBuffer>
 #include <QRegularExpression>
+
+#include <cstdint>
+#include <limits>
+#include <optional>
 
 namespace fuzzchecks {
 namespace {
@@ -132,7 +137,44 @@ QString readCsv(const QByteArray& bytes, QString& problem) {
     return trace;
 }
 
+// Slow and plain: the digits stay text until they are few enough for 128
+// bits, so nothing here can wrap.
+std::optional<std::int64_t> referenceScaled(const QString& text, int scale) {
+    QString t = text.trimmed();
+    t.replace(QLatin1Char(','), QLatin1Char('.'));
+    static const QRegularExpression number(QStringLiteral("^([+-]?)([0-9]*)(?:\\.([0-9]*))?$"));
+    const auto m = number.match(t);
+    if (!m.hasMatch() || m.capturedLength(2) + m.capturedLength(3) == 0) return std::nullopt;
+    QString whole = m.captured(2);
+    while (whole.startsWith(QLatin1Char('0'))) whole.remove(0, 1);
+    if (whole.size() > 19) return std::nullopt;
+    const QString fraction = m.captured(3);
+    __int128 v = 0;
+    for (const QChar c : whole) v = v * 10 + (c.unicode() - u'0');
+    for (int i = 0; i < scale; ++i) v = v * 10 + (i < fraction.size() ? fraction.at(i).unicode() - u'0' : 0);
+    if (fraction.size() > scale && fraction.at(scale) >= QLatin1Char('5')) ++v;
+    if (v > __int128(std::numeric_limits<std::int64_t>::max())) return std::nullopt;
+    return m.captured(1) == QLatin1String("-") ? -std::int64_t(v) : std::int64_t(v);
+}
+
+QString shown(const std::optional<std::int64_t>& v) {
+    return v ? QString::number(*v) : QStringLiteral("refused");
+}
+
 }  // namespace
+
+QString checkDecimalText(const QByteArray& bytes) {
+    const QString text = QString::fromUtf8(bytes);
+    for (const int scale : {0, 2, 3, 4}) {
+        const auto got = fb::parseScaled(text, scale);
+        const auto want = referenceScaled(text, scale);
+        if (got != want)
+            return QStringLiteral("\"%1\" at scale %2: %3 instead of %4").arg(text).arg(scale).arg(shown(got), shown(want));
+        if (got && fb::parseScaled(fb::formatScaled(*got, scale), scale) != got)
+            return QStringLiteral("%1 at scale %2 does not read back").arg(*got).arg(scale);
+    }
+    return {};
+}
 
 QString checkExchangeFile(const QByteArray& bytes) {
     QString problem;

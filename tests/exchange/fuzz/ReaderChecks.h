@@ -12,5 +12,9 @@ namespace fuzzchecks {
 
 QString checkExchangeFile(const QByteArray& bytes);
 QString checkCsvFile(const QByteArray& bytes);
+// The decimal parser every typed, stored and imported number goes through:
+// it gives what a reference that cannot overflow gives, at the scales the
+// program uses, and what it gives formats back to itself.
+QString checkDecimalText(const QByteArray& bytes);
 
 }  // namespace fuzzchecks

@@ -13,6 +13,7 @@
 #include <QTemporaryDir>
 
 #include <clocale>
+#include <limits>
 
 using testsupport::DbTest;
 
@@ -145,6 +146,33 @@ TEST_F(DataLayer, DecimalsTravelExactlyWhateverTheLocale) {
     EXPECT_EQ(fb::parseScaled(QString(), 2), std::nullopt);
     EXPECT_EQ(fb::formatScaled(-5, 2), QStringLiteral("-0.05"));
     EXPECT_EQ(fb::parseScaled(QStringLiteral("1.005"), 2), 101);
+}
+
+TEST(DecimalText, NumbersThatDoNotFitAreRefusedNeverWrapped) {
+    constexpr std::int64_t kMax = std::numeric_limits<std::int64_t>::max();
+    const struct {
+        const char* text;
+        int scale;
+        std::optional<std::int64_t> value;
+    } cases[] = {
+        {"184467440737095517", 2, std::nullopt},  // was 0.84 once wrapped
+        {"18446744073709551", 2, 1844674407370955100},
+        {"92233720368547758.07", 2, kMax},
+        {"-92233720368547758.07", 2, -kMax},
+        {"92233720368547758.08", 2, std::nullopt},
+        {"92233720368547758.074", 2, kMax},
+        {"92233720368547758.075", 2, std::nullopt},  // rounding up would pass the top
+        {"9223372036854775.807", 3, kMax},
+        {"9223372036854775.808", 3, std::nullopt},
+        {"9223372036854775807", 0, kMax},
+        {"9223372036854775808", 0, std::nullopt},
+        {"18446744073709551616", 0, std::nullopt},
+        {"100000000000000000000", 2, std::nullopt},
+        {"000000000000000000009.995", 2, 1000},
+        {"999999999999999.999", 3, 999999999999999999},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(fb::parseScaled(QString::fromLatin1(c.text), c.scale), c.value) << c.text << " / " << c.scale;
 }
 
 TEST_F(DataLayer, DatesTimesAndTimestampsRoundTrip) {
