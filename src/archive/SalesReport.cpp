@@ -192,10 +192,13 @@ std::vector<SalesRow> buildSalesReport(const std::vector<SalesLine>& lines, Sale
 
 std::vector<SalesLine> readSalesLines(fb::Connection& db, const QDate& from, const QDate& to, SalesVariant variant,
                                       const std::vector<std::int64_t>& groups) {
+    // The receipts of the period lead through the type and date index and
+    // each brings its lines through their own index: "+ 0" keeps the engine
+    // from starting at the lines of every year and looking each receipt up.
     QString sql = QStringLiteral(
         "SELECT D.DOC_ID, D.DOC_CHECK_TYPE, D.DOC_PAY_NAL, D.DOC_PAY_EL, D.DOC_PAY_ADVANCE, DD.DD_GOOD_ID, "
         "DD.DD_GOOD_NAME, DD.DD_GOOD_PRICE_CURRENT, DD.DD_GOOD_PRICE_MAIN, DD.DD_GOOD_COUNT, DD.DD_GOOD_PAYTYPE "
-        "FROM DOCUMENTS D JOIN DOCUMENTS_DETAIL DD ON DD.DD_DOC_ID = D.DOC_ID "
+        "FROM DOCUMENTS D JOIN DOCUMENTS_DETAIL DD ON DD.DD_DOC_ID = D.DOC_ID + 0 "
         "WHERE D.DOC_TYPE = 3 AND D.DOC_CHECK_TYPE IN (1, 2) AND D.DOC_DATE_D BETWEEN ? AND ?");
     std::vector<fb::Value> params{from, to};
     if (variant != SalesVariant::All) {
@@ -216,21 +219,33 @@ std::vector<SalesLine> readSalesLines(fb::Connection& db, const QDate& from, con
     st.execute(tr);
     std::vector<SalesLine> lines;
     // Stored texts that are empty or no number count as 0.
-    auto kop = [](const fb::Value& v) { return fb::parseScaled(fb::toString(v), 2).value_or(0); };
+    auto scaled = [](const fb::Value& v, int scale) { return fb::toScaled(v, scale).value_or(0); };
+    auto whole = [](const fb::Value& v, int fallback) {
+        return static_cast<int>(fb::toInt64(v).value_or(fallback));
+    };
+    // Columns by their place in the select above; a receipt's money is read
+    // once for all its lines, which come one after another.
+    enum { DocId, Kind, Cash, Card, Prepaid, GoodsId, Name, Price, MainPrice, Count, PayMethod };
+    SalesLine receipt;
+    bool anyReceipt = false;
     while (st.fetch()) {
         const fb::Row& r = st.row();
-        SalesLine l;
-        l.docId = r.integer("DOC_ID");
-        l.kind = r.integer("DOC_CHECK_TYPE");
-        l.cash = kop(r["DOC_PAY_NAL"]);
-        l.card = kop(r["DOC_PAY_EL"]);
-        l.prepaid = kop(r["DOC_PAY_ADVANCE"]);
-        l.goodsId = r.str("DD_GOOD_ID");
-        l.name = r.str("DD_GOOD_NAME");
-        l.price = kop(r["DD_GOOD_PRICE_CURRENT"]);
-        l.mainPrice = kop(r["DD_GOOD_PRICE_MAIN"]);
-        l.count = fb::parseScaled(r.str("DD_GOOD_COUNT"), 3).value_or(0);
-        l.payMethod = r.integer("DD_GOOD_PAYTYPE", 0);
+        const int docId = whole(r.at(DocId), 0);
+        if (!anyReceipt || docId != receipt.docId) {
+            anyReceipt = true;
+            receipt.docId = docId;
+            receipt.kind = whole(r.at(Kind), 0);
+            receipt.cash = scaled(r.at(Cash), 2);
+            receipt.card = scaled(r.at(Card), 2);
+            receipt.prepaid = scaled(r.at(Prepaid), 2);
+        }
+        SalesLine l = receipt;
+        l.goodsId = fb::toString(r.at(GoodsId));
+        l.name = fb::toString(r.at(Name));
+        l.price = scaled(r.at(Price), 2);
+        l.mainPrice = scaled(r.at(MainPrice), 2);
+        l.count = scaled(r.at(Count), 3);
+        l.payMethod = whole(r.at(PayMethod), 0);
         lines.push_back(std::move(l));
     }
     tr.commit();

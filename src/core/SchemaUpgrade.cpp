@@ -1,5 +1,7 @@
 #include "SchemaUpgrade.h"
 
+#include "GoodsQueries.h"
+
 #include "platform/db/Connection.h"
 #include "platform/db/Error.h"
 #include "platform/db/Metadata.h"
@@ -15,6 +17,9 @@
 namespace core {
 
 namespace {
+
+constexpr const char* kGoodsNameCyrlIndex =
+    "CREATE INDEX IX_GOODS_NAME_CYRL ON GOODS COMPUTED BY (GOOD_NAME COLLATE PXW_CYRL);";
 
 // Procedure names in selector order (selector 1 is index 0).
 constexpr const char* kProcedures[] = {
@@ -74,8 +79,8 @@ public:
           trigger_(tr_, QStringLiteral("SELECT 1 FROM RDB$TRIGGERS WHERE RDB$TRIGGER_NAME = ?")),
           index_(tr_, QStringLiteral("SELECT 1 FROM RDB$INDICES WHERE RDB$INDEX_NAME = ?")) {}
 
-    void createIndexIfMissing(const char* index, const char* ddl) {
-        if (!any(index_, {QLatin1String(index)})) change(QLatin1String(ddl));
+    void createIndexIfMissing(const char* index, const QString& ddl) {
+        if (!any(index_, {QLatin1String(index)})) change(ddl);
     }
 
     void addColumnIfMissing(const char* table, const char* column, const char* ddl) {
@@ -311,8 +316,18 @@ SchemaUpgradeResult SchemaUpgrade(fb::Connection& connection) {
     u.createIndexIfMissing("IX_GOODS_NAME", "CREATE INDEX IX_GOODS_NAME ON GOODS (GOOD_NAME);");
     u.createIndexIfMissing("IX_GOODS_NAME_UPPER",
                            "CREATE INDEX IX_GOODS_NAME_UPPER ON GOODS COMPUTED BY (UPPER(GOOD_NAME));");
+    // The lists' orders by name: the catalogue's first opening and the
+    // name-then-price order of the catalogue and the name search, so that
+    // their first screen is read in order instead of sorting every goods item.
+    u.createIndexIfMissing("IX_GOODS_NAME_CYRL", kGoodsNameCyrlIndex);
+    u.createIndexIfMissing("IX_GOODS_NAME_PRICE", QStringLiteral("CREATE INDEX IX_GOODS_NAME_PRICE ON GOODS "
+                                                                 "COMPUTED BY (") +
+                                                      kGoodsNamePriceKey + QStringLiteral(");"));
 
     u.finish();
+    // Indexes made on empty tables tell the planner nothing: after a year
+    // of sales it would walk the archive instead of looking a receipt up.
+    fb::meta::refreshStaleIndexStatistics(connection);
     return SchemaUpgradeResult{};
 }
 

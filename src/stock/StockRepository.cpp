@@ -4,6 +4,7 @@
 
 #include "platform/db/Connection.h"
 #include "platform/db/Error.h"
+#include "platform/db/Metadata.h"
 #include "platform/db/Procedure.h"
 #include "platform/db/Statement.h"
 #include "platform/db/Transaction.h"
@@ -123,6 +124,15 @@ int saveDocument(fb::Transaction& tr, const SaveRequest& r) {
          {QStringLiteral("I_DT"), std::int64_t{docTypeForKind(r.kind)}},
          {QStringLiteral("I_SUPPL_ID"), supplier ? fb::Value(QString::number(r.supplierId)) : fb::null()}});
     return row ? row->integer(QStringLiteral("O_DID")) : 0;
+}
+
+void refreshStatisticsAfterPosting(fb::Connection& connection) {
+    try {
+        fb::meta::refreshIndexStatistics(connection, {QStringLiteral("DOCUMENTS"), QStringLiteral("DOCUMENTS_DETAIL"),
+                                                      QStringLiteral("PORTIONS")});
+    } catch (const fb::Error&) {
+        // The document is posted; the planner only goes on with older figures.
+    }
 }
 
 void unpostDocument(fb::Transaction& tr, int docId) {
