@@ -4,11 +4,13 @@
 #include "platform/db/Transaction.h"
 
 #include <QCollator>
+#include <QHash>
 #include <QLocale>
 
 #include <algorithm>
 #include <map>
 #include <set>
+#include <unordered_set>
 
 namespace archive {
 
@@ -42,10 +44,21 @@ SalesRow label(int section, const QString& name) {
 
 // The positions of one payment method, grouped by goods, name and price,
 // sorted by name as the Cyrillic collation sorts.
+struct GroupKey {
+    QString goodsId, name;
+    std::int64_t price = 0;
+    bool operator==(const GroupKey&) const = default;
+};
+size_t qHash(const GroupKey& k, size_t seed = 0) {
+    return qHashMulti(seed, k.goodsId, k.name, k.price);
+}
+
 std::vector<SalesRow> positions(const std::vector<const SalesLine*>& lines, int section, bool full, bool roundEach) {
-    std::map<std::tuple<QString, QString, std::int64_t>, Group> groups;
+    // A year holds a million lines of a few thousand groups: hashed, not
+    // ordered; the rows are sorted by name once at the end.
+    QHash<GroupKey, Group> groups;
     for (const SalesLine* l : lines) {
-        Group& g = groups[{l->goodsId, l->name, l->price}];
+        Group& g = groups[GroupKey{l->goodsId, l->name, l->price}];
         g.goodsId = l->goodsId;
         g.name = l->name;
         g.price = l->price;
@@ -56,7 +69,8 @@ std::vector<SalesRow> positions(const std::vector<const SalesLine*>& lines, int 
         g.exactSum += l->count * l->price;
     }
     std::vector<SalesRow> rows;
-    for (const auto& [key, g] : groups) {
+    rows.reserve(std::size_t(groups.size()));
+    for (const Group& g : std::as_const(groups)) {
         SalesRow r;
         r.section = section;
         r.goodsId = g.goodsId;
@@ -77,8 +91,14 @@ std::vector<SalesRow> positions(const std::vector<const SalesLine*>& lines, int 
     }
     QCollator collator{QLocale(QLocale::Russian)};
     collator.setCaseSensitivity(Qt::CaseInsensitive);
-    std::stable_sort(rows.begin(), rows.end(),
-                     [&](const SalesRow& a, const SalesRow& b) { return collator.compare(a.name, b.name) < 0; });
+    // Ties by name keep the order of goods code and price, as before the
+    // rows were hashed.
+    std::sort(rows.begin(), rows.end(), [&](const SalesRow& a, const SalesRow& b) {
+        if (const int c = collator.compare(a.name, b.name); c != 0) return c < 0;
+        if (a.goodsId != b.goodsId) return a.goodsId < b.goodsId;
+        if (a.name != b.name) return a.name < b.name;
+        return *a.price < *b.price;
+    });
     return rows;
 }
 
@@ -122,11 +142,19 @@ std::vector<SalesRow> buildSalesReport(const std::vector<SalesLine>& lines, Sale
 
     if (variant == SalesVariant::All) {
         // Money by receipt: each receipt once, however many lines it has.
-        std::set<int> seen;
+        // Lines come receipt by receipt; the set only catches a receipt whose
+        // lines were not read together.
+        std::unordered_set<int> seen;
+        int last = 0;
+        bool anyLine = false;
         std::int64_t cash[3] = {}, card[3] = {}, prepaid[3] = {};
         bool any[3] = {};
         for (const SalesLine& l : lines) {
-            if ((l.kind != 1 && l.kind != 2) || !seen.insert(l.docId).second) continue;
+            if (l.kind != 1 && l.kind != 2) continue;
+            if (anyLine && l.docId == last) continue;
+            anyLine = true;
+            last = l.docId;
+            if (!seen.insert(l.docId).second) continue;
             any[l.kind] = true;
             cash[l.kind] += l.cash;
             card[l.kind] += l.card;
