@@ -120,16 +120,18 @@ QStringList refreshStaleIndexStatistics(Connection& connection) {
     QStringList stale;
     {
         Transaction tr(connection, Transaction::Access::ReadOnly);
-        QHash<QString, bool> hasRows;
-        for (const Row& r : query(tr, kIndexes)) {
-            if (toDouble(r.at(2)).value_or(0) > 0) continue;
-            const QString table = toString(r.at(1));
-            auto it = hasRows.find(table);
-            if (it == hasRows.end())
-                it = hasRows.insert(table, queryOne(tr, QStringLiteral("SELECT 1 FROM ") + quoted(table) +
-                                                            QStringLiteral(" ROWS 1"))
-                                               .has_value());
-            if (*it) stale << toString(r.at(0));
+        QHash<QString, QStringList> byTable;  // never-computed indexes by table
+        for (const Row& r : query(tr, kIndexes))
+            if (toDouble(r.at(2)).value_or(0) <= 0) byTable[toString(r.at(1))] << toString(r.at(0));
+        if (!byTable.isEmpty()) {
+            // Which of those tables hold a row, in one statement: at every
+            // login of a new shop they are all empty.
+            QStringList probes;
+            for (auto it = byTable.cbegin(); it != byTable.cend(); ++it)
+                probes << QStringLiteral("SELECT CAST('%1' AS VARCHAR(63)) FROM RDB$DATABASE WHERE EXISTS (SELECT 1 FROM %2)")
+                              .arg(QString(it.key()).replace(QLatin1Char('\''), QStringLiteral("''")), quoted(it.key()));
+            for (const Row& r : query(tr, probes.join(QStringLiteral(" UNION ALL "))))
+                stale << byTable.value(toString(r.at(0)));
         }
         tr.commit();
     }

@@ -33,7 +33,7 @@ bool indexExists(Transaction& tr, const QString& index);
 void refreshIndexStatistics(Connection& connection, const QStringList& tables);
 // Every index whose statistics were never computed (0) while its table holds
 // rows; an up-to-date database costs one read of the system tables and one
-// row look-up per such table. Returns the indexes recomputed.
+// statement probing such tables for a row. Returns the indexes recomputed.
 QStringList refreshStaleIndexStatistics(Connection& connection);
 }  // namespace meta
 
