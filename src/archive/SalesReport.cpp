@@ -89,16 +89,28 @@ std::vector<SalesRow> positions(const std::vector<const SalesLine*>& lines, int 
         }
         rows.push_back(std::move(r));
     }
+    // Each name's collation key is made once: comparing through the
+    // collator for every pair costs more than reading the month's lines.
     QCollator collator{QLocale(QLocale::Russian)};
     collator.setCaseSensitivity(Qt::CaseInsensitive);
+    std::vector<QCollatorSortKey> keys;
+    keys.reserve(rows.size());
+    for (const SalesRow& r : rows) keys.push_back(collator.sortKey(r.name));
+    std::vector<std::size_t> order(rows.size());
+    for (std::size_t i = 0; i < order.size(); ++i) order[i] = i;
     // Ties by name keep the order of goods code and price, as before the
     // rows were hashed.
-    std::sort(rows.begin(), rows.end(), [&](const SalesRow& a, const SalesRow& b) {
-        if (const int c = collator.compare(a.name, b.name); c != 0) return c < 0;
+    std::sort(order.begin(), order.end(), [&](std::size_t x, std::size_t y) {
+        const SalesRow &a = rows[x], &b = rows[y];
+        if (const int c = keys[x].compare(keys[y]); c != 0) return c < 0;
         if (a.goodsId != b.goodsId) return a.goodsId < b.goodsId;
         if (a.name != b.name) return a.name < b.name;
         return *a.price < *b.price;
     });
+    std::vector<SalesRow> sorted;
+    sorted.reserve(rows.size());
+    for (const std::size_t i : order) sorted.push_back(std::move(rows[i]));
+    rows = std::move(sorted);
     return rows;
 }
 
