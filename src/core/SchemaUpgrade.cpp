@@ -327,7 +327,12 @@ SchemaUpgradeResult SchemaUpgrade(fb::Connection& connection) {
     u.finish();
     // Indexes made on empty tables tell the planner nothing: after a year
     // of sales it would walk the archive instead of looking a receipt up.
-    fb::meta::refreshStaleIndexStatistics(connection);
+    // Figures that cannot be computed now (another attachment's lock, a user
+    // who may not) leave the schema usable: the next login tries again.
+    try {
+        fb::meta::refreshStaleIndexStatistics(connection);
+    } catch (const fb::Error&) {
+    }
     return SchemaUpgradeResult{};
 }
 
