@@ -15,6 +15,7 @@
 #include <ibase.h>
 
 #include <cstdlib>
+#include <ctime>
 #include <memory>
 #include <vector>
 
@@ -65,70 +66,172 @@ inline QByteArray cp1251(const QString& text) {
     return b;
 }
 
-// The raw side of a read: the statement prepared, its whole-number and text
-// parameters bound, and `limit` rows (0: all) fetched into plain buffers
-// through the client library alone, in a read-only transaction as the
-// program's lists read. Returns the rows fetched.
-inline int rawFetch(isc_db_handle* h, const QString& sql, const std::vector<fb::Value>& params = {}, int limit = 0) {
-    using Sqlda = std::unique_ptr<XSQLDA, decltype(&std::free)>;
-    static const char tpb[] = {isc_tpb_version3, isc_tpb_read, isc_tpb_read_committed, isc_tpb_rec_version,
-                               isc_tpb_nowait};
-    ISC_STATUS_ARRAY st;
-    isc_tr_handle tr = 0;
-    isc_start_transaction(st, &tr, 1, h, sizeof tpb, tpb);
-    check(st);
-    isc_stmt_handle stmt = 0;
-    isc_dsql_allocate_statement(st, h, &stmt);
-    const QByteArray text = cp1251(sql);
-    isc_dsql_prepare(st, &tr, &stmt, 0, text.constData(), 3, nullptr);
-    check(st);
-    Sqlda out(static_cast<XSQLDA*>(std::calloc(1, XSQLDA_LENGTH(40))), &std::free);
-    out->version = SQLDA_VERSION1;
-    out->sqln = 40;
-    isc_dsql_describe(st, &stmt, 3, out.get());
-    check(st);
-    std::vector<std::vector<char>> bufs(std::size_t(out->sqld));
-    std::vector<short> inds(std::size_t(out->sqld));
-    for (int i = 0; i < out->sqld; ++i) {
-        bufs[std::size_t(i)].resize(std::size_t(out->sqlvar[i].sqllen) + 2);
-        out->sqlvar[i].sqldata = bufs[std::size_t(i)].data();
-        out->sqlvar[i].sqlind = &inds[std::size_t(i)];
-    }
-    const short n = static_cast<short>(params.size());
-    Sqlda in(static_cast<XSQLDA*>(std::calloc(1, XSQLDA_LENGTH(n > 0 ? n : 1))), &std::free);
-    in->version = SQLDA_VERSION1;
-    in->sqln = n;
-    std::vector<QByteArray> texts;
-    texts.reserve(params.size());
-    std::vector<ISC_INT64> ints(params.size());
-    std::vector<short> inInds(params.size(), 0);
-    if (n > 0) {
-        isc_dsql_describe_bind(st, &stmt, 3, in.get());
+// A transaction through the client library alone: read-only for the
+// program's lists, read-write for what writes. Commits in commit(), rolls
+// back if never committed.
+class RawTransaction {
+public:
+    RawTransaction(isc_db_handle* h, bool write) {
+        static const char readTpb[] = {isc_tpb_version3, isc_tpb_read, isc_tpb_read_committed, isc_tpb_rec_version,
+                                       isc_tpb_nowait};
+        static const char writeTpb[] = {isc_tpb_version3, isc_tpb_write, isc_tpb_read_committed,
+                                        isc_tpb_rec_version, isc_tpb_nowait};
+        ISC_STATUS_ARRAY st;
+        isc_start_transaction(st, &tr_, 1, h, write ? sizeof writeTpb : sizeof readTpb, write ? writeTpb : readTpb);
         check(st);
-        for (std::size_t i = 0; i < params.size(); ++i) {
-            XSQLVAR& v = in->sqlvar[i];
-            v.sqlind = &inInds[i];
-            if (const auto* whole = std::get_if<std::int64_t>(&params[i])) {
-                ints[i] = *whole;
+    }
+    ~RawTransaction() {
+        ISC_STATUS_ARRAY st;
+        if (tr_) isc_rollback_transaction(st, &tr_);
+    }
+    RawTransaction(const RawTransaction&) = delete;
+    RawTransaction& operator=(const RawTransaction&) = delete;
+    void commit() {
+        ISC_STATUS_ARRAY st;
+        isc_commit_transaction(st, &tr_);
+        check(st);
+        tr_ = 0;
+    }
+    isc_tr_handle* handle() { return &tr_; }
+
+private:
+    isc_tr_handle tr_ = 0;
+};
+
+// A statement prepared once through the client library: whole-number, text
+// and date parameters bound into plain buffers, rows fetched into plain
+// buffers (read back as text or whole numbers only where a caller needs a
+// value).
+class RawStatement {
+public:
+    RawStatement(isc_db_handle* h, RawTransaction& tr, const QString& sql)
+        : out_(alloc(40)), in_(alloc(40)) {
+        ISC_STATUS_ARRAY st;
+        isc_dsql_allocate_statement(st, h, &stmt_);
+        check(st);
+        const QByteArray text = cp1251(sql);
+        isc_dsql_prepare(st, tr.handle(), &stmt_, 0, text.constData(), 3, nullptr);
+        check(st);
+        isc_dsql_describe(st, &stmt_, 3, out_.get());
+        check(st);
+        bufs_.resize(std::size_t(out_->sqld));
+        inds_.resize(std::size_t(out_->sqld));
+        for (int i = 0; i < out_->sqld; ++i) {
+            bufs_[std::size_t(i)].resize(std::size_t(out_->sqlvar[i].sqllen) + 2);
+            out_->sqlvar[i].sqldata = bufs_[std::size_t(i)].data();
+            out_->sqlvar[i].sqlind = &inds_[std::size_t(i)];
+        }
+        isc_dsql_describe_bind(st, &stmt_, 3, in_.get());
+        check(st);
+    }
+    ~RawStatement() {
+        ISC_STATUS_ARRAY st;
+        isc_dsql_free_statement(st, &stmt_, DSQL_drop);
+    }
+    RawStatement(const RawStatement&) = delete;
+    RawStatement& operator=(const RawStatement&) = delete;
+
+    void execute(RawTransaction& tr, const std::vector<fb::Value>& params = {}) {
+        const std::size_t n = params.size();
+        texts_.clear();
+        texts_.reserve(n);
+        ints_.assign(n, 0);
+        dates_.assign(n, 0);
+        inInds_.assign(n, 0);
+        for (std::size_t i = 0; i < n; ++i) {
+            XSQLVAR& v = in_->sqlvar[i];
+            v.sqlind = &inInds_[i];
+            if (std::holds_alternative<fb::Null>(params[i])) {
+                inInds_[i] = -1;
+                v.sqltype = SQL_TEXT | 1;
+                v.sqllen = 0;
+                v.sqldata = nullptr;
+            } else if (const auto* whole = std::get_if<std::int64_t>(&params[i])) {
+                ints_[i] = *whole;
                 v.sqltype = SQL_INT64 | 1;
                 v.sqlscale = 0;
                 v.sqllen = 8;
-                v.sqldata = reinterpret_cast<char*>(&ints[i]);
+                v.sqldata = reinterpret_cast<char*>(&ints_[i]);
+            } else if (const auto* day = std::get_if<QDate>(&params[i])) {
+                tm t{};
+                t.tm_year = day->year() - 1900;
+                t.tm_mon = day->month() - 1;
+                t.tm_mday = day->day();
+                isc_encode_sql_date(&t, &dates_[i]);
+                v.sqltype = SQL_TYPE_DATE | 1;
+                v.sqllen = sizeof(ISC_DATE);
+                v.sqldata = reinterpret_cast<char*>(&dates_[i]);
             } else {
-                texts.push_back(cp1251(std::get<QString>(params[i])));
+                // Bytes go as they are: text already in the database's code page.
+                const auto* raw = std::get_if<QByteArray>(&params[i]);
+                texts_.push_back(raw ? *raw : cp1251(std::get<QString>(params[i])));
                 v.sqltype = SQL_TEXT | 1;
-                v.sqllen = static_cast<short>(texts.back().size());
-                v.sqldata = texts.back().data();
+                v.sqllen = static_cast<short>(texts_.back().size());
+                v.sqldata = texts_.back().data();
             }
         }
+        in_->sqld = static_cast<short>(n);
+        ISC_STATUS_ARRAY st;
+        isc_dsql_execute(st, tr.handle(), &stmt_, 3, n > 0 ? in_.get() : nullptr);
+        check(st);
     }
-    isc_dsql_execute(st, &tr, &stmt, 3, n > 0 ? in.get() : nullptr);
-    check(st);
+    bool fetch() {
+        ISC_STATUS_ARRAY st;
+        return isc_dsql_fetch(st, &stmt_, 3, out_.get()) == 0;
+    }
+    void close() {
+        ISC_STATUS_ARRAY st;
+        isc_dsql_free_statement(st, &stmt_, DSQL_close);
+    }
+    // A fetched whole number (INTEGER, SMALLINT, BIGINT without scale).
+    std::int64_t whole(int column) const {
+        const XSQLVAR& v = out_->sqlvar[column];
+        switch (v.sqltype & ~1) {
+            case SQL_SHORT: return *reinterpret_cast<const short*>(v.sqldata);
+            case SQL_LONG: return *reinterpret_cast<const ISC_LONG*>(v.sqldata);
+            default: return *reinterpret_cast<const ISC_INT64*>(v.sqldata);
+        }
+    }
+    // A fetched VARCHAR's bytes (empty for NULL).
+    QByteArray bytes(int column) const {
+        const XSQLVAR& v = out_->sqlvar[column];
+        if (*v.sqlind < 0) return {};
+        if ((v.sqltype & ~1) == SQL_VARYING)
+            return QByteArray(v.sqldata + 2, *reinterpret_cast<const short*>(v.sqldata));
+        return QByteArray(v.sqldata, v.sqllen);
+    }
+
+private:
+    using Sqlda = std::unique_ptr<XSQLDA, decltype(&std::free)>;
+    static Sqlda alloc(short n) {
+        Sqlda d(static_cast<XSQLDA*>(std::calloc(1, XSQLDA_LENGTH(n))), &std::free);
+        d->version = SQLDA_VERSION1;
+        d->sqln = n;
+        return d;
+    }
+    isc_stmt_handle stmt_ = 0;
+    Sqlda out_, in_;
+    std::vector<std::vector<char>> bufs_;
+    std::vector<short> inds_;
+    std::vector<QByteArray> texts_;
+    std::vector<ISC_INT64> ints_;
+    std::vector<ISC_DATE> dates_;
+    std::vector<short> inInds_;
+};
+
+// The raw side of a read: the statement prepared, its parameters bound, and
+// `limit` rows (0: all) fetched into plain buffers through the client
+// library alone, in a read-only transaction as the program's lists read.
+// Returns the rows fetched.
+inline int rawFetch(isc_db_handle* h, const QString& sql, const std::vector<fb::Value>& params = {}, int limit = 0) {
+    RawTransaction tr(h, false);
     int rows = 0;
-    while ((limit <= 0 || rows < limit) && isc_dsql_fetch(st, &stmt, 3, out.get()) == 0) ++rows;
-    isc_dsql_free_statement(st, &stmt, DSQL_drop);
-    isc_commit_transaction(st, &tr);
-    check(st);
+    {
+        RawStatement s(h, tr, sql);
+        s.execute(tr, params);
+        while ((limit <= 0 || rows < limit) && s.fetch()) ++rows;
+    }
+    tr.commit();
     return rows;
 }
 

@@ -2,10 +2,17 @@
 // Median and p99 of timed calls, reported as benchmark counters in
 // milliseconds: the budgets are medians, and p99 shows what the cashier
 // waits for now and then.
+//
+// Every figure with a budget is also printed as one line
+//     BENCH-RATIO <label> <value> <goal>
+// (a value at or below its goal is within budget), which scripts/bench.sh
+// gathers from every benchmark into one table.
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
 #include <chrono>
+#include <cstdio>
+#include <string>
 #include <vector>
 
 namespace bench {
@@ -28,16 +35,33 @@ public:
         std::nth_element(v.begin(), v.begin() + k, v.end());
         return v[size_t(k)];
     }
+    double median() const { return quantile(0.5); }
 
     void report(benchmark::State& state) const {
         if (millis_.empty()) return;
         state.counters["median_ms"] = quantile(0.5);
         state.counters["p99_ms"] = quantile(0.99);
     }
+    // Under a prefix, for a benchmark that times more than one side.
+    void report(benchmark::State& state, const std::string& prefix) const {
+        if (millis_.empty()) return;
+        state.counters[prefix + "_median_ms"] = quantile(0.5);
+        state.counters[prefix + "_p99_ms"] = quantile(0.99);
+    }
 
 private:
     std::vector<double> millis_;
 };
+
+// The line scripts/bench.sh reads (label: what is measured, without
+// blanks, e.g. "archive.fpd_search/raw_lookup"); also a
+// counter, so the figure shows in the benchmark's own table.
+inline void budget(benchmark::State& state, const std::string& counter, const std::string& label, double value,
+                   double goal) {
+    state.counters[counter] = value;
+    std::printf("BENCH-RATIO %s %.3f %.3f\n", label.c_str(), value, goal);
+    std::fflush(stdout);
+}
 
 // Times each call of the benchmark loop and reports median and p99.
 template <class F>
@@ -49,6 +73,33 @@ void timed(benchmark::State& state, F&& call) {
         t.add(start);
     }
     t.report(state);
+}
+
+// Our side and the raw side take turns in one loop, the first of the two
+// changing every round, so that the load of a shared machine and warm
+// caches fall on both alike. Reports both sides' median and p99 and the
+// ratio of the medians against `goal`. Returns our side's timings.
+template <class Ours, class Raw>
+Timings paired(benchmark::State& state, const std::string& label, double goal, Ours&& ours, Raw&& raw) {
+    Timings o, r;
+    bool rawFirst = false;
+    for (auto _ : state) {
+        for (int k = 0; k < 2; ++k) {
+            const auto start = now();
+            if ((k == 0) == rawFirst) {
+                raw();
+                r.add(start);
+            } else {
+                ours();
+                o.add(start);
+            }
+        }
+        rawFirst = !rawFirst;
+    }
+    o.report(state, "ours");
+    r.report(state, "raw");
+    budget(state, "ratio", label, r.median() > 0 ? o.median() / r.median() : 0, goal);
+    return o;
 }
 
 }  // namespace bench

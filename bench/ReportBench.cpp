@@ -5,6 +5,7 @@
 // texts, frames and lines at positions worked out beforehand. Both run
 // interleaved in one loop so the machine's noise hits them alike. Budget:
 // the report within 3x the direct drawing.
+#include "BenchStats.h"
 #include "platform/report/Layout.h"
 #include "platform/report/PageRenderer.h"
 #include "platform/report/ReportProject.h"
@@ -139,7 +140,8 @@ void runCase(benchmark::State& state, const Case& c) {
     state.counters["report_p99_ms"] = percentile(viaReport, 0.99);
     state.counters["direct_median_ms"] = directMedian;
     state.counters["direct_p99_ms"] = percentile(direct, 0.99);
-    state.counters["ratio_median"] = directMedian > 0 ? reportMedian / directMedian : 0;
+    bench::budget(state, "ratio_median", std::string("report.") + c.report + "/direct_drawing",
+                  directMedian > 0 ? reportMedian / directMedian : 0, 3.0);
 }
 
 void BM_GoodsCheck40Lines(benchmark::State& state) {

@@ -32,10 +32,22 @@ bool storedReceiptCopyable(const QString& kindCaption, const fb::Row& receipt) {
 }
 
 ReceiptSearchQuery buildReceiptSearchQuery(const ReceiptSearchFilter& f) {
+    // A value longer than its column can match no stored receipt; bound as
+    // it is, the engine would refuse it ("string right truncation") instead
+    // of finding nothing.
+    constexpr int kFpdWidth = 15, kInnWidth = 12, kBuyerNameWidth = 50;
+    const QString kNothing = QStringLiteral(" AND 1=0");
     ReceiptSearchQuery q;
-    q.sql = QStringLiteral("SELECT * FROM DOCUMENTS WHERE DOC_TYPE=3");
+    const QString fpd = f.fpd.trimmed();
+    // With a fiscal sign the receipt is one look-up in its own index: the
+    // type, which every receipt shares, must not lead through the type and
+    // date index (it would visit the whole archive).
+    q.sql = fpd.isEmpty() ? QStringLiteral("SELECT * FROM DOCUMENTS WHERE DOC_TYPE=3")
+                          : QStringLiteral("SELECT * FROM DOCUMENTS WHERE DOC_TYPE+0=3");
     if (f.returnMode) q.sql += QStringLiteral(" AND DOC_CHECK_TYPE=1");
-    if (const QString fpd = f.fpd.trimmed(); !fpd.isEmpty()) {
+    if (fpd.size() > kFpdWidth) {
+        q.sql += kNothing;
+    } else if (!fpd.isEmpty()) {
         q.sql += QStringLiteral(" AND DOC_FPD=?");
         q.params.emplace_back(fpd);
     }
@@ -45,13 +57,17 @@ ReceiptSearchQuery buildReceiptSearchQuery(const ReceiptSearchFilter& f) {
         q.params.emplace_back(f.to);
     }
     if (f.buyerOn) {
-        if (const QString inn = f.buyerInn.trimmed(); !inn.isEmpty()) {
+        if (const QString inn = f.buyerInn.trimmed(); inn.size() > kInnWidth) {
+            q.sql += kNothing;
+        } else if (!inn.isEmpty()) {
             q.sql += QStringLiteral(" AND DOC_BUYER_INN=?");
             q.params.emplace_back(inn);
         }
-        if (const QString name = f.buyerName.trimmed(); !name.isEmpty()) {
-            // The pattern may be longer than the column; the cast keeps the
-            // engine from cutting it to the column's size.
+        if (const QString name = f.buyerName.trimmed(); name.size() > kBuyerNameWidth) {
+            q.sql += kNothing;
+        } else if (!name.isEmpty()) {
+            // The escaped pattern may be longer than the column; the cast
+            // keeps the engine from cutting it to the column's size.
             q.sql += QStringLiteral(" AND UPPER(DOC_BUYER_NAME) LIKE CAST(? AS VARCHAR(200)) ESCAPE '") + kEscape +
                      QLatin1Char('\'');
             q.params.emplace_back(likeContains(name));

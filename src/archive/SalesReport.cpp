@@ -4,11 +4,13 @@
 #include "platform/db/Transaction.h"
 
 #include <QCollator>
+#include <QHash>
 #include <QLocale>
 
 #include <algorithm>
 #include <map>
 #include <set>
+#include <unordered_set>
 
 namespace archive {
 
@@ -42,10 +44,21 @@ SalesRow label(int section, const QString& name) {
 
 // The positions of one payment method, grouped by goods, name and price,
 // sorted by name as the Cyrillic collation sorts.
+struct GroupKey {
+    QString goodsId, name;
+    std::int64_t price = 0;
+    bool operator==(const GroupKey&) const = default;
+};
+size_t qHash(const GroupKey& k, size_t seed = 0) {
+    return qHashMulti(seed, k.goodsId, k.name, k.price);
+}
+
 std::vector<SalesRow> positions(const std::vector<const SalesLine*>& lines, int section, bool full, bool roundEach) {
-    std::map<std::tuple<QString, QString, std::int64_t>, Group> groups;
+    // A year holds a million lines of a few thousand groups: hashed, not
+    // ordered; the rows are sorted by name once at the end.
+    QHash<GroupKey, Group> groups;
     for (const SalesLine* l : lines) {
-        Group& g = groups[{l->goodsId, l->name, l->price}];
+        Group& g = groups[GroupKey{l->goodsId, l->name, l->price}];
         g.goodsId = l->goodsId;
         g.name = l->name;
         g.price = l->price;
@@ -56,7 +69,8 @@ std::vector<SalesRow> positions(const std::vector<const SalesLine*>& lines, int 
         g.exactSum += l->count * l->price;
     }
     std::vector<SalesRow> rows;
-    for (const auto& [key, g] : groups) {
+    rows.reserve(std::size_t(groups.size()));
+    for (const Group& g : std::as_const(groups)) {
         SalesRow r;
         r.section = section;
         r.goodsId = g.goodsId;
@@ -75,10 +89,28 @@ std::vector<SalesRow> positions(const std::vector<const SalesLine*>& lines, int 
         }
         rows.push_back(std::move(r));
     }
+    // Each name's collation key is made once: comparing through the
+    // collator for every pair costs more than reading the month's lines.
     QCollator collator{QLocale(QLocale::Russian)};
     collator.setCaseSensitivity(Qt::CaseInsensitive);
-    std::stable_sort(rows.begin(), rows.end(),
-                     [&](const SalesRow& a, const SalesRow& b) { return collator.compare(a.name, b.name) < 0; });
+    std::vector<QCollatorSortKey> keys;
+    keys.reserve(rows.size());
+    for (const SalesRow& r : rows) keys.push_back(collator.sortKey(r.name));
+    std::vector<std::size_t> order(rows.size());
+    for (std::size_t i = 0; i < order.size(); ++i) order[i] = i;
+    // Ties by name keep the order of goods code and price, as before the
+    // rows were hashed.
+    std::sort(order.begin(), order.end(), [&](std::size_t x, std::size_t y) {
+        const SalesRow &a = rows[x], &b = rows[y];
+        if (const int c = keys[x].compare(keys[y]); c != 0) return c < 0;
+        if (a.goodsId != b.goodsId) return a.goodsId < b.goodsId;
+        if (a.name != b.name) return a.name < b.name;
+        return *a.price < *b.price;
+    });
+    std::vector<SalesRow> sorted;
+    sorted.reserve(rows.size());
+    for (const std::size_t i : order) sorted.push_back(std::move(rows[i]));
+    rows = std::move(sorted);
     return rows;
 }
 
@@ -122,11 +154,19 @@ std::vector<SalesRow> buildSalesReport(const std::vector<SalesLine>& lines, Sale
 
     if (variant == SalesVariant::All) {
         // Money by receipt: each receipt once, however many lines it has.
-        std::set<int> seen;
+        // Lines come receipt by receipt; the set only catches a receipt whose
+        // lines were not read together.
+        std::unordered_set<int> seen;
+        int last = 0;
+        bool anyLine = false;
         std::int64_t cash[3] = {}, card[3] = {}, prepaid[3] = {};
         bool any[3] = {};
         for (const SalesLine& l : lines) {
-            if ((l.kind != 1 && l.kind != 2) || !seen.insert(l.docId).second) continue;
+            if (l.kind != 1 && l.kind != 2) continue;
+            if (anyLine && l.docId == last) continue;
+            anyLine = true;
+            last = l.docId;
+            if (!seen.insert(l.docId).second) continue;
             any[l.kind] = true;
             cash[l.kind] += l.cash;
             card[l.kind] += l.card;
@@ -192,10 +232,13 @@ std::vector<SalesRow> buildSalesReport(const std::vector<SalesLine>& lines, Sale
 
 std::vector<SalesLine> readSalesLines(fb::Connection& db, const QDate& from, const QDate& to, SalesVariant variant,
                                       const std::vector<std::int64_t>& groups) {
+    // The receipts of the period lead through the type and date index and
+    // each brings its lines through their own index: "+ 0" keeps the engine
+    // from starting at the lines of every year and looking each receipt up.
     QString sql = QStringLiteral(
         "SELECT D.DOC_ID, D.DOC_CHECK_TYPE, D.DOC_PAY_NAL, D.DOC_PAY_EL, D.DOC_PAY_ADVANCE, DD.DD_GOOD_ID, "
         "DD.DD_GOOD_NAME, DD.DD_GOOD_PRICE_CURRENT, DD.DD_GOOD_PRICE_MAIN, DD.DD_GOOD_COUNT, DD.DD_GOOD_PAYTYPE "
-        "FROM DOCUMENTS D JOIN DOCUMENTS_DETAIL DD ON DD.DD_DOC_ID = D.DOC_ID "
+        "FROM DOCUMENTS D JOIN DOCUMENTS_DETAIL DD ON DD.DD_DOC_ID = D.DOC_ID + 0 "
         "WHERE D.DOC_TYPE = 3 AND D.DOC_CHECK_TYPE IN (1, 2) AND D.DOC_DATE_D BETWEEN ? AND ?");
     std::vector<fb::Value> params{from, to};
     if (variant != SalesVariant::All) {
@@ -216,21 +259,33 @@ std::vector<SalesLine> readSalesLines(fb::Connection& db, const QDate& from, con
     st.execute(tr);
     std::vector<SalesLine> lines;
     // Stored texts that are empty or no number count as 0.
-    auto kop = [](const fb::Value& v) { return fb::parseScaled(fb::toString(v), 2).value_or(0); };
+    auto scaled = [](const fb::Value& v, int scale) { return fb::toScaled(v, scale).value_or(0); };
+    auto whole = [](const fb::Value& v, int fallback) {
+        return static_cast<int>(fb::toInt64(v).value_or(fallback));
+    };
+    // Columns by their place in the select above; a receipt's money is read
+    // once for all its lines, which come one after another.
+    enum { DocId, Kind, Cash, Card, Prepaid, GoodsId, Name, Price, MainPrice, Count, PayMethod };
+    SalesLine receipt;
+    bool anyReceipt = false;
     while (st.fetch()) {
         const fb::Row& r = st.row();
-        SalesLine l;
-        l.docId = r.integer("DOC_ID");
-        l.kind = r.integer("DOC_CHECK_TYPE");
-        l.cash = kop(r["DOC_PAY_NAL"]);
-        l.card = kop(r["DOC_PAY_EL"]);
-        l.prepaid = kop(r["DOC_PAY_ADVANCE"]);
-        l.goodsId = r.str("DD_GOOD_ID");
-        l.name = r.str("DD_GOOD_NAME");
-        l.price = kop(r["DD_GOOD_PRICE_CURRENT"]);
-        l.mainPrice = kop(r["DD_GOOD_PRICE_MAIN"]);
-        l.count = fb::parseScaled(r.str("DD_GOOD_COUNT"), 3).value_or(0);
-        l.payMethod = r.integer("DD_GOOD_PAYTYPE", 0);
+        const int docId = whole(r.at(DocId), 0);
+        if (!anyReceipt || docId != receipt.docId) {
+            anyReceipt = true;
+            receipt.docId = docId;
+            receipt.kind = whole(r.at(Kind), 0);
+            receipt.cash = scaled(r.at(Cash), 2);
+            receipt.card = scaled(r.at(Card), 2);
+            receipt.prepaid = scaled(r.at(Prepaid), 2);
+        }
+        SalesLine l = receipt;
+        l.goodsId = fb::toString(r.at(GoodsId));
+        l.name = fb::toString(r.at(Name));
+        l.price = scaled(r.at(Price), 2);
+        l.mainPrice = scaled(r.at(MainPrice), 2);
+        l.count = scaled(r.at(Count), 3);
+        l.payMethod = whole(r.at(PayMethod), 0);
         lines.push_back(std::move(l));
     }
     tr.commit();

@@ -1,5 +1,7 @@
 #include "CatalogueLogic.h"
 
+#include "core/GoodsQueries.h"
+
 #include <QSet>
 
 #include <algorithm>
@@ -52,9 +54,16 @@ GoodsListQuery buildGoodsListQuery(std::int64_t groupId, bool wholeBase, const Q
             q.params.emplace_back(QLatin1Char('%') + escapeLikeText(text) + QLatin1Char('%'));
         }
     }
-    q.sql = kListColumns + where +
-            (firstOpening ? QStringLiteral(" ORDER BY GOOD_NAME COLLATE PXW_CYRL")
-                          : QStringLiteral(" ORDER BY GOOD_NAME, PRICE_NORM COLLATE PXW_CYRL"));
+    q.sql = kListColumns + where;
+    if (firstOpening)
+        q.sql += QStringLiteral(" ORDER BY GOOD_NAME COLLATE PXW_CYRL");
+    else if (!text.isEmpty())
+        // The name filter's matches are few: they are found first and sorted.
+        q.sql += QStringLiteral(" ORDER BY GOOD_NAME, PRICE_NORM COLLATE PXW_CYRL");
+    else
+        // The same order read along its index: the first screen of a whole
+        // catalogue without sorting all of it.
+        q.sql += QStringLiteral(" ORDER BY ") + core::kGoodsNamePriceKey;
     return q;
 }
 

@@ -18,6 +18,11 @@ namespace catalogue {
 
 enum class NameFilter { StartsWith, Contains };
 
+// Rows the goods lists (the catalogue, the name search) fetch at a time: a
+// screenful, so the first screen of 100,000 goods costs a few look-ups and
+// further rows come as the list is scrolled.
+constexpr int kGoodsListBatchRows = 64;
+
 struct GoodsListQuery {
     QString sql;
     std::vector<fb::Value> params;

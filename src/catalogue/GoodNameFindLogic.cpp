@@ -2,6 +2,7 @@
 
 #include "catalogue/CatalogueLogic.h"
 #include "core/CodeTables.h"
+#include "core/GoodsQueries.h"
 
 namespace catalogue {
 
@@ -47,7 +48,9 @@ GoodNameFindQuery BuildGoodsListQuery(const QString& filterText, bool startsWith
             q.params.emplace_back(QLatin1Char('%') + escapeLikeText(text) + QLatin1Char('%'));
         }
     }
-    q.sql = kListHead + where + kListTail;
+    // Without a name the whole list is read along the index of its order
+    // (the same order as one key); with one, its few matches are sorted.
+    q.sql = kListHead + where + (text.isEmpty() ? QStringLiteral(" ORDER BY ") + core::kGoodsNamePriceKey : kListTail);
     return q;
 }
 

@@ -7,6 +7,7 @@
 #include "platform/db/Transaction.h"
 #include "platform/ui/Guard.h"
 #include "platform/ui/MessageService.h"
+#include "catalogue/CatalogueLogic.h"
 #include "platform/ui/QueryTableModel.h"
 
 #include <QCheckBox>
@@ -88,6 +89,7 @@ TfmGoodNameFind::TfmGoodNameFind(fb::Connection& db, int mode, GoodNameFindSink 
     : QDialog(parent), db_(db), mode_(mode), sink_(std::move(sink)), model_(new GoodNameFindModel(this)) {
     setObjectName(QStringLiteral("fmGoodNameFind"));
     setWindowTitle(QStringLiteral("Поиск по названию"));
+    model_->setBatchSize(kGoodsListBatchRows);
     fmGoodNameFind = this;
 
     TreeView1 = named(new QTreeWidget(this), "TreeView1");

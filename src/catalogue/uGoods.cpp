@@ -70,6 +70,7 @@ TfmGoods::TfmGoods(fb::Connection& db, QWidget* parent)
     : QDialog(parent), db_(db), model_(new ui::QueryTableModel(this)) {
     setObjectName(QStringLiteral("fmGoods"));
     setWindowTitle(QStringLiteral("Номенклатура"));
+    model_->setBatchSize(kGoodsListBatchRows);
     fmGoods = this;
 
     TreeView1 = named(new QTreeWidget(this), "TreeView1");

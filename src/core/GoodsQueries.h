@@ -15,6 +15,14 @@ class Transaction;
 
 namespace core {
 
+// The lists' order "by name, then by the price text padded with zeros" as
+// one key, in the same order, so that one index (IX_GOODS_NAME_PRICE) serves
+// it: the name padded with blanks as a comparison pads it, then the price
+// at its fixed width. An absent price sorts before every price, as NULL
+// does.
+inline const QString kGoodsNamePriceKey =
+    QStringLiteral("RPAD(COALESCE(GOOD_NAME, ''), 80) || COALESCE(LPAD(GOOD_PRICE, 12, '0'), '')");
+
 // VAT code (GOOD_NALOG) of a goods item as an integer; 6 (no VAT) when the
 // item does not exist or the code is not a whole number.
 int GetGoodVat(fb::Transaction& tr, std::int64_t goodId);

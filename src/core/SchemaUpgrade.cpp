@@ -1,6 +1,8 @@
 #include "SchemaUpgrade.h"
 #include "WorkingList.h"
 
+#include "GoodsQueries.h"
+
 #include "platform/db/Connection.h"
 #include "platform/db/Error.h"
 #include "platform/db/Metadata.h"
@@ -16,6 +18,9 @@
 namespace core {
 
 namespace {
+
+constexpr const char* kGoodsNameCyrlIndex =
+    "CREATE INDEX IX_GOODS_NAME_CYRL ON GOODS COMPUTED BY (GOOD_NAME COLLATE PXW_CYRL);";
 
 // Procedure names in selector order (selector 1 is index 0).
 constexpr const char* kProcedures[] = {
@@ -75,8 +80,8 @@ public:
           trigger_(tr_, QStringLiteral("SELECT 1 FROM RDB$TRIGGERS WHERE RDB$TRIGGER_NAME = ?")),
           index_(tr_, QStringLiteral("SELECT 1 FROM RDB$INDICES WHERE RDB$INDEX_NAME = ?")) {}
 
-    void createIndexIfMissing(const char* index, const char* ddl) {
-        if (!any(index_, {QLatin1String(index)})) change(QLatin1String(ddl));
+    void createIndexIfMissing(const char* index, const QString& ddl) {
+        if (!any(index_, {QLatin1String(index)})) change(ddl);
     }
 
     void addColumnIfMissing(const char* table, const char* column, const char* ddl) {
@@ -357,8 +362,23 @@ SchemaUpgradeResult SchemaUpgrade(fb::Connection& connection) {
     u.createIndexIfMissing("IX_GOODS_BARCODE_STRIPPED",
                            "CREATE INDEX IX_GOODS_BARCODE_STRIPPED ON GOODS_BARCODE "
                            "COMPUTED BY (TRIM(LEADING '0' FROM GOOD_BARCODE));");
+    // The lists' orders by name: the catalogue's first opening and the
+    // name-then-price order of the catalogue and the name search, so that
+    // their first screen is read in order instead of sorting every goods item.
+    u.createIndexIfMissing("IX_GOODS_NAME_CYRL", kGoodsNameCyrlIndex);
+    u.createIndexIfMissing("IX_GOODS_NAME_PRICE", QStringLiteral("CREATE INDEX IX_GOODS_NAME_PRICE ON GOODS "
+                                                                 "COMPUTED BY (") +
+                                                      kGoodsNamePriceKey + QStringLiteral(");"));
 
     u.finish();
+    // Indexes made on empty tables tell the planner nothing: after a year
+    // of sales it would walk the archive instead of looking a receipt up.
+    // Figures that cannot be computed now (another attachment's lock, a user
+    // who may not) leave the schema usable: the next login tries again.
+    try {
+        fb::meta::refreshStaleIndexStatistics(connection);
+    } catch (const fb::Error&) {
+    }
     if (workingListLeft) emptyWorkingListInBackground(c);
     return SchemaUpgradeResult{};
 }

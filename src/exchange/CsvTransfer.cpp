@@ -2,6 +2,7 @@
 
 #include "CsvFormat.h"
 #include "ExchangeExport.h"
+#include "ExchangeImport.h"
 #include "ExchangeReader.h"
 
 #include "platform/db/Connection.h"
@@ -137,6 +138,7 @@ CsvLoadResult loadCsvGoods(QIODevice& in, fb::Connection& db, std::int32_t group
         }
     }
     tr.commit();
+    refreshGoodsStatistics(db);
     return result;
 }
 

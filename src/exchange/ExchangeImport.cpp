@@ -4,6 +4,7 @@
 
 #include "platform/db/Connection.h"
 #include "platform/db/Error.h"
+#include "platform/db/Metadata.h"
 #include "platform/db/Statement.h"
 #include "platform/db/Transaction.h"
 
@@ -20,7 +21,8 @@ fb::Value number(const std::optional<int>& v) {
 class DatabaseGoodsStore final : public GoodsStore {
 public:
     explicit DatabaseGoodsStore(fb::Connection& db)
-        : tr_(db),
+        : db_(db),
+          tr_(db),
           upsert_(tr_,
                   QStringLiteral(
                       "UPDATE OR INSERT INTO GOODS (GOOD_ID, GOOD_NAME, GOOD_PRICE, GOOD_W, GOOD_TYPE, GOOD_EDIZM, "
@@ -59,7 +61,10 @@ public:
     }
     void deleteAllGoods() override { fb::execute(tr_, QStringLiteral("DELETE FROM GOODS")); }
     void deleteAllBarcodes() override { fb::execute(tr_, QStringLiteral("EXECUTE PROCEDURE DELETE_ALL_BARCODES")); }
-    void commit() override { tr_.commit(); }
+    void commit() override {
+        tr_.commit();
+        refreshGoodsStatistics(db_);
+    }
     void rollback() noexcept override {
         try {
             if (tr_.isActive()) tr_.rollback();
@@ -70,6 +75,7 @@ public:
 
 private:
     static inline const QString kSavepoint = QStringLiteral("EXCHANGE_BARCODE");
+    fb::Connection& db_;
     fb::Transaction tr_;
     fb::Statement upsert_;
     fb::Statement deleteBarcodes_;
@@ -79,6 +85,14 @@ private:
 };
 
 }  // namespace
+
+void refreshGoodsStatistics(fb::Connection& connection) {
+    try {
+        fb::meta::refreshIndexStatistics(connection, {QStringLiteral("GOODS"), QStringLiteral("GOODS_BARCODE")});
+    } catch (const fb::Error&) {
+        // The goods are stored; the planner only goes on with older figures.
+    }
+}
 
 std::unique_ptr<GoodsStore> makeDatabaseGoodsStore(fb::Connection& connection) {
     connection.ensureConnected();

@@ -40,6 +40,11 @@ public:
 // whole load, statements prepared once and bound per row.
 std::unique_ptr<GoodsStore> makeDatabaseGoodsStore(fb::Connection& connection);
 
+// After a load has changed many goods: the goods' and barcodes' index
+// statistics computed again, so the lists and the scan keep their plans. A
+// failure here leaves the stored goods as they are.
+void refreshGoodsStatistics(fb::Connection& connection);
+
 struct ImportHooks {
     // Called for each line that is neither empty nor a comment; false stops.
     std::function<bool(int line)> line;

@@ -4,6 +4,7 @@
 
 #include "platform/db/Connection.h"
 #include "platform/db/Error.h"
+#include "platform/db/Metadata.h"
 #include "platform/db/Procedure.h"
 #include "platform/db/Statement.h"
 #include "platform/db/Transaction.h"
@@ -146,6 +147,15 @@ std::optional<UnreadableStock> unreadableStock(fb::Transaction& tr, int kind) {
         return u;
     }
     return std::nullopt;
+}
+
+void refreshStatisticsAfterPosting(fb::Connection& connection) {
+    try {
+        fb::meta::refreshIndexStatistics(connection, {QStringLiteral("DOCUMENTS"), QStringLiteral("DOCUMENTS_DETAIL"),
+                                                      QStringLiteral("PORTIONS")});
+    } catch (const fb::Error&) {
+        // The document is posted; the planner only goes on with older figures.
+    }
 }
 
 void unpostDocument(fb::Transaction& tr, int docId) {

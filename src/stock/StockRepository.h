@@ -14,6 +14,7 @@
 #include <vector>
 
 namespace fb {
+class Connection;
 class Transaction;
 }
 
@@ -86,6 +87,10 @@ struct SaveRequest {
 };
 // DOC_GOODMOVE_SAVE; returns the document's ID.
 int saveDocument(fb::Transaction& tr, const SaveRequest& request);
+// After a posting has committed: the index statistics of the tables it grew
+// (documents, their lines, lots) computed again. A failure leaves the
+// posted document as it is.
+void refreshStatisticsAfterPosting(fb::Connection& connection);
 void unpostDocument(fb::Transaction& tr, int docId);
 // True when the document was deleted.
 bool deleteDocument(fb::Transaction& tr, int docId);

@@ -533,6 +533,7 @@ bool TfmInventory::btnApplyClick() {
     docId_ = id;
     lines_->markWritten();
     modified_ = false;
+    refreshStatisticsAfterPosting(conn_);
     ui::guarded(this, [this] { reloadLines(); });
     setState(Posted);
     emit documentChanged(docId_);

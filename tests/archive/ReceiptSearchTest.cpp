@@ -187,6 +187,56 @@ TEST_F(ReceiptArchiveTest, FiltersMatchLiterallyAndIncludeBothEnds) {
     EXPECT_TRUE(found(dates).empty());
 }
 
+TEST_F(ReceiptArchiveTest, FilterLongerThanItsColumnFindsNothingInsteadOfFailing) {
+    receipt(1, 1, "2024-02-05", "123456789012345", QString(50, QChar(u'Я')), "770000000001");
+    auto filter = [](const QString& fpd, const QString& inn, const QString& name) {
+        ReceiptSearchFilter f;
+        f.fpd = fpd;
+        f.buyerOn = true;
+        f.buyerInn = inn;
+        f.buyerName = name;
+        return f;
+    };
+    const QString longName = QString(201, QLatin1Char('%'));
+    struct Case {
+        ReceiptSearchFilter filter;
+        std::vector<int> ids;
+    };
+    const Case cases[] = {
+        {filter("123456789012345", "770000000001", QString(50, QChar(u'я'))), {1}},  // at the widths: found
+        {filter("1234567890123456", {}, {}), {}},
+        {filter({}, "7700000000012", {}), {}},
+        {filter({}, {}, QString(51, QChar(u'Я'))), {}},
+        {filter({}, {}, longName), {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.filter.fpd.toStdString() + " " + c.filter.buyerInn.toStdString() + " " +
+                     std::to_string(c.filter.buyerName.size()));
+        std::vector<int> ids;
+        EXPECT_NO_THROW(ids = found(c.filter));
+        EXPECT_EQ(ids, c.ids);
+    }
+}
+
+TEST_F(ReceiptArchiveTest, FiscalSignSearchIsOneLookUpInItsIndex) {
+    for (int i = 1; i <= 50; ++i)
+        receipt(i, 1, QDate(2024, 1, 1).addDays(i % 3).toString(Qt::ISODate), QString::number(1000 + i), {});
+    ReceiptSearchFilter f;
+    f.fpd = "1007";
+    const ReceiptSearchQuery q = buildReceiptSearchQuery(f);
+    fb::Transaction tr(db(), fb::Transaction::Access::ReadOnly);
+    fb::Statement st(tr, q.sql);
+    // Whatever the statistics say: the type matches every receipt and must
+    // not be walked through the type and date index.
+    const QString plan = st.plan();
+    EXPECT_TRUE(plan.contains("IX_DOCUMENTS_FPD")) << plan.toStdString();
+    EXPECT_FALSE(plan.contains("IX_DOCUMENTS_TYPE_DATE")) << plan.toStdString();
+    st.bindAll(q.params);
+    st.execute(tr);
+    ASSERT_TRUE(st.fetch());
+    EXPECT_EQ(st.row().integer("DOC_ID"), 7);
+}
+
 TEST_F(ReceiptArchiveTest, WindowListsReceiptsAndThePositionsOfTheCurrentOne) {
     receipt(1, 1, "2024-02-05", "1001", "");
     receipt(2, 1, "2024-02-06", "1002", "");

@@ -1,4 +1,5 @@
 #include "catalogue/CatalogueLogic.h"
+#include "core/GoodsQueries.h"
 
 #include <gtest/gtest.h>
 
@@ -54,6 +55,8 @@ TEST(GoodsListQuery, FirstOpeningSortsInCyrillicCollationReloadsByNameThenPrice)
     EXPECT_TRUE(buildGoodsListQuery(0, true, {}, NameFilter::Contains, true)
                     .sql.endsWith(QStringLiteral("ORDER BY GOOD_NAME COLLATE PXW_CYRL")));
     EXPECT_TRUE(buildGoodsListQuery(0, true, {}, NameFilter::Contains)
+                    .sql.endsWith(QStringLiteral(" ORDER BY ") + core::kGoodsNamePriceKey));
+    EXPECT_TRUE(buildGoodsListQuery(0, true, QStringLiteral("сыр"), NameFilter::StartsWith)
                     .sql.endsWith(QStringLiteral("ORDER BY GOOD_NAME, PRICE_NORM COLLATE PXW_CYRL")));
 }
 

@@ -200,6 +200,64 @@ TEST_F(CatalogueDbTest, CountriesAreWrittenThroughTheSharedProcedureAndCodesStay
     EXPECT_EQ(rows[0].str(QStringLiteral("COUNTRY_NAME")), QStringLiteral("Штаты"));
 }
 
+TEST_F(CatalogueDbTest, WholeListsReadAlongTheIndexOfTheirOrder) {
+    // Names that differ by case, by a trailing blank, as prefixes; prices
+    // whose text order differs from the padded order; an absent price.
+    const std::vector<std::pair<QString, QString>> rows{
+        {"Сыр", "100.00"}, {"Сыр", "99.00"}, {"сыр", "5.00"},   {"Сыр ", "7.00"}, {"Сыр", "7.50"},
+        {"Сы", "1.00"},    {"Сырок", "1.00"}, {"Ёж", "1.00"},   {"Яблоко", "2.00"}, {"", "3.00"},
+        {"Сыр", {}},       {"Apple", "1.00"}, {"apple", "0.50"}, {"Ель", "1.00"}};
+    for (int i = 0; i < int(rows.size()); ++i) goods(i + 1, rows[size_t(i)].first, 0, rows[size_t(i)].second);
+    exec(QStringLiteral("UPDATE GOODS SET GOOD_PRICE = NULL WHERE GOOD_PRICE = ''"));
+
+    auto read = [&](const QString& sql, const std::vector<fb::Value>& params, QString* plan) {
+        fb::Transaction tr(db(), fb::Transaction::Access::ReadOnly);
+        fb::Statement s(tr, sql);
+        if (plan) *plan = s.plan();
+        s.bindAll(params);
+        s.execute(tr);
+        std::vector<int> ids;
+        while (s.fetch()) ids.push_back(s.row().integer(QStringLiteral("GOOD_ID")));
+        return ids;
+    };
+    // The lists' order as they always sorted it: by name, then by the
+    // price text padded with zeros.
+    auto sorted = [&](const QString& sql, const std::vector<fb::Value>& params) {
+        return read(sql.left(sql.indexOf(QStringLiteral(" ORDER BY "))) +
+                        QStringLiteral(" ORDER BY GOOD_NAME, PRICE_NORM COLLATE PXW_CYRL"),
+                    params, nullptr);
+    };
+
+    struct Case {
+        const char* what;
+        QString sql;
+        std::vector<fb::Value> params;
+        const char* index;
+        bool sameAsSorted;
+    };
+    const GoodsListQuery first = buildGoodsListQuery(0, true, {}, NameFilter::Contains, true);
+    const GoodsListQuery reload = buildGoodsListQuery(0, true, {}, NameFilter::Contains);
+    const GoodsListQuery group = buildGoodsListQuery(0, false, {}, NameFilter::Contains);
+    const GoodNameFindQuery search = BuildGoodsListQuery({}, true, true, 0);
+    const Case cases[] = {
+        {"first opening", first.sql, first.params, "ORDER IX_GOODS_NAME_CYRL", false},
+        {"reload", reload.sql, reload.params, "ORDER IX_GOODS_NAME_PRICE", true},
+        {"group", group.sql, group.params, "ORDER IX_GOODS_NAME_PRICE", true},
+        {"name search", search.sql, search.params, "ORDER IX_GOODS_NAME_PRICE", true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        QString plan;
+        const std::vector<int> ids = read(c.sql, c.params, &plan);
+        EXPECT_TRUE(plan.contains(QLatin1String(c.index))) << plan.toStdString();
+        EXPECT_FALSE(plan.contains(QLatin1String("SORT"))) << plan.toStdString();
+        EXPECT_EQ(ids.size(), rows.size());
+        if (c.sameAsSorted) {
+            EXPECT_EQ(ids, sorted(c.sql, c.params));
+        }
+    }
+}
+
 namespace {
 class CatalogueSchemaTest : public testsupport::DbTest {};
 }  // namespace

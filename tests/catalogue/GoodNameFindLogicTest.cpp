@@ -1,5 +1,6 @@
 #include "catalogue/CatalogueLogic.h"
 #include "catalogue/GoodNameFindLogic.h"
+#include "core/GoodsQueries.h"
 
 #include <gtest/gtest.h>
 
@@ -56,7 +57,10 @@ TEST(GoodNameFindLogic, TypedTextTravelsOnlyAsABoundValue) {
             EXPECT_FALSE(q.sql.contains(c.typed.trimmed().toUpper()));
         }
         EXPECT_TRUE(q.sql.contains(QStringLiteral(" WHERE GOOD_ISGOOD=1")));
-        EXPECT_TRUE(q.sql.endsWith(QStringLiteral(" ORDER BY GOOD_NAME, PRICE_NORM COLLATE PXW_CYRL")));
+        // Without a name the list is read along the index of its order.
+        EXPECT_TRUE(q.sql.endsWith(c.typed.trimmed().isEmpty()
+                                       ? QStringLiteral(" ORDER BY ") + core::kGoodsNamePriceKey
+                                       : QStringLiteral(" ORDER BY GOOD_NAME, PRICE_NORM COLLATE PXW_CYRL")));
     }
 }
 

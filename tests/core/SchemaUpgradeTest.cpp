@@ -794,3 +794,38 @@ TEST_F(ProgramProcedures, WorkingListAndEmptyDocumentProceduresFillTheirTables) 
 }
 
 }  // namespace
+
+namespace {
+
+double statistics(fb::Connection& c, const char* index) {
+    fb::Transaction tr(c, fb::Transaction::Access::ReadOnly);
+    const auto r = fb::queryOne(tr, QStringLiteral("SELECT RDB$STATISTICS FROM RDB$INDICES WHERE RDB$INDEX_NAME = ?"),
+                                {QString::fromLatin1(index)});
+    return r ? fb::toDouble(r->at(0)).value_or(-1) : -1;
+}
+
+}  // namespace
+
+TEST_F(SchemaUpgradeRepeated, ListOrderIndexesAreAddedAndStatisticsOfFilledTablesComputed) {
+    exec("DROP INDEX IX_GOODS_NAME_CYRL");
+    exec("DROP INDEX IX_GOODS_NAME_PRICE");
+    for (int i = 1; i <= 20; ++i)
+        exec(QStringLiteral("INSERT INTO DOCUMENTS (DOC_ID, DOC_TYPE, DOC_FPD, DOC_DATE_D) VALUES (%1, 3, '%2', "
+                            "'2024-01-01')")
+                 .arg(i)
+                 .arg(5000 + i));
+    // Made on the empty table: the planner is told the index picks nothing out.
+    ASSERT_EQ(statistics(db(), "IX_DOCUMENTS_FPD"), 0.0);
+
+    core::SchemaUpgrade(db());
+    {
+        fb::Transaction tr(db(), fb::Transaction::Access::ReadOnly);
+        EXPECT_TRUE(fb::meta::indexExists(tr, "IX_GOODS_NAME_CYRL"));
+        EXPECT_TRUE(fb::meta::indexExists(tr, "IX_GOODS_NAME_PRICE"));
+    }
+    EXPECT_NEAR(statistics(db(), "IX_DOCUMENTS_FPD"), 1.0 / 20, 1e-6);
+    EXPECT_NEAR(statistics(db(), "IX_DOCUMENTS_TYPE_DATE"), 1.0, 1e-6);
+    // An empty table's index is left alone, and nothing is stale any more.
+    EXPECT_EQ(statistics(db(), "IX_PORTIONS_GOOD"), 0.0);
+    EXPECT_TRUE(fb::meta::refreshStaleIndexStatistics(db()).isEmpty());
+}

@@ -1,5 +1,8 @@
 #include "Metadata.h"
 
+#include <QHash>
+
+#include "Connection.h"
 #include "Statement.h"
 #include "Transaction.h"
 
@@ -80,6 +83,60 @@ bool triggerExists(Transaction& tr, const QString& trigger) {
 
 bool indexExists(Transaction& tr, const QString& index) {
     return any(tr, QStringLiteral("SELECT 1 FROM RDB$INDICES WHERE RDB$INDEX_NAME = ?"), {up(index)});
+}
+
+namespace {
+
+QString quoted(const QString& name) {
+    return QLatin1Char('"') + QString(name).replace(QLatin1Char('"'), QStringLiteral("\"\"")) + QLatin1Char('"');
+}
+
+void recompute(Connection& connection, const QStringList& indexes) {
+    if (indexes.isEmpty()) return;
+    Transaction tr(connection);
+    for (const QString& index : indexes) tr.executeImmediate(QStringLiteral("SET STATISTICS INDEX ") + quoted(index));
+    tr.commit();
+}
+
+// The program's own active indexes with their table and stored statistics.
+const QString kIndexes = QStringLiteral(
+    "SELECT TRIM(RDB$INDEX_NAME), TRIM(RDB$RELATION_NAME), COALESCE(RDB$STATISTICS, 0) FROM RDB$INDICES "
+    "WHERE COALESCE(RDB$SYSTEM_FLAG, 0) = 0 AND COALESCE(RDB$INDEX_INACTIVE, 0) = 0");
+
+}  // namespace
+
+void refreshIndexStatistics(Connection& connection, const QStringList& tables) {
+    QStringList indexes;
+    {
+        Transaction tr(connection, Transaction::Access::ReadOnly);
+        for (const Row& r : query(tr, kIndexes))
+            if (tables.contains(toString(r.at(1)), Qt::CaseInsensitive)) indexes << toString(r.at(0));
+        tr.commit();
+    }
+    recompute(connection, indexes);
+}
+
+QStringList refreshStaleIndexStatistics(Connection& connection) {
+    QStringList stale;
+    {
+        Transaction tr(connection, Transaction::Access::ReadOnly);
+        QHash<QString, QStringList> byTable;  // never-computed indexes by table
+        for (const Row& r : query(tr, kIndexes))
+            if (toDouble(r.at(2)).value_or(0) <= 0) byTable[toString(r.at(1))] << toString(r.at(0));
+        if (!byTable.isEmpty()) {
+            // Which of those tables hold a row, in one statement: at every
+            // login of a new shop they are all empty.
+            QStringList probes;
+            for (auto it = byTable.cbegin(); it != byTable.cend(); ++it)
+                probes << QStringLiteral("SELECT CAST('%1' AS VARCHAR(63)) FROM RDB$DATABASE WHERE EXISTS (SELECT 1 FROM %2)")
+                              .arg(QString(it.key()).replace(QLatin1Char('\''), QStringLiteral("''")), quoted(it.key()));
+            for (const Row& r : query(tr, probes.join(QStringLiteral(" UNION ALL "))))
+                stale << byTable.value(toString(r.at(0)));
+        }
+        tr.commit();
+    }
+    recompute(connection, stale);
+    return stale;
 }
 
 }  // namespace fb::meta

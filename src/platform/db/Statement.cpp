@@ -481,6 +481,23 @@ std::vector<Row> Statement::fetchAll() {
 
 void Statement::closeCursor() { d_->close(); }
 
+QString Statement::plan() const {
+    ISC_STATUS_ARRAY st;
+    const char item = isc_info_sql_get_plan;
+    std::vector<char> buf(4096);
+    for (;;) {
+        isc_dsql_sql_info(st, &d_->stmt, 1, &item, static_cast<short>(buf.size()), buf.data());
+        detail::check(st, "isc_dsql_sql_info");
+        if (buf[0] == isc_info_truncated && buf.size() < 32768) {
+            buf.resize(buf.size() * 2);
+            continue;
+        }
+        if (buf[0] != isc_info_sql_get_plan) return {};
+        const auto len = static_cast<int>(isc_vax_integer(buf.data() + 1, 2));
+        return QString::fromLatin1(buf.data() + 3, len).trimmed();
+    }
+}
+
 long Statement::affectedRows() {
     ISC_STATUS_ARRAY st;
     const char item = isc_info_sql_records;

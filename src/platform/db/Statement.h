@@ -50,6 +50,9 @@ public:
     void closeCursor();
 
     bool isSelect() const;
+    // The access plan the engine chose ("PLAN ..."), to check that a
+    // statement reads through the index meant for it.
+    QString plan() const;
 
 private:
     struct Impl;
