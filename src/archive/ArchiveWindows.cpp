@@ -3,6 +3,7 @@
 #include "archive/GoodsCheck.h"
 #include "archive/ReceiptGoodsCheck.h"
 #include "archive/RefundScreen.h"
+#include "archive/uCorrectionCheck.h"
 #include "archive/uFindCheck.h"
 #include "archive/uPrintFormsSettings.h"
 #include "archive/uQueryEdizm.h"
@@ -74,6 +75,8 @@ void installArchiveWindows(TfmReg& reg, sales::SaleServices& services) {
         QPointer<TfmReportSales> w = new TfmReportSales(core::DataModule1->connectionParams(), &reg);
         w->exec();
     });
+    reg.setCommand(QStringLiteral("MCorrectionCheckP"), [&reg] { openCorrectionCheck(reg, 1); });
+    reg.setCommand(QStringLiteral("MCorrectionCheckR"), [&reg] { openCorrectionCheck(reg, 2); });
     reg.setCommand(QStringLiteral("MFindCheck"), [&reg, &services] {
         if (!core::DataModule1) return;
         QPointer<TfmFindCheck> w = fmFindCheck ? fmFindCheck

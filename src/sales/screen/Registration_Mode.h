@@ -138,6 +138,9 @@ public:
     QString KktJsonSessionKey;
     QString KktJsonPortName;
     QString KktJsonBaudRate;
+    // The port and speed saved in the settings window become the channel's
+    // (both empty when the settings cannot be read).
+    void takeKktConnectionSettings();
 
     // While a JSON channel session is open the screen polls it when idle.
     // `poll` sends "GetCommonInfo" with the session key and returns the reply
@@ -388,6 +391,8 @@ private:
     void runCommand(const QString& name);
     void clickButton(QPushButton* button, void (TfmReg::*handler)());
     bool receiptKindCommand(int kind, const QString& caption);
+    bool correctionOffered() const;
+    void offerCorrectionItems();
     void applyTaxSystemLabel(int code);
     void placeUserLabel();
     // Controls whose text must show whole: their font shrinks to fit.
