@@ -73,7 +73,11 @@ struct SaveRequest {
 };
 // DOC_GOODMOVE_SAVE; returns the document's ID.
 int saveDocument(fb::Transaction& tr, const SaveRequest& request);
-void unpostDocument(fb::Transaction& tr, int docId);
+// DOC_GOODMOVE_BACK, unless a lot the document brought in has had goods
+// written off it: taking such a document back would offer again what was
+// sold from its lots once it is posted anew. False then, and nothing of the
+// document changes.
+bool unpostDocument(fb::Transaction& tr, int docId);
 // True when the document was deleted.
 bool deleteDocument(fb::Transaction& tr, int docId);
 

@@ -55,6 +55,9 @@ const QString kFailFillServer = QStringLiteral(
     "раз.");
 const QString kFailClear = QStringLiteral("При очистке списка произошла ошибка БД.     ");
 const QString kFailDelete = QStringLiteral("При удалении документа произошла ошибка БД.    ");
+const QString kLotsDrawnOn = QStringLiteral(
+    " Отменить проведение документа невозможно:     \r\n"
+    " по партиям этого документа уже продан товар.     ");
 const QString kEmptySheet = QStringLiteral("Список товаров пустой.   ");
 const QString kNoSupplierWindow = QStringLiteral("Окно выбора поставщиков пока недоступно.    ");
 const QString kNoGoodsSearch = QStringLiteral("Окно поиска товаров пока недоступно.    ");
@@ -528,13 +531,18 @@ bool TfmInventory::btnApplyClick() {
 
 bool TfmInventory::unpostClick() {
     if (state_ != Posted) return false;
-    if (!step(this, kFailOperation, [this] {
+    bool unposted = false;
+    if (!step(this, kFailOperation, [&] {
             conn_.ensureConnected();
             fb::Transaction tr(conn_);
-            unpostDocument(tr, docId_);
+            unposted = unpostDocument(tr, docId_);
             tr.commit();
         }))
         return false;
+    if (!unposted) {
+        ui::showError(kLotsDrawnOn, this);
+        return false;
+    }
     setState(Saved);
     ui::guarded(this, [this] { reloadLines(); });
     emit documentChanged(docId_);
