@@ -4,6 +4,7 @@
 #include "archive/GoodsCheck.h"
 #include "archive/ReceiptGoodsCheck.h"
 #include "archive/RefundScreen.h"
+#include "archive/uCorrectionCheck.h"
 #include "archive/uFindCheck.h"
 #include "archive/uPrintFormsSettings.h"
 #include "archive/uQueryEdizm.h"
@@ -82,6 +83,8 @@ void installArchiveWindows(TfmReg& reg, sales::SaleServices& services) {
         QPointer<TfmReportSales> w = new TfmReportSales(core::DataModule1->connectionParams(), &reg);
         w->exec();
     });
+    reg.setCommand(QStringLiteral("MCorrectionCheckP"), [&reg] { openCorrectionCheck(reg, 1); });
+    reg.setCommand(QStringLiteral("MCorrectionCheckR"), [&reg] { openCorrectionCheck(reg, 2); });
     reg.setCommand(QStringLiteral("MFindCheck"), [&reg, &services] {
         if (!core::DataModule1 || reg.isWorkplaceLocked()) return;
         QPointer<TfmFindCheck> w = fmFindCheck ? fmFindCheck

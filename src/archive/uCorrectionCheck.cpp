@@ -328,6 +328,9 @@ namespace archive {
 void openCorrectionCheck(TfmReg& screen, int tag) {
     ui::guarded(&screen, [&] {
         if (!core::DataModule1) return;
+        // The port and speed as last saved, also after a failed session
+        // cleared them.
+        screen.takeKktConnectionSettings();
         QPointer<TfmCorrectionCheck> w = fmCorrectionCheck;
         if (!w)
             w = new TfmCorrectionCheck(screen, kktJsonChannel(screen), core::DataModule1->IBDatabase1(),

@@ -92,7 +92,7 @@ extern TfmCorrectionCheck* fmCorrectionCheck;
 
 namespace archive {
 // Opens the correction window over the main screen, modally, for Tag 1
-// (income) or 2 (expense). No command of the program calls it yet: the
-// register's port and speed have no setting.
+// (income) or 2 (expense), with the register's port and speed as saved in
+// the settings.
 void openCorrectionCheck(TfmReg& screen, int tag);
 }  // namespace archive

@@ -194,6 +194,8 @@ OptionsFormData loadOptionsForm(const QString& programFolder, fb::Connection& db
     fb::Transaction tr(db);
     data.storedTaxSystem = ReadDbOption(tr, QStringLiteral("TaxSystem"));
     data.taxSystemIndex = taxSystemIndexFor(data.storedTaxSystem);
+    data.kktPortName = ReadDbOption(tr, QStringLiteral("KktPortName"));
+    data.kktBaudRate = ReadDbOption(tr, QStringLiteral("KktBaudRate"));
     data.unitsUsed = readUnitsUsed(tr);
     tr.commit();
     return data;

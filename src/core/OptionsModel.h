@@ -100,10 +100,13 @@ struct OptionsFormData {
     int taxSystemIndex = -1;
     QString storedTaxSystem;  // the TaxSystem row as stored
     ScaleFields scale;
+    QString kktPortName;  // the register's port and speed as stored
+    QString kktBaudRate;
     QList<CodeItem> unitsUsed;
 };
 // Everything the settings window shows when it opens: options.sys in the
-// program folder, the TaxSystem row, the scale fields, QUANTITYMEASURESUSED.
+// program folder, the TaxSystem row, the scale fields, the register's port
+// and speed, QUANTITYMEASURESUSED.
 // Throws fb::Error when the database cannot be read.
 OptionsFormData loadOptionsForm(const QString& programFolder, fb::Connection& db, const ScaleConnection& scale);
 

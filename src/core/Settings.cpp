@@ -86,6 +86,8 @@ KeyInfo keyInfo(const QString& optionName) {
         {QStringLiteral("ScalePort"), {SettingsField::ScalePort, QStringLiteral("порт весов")}},
         {QStringLiteral("ScaleBaudRate"), {SettingsField::ScaleBaudRate, QStringLiteral("скорость обмена")}},
         {QStringLiteral("ScaleTimeout"), {SettingsField::ScaleTimeout, QStringLiteral("таймаут")}},
+        {QStringLiteral("KktPortName"), {SettingsField::KktPortName, QStringLiteral("порт ККТ")}},
+        {QStringLiteral("KktBaudRate"), {SettingsField::KktBaudRate, QStringLiteral("скорость ККТ")}},
     };
     return keys.value(optionName, KeyInfo{SettingsField::None, optionName});
 }
@@ -202,6 +204,8 @@ SettingsCheck planSettingsSave(const SettingsInput& input) {
     tableOnly(QStringLiteral("ScalePort"), input.scalePort);
     tableOnly(QStringLiteral("ScaleBaudRate"), input.scaleBaudRate);
     tableOnly(QStringLiteral("ScaleTimeout"), input.scaleTimeout);
+    tableOnly(QStringLiteral("KktPortName"), input.kktPortName);
+    tableOnly(QStringLiteral("KktBaudRate"), input.kktBaudRate);
 
     // Everything must fit where it goes before either store is touched.
     for (const auto& [key, value] : plan.fileLines) {
@@ -373,6 +377,17 @@ ScaleParams Settings::scaleSettings() const {
     scale.timeout = core::ReadDbOption(tr, QStringLiteral("ScaleTimeout"));
     tr.commit();
     return scale;
+}
+
+Settings::KktConnection Settings::kktConnection() const {
+    fb::Connection& conn = db();
+    conn.ensureConnected();
+    fb::Transaction tr(conn);
+    KktConnection kkt;
+    kkt.portName = core::ReadDbOption(tr, QStringLiteral("KktPortName"));
+    kkt.baudRate = core::ReadDbOption(tr, QStringLiteral("KktBaudRate"));
+    tr.commit();
+    return kkt;
 }
 
 QList<CodeItem> Settings::unitsUsed() const {

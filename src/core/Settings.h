@@ -6,7 +6,8 @@
 //
 // File keys (ReadFileOption): [OperDefault], [PayTypeDefault], [MaxDiscount],
 // [Email], [TobaccoPriceRule], [MaxSumPos]. Table keys (ReadDbOption):
-// TaxSystem, ScaleProtocol, ScalePort, ScaleBaudRate, ScaleTimeout.
+// TaxSystem, ScaleProtocol, ScalePort, ScaleBaudRate, ScaleTimeout,
+// KktPortName, KktBaudRate.
 #include "CodeTables.h"
 #include "ScaleParams.h"
 #include "SettingsFile.h"
@@ -51,6 +52,10 @@ struct SettingsInput {
     QString scalePort;
     QString scaleBaudRate;
     QString scaleTimeout;
+    // The register's port and speed the register service opens it with
+    // (correction receipts); stored in the table only, when not empty.
+    QString kktPortName;
+    QString kktBaudRate;
     QList<CodeItem> units;             // EdizmUsedList in list order
 };
 
@@ -67,6 +72,8 @@ enum class SettingsField {
     ScalePort,
     ScaleBaudRate,
     ScaleTimeout,
+    KktPortName,
+    KktBaudRate,
     Units,
 };
 
@@ -143,6 +150,12 @@ public:
     // --- table keys (need a connection)
     int taxSystemCode() const;  // TaxSystem as an integer, 0 when missing; check with isTaxSystemCode()
     ScaleParams scaleSettings() const;  // ScaleProtocol as an integer (0 when missing), the rest as stored
+    // The register's port and speed as stored (empty when not set).
+    struct KktConnection {
+        QString portName;
+        QString baudRate;
+    };
+    KktConnection kktConnection() const;
     QList<CodeItem> unitsUsed() const;
 
     SettingsSaveResult save(const SettingsInput& input) const;

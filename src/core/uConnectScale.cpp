@@ -108,22 +108,37 @@ void UpDown::stepBy(int steps) {
     setPosition(from + steps);
 }
 
+QComboBox* makePortField(QWidget* parent, const char* name, const QStringList& ports) {
+    QComboBox* port = comboBox(parent, name, true);
+    port->addItems(ports);
+    port->setCurrentIndex(-1);
+    filterChars(port, acceptPortChar);
+    return port;
+}
+
+QComboBox* makeBaudRateField(QWidget* parent, const char* name) {
+    QComboBox* baudRate = comboBox(parent, name, true);
+    baudRate->addItems(ScaleBaudRates());
+    baudRate->setCurrentIndex(-1);
+    // Backspace too: a wrong digit must be correctable.
+    filterChars(baudRate, [](QChar ch) { return ch == QLatin1Char('\b') || acceptBaudChar(ch); });
+    return baudRate;
+}
+
+void showListText(QComboBox* field, const QString& text) {
+    const int row = field->findText(text);
+    field->setCurrentIndex(row);
+    if (row < 0) field->setEditText(text);
+}
+
 ScaleControls makeScaleControls(QWidget* parent, const QStringList& ports) {
     ScaleControls c;
     c.protocol = comboBox(parent, "cmbScaleProtocol", false);
     for (const CodeItem& item : ScaleProtocolItems()) c.protocol->addItem(item.text, item.code);
     c.protocol->setCurrentIndex(-1);
 
-    c.port = comboBox(parent, "cmbScalePort", true);
-    c.port->addItems(ports);
-    c.port->setCurrentIndex(-1);
-    filterChars(c.port, acceptPortChar);
-
-    c.baudRate = comboBox(parent, "cmbScaleBaudRate", true);
-    c.baudRate->addItems(ScaleBaudRates());
-    c.baudRate->setCurrentIndex(-1);
-    // Backspace too: a wrong digit must be correctable.
-    filterChars(c.baudRate, [](QChar ch) { return ch == QLatin1Char('\b') || acceptBaudChar(ch); });
+    c.port = makePortField(parent, "cmbScalePort", ports);
+    c.baudRate = makeBaudRateField(parent, "cmbScaleBaudRate");
 
     c.timeout = new QLineEdit(parent);
     c.timeout->setObjectName(QStringLiteral("edScaleTimeout"));

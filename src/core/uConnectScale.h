@@ -71,6 +71,14 @@ struct ScaleControls {
 // takes Latin letters, digits, "/", "_", "-" and "."; the time-out and the
 // baud rate digits; all of them Backspace.
 ScaleControls makeScaleControls(QWidget* parent, const QStringList& ports);
+// A port list and a baud-rate list of the same kind, for another device
+// (the register): the given ports and "4800" to "115200", nothing chosen,
+// with the same key filters.
+QComboBox* makePortField(QWidget* parent, const char* name, const QStringList& ports);
+QComboBox* makeBaudRateField(QWidget* parent, const char* name);
+// Chooses the item equal to `text`, or shows the text as typed when the
+// list has no such item.
+void showListText(QComboBox* field, const QString& text);
 void showScaleFields(const ScaleControls& controls, const ScaleFields& fields);
 // The settings as typed: the chosen protocol's code (0 for none) and the
 // three texts untrimmed.

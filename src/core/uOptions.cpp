@@ -179,17 +179,19 @@ TfmOptions::TfmOptions(fb::Connection& db, ScaleConnection& scale, const serial:
     scaleForm->addRow(QStringLiteral("Скорость, бод"), cmbScaleBaudRate);
     scaleForm->addRow(QStringLiteral("Тайм-аут, мс"), timeoutRow);
     scaleForm->addRow(testRow);
+    // The register's port and speed, which the register service needs to
+    // print correction receipts.
     GroupBoxKKT = new QGroupBox(QStringLiteral("  Подключение ККТ  "), TabSheetEquipment);
     GroupBoxKKT->setObjectName(QStringLiteral("GroupBoxKKT"));
-    ComboBox3 = dropDownList(GroupBoxKKT, "ComboBox3");
-    ComboBox4 = dropDownList(GroupBoxKKT, "ComboBox4");
-    auto* kkt = new QHBoxLayout(GroupBoxKKT);
-    kkt->addWidget(ComboBox3);
-    kkt->addWidget(ComboBox4);
-    GroupBoxKKT->hide();
+    ComboBox3 = makePortField(GroupBoxKKT, "ComboBox3", portNames);
+    ComboBox4 = makeBaudRateField(GroupBoxKKT, "ComboBox4");
+    auto* kkt = new QFormLayout(GroupBoxKKT);
+    kkt->addRow(QStringLiteral("Порт"), ComboBox3);
+    kkt->addRow(QStringLiteral("Скорость, бод"), ComboBox4);
 
     auto* equipment = new QVBoxLayout(TabSheetEquipment);
     equipment->addWidget(scaleGroup);
+    equipment->addWidget(GroupBoxKKT);
     equipment->addStretch();
 
     // --- units of measure
@@ -268,6 +270,8 @@ void TfmOptions::FormCreate() {
             keptTaxSystemFileText_ = ReadFileOption(sys::programFolder(), QStringLiteral("[TaxSystem]"));
         }
         showScaleFields(scaleFields_, data.scale);
+        showListText(ComboBox3, data.kktPortName);
+        showListText(ComboBox4, data.kktBaudRate);
 
         const OptionsFileValues& file = data.file;
         edEmail->setText(file.email);
@@ -315,6 +319,8 @@ SettingsInput TfmOptions::typed() const {
     in.scalePort = cmbScalePort->currentText();
     in.scaleBaudRate = cmbScaleBaudRate->currentText();
     in.scaleTimeout = edScaleTimeout->text();
+    in.kktPortName = ComboBox3->currentText();
+    in.kktBaudRate = ComboBox4->currentText();
     in.units = unitsUsed();
     return in;
 }
@@ -350,6 +356,8 @@ void TfmOptions::focusField(SettingsField field) {
     case SettingsField::ScalePort: target = cmbScalePort; break;
     case SettingsField::ScaleBaudRate: target = cmbScaleBaudRate; break;
     case SettingsField::ScaleTimeout: target = edScaleTimeout; break;
+    case SettingsField::KktPortName: target = ComboBox3; break;
+    case SettingsField::KktBaudRate: target = ComboBox4; break;
     case SettingsField::Units: target = EdizmUsedList; break;
     case SettingsField::None: break;
     }

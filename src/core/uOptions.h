@@ -85,14 +85,10 @@ private:
     QLineEdit* meMaxSumPos;
     QLineEdit* edEmail;
     // Kept for the names, never shown: the file always gets "[ListClear]  1"
-    // and "[PosDeleteType]  1", the program always works with its database
-    // and talks to the register through its own settings.
+    // and "[PosDeleteType]  1", and the program always works with its database.
     QCheckBox* chListClear;
     QCheckBox* chPosDelete;
     QGroupBox* rgMode;
-    QGroupBox* GroupBoxKKT;
-    QComboBox* ComboBox3;
-    QComboBox* ComboBox4;
 
     QGroupBox* rgPriceRuleTobacco;
     QButtonGroup* tobaccoRules_;
@@ -106,6 +102,10 @@ private:
     UpDown* UpDown1;
     QPushButton* Button6;
     QLineEdit* edScaleConnectResult;
+    // The register's port and speed (page "Оборудование").
+    QGroupBox* GroupBoxKKT;
+    QComboBox* ComboBox3;
+    QComboBox* ComboBox4;
 
     QListWidget* EdizmFFDList;
     QListWidget* EdizmUsedList;

@@ -158,8 +158,16 @@ void refreshStatisticsAfterPosting(fb::Connection& connection) {
     }
 }
 
-void unpostDocument(fb::Transaction& tr, int docId) {
+bool unpostDocument(fb::Transaction& tr, int docId) {
+    const auto drawn = fb::queryOne(
+        tr,
+        QStringLiteral("SELECT FIRST 1 P_RECORD_ID FROM PORTIONS WHERE P_DOC_ID = ? AND "
+                       "CAST(COALESCE(NULLIF(TRIM(REPLACE(P_GOOD_COUNT_OFFS, ',', '.')), ''), '0') "
+                       "AS DECIMAL(15,3)) > 0"),
+        {std::int64_t{docId}});
+    if (drawn) return false;
     fb::callProcedure(tr, QStringLiteral("DOC_GOODMOVE_BACK"), {{QStringLiteral("I_DID"), std::int64_t{docId}}});
+    return true;
 }
 
 bool deleteDocument(fb::Transaction& tr, int docId) {

@@ -91,7 +91,11 @@ int saveDocument(fb::Transaction& tr, const SaveRequest& request);
 // (documents, their lines, lots) computed again. A failure leaves the
 // posted document as it is.
 void refreshStatisticsAfterPosting(fb::Connection& connection);
-void unpostDocument(fb::Transaction& tr, int docId);
+// DOC_GOODMOVE_BACK, unless a lot the document brought in has had goods
+// written off it: taking such a document back would offer again what was
+// sold from its lots once it is posted anew. False then, and nothing of the
+// document changes.
+bool unpostDocument(fb::Transaction& tr, int docId);
 // True when the document was deleted.
 bool deleteDocument(fb::Transaction& tr, int docId);
 

@@ -55,6 +55,9 @@ const QString kFailFillServer = QStringLiteral(
     "При формировании списка произошла ошибка БД.    \r\n Проверьте, запущен ли сервер FireBird, \r\nи попробуйте ещё "
     "раз.");
 const QString kFailDelete = QStringLiteral("При удалении документа произошла ошибка БД.    ");
+const QString kLotsDrawnOn = QStringLiteral(
+    " Отменить проведение документа невозможно:     \r\n"
+    " по партиям этого документа уже продан товар.     ");
 const QString kEmptySheet = QStringLiteral("Список товаров пустой.   ");
 const QString kNoSupplierWindow = QStringLiteral("Окно выбора поставщиков пока недоступно.    ");
 const QString kNoGoodsSearch = QStringLiteral("Окно поиска товаров пока недоступно.    ");
@@ -542,13 +545,18 @@ bool TfmInventory::btnApplyClick() {
 
 bool TfmInventory::unpostClick() {
     if (state_ != Posted) return false;
-    if (!step(this, kFailOperation, [this] {
+    bool unposted = false;
+    if (!step(this, kFailOperation, [&] {
             conn_.ensureConnected();
             fb::Transaction tr(conn_);
-            unpostDocument(tr, docId_);
+            unposted = unpostDocument(tr, docId_);
             tr.commit();
         }))
         return false;
+    if (!unposted) {
+        ui::showError(kLotsDrawnOn, this);
+        return false;
+    }
     setState(Saved);
     ui::guarded(this, [this] { reloadLines(); });
     emit documentChanged(docId_);

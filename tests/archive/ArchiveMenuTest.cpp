@@ -1,18 +1,23 @@
 // The main screen's menu items open the archive's windows once the
 // archive is wired to the screen.
 #include "archive/ArchiveWindows.h"
+#include "archive/uCorrectionCheck.h"
 #include "archive/uFindCheck.h"
 #include "archive/uPrintFormsSettings.h"
 #include "archive/uReportSales.h"
 
 #include "core/DataModule.h"
+#include "core/Settings.h"
 #include "platform/fiscal/RegisterEmulator.h"
 #include "sales/closing/CloseReceipt.h"
 #include "sales/screen/Registration_Mode.h"
 #include "support/FakeMessages.h"
 #include "support/UpgradedDbFixture.h"
 
+#include <QAction>
 #include <QCoreApplication>
+#include <QLabel>
+#include <QMenu>
 #include <QTemporaryDir>
 #include <QTimer>
 
@@ -28,12 +33,28 @@ protected:
         module = std::make_unique<core::TDataModule1>();
         core::DataModule1 = module.get();
         module->connectDatabase();
+        makeScreen();
+    }
+    void makeScreen() {
         screen = std::make_unique<TfmReg>(nullptr, [this]() -> std::unique_ptr<fiscal::IFiscalDriver> {
             return std::make_unique<fiscal::RegisterEmulator>(registerFolder.path());
         });
         screen->setQuitOnClose(false);
         archive::installArchiveWindows(*screen, sales::installSaleCommands(*screen));
     }
+    // The menu an item sits in: the receipt-kind popup or the main menu's kinds.
+    QMenu* menuOf(const char* item) const {
+        return QLatin1String(item).startsWith(QLatin1String("PM")) ? screen->PopupMenuOperation
+                                                                   : screen->menu(QStringLiteral("MChangeOperation"));
+    }
+    void saveRegisterConnection(const QString& port, const QString& baud) {
+        core::SettingsInput in;
+        in.kktPortName = port;
+        in.kktBaudRate = baud;
+        const core::SettingsSaveResult r = core::saveSettings(in, programFolder(), db());
+        ASSERT_TRUE(r.ok) << r.message.toStdString();
+    }
+
     void TearDown() override {
         screen.reset();
         module.reset();
@@ -79,6 +100,90 @@ TEST_F(ArchiveMenuTest, MenuItemsOpenTheirWindowsModallyAndFreeThemOnClose) {
         EXPECT_TRUE(modal);
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         EXPECT_EQ(c.window(), nullptr);
+    }
+    EXPECT_TRUE(messages.boxes.empty()) << messages.last().toStdString();
+}
+
+TEST_F(ArchiveMenuTest, CorrectionItemsOpenTheCorrectionWindowWithTheSavedPortAndSpeed) {
+    // The main screen takes the saved port and speed when it is made.
+    saveRegisterConnection(QStringLiteral("ttyACM0"), QStringLiteral("115200"));
+    screen.reset();
+    makeScreen();
+    EXPECT_EQ(screen->KktJsonPortName, QStringLiteral("ttyACM0"));
+    EXPECT_EQ(screen->KktJsonBaudRate, QStringLiteral("115200"));
+    core::SessionUser cashier;
+    cashier.userId = 7;
+    cashier.name = QStringLiteral("Иванов И.И.");
+    cashier.inn = QStringLiteral("500100732259");
+    screen->setUser(cashier);
+    const int kindBefore = screen->receiptKind();
+
+    struct Case {
+        const char* item;
+        int tag;
+        QString caption;
+    };
+    const std::vector<Case> cases{{"MCorrectionCheckP", 1, QStringLiteral("Чек коррекции ПРИХОДА")},
+                                  {"PMCorrectionCheckR", 2, QStringLiteral("Чек коррекции РАСХОДА")},
+                                  {"MCorrectionCheckR", 2, QStringLiteral("Чек коррекции РАСХОДА")}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.item);
+        // A failed session cleared them; the window takes them again.
+        screen->KktJsonPortName.clear();
+        screen->KktJsonBaudRate.clear();
+        saveRegisterConnection(QStringLiteral("ttyS%1").arg(c.tag), QStringLiteral("57600"));
+        QAction* item = screen->action(QString::fromLatin1(c.item));
+        ASSERT_NE(item, nullptr);
+        emit menuOf(c.item)->aboutToShow();
+        EXPECT_TRUE(item->isVisible());
+        EXPECT_TRUE(item->isEnabled());
+        int tag = 0;
+        QString seen, port;
+        bool modal = false;
+        QTimer::singleShot(0, [&] {
+            if (TfmCorrectionCheck* w = fmCorrectionCheck) {
+                tag = w->Tag();
+                seen = w->windowTitle();
+                modal = w->isModal();
+                port = screen->KktJsonPortName + QLatin1Char('/') + screen->KktJsonBaudRate;
+                w->reject();
+            }
+        });
+        item->trigger();
+        EXPECT_EQ(tag, c.tag);
+        EXPECT_EQ(seen, c.caption);
+        EXPECT_TRUE(modal);
+        EXPECT_EQ(port, QStringLiteral("ttyS%1/57600").arg(c.tag));
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        EXPECT_EQ(fmCorrectionCheck, nullptr);
+    }
+    // Choosing a correction leaves the receipt in progress as it was.
+    EXPECT_EQ(screen->receiptKind(), kindBefore);
+
+    // Neither a locked workplace nor a session without a person has them.
+    for (const bool locked : {true, false}) {
+        SCOPED_TRACE(locked ? "locked" : "built-in administrator");
+        if (locked) {
+            screen->SetWorkplaceLock(true);
+        } else {
+            screen->SetWorkplaceLock(false);
+            core::SessionUser votar;
+            votar.name = core::kBuiltinAdmin;
+            screen->setUser(votar);
+        }
+        QAction* item = screen->action(QStringLiteral("MCorrectionCheckP"));
+        emit menuOf("MCorrectionCheckP")->aboutToShow();
+        EXPECT_FALSE(item->isEnabled());
+        bool opened = false;
+        QTimer::singleShot(0, [&] {
+            if (fmCorrectionCheck) {
+                opened = true;
+                fmCorrectionCheck->reject();
+            }
+        });
+        screen->MCorrectionCheckPClick();
+        EXPECT_FALSE(opened);
+        QCoreApplication::processEvents();
     }
     EXPECT_TRUE(messages.boxes.empty()) << messages.last().toStdString();
 }

@@ -460,11 +460,41 @@ TEST_F(OptionsWindow, HiddenControlsExistWithTheirDesignState) {
     ASSERT_EQ(modes.size(), 2);
     EXPECT_EQ(modes[0]->text(), u("с БД"));
     EXPECT_EQ(modes[1]->text(), u("без БД"));
+}
+
+TEST_F(OptionsWindow, RegisterPortAndSpeedAreOfferedLikeTheScalesAndSaved) {
+    store(everyKey());
+    open();
     auto* kkt = find<QGroupBox>("GroupBoxKKT");
     EXPECT_EQ(kkt->title(), u("  Подключение ККТ  "));
-    EXPECT_FALSE(kkt->isVisible());
-    EXPECT_TRUE(kkt->isAncestorOf(combo("ComboBox3")));
-    EXPECT_TRUE(kkt->isAncestorOf(combo("ComboBox4")));
+    EXPECT_TRUE(kkt->isVisibleTo(find<QWidget>("TabSheetEquipment")));
+    QComboBox* port = combo("ComboBox3");
+    QComboBox* baud = combo("ComboBox4");
+    EXPECT_TRUE(kkt->isAncestorOf(port));
+    EXPECT_TRUE(kkt->isAncestorOf(baud));
+    // What was saved, though the port is not among those the system lists.
+    EXPECT_EQ(port->currentText(), u("ttyACM0"));
+    EXPECT_EQ(baud->currentText(), u("115200"));
+    EXPECT_EQ(port->count(), combo("cmbScalePort")->count());
+    for (const char* listed : {"ttyUSB0", "ttyS0"}) EXPECT_GE(port->findText(u(listed)), 0) << listed;
+    EXPECT_EQ(baud->count(), combo("cmbScaleBaudRate")->count());
+
+    port->setEditText(QString());
+    testsupport::typeText(port, u("tty S0!ж"));
+    EXPECT_EQ(port->currentText(), u("ttyS0"));
+    baud->setCurrentIndex(baud->findText(u("57600")));
+    press("Button3");
+    EXPECT_TRUE(messages.boxes.empty()) << messages.last().toStdString();
+    EXPECT_EQ(option("KktPortName"), u("ttyS0"));
+    EXPECT_EQ(option("KktBaudRate"), u("57600"));
+
+    // Checked before anything is written, as the scale's values are.
+    port->setEditText(u("/dev/serial/by-id/usb-ATOL-if00"));
+    press("Button3");
+    ASSERT_EQ(messages.boxes.size(), 1u);
+    EXPECT_TRUE(messages.last().contains(u("порт ККТ"))) << messages.last().toStdString();
+    EXPECT_TRUE(window->focusWidget() == port || port->isAncestorOf(window->focusWidget()));
+    EXPECT_EQ(option("KktPortName"), u("ttyS0"));
 }
 
 TEST_F(OptionsWindow, StoredMaxDiscountOutOfRangeIsRefusedNotDropped) {

@@ -96,6 +96,8 @@ TEST_F(SettingsStoreTest, EveryKeyRoundTripsThroughBothStores) {
     EXPECT_EQ(scale.port, u("ttyUSB0"));
     EXPECT_EQ(scale.baudRate, u("9600"));
     EXPECT_EQ(scale.timeout, u("50"));
+    EXPECT_EQ(s.kktConnection().portName, u("ttyACM0"));
+    EXPECT_EQ(s.kktConnection().baudRate, u("115200"));
     EXPECT_EQ(s.unitsUsed(), everyKey().units);
 
     // The settings window reads back what it saved.
@@ -159,6 +161,13 @@ TEST_F(SettingsStoreTest, FailedValidationChangesNeitherStore) {
     longEmail.email = u("очень.длинный.адрес@магазин.рф!");
     ASSERT_EQ(longEmail.email.size(), 31);
     cases.push_back({"31-character e-mail", longEmail, SettingsField::Email});
+    SettingsInput longKktPort = everyKey();
+    longKktPort.kktPortName = u("/dev/serial/by-id/usb-ATOL-if00");
+    ASSERT_GT(longKktPort.kktPortName.size(), 30);
+    cases.push_back({"register port too long", longKktPort, SettingsField::KktPortName});
+    SettingsInput oddKktBaud = everyKey();
+    oddKktBaud.kktBaudRate = u("115200中");
+    cases.push_back({"register speed with a sign no code page holds", oddKktBaud, SettingsField::KktBaudRate});
 
     for (const auto& c : cases) {
         const SettingsSaveResult r = s.save(c.input);

@@ -79,6 +79,8 @@ inline core::SettingsInput everySettingsKey(const QString& taxSystemText, int pa
     in.scalePort = QStringLiteral("ttyUSB0");
     in.scaleBaudRate = QStringLiteral("9600");
     in.scaleTimeout = QStringLiteral("50");
+    in.kktPortName = QStringLiteral("ttyACM0");
+    in.kktBaudRate = QStringLiteral("115200");
     in.units = {{QString::fromUtf8("шт"), 0}, {QString::fromUtf8("кВт*ч"), 50}, {QString::fromUtf8("куб.м"), 42}};
     return in;
 }

@@ -156,7 +156,7 @@ TEST_F(ReceiptStoreTest, ReceiptIsStoredWholeAndStockLowered) {
     EXPECT_EQ(count(12), "4.650");
 }
 
-TEST_F(ReceiptStoreTest, OnlyFullPaymentMovesStockAndReturnsRaiseIt) {
+TEST_F(ReceiptStoreTest, OnlyFullPaymentMovesStockAndReturnsMoveItBack) {
     struct Case {
         int kind;
         int flag;
@@ -164,7 +164,7 @@ TEST_F(ReceiptStoreTest, OnlyFullPaymentMovesStockAndReturnsRaiseIt) {
         QString cheese;
     };
     const QList<Case> cases{{1, 1, "10", "5.000"}, {1, 2, "10", "5.000"}, {1, 3, "10", "5.000"},
-                            {2, 4, "12", "5.350"}, {3, 4, "12", "5.350"}};
+                            {2, 4, "12", "5.350"}, {3, 4, "12", "5.350"}, {4, 4, "8", "4.650"}};
     int number = 20;  // each receipt its own register document
     for (const Case& c : cases) {
         SCOPED_TRACE(std::to_string(c.kind) + "/" + std::to_string(c.flag));
@@ -183,6 +183,7 @@ TEST_F(ReceiptStoreTest, OnlyFullPaymentMovesStockAndReturnsRaiseIt) {
     ASSERT_EQ(docs.size(), size_t(cases.size()));
     EXPECT_EQ(docs[0].str("DOC_PAY_ADVANCE"), "1.00");
     EXPECT_EQ(docs[3].integer("DOC_CHECK_TYPE"), 2);
+    EXPECT_EQ(docs[5].integer("DOC_CHECK_TYPE"), 4);
     for (const fb::Row& l : details()) {
         if (l.integer("DD_DOC_ID") == docs[1].integer("DOC_ID")) {
             EXPECT_EQ(l.integer("DD_GOOD_PAYTYPE"), 2);
@@ -322,4 +323,119 @@ TEST_F(ReceiptStoreTest, ReceiptAlreadyStoredUnderItsNumberAndSignIsNotStoredAga
     const StoreResult next = storeReceipt(db(), saleJob(), printedAt(8, doc.dateTime));
     EXPECT_FALSE(next.alreadyStored);
     EXPECT_EQ(documents().size(), 2u);
+}
+
+namespace {
+
+class ReceiptLotsTest : public ReceiptStoreTest {
+protected:
+    void SetUp() override {
+        ReceiptStoreTest::SetUp();
+        if (HasFatalFailure()) return;
+        lot(1, 11, "5", "");
+        lot(2, 11, "3", "2.000");  // one left
+        lot(3, 12, "0.500", "");
+    }
+    void lot(int id, int goodId, const char* count, const char* offs) {
+        exec(QStringLiteral("INSERT INTO PORTIONS (P_RECORD_ID, P_DOC_ID, P_GOOD_ID, P_GOOD_COUNT, "
+                            "P_GOOD_COUNT_OFFS, P_CONFIRM) VALUES (%1, 500, %2, '%3', '%4', 1)")
+                 .arg(id)
+                 .arg(goodId)
+                 .arg(QLatin1String(count), QLatin1String(offs)));
+    }
+    QString offs(int id) {
+        fb::Transaction tr(db());
+        const auto row =
+            fb::queryOne(tr, "SELECT P_GOOD_COUNT_OFFS FROM PORTIONS WHERE P_RECORD_ID = ?", {std::int64_t(id)});
+        return row ? row->str("P_GOOD_COUNT_OFFS") : QStringLiteral("<none>");
+    }
+    static QStringList choice(const char* goodId, const char* recordId, const char* qty) {
+        return {QString::fromLatin1(goodId), QString::fromLatin1(recordId), QString::fromLatin1(qty)};
+    }
+};
+
+}  // namespace
+
+TEST_F(ReceiptLotsTest, ChosenLotsAreWrittenOffAsFarAsTheyGoAndNeverStopTheReceipt) {
+    struct Case {
+        const char* what;
+        int kind;
+        QList<QStringList> portions;
+        QStringList offsAfter;  // lots 1, 2, 3
+        QString shortfall;      // a part of the report, empty: none
+    };
+    const QList<Case> cases{
+        {"two lots for the bread, the cheese from its own",
+         1,
+         {choice("11", "1", "1"), choice("11", "2", "1"), choice("12", "3", "0.350")},
+         {"1.000", "3.000", "0.350"},
+         {}},
+        {"a lot that has nothing left",
+         1,
+         {choice("11", "2", "2")},
+         {"1.000", "3.000", "0.350"},
+         QStringLiteral(" Хлеб (партия 2): не списано 2.000")},
+        {"a lot gone since, and one that holds only part",
+         1,
+         {choice("11", "7", "1"), choice("12", "3", "0.350")},
+         {"1.000", "3.000", "0.500"},
+         QStringLiteral(" Сыр (партия 3): не списано 0.200")},
+        {"a choice left from a position no longer sold, and more than was sold",
+         1,
+         {choice("13", "1", "1"), choice("11", "1", "5")},
+         {"3.000", "3.000", "0.500"},
+         {}},
+        {"a sale return writes no lot off", 2, {choice("11", "1", "2")}, {"3.000", "3.000", "0.500"}, {}},
+    };
+    int number = 40;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        PrintJob job = saleJob();
+        job.kind = c.kind;
+        job.portions = c.portions;
+        const int documentsBefore = int(documents().size());
+        const StoreResult r = storeReceipt(db(), job, printedAt(number++, QDateTime::currentDateTime()));
+        ASSERT_TRUE(r.ok()) << r.databaseError.toStdString();
+        EXPECT_EQ(int(documents().size()), documentsBefore + 1);
+        EXPECT_EQ((QStringList{offs(1), offs(2), offs(3)}), c.offsAfter);
+        if (c.shortfall.isEmpty()) {
+            EXPECT_TRUE(r.lotShortfall.isEmpty()) << r.lotShortfall.toStdString();
+        } else {
+            EXPECT_TRUE(r.lotShortfall.contains(c.shortfall)) << r.lotShortfall.toStdString();
+        }
+    }
+}
+
+TEST_F(ReceiptLotsTest, APurchaseReturnAndALotChoiceStoredAtTheNextLoginComeOutAsPrinted) {
+    // Printed before the program went down; the journal holds both receipts.
+    PrintJournal journal(programFolder());
+    JournalRecord purchaseReturn;
+    purchaseReturn.id = "1";
+    purchaseReturn.job = saleJob();
+    purchaseReturn.job.kind = 4;
+    purchaseReturn.closed = true;
+    purchaseReturn.document = printedAt(61, QDateTime::currentDateTime());
+    JournalRecord sale;
+    sale.id = "2";
+    sale.job = saleJob();
+    sale.job.portions = {choice("11", "1", "2")};
+    sale.closed = true;
+    sale.document = printedAt(62, QDateTime::currentDateTime());
+    ASSERT_TRUE(journal.put(purchaseReturn));
+    ASSERT_TRUE(journal.put(sale));
+
+    const SettleResult r = settleAtLogin(programFolder(), nullptr, &db());
+    EXPECT_EQ(r.stored.size(), 2);
+    EXPECT_TRUE(r.refused.isEmpty());
+    EXPECT_TRUE(PrintJournal(programFolder()).isEmpty());
+    EXPECT_EQ(settleMessage(r), QStringLiteral(" Записано в Базу Данных напечатанных ранее чеков: 2.     "));
+    const auto docs = documents();
+    ASSERT_EQ(docs.size(), 2u);
+    EXPECT_EQ(docs[0].integer("DOC_CHECK_TYPE"), 4);
+    EXPECT_EQ(docs[0].integer("DOC_NUMBER"), 61);
+    EXPECT_EQ(details().size(), 4u);
+    // The purchase return took out what the sale took out again.
+    EXPECT_EQ(count(11), "6");
+    EXPECT_EQ(count(12), "4.300");
+    EXPECT_EQ(offs(1), "2.000");
 }

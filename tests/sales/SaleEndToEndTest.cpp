@@ -246,16 +246,20 @@ TEST_F(SaleEndToEndTest, SaleReturnCarriesTheOriginalFiscalSignAndRaisesStock) {
     expectReadyForNextSale();
 }
 
-TEST_F(SaleEndToEndTest, PurchaseReturnIsPrintedButNotStored) {
+TEST_F(SaleEndToEndTest, PurchaseReturnIsPrintedStoredAndTakesTheGoodsOut) {
     ASSERT_TRUE(screen->setReceiptKind(4));
     addGoodPosition(screen->receipt(), goodRecord("11", "Хлеб", "50.00", "нет", "1", "0"), "50.00", Qty::units(1));
     ASSERT_EQ(screen->RecalcReceipt(), 0);
     payWith(QString());
-    afterPrinting([] { EXPECT_EQ(fmCheckInfo->printState(), -1); });
+    afterPrinting([] { EXPECT_GT(fmCheckInfo->printState(), 0); });
     QTest::mouseClick(screen->btnCloseCheck, Qt::LeftButton);
     EXPECT_EQ(kkt->state().totals.buyReturn, 5000);
-    EXPECT_TRUE(rows("SELECT * FROM DOCUMENTS").empty());
-    EXPECT_EQ(stock(11), "10");
+    const auto docs = rows("SELECT * FROM DOCUMENTS");
+    ASSERT_EQ(docs.size(), 1u);
+    EXPECT_EQ(docs[0].integer("DOC_TYPE"), 3);
+    EXPECT_EQ(docs[0].integer("DOC_CHECK_TYPE"), 4);
+    EXPECT_EQ(rows("SELECT * FROM DOCUMENTS_DETAIL").size(), 1u);
+    EXPECT_EQ(stock(11), "9");
     expectReadyForNextSale();
 }
 

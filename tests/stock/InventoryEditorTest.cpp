@@ -229,6 +229,33 @@ TEST_F(InventoryEditor, PostedDocumentOpensReadOnlyAndUnpostingMakesItEditableAg
     EXPECT_TRUE(messages.boxes.empty()) << messages.last().toStdString();
 }
 
+TEST_F(InventoryEditor, GoodsReceiptWhoseLotWasSoldFromStaysPosted) {
+    goods(1, "Сыр", QStringLiteral("0"));
+    open(stock::GoodsReceipt);
+    editor->addLine({1, "Сыр", "", "шт", ""});
+    grid()->model()->setData(grid()->model()->index(0, InventoryLines::ColPrice), "5");
+    grid()->model()->setData(grid()->model()->index(0, InventoryLines::ColDeclar), "10702030/140326/0012345");
+    ASSERT_TRUE(editor->btnApplyClick());
+    const int id = editor->docId();
+    editor->reject();
+    ASSERT_EQ(stockOf(1), QStringLiteral("5.000"));
+    // A sale took 2 from the document's lot.
+    const int lot = count(QStringLiteral("SELECT P_RECORD_ID FROM PORTIONS WHERE P_DOC_ID=%1").arg(id));
+    exec(QStringLiteral("EXECUTE PROCEDURE PORTIONS_OFFS_WRITE(%1, '2')").arg(lot));
+    const QString lots = portions();
+
+    open(stock::GoodsReceipt, id);
+    menu("MUnapply");
+    EXPECT_EQ(messages.texts(), QStringList{QStringLiteral(" Отменить проведение документа невозможно:     \r\n"
+                                                           " по партиям этого документа уже продан товар.     ")});
+    EXPECT_EQ(editor->state(), stock::Posted);
+    EXPECT_EQ(stockOf(1), QStringLiteral("5.000"));
+    EXPECT_EQ(portions(), lots);
+    editor->reject();
+    open(stock::GoodsReceipt, id);
+    EXPECT_EQ(editor->state(), stock::Posted);
+}
+
 TEST_F(InventoryEditor, DeletedDocumentClosesWithoutAskingToSaveIt) {
     goods(1, "Хлеб", QStringLiteral("10"));
     open(stock::WriteOff);

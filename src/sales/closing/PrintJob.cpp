@@ -13,6 +13,8 @@ bool documentKnown(const FiscalDocumentInfo& document) {
 QJsonObject printJobToJson(const PrintJob& job) {
     QJsonArray lines;
     for (const QStringList& line : job.lines) lines.append(QJsonArray::fromStringList(line));
+    QJsonArray portions;
+    for (const QStringList& choice : job.portions) portions.append(QJsonArray::fromStringList(choice));
     return QJsonObject{
         {QStringLiteral("cashierName"), job.cashierName},
         {QStringLiteral("cashierInn"), job.cashierInn},
@@ -31,6 +33,7 @@ QJsonObject printJobToJson(const PrintJob& job) {
         {QStringLiteral("card"), job.card.toString()},
         {QStringLiteral("prepay"), job.prepay.toString()},
         {QStringLiteral("lines"), lines},
+        {QStringLiteral("portions"), portions},
     };
 }
 
@@ -56,6 +59,11 @@ PrintJob printJobFromJson(const QJsonObject& o) {
         QStringList line;
         for (const QJsonValue& e : v.toArray()) line.append(e.toString());
         j.lines.append(line);
+    }
+    for (const QJsonValue& v : o.value(QStringLiteral("portions")).toArray()) {
+        QStringList choice;
+        for (const QJsonValue& e : v.toArray()) choice.append(e.toString());
+        j.portions.append(choice);
     }
     return j;
 }

@@ -27,6 +27,10 @@ struct PrintJob {
     QString ourEmail;            // trimmed edOurEmail
     QString refundedFiscalSign;  // trimmed edFPD
     QList<QStringList> lines;    // the hand-over table
+    // The lots the cashier chose for the goods sold: goods ID, lot record ID
+    // (P_RECORD_ID), quantity taken from that lot. Written off when the
+    // receipt is stored, whenever that is.
+    QList<QStringList> portions;
     QString totalText;           // trimmed lblSumCheck
     Money total;
     Money cash;

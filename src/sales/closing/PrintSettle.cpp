@@ -194,6 +194,8 @@ SettleResult settleAtLogin(const QString& programFolder, IFiscalDriver* driver, 
 }
 
 bool settleNeedsAttention(const SettleResult& r) {
+    for (const SettledReceipt& s : r.stored)
+        if (!s.result.lotShortfall.isEmpty()) return true;
     return r.blocked() || !r.refused.isEmpty() || !r.withoutNumber.isEmpty() || r.correctionsNeedAttention;
 }
 
@@ -203,6 +205,9 @@ QString settleMessage(const SettleResult& r, bool withUnresolved) {
     for (const SettledReceipt& s : r.stored)
         if (receiptIsStored(s.record.job.kind) && !s.result.alreadyStored) ++stored;
     if (stored > 0) parts << QStringLiteral(" Записано в Базу Данных напечатанных ранее чеков: %1.     ").arg(stored);
+    for (const SettledReceipt& s : r.stored)
+        if (!s.result.lotShortfall.isEmpty())
+            parts << QStringLiteral(" ФД № %1:").arg(s.record.document.number) + kCrLf + s.result.lotShortfall;
     if (!r.refused.isEmpty()) {
         QString text =
             QStringLiteral(" Не удалось записать в Базу Данных напечатанные чеки: %1.     ").arg(r.refused.size()) +

@@ -48,8 +48,7 @@ StoreResult storeReceiptSafely(fb::Connection* db, const PrintJob& job, const Fi
 ReceiptStorer databaseStorer(fb::Connection* db, int documentType = 3);
 
 // Stores a printed receipt of the journal; its record is removed only once
-// the database has committed it (a purchase return is printed only: its
-// record just goes).
+// the database has committed it.
 StoreResult storePrinted(PrintJournal& journal, const QString& recordId, const PrintJob& job,
                          const FiscalDocumentInfo& document, const ReceiptStorer& store);
 
@@ -82,8 +81,8 @@ using CorrectionSettler = std::function<void(PrintJournal&, SettleResult&)>;
 void setCorrectionSettler(CorrectionSettler settler);
 
 // Asks the register, then stores every printed record whose number and
-// fiscal sign are known (a purchase return is printed only: its record just
-// goes). A record is removed only after its receipt is committed.
+// fiscal sign are known. A record is removed only after its receipt is
+// committed.
 SettleResult settlePrintJournal(PrintJournal& journal, fiscal::IFiscalDriver* driver, const ReceiptStorer& store);
 
 // At login: what an older version left behind is taken into the journal,

@@ -8,6 +8,8 @@
 #include "platform/db/Transaction.h"
 #include "sales/closing/ReceiptLines.h"
 
+#include <QHash>
+
 #include <map>
 
 
@@ -33,6 +35,9 @@ const QString kReadGood = QStringLiteral(
     "ELSE 0 END AS FRACTIONAL_ALLOW, GOOD_COUNT, GOOD_PACKCOUNT,  GOOD_EDIZM_FFD  FROM GOODS WHERE GOOD_ID=?");
 
 const QString kUpdateCount = QStringLiteral("UPDATE GOODS SET GOOD_COUNT=? WHERE GOOD_ID=?");
+
+const QString kReadLot = QStringLiteral(
+    "SELECT P_GOOD_COUNT, P_GOOD_COUNT_OFFS FROM PORTIONS WHERE P_RECORD_ID = ? AND P_GOOD_ID = ?");
 
 std::optional<std::int64_t> integerOf(const QString& text) {
     bool ok = false;
@@ -73,9 +78,13 @@ const QString kFindStored =
 // The lines and stock of a receipt whose header is written; commits.
 StoreResult storeLines(fb::Transaction& tr, const PrintJob& job, int docId);
 
+// Writes off the lots chosen for the goods a sale sold, never more than it
+// sold of each; returns what the lots could not give, "" when nothing.
+QString writeOffLots(fb::Transaction& tr, const PrintJob& job);
+
 }  // namespace
 
-bool receiptIsStored(int kind) { return kind >= 1 && kind <= 3; }
+bool receiptIsStored(int kind) { return kind >= 1 && kind <= 4; }
 
 QString docDateText(const QDate& date) { return date.toString(QStringLiteral("dd.MM.yyyy")); }
 
@@ -85,7 +94,7 @@ QString docTimeText(const QTime& time) {
 
 std::optional<QString> newStockCount(const QString& current, int kind, int markType, bool fractionalAllowed,
                                      const QString& quantity, const QString& stockUnit) {
-    const std::int64_t sign = kind == 1 ? -1 : 1;
+    const std::int64_t sign = kind == 1 || kind == 4 ? -1 : 1;
     const std::int64_t count = core::storedQuantityToThousandths(current);
     const std::int64_t q = core::storedQuantityToThousandths(quantity);
     if (markType == 0) {
@@ -265,6 +274,8 @@ StoreResult storeLines(fb::Transaction& tr, const PrintJob& job, int docId) {
         }
     }
 
+    const QString lotShortfall = writeOffLots(tr, job);
+
     try {
         insert.reset();
         readGood.reset();
@@ -275,7 +286,64 @@ StoreResult storeLines(fb::Transaction& tr, const PrintJob& job, int docId) {
     }
     StoreResult r;
     r.docId = docId;
+    r.lotShortfall = lotShortfall;
     return r;
+}
+
+QString writeOffLots(fb::Transaction& tr, const PrintJob& job) {
+    if (job.kind != 1 || job.portions.isEmpty()) return {};
+    // A choice left over from a position since removed or made smaller
+    // takes off no more than the receipt sold.
+    QHash<std::int64_t, std::int64_t> sold;
+    QHash<std::int64_t, QString> names;
+    for (const QStringList& line : job.lines) {
+        const std::int64_t goodId = integerOf(line.value(LineGoodId)).value_or(0);
+        if (goodId <= 0) continue;
+        sold[goodId] += core::storedQuantityToThousandths(line.value(LineQty));
+        names.insert(goodId, line.value(LineName));
+    }
+    std::optional<fb::Statement> readLot;
+    QStringList shortfalls;
+    for (const QStringList& choice : job.portions) {
+        const std::int64_t goodId = integerOf(choice.value(0)).value_or(0);
+        const std::int64_t recordId = integerOf(choice.value(1)).value_or(0);
+        const std::int64_t wanted = qMin(core::storedQuantityToThousandths(choice.value(2)), sold.value(goodId));
+        if (goodId <= 0 || recordId <= 0 || wanted <= 0) continue;
+        sold[goodId] -= wanted;
+
+        std::int64_t taken = 0;
+        try {
+            if (!readLot) readLot.emplace(tr, kReadLot);
+            readLot->execute(tr, {recordId, goodId});
+            std::int64_t remainder = 0;  // a lot gone since counts as empty
+            if (readLot->fetch()) {
+                const fb::Row lot = readLot->row();
+                remainder = core::storedQuantityToThousandths(lot.str(QStringLiteral("P_GOOD_COUNT"))) -
+                            core::storedQuantityToThousandths(lot.str(QStringLiteral("P_GOOD_COUNT_OFFS")));
+            }
+            readLot->closeCursor();
+            taken = qBound<std::int64_t>(0, remainder, wanted);
+            if (taken > 0)
+                fb::callProcedure(tr, QStringLiteral("PORTIONS_OFFS_WRITE"),
+                                  {{QStringLiteral("I_REC_ID"), recordId},
+                                   {QStringLiteral("I_COUNT"), core::quantityToStoredText(taken)}});
+        } catch (const fb::Error&) {
+            // A lot is no reason to lose the receipt: what the database
+            // refuses of it is reported with the rest (a lost connection
+            // fails the commit all the same).
+            readLot.reset();
+            taken = 0;
+        }
+        if (taken < wanted)
+            shortfalls << QStringLiteral(" %1 (партия %2): не списано %3")
+                              .arg(names.value(goodId).trimmed())
+                              .arg(recordId)
+                              .arg(core::quantityToStoredText(wanted - taken));
+    }
+    if (shortfalls.isEmpty()) return {};
+    return QStringLiteral(" В партиях не хватило количества, проданного по чеку.     ") + kCrLf +
+           shortfalls.join(kCrLf) + kCrLf + kCrLf +
+           QStringLiteral(" Чек записан; сверьте партии товара с документами поступления.     ");
 }
 
 }  // namespace

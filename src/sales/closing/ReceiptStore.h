@@ -1,8 +1,9 @@
 #pragma once
 // Writing a printed receipt into the database: its DOCUMENTS row through
-// DOC_WRITE, one DOCUMENTS_DETAIL row per row of the hand-over table and,
-// for receipts paid in full, the new stock of every good. All of it is one
-// transaction: the receipt is stored whole or not at all.
+// DOC_WRITE, one DOCUMENTS_DETAIL row per row of the hand-over table, for
+// receipts paid in full the new stock of every good, and for a sale the
+// lots the cashier chose written off. All of it is one transaction: the
+// receipt is stored whole or not at all.
 //
 // A receipt the register has printed must not be lost when the database
 // refuses it: its record stays in the print journal until it is stored.
@@ -33,11 +34,14 @@ struct StoreResult {
     // The database already held this receipt (its number and fiscal sign):
     // nothing was written and docId is the stored one.
     bool alreadyStored = false;
+    // Lots that no longer held what was chosen from them: written off as far
+    // as they went, the rest named here ("" when all went off in full).
+    QString lotShortfall;
 
     bool ok() const { return failure == Failure::None; }
 };
 
-// Receipts of kinds 1 to 3 are stored; a purchase return (4) is only printed.
+// Every receipt kind the register prints (1 to 4) is stored.
 bool receiptIsStored(int kind);
 
 // "dd.mm.yyyy".
@@ -46,8 +50,8 @@ QString docDateText(const QDate& date);
 QString docTimeText(const QTime& time);
 
 // The new GOODS.GOOD_COUNT after a receipt row, or nullopt when the row does
-// not change the stock. A sale (kind 1) lowers it, a sale return or purchase
-// (2, 3) raises it. Unmarked goods move by the quantity (three decimals for
+// not change the stock. A sale or a purchase return (kinds 1, 4) lowers it,
+// a sale return or a purchase (2, 3) raises it. Unmarked goods move by the quantity (three decimals for
 // goods sold by weight, whole numbers otherwise); a tobacco code moves by its
 // stock unit (a pack 1, a block 10); other marked goods by the quantity
 // unless they may be sold by part of a pack.

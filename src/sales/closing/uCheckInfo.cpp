@@ -46,6 +46,7 @@ PrintJob printJobFromScreen(TfmReg& reg, const PaymentEntered& payment) {
     job.ourEmail = reg.edOurEmail->text().trimmed();
     job.refundedFiscalSign = reg.edFPD->text().trimmed();
     job.lines = reg.ReceiptLines();
+    job.portions = reg.PortionChoices();
     job.total = payment.total;
     job.totalText = payment.total.toString();
     job.cash = payment.cash;
@@ -400,6 +401,7 @@ void TfmCheckInfo::store(const QString& recordId, const PrintJob& job, const Fis
         if (receiptIsStored(job.kind)) setPrintState(result.docId);
         btnStoreAgain->hide();
         recordId_.clear();
+        if (!result.lotShortfall.isEmpty()) ui::showWarning(result.lotShortfall, this);
         return;
     }
     // Printed but not stored: the record stays in the journal until the

@@ -48,6 +48,8 @@ void TfmReg::buildMenus() {
     PopupMenuOperation = menus_->menu(QStringLiteral("PopupMenuOperation"));
     PopupMenuTaxSystem = menus_->menu(QStringLiteral("PopupMenuTaxSystem"));
     PopupMenuScale = menus_->menu(QStringLiteral("PopupMenuScale"));
+    for (QMenu* m : {menu(QStringLiteral("MChangeOperation")), PopupMenuOperation})
+        connect(m, &QMenu::aboutToShow, this, &TfmReg::offerCorrectionItems);
 }
 
 QAction* TfmReg::action(const QString& name) const { return menus_ ? menus_->action(name) : nullptr; }
@@ -231,11 +233,24 @@ void TfmReg::MPrihodClick() { receiptKindCommand(sales::KindSale, QStringLiteral
 void TfmReg::MPrihodBackClick() { receiptKindCommand(sales::KindSaleReturn, QStringLiteral("Возврат прихода")); }
 void TfmReg::MRashodClick() { receiptKindCommand(sales::KindPurchase, QStringLiteral("Расход")); }
 void TfmReg::MRashodBackClick() { receiptKindCommand(sales::KindPurchaseReturn, QStringLiteral("Возврат расхода")); }
+// Correction receipts go through the register like its shift commands: a
+// locked workplace or a session without a person behind it has none. The
+// window itself (command of the same name) is the archive's.
+bool TfmReg::correctionOffered() const {
+    return !isWorkplaceLocked() && !builtinSession_ && sales::cashierUsable(cashierLabels());
+}
+
+void TfmReg::offerCorrectionItems() {
+    const bool on = correctionOffered();
+    for (const char* name : {"MCorrectionCheckP", "MCorrectionCheckR", "PMCorrectionCheckP", "PMCorrectionCheckR"})
+        if (QAction* a = action(QString::fromLatin1(name))) a->setEnabled(on);
+}
+
 void TfmReg::MCorrectionCheckPClick() {
-    receiptKindCommand(receiptKind(), action(QStringLiteral("MCorrectionCheckP"))->text());
+    if (correctionOffered()) runCommand(QStringLiteral("MCorrectionCheckP"));
 }
 void TfmReg::MCorrectionCheckRClick() {
-    receiptKindCommand(receiptKind(), action(QStringLiteral("MCorrectionCheckR"))->text());
+    if (correctionOffered()) runCommand(QStringLiteral("MCorrectionCheckR"));
 }
 
 void TfmReg::M_FullPayClick() {

@@ -89,8 +89,9 @@ void RegMenus::buildMainMenu() {
     addItem(kinds, QStringLiteral("MPrihodBack"), QStringLiteral("Возврат прихода"));
     addItem(kinds, QStringLiteral("MRashod"), QStringLiteral("Расход"));
     addItem(kinds, QStringLiteral("MRashodBack"), QStringLiteral("Возврат расхода"));
-    keepOff(addItem(kinds, QStringLiteral("MCorrectionCheckP"), QStringLiteral("Чек коррекции прихода")));
-    keepOff(addItem(kinds, QStringLiteral("MCorrectionCheckR"), QStringLiteral("Чек коррекции расхода")));
+    kinds->addSeparator();
+    addItem(kinds, QStringLiteral("MCorrectionCheckP"), QStringLiteral("Чек коррекции прихода"));
+    addItem(kinds, QStringLiteral("MCorrectionCheckR"), QStringLiteral("Чек коррекции расхода"));
     QMenu* pay = addSubmenu(doc, QStringLiteral("MPaymentMethod"), QStringLiteral("Признак способа расчета"));
     for (QAction* a : {addItem(pay, QStringLiteral("M_FullPay"), QStringLiteral("Полный расчет")),
                        addItem(pay, QStringLiteral("M_PrePayFull"), QStringLiteral("Предоплата 100%")),
@@ -188,10 +189,9 @@ void RegMenus::buildPopups() {
     addItem(operation, QStringLiteral("PMPrihodBack"), QStringLiteral("Возврат прихода"));
     addItem(operation, QStringLiteral("PMRashod"), QStringLiteral("Расход"));
     addItem(operation, QStringLiteral("PMRashodBack"), QStringLiteral("Возврат расхода"));
-    addItem(operation, QStringLiteral("PMCorrectionCheckP"), QStringLiteral("Чек коррекции прихода"))
-        ->setVisible(false);
-    addItem(operation, QStringLiteral("PMCorrectionCheckR"), QStringLiteral("Чек коррекции расхода"))
-        ->setVisible(false);
+    operation->addSeparator();
+    addItem(operation, QStringLiteral("PMCorrectionCheckP"), QStringLiteral("Чек коррекции прихода"));
+    addItem(operation, QStringLiteral("PMCorrectionCheckR"), QStringLiteral("Чек коррекции расхода"));
 
     QMenu* tax = addPopup(QStringLiteral("PopupMenuTaxSystem"));
     addItem(tax, QStringLiteral("N11"), QStringLiteral("ОСН (общая)"));

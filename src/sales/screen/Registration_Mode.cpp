@@ -483,6 +483,7 @@ void TfmReg::FormCreate() {
         }
     }
     applyTaxSystemLabel(taxCode);
+    takeKktConnectionSettings();
 
     markedItems_.clear();
     receiptLines_.clear();
@@ -505,6 +506,20 @@ void TfmReg::FormCreate() {
     register_->startAtCreate();
     Timer1Timer();
     Timer1->start();
+}
+
+void TfmReg::takeKktConnectionSettings() {
+    KktJsonPortName.clear();
+    KktJsonBaudRate.clear();
+    if (!databaseConnected()) return;
+    try {
+        const core::Settings::KktConnection kkt =
+            core::Settings(sys::programFolder(), &core::DataModule1->IBDatabase1()).kktConnection();
+        KktJsonPortName = kkt.portName;
+        KktJsonBaudRate = kkt.baudRate;
+    } catch (...) {
+        // Unreadable: the correction window says the register is not connected.
+    }
 }
 
 // ---------------------------------------------------------------------------

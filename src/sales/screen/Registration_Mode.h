@@ -144,6 +144,9 @@ public:
     QString KktJsonSessionKey;
     QString KktJsonPortName;
     QString KktJsonBaudRate;
+    // The port and speed saved in the settings window become the channel's
+    // (both empty when the settings cannot be read).
+    void takeKktConnectionSettings();
 
     // While a JSON channel session is open the screen polls it when idle.
     // `poll` sends "GetCommonInfo" with the session key and returns the reply
@@ -404,6 +407,8 @@ private:
     void chooseTaxSystem(int code);
     void clickButton(QPushButton* button, void (TfmReg::*handler)());
     bool receiptKindCommand(int kind, const QString& caption);
+    bool correctionOffered() const;
+    void offerCorrectionItems();
     void applyTaxSystemLabel(int code);
     void placeUserLabel();
     // Controls whose text must show whole: their font shrinks to fit.
