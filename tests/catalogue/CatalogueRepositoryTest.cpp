@@ -223,7 +223,7 @@ TEST_F(CatalogueDbTest, WholeListsReadAlongTheIndexOfTheirOrder) {
     // The lists' order as they always sorted it: by name, then by the
     // price text padded with zeros.
     auto sorted = [&](const QString& sql, const std::vector<fb::Value>& params) {
-        return read(sql.left(sql.indexOf(QStringLiteral(" ORDER BY "))) +
+        return read(sql.left(sql.lastIndexOf(QStringLiteral(" ORDER BY "))) +
                         QStringLiteral(" ORDER BY GOOD_NAME, PRICE_NORM COLLATE PXW_CYRL"),
                     params, nullptr);
     };
