@@ -829,3 +829,26 @@ TEST_F(SchemaUpgradeRepeated, ListOrderIndexesAreAddedAndStatisticsOfFilledTable
     EXPECT_EQ(statistics(db(), "IX_PORTIONS_GOOD"), 0.0);
     EXPECT_TRUE(fb::meta::refreshStaleIndexStatistics(db()).isEmpty());
 }
+
+TEST_F(SchemaUpgradeRepeated, ArchiveFiguresAreMadeAgainOnceTheArchiveHasMoreThanDoubled) {
+    auto addReceipts = [&](int from, int count) {
+        exec(QStringLiteral("EXECUTE BLOCK AS DECLARE I INTEGER = %1; BEGIN WHILE (I < %2) DO BEGIN "
+                            "INSERT INTO DOCUMENTS (DOC_TYPE, DOC_FPD, DOC_DATE_D) VALUES (3, :I, '2024-01-01'); "
+                            "I = I + 1; END END")
+                 .arg(from)
+                 .arg(from + count));
+    };
+    addReceipts(0, 20);
+    core::SchemaUpgrade(db());
+    ASSERT_NEAR(statistics(db(), "IX_DOCUMENTS_FPD"), 1.0 / 20, 1e-6);
+
+    // A day's sales do not make the figures again.
+    addReceipts(20, 30);
+    core::SchemaUpgrade(db());
+    EXPECT_NEAR(statistics(db(), "IX_DOCUMENTS_FPD"), 1.0 / 20, 1e-6);
+
+    // A season's do: the search by fiscal sign is planned for the archive as it is.
+    addReceipts(50, 2000);
+    core::SchemaUpgrade(db());
+    EXPECT_NEAR(statistics(db(), "IX_DOCUMENTS_FPD"), 1.0 / 2050, 1e-7);
+}
