@@ -308,11 +308,13 @@ std::variant<RefundPlan, RefundError> buildRefundPlan(const StoredReceipt& recei
         setMarkType(m, row, line);
         if (auto failed = carryMarking(line)) return *failed;
     }
+    bool accepted = false;
     for (const auto& [line, index] : toCheck) {
         std::optional<QStringList> entry =
             markedCheck ? markedCheck(*line, plan.markedItems[index]) : std::optional<QStringList>();
-        if (!entry) return RefundError{RefundFailure::MarkingRefused, line->name};
+        if (!entry) return RefundError{RefundFailure::MarkingRefused, line->name, accepted};
         plan.markedItems[index] = *entry;
+        accepted = true;
     }
     // Parts of a pack are priced one by one, as they were sold.
     for (int r = 1; r < m.rowCount(); ++r)
@@ -334,6 +336,7 @@ bool runRefund(const StoredReceipt& receipt, const std::vector<StoredLine>& line
     std::variant<RefundPlan, RefundError> planned =
         buildRefundPlan(receipt, lines, *codes, mode, goodData, markedCheck);
     if (const RefundError* error = std::get_if<RefundError>(&planned)) {
+        if (error->codesAccepted) target.forgetAbandonedCodes();
         const QString text = refundErrorText(*error);
         if (!text.isEmpty()) ui::showError(text, messageParent);
         return false;

@@ -84,6 +84,8 @@ enum class RefundFailure {
 struct RefundError {
     RefundFailure failure;
     QString name;
+    // The register had accepted the codes of earlier lines before this refusal.
+    bool codesAccepted = false;
 };
 // The message of a failure; empty for MarkingRefused.
 QString refundErrorText(const RefundError& error);
@@ -116,6 +118,9 @@ public:
     // Replaces the receipt in progress by the plan: rows, marking entries,
     // payment method, original receipt, buyer; renumbered and recalculated.
     virtual void applyRefund(const RefundPlan& plan) = 0;
+    // The register accepted codes for a copy that was then refused: nothing
+    // will sell them, so the register is to forget them.
+    virtual void forgetAbandonedCodes() = 0;
 };
 
 // Both commands from the unit check to the receipt in progress. Messages go

@@ -139,6 +139,18 @@ void MainScreenRefund::applyRefund(const RefundPlan& plan) {
     reg_.setCurrentReceiptRow(reg_.receipt().dataRowCount());
 }
 
+void MainScreenRefund::forgetAbandonedCodes() {
+    // The register can only forget its whole table, and the receipt in
+    // progress stays as it was: a code it holds must stay accepted.
+    for (const QStringList& entry : reg_.MarkedItems())
+        if (!entry.value(sales::MarkFullCode).trimmed().isEmpty()) return;
+    fiscal::IFiscalDriver* kkt = reg_.KKTDriver();
+    // The copy's checks ran on this connection; without it nothing can be undone.
+    if (!kkt || !kkt->isOpened()) return;
+    if (kkt->clearMarkingCodeValidationResult() != 0)
+        qWarning("Accepted marking codes not cleared: %d %s", kkt->errorCode(), qPrintable(kkt->errorDescription()));
+}
+
 void attachRefunds(TfmFindCheck& window, TfmReg& reg, fb::Connection& db, MarkedRefundCheck markedCheck) {
     if (!markedCheck) markedCheck = markedRefundThroughRegister(reg, &window);
     window.setRefundHandler([&reg, &db, markedCheck](TfmFindCheck& w, int, int positionRow, bool whole) {

@@ -36,6 +36,9 @@ public:
     explicit MainScreenRefund(TfmReg& reg) : reg_(reg) {}
     bool isAdministrator() const override;
     void applyRefund(const RefundPlan& plan) override;
+    // Left undone while a marked unit of the receipt in progress was
+    // accepted by the register: closing registers it from the same table.
+    void forgetAbandonedCodes() override;
 
 private:
     TfmReg& reg_;

@@ -71,6 +71,8 @@ struct FakeTarget : RefundTarget {
     std::optional<RefundPlan> applied;
     bool isAdministrator() const override { return admin; }
     void applyRefund(const RefundPlan& plan) override { applied = plan; }
+    void forgetAbandonedCodes() override { ++forgotten; }
+    int forgotten = 0;
 };
 
 const RefundPlan& planOf(const std::variant<RefundPlan, RefundError>& r) {
@@ -356,4 +358,31 @@ TEST(RefundRun, UnitsAreAskedOfAnAdministratorAndRefusedToACashier) {
                            none, catalogue(), acceptAll(), nullptr));
     EXPECT_EQ(messages.last(), unitRefusalOne(long50));
     EXPECT_TRUE(messages.last().contains("   < " + long50.left(45) + "... >     \r\n"));
+}
+
+TEST(RefundRun, CodesAcceptedForARefusedCopyAreForgotten) {
+    testsupport::FakeMessages messages;
+    const std::vector<StoredLine> lines{marked(line("5", "Сигареты", "150", "1"), "046", "S1"),
+                                        marked(line("1", "Хлеб", "40", "1"), "046", "S2")};
+    struct Case {
+        const char* what;
+        QString refusedSerial;  // empty: every code accepted
+        int forgotten;
+    };
+    const std::vector<Case> cases{
+        {"the second code refused after the first was accepted", "S2", 1},
+        {"the first code refused: nothing was accepted", "S1", 0},
+        {"every code accepted: the copy keeps them", "", 0},
+    };
+    for (const Case& c : cases) {
+        FakeTarget target;
+        ScriptedUnits units;
+        const MarkedRefundCheck check = [&c](const StoredLine& l, QStringList entry) -> std::optional<QStringList> {
+            if (l.serial == c.refusedSerial) return std::nullopt;
+            return entry;
+        };
+        const bool ok = runRefund({"1", 1, "", ""}, lines, RefundMode::Whole, target, units, catalogue(), check, nullptr);
+        EXPECT_EQ(ok, c.refusedSerial.isEmpty()) << c.what;
+        EXPECT_EQ(target.forgotten, c.forgotten) << c.what;
+    }
 }

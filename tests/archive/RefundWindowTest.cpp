@@ -529,3 +529,94 @@ TEST_F(RefundWindowTest, ReturnedMarkedUnitsComeBackIntoStockAsTheirSaleTookThem
         EXPECT_EQ(stock(c.goodId), "50");
     }
 }
+
+// A copy abandoned at its second marked line leaves no code of it accepted
+// on the register, unless a marked unit of the receipt in progress still
+// needs the register's table of accepted codes to be printed.
+TEST_F(RefundWindowTest, AbandonedCopyLeavesNoCodeAcceptedThatNothingWillSell) {
+    const QString second = QStringLiteral("010460000000000121XYZ\x1d" "93wxyz");
+    const QString kept = QStringLiteral("010460000000000121KPT\x1d" "93kept");
+    auto markLine = [this](int docId, const QString& name, const QString& code) {
+        fb::Transaction tr(db());
+        fb::execute(tr,
+                    "UPDATE DOCUMENTS_DETAIL SET DD_GTIN='04600000000001', DD_SERIAL_GTIN=?, DD_DM_FULL=?, "
+                    "DD_MARKTYPE=5, DD_TAXRATE=1 WHERE DD_DOC_ID=? AND DD_GOOD_NAME=?",
+                    {code.mid(18, 3), code, std::int64_t{docId}, name});
+        tr.commit();
+    };
+    // Two marked pairs of shoes in one sale; one pair in another.
+    {
+        fb::Transaction tr(db());
+        fb::execute(tr,
+                    "INSERT INTO GOODS (GOOD_ID, GOOD_NAME, GOOD_ISGOOD, GOOD_PARENTGROUP, GOOD_W, GOOD_MARKTYPE) "
+                    "VALUES (11, 'Туфли', 1, 0, '0', 5)");
+        fb::execute(tr,
+                    "INSERT INTO GOODS (GOOD_ID, GOOD_NAME, GOOD_ISGOOD, GOOD_PARENTGROUP, GOOD_W, GOOD_MARKTYPE) "
+                    "VALUES (12, 'Ботинки', 1, 0, '0', 5)");
+        tr.commit();
+    }
+    receipt(500, "1001", "", "");
+    line(500, 11, "Туфли", "40.00", "1", 4);
+    line(500, 12, "Ботинки", "60.00", "1", 4);
+    markLine(500, "Туфли", kMarkCode);
+    markLine(500, "Ботинки", second);
+    receipt(501, "1002", "", "");
+    line(501, 11, "Туфли", "40.00", "1", 4);
+    markLine(501, "Туфли", kept);
+
+    screen->setTaxSystem(1);
+    core::SessionUser user;
+    user.userId = 7;
+    user.name = "Иванов И.И.";
+    user.postLabel = "Кассир : ";
+    screen->setUser(user);
+    fiscal::RegisterEmulator* kkt = emulator();
+    ASSERT_NE(kkt, nullptr);
+    kkt->setParam(fiscal::tag::CashierName, "Иванов И.И.");
+    ASSERT_EQ(kkt->operatorLogin(), 0);
+    ASSERT_EQ(kkt->openShift(), 0);
+    kkt->setParam(fiscal::LIBFPTR_PARAM_SUM, "500.00");
+    ASSERT_EQ(kkt->cashIncome(), 0);
+    ASSERT_TRUE(screen->setReceiptKind(2));
+    // The marking system doubts the second pair; the cashier will not take it back.
+    fiscal::MarkingScript doubtful;
+    doubtful.onlineResult = 5;
+    kkt->scriptMarkingCode(second, doubtful);
+
+    auto copyWhole = [this](const QString& fpd) {
+        messages.clear();
+        QPointer<TfmFindCheck> w = openFound(fpd);
+        QTest::mouseClick(w->findChild<QPushButton*>("btnCheckOpen"), Qt::LeftButton);
+        const bool copied = !w->isVisible();
+        delete w.data();
+        return copied;
+    };
+    auto accepted = [kkt] { return kkt->state().acceptedMarkingCodes; };
+
+    // Nothing in the receipt in progress: the first pair's code is forgotten too.
+    ASSERT_FALSE(copyWhole("1001"));
+    EXPECT_EQ(messages.boxes.size(), 1u) << "only the cashier's question";
+    EXPECT_TRUE(screen->receipt().isEmpty());
+    EXPECT_TRUE(accepted().isEmpty()) << accepted().join(" ").toStdString();
+
+    // A return in progress whose pair was accepted: its code must stay, so
+    // the register's table is left as it is.
+    ASSERT_TRUE(copyWhole("1002"));
+    ASSERT_EQ(accepted().join(" ").toStdString(), kept.toStdString());
+    ASSERT_FALSE(copyWhole("1001"));
+    EXPECT_TRUE(accepted().contains(kept));
+    EXPECT_EQ(screen->edFPD->text(), "1002");
+    ASSERT_EQ(screen->MarkedItems().size(), 1);
+
+    // And that return is printed with its code.
+    salestest::when([] { return fmPayCheck && fmPayCheck->isVisible(); },
+                    [] { QTest::mouseClick(fmPayCheck->Button12, Qt::LeftButton); });
+    salestest::when([] { return fmCheckInfo && fmCheckInfo->isVisible() && !fmCheckInfo->Timer1->isActive(); },
+                    [] { QTest::mouseClick(fmCheckInfo->btnCancel, Qt::LeftButton); });
+    messages.clear();
+    QTest::mouseClick(screen->btnCloseCheck, Qt::LeftButton);
+    EXPECT_TRUE(messages.boxes.empty()) << messages.last().toStdString();
+    EXPECT_TRUE(screen->receipt().isEmpty());
+    EXPECT_EQ(kkt->state().totals.sellReturn, 4000);
+    EXPECT_FALSE(accepted().contains(kept));
+}

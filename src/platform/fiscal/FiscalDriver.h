@@ -76,6 +76,9 @@ public:
     virtual int acceptMarkingCode() = 0;
     virtual int declineMarkingCode() = 0;
     virtual int cancelMarkingCodeValidation() = 0;
+    // Empties the register's table of accepted codes, except those already
+    // registered in the receipt it has open.
+    virtual int clearMarkingCodeValidationResult() = 0;
 
     // utilities
     virtual int utilFormTlv() = 0;  // the tags set become LIBFPTR_PARAM_TAG_VALUE

@@ -79,6 +79,7 @@ public:
     int acceptMarkingCode() override;
     int declineMarkingCode() override;
     int cancelMarkingCodeValidation() override;
+    int clearMarkingCodeValidationResult() override;
 
     int utilFormTlv() override;
 

@@ -97,6 +97,29 @@ int RegisterEmulator::cancelMarkingCodeValidation() {
     return 0;
 }
 
+int RegisterEmulator::clearMarkingCodeValidationResult() {
+    auto call = enter("clearMarkingCodeValidationResult");
+    if (call.refused) return -1;
+    // The code being checked is not in the table yet; its check must be
+    // ended first, or it could be accepted right after the clearing.
+    if (validation_)
+        return refuse(LIBFPTR_ERROR_MARKING_CODE_VALIDATION_IN_PROGRESS, QStringLiteral("Проверка КМ уже выполняется"));
+    // A code registered in the open receipt stays: closing that receipt uses it up.
+    QStringList kept;
+    for (const QString& code : state_.acceptedMarkingCodes) {
+        if (!state_.receipt) break;
+        for (const auto& p : state_.receipt->positions)
+            if (p.markingCode == code) {
+                kept.append(code);
+                break;
+            }
+    }
+    if (kept == state_.acceptedMarkingCodes) return 0;
+    RegisterState next = state_;
+    next.acceptedMarkingCodes = kept;
+    return commit(next) ? 0 : -1;
+}
+
 int RegisterEmulator::utilFormTlv() {
     // Works in the driver alone, with or without the register connected.
     auto call = enter("utilFormTlv", false);

@@ -120,6 +120,41 @@ TEST_F(EmulatorTest, CancelledReceiptForgetsTheCodesAcceptedForIt) {
     EXPECT_FALSE(kkt->state().acceptedMarkingCodes.contains(kShoes));
 }
 
+TEST_F(EmulatorTest, ClearingForgetsAcceptedCodesExceptThoseOfTheOpenReceipt) {
+    const QString boots = QStringLiteral("0104600000000024215ghijkl\x1d" "93Ym9v");
+    ASSERT_EQ(openShift(), 0);
+    for (const QString& code : {kShoes, boots}) {
+        setCode(*kkt, code);
+        ASSERT_EQ(kkt->beginMarkingCodeValidation(), 0);
+        ASSERT_GT(pollUntilReady(*kkt), 0);
+        ASSERT_EQ(kkt->acceptMarkingCode(), 0);
+    }
+    auto registerCode = [&](const QString& code) {
+        kkt->setParam(LIBFPTR_PARAM_MARKING_CODE, code);
+        kkt->setParam(LIBFPTR_PARAM_MARKING_CODE_STATUS, LIBFPTR_MES_PIECE_SOLD);
+        kkt->setParam(LIBFPTR_PARAM_MARKING_CODE_ONLINE_VALIDATION_RESULT, 15);
+        return addItem(QStringLiteral("Туфли"), QStringLiteral("2500.00"), QStringLiteral("1"));
+    };
+    ASSERT_EQ(openReceipt(), 0);
+    ASSERT_EQ(registerCode(kShoes), 0) << kkt->errorDescription().toStdString();
+
+    // A check in progress holds the drive.
+    setCode(*kkt, boots);
+    ASSERT_EQ(kkt->beginMarkingCodeValidation(), 0);
+    EXPECT_EQ(kkt->clearMarkingCodeValidationResult(), -1);
+    EXPECT_EQ(kkt->errorCode(), LIBFPTR_ERROR_MARKING_CODE_VALIDATION_IN_PROGRESS);
+    ASSERT_EQ(kkt->cancelMarkingCodeValidation(), 0);
+
+    ASSERT_EQ(kkt->clearMarkingCodeValidationResult(), 0) << kkt->errorDescription().toStdString();
+    restart();
+    EXPECT_EQ(kkt->state().acceptedMarkingCodes, QStringList{kShoes});
+    EXPECT_EQ(registerCode(boots), -1);
+    EXPECT_EQ(kkt->errorCode(), LIBFPTR_ERROR_MARKING_CODE_NOT_CHECKED);
+    // The receipt that registered the kept code still closes.
+    ASSERT_EQ(pay(LIBFPTR_PT_CASH, QStringLiteral("2500")), 0);
+    EXPECT_EQ(kkt->closeReceipt(), 0) << kkt->errorDescription().toStdString();
+}
+
 TEST_F(EmulatorTest, DeclinedCodeCannotBeSold) {
     ASSERT_EQ(openShift(), 0);
     setCode(*kkt, kShoes);

@@ -65,6 +65,7 @@ public:
     int acceptMarkingCode() override { return kkt_.acceptMarkingCode(); }
     int declineMarkingCode() override { return kkt_.declineMarkingCode(); }
     int cancelMarkingCodeValidation() override { return kkt_.cancelMarkingCodeValidation(); }
+    int clearMarkingCodeValidationResult() override { return kkt_.clearMarkingCodeValidationResult(); }
     int utilFormTlv() override { return kkt_.utilFormTlv(); }
 
 protected:
