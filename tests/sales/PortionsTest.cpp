@@ -97,6 +97,24 @@ TEST(PortionRules, ChoicesOfOneGoodsAreReplacedAndFoundAgain) {
     EXPECT_EQ(choices, (QList<QStringList>{{"5", "4", "5"}}));
 }
 
+TEST(PortionRules, ChoicesAreHeldToWhatTheReceiptStillSells) {
+    ReceiptModel receipt;
+    const auto position = [&](const char* status, const char* goodsId, const char* qty) {
+        const int row = receipt.appendRow();
+        receipt.setCell(row, ReceiptModel::ColStatus, status);
+        receipt.setCell(row, ReceiptModel::ColId, goodsId);
+        receipt.setCell(row, ReceiptModel::ColQty, qty);
+    };
+    position("A", "5", "2");
+    position("A", "5", "1");      // the same goods again: 3 in all
+    position("E", "7", "4");      // deleted since its lots were chosen
+    position("A", "9", "0,500");  // weighed, typed with a comma
+    const QList<QStringList> chosen{
+        {"5", "1", "2"}, {"5", "2", "2"}, {"5", "3", "1"}, {"7", "4", "4"}, {"9", "6", "0.5"}, {"11", "8", "1"}};
+    EXPECT_EQ(portionChoicesWithinReceipt(chosen, receipt),
+              (QList<QStringList>{{"5", "1", "2.000"}, {"5", "2", "1.000"}, {"9", "6", "0.500"}}));
+}
+
 TEST(PortionRules, OfferedOnlyForForeignGoodsOfASaleToABuyer) {
     PortionsOfferState base;
     base.kind = KindSale;

@@ -1,5 +1,6 @@
 // Storing a printed receipt: DOCUMENTS through DOC_WRITE, its lines, the
 // stock of its goods, all in one transaction.
+#include "core/TextUtils.h"
 #include "platform/db/Statement.h"
 #include "platform/db/Transaction.h"
 #include "sales/closing/ReceiptLines.h"
@@ -363,29 +364,41 @@ TEST_F(ReceiptLotsTest, ChosenLotsAreWrittenOffAsFarAsTheyGoAndNeverStopTheRecei
         QList<QStringList> portions;
         QStringList offsAfter;  // lots 1, 2, 3
         QString shortfall;      // a part of the report, empty: none
+        int paymentFlag;
     };
     const QList<Case> cases{
         {"two lots for the bread, the cheese from its own",
          1,
          {choice("11", "1", "1"), choice("11", "2", "1"), choice("12", "3", "0.350")},
          {"1.000", "3.000", "0.350"},
-         {}},
+         {},
+         4},
         {"a lot that has nothing left",
          1,
          {choice("11", "2", "2")},
          {"1.000", "3.000", "0.350"},
-         QStringLiteral(" Хлеб (партия 2): не списано 2.000")},
+         QStringLiteral(" Хлеб (партия 2): не списано 2.000"),
+         4},
         {"a lot gone since, and one that holds only part",
          1,
          {choice("11", "7", "1"), choice("12", "3", "0.350")},
          {"1.000", "3.000", "0.500"},
-         QStringLiteral(" Сыр (партия 3): не списано 0.200")},
+         QStringLiteral(" Сыр (партия 3): не списано 0.200"),
+         4},
         {"a choice left from a position no longer sold, and more than was sold",
          1,
          {choice("13", "1", "1"), choice("11", "1", "5")},
          {"3.000", "3.000", "0.500"},
-         {}},
-        {"a sale return writes no lot off", 2, {choice("11", "1", "2")}, {"3.000", "3.000", "0.500"}, {}},
+         {},
+         4},
+        {"a sale return writes no lot off", 2, {choice("11", "1", "2")}, {"3.000", "3.000", "0.500"}, {}, 4},
+        // The register is handed a prepaid position as its sum times 1.
+        {"a prepaid sale writes off what was chosen for its two loaves",
+         1,
+         {choice("11", "1", "2")},
+         {"5.000", "3.000", "0.500"},
+         {},
+         1},
     };
     int number = 40;
     for (const Case& c : cases) {
@@ -393,6 +406,15 @@ TEST_F(ReceiptLotsTest, ChosenLotsAreWrittenOffAsFarAsTheyGoAndNeverStopTheRecei
         PrintJob job = saleJob();
         job.kind = c.kind;
         job.portions = c.portions;
+        job.paymentFlag = c.paymentFlag;
+        if (c.paymentFlag != 4)
+            for (QStringList& line : job.lines) {
+                line[LinePrice] = line[LineBasePrice] = QStringLiteral("%1").arg(
+                    core::storedQuantityToThousandths(line[LineQty]) *
+                        core::storedQuantityToThousandths(line[LinePrice]) / 1000000.0,
+                    0, 'f', 2);
+                line[LineQty] = QStringLiteral("1");
+            }
         const int documentsBefore = int(documents().size());
         const StoreResult r = storeReceipt(db(), job, printedAt(number++, QDateTime::currentDateTime()));
         ASSERT_TRUE(r.ok()) << r.databaseError.toStdString();

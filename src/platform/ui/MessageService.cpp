@@ -107,8 +107,17 @@ QString fitMessageLines(const QString& text, const QFontMetrics& metrics, int ma
     while (from <= text.size()) {
         const QRegularExpressionMatch m = lineEnd.match(text, from);
         const qsizetype end = m.hasMatch() ? m.capturedStart() : text.size();
-        const QString line = text.mid(from, end - from);
-        out += metrics.horizontalAdvance(line) > maxWidth ? metrics.elidedText(line, Qt::ElideMiddle, maxWidth) : line;
+        QString line = text.mid(from, end - from);
+        if (metrics.horizontalAdvance(line) > maxWidth) {
+            // The blanks messages end their lines with are padding: a
+            // sentence they push over the edge loses them, not a word.
+            qsizetype kept = line.size();
+            while (kept > 0 && line.at(kept - 1) == QLatin1Char(' ')) --kept;
+            line.truncate(kept);
+            if (metrics.horizontalAdvance(line) > maxWidth)
+                line = metrics.elidedText(line, Qt::ElideMiddle, maxWidth);
+        }
+        out += line;
         if (!m.hasMatch()) break;
         out += m.captured();
         from = m.capturedEnd();

@@ -293,7 +293,11 @@ StoreResult storeLines(fb::Transaction& tr, const PrintJob& job, int docId) {
 QString writeOffLots(fb::Transaction& tr, const PrintJob& job) {
     if (job.kind != 1 || job.portions.isEmpty()) return {};
     // A choice left over from a position since removed or made smaller
-    // takes off no more than the receipt sold.
+    // takes off no more than the receipt sold. Only full-payment lines say
+    // how much that is: a prepayment hands the register each position's sum
+    // as a quantity of 1, and its choices were held to the positions when
+    // the receipt was closed.
+    const bool linesCount = job.paymentFlag == PayFull;
     QHash<std::int64_t, std::int64_t> sold;
     QHash<std::int64_t, QString> names;
     for (const QStringList& line : job.lines) {
@@ -307,7 +311,8 @@ QString writeOffLots(fb::Transaction& tr, const PrintJob& job) {
     for (const QStringList& choice : job.portions) {
         const std::int64_t goodId = integerOf(choice.value(0)).value_or(0);
         const std::int64_t recordId = integerOf(choice.value(1)).value_or(0);
-        const std::int64_t wanted = qMin(core::storedQuantityToThousandths(choice.value(2)), sold.value(goodId));
+        const std::int64_t chosen = core::storedQuantityToThousandths(choice.value(2));
+        const std::int64_t wanted = linesCount ? qMin(chosen, sold.value(goodId)) : chosen;
         if (goodId <= 0 || recordId <= 0 || wanted <= 0) continue;
         sold[goodId] -= wanted;
 

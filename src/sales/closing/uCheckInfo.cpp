@@ -6,6 +6,7 @@
 #include "platform/ui/Guard.h"
 #include "platform/ui/MessageService.h"
 #include "sales/screen/MainScreenState.h"
+#include "sales/screen/PortionsLogic.h"
 #include "sales/closing/PrintSettle.h"
 #include "sales/closing/ReceiptStore.h"
 #include "sales/screen/RegisterMenu.h"
@@ -46,7 +47,7 @@ PrintJob printJobFromScreen(TfmReg& reg, const PaymentEntered& payment) {
     job.ourEmail = reg.edOurEmail->text().trimmed();
     job.refundedFiscalSign = reg.edFPD->text().trimmed();
     job.lines = reg.ReceiptLines();
-    job.portions = reg.PortionChoices();
+    job.portions = portionChoicesWithinReceipt(reg.PortionChoices(), reg.receipt());
     job.total = payment.total;
     job.totalText = payment.total.toString();
     job.cash = payment.cash;

@@ -1,6 +1,7 @@
 #include "sales/screen/PortionsLogic.h"
 
 #include "core/CodeTables.h"
+#include "core/TextUtils.h"
 #include "platform/db/Statement.h"
 #include "platform/db/Transaction.h"
 #include "platform/ui/Guard.h"
@@ -13,6 +14,7 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QDialog>
+#include <QHash>
 #include <QLabel>
 #include <QPointer>
 
@@ -84,6 +86,26 @@ std::optional<QString> chosenPortionQty(const QList<QStringList>& choices, const
     for (const QStringList& e : choices)
         if (e.size() >= 3 && e.at(0) == goodsId && e.at(1) == record) return e.at(2);
     return std::nullopt;
+}
+
+QList<QStringList> portionChoicesWithinReceipt(const QList<QStringList>& choices, const ReceiptModel& receipt) {
+    QHash<QString, std::int64_t> sold;
+    for (int row = 1; row < receipt.rowCount(); ++row) {
+        if (!receipt.isActive(row)) continue;
+        const QString goodsId = receipt.cell(row, ReceiptModel::ColId).trimmed();
+        if (goodsId.isEmpty()) continue;
+        sold[goodsId] += receipt.quantity(row).thousandths;
+    }
+    QList<QStringList> held;
+    for (const QStringList& e : choices) {
+        if (e.size() < 3) continue;
+        const QString goodsId = e.at(0).trimmed();
+        const std::int64_t wanted = qMin(core::storedQuantityToThousandths(e.at(2)), sold.value(goodsId));
+        if (wanted <= 0) continue;
+        sold[goodsId] -= wanted;
+        held.append({goodsId, e.at(1).trimmed(), core::quantityToStoredText(wanted)});
+    }
+    return held;
 }
 
 bool portionsOffered(const PortionsOfferState& s) {

@@ -23,6 +23,8 @@ class Connection;
 
 namespace sales {
 
+class ReceiptModel;
+
 namespace portionsText {
 inline const QString kNoData = QStringLiteral("нет данных");
 inline const QString kTotalCaption = QStringLiteral(" Доступное количество, всего:");
@@ -80,6 +82,10 @@ void replacePortionChoices(QList<QStringList>& choices, const QString& goodsId, 
 // The quantity chosen earlier from one lot of the goods; nullopt when none.
 std::optional<QString> chosenPortionQty(const QList<QStringList>& choices, const QString& goodsId,
                                         std::int64_t recordId);
+// The choices held to what the receipt's active positions sell of each
+// goods: a position removed or made smaller since takes its lots' surplus
+// with it. Quantities come back as stored texts ("2.000").
+QList<QStringList> portionChoicesWithinReceipt(const QList<QStringList>& choices, const ReceiptModel& receipt);
 
 // Whether "Доступные партии" is offered for a receipt row.
 struct PortionsOfferState {

@@ -42,3 +42,15 @@ TEST(MessageLines, ALongNameIsCutInsideTheBoxAndEverythingElseStays) {
         EXPECT_EQ(shown.startsWith(QStringLiteral("Удалить позицию")), c.text.startsWith(QStringLiteral("Удалить")));
     }
 }
+
+TEST(MessageLines, ASentenceThatFitsKeepsEveryWordWhenOnlyItsPaddingOverflows) {
+    const QFontMetrics metrics(QApplication::font());
+    const QString sentence = QStringLiteral(" Этот признак будет указан для всех позиций в кассовом чеке.");
+    const int width = metrics.horizontalAdvance(sentence) + metrics.horizontalAdvance(QLatin1Char(' '));
+    const QString text = QStringLiteral("Вопрос\r\n\r\n") + sentence + QStringLiteral("     \r\n\r\n Продолжить? ");
+    const QString shown = ui::fitMessageLines(text, metrics, width);
+    EXPECT_TRUE(shown.contains(sentence)) << shown.toStdString();
+    EXPECT_FALSE(shown.contains(QChar(0x2026))) << shown.toStdString();
+    for (const QString& line : shown.split(QRegularExpression(QStringLiteral("[\\r\\n]+"))))
+        EXPECT_LE(metrics.horizontalAdvance(line), width) << line.toStdString();
+}
