@@ -42,6 +42,23 @@ const QString kMarkCode = QStringLiteral("010460000000000121ABC\x1d" "93abcd");
 
 class RefundWindowTest : public testsupport::UpgradedDbTest {
 protected:
+    // A cashier on the screen and on the register, with a shift open and
+    // cash in the drawer to refund from.
+    void cashierWithShift(const char* cash) {
+        core::SessionUser user;
+        user.userId = 7;
+        user.name = "Иванов И.И.";
+        user.postLabel = "Кассир : ";
+        screen->setUser(user);
+        fiscal::RegisterEmulator* kkt = emulator();
+        ASSERT_NE(kkt, nullptr);
+        kkt->setParam(fiscal::tag::CashierName, "Иванов И.И.");
+        ASSERT_EQ(kkt->operatorLogin(), 0);
+        ASSERT_EQ(kkt->openShift(), 0);
+        kkt->setParam(fiscal::LIBFPTR_PARAM_SUM, cash);
+        ASSERT_EQ(kkt->cashIncome(), 0);
+    }
+
     void SetUp() override {
         UpgradedDbTest::SetUp();
         if (HasFatalFailure()) return;
@@ -359,18 +376,8 @@ TEST_F(RefundWindowTest, ReturnedMarkedUnitIsPrintedAndStoredWithItsCode) {
     receipt(500, "1001", "", "");
     line(500, 7, "Хлеб", "40.00", "1", 4);
     mark(500, "");
-    core::SessionUser user;
-    user.userId = 7;
-    user.name = "Иванов И.И.";
-    user.postLabel = "Кассир : ";
-    screen->setUser(user);
+    ASSERT_NO_FATAL_FAILURE(cashierWithShift("500.00"));
     fiscal::RegisterEmulator* kkt = emulator();
-    ASSERT_NE(kkt, nullptr);
-    kkt->setParam(fiscal::tag::CashierName, "Иванов И.И.");
-    ASSERT_EQ(kkt->operatorLogin(), 0);
-    ASSERT_EQ(kkt->openShift(), 0);
-    kkt->setParam(fiscal::LIBFPTR_PARAM_SUM, "500.00");
-    ASSERT_EQ(kkt->cashIncome(), 0);
     ASSERT_TRUE(screen->setReceiptKind(2));
 
     QPointer<TfmFindCheck> w = openFound("1001");
@@ -440,18 +447,7 @@ TEST_F(RefundWindowTest, ReturnedMarkedUnitsComeBackIntoStockAsTheirSaleTookThem
         tr.commit();
     }
     screen->setTaxSystem(2);
-    core::SessionUser user;
-    user.userId = 7;
-    user.name = "Иванов И.И.";
-    user.postLabel = "Кассир : ";
-    screen->setUser(user);
-    fiscal::RegisterEmulator* kkt = emulator();
-    ASSERT_NE(kkt, nullptr);
-    kkt->setParam(fiscal::tag::CashierName, "Иванов И.И.");
-    ASSERT_EQ(kkt->operatorLogin(), 0);
-    ASSERT_EQ(kkt->openShift(), 0);
-    kkt->setParam(fiscal::LIBFPTR_PARAM_SUM, "5000.00");
-    ASSERT_EQ(kkt->cashIncome(), 0);
+    ASSERT_NO_FATAL_FAILURE(cashierWithShift("5000.00"));
     auto stock = [this](int goodId) {
         fb::Transaction tr(db());
         return fb::query(tr, "SELECT GOOD_COUNT FROM GOODS WHERE GOOD_ID=?", {std::int64_t{goodId}})
@@ -565,18 +561,8 @@ TEST_F(RefundWindowTest, AbandonedCopyLeavesNoCodeAcceptedThatNothingWillSell) {
     markLine(501, "Туфли", kept);
 
     screen->setTaxSystem(1);
-    core::SessionUser user;
-    user.userId = 7;
-    user.name = "Иванов И.И.";
-    user.postLabel = "Кассир : ";
-    screen->setUser(user);
+    ASSERT_NO_FATAL_FAILURE(cashierWithShift("500.00"));
     fiscal::RegisterEmulator* kkt = emulator();
-    ASSERT_NE(kkt, nullptr);
-    kkt->setParam(fiscal::tag::CashierName, "Иванов И.И.");
-    ASSERT_EQ(kkt->operatorLogin(), 0);
-    ASSERT_EQ(kkt->openShift(), 0);
-    kkt->setParam(fiscal::LIBFPTR_PARAM_SUM, "500.00");
-    ASSERT_EQ(kkt->cashIncome(), 0);
     ASSERT_TRUE(screen->setReceiptKind(2));
     // The marking system doubts the second pair; the cashier will not take it back.
     fiscal::MarkingScript doubtful;
