@@ -267,11 +267,7 @@ TEST_F(CorrectionFlowTest, EveryFailureAfterTheSessionOpensClosesItAndRecordsNot
 }
 
 TEST_F(CorrectionFlowTest, ARefusedRecordIsWrittenAgainWithoutASecondPrint) {
-    {
-        fb::Transaction tr(db());
-        tr.executeImmediate(QStringLiteral("DROP PROCEDURE DOC_WRITE_PROC"));
-        tr.commit();
-    }
+    dropDocWrite();
     EXPECT_EQ(flow->print(order()), CorrectionFlow::Outcome::StoreFailed);
     ASSERT_EQ(messages.boxes.size(), 1u);
     EXPECT_TRUE(messages.last().startsWith(kCorrectionDbFailed));
@@ -281,17 +277,7 @@ TEST_F(CorrectionFlowTest, ARefusedRecordIsWrittenAgainWithoutASecondPrint) {
     EXPECT_TRUE(session.sessionKey.isEmpty());
 
     // The database is back: the next attempt only writes.
-    {
-        fb::Transaction tr(db());
-        QFile f(QStringLiteral(":/sql/03_correction_procedures.sql"));
-        ASSERT_TRUE(f.open(QIODevice::ReadOnly));
-        QString text = QString::fromUtf8(f.readAll());
-        const qsizetype from = text.indexOf(QStringLiteral("CREATE OR ALTER PROCEDURE"));
-        const qsizetype to = text.indexOf(QStringLiteral("END^"), from);
-        tr.executeImmediate(text.mid(from, to - from + 3));
-        tr.commit();
-        db().forgetProcedures();
-    }
+    ASSERT_NO_FATAL_FAILURE(restoreDocWrite());
     service.clearRecords();
     messages.clear();
     EXPECT_EQ(flow->print(order()), CorrectionFlow::Outcome::Done) << messages.last().toStdString();

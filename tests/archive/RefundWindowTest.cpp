@@ -42,6 +42,15 @@ const QString kMarkCode = QStringLiteral("010460000000000121ABC\x1d" "93abcd");
 
 class RefundWindowTest : public testsupport::UpgradedDbTest {
 protected:
+    // The receipt in progress paid in cash from "РАСЧЕТ" and printed.
+    void payInCashAndPrint() {
+        salestest::when([] { return fmPayCheck && fmPayCheck->isVisible(); },
+                        [] { QTest::mouseClick(fmPayCheck->Button12, Qt::LeftButton); });
+        salestest::when([] { return fmCheckInfo && fmCheckInfo->isVisible() && !fmCheckInfo->Timer1->isActive(); },
+                        [] { QTest::mouseClick(fmCheckInfo->btnCancel, Qt::LeftButton); });
+        QTest::mouseClick(screen->btnCloseCheck, Qt::LeftButton);
+    }
+
     // A cashier on the screen and on the register, with a shift open and
     // cash in the drawer to refund from.
     void cashierWithShift(const char* cash) {
@@ -385,11 +394,7 @@ TEST_F(RefundWindowTest, ReturnedMarkedUnitIsPrintedAndStoredWithItsCode) {
     ASSERT_TRUE(messages.boxes.empty()) << messages.last().toStdString();
     delete w.data();
 
-    salestest::when([] { return fmPayCheck && fmPayCheck->isVisible(); },
-                    [] { QTest::mouseClick(fmPayCheck->Button12, Qt::LeftButton); });
-    salestest::when([] { return fmCheckInfo && fmCheckInfo->isVisible() && !fmCheckInfo->Timer1->isActive(); },
-                    [] { QTest::mouseClick(fmCheckInfo->btnCancel, Qt::LeftButton); });
-    QTest::mouseClick(screen->btnCloseCheck, Qt::LeftButton);
+    payInCashAndPrint();
     EXPECT_TRUE(messages.boxes.empty()) << messages.last().toStdString();
 
     fiscal::ParamList registered;
@@ -515,11 +520,7 @@ TEST_F(RefundWindowTest, ReturnedMarkedUnitsComeBackIntoStockAsTheirSaleTookThem
         QTest::mouseClick(w->findChild<QPushButton*>("btnCheckOpen"), Qt::LeftButton);
         ASSERT_TRUE(messages.boxes.empty()) << messages.last().toStdString();
         delete w.data();
-        salestest::when([] { return fmPayCheck && fmPayCheck->isVisible(); },
-                        [] { QTest::mouseClick(fmPayCheck->Button12, Qt::LeftButton); });
-        salestest::when([] { return fmCheckInfo && fmCheckInfo->isVisible() && !fmCheckInfo->Timer1->isActive(); },
-                        [] { QTest::mouseClick(fmCheckInfo->btnCancel, Qt::LeftButton); });
-        QTest::mouseClick(screen->btnCloseCheck, Qt::LeftButton);
+        payInCashAndPrint();
         EXPECT_TRUE(messages.boxes.empty()) << messages.last().toStdString();
         EXPECT_TRUE(screen->receipt().isEmpty()) << "the return was printed and stored";
         EXPECT_EQ(stock(c.goodId), "50");
@@ -595,12 +596,8 @@ TEST_F(RefundWindowTest, AbandonedCopyLeavesNoCodeAcceptedThatNothingWillSell) {
     ASSERT_EQ(screen->MarkedItems().size(), 1);
 
     // And that return is printed with its code.
-    salestest::when([] { return fmPayCheck && fmPayCheck->isVisible(); },
-                    [] { QTest::mouseClick(fmPayCheck->Button12, Qt::LeftButton); });
-    salestest::when([] { return fmCheckInfo && fmCheckInfo->isVisible() && !fmCheckInfo->Timer1->isActive(); },
-                    [] { QTest::mouseClick(fmCheckInfo->btnCancel, Qt::LeftButton); });
     messages.clear();
-    QTest::mouseClick(screen->btnCloseCheck, Qt::LeftButton);
+    payInCashAndPrint();
     EXPECT_TRUE(messages.boxes.empty()) << messages.last().toStdString();
     EXPECT_TRUE(screen->receipt().isEmpty());
     EXPECT_EQ(kkt->state().totals.sellReturn, 4000);
