@@ -177,33 +177,6 @@ private:
     fb::Statement index_;
 };
 
-// Receipts grow by the day, not in bulk, so nothing recomputes their index
-// figures the way a goods import or a posting does: figures made when the
-// archive held a few receipts would keep telling the planner it still does.
-// The sequence says how many receipts there are now without counting them,
-// and the primary key's selectivity how many there were when the figures
-// were made; when the archive has more than doubled they are made again.
-void refreshGrownArchiveStatistics(fb::Connection& c) {
-    double selectivity = 0;
-    std::int64_t receipts = 0;
-    {
-        fb::Transaction tr(c, fb::Transaction::Access::ReadOnly);
-        const auto key = fb::queryOne(
-            tr, QStringLiteral("SELECT I.RDB$STATISTICS FROM RDB$RELATION_CONSTRAINTS RC "
-                               "JOIN RDB$INDICES I ON I.RDB$INDEX_NAME = RC.RDB$INDEX_NAME "
-                               "WHERE RC.RDB$RELATION_NAME = 'DOCUMENTS' AND RC.RDB$CONSTRAINT_TYPE = 'PRIMARY KEY'"));
-        const auto sequence = fb::queryOne(tr, QStringLiteral("SELECT GEN_ID(GEN_DOC_ID, 0) FROM RDB$DATABASE"));
-        tr.commit();
-        if (key) selectivity = fb::toDouble(key->at(0)).value_or(0);
-        if (sequence) receipts = fb::toInt64(sequence->at(0)).value_or(0);
-    }
-    // Never computed: the refresh of stale figures takes those.
-    if (selectivity <= 0) return;
-    const double then = 1.0 / selectivity;
-    if (double(receipts) > 2 * then + 1000)
-        fb::meta::refreshIndexStatistics(c, {QStringLiteral("DOCUMENTS"), QStringLiteral("DOCUMENTS_DETAIL")});
-}
-
 // Counterparties of the old layout (seven columns) gain the kind flags, and
 // their data is converted once: every existing counterparty becomes a
 // supplier, and the meaning of SU_WORK is turned round (an old 0, null or 2
@@ -293,6 +266,33 @@ void UpgradeDbProcedures(fb::Connection& connection, int selector) {
     connection.ensureConnected();
     change(connection, text);
     connection.forgetProcedures();
+}
+
+// Receipts grow by the day, not in bulk, so nothing recomputes their index
+// figures the way a goods import or a posting does: figures made when the
+// archive held a few receipts would keep telling the planner it still does.
+// The sequence says how many receipts there are now without counting them,
+// and the primary key's selectivity how many there were when the figures
+// were made; when the archive has more than doubled they are made again.
+void refreshGrownArchiveStatistics(fb::Connection& c) {
+    double selectivity = 0;
+    std::int64_t receipts = 0;
+    {
+        fb::Transaction tr(c, fb::Transaction::Access::ReadOnly);
+        const auto key = fb::queryOne(
+            tr, QStringLiteral("SELECT I.RDB$STATISTICS FROM RDB$RELATION_CONSTRAINTS RC "
+                               "JOIN RDB$INDICES I ON I.RDB$INDEX_NAME = RC.RDB$INDEX_NAME "
+                               "WHERE RC.RDB$RELATION_NAME = 'DOCUMENTS' AND RC.RDB$CONSTRAINT_TYPE = 'PRIMARY KEY'"));
+        const auto sequence = fb::queryOne(tr, QStringLiteral("SELECT GEN_ID(GEN_DOC_ID, 0) FROM RDB$DATABASE"));
+        tr.commit();
+        if (key) selectivity = fb::toDouble(key->at(0)).value_or(0);
+        if (sequence) receipts = fb::toInt64(sequence->at(0)).value_or(0);
+    }
+    // Never computed: the refresh of stale figures takes those.
+    if (selectivity <= 0) return;
+    const double then = 1.0 / selectivity;
+    if (double(receipts) > 2 * then + 1000)
+        fb::meta::refreshIndexStatistics(c, {QStringLiteral("DOCUMENTS"), QStringLiteral("DOCUMENTS_DETAIL")});
 }
 
 SchemaUpgradeResult SchemaUpgrade(fb::Connection& connection) {

@@ -54,4 +54,9 @@ void UpgradeDbProcedures(fb::Connection& connection, int selector);
 // before it stay committed.
 SchemaUpgradeResult SchemaUpgrade(fb::Connection& connection);
 
+// The index figures of DOCUMENTS and DOCUMENTS_DETAIL made again once the
+// archive has more than doubled since they were last made (without counting
+// its rows); otherwise nothing.
+void refreshGrownArchiveStatistics(fb::Connection& connection);
+
 }  // namespace core

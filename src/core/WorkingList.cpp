@@ -58,18 +58,9 @@ private:
                 return;
             }
             // One reading of the table collects the deleted rows here.
-            static const char reading[] = {isc_tpb_version3, isc_tpb_read, isc_tpb_read_committed,
-                                           isc_tpb_rec_version, isc_tpb_nowait};
-            tr = 0;
-            isc_start_transaction(st, &tr, 1, db, short(sizeof reading), reading);
-            if (!ok(st)) return;
-            isc_dsql_execute_immediate(
-                st, db, &tr, 0,
-                "EXECUTE BLOCK AS DECLARE n BIGINT; BEGIN SELECT COUNT(*) FROM GOODS_TEMP INTO :n; END",
-                SQL_DIALECT_V6, nullptr);
-            ISC_STATUS_ARRAY ignored;
-            isc_commit_transaction(ignored, &tr);
-            if (tr) isc_rollback_transaction(ignored, &tr);
+            fb::Transaction reading(c, fb::Transaction::Access::ReadOnly);
+            fb::queryOne(reading, QStringLiteral("SELECT COUNT(*) FROM GOODS_TEMP"));
+            reading.commit();
         } catch (...) {
             // Not attached: the next showing tries again.
         }

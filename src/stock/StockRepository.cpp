@@ -2,6 +2,8 @@
 
 #include "StockLogic.h"
 
+#include "core/SchemaUpgrade.h"
+
 #include "platform/db/Connection.h"
 #include "platform/db/Error.h"
 #include "platform/db/Metadata.h"
@@ -151,8 +153,10 @@ std::optional<UnreadableStock> unreadableStock(fb::Transaction& tr, int kind) {
 
 void refreshStatisticsAfterPosting(fb::Connection& connection) {
     try {
-        fb::meta::refreshIndexStatistics(connection, {QStringLiteral("DOCUMENTS"), QStringLiteral("DOCUMENTS_DETAIL"),
-                                                      QStringLiteral("PORTIONS")});
+        // Lots come only from postings, so their figures follow each one; the
+        // archive's own are made again only once it has grown enough to matter.
+        fb::meta::refreshIndexStatistics(connection, {QStringLiteral("PORTIONS")});
+        core::refreshGrownArchiveStatistics(connection);
     } catch (const fb::Error&) {
         // The document is posted; the planner only goes on with older figures.
     }
@@ -182,7 +186,7 @@ void clearLines(fb::Transaction& tr) {
 
 WorkingListLoan::WorkingListLoan(fb::Transaction& tr) : tr_(tr) {
     others_ = fb::query(tr_, QStringLiteral("SELECT * FROM GOODS_TEMP"));
-    fb::execute(tr_, QStringLiteral("DELETE FROM GOODS_TEMP"));
+    clearLines(tr_);
 }
 
 void WorkingListLoan::put(const std::vector<Line>& lines) {
@@ -192,7 +196,7 @@ void WorkingListLoan::put(const std::vector<Line>& lines) {
 }
 
 void WorkingListLoan::giveBack() {
-    fb::execute(tr_, QStringLiteral("DELETE FROM GOODS_TEMP"));
+    clearLines(tr_);
     if (others_.empty()) return;
     // Every column as it was, the record number included: the price-tag list
     // finds its rows by it.

@@ -87,8 +87,9 @@ struct SaveRequest {
 };
 // DOC_GOODMOVE_SAVE; returns the document's ID.
 int saveDocument(fb::Transaction& tr, const SaveRequest& request);
-// After a posting has committed: the index statistics of the tables it grew
-// (documents, their lines, lots) computed again. A failure leaves the
+// After a posting has committed: the index statistics of the lots computed
+// again, and those of the documents and their lines once the archive has
+// grown enough to need it. A failure leaves the
 // posted document as it is.
 void refreshStatisticsAfterPosting(fb::Connection& connection);
 // DOC_GOODMOVE_BACK, unless a lot the document brought in has had goods

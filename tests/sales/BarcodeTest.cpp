@@ -75,12 +75,7 @@ TEST(WeightBarcode, GoodsNumberAndWeightComeFromTheirPlaces) {
     }
 }
 
-TEST(BarcodeForms, ZeroPaddedFormsReachTheLongestBarcode) {
-    const QStringList forms = sales::zeroPaddedVariants(QStringLiteral("123"), 6);
-    EXPECT_EQ(forms, (QStringList{"123", "0123", "00123", "000123"}));
-    EXPECT_TRUE(sales::zeroPaddedVariants(QString(), 32).isEmpty());
-    EXPECT_TRUE(sales::zeroPaddedVariants(QStringLiteral("0"), 32).isEmpty());
-    EXPECT_EQ(sales::zeroPaddedVariants(QStringLiteral("4600000000017"), 32).size(), 20);
+TEST(BarcodeForms, WeighedGoodsAreLookedUpByEveryPaddedNumber) {
     EXPECT_EQ(sales::weighedGoodsBarcodes(123), (QStringList{"123", "0123", "00123"}));
     EXPECT_EQ(sales::weighedGoodsBarcodes(0), (QStringList{"0", "00", "000", "0000", "00000"}));
     EXPECT_TRUE(sales::weighedGoodsBarcodes(100000).isEmpty());

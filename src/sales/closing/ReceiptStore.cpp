@@ -35,6 +35,7 @@ const QString kReadGood = QStringLiteral(
     "ELSE 0 END AS FRACTIONAL_ALLOW, GOOD_COUNT, GOOD_PACKCOUNT,  GOOD_EDIZM_FFD  FROM GOODS WHERE GOOD_ID=?");
 
 const QString kUpdateCount = QStringLiteral("UPDATE GOODS SET GOOD_COUNT=? WHERE GOOD_ID=?");
+constexpr int kCountWidth = 10;  // GOODS.GOOD_COUNT
 
 const QString kReadLot = QStringLiteral(
     "SELECT P_GOOD_COUNT, P_GOOD_COUNT_OFFS FROM PORTIONS WHERE P_RECORD_ID = ? AND P_GOOD_ID = ?");
@@ -114,7 +115,6 @@ std::optional<QString> newStockCount(const QString& current, int kind, int markT
 
 QString stockWidthProblem(fb::Connection& db, const PrintJob& job) {
     if (job.paymentFlag != PayFull || !receiptIsStored(job.kind)) return {};
-    constexpr int kCountWidth = 10;  // GOODS.GOOD_COUNT
     fb::Transaction tr(db, fb::Transaction::Access::ReadOnly);
     fb::Statement readGood(tr, kReadGood);
     // One goods item may stand in several rows: each row moves the stock
@@ -268,7 +268,7 @@ StoreResult storeLines(fb::Transaction& tr, const PrintJob& job, int docId) {
             // column (the stock changed since the check before printing)
             // leaves the stock as it was rather than cost the receipt its record.
             if (!updateCount) updateCount.emplace(tr, kUpdateCount);
-            updateCount->execute(tr, {next && next->size() <= 10 ? fb::Value(*next) : current, goodId});
+            updateCount->execute(tr, {next && next->size() <= kCountWidth ? fb::Value(*next) : current, goodId});
         } catch (const fb::Error& e) {
             return failedWith(StoreResult::Failure::Stock, kStockFailed, e.message());
         }

@@ -46,13 +46,6 @@ WeightBarcode decodeWeightBarcode(const QString& code) {
     return w;
 }
 
-QStringList zeroPaddedVariants(const QString& stripped, int maxLength) {
-    QStringList out;
-    if (stripped.isEmpty() || stripped.startsWith(QLatin1Char('0'))) return out;
-    for (QString s = stripped; s.size() <= maxLength; s.prepend(QLatin1Char('0'))) out << s;
-    return out;
-}
-
 QStringList weighedGoodsBarcodes(int goodsNumber) {
     QStringList out;
     if (goodsNumber < 0 || goodsNumber > 99999) return out;

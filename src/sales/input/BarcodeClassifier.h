@@ -45,11 +45,6 @@ struct WeightBarcode {
 };
 WeightBarcode decodeWeightBarcode(const QString& code);
 
-// The stored barcodes (at most `maxLength` characters) that equal `stripped`
-// once their leading zeros are removed: `stripped` itself and the same with
-// one, two ... zeros in front. Empty when `stripped` is empty or starts with
-// "0" (an all-zero code names no barcode).
-QStringList zeroPaddedVariants(const QString& stripped, int maxLength);
 
 // The goods number of a weight barcode as the stored short barcodes may
 // spell it: "123", "0123", "00123" (at most five characters).

@@ -63,13 +63,6 @@ FractionCheck ValidateFraction(const QString& soldText, const QString& packText,
     return FractionCheck{Fraction{num, den, QString::number(num) + QLatin1Char('/') + QString::number(den)}, {}};
 }
 
-namespace {
-
-// num/den of a pack in thousandths; half a thousandth and up rounds up, as
-// every quantity typed by hand.
-Qty partOfPack(qint64 num, qint64 den) { return packPartQuantity(PackPart{num, den}); }
-
-}  // namespace
 
 std::optional<Qty> markedRecordQuantity(const QStringList& record) {
     const QString numText = entryOf(record, MarkNumerator).trimmed();
@@ -81,12 +74,12 @@ std::optional<Qty> markedRecordQuantity(const QStringList& record) {
     bool denOk = false;
     const qint64 den = denText.toLongLong(&denOk);
     if (!denOk || num < 0 || den <= 0 || num > den) return std::nullopt;
-    return partOfPack(num, den);
+    return packPartQuantity(PackPart{num, den});
 }
 
 Qty fractionQuantity(const Fraction& fraction) {
     if (fraction.whole() || fraction.den <= 0) return Qty::units(1);
-    return partOfPack(fraction.num, fraction.den);
+    return packPartQuantity(PackPart{fraction.num, fraction.den});
 }
 
 std::optional<Qty> markedGoodsQuantity(const QList<QStringList>& items, const QString& goodsId) {

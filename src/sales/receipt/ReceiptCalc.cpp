@@ -303,10 +303,7 @@ bool recalcChangedRows(ReceiptModel& model, const ReceiptContext& context, Recal
         return false;
 
     std::vector<int> changed;
-    if (!model.rowsChangedSince(tally.revision, changed)) {
-        for (int r = 1; r < rowCount; ++r)
-            if (model.rowRevision(r) > tally.revision) changed.push_back(r);
-    }
+    model.rowsChangedSince(tally.revision, changed);
     changed.erase(std::remove(changed.begin(), changed.end(), 0), changed.end());
     int occupiedRows = tally.occupiedRows;
     for (const int r : changed) occupiedRows += (model.isFree(r) ? 0 : 1) - (tally.rows[size_t(r)].occupied ? 1 : 0);

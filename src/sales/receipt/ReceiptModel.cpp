@@ -105,7 +105,12 @@ void ReceiptModel::restartLog() {
 
 bool ReceiptModel::rowsChangedSince(std::uint64_t since, std::vector<int>& rows) const {
     rows.clear();
-    if (since < changeLogFrom_) return false;
+    if (since < changeLogFrom_) {
+        // The log does not reach back that far: the rows' own revisions tell.
+        for (int r = 0; r < rowCount(); ++r)
+            if (rowRevision(r) > since) rows.push_back(r);
+        return false;
+    }
     auto it = std::upper_bound(changeLog_.begin(), changeLog_.end(), since,
                                [](std::uint64_t value, const auto& entry) { return value < entry.first; });
     for (; it != changeLog_.end(); ++it)

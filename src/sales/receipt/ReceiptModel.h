@@ -148,7 +148,8 @@ public:
     // The rows changed after revision `since`, ascending and each once (rows
     // removed since are left out). False when the model no longer keeps a
     // record reaching back that far (after a wholesale change, a removal or
-    // many changes): the caller then compares rowRevision of every row.
+    // many changes): the rows were then found by comparing every row's
+    // revision.
     bool rowsChangedSince(std::uint64_t since, std::vector<int>& rows) const;
     // The data rows holding goods `code` (trimmed, case-insensitive),
     // ascending, whatever their status; kept as the cells change, so a scan

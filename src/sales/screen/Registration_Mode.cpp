@@ -866,11 +866,7 @@ void TfmReg::updateGoodsGrid() {
     const int shownRows = GoodsGrid->rowCount();
     if (shownRows != rows) GoodsGrid->setRowCount(rows);
     std::vector<int> changed;
-    if (!receipt_.rowsChangedSince(gridRevision_, changed)) {
-        changed.clear();
-        for (int r = 1; r <= rows; ++r)
-            if (receipt_.rowRevision(r) > gridRevision_) changed.push_back(r);
-    }
+    receipt_.rowsChangedSince(gridRevision_, changed);
     // Rows the grid did not have yet are written whatever their revision.
     if (shownRows < rows) {
         for (int r = shownRows + 1; r <= rows; ++r) changed.push_back(r);
