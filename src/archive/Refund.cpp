@@ -140,6 +140,33 @@ void setMarkType(sales::ReceiptModel& m, int row, const StoredLine& line) {
 
 }  // namespace
 
+std::vector<std::optional<StoredLine>> linesLeftToReturn(const std::vector<StoredLine>& lines,
+                                                         const std::vector<sales::RefundableLine>& returned) {
+    std::vector<sales::RefundableLine> sold;
+    sold.reserve(lines.size());
+    for (const StoredLine& l : lines)
+        sold.push_back({l.goodId, l.name, l.price, sales::Qty::parseOr(l.count), l.serial.trimmed()});
+    const std::vector<sales::Qty> left = sales::leftToReturn(sold, returned);
+    std::vector<std::optional<StoredLine>> out;
+    out.reserve(lines.size());
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        // A marked unit goes back whole with its code or not at all.
+        if (!left[i].isPositive() || (isMarked(lines[i]) && left[i] != sold[i].qty)) {
+            out.emplace_back();
+            continue;
+        }
+        StoredLine l = lines[i];
+        if (left[i] != sold[i].qty) {
+            // Written the way the sale wrote it: three decimals for a weighed
+            // quantity, a whole number for pieces.
+            const bool decimals = l.count.contains(QLatin1Char('.')) || l.count.contains(QLatin1Char(','));
+            l.count = decimals || !left[i].isWhole() ? left[i].toWeightString() : left[i].toWholeString();
+        }
+        out.push_back(l);
+    }
+    return out;
+}
+
 QString goodTypeAbbrFromStored(const QString& stored) {
     static const std::array<const char*, 14> kByCode{"",   "Т",  "АТ",  "Р", "У",  "СА", "ВА",
                                                      "СЛ", "ВЛ", "РИД", "П", "АВ", "",   "ИПР"};

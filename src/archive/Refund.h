@@ -3,6 +3,7 @@
 // print its return: the whole receipt or one position. The copy is planned in
 // full first; the receipt in progress changes only when the plan succeeded,
 // so a refusal leaves it as it was.
+#include "sales/closing/RefundLimits.h"
 #include "sales/receipt/ReceiptModel.h"
 
 #include <QList>
@@ -103,6 +104,12 @@ std::variant<RefundPlan, RefundError> buildRefundPlan(const StoredReceipt& recei
                                                       const std::vector<int>& units, RefundMode mode,
                                                       const GoodDataLookup& goodData,
                                                       const MarkedRefundCheck& markedCheck);
+
+// The lines of a stored sale as far as a return can still take them, given
+// the lines its earlier returns took back: a line's count is what is left of
+// it, and a line with nothing left is none.
+std::vector<std::optional<StoredLine>> linesLeftToReturn(const std::vector<StoredLine>& lines,
+                                                         const std::vector<sales::RefundableLine>& returned);
 
 // Column 9 from the stored subject of calculation: the abbreviation whose
 // code it is; the marked codes 33 and 32 give "Т", 31 and 30 "АТ"; anything else "Т".

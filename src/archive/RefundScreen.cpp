@@ -160,11 +160,29 @@ void attachRefunds(TfmFindCheck& window, TfmReg& reg, fb::Connection& db, Marked
         if (!receiptRow || !storedReceiptCopyable(reg.receiptKindText(), *receiptRow)) return;
         const std::vector<fb::Row> rows = w.positionRows();
         if (positionRow < 0 || positionRow >= int(rows.size())) return;
+        std::vector<StoredLine> stored;
+        for (const fb::Row& row : rows) stored.push_back(storedLineFromRow(row));
+        // A return takes only what earlier returns of the sale left of it.
+        std::vector<sales::RefundableLine> returned;
+        {
+            fb::Transaction tr(db, fb::Transaction::Access::ReadOnly);
+            returned = sales::readReturnedLines(tr, text(*receiptRow, QStringLiteral("DOC_FPD")));
+            tr.commit();
+        }
+        const std::vector<std::optional<StoredLine>> left = linesLeftToReturn(stored, returned);
         std::vector<StoredLine> lines;
-        if (whole)
-            for (const fb::Row& row : rows) lines.push_back(storedLineFromRow(row));
-        else
-            lines.push_back(storedLineFromRow(rows[std::size_t(positionRow)]));
+        if (whole) {
+            for (const std::optional<StoredLine>& l : left)
+                if (l) lines.push_back(*l);
+        } else if (left[std::size_t(positionRow)]) {
+            lines.push_back(*left[std::size_t(positionRow)]);
+        }
+        if (lines.empty()) {
+            ui::showError(whole ? sales::refundLimitText::kSaleFullyReturned
+                                : sales::refundLimitText::kPositionFullyReturned,
+                          &w);
+            return;
+        }
 
         fb::Connection* units = &db;
         WindowUnitQuery query(

@@ -304,6 +304,9 @@ SchemaUpgradeResult SchemaUpgrade(fb::Connection& connection) {
     u.addColumnIfMissing("DOCUMENTS", "DOC_GC_NUMBER", "ALTER TABLE DOCUMENTS  ADD DOC_GC_NUMBER INTEGER;");
     u.addColumnIfMissing("DOCUMENTS", "DOC_GC_PREFNUMBER", "ALTER TABLE DOCUMENTS  ADD DOC_GC_PREFNUMBER VARCHAR(10);");
     u.addColumnIfMissing("DOCUMENTS", "DOC_SNO", "ALTER TABLE DOCUMENTS  ADD DOC_SNO SMALLINT;");
+    // A sale return keeps the fiscal sign of the sale it refunds, so that
+    // what is left to return of that sale can be known.
+    u.addColumnIfMissing("DOCUMENTS", "DOC_REFUND_FPD", "ALTER TABLE DOCUMENTS  ADD DOC_REFUND_FPD VARCHAR(15);");
 
     // Receipt lines: marking, unit, VAT, country, fractions of a pack.
     struct Column {
@@ -385,6 +388,9 @@ SchemaUpgradeResult SchemaUpgrade(fb::Connection& connection) {
     u.createIndexIfMissing("IX_GOODS_NAME", "CREATE INDEX IX_GOODS_NAME ON GOODS (GOOD_NAME);");
     u.createIndexIfMissing("IX_GOODS_NAME_UPPER",
                            "CREATE INDEX IX_GOODS_NAME_UPPER ON GOODS COMPUTED BY (UPPER(GOOD_NAME));");
+    // The returns of one sale, found by its fiscal sign.
+    u.createIndexIfMissing("IX_DOCUMENTS_REFUND_FPD",
+                           "CREATE INDEX IX_DOCUMENTS_REFUND_FPD ON DOCUMENTS (DOC_REFUND_FPD);");
     // A scan looks its code up without leading zeros on either side.
     u.createIndexIfMissing("IX_GOODS_BARCODE_STRIPPED",
                            "CREATE INDEX IX_GOODS_BARCODE_STRIPPED ON GOODS_BARCODE "

@@ -386,3 +386,59 @@ TEST(RefundRun, CodesAcceptedForARefusedCopyAreForgotten) {
         EXPECT_EQ(target.forgotten, c.forgotten) << c.what;
     }
 }
+
+// What earlier returns took back leaves the rest of each sold line: a marked
+// unit by its own code, other goods by quantity from the first lines on.
+TEST(RefundLeftToReturn, EarlierReturnsTakeTheirGoodsLineByLine) {
+    using sales::Qty;
+    using L = sales::RefundableLine;
+    const std::vector<L> sold{
+        {"7", "Хлеб", "50.00", Qty::units(2), ""},
+        {"7", "Хлеб", "50.00", Qty::units(3), ""},
+        {"0", "Услуга", "100.00", Qty::units(1), ""},
+        {"9", "Сырок", "400.00", Qty::fromThousandths(286), "S1"},
+        {"9", "Сырок", "400.00", Qty::fromThousandths(143), "S2"},
+        {"12", "Сыр", "500.00", Qty::fromThousandths(750), ""},
+    };
+    struct Case {
+        const char* name;
+        std::vector<L> returned;
+        std::vector<std::int64_t> left;  // thousandths, one per sold line
+    };
+    const Case cases[] = {
+        {"nothing returned", {}, {2000, 3000, 1000, 286, 143, 750}},
+        {"the first lines go first", {{"7", "Хлеб", "50", Qty::units(3), ""}}, {0, 2000, 1000, 286, 143, 750}},
+        {"returns add up and never go below zero",
+         {{"7", "Хлеб", "50.00", Qty::units(4), ""}, {"7", "Хлеб", "50.00", Qty::units(4), ""}},
+         {0, 0, 1000, 286, 143, 750}},
+        {"a free-price line by its name and price",
+         {{"", "услуга", "100", Qty::units(1), ""}, {"0", "Услуга", "99.00", Qty::units(1), ""}},
+         {2000, 3000, 0, 286, 143, 750}},
+        {"a marked unit by its code, a part of a pack whole",
+         {{"9", "Сырок", "400.00", Qty::fromThousandths(143), "S2"},
+          {"9", "Сырок", "400.00", Qty::fromThousandths(285), "S1"}},
+         {2000, 3000, 1000, 0, 0, 750}},
+        {"weighed goods in thousandths", {{"12", "Сыр", "500.00", Qty::fromThousandths(250), ""}},
+         {2000, 3000, 1000, 286, 143, 500}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::vector<std::int64_t> left;
+        for (const Qty& q : sales::leftToReturn(sold, c.returned)) left.push_back(q.thousandths);
+        EXPECT_EQ(left, c.left);
+    }
+
+    // The copy offers what is left, written as the sale wrote it.
+    std::vector<StoredLine> lines(3);
+    lines[0].goodId = "7", lines[0].name = "Хлеб", lines[0].price = "50.00", lines[0].count = "3";
+    lines[1].goodId = "12", lines[1].name = "Сыр", lines[1].price = "500.00", lines[1].count = "0.750";
+    lines[2].goodId = "11", lines[2].name = "Молоко", lines[2].price = "85.50", lines[2].count = "2";
+    const auto offered = linesLeftToReturn(
+        lines, {{"7", "Хлеб", "50.00", Qty::units(2), ""}, {"12", "Сыр", "500.00", Qty::fromThousandths(500), ""},
+                {"11", "Молоко", "85.50", Qty::units(2), ""}});
+    ASSERT_EQ(offered.size(), 3u);
+    ASSERT_TRUE(offered[0] && offered[1]);
+    EXPECT_EQ(offered[0]->count, "1");
+    EXPECT_EQ(offered[1]->count, "0.250");
+    EXPECT_FALSE(offered[2]);
+}

@@ -12,11 +12,16 @@
 #include "sales/closing/CloseReceipt.h"
 #include "sales/closing/ReceiptLines.h"
 #include "sales/closing/ReceiptStore.h"
+#include "sales/closing/RefundLimits.h"
+#include "sales/screen/uCountInput.h"
 #include "sales/receipt/ReceiptCalc.h"
 #include "sales/WhenReady.h"
 #include "sales/closing/uCheckInfo.h"
 #include "sales/closing/uPayCheck.h"
 #include "sales/input/ItemEntry.h"
+#include "sales/input/KeyRouter.h"
+#include "sales/marking/MarkedEntry.h"
+#include "sales/receipt/PositionEdits.h"
 #include "sales/screen/Registration_Mode.h"
 #include "support/FakeMessages.h"
 #include "support/UpgradedDbFixture.h"
@@ -93,6 +98,8 @@ protected:
     }
     void TearDown() override {
         screen.reset();
+        // A test that put item entry on the screen put the key router on the application.
+        sales::KeyRouter::uninstall();
         module.reset();
         core::DataModule1 = nullptr;
         UpgradedDbTest::TearDown();
@@ -602,4 +609,133 @@ TEST_F(RefundWindowTest, AbandonedCopyLeavesNoCodeAcceptedThatNothingWillSell) {
     EXPECT_TRUE(screen->receipt().isEmpty());
     EXPECT_EQ(kkt->state().totals.sellReturn, 4000);
     EXPECT_FALSE(accepted().contains(kept));
+}
+
+namespace {
+
+// The sum of the rows of DOCUMENTS that `where` picks, read as money.
+QString storedSums(fb::Connection& c, const QString& where) {
+    fb::Transaction tr(c);
+    QStringList out;
+    for (const fb::Row& r : fb::query(tr, "SELECT DOC_SUMM_FULL, DOC_REFUND_FPD FROM DOCUMENTS WHERE " + where +
+                                              " ORDER BY DOC_ID"))
+        out << r.str("DOC_SUMM_FULL").trimmed() + "@" + r.str("DOC_REFUND_FPD").trimmed();
+    return out.join(",");
+}
+
+}  // namespace
+
+// A sale is returned in parts and in whole, each return printed and stored:
+// together they never give back more than the sale sold, line by line.
+TEST_F(RefundWindowTest, ReturnsOfOneSaleTakeOnlyWhatIsLeftOfIt) {
+    exec("UPDATE GOODS SET GOOD_COUNT='100', GOOD_EDIZM_FFD=0, GOOD_NALOG='6', GOOD_TYPE='Т' WHERE GOOD_ID=7");
+    exec("INSERT INTO GOODS (GOOD_ID, GOOD_NAME, GOOD_ISGOOD, GOOD_PARENTGROUP, GOOD_W, GOOD_COUNT, GOOD_EDIZM_FFD, "
+         "GOOD_NALOG, GOOD_TYPE) VALUES (11, 'Молоко', 1, 0, '0', '100', 0, '6', 'Т')");
+    screen->setTaxSystem(2);
+    ASSERT_NO_FATAL_FAILURE(cashierWithShift("1000.00"));
+    fiscal::RegisterEmulator* kkt = emulator();
+    // The position commands of the main screen: quantity, delete.
+    installPositionEdits(*screen);
+
+    // The sale, from the screen to the register and the database.
+    ASSERT_TRUE(screen->setReceiptKind(1));
+    auto good = [](const char* id, const char* name) {
+        sales::GoodRecord g;
+        g.id = id;
+        g.name = name;
+        g.weighed = "0";
+        g.type = "Т";
+        g.country = "643";
+        g.markType = "0";
+        g.measure = "0";
+        g.vat = "6";
+        return g;
+    };
+    sales::addGoodPosition(screen->receipt(), good("7", "Хлеб"), "50.00", sales::Qty::units(3));
+    sales::addGoodPosition(screen->receipt(), good("11", "Молоко"), "85.50", sales::Qty::units(2));
+    ASSERT_EQ(screen->RecalcReceipt(), 0);
+    screen->updateGoodsGrid();
+    payInCashAndPrint();
+    ASSERT_TRUE(messages.boxes.empty()) << messages.last().toStdString();
+    ASSERT_EQ(kkt->state().totals.sell, 32100);
+    const QString fpd = [this] {
+        fb::Transaction tr(db());
+        return fb::query(tr, "SELECT DOC_FPD FROM DOCUMENTS WHERE DOC_CHECK_TYPE=1").front().str("DOC_FPD").trimmed();
+    }();
+    ASSERT_FALSE(fpd.isEmpty());
+    auto stock = [this](int goodId) {
+        fb::Transaction tr(db());
+        return fb::query(tr, "SELECT GOOD_COUNT FROM GOODS WHERE GOOD_ID=?", {std::int64_t{goodId}})
+            .front()
+            .str("GOOD_COUNT")
+            .trimmed();
+    };
+    ASSERT_EQ(stock(7), "97");
+    ASSERT_EQ(stock(11), "98");
+
+    // The quantity window on the current row of the receipt in progress.
+    auto typeQuantity = [this](const char* quantity) {
+        salestest::when([] { return fmCountInput && fmCountInput->isVisible(); },
+                        [quantity] {
+                            fmCountInput->clearText();
+                            for (const QChar c : QString(quantity)) fmCountInput->typeKey(c);
+                            fmCountInput->BitBtn14Click();
+                            // A refusal keeps the window open: it is closed as the cashier would.
+                            if (fmCountInput && fmCountInput->isVisible()) fmCountInput->reject();
+                        });
+        QTest::mouseClick(screen->BitBtn2, Qt::LeftButton);
+    };
+    auto copy = [this, &fpd](bool whole, int position = 0) {
+        ASSERT_TRUE(screen->setReceiptKind(2));
+        screen->setTaxSystem(2);
+        QPointer<TfmFindCheck> w = openFound(fpd);
+        w->DBGrid2->setCurrentIndex(w->DBGrid2->model()->index(position, 0));
+        QTest::mouseClick(whole ? w->btnCheckOpen : w->btnPositionOpen, Qt::LeftButton);
+        delete w.data();
+    };
+
+    // Two loaves back of three: more than three is refused on the screen.
+    copy(false);
+    ASSERT_TRUE(messages.boxes.empty()) << messages.last().toStdString();
+    EXPECT_EQ(rows(), QStringList{"1|7|P|Хлеб|3|150.00"});
+    typeQuantity("5");
+    ASSERT_EQ(messages.boxes.size(), 1u);
+    EXPECT_EQ(messages.last(), sales::refundExceedsText("Хлеб", sales::Qty::units(3), sales::Qty::units(5)));
+    EXPECT_EQ(rows(), QStringList{"1|7|P|Хлеб|3|150.00"});
+    messages.clear();
+    typeQuantity("2");
+    EXPECT_EQ(rows(), QStringList{"1|7|P|Хлеб|2|100.00"});
+    payInCashAndPrint();
+    ASSERT_TRUE(messages.boxes.empty()) << messages.last().toStdString();
+
+    // The loaf left, and no more.
+    copy(false);
+    EXPECT_EQ(rows(), QStringList{"1|7|P|Хлеб|1|50.00"});
+    typeQuantity("2");
+    EXPECT_EQ(messages.last(), sales::refundExceedsText("Хлеб", sales::Qty::units(1), sales::Qty::units(2)));
+    messages.clear();
+    payInCashAndPrint();
+    ASSERT_TRUE(messages.boxes.empty()) << messages.last().toStdString();
+    copy(false);
+    EXPECT_EQ(messages.last(), sales::refundLimitText::kPositionFullyReturned);
+    EXPECT_TRUE(rows().isEmpty());
+    messages.clear();
+
+    // The whole receipt: only the milk is left.
+    copy(true);
+    ASSERT_TRUE(messages.boxes.empty()) << messages.last().toStdString();
+    EXPECT_EQ(rows(), QStringList{"1|11|P|Молоко|2|171.00"});
+    payInCashAndPrint();
+    ASSERT_TRUE(messages.boxes.empty()) << messages.last().toStdString();
+    copy(true);
+    EXPECT_EQ(messages.last(), sales::refundLimitText::kSaleFullyReturned);
+    EXPECT_TRUE(rows().isEmpty());
+    copy(false, 1);
+    EXPECT_EQ(messages.last(), sales::refundLimitText::kPositionFullyReturned);
+    EXPECT_TRUE(rows().isEmpty());
+
+    EXPECT_EQ(kkt->state().totals.sellReturn, 32100);
+    EXPECT_EQ(storedSums(db(), "DOC_CHECK_TYPE=2"), "100.00@" + fpd + ",50.00@" + fpd + ",171.00@" + fpd);
+    EXPECT_EQ(stock(7), "100");
+    EXPECT_EQ(stock(11), "100");
 }

@@ -110,7 +110,8 @@ void expectUpgradedSchema(fb::Connection& c) {
     fb::Transaction tr(c);
 
     const std::map<QString, QStringList> addedColumns = {
-        {"DOCUMENTS", {"DOC_GC_NUMBER INTEGER", "DOC_GC_PREFNUMBER VARCHAR(10)", "DOC_SNO SMALLINT"}},
+        {"DOCUMENTS", {"DOC_GC_NUMBER INTEGER", "DOC_GC_PREFNUMBER VARCHAR(10)", "DOC_SNO SMALLINT",
+                       "DOC_REFUND_FPD VARCHAR(15)"}},
         {"DOCUMENTS_DETAIL",
          {"DD_GTIN VARCHAR(14)", "DD_SERIAL_GTIN VARCHAR(14)", "DD_DM_FULL VARCHAR(150)", "DD_MARKTYPE SMALLINT",
           "DD_GOOD_EDIZM SMALLINT", "DD_TAXRATE SMALLINT", "DD_COUNTRY_CODE SMALLINT", "DD_FRACTIONAL_COUNT VARCHAR(15)"}},

@@ -76,6 +76,9 @@ QString wholeText(std::int64_t thousandths) {
 const QString kFindStored =
     QStringLiteral("SELECT FIRST 1 DOC_ID FROM DOCUMENTS WHERE DOC_NUMBER = ? AND DOC_FPD = ? ORDER BY DOC_ID");
 
+const QString kSetRefundedSign = QStringLiteral("UPDATE DOCUMENTS SET DOC_REFUND_FPD = ? WHERE DOC_ID = ?");
+constexpr int kFpdWidth = 15;  // DOCUMENTS.DOC_REFUND_FPD
+
 // The lines and stock of a receipt whose header is written; commits.
 StoreResult storeLines(fb::Transaction& tr, const PrintJob& job, int docId);
 
@@ -203,6 +206,11 @@ StoreResult storeReceipt(fb::Connection& db, const PrintJob& job, const FiscalDo
         const std::optional<fb::Row> row = fb::callProcedure(tr, QStringLiteral("DOC_WRITE"), inputs);
         docId = row ? row->integer(QStringLiteral("O_DOC_ID")) : 0;
         if (docId == 0) return failedWith(StoreResult::Failure::Header, kHeaderFailed, QStringLiteral("O_DOC_ID"));
+        // A sale return remembers the sale it refunds: later returns of that
+        // sale take only what is left of it.
+        const QString refunded = job.refundedFiscalSign.trimmed();
+        if (job.kind == 2 && !refunded.isEmpty())
+            fb::execute(tr, kSetRefundedSign, {fit(refunded, kFpdWidth), std::int64_t(docId)});
     } catch (const fb::Error& e) {
         return failedWith(StoreResult::Failure::Header, kHeaderFailed, e.message());
     }

@@ -2,6 +2,8 @@
 
 #include "core/Settings.h"
 #include "platform/db/Connection.h"
+#include "platform/db/Transaction.h"
+#include "sales/closing/RefundLimits.h"
 #include "platform/sys/ProgramFolder.h"
 #include "platform/ui/Guard.h"
 #include "platform/ui/MessageService.h"
@@ -59,6 +61,17 @@ PrintJob printJobFromScreen(TfmReg& reg, const PaymentEntered& payment) {
 void showRegisterDisconnected(TfmReg& reg) { reg.registerMenu().markDisconnected(); }
 
 namespace {
+
+// A return printed against a stored sale takes no more than the sale has
+// left to return, whatever was added to it after the copy.
+QString refundProblem(fb::Connection& db, const PrintJob& job) {
+    if (job.kind != KindSaleReturn || job.paymentFlag == PayAdvance || job.refundedFiscalSign.trimmed().isEmpty())
+        return {};
+    fb::Transaction tr(db, fb::Transaction::Access::ReadOnly);
+    const SaleRemainder sale = readSaleRemainderByFiscalSign(tr, job.refundedFiscalSign);
+    tr.commit();
+    return refundLinesProblem(sale, job.lines);
+}
 
 fb::Connection* databaseOf(SaleServices& services) { return services.database ? services.database() : nullptr; }
 
@@ -273,7 +286,10 @@ void TfmCheckInfo::btnPrintCheckClick() {
         // What the register prints must be storable, its stock too.
         QString problem;
         try {
-            if (fb::Connection* db = databaseOf(services_)) problem = stockWidthProblem(*db, job);
+            if (fb::Connection* db = databaseOf(services_)) {
+                problem = stockWidthProblem(*db, job);
+                if (problem.isEmpty()) problem = refundProblem(*db, job);
+            }
         } catch (const std::exception&) {
             // A database that cannot answer now is the storing's business:
             // the journal keeps what prints.
