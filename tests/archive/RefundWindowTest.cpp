@@ -739,3 +739,105 @@ TEST_F(RefundWindowTest, ReturnsOfOneSaleTakeOnlyWhatIsLeftOfIt) {
     EXPECT_EQ(stock(7), "100");
     EXPECT_EQ(stock(11), "100");
 }
+
+namespace {
+
+const QString kPackGtin = QStringLiteral("04600000000028");
+const QString kSoldPart = QStringLiteral("010460000000002821AAAAAA") + kGsChar + QStringLiteral("93abcd");
+const QString kOtherPart = QStringLiteral("010460000000002821BBBBBB") + kGsChar + QStringLiteral("93efgh");
+
+}  // namespace
+
+// A return of part of a marked pack: the copied position excluded, a part of
+// another pack scanned into the return. Only the scanned part is refunded,
+// with its own code; the excluded one's unit is neither refunded nor sent.
+TEST_F(RefundWindowTest, AnExcludedPositionsUnitsAreNeitherRefundedNorSent) {
+    exec("INSERT INTO GOODS (GOOD_ID, GOOD_NAME, GOOD_PRICE, GOOD_ISGOOD, GOOD_PARENTGROUP, GOOD_W, GOOD_MARKTYPE, "
+         "GOOD_EDIZM_FFD, GOOD_PACKCOUNT, GOOD_TYPE, GOOD_NALOG, GOOD_COUNT, GOOD_COUNTRY_CODE) "
+         "VALUES (10, 'Сырок', '400.00', 1, 0, '1', 13, 0, 7, 'Т', '6', '50', '643')");
+    screen->setTaxSystem(2);
+    ASSERT_NO_FATAL_FAILURE(cashierWithShift("1000.00"));
+    fiscal::RegisterEmulator* kkt = emulator();
+    // The position commands of the main screen: quantity, delete.
+    installPositionEdits(*screen);
+    // The register accepts a code the way a scan leaves it validated.
+    auto accept = [kkt](const QString& code, int status, const QString& fraction) {
+        kkt->setParam(fiscal::LIBFPTR_PARAM_MARKING_CODE, code);
+        kkt->setParam(fiscal::LIBFPTR_PARAM_MARKING_CODE_STATUS, status);
+        kkt->setParam(fiscal::LIBFPTR_PARAM_MARKING_FRACTIONAL_QUANTITY, fraction);
+        ASSERT_EQ(kkt->beginMarkingCodeValidation(), 0);
+        for (int i = 0; i < 5 && !kkt->getParamBool(fiscal::LIBFPTR_PARAM_MARKING_CODE_VALIDATION_READY); ++i)
+            kkt->getMarkingCodeValidationStatus();
+        ASSERT_EQ(kkt->acceptMarkingCode(), 0);
+    };
+    sales::FoundGoods goods;
+    goods.good.id = "10";
+    goods.good.name = "Сырок";
+    goods.good.price = "400.00";
+    goods.good.weighed = "1";
+    goods.good.type = "Т";
+    goods.good.country = "643";
+    goods.good.markType = "13";
+    goods.good.measure = "0";
+    goods.good.vat = "6";
+    goods.fractionalAllow = true;
+    goods.markType = 13;
+    goods.packCount = 7;
+    goods.measure = 0;
+    sales::ItemEntryController* entry = sales::installItemEntry(*screen);
+    auto scanPart = [&](const QString& code, const QString& serial, int num, int status) {
+        sales::marking::MarkedScan unit;
+        unit.code = code;
+        unit.gtin = kPackGtin;
+        unit.serial = serial;
+        unit.fraction = sales::Fraction{num, 7, QString::number(num) + "/7"};
+        unit.validation = sales::marking::MarkValidation{true, status, 15};
+        return sales::marking::addMarkedPosition(entry->entryScreen(), screen->MarkedItems(), goods, unit);
+    };
+
+    // The sale: 2/7 of a pack, 114.29.
+    ASSERT_TRUE(screen->setReceiptKind(1));
+    ASSERT_NO_FATAL_FAILURE(accept(kSoldPart, 2, "2/7"));
+    ASSERT_EQ(scanPart(kSoldPart, "AAAAAA", 2, 2), 1);
+    payInCashAndPrint();
+    ASSERT_TRUE(messages.boxes.empty()) << messages.last().toStdString();
+    ASSERT_EQ(kkt->state().totals.sell, 11429);
+    const QString fpd = [this] {
+        fb::Transaction tr(db());
+        return fb::query(tr, "SELECT DOC_FPD FROM DOCUMENTS WHERE DOC_CHECK_TYPE=1").front().str("DOC_FPD").trimmed();
+    }();
+
+    // The return: the sale copied, its position excluded, another part scanned.
+    ASSERT_TRUE(screen->setReceiptKind(2));
+    screen->setTaxSystem(2);
+    QPointer<TfmFindCheck> w = openFound(fpd);
+    QTest::mouseClick(w->btnCheckOpen, Qt::LeftButton);
+    ASSERT_TRUE(messages.boxes.empty()) << messages.last().toStdString();
+    delete w.data();
+    sales::findPositionEdits(*screen)->annulPosition(1, false);
+    ASSERT_EQ(screen->receipt().status(1), "D");
+    ASSERT_NO_FATAL_FAILURE(accept(kOtherPart, 4, "1/7"));
+    ASSERT_EQ(scanPart(kOtherPart, "BBBBBB", 1, 4), 2);
+    EXPECT_EQ(rows(), QStringList{"1|10|W|Сырок|0.143|57.14"});
+    EXPECT_EQ(screen->receipt().attr(2, M::AttrPackParts), "1/7");
+    EXPECT_EQ(screen->lblChekItogo->text(), "57.14 ");
+
+    kkt->clearJournal();
+    payInCashAndPrint();
+    EXPECT_TRUE(messages.boxes.empty()) << messages.last().toStdString();
+    QStringList registered;
+    for (const fiscal::JournalEntry& e : kkt->journal())
+        if (e.method == "registration")
+            registered << e.params.value(fiscal::LIBFPTR_PARAM_MARKING_CODE).toString() + "|" +
+                              e.params.value(fiscal::LIBFPTR_PARAM_PRICE).toString();
+    EXPECT_EQ(registered, QStringList{kOtherPart + "|57.14"});
+    EXPECT_EQ(kkt->state().totals.sellReturn, 5714);
+    EXPECT_EQ(storedSums(db(), "DOC_CHECK_TYPE=2"), "57.14@" + fpd);
+    fb::Transaction tr(db());
+    const std::vector<fb::Row> stored = fb::query(
+        tr, "SELECT DD_SERIAL_GTIN, DD_FRACTIONAL_COUNT FROM DOCUMENTS_DETAIL JOIN DOCUMENTS ON DOC_ID=DD_DOC_ID "
+            "WHERE DOC_CHECK_TYPE=2");
+    ASSERT_EQ(stored.size(), 1u);
+    EXPECT_EQ(stored[0].str("DD_SERIAL_GTIN"), "BBBBBB");
+    EXPECT_EQ(stored[0].str("DD_FRACTIONAL_COUNT"), "1/7");
+}

@@ -10,6 +10,8 @@
 #include "sales/screen/MainScreenState.h"
 #include "sales/receipt/PositionEdits.h"
 #include "sales/closing/ReceiptLines.h"
+#include "sales/marking/FractionalCount.h"
+#include "sales/receipt/ReceiptCalc.h"
 #include "sales/screen/Registration_Mode.h"
 #include "sales/screen/uCountInput.h"
 #include "sales/screen/uDeleteConfirm.h"
@@ -163,6 +165,80 @@ TEST(PositionAnnul, ExclusionIsTakenBackWithMerging) {
     EXPECT_EQ(m.lineAttrs().size(), 4);
     EXPECT_EQ(m.cell(3, ReceiptModel::ColKind), "W");
     EXPECT_FALSE(sales::restoreExcludedPosition(m, excluded));
+}
+
+// A return's excluded position of a marked pack keeps its own units: a unit
+// scanned afterwards makes a position of its own, and restoring or deleting
+// the excluded one for good changes only what is its own.
+TEST(PositionAnnul, ExcludedMarkedPositionKeepsItsOwnUnits) {
+    sales::GoodRecord g;
+    g.id = "9";
+    g.name = "Сырок";
+    g.weighed = "1";
+    g.type = "Т";
+    g.country = "643";
+    g.markType = "13";
+    g.measure = "0";
+    g.vat = "6";
+    auto record = [](const char* serial, const char* num) {
+        return QStringList{"9", "04600000000011", serial, "", QStringLiteral("010460000000001121") + serial,
+                           "4", "15", num, "7", "0"};
+    };
+    enum class Then { Nothing, Restore, DeleteForGood };
+    struct Case {
+        const char* name;
+        Then then;
+        QStringList rows;         // status|qty|parts|sum of each row
+        QStringList registered;   // serial|price of each hand-over line
+        QStringList recordsLeft;  // serial|key of each marking record
+    };
+    const Case cases[] = {
+        {"excluded", Then::Nothing, {"D|0.286|2/7", "A|0.143|1/7|57.14"}, {"S2|57.14"}, {"S1|D1", "S2|"}},
+        {"restored", Then::Restore, {"A|0.429|2/7;1/7|171.43"}, {"S1|114.29", "S2|57.14"}, {"S1|", "S2|"}},
+        {"deleted for good", Then::DeleteForGood, {"A|0.143|1/7|57.14"}, {"S2|57.14"}, {"S2|"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ReceiptModel m;
+        QList<QStringList> marks{record("S1", "2")};
+        const int copied = sales::addGoodPosition(m, g, "400.00", sales::Qty::fromThousandths(286));
+        m.setAttr(copied, ReceiptModel::AttrPackParts, sales::packPartsOf(marks, "9"));
+        ASSERT_TRUE(sales::excludePosition(m, copied, &marks));
+
+        // Another unit of the goods, scanned as the scan adds it.
+        marks << record("S2", "1");
+        const int scanned = sales::addGoodPosition(m, g, "400.00", sales::Qty::fromThousandths(143));
+        ASSERT_NE(scanned, copied);
+        m.setAttr(scanned, ReceiptModel::AttrPackParts, sales::packPartsOf(marks, "9"));
+        QList<QStringList> handOver;
+        if (c.then == Then::Restore) {
+            ASSERT_TRUE(sales::restoreExcludedPosition(m, copied, &marks));
+        }
+        if (c.then == Then::DeleteForGood) sales::removePosition(m, marks, handOver, copied, true);
+        ASSERT_TRUE(sales::RecalcReceipt(m, sales::ReceiptContext{"ВОЗВРАТ ПРИХОДА", false}).ok());
+
+        QStringList rows;
+        for (int r = 1; r < m.rowCount(); ++r)
+            rows << m.status(r) + "|" + m.cell(r, ReceiptModel::ColQty) + "|" +
+                        m.attr(r, ReceiptModel::AttrPackParts) +
+                        (m.isActive(r) ? "|" + m.cell(r, ReceiptModel::ColSum) : QString());
+        EXPECT_EQ(rows, c.rows);
+
+        sales::ReceiptLinesInput in;
+        in.receipt = &m;
+        in.markedItems = &marks;
+        in.taxSystemCode = 2;
+        const sales::ReceiptLinesResult lines = sales::buildReceiptLines(in, {}, {});
+        ASSERT_TRUE(lines.built()) << lines.message.toStdString();
+        QStringList registered;
+        for (const QStringList& l : lines.lines)
+            registered << l[sales::LineSerial] + "|" + sales::registeredLineSum(l)->toString();
+        EXPECT_EQ(registered, c.registered);
+
+        QStringList left;
+        for (const QStringList& r : marks) left << r[sales::MarkSerial] + "|" + r[sales::MarkRowKey];
+        EXPECT_EQ(left, c.recordsLeft);
+    }
 }
 
 TEST(PositionChecks, PriceQuantityAndDiscountAccess) {

@@ -265,7 +265,11 @@ ReceiptLinesResult buildFullPayment(const ReceiptLinesInput& in, const VatQuery&
             vatFor(in.taxSystemCode, m.attr(row, ReceiptModel::AttrVat), true, vatQuery, vatPromptForRow(row));
         if (vat.stop) return *vat.stop;
         for (const QStringList& record : marks) {
-            if (entryOf(record, MarkGoodId).trimmed() != goodId) continue;
+            // Only the position's own units: those of a position excluded
+            // from a return are neither registered nor refunded.
+            if (entryOf(record, MarkGoodId).trimmed() != goodId ||
+                entryOf(record, MarkRowKey).trimmed() != m.attr(row, ReceiptModel::AttrRowKey).trimmed())
+                continue;
             QStringList line = emptyReceiptLine();
             line[LineGoodId] = goodId;
             line[LineName] = name;

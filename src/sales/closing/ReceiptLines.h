@@ -42,6 +42,11 @@ enum MarkedItemEntry : int {
     MarkGoodId = 0,
     MarkGtin = 1,
     MarkSerial = 2,
+    // Empty for a unit of the active position of its goods; a position
+    // excluded from a return keeps its units under its own key
+    // (ReceiptModel::AttrRowKey), so that they are neither registered nor
+    // taken by another position of the same goods.
+    MarkRowKey = 3,
     MarkFullCode = 4,
     MarkStatus = 5,
     MarkOnlineResult = 6,

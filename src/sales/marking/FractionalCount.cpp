@@ -82,11 +82,17 @@ Qty fractionQuantity(const Fraction& fraction) {
     return packPartQuantity(PackPart{fraction.num, fraction.den});
 }
 
-std::optional<Qty> markedGoodsQuantity(const QList<QStringList>& items, const QString& goodsId) {
+bool markedRecordOf(const QStringList& record, const QString& goodsId, const QString& rowKey) {
     const QString id = goodsId.trimmed();
+    return !id.isEmpty() && entryOf(record, MarkGoodId).trimmed() == id &&
+           entryOf(record, MarkRowKey).trimmed() == rowKey.trimmed();
+}
+
+std::optional<Qty> markedGoodsQuantity(const QList<QStringList>& items, const QString& goodsId,
+                                       const QString& rowKey) {
     Qty total;
     for (const QStringList& record : items) {
-        if (id.isEmpty() || entryOf(record, MarkGoodId).trimmed() != id) continue;
+        if (!markedRecordOf(record, goodsId, rowKey)) continue;
         const std::optional<Qty> q = markedRecordQuantity(record);
         if (!q) return std::nullopt;
         total = total + *q;
@@ -94,11 +100,10 @@ std::optional<Qty> markedGoodsQuantity(const QList<QStringList>& items, const QS
     return total;
 }
 
-QString packPartsOf(const QList<QStringList>& items, const QString& goodsId) {
-    const QString id = goodsId.trimmed();
+QString packPartsOf(const QList<QStringList>& items, const QString& goodsId, const QString& rowKey) {
     QStringList parts;
     for (const QStringList& record : items) {
-        if (id.isEmpty() || entryOf(record, MarkGoodId).trimmed() != id) continue;
+        if (!markedRecordOf(record, goodsId, rowKey)) continue;
         const QString num = entryOf(record, MarkNumerator).trimmed();
         const QString den = entryOf(record, MarkDenominator).trimmed();
         const QString part = num + QLatin1Char('/') + den;
@@ -138,7 +143,7 @@ int FindMarkedItem(const QList<QStringList>& items, const QString& goodsId, cons
     for (int i = 0; i < items.size(); ++i) {
         const QStringList& record = items[i];
         // An emptied record (an item already taken out) matches nothing.
-        if (id.isEmpty() || entryOf(record, MarkGoodId).trimmed() != id) continue;
+        if (!markedRecordOf(record, id)) continue;
         if (entryOf(record, MarkGtin).trimmed().isEmpty()) continue;
         if (padGtin(entryOf(record, MarkGtin)) == gtin && entryOf(record, MarkSerial) == code.serial) return i;
     }

@@ -43,13 +43,18 @@ FractionCheck ValidateFraction(const QString& soldText, const QString& packText,
 std::optional<Qty> markedRecordQuantity(const QStringList& record);
 // The same for a fraction just chosen: what the position grows by.
 Qty fractionQuantity(const Fraction& fraction);
-// What the marking records of goods `goodsId` add up to; nullopt when one of
-// them holds no fraction.
-std::optional<Qty> markedGoodsQuantity(const QList<QStringList>& items, const QString& goodsId);
+// A marking record belongs to the position of its goods whose row key
+// (ReceiptModel::AttrRowKey) it carries: the active position has none, each
+// position excluded from a return its own.
+bool markedRecordOf(const QStringList& record, const QString& goodsId, const QString& rowKey = {});
+// What the marking records of goods `goodsId` (of the position with
+// `rowKey`) add up to; nullopt when one of them holds no fraction.
+std::optional<Qty> markedGoodsQuantity(const QList<QStringList>& items, const QString& goodsId,
+                                       const QString& rowKey = {});
 // The parts of a pack the marking records of goods `goodsId` hold, as the
 // position keeps them (ReceiptModel::AttrPackParts): "1/3;1/3", empty when
 // every unit is whole.
-QString packPartsOf(const QList<QStringList>& items, const QString& goodsId);
+QString packPartsOf(const QList<QStringList>& items, const QString& goodsId, const QString& rowKey = {});
 
 // ---- Lowering a marked position ------------------------------------------
 
@@ -63,7 +68,8 @@ struct GtinSerial {
 std::optional<GtinSerial> ExtractGtinSerialForLowering(int markType, const QString& code);
 
 // The index of the marking record of goods `goodsId` with that GTIN (both
-// padded with zeros to 14) and serial; -1 when the receipt has none.
+// padded with zeros to 14) and serial, among the active position's; -1 when
+// the receipt has none.
 int FindMarkedItem(const QList<QStringList>& items, const QString& goodsId, const GtinSerial& code);
 
 // What taking one item out of a position of `count` items does.

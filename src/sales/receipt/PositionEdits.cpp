@@ -49,6 +49,16 @@ bool sameGoods(const QStringList& record, int index, const QString& goodsId) {
     return !goodsId.isEmpty() && entry(record, index).trimmed() == goodsId;
 }
 
+// A key no marking record of the receipt carries yet.
+QString newRowKey(const QList<QStringList>& markedItems) {
+    qint64 last = 0;
+    for (const QStringList& record : markedItems) {
+        const QString key = entry(record, MarkRowKey).trimmed();
+        if (key.startsWith(QLatin1Char('D'))) last = std::max(last, key.mid(1).toLongLong());
+    }
+    return QStringLiteral("D") + QString::number(last + 1);
+}
+
 }  // namespace
 
 QString annulPositionQuestion(const QString& name, int row) {
@@ -95,26 +105,52 @@ PositionRemoval removePosition(ReceiptModel& model, QList<QStringList>& markedIt
         out.receiptDiscountDropped = true;
     }
     const QString goodsId = model.cell(row, ReceiptModel::ColId).trimmed();
-    out.handOverLinesRemoved =
-        int(receiptLines.removeIf([&](const QStringList& line) { return sameGoods(line, LineGoodId, goodsId); }));
+    // A position excluded from a return takes only its own units along: the
+    // active position of the same goods keeps its records and lines.
+    const QString rowKey = model.attr(row, ReceiptModel::AttrRowKey).trimmed();
+    if (rowKey.isEmpty()) {
+        out.handOverLinesRemoved =
+            int(receiptLines.removeIf([&](const QStringList& line) { return sameGoods(line, LineGoodId, goodsId); }));
+    }
     if (markedGoods) {
-        out.markingRecordsRemoved = int(
-            markedItems.removeIf([&](const QStringList& record) { return sameGoods(record, MarkGoodId, goodsId); }));
+        out.markingRecordsRemoved = int(markedItems.removeIf(
+            [&](const QStringList& record) { return markedRecordOf(record, goodsId, rowKey); }));
     }
     model.removeRow(row);
     return out;
 }
 
-bool excludePosition(ReceiptModel& model, int row) {
+bool excludePosition(ReceiptModel& model, int row, QList<QStringList>* markedItems) {
     if (!model.isActive(row)) return false;
+    if (markedItems) {
+        // The units of the position stay with it, apart from whatever the
+        // receipt takes of the same goods afterwards.
+        const QString goodsId = model.cell(row, ReceiptModel::ColId).trimmed();
+        const QString key = newRowKey(*markedItems);
+        model.setAttr(row, ReceiptModel::AttrRowKey, key);
+        for (QStringList& record : *markedItems) {
+            if (!markedRecordOf(record, goodsId)) continue;
+            while (record.size() <= MarkRowKey) record.append(QString());
+            record[MarkRowKey] = key;
+        }
+    }
     model.setCell(row, ReceiptModel::ColStatus, ReceiptModel::StatusExcluded);
     return true;
 }
 
-bool restoreExcludedPosition(ReceiptModel& model, int row) {
+bool restoreExcludedPosition(ReceiptModel& model, int row, QList<QStringList>* markedItems) {
     if (!model.isDataRow(row) || model.status(row) != ReceiptModel::StatusExcluded) return false;
-    MergeGoodRows(model, row, model.isWeighedRow(row) ? 1 : 0, model.cell(row, ReceiptModel::ColId).trimmed());
+    const QString goodsId = model.cell(row, ReceiptModel::ColId).trimmed();
+    const QString key = model.attr(row, ReceiptModel::AttrRowKey).trimmed();
+    MergeGoodRows(model, row, model.isWeighedRow(row) ? 1 : 0, goodsId);
     model.setCell(row, ReceiptModel::ColStatus, ReceiptModel::StatusActive);
+    // Active again, the position holds its own units and those of the
+    // position merged into it, as the active position of its goods.
+    model.setAttr(row, ReceiptModel::AttrRowKey, QString());
+    if (markedItems && !key.isEmpty()) {
+        for (QStringList& record : *markedItems)
+            if (markedRecordOf(record, goodsId, key)) record[MarkRowKey].clear();
+    }
     DeleteMergedRows(model);
     return true;
 }
@@ -139,8 +175,9 @@ MarkedQuantityCheck checkMarkedQuantity(const ReceiptModel& model, const QList<Q
     r.goodsId = model.cell(row, ReceiptModel::ColId).trimmed();
     r.name = model.cell(row, ReceiptModel::ColName);
     r.markType = markType;
+    const QString rowKey = model.attr(row, ReceiptModel::AttrRowKey);
     for (const QStringList& record : markedItems) {
-        if (!sameGoods(record, MarkGoodId, r.goodsId)) continue;
+        if (!markedRecordOf(record, r.goodsId, rowKey)) continue;
         (hasSerial(record) ? r.withSerial : r.withoutSerial) += 1;
     }
     const Qty qty = model.quantity(row);
@@ -152,7 +189,7 @@ MarkedQuantityCheck checkMarkedQuantity(const ReceiptModel& model, const QList<Q
         return out;
     }
     // A part of a pack counts as one item and adds its part to the quantity.
-    const std::optional<Qty> recorded = markedGoodsQuantity(markedItems, r.goodsId);
+    const std::optional<Qty> recorded = markedGoodsQuantity(markedItems, r.goodsId, rowKey);
     r.quantity = records;
     if (!recorded || *recorded != qty) {
         out.outcome = MarkedQuantityCheck::Outcome::Mismatch;
@@ -171,7 +208,7 @@ PositionDiscountAccess positionDiscountAccess(const ReceiptModel& model, const Q
     if (model.markType(row) == kTobacco) {
         const QString goodsId = model.cell(row, ReceiptModel::ColId).trimmed();
         for (const QStringList& record : markedItems) {
-            if (sameGoods(record, MarkGoodId, goodsId) && hasSerial(record)) return PositionDiscountAccess::Tobacco;
+            if (markedRecordOf(record, goodsId) && hasSerial(record)) return PositionDiscountAccess::Tobacco;
         }
     }
     return PositionDiscountAccess::Open;
@@ -252,7 +289,7 @@ void PositionEdits::annulPosition(int row, bool ask) {
         case AnnulAction::None:
             return;
         case AnnulAction::Exclude:
-            excludePosition(model, row);
+            excludePosition(model, row, &reg_.MarkedItems());
             refresh(row);
             return;
         case AnnulAction::AskExcluded:
@@ -260,7 +297,7 @@ void PositionEdits::annulPosition(int row, bool ask) {
                 case TfmDeleteConfirm::DeleteForGood:
                     break;
                 case TfmDeleteConfirm::UndoExclusion:
-                    restoreExcludedPosition(model, row);
+                    restoreExcludedPosition(model, row, &reg_.MarkedItems());
                     refresh(row);
                     return;
                 default:

@@ -76,16 +76,18 @@ struct PositionRemoval {
 };
 // Deletes a position for good: a receipt discount by sum is dropped (a
 // percent stays), the hand-over lines of its goods go, and for marked goods
-// the marking records of its goods too; the row leaves the receipt with its
+// the marking records of the position (not those of another position of the
+// same goods); the row leaves the receipt with its
 // attributes (the only row is emptied instead).
 PositionRemoval removePosition(ReceiptModel& model, QList<QStringList>& markedItems, QList<QStringList>& receiptLines,
                                int row, bool markedGoods);
-// An active position becomes "D". False for any other row.
-bool excludePosition(ReceiptModel& model, int row);
+// An active position becomes "D"; its marking records (when given) go with
+// it under a row key of its own. False for any other row.
+bool excludePosition(ReceiptModel& model, int row, QList<QStringList>* markedItems = nullptr);
 // An excluded position becomes active again; other active rows of the same
-// goods and unit kind are merged into it and removed. False for a row that
-// is not "D".
-bool restoreExcludedPosition(ReceiptModel& model, int row);
+// goods and unit kind are merged into it and removed, and its marking
+// records are the active position's again. False for a row that is not "D".
+bool restoreExcludedPosition(ReceiptModel& model, int row, QList<QStringList>* markedItems = nullptr);
 
 // Price and quantity are changed only with an empty input line and on an
 // active position; a tobacco price (mark type 4) follows its own rule and is

@@ -25,7 +25,7 @@ using LineAttrTable = QList<QStringList>;
 class ReceiptModel {
 public:
     static constexpr int ColumnCount = 12;
-    static constexpr int AttrCount = 10;
+    static constexpr int AttrCount = 11;
 
     enum Column : int {
         ColStatus = 0,    // "A" active, "E" free for reuse, "R" merged away, "D" excluded (return), "" never used
@@ -56,6 +56,9 @@ public:
         AttrGtin = 7,
         AttrMeasure = 8,        // measure-of-quantity code (tag 2108)
         AttrVat = 9,            // VAT code
+        // Empty for an active position; a position excluded from a return
+        // ("D") keeps the key its marking records carry (entry 3).
+        AttrRowKey = 10,
         // Row 0:
         AttrReceiptDiscountKind = 0,
         AttrReceiptDiscountValue = 1,
