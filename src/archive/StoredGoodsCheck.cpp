@@ -7,6 +7,10 @@
 #include "platform/ui/Guard.h"
 #include "platform/ui/MessageService.h"
 
+#include <QStringList>
+
+#include <optional>
+
 namespace archive {
 
 std::vector<GoodsCheckLine> goodsCheckLinesFromStored(const std::vector<GoodsCheckSourceLine>& lines) {
@@ -21,7 +25,9 @@ std::vector<GoodsCheckLine> goodsCheckLinesFromStored(const std::vector<GoodsChe
         g.count = l.quantity;
         const auto price = fb::parseScaled(l.price, 2);   // kopecks
         const auto qty = fb::parseScaled(l.quantity, 3);  // thousandths
-        if (price && qty) {
+        if (!l.sum.isEmpty()) {
+            g.sum = l.sum;
+        } else if (price && qty) {
             const std::int64_t product = *price * *qty;  // kopecks × 1000
             const std::int64_t half = product >= 0 ? 500 : -500;
             g.sum = fb::formatScaled((product + half) / 1000, 2);
@@ -31,19 +37,68 @@ std::vector<GoodsCheckLine> goodsCheckLinesFromStored(const std::vector<GoodsChe
     return out;
 }
 
+namespace {
+
+// Kopecks of price × n ÷ d, rounded half up.
+std::int64_t partOfPrice(std::int64_t price, std::int64_t num, std::int64_t den) {
+    const __int128 twice = __int128(price) * num * 2;
+    return std::int64_t((twice + (twice >= 0 ? den : -den)) / (2 * den));
+}
+
+// What one stored line sold for: a part of a pack ("n/d") at its part of
+// the price, anything else at price × quantity.
+std::optional<std::int64_t> storedLineSum(const QString& priceText, const QString& countText,
+                                          const QString& fraction) {
+    const auto price = fb::parseScaled(priceText, 2);
+    if (!price) return std::nullopt;
+    const QStringList nd = fraction.trimmed().split(QLatin1Char('/'));
+    if (nd.size() == 2) {
+        bool numOk = false, denOk = false;
+        const qint64 num = nd[0].trimmed().toLongLong(&numOk);
+        const qint64 den = nd[1].trimmed().toLongLong(&denOk);
+        if (numOk && denOk && num > 0 && den > 0) return partOfPrice(*price, num, den);
+    }
+    const auto qty = fb::parseScaled(countText, 3);
+    if (!qty) return std::nullopt;
+    return partOfPrice(*price, *qty, 1000);
+}
+
+}  // namespace
+
 std::vector<GoodsCheckSourceLine> storedReceiptLines(fb::Connection& db, int docId) {
     fb::Transaction tr(db, fb::Transaction::Access::ReadOnly);
-    // A count stored empty reads as 0 instead of failing the whole check.
+    // Each line on its own, in the order its merged line takes, so that the
+    // sum of each is what the receipt sold it for.
     const std::vector<fb::Row> rows =
         fb::query(tr,
                   QStringLiteral("SELECT DD_GOOD_NAME G_N, DD_GOOD_PRICE_CURRENT G_PC, "
-                                 "CAST(SUM(CAST(COALESCE(NULLIF(TRIM(DD_GOOD_COUNT), ''), '0') AS DECIMAL(10,3))) "
-                                 "AS VARCHAR(10)) G_C FROM DOCUMENTS_DETAIL WHERE DD_DOC_ID = ? GROUP BY 1, 2"),
+                                 "CAST(COALESCE(NULLIF(TRIM(DD_GOOD_COUNT), ''), '0') AS DECIMAL(10,3)) G_C, "
+                                 "DD_FRACTIONAL_COUNT G_F FROM DOCUMENTS_DETAIL WHERE DD_DOC_ID = ? ORDER BY 1, 2"),
                   {std::int64_t{docId}});
     tr.commit();
     std::vector<GoodsCheckSourceLine> lines;
-    lines.reserve(rows.size());
-    for (const fb::Row& r : rows) lines.push_back({r.str("G_N"), r.str("G_PC"), r.str("G_C").trimmed()});
+    std::int64_t quantity = 0;
+    std::optional<std::int64_t> sum = 0;
+    const auto close = [&] {
+        if (lines.empty()) return;
+        lines.back().quantity = fb::formatScaled(quantity, 3);
+        lines.back().sum = sum ? fb::formatScaled(*sum, 2) : QString();
+    };
+    for (const fb::Row& r : rows) {
+        const QString name = r.str("G_N");
+        const QString price = r.str("G_PC");
+        const QString count = fb::toString(r["G_C"]).trimmed();
+        if (lines.empty() || lines.back().name != name || lines.back().price != price) {
+            close();
+            lines.push_back({name, price, QString()});
+            quantity = 0;
+            sum = 0;
+        }
+        quantity += fb::parseScaled(count, 3).value_or(0);
+        const std::optional<std::int64_t> own = storedLineSum(price, count, r.str("G_F"));
+        sum = sum && own ? std::optional<std::int64_t>(*sum + *own) : std::nullopt;
+    }
+    close();
     return lines;
 }
 

@@ -22,13 +22,19 @@ struct GoodsCheckSourceLine {
     QString name;
     QString price;
     QString quantity;
+    // What the receipt sold the line for, when known; else the sum is
+    // worked out from price and quantity.
+    QString sum = {};
 };
 
-// Numbered from 1; the sum is price × quantity rounded half away from zero
-// to kopecks. A price or quantity that is no number gives an empty sum.
+// Numbered from 1; the sum is the line's own, or else price × quantity
+// rounded half away from zero to kopecks. A price or quantity that is no
+// number gives an empty sum.
 std::vector<GoodsCheckLine> goodsCheckLinesFromStored(const std::vector<GoodsCheckSourceLine>& lines);
 
-// Lines of one receipt merged by name and price, with summed quantities.
+// Lines of one receipt merged by name and price, with summed quantities and
+// the sums the receipt sold them for: a part of a pack at price × n ÷ d
+// rounded once, as the register took it, so the lines add up to the total.
 std::vector<GoodsCheckSourceLine> storedReceiptLines(fb::Connection& db, int docId);
 
 namespace goodsCheckText {

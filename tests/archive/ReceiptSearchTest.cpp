@@ -107,12 +107,14 @@ protected:
                      fpd, buyer, inn});
         tr.commit();
     }
-    void line(int docId, const QString& name, const QString& price, const QString& count) {
+    void line(int docId, const QString& name, const QString& price, const QString& count,
+              const QString& fraction = {}) {
         fb::Transaction tr(db());
         fb::execute(tr,
                     "INSERT INTO DOCUMENTS_DETAIL (DD_DOC_ID, DD_GOOD_ID, DD_GOOD_NAME, DD_GOOD_PRICE_CURRENT, "
-                    "DD_GOOD_COUNT, DD_MARKTYPE, DD_COUNTRY_CODE, DD_TAXRATE) VALUES (?, 1, ?, ?, ?, 14, 398, 1)",
-                    {std::int64_t{docId}, name, price, count});
+                    "DD_GOOD_COUNT, DD_MARKTYPE, DD_COUNTRY_CODE, DD_TAXRATE, DD_FRACTIONAL_COUNT) "
+                    "VALUES (?, 1, ?, ?, ?, 14, 398, 1, ?)",
+                    {std::int64_t{docId}, name, price, count, fraction.isEmpty() ? fb::null() : fb::Value(fraction)});
         tr.commit();
     }
     std::vector<int> found(const ReceiptSearchFilter& f) {
@@ -321,6 +323,38 @@ TEST_F(ReceiptArchiveTest, StoredGoodsCheckMergesLinesAndTakesOneNumber) {
     EXPECT_EQ(scalar("SELECT GC_NUMBER FROM GOODSCHECK_SETTINGS"), "16");
     EXPECT_EQ(previews.shown.back().report.find("txtHead")->text, "Товарный чек № А - 15 от 05 февраля 2024 г.");
     EXPECT_TRUE(messages.boxes.empty()) << messages.last().toStdString();
+}
+
+TEST_F(ReceiptArchiveTest, StoredGoodsCheckLinesAddUpToWhatTheReceiptSoldThemFor) {
+    receipt(1, 1, "2024-02-05", "1001", "");
+    // Two thirds of a pack at 99.99, each third registered as 33.33; two
+    // more thirds with 0.01 off, registered as 33.33 and 33.32.
+    line(1, "Сырок", "99.99", "0.333", "1/3");
+    line(1, "Сырок", "99.99", "0.333", "1/3");
+    line(1, "Сырок плавл.", "99.99", "0.333", "1/3");
+    line(1, "Сырок плавл.", "99.96", "0.333", "1/3");
+    line(1, "Хлеб", "10.05", "2");
+    line(1, "Хлеб", "10.05", "3");
+    ASSERT_TRUE(printStoredGoodsCheck(nullptr, db(), reporttest::programFolder(), 1, {}));
+    ASSERT_EQ(previews.shown.size(), 1u);
+    const report::DataSet* data = previews.shown[0].report.data("RvDataSetConnDM");
+    ASSERT_NE(data, nullptr);
+    struct Expected {
+        QString name, price, count, sum;
+    };
+    const QList<Expected> expected{{"Сырок", "99.99", "0.666", "66.66"},
+                                   {"Сырок плавл.", "99.96", "0.333", "33.32"},
+                                   {"Сырок плавл.", "99.99", "0.333", "33.33"},
+                                   {"Хлеб", "10.05", "5.000", "50.25"}};
+    ASSERT_EQ(data->rowCount(), expected.size());
+    for (int i = 0; i < data->rowCount(); ++i) {
+        SCOPED_TRACE(i);
+        EXPECT_EQ(data->value(i, "G_NAME"), expected[i].name);
+        EXPECT_EQ(data->value(i, "G_PRICE"), expected[i].price);
+        EXPECT_EQ(data->value(i, "G_COUNT"), expected[i].count);
+        EXPECT_EQ(data->value(i, "G_SUMM"), expected[i].sum);
+        EXPECT_EQ(data->value(i, "NUMPOS").toInt(), i + 1);
+    }
 }
 
 TEST_F(ReceiptArchiveTest, StoredGoodsCheckOnlyForSaleReceipts) {

@@ -61,6 +61,13 @@ QString questionOpening(int flag) {
            kCrLf + kCrLf;
 }
 
+QString zeroSumAtClose(const QString& name, int row) {
+    return QStringLiteral(" Сумма позиции     ") + kCrLf + QStringLiteral("  < ") + shortName(name.trimmed()) +
+           QStringLiteral(" > (строка ") + QString::number(row) + QStringLiteral(")     ") + kCrLf +
+           QStringLiteral(" составляет 0.00 руб.     ") + kCrLf + kCrLf +
+           QStringLiteral(" Удалите позицию или измените её цену, количество или скидку.     ");
+}
+
 }  // namespace
 
 QString payWindowCaption(int kind) {
@@ -111,6 +118,13 @@ CloseReceiptResult CloseReceipt(const CloseReceiptInput& in, const VatQuery& vat
         for (int row = 1; row < m.rowCount(); ++row)
             if (m.isActive(row) && m.cell(row, ReceiptModel::ColName).trimmed().isEmpty())
                 return stopped(noNameAtPosition(row), taxSystemCode);
+    }
+    // A position at 0.00 cannot be registered, and leaving it out would sell
+    // less than the cashier entered: the cashier decides what becomes of it.
+    if (flag != PayAdvance) {
+        for (int row = 1; row < m.rowCount(); ++row)
+            if (m.isActive(row) && !isPositiveSum(m.lineSum(row)))
+                return stopped(zeroSumAtClose(m.cell(row, ReceiptModel::ColName), row), taxSystemCode);
     }
     if (flag == PayFull) {
         for (int row = 1; row < m.rowCount(); ++row) {

@@ -200,6 +200,35 @@ bool isWholeUnit(const QStringList& record) {
     return n.isEmpty() || wholeNumber(n) == 0;
 }
 
+// A marked position holding parts of a pack under a sum discount sells for
+// exactly its sum, which one price for all its items cannot always give (two
+// thirds at 33.33 and 33.32): each item gets the price of its own share.
+// Items that do not add up to the position are left for the check that
+// follows to report.
+void spreadSumDiscount(const ReceiptModel& m, int row, QList<QStringList>& lines, qsizetype first) {
+    if (m.attr(row, ReceiptModel::AttrPackParts).trimmed().isEmpty() || !sumDiscountApplies(m, row)) return;
+    const std::optional<Rational> base = m.basePriceExact(row);
+    if (!base || first >= lines.size()) return;
+    std::vector<Money> amounts;
+    std::vector<std::optional<PackPart>> parts;
+    std::int64_t quantity = 0;
+    for (qsizetype i = first; i < lines.size(); ++i) {
+        const QStringList& line = lines[i];
+        std::optional<PackPart> part;
+        if (!line[LineFraction].trimmed().isEmpty()) {
+            part = parsePackPart(line[LineFraction]);
+            if (!part) return;
+        }
+        amounts.push_back(Money::round2(part ? *base * Rational(part->num, part->den) : *base));
+        quantity += part ? packPartQuantity(*part).thousandths : 1000;
+        parts.push_back(part);
+    }
+    if (quantity != m.quantity(row).thousandths) return;
+    const std::vector<Money> shares = spreadOverPieces(amounts, m.lineSum(row));
+    for (size_t k = 0; k < shares.size(); ++k)
+        lines[first + qsizetype(k)][LinePrice] = (parts[k] ? priceForPart(shares[k], *parts[k]) : shares[k]).toString();
+}
+
 // Full payment: unmarked positions one row each, marked ones one row per code.
 ReceiptLinesResult buildFullPayment(const ReceiptLinesInput& in, const VatQuery& vatQuery, QList<int>* sourceRows) {
     const ReceiptModel& m = *in.receipt;
@@ -264,6 +293,7 @@ ReceiptLinesResult buildFullPayment(const ReceiptLinesInput& in, const VatQuery&
         const VatAnswer vat =
             vatFor(in.taxSystemCode, m.attr(row, ReceiptModel::AttrVat), true, vatQuery, vatPromptForRow(row));
         if (vat.stop) return *vat.stop;
+        const qsizetype firstLine = result.lines.size();
         for (const QStringList& record : marks) {
             // Only the position's own units: those of a position excluded
             // from a return are neither registered nor refunded.
@@ -308,6 +338,7 @@ ReceiptLinesResult buildFullPayment(const ReceiptLinesInput& in, const VatQuery&
             result.lines.append(line);
             sourceRows->append(row);
         }
+        spreadSumDiscount(m, row, result.lines, firstLine);
     }
     result.outcome = Outcome::Built;
     return result;

@@ -129,7 +129,7 @@ QString markedPositionProblem(const ReceiptModel& receipt, const QList<QStringLi
     // The context only shapes the layout; whether the receipt adds up does
     // not depend on it.
     const RecalcResult recalc = RecalcReceipt(trial, ReceiptContext{});
-    if (!recalc.ok()) return receiptMessage(recalc.message.value_or(ReceiptMessageId::InvalidDataFormat)).text;
+    if (!recalc.ok()) return recalcMessage(recalc, trial).text;
     if (lineSumIsZero(trial, row)) return zeroSumPositionText(goods.good.name);
     return {};
 }

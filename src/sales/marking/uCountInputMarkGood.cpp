@@ -6,6 +6,7 @@
 #include "sales/input/ScanInput.h"
 #include "sales/marking/FractionalCount.h"
 #include "sales/marking/MarkCodeFormat.h"
+#include "sales/screen/CountInputLogic.h"
 #include "sales/screen/Registration_Mode.h"
 
 #include <QHBoxLayout>
@@ -248,24 +249,31 @@ void TfmCountInputMarkGood::evaluateScan() {
 void TfmCountInputMarkGood::takeOut(int index, int newCount) {
     sales::ReceiptModel& model = reg_.receipt();
     QList<QStringList>& items = reg_.MarkedItems();
+    const sales::ReceiptModel before = model;
     const QStringList record = items[index];
     for (QString& entry : items[index]) entry.clear();
     const QString goodsId = lblName->property("goodsId").toString();
     const std::optional<sales::Qty> quantity = sales::markedGoodsQuantity(items, goodsId);
     // What is left of the position is what its remaining codes add up to.
-    const QString partsBefore = model.attr(row_, sales::ReceiptModel::AttrPackParts);
     const bool written = quantity && model.setQuantity(row_, *quantity);
-    if (written) model.setAttr(row_, sales::ReceiptModel::AttrPackParts, sales::packPartsOf(items, goodsId));
     if (!written) {
         items[index] = record;
         ui::showError(sales::markedCountFailureMessage(), this);
         return;
     }
-    showCount(newCount);
+    model.setAttr(row_, sales::ReceiptModel::AttrPackParts, sales::packPartsOf(items, goodsId));
+    // A sum discount was set for what the position held; like any other
+    // change of quantity, taking a unit out drops it.
+    sales::dropSumDiscounts(model, row_);
     if (reg_.RecalcReceipt() != 0) {
+        // Refused (and said why): the unit stays, the receipt is as it was.
+        model.assignContent(before);
+        items[index] = record;
         reg_.updateGoodsGrid();
         reg_.updateDiscountButtons();
+        return;
     }
+    showCount(newCount);
     reg_.setCurrentReceiptRow(row_);
 }
 

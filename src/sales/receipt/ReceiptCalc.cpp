@@ -31,6 +31,45 @@ Money rowAmount(const ReceiptModel& m, int r, const Rational& price, Qty qty) {
     return sum;
 }
 
+// The pieces the register takes a row as: each part of a pack on its own
+// and, beside them, each whole unit; a row without parts is one piece.
+std::vector<Money> rowPieces(const ReceiptModel& m, int r, const Rational& price, Qty qty) {
+    const QString parts = m.attr(r, Attr::AttrPackParts).trimmed();
+    if (parts.isEmpty()) return {Money::round2(price * qty.toRational())};
+    std::vector<Money> pieces;
+    std::int64_t partsQty = 0;
+    for (const QString& part : parts.split(QLatin1Char(';'), Qt::SkipEmptyParts)) {
+        const std::optional<PackPart> p = parsePackPart(part);
+        if (!p) return {Money::round2(price * qty.toRational())};
+        pieces.push_back(Money::round2(price * Rational(p->num, p->den)));
+        partsQty += packPartQuantity(*p).thousandths;
+    }
+    const std::int64_t whole = qty.thousandths - partsQty;
+    if (whole > 0 && whole % 1000 != 0) {
+        pieces.push_back(Money::round2(price * Qty::fromThousandths(whole).toRational()));
+    } else {
+        for (std::int64_t u = 0; u < whole / 1000; ++u) pieces.push_back(Money::round2(price));
+    }
+    return pieces;
+}
+
+// The row's quantity as its parts make it up (2/3 for two thirds of a pack,
+// where the quantity column keeps 0.666).
+Rational exactQuantity(const ReceiptModel& m, int r, Qty qty) {
+    const QString parts = m.attr(r, Attr::AttrPackParts).trimmed();
+    Rational sum;
+    std::int64_t partsQty = 0;
+    for (const QString& part : parts.split(QLatin1Char(';'), Qt::SkipEmptyParts)) {
+        const std::optional<PackPart> p = parsePackPart(part);
+        if (!p) return qty.toRational();
+        sum = sum + Rational(p->num, p->den);
+        partsQty += packPartQuantity(*p).thousandths;
+    }
+    return sum + Qty::fromThousandths(qty.thousandths - partsQty).toRational();
+}
+
+bool holdsPackParts(const ReceiptModel& m, int r) { return !m.attr(r, Attr::AttrPackParts).trimmed().isEmpty(); }
+
 // The unit price shown with two decimals.
 Money shownPrice(const Rational& price) { return Money::formatRounded(price); }
 
@@ -40,10 +79,39 @@ public:
     explicit Pass(ReceiptModel& work) : m_(work) {}
 
     std::optional<ReceiptMessageId> failure;
+    int failedRow = 0;
 
     bool failed() const { return failure.has_value(); }
-    void fail(ReceiptMessageId id) {
-        if (!failure) failure = id;
+    void fail(ReceiptMessageId id, int row = 0) {
+        if (failure) return;
+        failure = id;
+        failedRow = row;
+    }
+
+    // A discount may lower a position, never to nothing: a piece at 0.00
+    // could not be registered, and a position the cashier entered would
+    // leave the receipt unseen.
+    bool discountLeavesSomething(int r, const Rational& price, Qty qty, const std::vector<Money>& pieces) {
+        if (!lineAmount(r, price, qty).kopecks) return true;  // nothing to lower: entry's business
+        for (const Money& piece : pieces) {
+            if (piece.kopecks <= 0) {
+                fail(ReceiptMessageId::DiscountZeroesPosition, r);
+                return false;
+            }
+        }
+        return true;
+    }
+
+    // A row made of parts of a pack that a sum discount brings to `sum`:
+    // exactly that, spread over its pieces to the kopeck, since each part
+    // is registered on its own and its quantity in thousandths is not what
+    // the part is.
+    void writePartsSum(int r, const Rational& price, Qty qty, Money sum) {
+        const Money line = lineAmount(r, price, qty);
+        if (!discountLeavesSomething(r, price, qty, spreadOverPieces(rowPieces(m_, r, price, qty), sum))) return;
+        m_.setCell(r, Col::ColPrice, Money::round2(sum.toRational() / exactQuantity(m_, r, qty)).toString());
+        m_.setCell(r, Col::ColSum, sum.toString());
+        m_.setCell(r, Col::ColDiscount, (line - sum).toString());
     }
 
     // Entry 0 of a row, exact; a price that is no number refuses the pass.
@@ -94,6 +162,7 @@ public:
     Money lineAmount(int r, const Rational& price, Qty qty) const { return rowAmount(m_, r, price, qty); }
 
     void writeDiscounted(int r, const Rational& price, Qty qty, Money unit) {
+        if (!discountLeavesSomething(r, price, qty, rowPieces(m_, r, unit.toRational(), qty))) return;
         const Money sum = rowAmount(m_, r, unit.toRational(), qty);
         m_.setCell(r, Col::ColPrice, unit.toString());
         m_.setCell(r, Col::ColSum, sum.toString());
@@ -134,6 +203,10 @@ public:
         const Money line = lineAmount(r, *price, qty);
         if (d->kopecks >= line.kopecks - 1) {  // not below line - 0.01
             fail(ReceiptMessageId::DiscountNotAcceptable);
+            return;
+        }
+        if (holdsPackParts(m_, r)) {
+            writePartsSum(r, *price, qty, line - *d);
             return;
         }
         const Money unit = Money::round2((line - *d).toRational() / qty.toRational());
@@ -179,7 +252,7 @@ public:
         }
         // Each line gives up its share D * line / T; the remainder of the
         // spread is not corrected, so the line discounts need not add up to D.
-        for (int r = 1; r < m_.rowCount(); ++r) {
+        for (int r = 1; r < m_.rowCount() && !failed(); ++r) {
             if (!m_.isActive(r)) continue;
             const Rational price = *m_.basePriceExact(r);
             const Qty qty = m_.quantity(r);
@@ -189,6 +262,10 @@ public:
             }
             const Rational line = lineAmount(r, price, qty).toRational();
             const Rational rest = line - d->toRational() * (line / total.toRational());
+            if (holdsPackParts(m_, r)) {
+                writePartsSum(r, price, qty, Money::round2(rest));
+                continue;
+            }
             const Money unit = Money::round2(rest / qty.toRational());
             writeDiscounted(r, price, qty, unit);
         }
@@ -322,6 +399,8 @@ bool recalcChangedRows(ReceiptModel& model, const ReceiptContext& context, Recal
     if (pass.failed()) {
         result.code = 'D';
         result.message = pass.failure;
+        // Work row 1 is its own empty row; the changed rows follow it.
+        if (pass.failedRow >= 2 && pass.failedRow - 2 < int(changed.size())) result.failedRow = changed[size_t(pass.failedRow - 2)];
         result.totalText = CalcReceiptTotal(model) + QLatin1Char(' ');
         result.discountText = CalcReceiptDiscountSum(model);
         result.layout = model.layout();
@@ -377,6 +456,7 @@ RecalcResult RecalcReceipt(ReceiptModel& model, const ReceiptContext& context) {
     if (pass.failed()) {
         result.code = 'D';
         result.message = pass.failure;
+        result.failedRow = pass.failedRow;
         result.totalText = CalcReceiptTotal(model) + QLatin1Char(' ');
         result.discountText = CalcReceiptDiscountSum(model);
         result.layout = model.layout();
@@ -389,6 +469,59 @@ RecalcResult RecalcReceipt(ReceiptModel& model, const ReceiptContext& context) {
     tallyAll(model);
     finishFromTally(model, context, result);
     return result;
+}
+
+ReceiptMessage recalcMessage(const RecalcResult& result, const ReceiptModel& model) {
+    const ReceiptMessageId id = result.message.value_or(ReceiptMessageId::InvalidDataFormat);
+    if (id == ReceiptMessageId::DiscountZeroesPosition && model.isDataRow(result.failedRow))
+        return discountZeroesPositionMessage(model.cell(result.failedRow, ReceiptModel::ColName));
+    return receiptMessage(id);
+}
+
+bool sumDiscountApplies(const ReceiptModel& model, int row) {
+    const QChar receipt = model.receiptDiscountKind();
+    return receipt == QLatin1Char('S') || (receipt == QLatin1Char('N') && model.lineDiscountKind(row) == QLatin1Char('S'));
+}
+
+std::vector<Money> spreadOverPieces(const std::vector<Money>& amounts, Money target) {
+    std::int64_t whole = 0;
+    for (const Money& a : amounts) whole += a.kopecks;
+    std::vector<Money> out(amounts.size());
+    if (amounts.empty()) return out;
+    if (whole <= 0) {
+        out.back() = target;
+        return out;
+    }
+    // Each piece keeps target * its amount / whole, rounded down; the
+    // kopecks left over go to the largest remainders (the larger piece,
+    // then the earlier one, on a tie).
+    std::vector<std::pair<__int128, size_t>> remainders;
+    std::int64_t given = 0;
+    for (size_t i = 0; i < amounts.size(); ++i) {
+        const __int128 share = __int128(target.kopecks) * amounts[i].kopecks;
+        out[i].kopecks = std::int64_t(share / whole);
+        given += out[i].kopecks;
+        remainders.emplace_back(share % whole, i);
+    }
+    std::stable_sort(remainders.begin(), remainders.end(), [&](const auto& a, const auto& b) {
+        if (a.first != b.first) return a.first > b.first;
+        return amounts[a.second].kopecks > amounts[b.second].kopecks;
+    });
+    for (size_t k = 0; given < target.kopecks && k < remainders.size(); ++k, ++given) ++out[remainders[k].second].kopecks;
+    return out;
+}
+
+Money priceForPart(Money sum, const PackPart& part) {
+    // price * n / d must round to the sum: the nearest price to sum * d / n
+    // does, since one kopeck of price moves the part by less than a kopeck.
+    return Money::round2(sum.toRational() * Rational(part.den, part.num));
+}
+
+std::vector<Money> discountedPieces(const ReceiptModel& model, int row) {
+    const std::optional<Rational> price = model.basePriceExact(row);
+    const Qty qty = model.quantity(row);
+    if (!price || !qty.isPositive()) return {};
+    return spreadOverPieces(rowPieces(model, row, *price, qty), model.lineSum(row));
 }
 
 namespace {

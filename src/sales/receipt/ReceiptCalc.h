@@ -10,6 +10,7 @@
 
 #include <array>
 #include <optional>
+#include <vector>
 
 namespace sales {
 
@@ -22,6 +23,7 @@ struct ReceiptContext {
 struct RecalcResult {
     char code = 0;  // 0 done, 'D' refused: the receipt is exactly as it was
     std::optional<ReceiptMessageId> message;  // to show when refused
+    int failedRow = 0;                        // the row that refused, when one did
     QString totalText;                        // for the total label: total + " "
     QString discountText;                     // for the discount label, two decimals
     int layout = 5;
@@ -39,6 +41,22 @@ struct RecalcResult {
 // and leaves the model untouched. A row whose quantity is zero or less counts
 // as sum 0 with no discount.
 RecalcResult RecalcReceipt(ReceiptModel& model, const ReceiptContext& context);
+
+// What to show for a refused recalculation: the message, naming the
+// position when one position refused.
+ReceiptMessage recalcMessage(const RecalcResult& result, const ReceiptModel& model);
+
+// A sum discount (the receipt's, or else the row's own) sets the row's sum.
+bool sumDiscountApplies(const ReceiptModel& model, int row);
+// `target` spread over pieces of the given amounts in proportion to them,
+// to the kopeck: the results add up to `target` exactly.
+std::vector<Money> spreadOverPieces(const std::vector<Money>& amounts, Money target);
+// A unit price at which part n/d of a pack comes to `sum` (price * n / d
+// rounded once).
+Money priceForPart(Money sum, const PackPart& part);
+// What each piece of a row (each part of a pack, then each whole unit) is
+// sold for once the row's sum is spread over them.
+std::vector<Money> discountedPieces(const ReceiptModel& model, int row);
 
 // The unit price less a percent, with two decimals. The price text is trimmed
 // and "," turned into "." in place. A percent of 100 or more, or a price that

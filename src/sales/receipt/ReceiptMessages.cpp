@@ -27,8 +27,22 @@ ReceiptMessage receiptMessage(ReceiptMessageId id) {
                 QStringLiteral("Наличие в чеке нескольких единиц одного товара     \r\n"
                                "по разным ценам НЕ допускается.     "),
                 ReceiptMessageIcon::Error};
+    case ReceiptMessageId::DiscountZeroesPosition:
+        return {QString(),
+                QStringLiteral(" Со скидкой сумма позиции составляет 0.00 руб.     \r\n\r\n"
+                               " Позиция с такой скидкой не может быть продана.     "),
+                ReceiptMessageIcon::Warning};
     }
     return {};
+}
+
+ReceiptMessage discountZeroesPositionMessage(const QString& name) {
+    const QString shown = name.trimmed().size() > 50 ? name.trimmed().left(47) + QStringLiteral("...") : name.trimmed();
+    ReceiptMessage m = receiptMessage(ReceiptMessageId::DiscountZeroesPosition);
+    m.text = QStringLiteral(" Со скидкой сумма позиции     \r\n  < ") + shown +
+             QStringLiteral(" >     \r\n составляет 0.00 руб.     \r\n\r\n"
+                            " Позиция с такой скидкой не может быть продана.     ");
+    return m;
 }
 
 ReceiptMessage priceConflictMessage(const QString& price, int row, const QString& rowPrice) {

@@ -15,6 +15,7 @@ enum class ReceiptMessageId {
     ReceiptDiscountCancelled,  // adding a tobacco block drops the receipt discount
     SerialAlreadyInReceipt,    // the same marked unit scanned twice
     PriceConflict,             // the same goods at another price (see priceConflictMessage)
+    DiscountZeroesPosition,    // a discount would bring a position to 0.00
 };
 
 struct ReceiptMessage {
@@ -29,6 +30,9 @@ ReceiptMessage receiptMessage(ReceiptMessageId id);
 
 // "Наличие в чеке нескольких единиц одного товара..." with the added unit's
 // price, the row already holding the goods and that row's unit price (column 5).
+// A discount would bring position `name` to 0.00.
+ReceiptMessage discountZeroesPositionMessage(const QString& name);
+
 ReceiptMessage priceConflictMessage(const QString& price, int row, const QString& rowPrice);
 
 }  // namespace sales

@@ -919,7 +919,7 @@ char TfmReg::RecalcReceipt() {
     const sales::RecalcResult r = sales::RecalcReceipt(receipt_, context);
     if (!r.ok()) {
         if (r.message) {
-            const sales::ReceiptMessage m = sales::receiptMessage(*r.message);
+            const sales::ReceiptMessage m = sales::recalcMessage(r, receipt_);
             ui::showCaptioned(m.caption, m.text,
                               m.icon == sales::ReceiptMessageIcon::Error ? ui::Icon::Error : ui::Icon::Warning, this);
         }

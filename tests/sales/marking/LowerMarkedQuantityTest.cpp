@@ -371,6 +371,37 @@ TEST_F(LoweringWindow, KeysTypedInTheRussianLayoutAreReadAsTheLatinCode) {
     EXPECT_TRUE(screen->MarkedItems().at(1).join(QString()).isEmpty());
 }
 
+TEST_F(LoweringWindow, AnItemTakenOutUnderASumDiscountDropsTheDiscount) {
+    // Two bottles (6000.00) and 100.00 of other goods; 4000.00 off would
+    // be more than one bottle is worth.
+    struct Case {
+        const char* what;
+        bool onReceipt;
+    };
+    for (const Case& c : {Case{"off the position", false}, Case{"off the receipt", true}}) {
+        SCOPED_TRACE(c.what);
+        screen->resetReceipt();
+        screen->MarkedItems().clear();
+        const int row = addShoes(2, QStringLiteral("100.00"));
+        if (c.onReceipt) screen->receipt().setReceiptDiscount(QStringLiteral("S"), QStringLiteral("4000"));
+        else screen->receipt().setLineDiscount(row, QStringLiteral("S"), QStringLiteral("4000"));
+        ASSERT_EQ(screen->RecalcReceipt(), 0);
+        ASSERT_LT(sales::Money::parseOr(total()), sales::Money::fromKopecks(300000));
+        auto w = open(row);
+        messages.clear();
+        scan(*w, code(1));
+        EXPECT_TRUE(messages.boxes.empty()) << messages.last().toStdString();
+        EXPECT_EQ(w->count(), 1);
+        EXPECT_EQ(screen->receipt().cell(row, sales::ReceiptModel::ColQty), QStringLiteral("1"));
+        EXPECT_EQ(screen->receipt().lineSum(row), sales::Money::fromKopecks(300000));
+        EXPECT_EQ(total(), QStringLiteral("3100.00 "));
+        EXPECT_EQ(screen->receipt().receiptDiscountKind(), QLatin1Char('N'));
+        EXPECT_EQ(screen->receipt().lineDiscountKind(row), QLatin1Char('N'));
+        EXPECT_TRUE(screen->MarkedItems().at(0).join(QString()).isEmpty());
+        EXPECT_EQ(screen->MarkedItems().at(1).value(sales::MarkSerial), serial(2));
+    }
+}
+
 TEST_F(LoweringWindow, APartOfAPackLeavesWithItsPartOfTheQuantity) {
     // One whole pack and three tenths of another: 1.300 packs at 400.00.
     sales::testing::RowSpec wanted{QStringLiteral("22"), QStringLiteral("P"), QStringLiteral("400.00"),
