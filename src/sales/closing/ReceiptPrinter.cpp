@@ -92,7 +92,7 @@ QString unresolvedTextImpl(const QString& description) {
 // see to (the paper, say).
 QString printedDespiteError(int number, const QString& description) {
     QString text = QStringLiteral(" ККТ сообщила об ошибке при закрытии чека,     ") + kCrLf +
-                   QStringLiteral(" но чек напечатан (ФД № ") + QString::number(number) + QStringLiteral(").     ") +
+                   QStringLiteral(" но чек оформлен (ФД № ") + QString::number(number) + QStringLiteral(").     ") +
                    kCrLf + QStringLiteral(" Чек будет записан в Базу Данных.     ");
     if (!description.trimmed().isEmpty())
         text += kCrLf + kCrLf + QStringLiteral(" Ответ драйвера: '") + description.trimmed() + QStringLiteral("'     ");
