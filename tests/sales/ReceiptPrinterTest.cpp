@@ -729,17 +729,3 @@ TEST_F(ReceiptPrinterTest, PrintedReceiptWhoseNumberWasNotReadWaitsForItAndHolds
     EXPECT_EQ(kkt->state().totals.sell, 16900);
 }
 
-TEST_F(ReceiptPrinterTest, AReceiptTheTapeCouldNotTakeIsStoredAndTheCashierToldWhy) {
-    // The disk is full: the tape opens as ever, but takes nothing.
-    const QString tapePath = kkt->tapePath();
-    ASSERT_TRUE(QFile::rename(tapePath, tapePath + QStringLiteral(".kept")));
-    ASSERT_TRUE(QFile::link(QStringLiteral("/dev/full"), tapePath));
-    const int before = kkt->state().lastDocument.number;
-    const PrintOutcome o = printer.print(kkt.get(), saleJob());
-    ASSERT_EQ(o.state, PrintOutcome::State::Printed);
-    EXPECT_EQ(o.document.number, before + 1);
-    ASSERT_EQ(o.messages.size(), 1);
-    EXPECT_TRUE(o.messages[0].text.contains(QStringLiteral("ФД № %1").arg(before + 1))) << o.messages[0].text.toStdString();
-    EXPECT_TRUE(o.messages[0].text.contains(QStringLiteral("чековая лента"))) << o.messages[0].text.toStdString();
-    ASSERT_TRUE(QFile::remove(tapePath));
-}
