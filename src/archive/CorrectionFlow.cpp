@@ -18,6 +18,11 @@ const QString kCheckLastDocument = QStringLiteral(
     "\r\n\r\nЧек коррекции мог быть напечатан.     \r\nПроверьте последний документ ККТ     \r\nперед повтором "
     "операции.     ");
 
+// A correction's record says whether CloseCheck may have gone out; a record
+// without the word (an older program's) may have.
+const QString kCloseCheckSent = QStringLiteral("closeCheckSent");
+bool closeCheckSent(const QJsonObject& correction) { return correction.value(kCloseCheckSent).toBool(true); }
+
 const QString kFindStored = QStringLiteral(
     "SELECT DOC_ID FROM DOCUMENTS WHERE DOC_TYPE = 31 AND DOC_FPD = ? AND DOC_NUMBER IS NOT DISTINCT FROM ?");
 }  // namespace
@@ -82,6 +87,12 @@ CorrectionSettle settleCorrections(sales::PrintJournal& journal, fb::Connection&
     for (const sales::JournalRecord& r : journal.records()) {
         if (!r.isCorrection()) continue;
         if (!r.closed) {
+            // CloseCheck never went out: nothing was printed, and the open
+            // receipt it left is cancelled before the next correction.
+            if (!closeCheckSent(r.correction)) {
+                journal.remove(r.id);
+                continue;
+            }
             s.unknown.append(r);
             continue;
         }
@@ -153,6 +164,7 @@ CorrectionFlow::Outcome CorrectionFlow::print(const CorrectionOrder& order) {
     // The main screen's watch must not talk to the register in between.
     KktJsonChannel::Hold hold(channel_);
     const KktJsonSessionVars& vars = channel_.vars();
+    const bool mayHoldReceipt = channel_.registerMayHoldReceipt();
 
     wait_.open(kCorrectionWaitCaption, kCorrectionWaitOpen);
     channel_.closeConnection();
@@ -169,8 +181,17 @@ CorrectionFlow::Outcome CorrectionFlow::print(const CorrectionOrder& order) {
         return Outcome::SessionRefused;
     }
     const QString key = *vars.sessionKey;
+    // Until this correction has printed, a failure leaves the register in
+    // doubt.
+    channel_.setRegisterMayHoldReceipt(true);
 
     wait_.setText(kCorrectionWaitInfo);
+    if (mayHoldReceipt) {
+        // A correction a crash or a failure interrupted may have left its
+        // receipt open on the register, which would refuse every new one.
+        r = channel_.KktJsonResetCheck(key);
+        if (!r.exchanged()) return failAfterOpen(key, r, Step::Info);
+    }
     r = channel_.KktJsonGetCommonInfo(key);
     if (!r.ok()) return failAfterOpen(key, r, Step::Info);
     const QString dateTimeText = replyMember(QStringLiteral("dateTime"), r.reply).value_or(QString());
@@ -206,21 +227,43 @@ CorrectionFlow::Outcome CorrectionFlow::print(const CorrectionOrder& order) {
     p.cash = order.cash;
     p.registerTime = *registerTime;
     p.userName = order.userName;
-    // CloseCheck prints: from here on the journal knows of the receipt.
+    // CloseCheck prints: the journal knows of the receipt before it goes
+    // out. Until then the record says it has not gone: a crash before
+    // leaves nothing to wonder about.
     sales::JournalRecord record;
     record.id = journal_.newId();
     record.correction = correctionToJson(p);
-    if (!journal_.put(record)) {
-        closeBriefly(key, true);
-        wait_.close();
-        ui::showError(QStringLiteral("Журнал печати чеков не записывается:     \r\n") + journal_.path() +
-                          QStringLiteral("     \r\n\r\nЧек коррекции не напечатан.     "),
-                      parent_);
-        return Outcome::PrintFailed;
-    }
+    record.correction.insert(kCloseCheckSent, false);
+    if (!journal_.put(record)) return journalRefused(key, record.id);
+    step(QStringLiteral("journaled"));
 
-    r = channel_.KktJsonSendRequestReply(closeCheckRequest(key, order.cash, order.kopecks));
-    if (!r.ok()) {
+    channel_.closeConnection();
+    const net::Exchange connected = channel_.client().connectToService();
+    if (!connected.ok()) {
+        journal_.remove(record.id);
+        KktJsonResult lost;
+        lost.failure = connected.failure;
+        lost.failureDetail = connected.detail;
+        lost.result = exchangeFailureCode(lost);
+        lost.description = exchangeFailureText(lost);
+        return failAfterOpen(key, lost, Step::AddGoods);
+    }
+    // The service is there: only the request itself is left to send.
+    record.correction.insert(kCloseCheckSent, true);
+    if (!journal_.put(record)) return journalRefused(key, record.id);
+    r = channel_.KktJsonSendOnConnection(closeCheckRequest(key, order.cash, order.kopecks));
+    if (r.ok()) {
+        // The answer goes into the journal before anything else is done
+        // with it: past this point a printed receipt cannot be lost.
+        p.fiscalSign = replyMember(QStringLiteral("fiscalSign"), r.reply).value_or(QString());
+        p.fiscalDocNum = replyMember(QStringLiteral("fiscalDocNum"), r.reply).value_or(QString());
+        step(QStringLiteral("replied"));
+        record.closed = true;
+        record.correction = correctionToJson(p);
+        recordId_ = journal_.put(record) ? record.id : QString();
+        if (recordId_.isEmpty()) journal_.remove(record.id);
+        printed_ = p;
+    } else {
         // A refusal means nothing printed; a lost answer may hide a print,
         // and its record stays for a person to compare with the tape.
         if (r.exchanged()) {
@@ -231,24 +274,31 @@ CorrectionFlow::Outcome CorrectionFlow::print(const CorrectionOrder& order) {
                              QStringLiteral("\r\nЗапись о нем сохранена в журнале печати.     "));
     }
 
-    p.fiscalSign = replyMember(QStringLiteral("fiscalSign"), r.reply).value_or(QString());
-    p.fiscalDocNum = replyMember(QStringLiteral("fiscalDocNum"), r.reply).value_or(QString());
-    printed_ = p;
-    record.closed = true;
-    record.correction = correctionToJson(p);
-    recordId_ = journal_.put(record) ? record.id : QString();
-    if (recordId_.isEmpty()) journal_.remove(record.id);
-
     // The row is written before the session is closed: the register has
     // printed, and the closing commands may not answer at all.
     const QString refused = write();
     closeBriefly(key, false);
     wait_.close();
+    channel_.setRegisterMayHoldReceipt(false);
     if (!refused.isEmpty()) {
         storeFailedMessage(refused);
         return Outcome::StoreFailed;
     }
     return Outcome::Done;
+}
+
+CorrectionFlow::Outcome CorrectionFlow::journalRefused(const QString& key, const QString& recordId) {
+    journal_.remove(recordId);
+    closeBriefly(key, true);
+    wait_.close();
+    ui::showError(QStringLiteral("Журнал печати чеков не записывается:     \r\n") + journal_.path() +
+                      QStringLiteral("     \r\n\r\nЧек коррекции не напечатан.     "),
+                  parent_);
+    return Outcome::PrintFailed;
+}
+
+void CorrectionFlow::step(const QString& name) {
+    if (stepHook_) stepHook_(name);
 }
 
 void CorrectionFlow::closeBriefly(const QString& key, bool resetCheck) {

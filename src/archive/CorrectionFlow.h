@@ -7,8 +7,12 @@
 // the connection are closed, the wait window goes) and says why.
 //
 // A correction goes through the print journal as a sale does: a record is
-// written before CloseCheck is sent, it gets what the reply gives, and it is
-// removed only once the database has committed the document. The row is
+// written before CloseCheck is sent and marked as sent once the service is
+// there to take it, it gets what the reply gives before anything else is done
+// with it, and it is removed only once the database has committed the
+// document. A record never marked as sent is dropped unread: nothing was
+// printed. The first correction after a start, and any after a failed one,
+// first cancels a receipt the register may still hold open. The row is
 // written before the session is closed, so a service that goes silent after
 // printing delays the till but cannot lose the receipt; what a kill or the
 // database leaves in the journal is written at the next login or print, and
@@ -110,6 +114,10 @@ public:
     bool hasUnstored() const { return printed_.has_value(); }
     const std::optional<PrintedCorrection>& unstored() const { return printed_; }
     const sales::PrintJournal& journal() const { return journal_; }
+    // For the crash tests: runs at the named steps ("journaled": the record
+    // is written and CloseCheck not sent; "replied": the register's answer
+    // is in hand and not yet journaled).
+    void setStepHook(std::function<void(const QString&)> hook) { stepHook_ = std::move(hook); }
 
 private:
     enum class Step { Info, OpenCheck, AddGoods, CloseCheck };
@@ -120,6 +128,9 @@ private:
     // Writes the printed receipt; empty on success, else the reason.
     QString write();
     void storeFailedMessage(const QString& reason);
+    // The journal took no record: nothing is printed.
+    Outcome journalRefused(const QString& key, const QString& recordId);
+    void step(const QString& name);
 
     KktJsonChannel& channel_;
     fb::Connection& db_;
@@ -129,6 +140,7 @@ private:
     sales::PrintJournal journal_;
     std::optional<PrintedCorrection> printed_;
     QString recordId_;  // the printed receipt's journal record, empty when it has none
+    std::function<void(const QString&)> stepHook_;
 };
 
 }  // namespace archive

@@ -114,6 +114,14 @@ KktJsonResult KktJsonChannel::KktJsonSendRequestReply(const QString& request) {
     return KktJsonSendRequest(request);
 }
 
+KktJsonResult KktJsonChannel::KktJsonSendOnConnection(const QString& request) {
+    lastOpFailed_ = 0;
+    KktJsonResult r = exchange(request, false);
+    lastOpFailed_ = r.result;
+    client_.close();
+    return r;
+}
+
 std::optional<QJsonObject> KktJsonChannel::pollSession(const QString& sessionKey) {
     if (held()) return std::nullopt;
     const KktJsonResult r = exchange(BuildKktJsonCommand(KktCommand::GetCommonInfo, sessionKey), false);

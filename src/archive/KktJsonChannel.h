@@ -85,6 +85,17 @@ public:
     // "CloseCheck").
     KktJsonResult KktJsonSendRequestReply(const QString& request);
 
+    // A composed request on the connection already open (connectToService),
+    // which is closed afterwards: whoever must note that a request is about
+    // to go out does so once the service is known to be there.
+    KktJsonResult KktJsonSendOnConnection(const QString& request);
+
+    // The register may hold a receipt a correction left open: true for a new
+    // channel (the program has just started) and after a failed correction;
+    // the next correction cancels it first.
+    bool registerMayHoldReceipt() const { return registerMayHoldReceipt_; }
+    void setRegisterMayHoldReceipt(bool may) { registerMayHoldReceipt_ = may; }
+
     // The main screen's watch: "GetCommonInfo" on the connection as it is
     // (connecting only when none is open). The reply as an object; an empty
     // one when the exchange failed; nullopt while another operation of the
@@ -117,6 +128,7 @@ private:
     std::function<void()> sessionOpened_;
     int lastOpFailed_ = 0;
     int holds_ = 0;
+    bool registerMayHoldReceipt_ = true;
 };
 
 // The code and cause of a failed exchange for a message: 11000 for a

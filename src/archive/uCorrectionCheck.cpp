@@ -2,11 +2,10 @@
 
 #include "archive/KktJsonChannel.h"
 #include "archive/MainScreenChannel.h"
-#include "core/CodeTables.h"
 #include "core/DataModule.h"
-#include "core/SettingsFile.h"
 #include "platform/sys/ProgramFolder.h"
 #include "platform/ui/Guard.h"
+#include "sales/closing/CloseReceipt.h"
 #include "sales/receipt/ReceiptCalc.h"
 #include "sales/receipt/ReceiptRules.h"
 #include "sales/screen/Registration_Mode.h"
@@ -267,10 +266,7 @@ void TfmCorrectionCheck::btnOKClick() {
     ui::guarded(this, [this] {
         // Printed already, the database refused it: only the record is missing.
         if (flow_->hasUnstored()) {
-            if (flow_->store() == archive::CorrectionFlow::Outcome::Done) {
-                resetReceiptKind();
-                accept();
-            }
+            if (flow_->store() == archive::CorrectionFlow::Outcome::Done) accept();
             return;
         }
         archive::CorrectionEntry entry;
@@ -287,6 +283,15 @@ void TfmCorrectionCheck::btnOKClick() {
             ui::showError(refusal, this);
             return;
         }
+        // The shop's tax system is what the screen shows, checked as closing
+        // a receipt checks it: the code a closed receipt leaves behind is
+        // gone once its window closes.
+        const int taxSystem = screen_.taxSystemTag();
+        const QString taxRefusal = sales::taxSystemRefusal(taxSystem, screen_.lblTaxSystem->text());
+        if (!taxRefusal.isEmpty()) {
+            ui::showError(taxRefusal, this);
+            return;
+        }
         if (!ui::askYesNo(tag_ == 2 ? archive::kCorrectionAskExpense : archive::kCorrectionAskIncome, this)) return;
 
         archive::CorrectionOrder order;
@@ -300,18 +305,12 @@ void TfmCorrectionCheck::btnOKClick() {
         order.productTypeCode = sales::controlTag(lblProductType);
         order.kopecks = archive::sumToKopecks(memSumma->text());
         order.cash = rbNal->isChecked();
-        order.taxSystem = screen_.TaxSystemCode();
+        order.taxSystem = taxSystem;
+        // The receipt in progress, its kind and its controls stay as they
+        // were: a correction is printed beside it, not instead of it.
         if (flow_->print(order) != archive::CorrectionFlow::Outcome::Done) return;
-        resetReceiptKind();
         accept();
     });
-}
-
-void TfmCorrectionCheck::resetReceiptKind() {
-    QString kind = core::ReadFileOption(programFolder_, QStringLiteral("[OperDefault]")).trimmed().toUpper();
-    if (kind.isEmpty()) kind = QStringLiteral("ПРИХОД");
-    screen_.lblOperationType->setText(kind);
-    sales::setControlTag(screen_.lblOperationType, core::OperationTypeFromName(kind));
 }
 
 void TfmCorrectionCheck::btnCancelClick() {

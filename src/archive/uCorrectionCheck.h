@@ -28,8 +28,7 @@ class TfmCorrectionCheck : public QDialog {
 public:
     using Today = std::function<QDate()>;
 
-    // `db` records the document; `programFolder` holds the settings file
-    // ("[OperDefault]").
+    // `db` records the document; `programFolder` holds the print journal.
     TfmCorrectionCheck(TfmReg& screen, archive::KktJsonChannel& channel, fb::Connection& db,
                        const QString& programFolder, QWidget* parent = nullptr);
     ~TfmCorrectionCheck() override;
@@ -76,7 +75,6 @@ private:
     void setProductType(const archive::ProductType& type);
     bool isMemo(QObject* o) const;
     QDate today() const;
-    void resetReceiptKind();
 
     TfmReg& screen_;
     archive::KktJsonChannel& channel_;

@@ -1,6 +1,9 @@
 // The main screen's menu items open the archive's windows once the
 // archive is wired to the screen.
+#include "ChannelTestSupport.h"
+
 #include "archive/ArchiveWindows.h"
+#include "archive/MainScreenChannel.h"
 #include "archive/uCorrectionCheck.h"
 #include "archive/uFindCheck.h"
 #include "archive/uPrintFormsSettings.h"
@@ -15,6 +18,10 @@
 #include "support/UpgradedDbFixture.h"
 
 #include <QAction>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QLineEdit>
+#include <QPushButton>
 #include <QCoreApplication>
 #include <QLabel>
 #include <QMenu>
@@ -186,4 +193,89 @@ TEST_F(ArchiveMenuTest, CorrectionItemsOpenTheCorrectionWindowWithTheSavedPortAn
         QCoreApplication::processEvents();
     }
     EXPECT_TRUE(messages.boxes.empty()) << messages.last().toStdString();
+}
+
+TEST_F(ArchiveMenuTest, ACorrectionFromTheKindPopupLeavesTheReturnInProgressAsItWas) {
+    tools::RegisterServiceStandIn service{30000};
+    const quint16 port = service.start();
+    ASSERT_NE(port, 0);
+    saveRegisterConnection(QStringLiteral("ttyS1"), QStringLiteral("115200"));
+    screen.reset();
+    makeScreen();
+    archive::kktJsonChannel(*screen).client().setOptions(archivetest::loopback(port, 700));
+    core::SessionUser cashier;
+    cashier.userId = 7;
+    cashier.name = QStringLiteral("Иванов И.И.");
+    screen->setUser(cashier);
+    // The shop sells under УСН (доход); a return of a sale is in progress.
+    screen->action(QStringLiteral("N18"))->trigger();
+    sales::ReceiptModel& r = screen->receipt();
+    r.setCell(1, sales::ReceiptModel::ColStatus, QStringLiteral("A"));
+    r.setCell(1, sales::ReceiptModel::ColId, QStringLiteral("12"));
+    r.setCell(1, sales::ReceiptModel::ColKind, QStringLiteral("P"));
+    r.setCell(1, sales::ReceiptModel::ColName, QStringLiteral("Хлеб"));
+    r.setCell(1, sales::ReceiptModel::ColPrice, QStringLiteral("50.00"));
+    r.setCell(1, sales::ReceiptModel::ColQty, QStringLiteral("2"));
+    r.setCell(1, sales::ReceiptModel::ColSubject, QStringLiteral("Т"));
+    r.setAttr(1, sales::ReceiptModel::AttrBasePrice, QStringLiteral("50.00"));
+    r.setAttr(1, sales::ReceiptModel::AttrDiscountKind, QStringLiteral("N"));
+    r.setAttr(1, sales::ReceiptModel::AttrMarkType, QStringLiteral("0"));
+    ASSERT_EQ(screen->RecalcReceipt(), 0);
+    screen->action(QStringLiteral("PMPrihodBack"))->trigger();
+    screen->edFPD->setText(QStringLiteral("3162541397"));
+
+    struct Screen {
+        int kind;
+        QString kindText, fpd, total, name;
+        bool fpdShown, positionDiscount, receiptDiscount;
+        bool operator==(const Screen&) const = default;
+    };
+    const auto now = [&] {
+        return Screen{screen->receiptKind(),
+                      screen->lblOperationType->text(),
+                      screen->edFPD->text(),
+                      screen->lblChekItogo->text(),
+                      screen->receipt().cell(1, sales::ReceiptModel::ColName),
+                      screen->edFPD->isVisibleTo(screen.get()),
+                      screen->btnPosDiscount->isEnabled(),
+                      screen->btnCheckDiscount->isEnabled()};
+    };
+    const Screen before = now();
+    ASSERT_EQ(before.kind, 2);
+    ASSERT_TRUE(before.fpdShown);
+
+    for (const bool print : {true, false}) {
+        SCOPED_TRACE(print ? "printed" : "cancelled");
+        service.clearRecords();
+        messages.clear();
+        if (print) messages.answer(ui::Answer::Yes);
+        emit screen->PopupMenuOperation->aboutToShow();
+        QTimer::singleShot(0, [&] {
+            TfmCorrectionCheck* w = fmCorrectionCheck;
+            if (!w) return;
+            if (!print) return w->findChild<QPushButton*>(QStringLiteral("btnCancel"))->click();
+            w->findChild<QLineEdit*>(QStringLiteral("edDoc"))->setText(QStringLiteral("Не пробит чек"));
+            w->findChild<QLineEdit*>(QStringLiteral("edDocNum"))->setText(QStringLiteral("17"));
+            w->findChild<QPushButton*>(QStringLiteral("btnOK"))->click();
+            // A refusal leaves the window open: the test must not hang on it.
+            if (fmCorrectionCheck) fmCorrectionCheck->reject();
+        });
+        screen->action(QStringLiteral("PMCorrectionCheckP"))->trigger();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        EXPECT_EQ(fmCorrectionCheck, nullptr);
+        EXPECT_EQ(service.printedReceipts(), 1);
+        if (print) {
+            // The shop's tax system went to the register, not an unset one.
+            QJsonObject open;
+            for (const QByteArray& q : service.requests()) {
+                const QJsonObject o = QJsonDocument::fromJson(q).object();
+                if (o.value(QStringLiteral("command")).toString() == QStringLiteral("OpenCheck")) open = o;
+            }
+            EXPECT_EQ(open.value(QStringLiteral("taxSystem")).toInt(), 2);
+            EXPECT_EQ(messages.texts().size(), 1) << messages.texts().join(' ').toStdString();
+        } else {
+            EXPECT_TRUE(service.requests().isEmpty());
+        }
+        EXPECT_TRUE(now() == before) << screen->lblOperationType->text().toStdString();
+    }
 }

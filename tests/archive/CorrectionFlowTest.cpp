@@ -142,10 +142,14 @@ TEST_F(CorrectionFlowTest, PrintedOnceAndRecordedOnce) {
         EXPECT_EQ(flow->print(order(c.tag, c.cash)), CorrectionFlow::Outcome::Done) << c.tag;
         EXPECT_TRUE(messages.boxes.empty()) << messages.last().toStdString();
         EXPECT_EQ(service.printedReceipts(), ++printed);
-        EXPECT_EQ(service.commands(), (QStringList{"OpenSession", "GetCommonInfo", "OpenCheck", "AddGoods",
-                                                   "CloseCheck", "CloseSession", "ClosePorts", "ClosePorts"}));
-        const QByteArray openCheck = service.requests().value(2);
-        const QByteArray expected =
+        // The first correction after a start cancels whatever receipt the
+        // register may hold; once one has printed, the next needs not.
+        QStringList expected{"OpenSession", "GetCommonInfo", "OpenCheck", "AddGoods",
+                             "CloseCheck",  "CloseSession",  "ClosePorts", "ClosePorts"};
+        if (printed == 1) expected.insert(1, QStringLiteral("ResetCheck"));
+        EXPECT_EQ(service.commands(), expected);
+        const QByteArray openCheck = service.requests().value(expected.indexOf(QStringLiteral("OpenCheck")));
+        const QByteArray expectedOpen =
             QStringLiteral(R"({"sessionKey": "%1","command": "OpenCheck","checkType": %2,"taxSystem": 1,)"
                            R"("cashierInfo": {"cashierName": "Иванов И.И.","cashierINN": "500100732259"},)"
                            R"("correctionInfo": {"correctionType": 1,"causeName": "Касса \"2\" не пробила чек",)"
@@ -153,7 +157,7 @@ TEST_F(CorrectionFlowTest, PrintedOnceAndRecordedOnce) {
                 .arg(QStringLiteral("SK-%1").arg(printed))
                 .arg(c.checkType)
                 .toUtf8();
-        EXPECT_EQ(openCheck, expected);
+        EXPECT_EQ(openCheck, expectedOpen);
         EXPECT_EQ(request(QStringLiteral("AddGoods")).value("price").toInt(), 123456);
         EXPECT_EQ(request(QStringLiteral("AddGoods")).value("productTypeCode").toInt(), 4);
         EXPECT_EQ(request(QStringLiteral("CloseCheck")).value("payment").toObject().value(c.payment).toInt(), 123456);
@@ -350,17 +354,22 @@ TEST_F(CorrectionFlowTest, APrintTheDatabaseRefusedWaitsInTheJournalUntilWritten
     EXPECT_EQ(service.printedReceipts(), 1);
 }
 
-TEST_F(CorrectionFlowTest, AKilledTillLosesNoPrintedCorrection) {
+TEST_F(CorrectionFlowTest, AKilledTillLosesNoPrintedCorrectionAndBlocksNoLaterOne) {
     struct Case {
         const char* name;
-        const char* killAt;  // the command the service keeps waiting
+        const char* killAt;  // the command the service keeps waiting, or nullptr
+        const char* dieAt;   // the step at which the till dies by itself, or nullptr
         tools::ServiceReply::Fault fault;
         bool printed;  // the register printed before the kill
+        bool stored;   // and the document was written
     };
     const std::vector<Case> cases = {
-        {"silent after printing", "CloseSession", Fault::NoReply, true},
-        {"hangs up after printing, then silent", "ClosePorts", Fault::NoReply, true},
-        {"silent on CloseCheck", "CloseCheck", Fault::NoReply, false},
+        {"silent after printing", "CloseSession", nullptr, Fault::NoReply, true, true},
+        {"hangs up after printing, then silent", "ClosePorts", nullptr, Fault::NoReply, true, true},
+        {"silent on CloseCheck", "CloseCheck", nullptr, Fault::NoReply, true, false},
+        {"dies with the answer to CloseCheck in hand", nullptr, "replied", Fault::None, true, false},
+        {"silent on AddGoods, the receipt open", "AddGoods", nullptr, Fault::NoReply, false, false},
+        {"dies once journaled, before CloseCheck", nullptr, "journaled", Fault::None, false, false},
     };
     db().detach();
     for (const Case& c : cases) {
@@ -369,36 +378,62 @@ TEST_F(CorrectionFlowTest, AKilledTillLosesNoPrintedCorrection) {
         ASSERT_TRUE(folder.isValid());
         service.clearScripts();
         service.clearRecords();
-        if (QString::fromLatin1(c.killAt) == QStringLiteral("ClosePorts"))
-            service.scriptAlways(QStringLiteral("CloseSession"), fault(Fault::CloseWithoutReply));
-        service.scriptAlways(QString::fromLatin1(c.killAt), fault(c.fault));
+        const int printedBefore = service.printedReceipts();
+        QStringList args{databasePath(), folder.path(), QString::number(port)};
+        if (c.dieAt) args << QString::fromLatin1(c.dieAt);
+        if (c.killAt) {
+            if (QString::fromLatin1(c.killAt) == QStringLiteral("ClosePorts"))
+                service.scriptAlways(QStringLiteral("CloseSession"), fault(Fault::CloseWithoutReply));
+            service.scriptAlways(QString::fromLatin1(c.killAt), fault(c.fault));
+        }
         QProcess child;
-        child.start(QStringLiteral(TARVI_CORRECTION_CHILD), {databasePath(), folder.path(), QString::number(port)});
+        child.start(QStringLiteral(TARVI_CORRECTION_CHILD), args);
         ASSERT_TRUE(child.waitForStarted(10000));
-        QDeadlineTimer deadline(60000);
-        while (!service.commands().contains(QString::fromLatin1(c.killAt)) && !deadline.hasExpired())
-            QThread::msleep(20);
-        ASSERT_TRUE(service.commands().contains(QString::fromLatin1(c.killAt)));
-        child.kill();
-        ASSERT_TRUE(child.waitForFinished(10000));
+        if (c.killAt) {
+            QDeadlineTimer deadline(60000);
+            while (!service.commands().contains(QString::fromLatin1(c.killAt)) && !deadline.hasExpired())
+                QThread::msleep(20);
+            ASSERT_TRUE(service.commands().contains(QString::fromLatin1(c.killAt)));
+            child.kill();
+        }
+        ASSERT_TRUE(child.waitForFinished(60000));
+        EXPECT_EQ(child.exitStatus(), QProcess::CrashExit);
+        EXPECT_EQ(service.printedReceipts() - printedBefore, c.printed ? 1 : 0);
+        // A correction cut short before it printed leaves its receipt open.
+        EXPECT_EQ(service.receiptOpen(), !c.printed);
 
+        // The next start: the journal is settled, then a correction prints.
         db().attach();
         sales::PrintJournal journal(folder.path());
         const int before = int(corrections().size());
         const CorrectionSettle settled = settleCorrections(journal, db());
-        if (c.printed) {
-            // Written before the session was closed, and never again.
-            EXPECT_EQ(before, 1);
-            EXPECT_EQ(settled.stored, 0);
-            EXPECT_EQ(corrections().size(), 1u);
-            EXPECT_TRUE(journal.isEmpty());
-        } else {
+        EXPECT_EQ(before, c.stored ? 1 : 0);
+        EXPECT_EQ(settled.stored, 0);
+        if (c.printed && !c.stored) {
             // Nobody knows whether it printed: a person compares the tape.
-            EXPECT_EQ(before, 0);
             EXPECT_EQ(settled.unknown.size(), 1);
             EXPECT_EQ(journal.records().size(), 1);
             EXPECT_TRUE(correctionSettleNotes(settled).join(QString()).contains(sales::PrintJournal::kFileName));
+        } else {
+            // Written, or surely never printed: nothing to say.
+            EXPECT_TRUE(correctionSettleNotes(settled).isEmpty()) << correctionSettleNotes(settled).join(' ').toStdString();
+            EXPECT_TRUE(journal.isEmpty());
         }
+
+        service.clearScripts();
+        service.clearRecords();
+        messages.clear();
+        KktJsonSession restarted;
+        restarted.portName = QStringLiteral("COM3");
+        restarted.baudRate = QStringLiteral("115200");
+        KktJsonChannel channelAfter(restarted.vars(), loopback(port, 700));
+        CorrectionFlow after(channelAfter, db(), wait, {}, nullptr, journal);
+        EXPECT_EQ(after.print(order()), CorrectionFlow::Outcome::Done) << messages.last().toStdString();
+        EXPECT_TRUE(messages.boxes.empty()) << messages.last().toStdString();
+        const QStringList sent = service.commands();
+        EXPECT_EQ(sent.mid(0, 2), (QStringList{"OpenSession", "ResetCheck"}));
+        EXPECT_EQ(corrections().size(), size_t(before + 1));
+
         fb::Transaction tr(db());
         tr.executeImmediate(QStringLiteral("DELETE FROM DOCUMENTS WHERE DOC_TYPE = 31"));
         tr.commit();

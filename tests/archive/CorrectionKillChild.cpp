@@ -1,13 +1,18 @@
 // A till that prints one correction receipt through the register service
 // at the given port and is killed by the test while the service keeps it
 // waiting: the kill test checks that the printed receipt is never lost.
-// Arguments: database file, program folder (its print journal), port.
+// Arguments: database file, program folder (its print journal), port, and
+// optionally a step of the correction at which the till dies by itself
+// ("journaled", "replied"), as a power cut would take it.
 #include "archive/CorrectionFlow.h"
 
 #include "platform/db/Connection.h"
 #include "platform/ui/MessageService.h"
 
 #include <QCoreApplication>
+
+#include <csignal>
+#include <cstdlib>
 
 namespace {
 
@@ -29,7 +34,7 @@ public:
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     const QStringList args = app.arguments();
-    if (args.size() != 4) return 2;
+    if (args.size() != 4 && args.size() != 5) return 2;
     SilentMessages messages;
     ui::setMessageService(&messages);
     fb::ConnectionParams params;
@@ -47,6 +52,12 @@ int main(int argc, char** argv) {
     archive::KktJsonChannel channel(archive::KktJsonSessionVars{&key, &port, &baud}, options);
     NoWait wait;
     archive::CorrectionFlow flow(channel, db, wait, {}, nullptr, sales::PrintJournal(args.at(2)));
+    const QString dieAt = args.value(4);
+    flow.setStepHook([dieAt](const QString& step) {
+        if (step != dieAt) return;
+        std::raise(SIGKILL);
+        std::abort();
+    });
     archive::CorrectionOrder order;
     order.userName = QStringLiteral("Иванов И.И.");
     order.causeName = QStringLiteral("Касса не пробила чек");

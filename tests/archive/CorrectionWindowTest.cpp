@@ -48,6 +48,7 @@ protected:
         cashier.postLabel = QStringLiteral("Кассир : ");
         cashier.inn = QStringLiteral("500100732259");
         screen->setUser(cashier);
+        screen->setTaxSystem(2);
         channel = &archive::kktJsonChannel(*screen);
         channel->client().setOptions(loopback(port, 700));
         messages.clear();
@@ -179,14 +180,18 @@ TEST_F(CorrectionWindowTest, ChecksStopBeforeAnythingIsSent) {
         bool register_;
         int daysAhead;
         QString message;
+        int taxSystem = 2;
     };
     const std::vector<Case> cases = {
         {"empty receipt", false, true, 0, QStringLiteral("Не заполнены обязательные поля.     ")},
         {"no register port", true, false, 0, QStringLiteral("ККТ не подключена.     ")},
         {"cause date tomorrow", true, true, 1,
          QStringLiteral("Дата корректируемого расчета не может быть больше текущей даты!    ")},
+        // Refused as closing a receipt refuses it, not sent as an unset -1.
+        {"no tax system", true, true, 0, QStringLiteral(" Не указана или некорректное значение СНО.     "), 0},
     };
     for (const Case& c : cases) {
+        screen->setTaxSystem(c.taxSystem);
         screen->resetReceipt();
         if (c.receipt) addPosition(QStringLiteral("Т"));
         screen->KktJsonPortName = c.register_ ? QStringLiteral("COM3") : QString();
@@ -203,9 +208,12 @@ TEST_F(CorrectionWindowTest, ChecksStopBeforeAnythingIsSent) {
     EXPECT_TRUE(service.requests().isEmpty());
 }
 
-TEST_F(CorrectionWindowTest, ACorrectionIsPrintedRecordedAndTheReceiptKindReset) {
+TEST_F(CorrectionWindowTest, ACorrectionIsPrintedRecordedAndTheReceiptKindKept) {
     addPosition(QStringLiteral("Р"));
     screen->setReceiptKind(sales::KindPurchase);
+    // The shop's tax system; a closed receipt's code went with its window.
+    screen->setTaxSystem(4);
+    screen->setTaxSystemCode(-1);
     screen->KktJsonPortName = QStringLiteral("COM3");
     screen->KktJsonBaudRate = QStringLiteral("115200");
     open(2);
@@ -223,12 +231,12 @@ TEST_F(CorrectionWindowTest, ACorrectionIsPrintedRecordedAndTheReceiptKindReset)
     clickOk();
     EXPECT_EQ(messages.boxes.size(), 1u) << messages.last().toStdString();
     EXPECT_EQ(service.printedReceipts(), 1);
-    const QJsonObject open = QJsonDocument::fromJson(service.requests().value(2)).object();
+    const QJsonObject open = QJsonDocument::fromJson(service.requests().value(3)).object();
     EXPECT_EQ(open.value("checkType").toInt(), 5);
-    EXPECT_EQ(open.value("taxSystem").toInt(), screen->TaxSystemCode());
+    EXPECT_EQ(open.value("taxSystem").toInt(), 4);
     EXPECT_EQ(open.value("correctionInfo").toObject().value("correctionType").toInt(), 1);
     EXPECT_EQ(open.value("correctionInfo").toObject().value("causeName").toString(), QStringLiteral("Не пробит чек"));
-    const QJsonObject goods = QJsonDocument::fromJson(service.requests().value(3)).object();
+    const QJsonObject goods = QJsonDocument::fromJson(service.requests().value(4)).object();
     EXPECT_EQ(goods.value("productTypeCode").toInt(), 3);
     EXPECT_EQ(goods.value("price").toInt(), 3000);
     EXPECT_EQ(storedCorrections(), 1);
@@ -241,9 +249,9 @@ TEST_F(CorrectionWindowTest, ACorrectionIsPrintedRecordedAndTheReceiptKindReset)
         EXPECT_EQ(row->str(QStringLiteral("DOC_PAY_EL")), QStringLiteral("30.00"));
         EXPECT_EQ(row->str(QStringLiteral("DOC_USER")), QStringLiteral("Иванов И.И."));
     }
-    // The receipt kind is back to the default; the positions stay.
-    EXPECT_EQ(screen->lblOperationType->text(), QStringLiteral("ПРИХОД"));
-    EXPECT_EQ(sales::controlTag(screen->lblOperationType), 1);
+    // The receipt in progress stays as it was, its kind included.
+    EXPECT_EQ(screen->lblOperationType->text(), QStringLiteral("РАСХОД"));
+    EXPECT_EQ(sales::controlTag(screen->lblOperationType), 3);
     EXPECT_EQ(screen->receipt().cell(1, sales::ReceiptModel::ColName), QStringLiteral("Стрижка"));
     EXPECT_TRUE(screen->KktJsonSessionKey.isEmpty());
     EXPECT_EQ(fmPrinttMessage, nullptr);

@@ -728,3 +728,4 @@ TEST_F(ReceiptPrinterTest, PrintedReceiptWhoseNumberWasNotReadWaitsForItAndHolds
     EXPECT_FALSE(printer.hasUnresolved());
     EXPECT_EQ(kkt->state().totals.sell, 16900);
 }
+

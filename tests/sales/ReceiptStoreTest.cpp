@@ -461,3 +461,37 @@ TEST_F(ReceiptLotsTest, APurchaseReturnAndALotChoiceStoredAtTheNextLoginComeOutA
     EXPECT_EQ(count(12), "4.300");
     EXPECT_EQ(offs(1), "2.000");
 }
+
+TEST_F(ReceiptLotsTest, ADatabaseErrorOnALotFailsTheReceiptWhichIsStoredWithItsLotLater) {
+    // The database refuses every write to the lots, as a full disk would.
+    exec("CREATE EXCEPTION E_PAGE_WRITE 'page write refused: disk full'");
+    exec("CREATE TRIGGER PORTIONS_PAGE_WRITE FOR PORTIONS BEFORE UPDATE AS BEGIN EXCEPTION E_PAGE_WRITE; END");
+    PrintJournal journal(programFolder());
+    JournalRecord sale;
+    sale.id = "1";
+    sale.job = saleJob();
+    sale.job.portions = {choice("11", "1", "2")};
+    sale.closed = true;
+    sale.document = printedAt(70, QDateTime::currentDateTime());
+    ASSERT_TRUE(journal.put(sale));
+
+    const StoreResult refused = storePrinted(journal, sale.id, sale.job, sale.document, databaseStorer(&db()));
+    EXPECT_FALSE(refused.ok());
+    EXPECT_TRUE(refused.databaseError.contains("disk full")) << refused.databaseError.toStdString();
+    // Not a shortfall: the lot holds 5. Nothing of the receipt is written.
+    EXPECT_TRUE(refused.lotShortfall.isEmpty()) << refused.lotShortfall.toStdString();
+    EXPECT_TRUE(documents().empty());
+    EXPECT_EQ(count(11), "10");
+    EXPECT_EQ(offs(1), "");
+    EXPECT_TRUE(PrintJournal(programFolder()).record(sale.id).has_value());
+
+    // The database takes writes again: the next login stores it, lot and all.
+    exec("DROP TRIGGER PORTIONS_PAGE_WRITE");
+    const SettleResult later = settleAtLogin(programFolder(), nullptr, &db());
+    EXPECT_EQ(later.stored.size(), 1);
+    EXPECT_TRUE(PrintJournal(programFolder()).isEmpty());
+    EXPECT_EQ(documents().size(), 1u);
+    EXPECT_EQ(count(11), "8");
+    EXPECT_EQ(offs(1), "2.000");
+    EXPECT_FALSE(settleMessage(later).contains(QStringLiteral("не хватило"))) << settleMessage(later).toStdString();
+}

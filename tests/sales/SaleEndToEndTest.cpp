@@ -574,3 +574,32 @@ TEST_F(SaleEndToEndTest, LoginStoresWhatTheRegisterPrintedBeforeAKillAndTellsThe
     EXPECT_TRUE(messages.boxes.empty());
     EXPECT_EQ(rows("SELECT * FROM DOCUMENTS").size(), 1u);
 }
+
+TEST_F(SaleEndToEndTest, ASaleTheTapeCouldNotTakeIsStoredTheCashierToldAndTheTapeCompletedAtTheNextStart) {
+    // The disk is full: the tape opens as ever, but takes nothing.
+    const QString tapePath = kkt->tapePath();
+    const QString kept = tapePath + QStringLiteral(".kept");
+    ASSERT_TRUE(QFile::rename(tapePath, kept));
+    ASSERT_TRUE(QFile::link(QStringLiteral("/dev/full"), tapePath));
+    buildSale();
+    payWith("100");
+    afterPrinting();
+    QTest::mouseClick(screen->btnCloseCheck, Qt::LeftButton);
+
+    const int number = kkt->state().lastDocument.number;
+    ASSERT_EQ(messages.boxes.size(), 1u);
+    EXPECT_TRUE(messages.last().contains(QStringLiteral("ФД № %1").arg(number))) << messages.last().toStdString();
+    EXPECT_TRUE(messages.last().contains(QStringLiteral("чековая лента"))) << messages.last().toStdString();
+    ASSERT_EQ(rows("SELECT * FROM DOCUMENTS").size(), 1u);
+    expectReadyForNextSale();
+
+    // Room on the disk again, and the program starts anew.
+    ASSERT_TRUE(QFile::remove(tapePath));
+    ASSERT_TRUE(QFile::rename(kept, tapePath));
+    fiscal::RegisterEmulator restarted(programFolder());
+    QFile tape(tapePath);
+    ASSERT_TRUE(tape.open(QIODevice::ReadOnly));
+    const QString paper = QString::fromUtf8(tape.readAll());
+    EXPECT_TRUE(paper.contains(QStringLiteral("ФД %1 ").arg(number))) << paper.toStdString();
+    EXPECT_TRUE(paper.contains(QStringLiteral("=169.00"))) << paper.toStdString();
+}

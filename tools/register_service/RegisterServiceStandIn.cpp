@@ -311,6 +311,8 @@ ServiceReply RegisterServiceStandIn::answer(const QByteArray& request) {
             def = refused(5, QStringLiteral("Чек уже открыт"));
         else if (type != 4 && type != 5)
             def = refused(6, QStringLiteral("Неверный тип чека"));
+        else if (!QList<int>{1, 2, 4, 16, 32}.contains(o.value(QStringLiteral("taxSystem")).toInt(-1)))
+            def = refused(9, QStringLiteral("Неверная система налогообложения"));
         else if (effects)
             receiptOpen_ = true;
     } else if (command == QLatin1String("AddGoods")) {

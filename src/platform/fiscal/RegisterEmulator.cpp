@@ -55,11 +55,56 @@ RegisterEmulator::RegisterEmulator(const QString& folder)
 
 void RegisterEmulator::completeTape() {
     // A document is fiscalised when the state says so, and the tape is
-    // written right after: a power cut in between leaves the tape short of
-    // the last document, which the memory still holds.
+    // written right after: a power cut in between, or a tape that would not
+    // take it, leaves the tape short of documents the memory still holds.
+    // The tape only ever grows in the documents' order, so whatever it ends
+    // with says which of them it has.
     if (state_.lastDocument.number <= 0 || !QFile::exists(tape_.path())) return;
-    if (tape_.lastDocumentNumber() >= state_.lastDocument.number) return;
-    printTape(tape_.restored(state_));
+    const int onTape = tape_.lastDocumentNumber();
+    bool lastKept = false;
+    for (qsizetype i = state_.untaped.size() - 1; i >= 0; --i) {
+        if (state_.untaped[i].number == state_.lastDocument.number) lastKept = true;
+        if (state_.untaped[i].number <= onTape) state_.untaped.removeAt(i);
+    }
+    // A state an older program wrote keeps only the last document.
+    if (!lastKept && onTape < state_.lastDocument.number) {
+        if (!tape_.print(tape_.restored(state_)))
+            qWarning("Register tape %s not written", qPrintable(tape_.path()));
+        return;
+    }
+    flushTape(0);
+}
+
+bool RegisterEmulator::flushTape(int current) {
+    while (!state_.untaped.isEmpty()) {
+        const TapeDocument& d = state_.untaped.first();
+        // One printed late says so, as the register marks a reprint.
+        if (!tape_.print(d.number == current ? d.lines : tape_.late(d.lines))) {
+            qWarning("Register tape %s not written", qPrintable(tape_.path()));
+            return false;
+        }
+        // The file keeps it until the state next changes; whatever the tape
+        // ends with tells a restart that it is there.
+        state_.untaped.removeFirst();
+    }
+    return true;
+}
+
+bool RegisterEmulator::commitDocument(RegisterState& next, const QStringList& lines) {
+    if (!tapeReady()) return false;
+    next.untaped.append({next.lastDocument.number, lines});
+    return commit(next);
+}
+
+int RegisterEmulator::paperResult() {
+    if (flushTape(state_.lastDocument.number)) return 0;
+    QStringList numbers;
+    for (const TapeDocument& d : state_.untaped) numbers << QString::number(d.number);
+    return refuse(LIBFPTR_ERROR_PRINTER_FAULT,
+                  QStringLiteral("Документ оформлен, но не напечатан: чековая лента (файл ") +
+                      QDir::toNativeSeparators(tape_.path()) +
+                      QStringLiteral(") не записывается. Не напечатаны ФД № ") + numbers.join(QStringLiteral(", ")) +
+                      QStringLiteral("; они будут допечатаны, когда лента снова примет печать."));
 }
 
 bool RegisterEmulator::tapeReady() {
@@ -148,8 +193,10 @@ bool RegisterEmulator::commit(const RegisterState& next) {
 }
 
 void RegisterEmulator::printTape(const QStringList& lines) {
-    // The document is already registered; a tape that cannot be written is
-    // a paper problem, not a reason to undo it.
+    // The operation is already done; a tape that cannot be written is a
+    // paper problem, not a reason to undo it. Fiscal documents waiting for
+    // the paper go first, so that the tape keeps their order.
+    if (!flushTape(0)) return;
     if (!tape_.print(lines)) qWarning("Register tape %s not written", qPrintable(tape_.path()));
 }
 
@@ -322,9 +369,8 @@ int RegisterEmulator::openShift() {
     next.receiptsInShift = 0;
     next.totals = {};
     next.lastDocument = nextDocument(0);
-    if (!tapeReady() || !commit(next)) return -1;
-    printTape(tape_.shiftOpened(state_, state_.lastDocument));
-    return 0;
+    if (!commitDocument(next, tape_.shiftOpened(next, next.lastDocument))) return -1;
+    return paperResult();
 }
 
 int RegisterEmulator::report() {
@@ -348,9 +394,8 @@ int RegisterEmulator::report() {
     if (!state_.shiftOpen) return refuse(LIBFPTR_ERROR_SHIFT_CLOSED, QStringLiteral("Смена не открыта"));
     next.lastDocument = nextDocument(0);
     next.shiftOpen = false;
-    if (!tapeReady() || !commit(next)) return -1;
-    printTape(tape_.shiftReport(state_, now(), &state_.lastDocument));
-    return 0;
+    if (!commitDocument(next, tape_.shiftReport(next, now(), &next.lastDocument))) return -1;
+    return paperResult();
 }
 
 int RegisterEmulator::cashIncome() {

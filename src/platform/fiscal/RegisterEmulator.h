@@ -127,8 +127,19 @@ private:
     // Refuses (a printer fault) when the tape cannot be written: a document
     // is fiscalised only when it can also go on paper.
     bool tapeReady();
-    // Puts the last fiscal document on a tape that lacks it.
+    // Puts every fiscal document the state holds and the tape lacks on the
+    // tape, in order.
     void completeTape();
+    // Prints the documents waiting for the paper, oldest first, stopping at
+    // the first the tape refuses; false then. `current` is printed as it
+    // is, the others as late prints.
+    bool flushTape(int current);
+    // Commits `next`, whose last document is new, with that document's
+    // paper waiting in it (false: refused, nothing changed).
+    bool commitDocument(RegisterState& next, const QStringList& lines);
+    // 0 once every waiting document is on the tape, else a printer fault
+    // naming those that are not (they stay fiscalised).
+    int paperResult();
     int shiftState() const;
     int refuseUnlessShiftUsable();
     // Reads the state file into state_, or sets fault_ when it is damaged;

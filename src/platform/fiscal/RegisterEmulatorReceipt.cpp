@@ -183,10 +183,10 @@ int RegisterEmulator::closeReceipt() {
         if (!p.markingCode.isEmpty()) next.acceptedMarkingCodes.removeAll(p.markingCode);
     next.receipt.reset();
     const OpenReceipt printed = receipt;
-    if (!tapeReady() || !commit(next)) return -1;
+    if (!commitDocument(next, tape_.receipt(next, printed, next.lastDocument, change))) return -1;
     outputs_[LIBFPTR_PARAM_CHANGE] = double(change) / 100.0;
-    printTape(tape_.receipt(state_, printed, state_.lastDocument, change));
-    return 0;
+    // Fiscalised whatever the paper does; a tape that failed is told.
+    return paperResult();
 }
 
 int RegisterEmulator::checkDocumentClosed() {

@@ -120,6 +120,12 @@ QJsonObject toJson(const RegisterState& s) {
         {"acceptedMarkingCodes", QJsonArray::fromStringList(s.acceptedMarkingCodes)},
     };
     if (s.receipt) json["receipt"] = toJson(*s.receipt);
+    if (!s.untaped.isEmpty()) {
+        QJsonArray untaped;
+        for (const TapeDocument& d : s.untaped)
+            untaped.append(QJsonObject{{"number", d.number}, {"lines", QJsonArray::fromStringList(d.lines)}});
+        json["untaped"] = untaped;
+    }
     return json;
 }
 
@@ -141,6 +147,12 @@ RegisterState stateFromJson(const QJsonObject& o) {
                 t["buyReturn"].toInteger(), t["cashIncome"].toInteger(), t["receipts"].toInt()};
     for (const auto& v : o["acceptedMarkingCodes"].toArray()) s.acceptedMarkingCodes.append(v.toString());
     if (o.contains("receipt")) s.receipt = receiptFrom(o["receipt"].toObject());
+    for (const auto& v : o["untaped"].toArray()) {
+        TapeDocument d;
+        d.number = v.toObject()["number"].toInt();
+        for (const auto& line : v.toObject()["lines"].toArray()) d.lines.append(line.toString());
+        s.untaped.append(d);
+    }
     return s;
 }
 

@@ -53,6 +53,12 @@ struct FiscalDocument {
     qint64 sum = 0;       // kopecks: the receipt's total
 };
 
+// A fiscal document as it goes on paper, kept until the tape has it.
+struct TapeDocument {
+    int number = 0;
+    QStringList lines;
+};
+
 // Sums of the shift by receipt type, for the X and Z reports.
 struct ShiftTotals {
     qint64 sell = 0;
@@ -76,6 +82,10 @@ struct RegisterState {
     std::optional<OpenReceipt> receipt;
     ShiftTotals totals;
     QStringList acceptedMarkingCodes;
+    // Fiscal documents, oldest first, that may not be on the tape yet: each
+    // goes in with the state change that fiscalises it, so that a tape that
+    // failed, or a power cut before the paper, loses none of them.
+    QList<TapeDocument> untaped;
 };
 
 QJsonObject toJson(const RegisterState& state);

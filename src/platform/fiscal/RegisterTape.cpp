@@ -191,16 +191,25 @@ bool RegisterTape::writable() const {
 int RegisterTape::lastDocumentNumber() const {
     QFile file(path_);
     if (!file.open(QIODevice::ReadOnly)) return 0;
-    // Only the end matters, however long the roll has grown.
-    constexpr qint64 kTail = 64 * 1024;
-    if (file.size() > kTail) file.seek(file.size() - kTail);
-    const QStringList lines = QString::fromUtf8(file.readAll()).split(u'\n');
+    // Only the end matters, however long the roll has grown; reports
+    // without a number after the last document widen the look back.
     static const QRegularExpression footer(QStringLiteral("^ФД (\\d+) +ФП "));
-    for (qsizetype i = lines.size() - 1; i >= 0; --i) {
-        const QRegularExpressionMatch m = footer.match(lines[i]);
-        if (m.hasMatch()) return m.captured(1).toInt();
+    const qint64 size = file.size();
+    for (qint64 tail = 64 * 1024;; tail *= 4) {
+        const qint64 from = qMax<qint64>(0, size - tail);
+        if (!file.seek(from)) return 0;
+        const QStringList lines = QString::fromUtf8(file.read(size - from)).split(u'\n');
+        // A cut first line may be a footer's end: it is not read.
+        for (qsizetype i = lines.size() - 1; i >= (from > 0 ? 1 : 0); --i) {
+            const QRegularExpressionMatch m = footer.match(lines[i]);
+            if (m.hasMatch()) return m.captured(1).toInt();
+        }
+        if (from == 0) return 0;
     }
-    return 0;
+}
+
+QStringList RegisterTape::late(const QStringList& lines) const {
+    return QStringList{rule(u'='), centred(QStringLiteral("ДОКУМЕНТ ИЗ ПАМЯТИ ФН"))} + lines;
 }
 
 QStringList RegisterTape::restored(const RegisterState& state) const {

@@ -31,6 +31,10 @@ public:
     // tape that lost it (the power went between the two).
     QStringList restored(const RegisterState& state) const;
 
+    // A fiscal document printed after its time (the tape failed, or the
+    // power went), marked as coming from the register's memory.
+    QStringList late(const QStringList& lines) const;
+
     const QString& path() const { return path_; }
 
 private:

@@ -70,6 +70,14 @@ QString zeroSumAtClose(const QString& name, int row) {
 
 }  // namespace
 
+QString taxSystemRefusal(int tag, const QString& caption) {
+    if (tag == kTaxEnvd) return failureText(QStringLiteral("некорректное значение СНО - ЕНВД"), taxSystemAdvice());
+    if (!isNamedTaxSystem(tag)) return QStringLiteral(" Не указана или некорректное значение СНО.     ");
+    if (caption.trimmed().compare(taxSystemLabel(tag).text, Qt::CaseInsensitive) != 0)
+        return failureText(QStringLiteral("некорректное значение системы налогообложения (СНО)"), taxSystemAdvice());
+    return {};
+}
+
 QString payWindowCaption(int kind) {
     switch (kind) {
     case 1: return QStringLiteral(" Расчет с покупателем (ПРИХОД)");
@@ -103,12 +111,7 @@ CloseReceiptResult CloseReceipt(const CloseReceiptInput& in, const VatQuery& vat
     if (flag < 1 || flag > 4)
         return stopped(failureText(QStringLiteral("неизвестный признак способа расчета"), restartAdvice()));
 
-    if (in.taxTag == kTaxEnvd)
-        return stopped(failureText(QStringLiteral("некорректное значение СНО - ЕНВД"), taxSystemAdvice()));
-    if (!isNamedTaxSystem(in.taxTag)) return stopped(QStringLiteral(" Не указана или некорректное значение СНО.     "));
-    if (in.taxCaption.trimmed().compare(taxSystemLabel(in.taxTag).text, Qt::CaseInsensitive) != 0)
-        return stopped(
-            failureText(QStringLiteral("некорректное значение системы налогообложения (СНО)"), taxSystemAdvice()));
+    if (const QString refusal = taxSystemRefusal(in.taxTag, in.taxCaption); !refusal.isEmpty()) return stopped(refusal);
     const int taxSystemCode = in.taxTag;
 
     if ((in.kind == 3 || in.kind == 4) && core::ReceiptHasMarkedGoods(m.lineAttrs()))

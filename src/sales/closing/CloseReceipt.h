@@ -49,6 +49,11 @@ struct CloseReceiptResult {
 // The checks and the building, in the order the cashier meets them.
 CloseReceiptResult CloseReceipt(const CloseReceiptInput& input, const VatQuery& vatQuery, const Confirm& confirm);
 
+// Why the tax system the screen shows (lblTaxSystem: its Tag, its caption)
+// cannot go to the register; empty when it can. Closing a receipt and
+// printing a correction ask the same.
+QString taxSystemRefusal(int tag, const QString& caption);
+
 // " Расчет с покупателем (ПРИХОД)", " ВОЗВРАТ ПРИХОДА", " Расчет с клиентом
 // (РАСХОД)", " ВОЗВРАТ РАСХОДА"; empty for other kinds.
 QString payWindowCaption(int kind);

@@ -88,10 +88,15 @@ QString unresolvedTextImpl(const QString& description) {
            QStringLiteral(" повторно чек напечатан не будет.     ");
 }
 
-QString printedDespiteError(int number) {
-    return QStringLiteral(" ККТ сообщила об ошибке при закрытии чека,     ") + kCrLf +
-           QStringLiteral(" но чек напечатан (ФД № ") + QString::number(number) + QStringLiteral(").     ") + kCrLf +
-           QStringLiteral(" Чек будет записан в Базу Данных.     ");
+// The register's own words come too: they may say what the cashier must
+// see to (the paper, say).
+QString printedDespiteError(int number, const QString& description) {
+    QString text = QStringLiteral(" ККТ сообщила об ошибке при закрытии чека,     ") + kCrLf +
+                   QStringLiteral(" но чек оформлен (ФД № ") + QString::number(number) + QStringLiteral(").     ") +
+                   kCrLf + QStringLiteral(" Чек будет записан в Базу Данных.     ");
+    if (!description.trimmed().isEmpty())
+        text += kCrLf + kCrLf + QStringLiteral(" Ответ драйвера: '") + description.trimmed() + QStringLiteral("'     ");
+    return text;
 }
 
 QString earlierPrintedImpl(int number) {
@@ -514,7 +519,7 @@ PrintOutcome ReceiptPrinter::afterFailedClose(IFiscalDriver& kkt, JournalRecord 
             o.document = *doc;
             record.document = *doc;
         }
-        o.messages.append({printedDespiteError(doc->number), PrintMessage::Kind::Information});
+        o.messages.append({printedDespiteError(doc->number, description), PrintMessage::Kind::Information});
         if (!documentKnown(*doc)) o.messages.append({documentNotRead(), PrintMessage::Kind::Warning});
         if (!journal_.put(record))
             o.messages.append({journalNotUpdated(journal_.lastError()), PrintMessage::Kind::Warning});

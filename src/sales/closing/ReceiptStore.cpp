@@ -83,7 +83,8 @@ constexpr int kFpdWidth = 15;  // DOCUMENTS.DOC_REFUND_FPD
 StoreResult storeLines(fb::Transaction& tr, const PrintJob& job, int docId);
 
 // Writes off the lots chosen for the goods a sale sold, never more than it
-// sold of each; returns what the lots could not give, "" when nothing.
+// sold of each; returns what the lots could not give, "" when nothing. A
+// database error is thrown: it fails the receipt, never counts as short.
 QString writeOffLots(fb::Transaction& tr, const PrintJob& job);
 
 }  // namespace
@@ -282,7 +283,15 @@ StoreResult storeLines(fb::Transaction& tr, const PrintJob& job, int docId) {
         }
     }
 
-    const QString lotShortfall = writeOffLots(tr, job);
+    // A lot the database cannot write off fails the receipt's transaction
+    // like any other write: the receipt waits in the print journal and is
+    // stored, lots and all, once the database takes it.
+    QString lotShortfall;
+    try {
+        lotShortfall = writeOffLots(tr, job);
+    } catch (const fb::Error& e) {
+        return failedWith(StoreResult::Failure::Stock, kStockFailed, e.message());
+    }
 
     try {
         insert.reset();
@@ -324,29 +333,22 @@ QString writeOffLots(fb::Transaction& tr, const PrintJob& job) {
         if (goodId <= 0 || recordId <= 0 || wanted <= 0) continue;
         sold[goodId] -= wanted;
 
-        std::int64_t taken = 0;
-        try {
-            if (!readLot) readLot.emplace(tr, kReadLot);
-            readLot->execute(tr, {recordId, goodId});
-            std::int64_t remainder = 0;  // a lot gone since counts as empty
-            if (readLot->fetch()) {
-                const fb::Row lot = readLot->row();
-                remainder = core::storedQuantityToThousandths(lot.str(QStringLiteral("P_GOOD_COUNT"))) -
-                            core::storedQuantityToThousandths(lot.str(QStringLiteral("P_GOOD_COUNT_OFFS")));
-            }
-            readLot->closeCursor();
-            taken = qBound<std::int64_t>(0, remainder, wanted);
-            if (taken > 0)
-                fb::callProcedure(tr, QStringLiteral("PORTIONS_OFFS_WRITE"),
-                                  {{QStringLiteral("I_REC_ID"), recordId},
-                                   {QStringLiteral("I_COUNT"), core::quantityToStoredText(taken)}});
-        } catch (const fb::Error&) {
-            // A lot is no reason to lose the receipt: what the database
-            // refuses of it is reported with the rest (a lost connection
-            // fails the commit all the same).
-            readLot.reset();
-            taken = 0;
+        if (!readLot) readLot.emplace(tr, kReadLot);
+        readLot->execute(tr, {recordId, goodId});
+        std::int64_t remainder = 0;  // a lot gone since counts as empty
+        if (readLot->fetch()) {
+            const fb::Row lot = readLot->row();
+            remainder = core::storedQuantityToThousandths(lot.str(QStringLiteral("P_GOOD_COUNT"))) -
+                        core::storedQuantityToThousandths(lot.str(QStringLiteral("P_GOOD_COUNT_OFFS")));
         }
+        readLot->closeCursor();
+        // Only a lot that holds too little is short; a database error is no
+        // shortfall and leaves this function (see the caller).
+        const std::int64_t taken = qBound<std::int64_t>(0, remainder, wanted);
+        if (taken > 0)
+            fb::callProcedure(tr, QStringLiteral("PORTIONS_OFFS_WRITE"),
+                              {{QStringLiteral("I_REC_ID"), recordId},
+                               {QStringLiteral("I_COUNT"), core::quantityToStoredText(taken)}});
         if (taken < wanted)
             shortfalls << QStringLiteral(" %1 (партия %2): не списано %3")
                               .arg(names.value(goodId).trimmed())

@@ -25,7 +25,7 @@ struct StoreResult {
         None,
         Header,  // DOC_WRITE refused
         Line,    // a DOCUMENTS_DETAIL row refused
-        Stock,   // the stock of a good could not be read or written
+        Stock,   // the stock of a good or a chosen lot could not be read or written
     };
     Failure failure = Failure::None;
     int docId = 0;          // DOCUMENTS.DOC_ID of the stored receipt

@@ -83,6 +83,46 @@ TEST_F(EmulatorTest, TheTapeNeverLacksADocumentTheRegisterFiscalised) {
     EXPECT_EQ(kkt->getParamInt(LIBFPTR_PARAM_RECEIPT_TYPE), LIBFPTR_RT_CLOSED);
 }
 
+TEST_F(EmulatorTest, DocumentsAFullDiskKeptOffTheTapeArePrintedInOrderAtTheNextStart) {
+    ASSERT_EQ(openShift(), 0);
+    ASSERT_EQ(sell(QStringLiteral("30.00")), 0);
+    const int first = lastDocumentNumber();
+    // The disk fills up: the tape opens as ever, but takes nothing.
+    const QString tapePath = kkt->tapePath();
+    const QString kept = tapePath + QStringLiteral(".kept");
+    ASSERT_TRUE(QFile::rename(tapePath, kept));
+    ASSERT_TRUE(QFile::link(QStringLiteral("/dev/full"), tapePath));
+    for (const char* sum : {"45.50", "12.00"}) {
+        SCOPED_TRACE(sum);
+        // Fiscalised all the same, and the register says the paper failed.
+        EXPECT_EQ(sell(QString::fromLatin1(sum)), -1);
+        EXPECT_EQ(kkt->errorCode(), LIBFPTR_ERROR_PRINTER_FAULT);
+        EXPECT_TRUE(kkt->errorDescription().contains(QStringLiteral("не напечатан")))
+            << kkt->errorDescription().toStdString();
+    }
+    EXPECT_EQ(lastDocumentNumber(), first + 2);
+    ASSERT_EQ(status(), 0);
+    EXPECT_EQ(kkt->getParamInt(LIBFPTR_PARAM_RECEIPT_TYPE), LIBFPTR_RT_CLOSED);
+
+    // Room on the disk again; the program starts anew.
+    kkt.reset();
+    ASSERT_TRUE(QFile::remove(tapePath));
+    ASSERT_TRUE(QFile::rename(kept, tapePath));
+    restart();
+    const QString paper = tape();
+    const qsizetype second = paper.indexOf(QStringLiteral("ФД %1 ").arg(first + 1));
+    const qsizetype third = paper.indexOf(QStringLiteral("ФД %1 ").arg(first + 2));
+    EXPECT_GT(second, paper.indexOf(QStringLiteral("ФД %1 ").arg(first)));
+    EXPECT_GT(third, second);
+    EXPECT_TRUE(paper.mid(0, second).contains(QStringLiteral("=45.50"))) << paper.toStdString();
+    EXPECT_TRUE(paper.mid(second).contains(QStringLiteral("=12.00"))) << paper.toStdString();
+    // Once on the tape, never again; what follows goes after them.
+    restart();
+    EXPECT_EQ(tape(), paper);
+    ASSERT_EQ(sell(QStringLiteral("7.00")), 0);
+    EXPECT_GT(tape().indexOf(QStringLiteral("ФД %1 ").arg(first + 3)), third);
+}
+
 TEST_F(EmulatorTest, UnreadableStateFileIsKeptAndTheRegisterIsNotStartedAfresh) {
     ASSERT_EQ(openShift(), 0);
     kkt.reset();
