@@ -147,6 +147,7 @@ TEST(FreePrice, APositionThatWouldTakeTheTotalBeyondWhatCanBeStoredIsRefused) {
     EXPECT_EQ(messages.texts(), QStringList{sales::sumLimitText::kReceiptTotalTooLarge});
     EXPECT_EQ(sales::CalcReceiptTotal(screen.model), QStringLiteral("9999999.99"));
     EXPECT_FALSE(screen.model.isActive(3));
+    EXPECT_EQ(screen.line, QStringLiteral("0.01"));
 }
 
 TEST(FreePrice, FractionalQuantityShowsThreeDecimals) {

@@ -87,16 +87,16 @@ int btnFreePriceClick(EntryScreen& screen, const std::function<int()>& queryTaxR
     ReceiptModel::Undo undo(screen.receipt());
     const int row = addFreePricePosition(screen.receipt(), *input, vat);
     if (row == 0) return 0;
-    screen.clearInput();
     screen.receiptChanged(row);
     // The position fits on its own but would take the receipt's total
-    // beyond what can be stored.
+    // beyond what can be stored: refused, and the line stays to be corrected.
     if (const QString problem = receiptSumProblem(screen.receipt(), row); !problem.isEmpty()) {
         undo.rollback();
         screen.receiptChanged(0);
         ui::showError(problem, screen.messageParent());
         return 0;
     }
+    screen.clearInput();
     if (lineSumIsZero(screen.receipt(), row)) {
         // 0.001 at one kopeck: nothing the register could sell.
         undo.rollback();
