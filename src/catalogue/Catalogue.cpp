@@ -42,6 +42,14 @@ std::optional<QString> pickCountryForReceipt(QWidget* parent) {
     return code;
 }
 
+void setOpenReceiptGoods(OpenReceiptGoods probe) {
+    slot<OpenReceiptGoods>() = std::move(probe);
+}
+bool goodsInOpenReceipt(std::int64_t goodId) {
+    const OpenReceiptGoods& probe = slot<OpenReceiptGoods>();
+    return probe && probe(goodId);
+}
+
 void setGroupEditor(GroupEditor editor) {
     slot<GroupEditor>() = std::move(editor);
 }

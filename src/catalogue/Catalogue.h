@@ -50,6 +50,12 @@ using OtherSettingsEditor = std::function<void(QWidget* parent)>;
 void setOtherSettingsEditor(OtherSettingsEditor editor);
 const OtherSettingsEditor& otherSettingsEditor();
 
+// Whether the receipt on the main screen holds a goods code: such an item
+// is neither deleted nor given another code while the receipt is open.
+using OpenReceiptGoods = std::function<bool(std::int64_t goodId)>;
+void setOpenReceiptGoods(OpenReceiptGoods probe);
+bool goodsInOpenReceipt(std::int64_t goodId);
+
 // The group picker of the goods card.
 using GroupPicker = std::function<std::optional<PickedGroup>(QWidget* caller)>;
 void setGroupPicker(GroupPicker picker);

@@ -106,10 +106,19 @@ QString packCountQuestion();
 QString filterMismatchQuestion();
 QString idTakenText(std::int64_t id);
 QString countryCodeTakenText(const QString& code, const QString& countryName);
-// What still refers to a goods code, so that the code may not change: a
-// stored receipt's or stock document's line, a lot, a working-list row.
-enum class IdUse { DocumentLines, Lots, WorkingList };
+// What still refers to a goods code, so that the item may be neither
+// deleted nor given another code, and the code never passes to a new item:
+// a stored receipt's line, a stock document's line, a lot, a working-list
+// row, a position of the receipt on the main screen.
+enum class IdUse { DocumentLines, StockLines, Lots, WorkingList, OpenReceipt };
 QString idInUseText(std::int64_t id, IdUse use);
+// One row: DT the type of a stored document one of whose lines names the
+// code (0 for a line without its document), P a lot, T a working-list row;
+// each NULL when there is none. Binds the code three times.
+QString goodsCodeUsesQuery();
+QString deleteInUseText(const QString& name, IdUse use);
+// A code typed for a new item that history still names.
+QString idNamedByHistoryText(std::int64_t id, IdUse use);
 
 // --- countries -----------------------------------------------------------------
 

@@ -6,6 +6,8 @@
 #include "platform/db/Statement.h"
 #include "platform/db/Transaction.h"
 
+#include <algorithm>
+
 namespace catalogue {
 
 namespace {
@@ -14,23 +16,75 @@ fb::Value optionalText(const std::optional<QString>& v) {
     return v ? fb::Value(*v) : fb::null();
 }
 
+// What still names a goods code: one line of a stored document (its type
+// tells a receipt from a stock document), a lot, a working-list row. Each
+// is one look-up through the index on the code, prepared once for a run of
+// codes.
+class CodeUses {
+public:
+    explicit CodeUses(fb::Transaction& tr)
+        : tr_(tr),
+          s_(tr, goodsCodeUsesQuery()) {}
+
+    std::optional<IdUse> of(std::int64_t id) {
+        s_.execute(tr_, {id, id, id});
+        std::optional<IdUse> use;
+        if (s_.fetch()) {
+            const fb::Row& r = s_.row();
+            if (!r.isNull(QStringLiteral("DT"))) {
+                const std::int64_t type = r.int64(QStringLiteral("DT"));
+                use = type >= 50 && type <= 53 ? IdUse::StockLines : IdUse::DocumentLines;
+            } else if (!r.isNull(QStringLiteral("P"))) {
+                use = IdUse::Lots;
+            } else if (!r.isNull(QStringLiteral("T"))) {
+                use = IdUse::WorkingList;
+            }
+        }
+        s_.closeCursor();
+        return use;
+    }
+
+    // The first code from `from` on that nothing names: a code a deleted
+    // item left in the history is never handed to a new one.
+    std::int64_t firstFree(std::int64_t from) {
+        std::int64_t id = std::max<std::int64_t>(from, 1);
+        while (of(id)) ++id;
+        return id;
+    }
+
+private:
+    fb::Transaction& tr_;
+    fb::Statement s_;
+};
+
 }  // namespace
 
 std::int64_t CatalogueRepository::nextGoodsId() {
     db_.ensureConnected();
     fb::Transaction tr(db_, fb::Transaction::Access::ReadOnly);
     const auto row = fb::queryOne(tr, QStringLiteral("SELECT MAX(GOOD_ID) MAX_ID FROM GOODS"));
-    tr.commit();
     const auto max = row ? fb::toInt64(row->at(0)) : std::nullopt;
-    return max ? *max + 1 : 1;
+    const std::int64_t id = CodeUses(tr).firstFree(max ? *max + 1 : 1);
+    tr.commit();
+    return id;
 }
 
 std::int64_t CatalogueRepository::maxGoodIdFromProcedure() {
     db_.ensureConnected();
     fb::Transaction tr(db_);
     const auto row = fb::callProcedure(tr, QStringLiteral("MAX_GOOD_ID_PROC"));
+    // Groups share the goods' numbering, so they skip the history's codes too.
+    const std::int64_t id = CodeUses(tr).firstFree(row ? row->int64(QStringLiteral("O_MAX_GOOD_ID"), 1) : 1);
     tr.commit();
-    return row ? row->int64(QStringLiteral("O_MAX_GOOD_ID"), 1) : 1;
+    return id;
+}
+
+std::optional<IdUse> CatalogueRepository::codeUse(std::int64_t goodId) {
+    db_.ensureConnected();
+    fb::Transaction tr(db_, fb::Transaction::Access::ReadOnly);
+    const auto use = CodeUses(tr).of(goodId);
+    tr.commit();
+    return use;
 }
 
 QStringList CatalogueRepository::barcodes(std::int64_t goodId) {
@@ -97,16 +151,12 @@ SaveResult CatalogueRepository::saveGood(int mode, std::int64_t openedId, const 
         // Receipts, stock documents, lots and the working list keep the old
         // code; moved away from them, the code would hand their history to
         // the next goods item that is given it.
-        const auto uses = fb::queryOne(
-            tr, QStringLiteral("SELECT (SELECT FIRST 1 1 FROM DOCUMENTS_DETAIL WHERE DD_GOOD_ID=?) AS D, "
-                               "(SELECT FIRST 1 1 FROM PORTIONS WHERE P_GOOD_ID=?) AS P, "
-                               "(SELECT FIRST 1 1 FROM GOODS_TEMP WHERE G_ID=?) AS T FROM RDB$DATABASE"),
-            {openedId, openedId, openedId});
-        if (uses) {
-            if (!uses->isNull(QStringLiteral("D"))) return {SaveOutcome::IdInUse, {}, IdUse::DocumentLines};
-            if (!uses->isNull(QStringLiteral("P"))) return {SaveOutcome::IdInUse, {}, IdUse::Lots};
-            if (!uses->isNull(QStringLiteral("T"))) return {SaveOutcome::IdInUse, {}, IdUse::WorkingList};
-        }
+        if (const auto use = CodeUses(tr).of(openedId)) return {SaveOutcome::IdInUse, {}, *use};
+    }
+    if (mode == 1) {
+        // A code the history still names would make that history the new
+        // item's: its stock would move with documents it never had.
+        if (const auto use = CodeUses(tr).of(r.id)) return {SaveOutcome::IdNamedByHistory, {}, *use};
     }
     const fb::Value pack = r.packCount ? fb::Value(*r.packCount) : fb::null();
     try {
@@ -164,9 +214,12 @@ SaveResult CatalogueRepository::saveGood(int mode, std::int64_t openedId, const 
     return {};
 }
 
-void CatalogueRepository::deleteGood(std::int64_t goodId) {
+std::optional<IdUse> CatalogueRepository::deleteGood(std::int64_t goodId) {
     db_.ensureConnected();
     fb::Transaction tr(db_);
+    // An item the history names stays, or its code would pass to the next
+    // new item together with that history.
+    if (const auto use = CodeUses(tr).of(goodId)) return use;
     fb::callProcedure(tr, QStringLiteral("GOODS_IO_PROC"),
                       {{QStringLiteral("IG_MODE"), std::int64_t{3}},
                        {QStringLiteral("IG_ID"), goodId},
@@ -180,6 +233,7 @@ void CatalogueRepository::deleteGood(std::int64_t goodId) {
                        {QStringLiteral("IG_PARENTGROUP"), std::int64_t{0}},
                        {QStringLiteral("IG_COUNTRY_CODE"), QString()}});
     tr.commit();
+    return std::nullopt;
 }
 
 void CatalogueRepository::moveToGroup(std::int64_t id, std::int64_t groupId) {

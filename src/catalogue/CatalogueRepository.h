@@ -42,6 +42,7 @@ enum class SaveOutcome {
     Saved,
     IdTaken,          // the changed ID belongs to another row
     IdInUse,          // the opened ID is referred to; `use` says by what
+    IdNamedByHistory, // a new item's ID is still named by history; `use` says by what
     RowFailed,        // the GOODS row could not be written
     BarcodesFailed,   // the old barcodes could not be removed
     BarcodeRowFailed  // a barcode could not be written
@@ -57,10 +58,14 @@ class CatalogueRepository {
 public:
     explicit CatalogueRepository(fb::Connection& db) : db_(db) {}
 
-    // MAX(GOOD_ID) + 1 over goods and groups.
+    // MAX(GOOD_ID) + 1 over goods and groups, or the first code above it
+    // that no stored document, lot or working-list row names.
     std::int64_t nextGoodsId();
-    // O_MAX_GOOD_ID of MAX_GOOD_ID_PROC (new groups).
+    // O_MAX_GOOD_ID of MAX_GOOD_ID_PROC (new groups), skipped on past the
+    // codes history names in the same way.
     std::int64_t maxGoodIdFromProcedure();
+    // What in the database still names a goods code; nullopt when nothing.
+    std::optional<IdUse> codeUse(std::int64_t goodId);
 
     // The barcodes of a goods item in the order they were stored.
     QStringList barcodes(std::int64_t goodId);
@@ -76,7 +81,9 @@ public:
     // `openedId`) and replaces its barcodes, in one transaction.
     SaveResult saveGood(int mode, std::int64_t openedId, const CardRecord& record, const QStringList& barcodes);
 
-    void deleteGood(std::int64_t goodId);
+    // Deletes a goods item with its barcodes unless something names its
+    // code; then nothing changes and that is returned.
+    std::optional<IdUse> deleteGood(std::int64_t goodId);
     // A goods item or a group moved under another group.
     void moveToGroup(std::int64_t id, std::int64_t groupId);
     bool groupHasContents(std::int64_t groupId);

@@ -428,6 +428,14 @@ void TfmGoodEdit::btnOKClick() {
         refresh = false;
     }
 
+    // The receipt on the main screen names its goods by code: the item it
+    // holds keeps its code until that receipt is closed.
+    if (tag_ == 1 ? goodsInOpenReceipt(*id) : (*id != openedId_ && goodsInOpenReceipt(openedId_))) {
+        ui::showError(tag_ == 1 ? idNamedByHistoryText(*id, IdUse::OpenReceipt)
+                                : idInUseText(openedId_, IdUse::OpenReceipt),
+                      this);
+        return;
+    }
     auto record = readRecord(*id, *price);
     record->packCount = pack;
     const SaveResult result = repo.saveGood(tag_ == 1 ? 1 : 2, tag_ == 1 ? *id : openedId_, *record, codes);
@@ -439,6 +447,9 @@ void TfmGoodEdit::btnOKClick() {
             return;
         case SaveOutcome::IdInUse:
             ui::showError(idInUseText(openedId_, result.use), this);
+            return;
+        case SaveOutcome::IdNamedByHistory:
+            ui::showError(idNamedByHistoryText(*id, result.use), this);
             return;
         case SaveOutcome::RowFailed:
             ui::showError(ui::withDetail(tag_ == 1 ? QStringLiteral(" [1]Сбой сервера БД при записи данных.     ")

@@ -385,9 +385,18 @@ void TfmGoods::btnGoodDeleteClick() {
     const int row = currentRow();
     if (row < 0) return;
     const fb::Row r = model_->rowAt(row);
-    if (!ui::askYesNo(deleteGoodQuestion(r.str(QStringLiteral("GOOD_NAME"))), this)) return;
+    const QString name = r.str(QStringLiteral("GOOD_NAME"));
+    const std::int64_t id = r.int64(QStringLiteral("GOOD_ID"));
+    if (!ui::askYesNo(deleteGoodQuestion(name), this)) return;
+    if (goodsInOpenReceipt(id)) {
+        ui::showError(deleteInUseText(name, IdUse::OpenReceipt), this);
+        return;
+    }
     try {
-        CatalogueRepository(db_).deleteGood(r.int64(QStringLiteral("GOOD_ID")));
+        if (const auto use = CatalogueRepository(db_).deleteGood(id)) {
+            ui::showError(deleteInUseText(name, *use), this);
+            return;
+        }
     } catch (const fb::Error& e) {
         ui::showError(ui::withDetail(QStringLiteral("Ошибка сервера при удалении записи!!!   "), e.message()), this);
     }

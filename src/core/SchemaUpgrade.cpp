@@ -402,6 +402,10 @@ SchemaUpgradeResult SchemaUpgrade(fb::Connection& connection) {
     u.createIndexIfMissing("IX_GOODS_NAME_PRICE", QStringLiteral("CREATE INDEX IX_GOODS_NAME_PRICE ON GOODS "
                                                                  "COMPUTED BY (") +
                                                       kGoodsNamePriceKey + QStringLiteral(");"));
+    // A goods code is kept while a receipt or a stock document names it:
+    // the catalogue asks for one line of a code, never walks every line.
+    u.createIndexIfMissing("IX_DOCUMENTS_DETAIL_GOOD",
+                           "CREATE INDEX IX_DOCUMENTS_DETAIL_GOOD ON DOCUMENTS_DETAIL (DD_GOOD_ID);");
 
     u.finish();
     // Indexes made on empty tables tell the planner nothing: after a year

@@ -2,6 +2,7 @@
 // attaches): what a locked workplace refuses and what still unlocks it, and
 // the receipt's country column.
 #include "archive/ArchiveWindows.h"
+#include "catalogue/Catalogue.h"
 #include "catalogue/uCountries.h"
 #include "core/DataModule.h"
 #include "platform/fiscal/RegisterEmulator.h"
@@ -253,6 +254,16 @@ TEST_F(ProgramScreenTest, CardOrChangeOfCashierStillUnlock) {
     EXPECT_EQ(reg->userId(), 7);
     EXPECT_EQ(reg->receipt().cell(1, sales::ReceiptModel::ColName), QStringLiteral("Хлеб"));
     EXPECT_TRUE(messages.boxes.empty()) << messages.last().toStdString();
+}
+
+TEST_F(ProgramScreenTest, TheCatalogueSeesWhichGoodsTheReceiptInProgressHolds) {
+    EXPECT_FALSE(catalogue::goodsInOpenReceipt(12));
+    addPosition();
+    EXPECT_TRUE(catalogue::goodsInOpenReceipt(12));
+    EXPECT_FALSE(catalogue::goodsInOpenReceipt(1));
+    EXPECT_FALSE(catalogue::goodsInOpenReceipt(13));
+    reg->receipt().reset();
+    EXPECT_FALSE(catalogue::goodsInOpenReceipt(12));
 }
 
 TEST_F(ProgramScreenTest, CountryColumnPutsTheChosenCountryOnThePosition) {

@@ -184,6 +184,85 @@ TEST_F(CatalogueDbTest, DeletingGoodsAndGroups) {
     EXPECT_FALSE(repo.groupHasContents(1));
 }
 
+namespace {
+
+// Each thing that names a goods code after the fact, written for code `id`.
+struct CodeReference {
+    const char* what;
+    QString insert;
+    IdUse use;
+};
+
+std::vector<CodeReference> referencesTo(int id) {
+    const QString n = QString::number(id);
+    return {
+        {"receipt line",
+         QStringLiteral("INSERT INTO DOCUMENTS_DETAIL (DD_DOC_ID, DD_GOOD_ID, DD_GOOD_NAME) VALUES (900, %1, 'x')").arg(n),
+         IdUse::DocumentLines},
+        {"stock document line",
+         QStringLiteral("INSERT INTO DOCUMENTS_DETAIL (DD_DOC_ID, DD_GOOD_ID, DD_GOOD_NAME) VALUES (951, %1, 'x')").arg(n),
+         IdUse::StockLines},
+        {"lot", QStringLiteral("INSERT INTO PORTIONS (P_DOC_ID, P_GOOD_ID, P_GOOD_COUNT, P_CONFIRM) VALUES (951, %1, '5', 1)").arg(n),
+         IdUse::Lots},
+        {"working list", QStringLiteral("INSERT INTO GOODS_TEMP (G_ID, G_NAME) VALUES (%1, 'x')").arg(n), IdUse::WorkingList},
+    };
+}
+
+}  // namespace
+
+TEST_F(CatalogueDbTest, GoodsThatHistoryNamesAreNeverDeletedAndTheirCodesNeverReused) {
+    exec(QStringLiteral("INSERT INTO DOCUMENTS (DOC_ID, DOC_TYPE) VALUES (900, 3)"));
+    exec(QStringLiteral("INSERT INTO DOCUMENTS (DOC_ID, DOC_TYPE) VALUES (951, 51)"));
+    CatalogueRepository repo(db());
+    const std::vector<CodeReference> refs = referencesTo(3);
+    const std::vector<CodeReference> orphans = referencesTo(205);
+    for (size_t i = 0; i < refs.size(); ++i) {
+        const CodeReference& ref = refs[i];
+        SCOPED_TRACE(ref.what);
+        goods(3, QStringLiteral("Молоко"));
+        barcode(3, QStringLiteral("333"));
+        goods(204, QStringLiteral("Последний"));
+        exec(ref.insert);
+        EXPECT_EQ(repo.codeUse(3), ref.use);
+        EXPECT_EQ(repo.deleteGood(3), ref.use);
+        EXPECT_EQ(column(3, QStringLiteral("GOOD_NAME")), QStringLiteral("Молоко"));
+        EXPECT_EQ(barcodesOf(3), QStringList{QStringLiteral("333")});
+
+        // A code left behind by an item deleted before (the history names
+        // 205 and 206, no item has them) goes to no new item or group.
+        exec(orphans[i].insert);
+        exec(QStringLiteral("INSERT INTO DOCUMENTS_DETAIL (DD_DOC_ID, DD_GOOD_ID) VALUES (900, 206)"));
+        EXPECT_EQ(repo.nextGoodsId(), 207);
+        EXPECT_EQ(repo.maxGoodIdFromProcedure(), 207);
+        const SaveResult typed = repo.saveGood(1, 205, card(205, QStringLiteral("Кефир 1%")), {});
+        EXPECT_EQ(typed.outcome, SaveOutcome::IdNamedByHistory);
+        EXPECT_EQ(typed.use, ref.use);
+        EXPECT_EQ(column(205, QStringLiteral("GOOD_NAME")), QStringLiteral("<none>"));
+
+        exec(QStringLiteral("DELETE FROM DOCUMENTS_DETAIL"));
+        exec(QStringLiteral("DELETE FROM PORTIONS"));
+        exec(QStringLiteral("DELETE FROM GOODS_TEMP"));
+        // Nothing names it any more: the item goes, and so does its code.
+        EXPECT_EQ(repo.codeUse(3), std::nullopt);
+        EXPECT_EQ(repo.deleteGood(3), std::nullopt);
+        EXPECT_EQ(column(3, QStringLiteral("GOOD_NAME")), QStringLiteral("<none>"));
+        EXPECT_TRUE(barcodesOf(3).isEmpty());
+        EXPECT_EQ(repo.nextGoodsId(), 205);
+        exec(QStringLiteral("DELETE FROM GOODS"));
+    }
+}
+
+TEST_F(CatalogueDbTest, WhatNamesAGoodsCodeIsFoundThroughTheIndexesOnTheCode) {
+    fb::Transaction tr(db(), fb::Transaction::Access::ReadOnly);
+    fb::Statement s(tr, goodsCodeUsesQuery());
+    const QString plan = s.plan();
+    for (const char* index : {"IX_DOCUMENTS_DETAIL_GOOD", "IX_PORTIONS_GOOD", "IX_GOODS_TEMP_GOOD"})
+        EXPECT_TRUE(plan.contains(QLatin1String(index))) << index << " " << plan.toStdString();
+    // Only the one-row system table is read whole.
+    EXPECT_EQ(plan.count(QLatin1String("NATURAL")), 1) << plan.toStdString();
+    EXPECT_TRUE(plan.contains(QLatin1String("RDB$DATABASE NATURAL"))) << plan.toStdString();
+}
+
 TEST_F(CatalogueDbTest, CountriesAreWrittenThroughTheSharedProcedureAndCodesStayUnique) {
     CatalogueRepository repo(db());
     const std::int64_t china = repo.insertCountry(QStringLiteral("156"), QStringLiteral("Китай"));

@@ -1,5 +1,6 @@
 #include "CatalogueTestSupport.h"
 
+#include "catalogue/Catalogue.h"
 #include "catalogue/CatalogueLogic.h"
 #include "catalogue/uGoodEdit.h"
 
@@ -183,6 +184,36 @@ TEST_F(GoodsCardTest, ChangedIdKeepsItsBarcodesAndIsRefusedWhileHistoryRefersToT
     EXPECT_EQ(column(60, QStringLiteral("GOOD_NAME")), QStringLiteral("Сыр Российский"));
     EXPECT_EQ(barcodesOf(60), QStringList{QStringLiteral("00123")});
     EXPECT_TRUE(barcodesOf(6).isEmpty());
+}
+
+TEST_F(GoodsCardTest, CodesTheOpenReceiptOrTheHistoryNameStayWithTheirItem) {
+    goods(11, QStringLiteral("Йогурт"));
+    // The receipt on the main screen holds Yogurt.
+    setOpenReceiptGoods([](std::int64_t id) { return id == 11; });
+    TfmGoodEdit card(db(), CardContext{});
+    card.setTag(2);
+    card.prepareNew(11, 0, {});
+    card.edGoodName->setText(QStringLiteral("Йогурт"));
+    card.edGoodPrice->setText(QStringLiteral("1"));
+    card.cmbEdIzm->setCurrentIndex(core::findCodeItem(card.cmbEdIzm, 0));
+    card.edGoodID->setText(QStringLiteral("150"));
+    messages.answer(ui::Answer::Yes);
+    card.btnOKClick();
+    setOpenReceiptGoods({});
+    EXPECT_EQ(messages.last(), idInUseText(11, IdUse::OpenReceipt));
+    EXPECT_EQ(card.result(), 0);
+    EXPECT_EQ(column(150, QStringLiteral("GOOD_NAME")), QStringLiteral("<none>"));
+
+    // A stock document still names 3, whose item was deleted long ago: a
+    // new item typed with that code is refused.
+    exec(QStringLiteral("INSERT INTO DOCUMENTS (DOC_ID, DOC_TYPE) VALUES (7, 51)"));
+    exec(QStringLiteral("INSERT INTO DOCUMENTS_DETAIL (DD_DOC_ID, DD_GOOD_ID, DD_GOOD_NAME) VALUES (7, 3, 'Молоко')"));
+    auto fresh = newCard(3);
+    messages.answer(ui::Answer::Yes);
+    fresh->btnOKClick();
+    EXPECT_EQ(messages.last(), idNamedByHistoryText(3, IdUse::StockLines));
+    EXPECT_EQ(fresh->result(), 0);
+    EXPECT_EQ(column(3, QStringLiteral("GOOD_NAME")), QStringLiteral("<none>"));
 }
 
 TEST_F(GoodsCardTest, FailedBarcodeSaveShowsItsMessageAndChangesNothing) {

@@ -115,6 +115,35 @@ TEST_F(GoodsWindowTest, DeletingTheFirstRowLeavesTheFirstRowCurrent) {
     EXPECT_EQ(column(10, QStringLiteral("GOOD_NAME")), QStringLiteral("<none>"));
 }
 
+TEST_F(GoodsWindowTest, GoodsThatAReceiptNamesAreKeptWithAMessageSayingWhy) {
+    exec(QStringLiteral("INSERT INTO DOCUMENTS (DOC_ID, DOC_TYPE) VALUES (1, 3)"));
+    exec(QStringLiteral("INSERT INTO DOCUMENTS_DETAIL (DD_DOC_ID, DD_GOOD_ID, DD_GOOD_NAME) VALUES (1, 10, 'Вода')"));
+    // The receipt on the main screen holds "Хлеб".
+    setOpenReceiptGoods([](std::int64_t id) { return id == 12; });
+    open();
+    const struct {
+        const char* name;
+        int id;
+        IdUse use;
+    } cases[] = {{"Вода", 10, IdUse::DocumentLines}, {"Хлеб", 12, IdUse::OpenReceipt}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const QString name = QString::fromUtf8(c.name);
+        selectRowOf(name);
+        messages.answer(ui::Answer::Yes);
+        w->btnGoodDeleteClick();
+        EXPECT_EQ(messages.last(), deleteInUseText(name, c.use));
+        EXPECT_EQ(column(c.id, QStringLiteral("GOOD_NAME")), name);
+        EXPECT_EQ(listed().size(), 3);
+    }
+    setOpenReceiptGoods({});
+    // Once the receipt is closed, nothing holds "Хлеб" any more.
+    selectRowOf(QStringLiteral("Хлеб"));
+    messages.answer(ui::Answer::Yes);
+    w->btnGoodDeleteClick();
+    EXPECT_EQ(column(12, QStringLiteral("GOOD_NAME")), QStringLiteral("<none>"));
+}
+
 TEST_F(GoodsWindowTest, GroupWithContentsIsKeptAndAnEmptyOneIsDeletedWithItsParentSelected) {
     group(3, QStringLiteral("Пустая"), 1);
     open();

@@ -408,6 +408,19 @@ TEST_F(CountInputWindow, RowsTheDatabaseCouldNeverHoldAreRefused) {
     }
 }
 
+TEST_F(CountInputWindow, AQuantityThatTakesTheReceiptTotalBeyondWhatCanBeStoredIsRefused) {
+    addPosition({"12", "P", "5000000.00", "1"});
+    const int row = addPosition({"13", "P", "4000000.00", "1"});
+    const Run r = run(sales::CountInputQuantity, [&](TfmCountInput& w) {
+        w.typeKey(QLatin1Char('2'));
+        click(w, "BitBtn14");
+    });
+    EXPECT_TRUE(r.stayedOpen);
+    EXPECT_EQ(messages.texts(), QStringList{sales::sumLimitText::kReceiptTotalTooLarge});
+    EXPECT_EQ(screen->receipt().cell(row, ReceiptModel::ColQty), "1");
+    EXPECT_EQ(screen->lblChekItogo->text(), "9000000.00 ");
+}
+
 TEST_F(CountInputWindow, QuantityChangeDropsSumDiscountsAndKeepsPercent) {
     // A receipt percent discount, and a sum discount on the row that the
     // receipt discount overrides while it is set.

@@ -4,6 +4,8 @@
 #include "platform/db/Statement.h"
 #include "platform/db/Transaction.h"
 #include "sales/input/ItemEntry.h"
+#include "sales/receipt/ReceiptCalc.h"
+#include "sales/receipt/SumLimits.h"
 #include "sales/input/uGoodsFound.h"
 #include "support/FakeMessages.h"
 #include "support/UpgradedDbFixture.h"
@@ -440,6 +442,39 @@ TEST_F(ItemEntryTest, AddThatTheRecalculationRefusesLeavesTheReceiptAsItWas) {
     scan(QStringLiteral("4600000000017"));
     EXPECT_EQ(screen.model.cells(), before.cells());
     EXPECT_EQ(screen.model.lineAttrs(), before.lineAttrs());
+}
+
+TEST_F(ItemEntryTest, ScansThatWouldMakeASumBeyondWhatCanBeStoredAreRefused) {
+    exec(QStringLiteral("INSERT INTO BARCODE_WEIGHT_PREFIX (PREF) VALUES ('21')"));
+    add({7, QStringLiteral("Шуба"), QStringLiteral("6000000.00")}, {QStringLiteral("4600000000079")});
+    add({8, QStringLiteral("Икра"), QStringLiteral("3000000.00"), QStringLiteral("да"), 0, 11}, {QStringLiteral("128")});
+    add({9, QStringLiteral("Сервиз"), QStringLiteral("3999999.99")}, {QStringLiteral("4600000000093")});
+    add({10, QStringLiteral("Спички"), QStringLiteral("0.01")}, {QStringLiteral("4600000000109")});
+    scan(QStringLiteral("4600000000079"));
+    ASSERT_EQ(activeIds(), QStringList{"7"});
+    namespace text = sales::sumLimitText;
+    const struct {
+        const char* name;
+        QString code;
+        QString message;  // empty: the scan is taken
+    } cases[] = {
+        {"a second unit: 12000000.00 in one line", QStringLiteral("4600000000079"), text::kLineSumTooLarge},
+        {"4.000 kg by weight barcode: 12000000.00", QStringLiteral("2100128040006"), text::kLineSumTooLarge},
+        {"a position that fills the receipt to the largest total", QStringLiteral("4600000000093"), {}},
+        {"one kopeck more than the largest total", QStringLiteral("4600000000109"), text::kReceiptTotalTooLarge},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        messages.clear();
+        const ReceiptModel before = screen.model;
+        scan(c.code);
+        EXPECT_EQ(messages.texts(), c.message.isEmpty() ? QStringList{} : QStringList{c.message});
+        if (!c.message.isEmpty()) {
+            EXPECT_EQ(screen.model.cells(), before.cells());
+        }
+    }
+    EXPECT_EQ(activeIds(), (QStringList{"7", "9"}));
+    EXPECT_EQ(sales::CalcReceiptTotal(screen.model), QStringLiteral("9999999.99"));
 }
 
 TEST_F(ItemEntryTest, PositionWorthNothingIsRefusedWhenEntered) {

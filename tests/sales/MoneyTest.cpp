@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
 #include <optional>
 
 using namespace sales;
@@ -124,4 +125,41 @@ TEST(MoneyComparison, ToleranceIsInclusive) {
 TEST(MoneyRational, DivisionByZeroIsZeroNotACrash) {
     EXPECT_TRUE((dec("5") / dec("0")).isZero());
     EXPECT_EQ(dec("1") / dec("3") * dec("3"), dec("1"));
+}
+
+TEST(MoneyRational, ResultsBeyondSixtyFourBitsStayAtTheEndOfTheRangeInsteadOfWrapping) {
+    constexpr std::int64_t kMax = std::numeric_limits<std::int64_t>::max();
+    constexpr std::int64_t kMin = std::numeric_limits<std::int64_t>::min();
+    const Rational price = dec("18446744073709.562");
+    const Rational huge = Rational(Rational::Int(1) << 100);
+    const struct {
+        const char* what;
+        Rational value;
+        std::int64_t halfUp;
+        std::int64_t awayFromZero;
+        std::int64_t truncated;
+    } cases[] = {
+        // 10000 x 18446744073709.562 in kopecks is about 1.8e19: it once
+        // came out as 10384 (103.84).
+        {"sum of 1.8e17 roubles", price * Rational(10000), kMax, kMax, kMax},
+        {"its negative", -(price * Rational(10000)), kMin, kMin, kMin},
+        {"2^100", huge, kMax, kMax, kMax},
+        // A product whose exact terms no longer fit in 128 bits.
+        {"2^100 squared", huge * huge, kMax, kMax, kMax},
+        {"minus 2^100 squared", -(huge * huge), kMin, kMin, kMin},
+        // Values that fit are exact as ever.
+        {"1234567890123456.78", Rational(123456789012345678, 100), 123456789012345678, 123456789012345678,
+         123456789012345678},
+        {"1.005", dec("1.005"), 101, 101, 100},
+        {"-1.005", dec("-1.005"), -100, -101, -100},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        EXPECT_EQ(c.value.roundHalfUp(2), c.halfUp);
+        EXPECT_EQ(c.value.roundHalfAwayFromZero(2), c.awayFromZero);
+        EXPECT_EQ(c.value.truncated(2), c.truncated);
+    }
+    EXPECT_GT(Money::round2(price * Rational(10000)), Money::fromKopecks(999'999'999));
+    EXPECT_GT(huge * huge, huge);
+    EXPECT_LT(-(huge * huge), -huge);
 }

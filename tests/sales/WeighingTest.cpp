@@ -2,6 +2,9 @@
 #include "sales/input/FreePrice.h"
 #include "sales/input/ItemEntry.h"
 #include "sales/input/Weighing.h"
+#include "sales/receipt/ReceiptCalc.h"
+#include "sales/receipt/SumLimits.h"
+#include "support/FakeMessages.h"
 
 #include <gtest/gtest.h>
 
@@ -85,6 +88,68 @@ TEST(FreePrice, NothingHappensForZeroOrAnEmptyLine) {
     }
 }
 
+TEST(FreePrice, PricesAndSumsBeyondWhatCanBeStoredAreRefusedAndSaidToBeTooLarge) {
+    namespace text = sales::sumLimitText;
+    const struct {
+        const char* line;
+        QString message;  // empty: the position is added
+    } cases[] = {
+        // Once 103.84: the sum of about 1.8e17 wrapped in 64 bits.
+        {"10000 x18446744073709.562", text::kLineSumTooLarge},
+        // Once "0.00": the sum had too many digits to be read back.
+        {"10 x999999999999999", text::kLineSumTooLarge},
+        {"0.01 x99999999999999999999", text::kLineSumTooLarge},
+        {"5000000 x2", text::kLineSumTooLarge},
+        {"10000000", text::kPriceTooLarge},
+        // Once entered with a total of 1000000000000044.00.
+        {"100000000000004", text::kPriceTooLarge},
+        // Once ignored without a word.
+        {"1000000000000044", text::kPriceTooLarge},
+        {"123456789012345678901", text::kPriceTooLarge},
+        {"1234567890123456789012 x2", text::kPriceTooLarge},
+        {"9999999.99", {}},
+        {"4999999.99 x2", {}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.line);
+        testsupport::FakeMessages messages;
+        sales::PlainEntryScreen screen;
+        screen.taxSystem = 1;
+        screen.line = QString::fromLatin1(c.line);
+        bool asked = false;
+        const int row = sales::btnFreePriceClick(screen, [&] {
+            asked = true;
+            return 26;
+        });
+        if (c.message.isEmpty()) {
+            EXPECT_EQ(row, 1);
+            EXPECT_TRUE(messages.boxes.empty()) << messages.last().toStdString();
+            continue;
+        }
+        EXPECT_EQ(row, 0);
+        EXPECT_EQ(messages.texts(), QStringList{c.message});
+        // Refused before the rate is asked; the cashier may correct the line.
+        EXPECT_FALSE(asked);
+        EXPECT_TRUE(screen.model.isEmpty());
+        EXPECT_EQ(screen.line, QString::fromLatin1(c.line));
+    }
+}
+
+TEST(FreePrice, APositionThatWouldTakeTheTotalBeyondWhatCanBeStoredIsRefused) {
+    testsupport::FakeMessages messages;
+    sales::PlainEntryScreen screen;
+    screen.line = QStringLiteral("6000000");
+    ASSERT_EQ(sales::btnFreePriceClick(screen, {}), 1);
+    screen.line = QStringLiteral("3999999.99");
+    ASSERT_EQ(sales::btnFreePriceClick(screen, {}), 2);
+    screen.line = QStringLiteral("0.01");
+    EXPECT_EQ(sales::btnFreePriceClick(screen, {}), 0);
+    EXPECT_EQ(messages.texts(), QStringList{sales::sumLimitText::kReceiptTotalTooLarge});
+    EXPECT_EQ(sales::CalcReceiptTotal(screen.model), QStringLiteral("9999999.99"));
+    EXPECT_FALSE(screen.model.isActive(3));
+    EXPECT_EQ(screen.line, QStringLiteral("0.01"));
+}
+
 TEST(FreePrice, FractionalQuantityShowsThreeDecimals) {
     sales::PlainEntryScreen screen;
     screen.line = QStringLiteral("150 x0.25");
@@ -162,6 +227,26 @@ TEST(Weighing, TheScaleAnswerDecidesWhatHappens) {
         EXPECT_EQ(s.model.cell(c.row, ReceiptModel::ColQty), c.qty) << c.row;
         EXPECT_EQ(s.scaleOn, !c.scaleShownOff) << c.row;
     }
+}
+
+TEST(Weighing, AWeightWhoseSumIsBeyondWhatCanBeStoredIsRefused) {
+    testsupport::FakeMessages messages;
+    sales::PlainEntryScreen s = receiptToWeigh();
+    s.model.setAttr(1, ReceiptModel::AttrBasePrice, QStringLiteral("5000000.00"));
+    s.receiptChanged(0);
+    s.current = 1;
+    s.scaleOn = true;
+    const std::pair<int, sales::WeighOutcome> weights[] = {{2500, sales::WeighOutcome::TooLarge},
+                                                           {1500, sales::WeighOutcome::Weighed}};
+    for (const auto& [grams, outcome] : weights) {
+        messages.clear();
+        EXPECT_EQ(sales::btnScaleClick(s, [g = grams] { return ScaleReading{g, ScaleReadError::None}; }), outcome);
+        EXPECT_EQ(messages.texts(), outcome == sales::WeighOutcome::TooLarge
+                                        ? QStringList{sales::sumLimitText::kLineSumTooLarge}
+                                        : QStringList{});
+    }
+    EXPECT_EQ(s.model.cell(1, ReceiptModel::ColQty), QStringLiteral("1.500"));
+    EXPECT_EQ(s.model.cell(1, ReceiptModel::ColSum), QStringLiteral("7500000.00"));
 }
 
 TEST(Weighing, AWeightDropsDiscountsBySum) {

@@ -5,6 +5,7 @@
 // its column is refused before the receipt opens in the register, never
 // found out by the database afterwards.
 #include "sales/receipt/Money.h"
+#include "sales/receipt/SumLimits.h"
 
 #include <QString>
 #include <QStringList>
@@ -21,9 +22,6 @@ inline constexpr int kMarkingCode = 150;  // DOCUMENTS_DETAIL.DD_DM_FULL
 inline constexpr int kCustoms = 32;       // DOCUMENTS_DETAIL.DD_DECLARE_NUMBER
 inline constexpr int kFraction = 15;      // DOCUMENTS_DETAIL.DD_FRACTIONAL_COUNT
 }  // namespace columnWidth
-
-// The largest sum a ten-character sum column holds: 9999999.99.
-inline constexpr Money kLargestStoredSum = Money::fromKopecks(999'999'999);
 
 // Whether `text` goes into a column of `width` characters as it is.
 bool fitsColumn(const QString& text, int width);

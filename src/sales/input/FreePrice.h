@@ -28,6 +28,10 @@ std::optional<FreePriceInput> parseFreePrice(const QString& line);
 // the quantity (three decimals when it has a fraction), and the attributes
 // (price, discount "N", mark type "0", the GTIN, the VAT code). Returns the
 // row.
+// Why the line's price, or its price times quantity, is beyond what can be
+// stored (9999999.99), however many digits were typed; empty otherwise.
+QString freePriceSumProblem(const QString& line);
+
 int addFreePricePosition(ReceiptModel& model, const FreePriceInput& input, const QString& vatCode,
                          const QString& gtin = QString());
 

@@ -16,6 +16,7 @@
 #include "sales/input/KeyRouter.h"
 #include "sales/receipt/ReceiptCalc.h"
 #include "sales/receipt/ReceiptRules.h"
+#include "sales/receipt/SumLimits.h"
 #include "sales/screen/Registration_Mode.h"
 #include "sales/input/ScanInput.h"
 #include "sales/input/Weighing.h"
@@ -255,6 +256,14 @@ bool ItemEntry::priceUsable(const FoundGoods& goods) {
 
 int ItemEntry::commitAdd(ReceiptModel::Undo& undo, int row) {
     if (screen_.receiptChanged(row)) {
+        // One more unit, a weight or a new position must leave every sum
+        // storable; the receipt stays as it was otherwise.
+        if (const QString problem = receiptSumProblem(screen_.receipt(), row); !problem.isEmpty()) {
+            undo.rollback();
+            screen_.receiptChanged(0);
+            refuse(problem);
+            return 0;
+        }
         if (!lineSumIsZero(screen_.receipt(), row)) return row;
         // A position worth nothing would be left out of the receipt unseen:
         // the cashier hears of it now, and the receipt stays as it was.

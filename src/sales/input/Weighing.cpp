@@ -1,6 +1,8 @@
 #include "sales/input/Weighing.h"
 
 #include "sales/input/ItemEntry.h"
+#include "platform/ui/MessageService.h"
+#include "sales/receipt/SumLimits.h"
 
 namespace sales {
 
@@ -41,8 +43,15 @@ WeighOutcome btnScaleClick(EntryScreen& screen, const std::function<ScaleReading
         return WeighOutcome::ScaleOff;
     }
     if (!reading.grams || *reading.grams <= 0) return WeighOutcome::NoWeight;
+    ReceiptModel::Undo undo(screen.receipt());
     if (!applyWeight(screen.receipt(), row, *reading.grams).written) return WeighOutcome::NoWeight;
     screen.receiptChanged(row);
+    if (const QString problem = receiptSumProblem(screen.receipt(), row); !problem.isEmpty()) {
+        undo.rollback();
+        screen.receiptChanged(0);
+        ui::showError(problem, screen.messageParent());
+        return WeighOutcome::TooLarge;
+    }
     return WeighOutcome::Weighed;
 }
 

@@ -29,6 +29,7 @@ enum class WeighOutcome {
     NotConnected,  // no scale connected: nothing asked
     ScaleOff,      // the scale failed or answered wrongly: shown as off
     NoWeight,      // a valid answer of 0 g (or less): the row is unchanged
+    TooLarge,      // the sum would be beyond what can be stored: refused, said so
     Weighed,       // the weight is in the row
 };
 

@@ -9,6 +9,7 @@
 #include "sales/receipt/ReceiptMessages.h"
 #include "sales/receipt/ReceiptModel.h"
 #include "sales/receipt/ReceiptRules.h"
+#include "sales/receipt/SumLimits.h"
 
 namespace sales::marking {
 
@@ -130,6 +131,7 @@ QString markedPositionProblem(const ReceiptModel& receipt, const QList<QStringLi
     // not depend on it.
     const RecalcResult recalc = RecalcReceipt(trial, ReceiptContext{});
     if (!recalc.ok()) return recalcMessage(recalc, trial).text;
+    if (const QString tooLarge = receiptSumProblem(trial, row); !tooLarge.isEmpty()) return tooLarge;
     if (lineSumIsZero(trial, row)) return zeroSumPositionText(goods.good.name);
     return {};
 }

@@ -1,5 +1,8 @@
 #include "sales/receipt/Money.h"
 
+#include <cmath>
+#include <limits>
+
 namespace sales {
 
 namespace {
@@ -88,9 +91,40 @@ std::optional<Rational> Rational::parse(const QString& text) {
     return Rational(negative ? -digits : digits, pow10(fractionDigits));
 }
 
+namespace {
+
+// Beyond every 64-bit amount and far inside 128 bits: where an exact result
+// would not fit in 128 bits, a value at least this large stands for it.
+const Int kHugeMagnitude = pow10(36);
+
+long double approx(Int num, Int den) { return static_cast<long double>(num) / static_cast<long double>(den); }
+
+// A result 128-bit terms cannot hold exactly: huge values are held at
+// kHugeMagnitude (they are refused wherever an amount is checked), large
+// ones to the unit, others to eighteen decimals, far below the kopeck and
+// the gram.
+Rational nearest(long double v) {
+    const long double magnitude = std::fabs(v);
+    if (magnitude >= static_cast<long double>(kHugeMagnitude))
+        return Rational(v < 0 ? -kHugeMagnitude : kHugeMagnitude);
+    if (magnitude >= 1e18L) return Rational(static_cast<Int>(std::nearbyint(v)));
+    const Int scale = pow10(18);
+    return Rational(static_cast<Int>(std::nearbyint(v * static_cast<long double>(scale))), scale);
+}
+
+}  // namespace
+
 Rational operator+(const Rational& a, const Rational& b) {
-    if (a.den_ == b.den_) return Rational(a.num_ + b.num_, a.den_);
-    return Rational(a.num_ * b.den_ + b.num_ * a.den_, a.den_ * b.den_);
+    if (a.den_ == b.den_) {
+        Int sum = 0;
+        if (!__builtin_add_overflow(a.num_, b.num_, &sum)) return Rational(sum, a.den_);
+    } else {
+        Int l = 0, r = 0, sum = 0, den = 0;
+        if (!__builtin_mul_overflow(a.num_, b.den_, &l) && !__builtin_mul_overflow(b.num_, a.den_, &r) &&
+            !__builtin_add_overflow(l, r, &sum) && !__builtin_mul_overflow(a.den_, b.den_, &den))
+            return Rational(sum, den);
+    }
+    return nearest(approx(a.num_, a.den_) + approx(b.num_, b.den_));
 }
 
 Rational operator-(const Rational& a, const Rational& b) { return a + (-b); }
@@ -103,7 +137,9 @@ Rational operator*(const Rational& a, const Rational& b) {
     const Int d2 = g1 > 1 ? b.den_ / g1 : b.den_;
     const Int n2 = g2 > 1 ? b.num_ / g2 : b.num_;
     const Int d1 = g2 > 1 ? a.den_ / g2 : a.den_;
-    return Rational(n1 * n2, d1 * d2);
+    Int num = 0, den = 0;
+    if (!__builtin_mul_overflow(n1, n2, &num) && !__builtin_mul_overflow(d1, d2, &den)) return Rational(num, den);
+    return nearest(approx(a.num_, a.den_) * approx(b.num_, b.den_));
 }
 
 Rational operator/(const Rational& a, const Rational& b) {
@@ -112,29 +148,83 @@ Rational operator/(const Rational& a, const Rational& b) {
 }
 
 std::strong_ordering operator<=>(const Rational& a, const Rational& b) {
-    const Int l = a.num_ * b.den_;
-    const Int r = b.num_ * a.den_;
+    Int l = 0, r = 0;
+    if (__builtin_mul_overflow(a.num_, b.den_, &l) || __builtin_mul_overflow(b.num_, a.den_, &r)) {
+        const long double x = approx(a.num_, a.den_), y = approx(b.num_, b.den_);
+        if (x < y) return std::strong_ordering::less;
+        if (x > y) return std::strong_ordering::greater;
+        return std::strong_ordering::equal;
+    }
     if (l < r) return std::strong_ordering::less;
     if (l > r) return std::strong_ordering::greater;
     return std::strong_ordering::equal;
 }
 
+namespace {
+
+constexpr std::int64_t kInt64Max = std::numeric_limits<std::int64_t>::max();
+constexpr std::int64_t kInt64Min = std::numeric_limits<std::int64_t>::min();
+
+// A 128-bit result in 64 bits: beyond the range it stays at the nearest
+// end, so a sum too large for any column reads as too large, never as
+// whatever its low bits happen to be.
+std::int64_t saturate(Int v) {
+    if (v > Int(kInt64Max)) return kInt64Max;
+    if (v < Int(kInt64Min)) return kInt64Min;
+    return static_cast<std::int64_t>(v);
+}
+
+// Whether |num / den| * 10^scale reaches 2^63 - 1: what no 64-bit result
+// holds, decided without a product that could overflow.
+bool beyondInt64(Int num, Int den, int scale) {
+    return absInt(num) / den >= Int(kInt64Max) / pow10(scale);
+}
+
+// num * factor + addend when 128 bits hold every step.
+std::optional<Int> exactScaled(Int num, Int factor, Int addend) {
+    Int v = 0;
+    if (__builtin_mul_overflow(num, factor, &v) || __builtin_add_overflow(v, addend, &v)) return std::nullopt;
+    return v;
+}
+
+// num / den * 10^scale in extended precision, for the rare fraction whose
+// terms are too long to scale exactly (a denominator beyond 10^19 after
+// several products). Such a fraction is never exactly half a unit of the
+// scale (that takes a denominator dividing 2 * 10^scale), so the rounding
+// direction it needs is what the extended value shows.
+long double approxScaled(Int num, Int den, int scale) {
+    return static_cast<long double>(num) / static_cast<long double>(den) * static_cast<long double>(pow10(scale));
+}
+
+Int wholePart(long double v) { return static_cast<Int>(std::trunc(v)); }
+
+}  // namespace
+
 std::int64_t Rational::roundHalfUp(int scale) const {
+    if (beyondInt64(num_, den_, scale)) return num_ < 0 ? kInt64Min : kInt64Max;
     // Trunc(n/d * 10^s + 1/2) = Trunc((2 n 10^s + d) / (2 d)); C++ division
     // truncates toward zero, as Trunc does.
-    const Int p = pow10(scale);
-    return static_cast<std::int64_t>((2 * num_ * p + den_) / (2 * den_));
+    if (den_ <= std::numeric_limits<Int>::max() / 2)
+        if (const auto twice = exactScaled(num_, 2 * pow10(scale), den_)) return saturate(*twice / (2 * den_));
+    return saturate(wholePart(approxScaled(num_, den_, scale) + 0.5L));
 }
 
 std::int64_t Rational::roundHalfAwayFromZero(int scale) const {
-    const Int p = pow10(scale);
-    const Int twice = 2 * absInt(num_) * p;
-    const Int magnitude = (twice + den_) / (2 * den_);
-    return static_cast<std::int64_t>(num_ < 0 ? -magnitude : magnitude);
+    if (beyondInt64(num_, den_, scale)) return num_ < 0 ? kInt64Min : kInt64Max;
+    Int magnitude = 0;
+    if (const auto twice = den_ <= std::numeric_limits<Int>::max() / 2
+                               ? exactScaled(absInt(num_), 2 * pow10(scale), den_)
+                               : std::nullopt)
+        magnitude = *twice / (2 * den_);
+    else
+        magnitude = wholePart(std::fabs(approxScaled(num_, den_, scale)) + 0.5L);
+    return saturate(num_ < 0 ? -magnitude : magnitude);
 }
 
 std::int64_t Rational::truncated(int scale) const {
-    return static_cast<std::int64_t>(num_ * pow10(scale) / den_);
+    if (beyondInt64(num_, den_, scale)) return num_ < 0 ? kInt64Min : kInt64Max;
+    if (const auto scaled = exactScaled(num_, pow10(scale), 0)) return saturate(*scaled / den_);
+    return saturate(wholePart(approxScaled(num_, den_, scale)));
 }
 
 QString formatScaled(std::int64_t value, int decimals) {

@@ -12,7 +12,9 @@
 
 namespace sales {
 
-// An exact fraction with 128-bit terms, always reduced, denominator > 0.
+// An exact fraction with 128-bit terms, always reduced, denominator > 0. A
+// sum or product whose exact terms would not fit in 128 bits (far beyond any
+// receipt) is kept as near as extended precision allows, never wrapped.
 class Rational {
 public:
     using Int = __int128;
@@ -39,6 +41,9 @@ public:
     friend bool operator==(const Rational& a, const Rational& b) { return a.num_ == b.num_ && a.den_ == b.den_; }
     friend std::strong_ordering operator<=>(const Rational& a, const Rational& b);
 
+    // The three roundings below never wrap: a result beyond 64 bits is the
+    // largest (or, negative, the smallest) 64-bit value, which every limit
+    // on an amount refuses.
     // The receipt's rounding rule: Trunc(x * 10^scale + 0.5), in 10^-scale units.
     // Halves go up; for negative x the truncation goes toward zero.
     std::int64_t roundHalfUp(int scale) const;

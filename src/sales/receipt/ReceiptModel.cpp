@@ -506,6 +506,14 @@ int FindGoodRow(const ReceiptModel& model, const QString& code) {
     return 0;
 }
 
+bool receiptNamesGoods(const ReceiptModel& model, std::int64_t id) {
+    const QString code = QString::number(id);
+    for (const int r : model.rowsWithGoods(code)) {
+        if (!model.isFree(r) && sameCode(model.cellView(r, ReceiptModel::ColId), code)) return true;
+    }
+    return false;
+}
+
 int FindGoodRowWithPrice(const ReceiptModel& model, const QString& code, const QString& price) {
     bool ok = false;
     const qlonglong id = code.trimmed().toLongLong(&ok);

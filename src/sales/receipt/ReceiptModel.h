@@ -294,6 +294,9 @@ struct GoodRecord {
 int GetFreeGridRow(ReceiptModel& model);
 // The active row holding goods `code` (trimmed, case-insensitive); 0 if none.
 int FindGoodRow(const ReceiptModel& model, const QString& code);
+// Whether any row in use (not free) names goods `id`: the code must stay
+// that item's while the receipt holds it.
+bool receiptNamesGoods(const ReceiptModel& model, std::int64_t id);
 // The first active row holding goods `code`: that row when its undiscounted
 // unit price equals `price` within 0.001, -1 when it has another price; 0 when
 // there is no such row or `code` is not a non-zero integer.

@@ -75,7 +75,7 @@ CountInputDecision decideCountInput(int mode, const QString& text, const QString
 
 QString countInputRowProblem(const ReceiptModel& model, int row) {
     if (!model.isDataRow(row)) return {};
-    if (!sumFits(model.lineSum(row))) return countInputText::kLineSumTooLarge;
+    if (const QString tooLarge = receiptSumProblem(model, row); !tooLarge.isEmpty()) return tooLarge;
     if (lineSumIsZero(model, row)) return zeroSumEditText();
     if (!fitsColumn(model.cell(row, ReceiptModel::ColQty), columnWidth::kCount))
         return countInputText::kQuantityTooLarge;

@@ -5,6 +5,7 @@
 // the receipt row.
 #include "sales/receipt/Money.h"
 #include "sales/receipt/ReceiptModel.h"
+#include "sales/receipt/SumLimits.h"
 
 #include <QString>
 
@@ -32,8 +33,8 @@ inline const QString kPieceFraction =
 // and then fail to be stored.
 inline const QString kQuantityTooLarge =
     QStringLiteral(" Такое количество не может быть записано в Базу Данных.     \r\n Укажите меньшее количество.     ");
-inline const QString kPriceTooLarge = QStringLiteral(" Цена не может быть больше 9999999.99.     ");
-inline const QString kLineSumTooLarge = QStringLiteral(" Сумма позиции не может быть больше 9999999.99.     ");
+inline const QString kPriceTooLarge = sumLimitText::kPriceTooLarge;
+inline const QString kLineSumTooLarge = sumLimitText::kLineSumTooLarge;
 inline const QString kCashInTooLarge = QStringLiteral(" Сумма внесения не может быть больше 9999999.99.     ");
 }  // namespace countInputText
 

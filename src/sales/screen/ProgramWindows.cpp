@@ -126,6 +126,11 @@ void createProgramWindows() {
     catalogue::setWeightPrefixesSaved([] { weightPrefixesChanged(); });
     // The goods catalogue and the countries directory.
     reg->setCommand(QStringLiteral("MGoodsDB"), [reg] { catalogue::openGoodsCatalogue(reg); });
+    // The catalogue opens over a receipt in progress: the goods it holds keep
+    // their codes until it is closed.
+    catalogue::setOpenReceiptGoods([screen = QPointer<TfmReg>(reg)](std::int64_t id) {
+        return screen && sales::receiptNamesGoods(screen->receipt(), id);
+    });
     // The catalogue's group windows and goods settings.
     catalogue::setGroupEditor([](QWidget* parent, const catalogue::GroupEditRequest& r) {
         catalogue::GroupEditInput input;

@@ -40,7 +40,7 @@ TEST_F(FreshSchema, HoldsEveryBaseTableWithItsColumns) {
     EXPECT_EQ(fb::meta::columnCount(tr, "SUPPLIERS"), 7);
     for (const char* p : {"USERS_IO_PROC", "COMPANY_EDIT_PROC"}) EXPECT_TRUE(fb::meta::procedureExists(tr, p)) << p;
     for (const char* i : {"IX_GOODS_BARCODE_GOOD", "IX_GOODS_BARCODE_CODE", "IX_DOCUMENTS_DETAIL_DOC",
-                          "IX_DOCUMENTS_TYPE_DATE", "IX_GOODS_TEMP_GOOD"})
+                          "IX_DOCUMENTS_TYPE_DATE", "IX_GOODS_TEMP_GOOD", "IX_DOCUMENTS_DETAIL_GOOD"})
         EXPECT_TRUE(fb::meta::indexExists(tr, i)) << i;
 }
 

@@ -11,6 +11,7 @@
 #include "sales/marking/uQuerySerialNumber.h"
 #include "sales/receipt/ReceiptRules.h"
 #include "sales/receipt/ReceiptModel.h"
+#include "sales/receipt/SumLimits.h"
 #include "support/FakeMessages.h"
 #include "support/TypeText.h"
 
@@ -341,6 +342,8 @@ TEST_F(QuerySerialNumberTest, WhatTheReceiptWouldRefuseIsRefusedBeforeTheRegiste
          tobaccoPack(kGtin, QStringLiteral("BadMrp1"), QStringLiteral("AB#8")), badTobaccoPriceText()},
         {"goods priced 0.00", 9, QStringLiteral("0.00"), dataMatrix(kGtin, serial13, 44),
          sales::zeroSumPositionText(QStringLiteral("Товар маркированный"))},
+        {"goods priced beyond what can be stored", 9, QStringLiteral("10000000.00"), dataMatrix(kGtin, serial13, 44),
+         sales::sumLimitText::kPriceTooLarge},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
