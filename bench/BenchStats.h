@@ -12,10 +12,21 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
 namespace bench {
+
+// The rounds a benchmark runs: `n`, or the share of it that the environment
+// variable BENCH_ROUNDS_PERCENT asks for (never fewer than 3), for a short
+// run on a busy machine (scripts/bench.sh passes it on).
+inline int rounds(int n) {
+    const char* percent = std::getenv("BENCH_ROUNDS_PERCENT");
+    const int p = percent ? std::atoi(percent) : 100;
+    if (p <= 0 || p >= 100) return n;
+    return std::min(n, std::max(3, n * p / 100));
+}
 
 inline std::chrono::steady_clock::time_point now() {
     return std::chrono::steady_clock::now();
