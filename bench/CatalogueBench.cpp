@@ -197,12 +197,12 @@ void BM_CatalogueWindowMemory(benchmark::State& state) {
 
 }  // namespace
 
-BENCHMARK(BM_OpenRootFirstScreen)->Unit(benchmark::kMillisecond)->Iterations(60);
-BENCHMARK(BM_ReloadFirstScreen)->Unit(benchmark::kMillisecond)->Iterations(60);
-BENCHMARK(BM_NameSearchFirstScreen)->Unit(benchmark::kMillisecond)->Iterations(60);
-BENCHMARK(BM_OpenRoot)->Unit(benchmark::kMillisecond)->Iterations(60);
-BENCHMARK(BM_Contains)->Unit(benchmark::kMillisecond)->Iterations(20);
-BENCHMARK(BM_StartsWith)->Unit(benchmark::kMillisecond)->Iterations(60);
+BENCHMARK(BM_OpenRootFirstScreen)->Unit(benchmark::kMillisecond)->Iterations(bench::rounds(60));
+BENCHMARK(BM_ReloadFirstScreen)->Unit(benchmark::kMillisecond)->Iterations(bench::rounds(60));
+BENCHMARK(BM_NameSearchFirstScreen)->Unit(benchmark::kMillisecond)->Iterations(bench::rounds(60));
+BENCHMARK(BM_OpenRoot)->Unit(benchmark::kMillisecond)->Iterations(bench::rounds(60));
+BENCHMARK(BM_Contains)->Unit(benchmark::kMillisecond)->Iterations(bench::rounds(20));
+BENCHMARK(BM_StartsWith)->Unit(benchmark::kMillisecond)->Iterations(bench::rounds(60));
 BENCHMARK(BM_CatalogueWindowMemory)->Unit(benchmark::kMillisecond)->Iterations(1);
 
 int main(int argc, char** argv) {

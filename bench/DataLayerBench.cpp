@@ -231,8 +231,8 @@ void BM_Lookups(benchmark::State& state) {
     state.SetItemsProcessed(state.iterations() * 2 * kRows);
 }
 
-BENCHMARK(BM_InsertRawAndLayerInterleaved)->Unit(benchmark::kMillisecond)->Iterations(6);
-BENCHMARK(BM_Lookups)->Unit(benchmark::kMillisecond)->Iterations(6);
+BENCHMARK(BM_InsertRawAndLayerInterleaved)->Unit(benchmark::kMillisecond)->Iterations(bench::rounds(6));
+BENCHMARK(BM_Lookups)->Unit(benchmark::kMillisecond)->Iterations(bench::rounds(6));
 
 }  // namespace
 

@@ -118,8 +118,8 @@ void BM_NameContains(benchmark::State& state) {
 
 }  // namespace
 
-BENCHMARK(BM_NameStartsWith)->Unit(benchmark::kMillisecond)->Iterations(200);
-BENCHMARK(BM_NameContains)->Unit(benchmark::kMillisecond)->Iterations(40);
+BENCHMARK(BM_NameStartsWith)->Unit(benchmark::kMillisecond)->Iterations(bench::rounds(200));
+BENCHMARK(BM_NameContains)->Unit(benchmark::kMillisecond)->Iterations(bench::rounds(40));
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);

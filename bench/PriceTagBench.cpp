@@ -122,6 +122,6 @@ void BM_FillPriceTags(benchmark::State& state) {
 
 }  // namespace
 
-BENCHMARK(BM_FillPriceTags)->Unit(benchmark::kMillisecond)->Iterations(60);
+BENCHMARK(BM_FillPriceTags)->Unit(benchmark::kMillisecond)->Iterations(bench::rounds(60));
 
 BENCHMARK_MAIN();

@@ -53,7 +53,7 @@ void BM_SchemaCheckUpToDate(benchmark::State& state) {
     bench::budget(state, "check_median_ms", "schema_check.up_to_date_median/ms", ours.median(), 2.0);
 }
 
-BENCHMARK(BM_SchemaCheckUpToDate)->Unit(benchmark::kMillisecond)->Iterations(300);
+BENCHMARK(BM_SchemaCheckUpToDate)->Unit(benchmark::kMillisecond)->Iterations(bench::rounds(300));
 
 }  // namespace
 

@@ -254,8 +254,8 @@ void BM_PostDocument(benchmark::State& state) {
     state.SetItemsProcessed(state.iterations() * kPostLines);
 }
 
-BENCHMARK(BM_FillInventory)->Unit(benchmark::kMillisecond)->Iterations(6);
-BENCHMARK(BM_PostDocument)->Unit(benchmark::kMillisecond)->Iterations(8);
+BENCHMARK(BM_FillInventory)->Unit(benchmark::kMillisecond)->Iterations(bench::rounds(6));
+BENCHMARK(BM_PostDocument)->Unit(benchmark::kMillisecond)->Iterations(bench::rounds(8));
 
 }  // namespace
 

@@ -1,63 +1,66 @@
 #!/usr/bin/env bash
 # Builds and runs the benchmarks (not part of the test run), then prints one
-# table of every budgeted figure against its goal. Arguments go to every
-# benchmark (e.g. --benchmark_filter=Sales).
+# table of every budgeted figure with its goal and a verdict. Arguments go to
+# every benchmark (e.g. --benchmark_filter=Sales). BENCH_JOBS sets the build's
+# parallel jobs (default: all processors); BENCH_ROUNDS_PERCENT=25 runs a
+# quarter of every benchmark's rounds (a short run on a busy machine).
 #
-# A benchmark reports a figure with a line "BENCH-RATIO <label> <value> <goal>"
-# (bench/BenchStats.h). Counters whose name holds "ratio" in a benchmark
-# that prints no such line are taken from its JSON output, with the goals
-# known below (others are shown without a verdict).
+# A benchmark reports each budgeted figure with a line
+# "BENCH-RATIO <label> <value> <goal>" (bench/BenchStats.h): within budget
+# when the value is at most the goal. A benchmark that ran and reported no
+# figure at all is listed as such, so that no budget goes unchecked unseen.
+#
+# The figures are medians of timings taken in turns with the raw side on a
+# machine that may be busy: read a verdict near its goal as noise until a
+# second run agrees.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh
 cmake -S . -B build-bench -DCMAKE_BUILD_TYPE=Release -DTARVI_BUILD_TESTS=OFF -DTARVI_BUILD_BENCH=ON >/dev/null
-cmake --build build-bench -j"$(nproc)"
+cmake --build build-bench -j"${BENCH_JOBS:-$(nproc)}"
 
 out=$(mktemp -d)
 trap 'rm -rf "$out"' EXIT
 for b in build-bench/bench/bench_*; do
   [ -f "$b" ] && [ -x "$b" ] || continue
   name=$(basename "$b")
-  QT_QPA_PLATFORM=offscreen "$b" --benchmark_out="$out/$name.json" --benchmark_out_format=json "$@" |
-    tee "$out/$name.txt"
+  QT_QPA_PLATFORM=offscreen "$b" "$@" | tee "$out/$name.txt" || echo "BENCH-FAILED $name" >>"$out/$name.txt"
 done
 
 python3 - "$out" <<'EOF'
-import glob, json, os, sys
+import glob, os, sys
 
 out = sys.argv[1]
-# Goals of counters from benchmarks that print no BENCH-RATIO lines.
-known = {
-    "import_ratio": 2.0, "export_ratio": 2.0, "reimport_ratio": 3.0,
-    "growth_ratio": 1.10, "reader_growth_ratio": 1.10,
-}
-rows = []
+rows, silent = [], []
 for txt in sorted(glob.glob(os.path.join(out, "*.txt"))):
     bench = os.path.basename(txt)[:-4]
-    lines = [l.split() for l in open(txt, encoding="utf-8", errors="replace") if l.startswith("BENCH-RATIO ")]
-    if lines:
-        for l in lines:
-            if len(l) == 4:
-                rows.append((bench, l[1], float(l[2]), float(l[3])))
-        continue
-    try:
-        data = json.load(open(txt[:-4] + ".json"))
-    except (OSError, ValueError):
-        continue
-    for b in data.get("benchmarks", []):
-        if b.get("run_type") == "aggregate":
-            continue
-        for key, value in b.items():
-            if "ratio" in key and isinstance(value, (int, float)):
-                rows.append((bench, b["name"] + "/" + key, float(value), known.get(key, 0.0)))
+    found = False
+    for line in open(txt, encoding="utf-8", errors="replace"):
+        parts = line.split()
+        if len(parts) == 4 and parts[0] == "BENCH-RATIO":
+            rows.append((bench, parts[1], float(parts[2]), float(parts[3])))
+            found = True
+        elif parts[:1] == ["BENCH-FAILED"]:
+            silent.append((bench, "the benchmark failed"))
+            found = True
+    # A filter that selected nothing of a benchmark is no failure of it.
+    ran = any(l.startswith("Benchmark") for l in open(txt, encoding="utf-8", errors="replace"))
+    if not found and ran:
+        silent.append((bench, "no budgeted figure reported"))
 
-if not rows:
+if not rows and not silent:
     sys.exit(0)
-width = max(len(r[1]) for r in rows)
+width = max([len(r[1]) for r in rows] + [len("figure")])
 print()
-print(f"{'benchmark':<18} {'figure':<{width}} {'value':>9} {'goal':>7}  verdict")
+print(f"{'benchmark':<18} {'figure':<{width}} {'value':>9} {'goal':>9}  verdict")
+over = 0
 for bench, label, value, goal in rows:
-    verdict = "-" if goal <= 0 else ("ok" if value <= goal else "OVER")
-    goal_text = "-" if goal <= 0 else f"{goal:.2f}"
-    print(f"{bench:<18} {label:<{width}} {value:>9.3f} {goal_text:>7}  {verdict}")
+    within = value <= goal
+    over += not within
+    print(f"{bench:<18} {label:<{width}} {value:>9.3f} {goal:>9.3f}  {'within budget' if within else 'OVER BUDGET'}")
+for bench, why in silent:
+    print(f"{bench:<18} {'-':<{width}} {'':>9} {'':>9}  {why}")
+print()
+print(f"{len(rows) - over} of {len(rows)} figures within budget"
+      " (medians on a shared machine: repeat a run before trusting a verdict near its goal).")
 EOF

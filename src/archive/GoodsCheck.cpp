@@ -99,8 +99,13 @@ void GoodsCheckStore::recordNumber(int docId, int number, const QString& prefix)
         fb::execute(tr,
                     QStringLiteral("UPDATE DOCUMENTS SET DOC_GC_NUMBER = ?, DOC_GC_PREFNUMBER = ? WHERE DOC_ID = ?"),
                     {std::int64_t{number}, prefix.trimmed(), std::int64_t{docId}});
-    // Without a settings row there is no counter to move.
-    fb::execute(tr, QStringLiteral("UPDATE GOODSCHECK_SETTINGS SET GC_NUMBER = ?"), {std::int64_t{number} + 1});
+    // The counter lives in the settings row. A database whose print settings
+    // were never saved has none, and without one every goods check would
+    // come out as number 1: the first number spent creates it.
+    if (fb::execute(tr, QStringLiteral("UPDATE GOODSCHECK_SETTINGS SET GC_NUMBER = ?"), {std::int64_t{number} + 1}) ==
+        0)
+        fb::execute(tr, QStringLiteral("INSERT INTO GOODSCHECK_SETTINGS (GC_NUMBER) VALUES (?)"),
+                    {std::int64_t{number} + 1});
     tr.commit();
 }
 

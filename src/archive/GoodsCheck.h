@@ -71,7 +71,7 @@ public:
     // below 1) or there is no such receipt.
     std::optional<StoredGoodsCheckNumber> storedNumber(int docId);
     // Keeps the number with its receipt and moves the counter past it, both
-    // or neither.
+    // or neither; the counter's row is created when there is none yet.
     void recordNumber(int docId, int number, const QString& prefix);
 
 private:

@@ -5,13 +5,14 @@
 // of a second (seconds on a busy machine), plus as much again for the
 // cleanup of the deleted rows at the next reading of the table.
 //
-// So the showing deletes a first batch itself, in its own transaction: a
-// list of the usual size is then empty before the screen shows, and a row
-// another workstation holds fails the showing as any other step of the
-// check does. What is left after a full batch is deleted on an attachment
-// of its own on a thread of its own, in a snapshot taken at once (rows added
-// after it are not touched), and the deleted rows are then read once so
-// that the engine cleans them up there too rather than in the next login.
+// So the showing empties a list of the usual size (one batch at most)
+// itself, in its own transaction: it is then empty before the screen shows,
+// and a row another workstation holds fails the showing as any other step of
+// the check does. A longer list is only counted (up to one row past a batch,
+// reading alone) and deleted whole on an attachment of its own on a thread
+// of its own, in a snapshot taken at once (rows added after it are not
+// touched); the deleted rows are then read once so that the engine cleans
+// them up there too rather than in the next login.
 #include <cstdint>
 
 namespace fb {
@@ -23,8 +24,9 @@ namespace core {
 // Rows the showing deletes itself.
 inline constexpr int kWorkingListBatch = 250;
 
-// Deletes up to kWorkingListBatch rows of GOODS_TEMP and commits; true when
-// rows may be left (the batch was full). Throws fb::Error as any step does.
+// Empties GOODS_TEMP when it holds at most kWorkingListBatch rows and
+// commits; true when it holds more (left for emptyWorkingListInBackground).
+// Throws fb::Error as any step does.
 bool emptyWorkingListBatch(fb::Connection& connection);
 
 // Deletes the rest of GOODS_TEMP in the background on a new attachment to

@@ -74,7 +74,9 @@ public:
     ProgressSession& operator=(const ProgressSession&) = delete;
 
     TfmProcessMovement* window() const { return window_; }
-    bool stopAsked() const { return flagOf(host_.loadFlag) == 1; }
+    // A stop is asked only by window events, which run in pump(): the flag
+    // is read there once rather than on every line of a long file.
+    bool stopAsked() const { return stopAsked_; }
     void step() {
         if (window_) window_->step();
     }
@@ -86,6 +88,7 @@ public:
         if (now - lastPump_ < 40) return false;
         lastPump_ = now;
         QCoreApplication::processEvents();
+        stopAsked_ = flagOf(host_.loadFlag) == 1;
         return true;
     }
 
@@ -94,6 +97,7 @@ private:
     QPointer<TfmProcessMovement> window_;
     QElapsedTimer clock_;
     qint64 lastPump_ = 0;
+    bool stopAsked_ = false;
 };
 
 }  // namespace

@@ -255,6 +255,14 @@ TfmInventory::TfmInventory(const fb::ConnectionParams& params, int kind, int doc
     layout->addLayout(bottom);
     resize(1100, 680);
 
+    // Enter belongs to the field being typed in: no button of this editor
+    // is pressed by it (a dialog would otherwise make the first one it finds
+    // the default, and the supplier's clear button was that one).
+    for (QPushButton* b : findChildren<QPushButton*>()) {
+        b->setAutoDefault(false);
+        b->setDefault(false);
+    }
+
     connect(menuActions_, &QMenu::aboutToShow, this, [this] { updateActions(); });
     connect(MSave, &QAction::triggered, this, [this] { btnSaveClick(); });
     connect(MApply, &QAction::triggered, this, [this] { btnApplyClick(); });

@@ -4,6 +4,7 @@
 #include "archive/GoodsCheck.h"
 #include "archive/GoodsCheckText.h"
 #include "archive/ReceiptGoodsCheck.h"
+#include "archive/StoredGoodsCheck.h"
 
 #include "ReportTestSupport.h"
 #include "platform/db/Statement.h"
@@ -264,12 +265,43 @@ TEST_F(GoodsCheckDbTest, RecordedNumberAndCounterMoveTogetherWithTheirTextIntact
     EXPECT_EQ(stored->number, 15);
     EXPECT_EQ(stored->date, QDate(2024, 2, 5));
 
-    // Without a settings row the receipt is numbered and no row appears.
+    // Without a settings row the receipt is numbered and the counter's row
+    // appears, so the next goods check does not take the same number.
     exec("DELETE FROM GOODSCHECK_SETTINGS");
     storeReceipt(43);
     GoodsCheckStore(db()).recordNumber(43, 1, "");
     EXPECT_EQ(scalar("SELECT DOC_GC_NUMBER FROM DOCUMENTS WHERE DOC_ID = 43"), "1");
-    EXPECT_EQ(scalar("SELECT COUNT(*) FROM GOODSCHECK_SETTINGS"), "0");
+    EXPECT_EQ(scalar("SELECT COUNT(*) FROM GOODSCHECK_SETTINGS"), "1");
+    EXPECT_EQ(scalar("SELECT GC_NUMBER FROM GOODSCHECK_SETTINGS"), "2");
+}
+
+TEST_F(GoodsCheckDbTest, OnAFreshDatabaseEveryGoodsCheckTakesTheNextNumber) {
+    // The print settings were never saved.
+    ASSERT_EQ(scalar("SELECT COUNT(*) FROM GOODSCHECK_SETTINGS"), "0");
+    previews.openPrintSetup = true;
+    QStringList titles;
+    for (const int docId : {61, 62}) {
+        storeReceipt(docId);
+        ASSERT_TRUE(printStoredGoodsCheck(nullptr, db(), reporttest::programFolder(), docId, {}));
+        titles << previews.shown.back().report.find("txtHead")->text;
+    }
+    // A receipt printed but not stored: its window spends the number it took.
+    const auto result = printReceiptGoodsCheck(nullptr, db(), reporttest::programFolder(), request(), {});
+    ASSERT_TRUE(result.assigned);
+    GoodsCheckStore(db()).recordNumber(-1, result.assigned->number, result.assigned->prefix);
+    titles << previews.shown.back().report.find("txtHead")->text;
+    storeReceipt(64);
+    ASSERT_TRUE(printStoredGoodsCheck(nullptr, db(), reporttest::programFolder(), 64, {}));
+    titles << previews.shown.back().report.find("txtHead")->text;
+
+    EXPECT_EQ(titles.join(" | ").toStdString(),
+              "Товарный чек № 1 от 05 февраля 2024 г. | Товарный чек № 2 от 05 февраля 2024 г. | "
+              "Товарный чек № 3 от 01 марта 2024 г. | Товарный чек № 4 от 05 февраля 2024 г.");
+    EXPECT_EQ(scalar("SELECT COUNT(*) FROM GOODSCHECK_SETTINGS"), "1");
+    EXPECT_EQ(scalar("SELECT GC_NUMBER FROM GOODSCHECK_SETTINGS"), "5");
+    // The row the counter created heads no goods check with stray text.
+    EXPECT_TRUE(GoodsCheckStore(db()).settings().headerLines().isEmpty());
+    EXPECT_TRUE(messages.boxes.empty()) << messages.last().toStdString();
 }
 
 TEST_F(GoodsCheckDbTest, ReceiptWindowRecordsTheNumberOnceWhenThePrintSetupOpened) {

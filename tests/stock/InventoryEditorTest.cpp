@@ -401,6 +401,37 @@ TEST_F(InventoryEditor, EnterInTheFieldsNeverOpensTheSupplierPicker) {
     EXPECT_EQ(picked, 1);
 }
 
+TEST_F(InventoryEditor, EnterAnywhereKeepsTheSupplierAndTheLines) {
+    exec("INSERT INTO SUPPLIERS (SU_ID, SU_NAMEFULL, SU_WORK) VALUES (5, 'ООО \"Ромашка\"', 1)");
+    goods(1, "Хлеб", QStringLiteral("10"));
+    stock::setSupplierPicker([](QWidget*) { return std::optional<stock::PickedSupplier>({5, "ООО \"Ромашка\""}); });
+    open(stock::GoodsReceipt);
+    QApplication::setActiveWindow(editor.get());
+    editor->addLine({1, "Хлеб", "", "шт", "10"});
+    // The header's fields, and the buttons that clear or delete when the
+    // keyboard has walked onto them.
+    for (const char* name : {"edDocNumber", "DateTimePicker1", "edSupplier", "BitBtn1", "btnListClear", "btnDelete"}) {
+        for (const Qt::Key key : {Qt::Key_Return, Qt::Key_Enter}) {
+            SCOPED_TRACE(std::string(name) + (key == Qt::Key_Enter ? " Enter" : " Return"));
+            if (editor->supplierId() != 5) QTest::mouseClick(child<QPushButton>("Button2"), Qt::LeftButton);
+            ASSERT_EQ(editor->supplierId(), 5);
+            auto* w = child<QWidget>(name);
+            ASSERT_NE(w, nullptr);
+            w->setFocus();
+            QTest::keyClick(QApplication::focusWidget() ? QApplication::focusWidget() : w, key);
+            EXPECT_EQ(editor->supplierId(), 5);
+            EXPECT_EQ(child<QLineEdit>("edSupplier")->text(), "ООО \"Ромашка\"");
+            EXPECT_EQ(editor->lines().size(), 1);
+            EXPECT_TRUE(editor->isVisible());
+        }
+    }
+    EXPECT_TRUE(messages.boxes.empty()) << messages.last().toStdString();
+    ASSERT_TRUE(editor->btnSaveClick());
+    EXPECT_EQ(count(QStringLiteral("SELECT COUNT(*) FROM DOCUMENTS WHERE DOC_ID=%1 AND TRIM(DOC_SUMM_FULL)='5'")
+                        .arg(editor->docId())),
+              1);
+}
+
 TEST_F(InventoryEditor, GoodsFromTheSearchAreAddedOnceAndSortingKeepsTypedValues) {
     goods(1, "Хлеб", QStringLiteral("10"));
     goods(2, "Абрикосы", QStringLiteral("3"), 0, true);
