@@ -139,7 +139,7 @@ private:
         double h = band.height;
         for (const Component& c : band.children) {
             if (!c.visible || !c.autoHeight || !isMemo(c.kind)) continue;
-            h = std::max(h, c.top + wrappedTextHeight(c.font, textWidthOf(c), textOf(c, row)) + kMemoPadding);
+            h = std::max(h, c.top + wrappedTextHeight(c.font, lineWidthOf(c), textOf(c, row)) + kMemoPadding);
         }
         return h;
     }
@@ -166,7 +166,7 @@ private:
             text = textOf(c, row);
             if (h <= 0) h = c.font.size * 1.25 / 72.0;
             if (c.autoHeight && isMemo(c.kind))
-                h = std::max(h, wrappedTextHeight(c.font, textWidthOf(c), text) + kMemoPadding);
+                h = std::max(h, wrappedTextHeight(c.font, lineWidthOf(c), text) + kMemoPadding);
         }
         PageItem i = item(c, x, y, h, text);
         if (i.wrap)
@@ -180,11 +180,13 @@ private:
     static double textWidthOf(const Component& c) {
         return c.frame && c.width > 0 ? std::max(0.0, c.width - 2 * kCellPadding) : c.width;
     }
+    // The width a line of text is fitted into.
+    static double lineWidthOf(const Component& c) { return textWidthOf(c) * kLineRoom; }
 
     // A fixed-size memo keeps the whole lines that fit and marks the cut with
     // an ellipsis on its last line, so a name is never sliced through a line.
     static void breakIntoLines(PageItem& i, const Component& c) {
-        const double width = textWidthOf(c);
+        const double width = lineWidthOf(c);
         i.lineHeight = lineHeight(c.font);
         i.lines = wrapLines(c.font, width, i.text);
         if (!i.clip || i.lines.isEmpty() || i.lineHeight <= 0) return;
@@ -210,10 +212,8 @@ private:
     // A one-line cell with a width never spills over its neighbours: its font
     // shrinks until the text fits (a long price next to the barcode).
     static void shrinkToWidth(PageItem& i, const Component& c) {
-        const double width = textWidthOf(c);
-        if (width <= 0 || i.text.isEmpty() || i.pageMacros) return;
-        // A little room for devices whose glyphs come out a shade wider.
-        const double room = width * 0.97;
+        const double room = lineWidthOf(c);
+        if (room <= 0 || i.text.isEmpty() || i.pageMacros) return;
         for (int step = 0; step < 8; ++step) {
             const double needed = textWidth(i.font, i.text);
             if (needed <= room || i.font.size <= 1) return;
