@@ -54,7 +54,7 @@ public:
 
     Layout run() {
         layout_.pages.emplace_back();
-        for (const Component& c : report_.components()) placeOnPage(c, 0, 0);
+        for (const Component& c : report_.components()) placeOnPage(c, report_.components(), 0, 0);
         for (size_t p = 1; p < layout_.pages.size(); ++p)
             layout_.pages[p].items.insert(layout_.pages[p].items.begin(), everyPage_.begin(), everyPage_.end());
         return std::move(layout_);
@@ -64,7 +64,7 @@ private:
     // Page components: everything but regions goes on the first page (or on
     // every page when the layout asks); a region flows over as many pages as
     // its rows need.
-    void placeOnPage(const Component& c, double ox, double oy) {
+    void placeOnPage(const Component& c, const std::vector<Component>& siblings, double ox, double oy) {
         if (!c.visible) return;
         if (c.kind == Kind::Region) {
             layRegion(c, ox, oy);
@@ -72,11 +72,11 @@ private:
         }
         if (c.kind == Kind::Section) {
             if (c.frame) add(0, item(c, ox + c.left, oy + c.top, c.height, {}));
-            for (const Component& child : c.children) placeOnPage(child, ox + c.left, oy + c.top);
+            for (const Component& child : c.children) placeOnPage(child, c.children, ox + c.left, oy + c.top);
             return;
         }
         const size_t before = layout_.pages[0].items.size();
-        place(c, ox, oy, 0, {}, 0);
+        placeBesideLabels(c, siblings, ox, oy, 0, {}, 0);
         if (c.everyPage)
             everyPage_.insert(everyPage_.end(), layout_.pages[0].items.begin() + static_cast<long>(before),
                               layout_.pages[0].items.end());
@@ -146,8 +146,46 @@ private:
 
     double placeBand(const Component& band, double x, double y, int page, const Row& row, double height) {
         if (band.frame) add(page, item(band, x + band.left, y, height, {}));
-        for (const Component& c : band.children) place(c, x + band.left, y, page, row, height);
+        for (const Component& c : band.children) placeBesideLabels(c, band.children, x + band.left, y, page, row, height);
         return height;
+    }
+
+    // A label is a one-line text without a width of its own: it takes the
+    // room its font needs. What shares its line to its right starts after
+    // it (keeping its right edge), so that no font standing in for the one
+    // the layout was drawn with makes a label cover its value.
+    void placeBesideLabels(const Component& c, const std::vector<Component>& siblings, double ox, double oy, int page,
+                           const Row& row, double bandHeight) {
+        double left = c.left;
+        if (c.kind != Kind::Section && c.kind != Kind::Region && c.kind != Kind::Rect) {
+            for (const Component& label : siblings) {
+                if (&label == &c || !label.visible || label.kind != Kind::Text || label.width > 0 ||
+                    label.align != Align::Left || label.left >= c.left || !onOneLine(label, c))
+                    continue;
+                const QString text = textOf(label, row);
+                if (text.isEmpty()) continue;
+                left = std::max(left, label.left + textWidth(label.font, text + u' '));
+            }
+        }
+        if (left <= c.left + kEpsilon) {
+            place(c, ox, oy, page, row, bandHeight);
+            return;
+        }
+        Component moved = c;
+        moved.left = left;
+        if (c.width > 0) moved.width = std::max(kEpsilon, c.left + c.width - left);
+        place(moved, ox, oy, page, row, bandHeight);
+    }
+
+    // Height a component takes on its line: a one-line text without a height
+    // the line of its font.
+    static double lineBoxHeight(const Component& c) {
+        if (c.height > 0) return c.height;
+        return isTextLike(c.kind) ? c.font.size * 1.25 / 72.0 : 0;
+    }
+    static bool onOneLine(const Component& a, const Component& b) {
+        return a.top < b.top + std::max(lineBoxHeight(b), kEpsilon) - kEpsilon &&
+               b.top < a.top + lineBoxHeight(a) - kEpsilon;
     }
 
     void place(const Component& c, double ox, double oy, int page, const Row& row, double bandHeight) {
@@ -156,7 +194,8 @@ private:
         const double y = oy + c.top;
         if (c.kind == Kind::Section) {
             if (c.frame) add(page, item(c, x, y, c.height, {}));
-            for (const Component& child : c.children) place(child, x, y, page, row, bandHeight - c.top);
+            for (const Component& child : c.children)
+                placeBesideLabels(child, c.children, x, y, page, row, bandHeight - c.top);
             return;
         }
         double h = c.height;
