@@ -9,6 +9,9 @@ packages=(
   libzint-dev
   libgtest-dev googletest libbenchmark-dev
   zbar-tools
+  # The fonts the printed forms and windows are laid out for (Liberation
+  # Serif stands in for Times New Roman) and Qt's own translations.
+  fonts-dejavu-core fonts-liberation2 qt6-translations-l10n
 )
 missing=()
 for p in "${packages[@]}"; do

@@ -3,6 +3,7 @@
 #include "archive/ReceiptSearch.h"
 #include "archive/StoredGoodsCheck.h"
 
+#include "platform/ui/ColumnFit.h"
 #include "platform/ui/Guard.h"
 #include "platform/ui/QueryTableModel.h"
 
@@ -203,6 +204,7 @@ TfmFindCheck::TfmFindCheck(const fb::ConnectionParams& params, const QString& ki
          {QStringLiteral("DD_COUNTRY_CODE"), [](const fb::Value& v) { return countryImportMark(code(v)); }}},
         this));
     DBGrid2->setColumnHidden(8, true);  // the country is kept, not shown
+    for (QTableView* v : {DBGrid1, DBGrid2}) ui::fitColumnsToContents(v);
 
     auto* filters = new QGridLayout;
     filters->addWidget(new QLabel(QStringLiteral("ФПД"), this), 0, 0);

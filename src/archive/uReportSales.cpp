@@ -2,6 +2,7 @@
 
 #include "core/GroupTree.h"
 #include "platform/db/Value.h"
+#include "platform/ui/ColumnFit.h"
 #include "platform/ui/Guard.h"
 #include "platform/ui/MessageService.h"
 
@@ -86,9 +87,7 @@ TfmReportSales::TfmReportSales(const fb::ConnectionParams& params, QWidget* pare
     DBGrid1->setColumnHidden(ColSection, true);
     DBGrid1->verticalHeader()->hide();
     DBGrid1->verticalHeader()->setDefaultSectionSize(22);
-    DBGrid1->setColumnWidth(ColId, 70);
-    DBGrid1->setColumnWidth(ColName, 280);
-    for (int c = ColCount; c <= ColPercent; ++c) DBGrid1->setColumnWidth(c, 105);
+    ui::fitColumnsToContents(DBGrid1);
 
     auto* left = new QVBoxLayout;
     auto* period = new QHBoxLayout;

@@ -35,6 +35,7 @@ TfmGroupEdit::TfmGroupEdit(fb::Connection& db, const GroupEditInput& request, QW
     edParentGroupName->setObjectName(QStringLiteral("edParentGroupName"));
     edParentGroupName->setReadOnly(true);
     ui::showStartOfText(edParentGroupName);
+    ui::widenToText(edParentGroupName);
     edParentGroupName->setProperty("Tag", QVariant::fromValue<qlonglong>(request.parentId));
     btnEllipsis = new QToolButton(this);
     btnEllipsis->setObjectName(QStringLiteral("btnEllipsis"));

@@ -8,6 +8,7 @@
 #include "platform/db/Error.h"
 #include "platform/db/Statement.h"
 #include "platform/db/Transaction.h"
+#include "platform/ui/ColumnFit.h"
 #include "platform/ui/Guard.h"
 #include "platform/ui/QueryTableModel.h"
 
@@ -165,8 +166,7 @@ TfmPriceTagPrepare::TfmPriceTagPrepare(fb::Connection& db, QString programFolder
     DBGrid1->verticalHeader()->setVisible(false);
     DBGrid1->horizontalHeader()->setSectionsMovable(false);
     DBGrid1->horizontalHeader()->setStretchLastSection(true);
-    for (const auto& [column, width] : {std::pair{0, 40}, {1, 60}, {2, 260}, {3, 70}, {4, 60}, {5, 120}})
-        DBGrid1->setColumnWidth(column, width);
+    ui::fitColumnsToContents(DBGrid1);
     DBGrid1->viewport()->installEventFilter(this);
 
     btnAdd = button(this, "btnAdd", QStringLiteral("Добавить"), QStringLiteral("Добавить позицию в список"));

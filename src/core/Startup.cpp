@@ -13,7 +13,10 @@
 #include <QApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QLibraryInfo>
+#include <QLocale>
 #include <QTemporaryFile>
+#include <QTranslator>
 #include <QWidget>
 
 namespace core {
@@ -52,7 +55,20 @@ QString programFolderRefusal(const QString& folder, bool databaseExists, bool wr
     return (databaseExists ? kProgramFolderNotWritable : kProgramFolderReadOnly).arg(QDir::toNativeSeparators(folder));
 }
 
+bool installQtTranslation(QApplication& app) {
+    auto* translator = new QTranslator(&app);
+    if (!translator->load(QLocale(QLocale::Russian, QLocale::Russia), QStringLiteral("qtbase"), QStringLiteral("_"),
+                          QLibraryInfo::path(QLibraryInfo::TranslationsPath)) ||
+        !QCoreApplication::installTranslator(translator)) {
+        delete translator;
+        return false;
+    }
+    return true;
+}
+
 int runStartup(QApplication& app, const std::function<void()>& createWindows, const StartupOptions& options) {
+    // Before any window, the first error message included.
+    installQtTranslation(app);
     const QString key = options.instanceKey.isEmpty() ? sys::SingleInstance::defaultKey() : options.instanceKey;
     auto* instance = new sys::SingleInstance(key, &app);
     const bool primary = instance->tryBecomePrimary();

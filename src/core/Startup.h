@@ -37,13 +37,18 @@ bool folderWritable(const QString& folder);
 // nothing can be written; empty when it can be.
 QString programFolderRefusal(const QString& folder, bool databaseExists, bool writable);
 
+// Qt's own Russian texts for the dialogs, buttons and context menus Qt
+// draws itself (a file dialog, an edit field's menu). False when Qt's
+// translations are not installed: those texts then stay English.
+bool installQtTranslation(QApplication& app);
+
 struct StartupOptions {
     // The one-copy marker. Tests give one of their own so that they never
     // reach a copy of the program that a person is running.
     QString instanceKey;
 };
 
-// The program's start: one copy only, the database engine must exist, the
+// The program's start: Qt's Russian texts, one copy only, the database engine must exist, the
 // program folder must take the database at the first start, the title, the
 // login window (which connects and lists the users), then the other
 // long-lived windows made by `createWindows`, then the event loop until the

@@ -130,13 +130,11 @@ KindColumns columnsForKind(int kind) {
             c.priceEditable = true;
             c.declarTitle = QStringLiteral("Рег. № тамож. декларации");
             c.declarEditable = true;
-            c.declarWidth = 240;
             break;
         default:
             c.priceTitle = QStringLiteral("Кол-во");
             c.priceEditable = true;
             c.declarVisible = false;
-            c.nameWidth = 300;
             break;
     }
     return c;

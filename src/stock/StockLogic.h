@@ -87,8 +87,6 @@ struct KindColumns {
     bool declarVisible = true;
     bool declarEditable = false;
     bool declarIsQuantity = false;  // checked as a quantity (inventory)
-    int declarWidth = 100;
-    int nameWidth = 270;
 };
 KindColumns columnsForKind(int kind);
 

@@ -8,6 +8,7 @@
 #include "platform/db/Error.h"
 #include "platform/db/Transaction.h"
 #include "platform/sys/ProgramFolder.h"
+#include "platform/ui/ColumnFit.h"
 #include "platform/ui/Guard.h"
 #include "platform/ui/MessageService.h"
 #include "platform/ui/ReadOnlyField.h"
@@ -313,11 +314,7 @@ void TfmInventory::showEvent(QShowEvent* event) {
 void TfmInventory::FormShow() {
     pnlSupplier->setVisible(kind_ == GoodsReceipt);
     const KindColumns c = columnsForKind(kind_);
-    DBGrid1->setColumnWidth(InventoryLines::ColId, 65);
-    DBGrid1->setColumnWidth(InventoryLines::ColName, c.nameWidth);
-    DBGrid1->setColumnWidth(InventoryLines::ColCountry, 90);
-    DBGrid1->setColumnWidth(InventoryLines::ColUnit, 60);
-    DBGrid1->setColumnWidth(InventoryLines::ColDeclar, c.declarWidth);
+    ui::fitColumnsToContents(DBGrid1);
     DBGrid1->setColumnHidden(InventoryLines::ColDeclar, !c.declarVisible);
 
     const QSignalBlocker block(DateTimePicker1);

@@ -168,7 +168,9 @@ TEST_F(GoodsCheckDbTest, ShowsFortyLinesWithTheNewNumberTheTotalInWordsAndTheHea
     EXPECT_FALSE(r.contains("txtSupplier3S"));
     EXPECT_EQ(r.find("txtHead")->font.family, "Times New Roman");
 
-    // Every line reaches the pages, and the words follow the last one.
+    // Every line reaches the pages. The total, its words and the signature
+    // follow the last line on its sheet when they fit under it, else they
+    // head the next sheet together.
     const report::Layout pages = report::layOut(r);
     EXPECT_GE(pages.pageCount(), 1);
     const auto numbers = pages.placements("dtNumPos");
@@ -176,9 +178,18 @@ TEST_F(GoodsCheckDbTest, ShowsFortyLinesWithTheNewNumberTheTotalInWordsAndTheHea
     EXPECT_EQ(numbers.front().second->text, "1");
     EXPECT_EQ(numbers.back().second->text, "40");
     const auto words = pages.placements("txtSummaWord");
+    const auto signature = pages.placements("txtFIO");
     ASSERT_EQ(words.size(), 1u);
-    EXPECT_EQ(words[0].first, numbers.back().first);
+    ASSERT_EQ(signature.size(), 1u);
     EXPECT_EQ(words[0].second->text, "Одна тысяча двести тридцать четыре рубля 56 копеек");
+    const double lastLineBottom = numbers.back().second->rect.bottom();
+    const double summaryHeight = r.find("BandSummary")->height;
+    const bool fitUnderLastLine = lastLineBottom + summaryHeight <= pages.page.height - pages.page.marginBottom + 1e-3;
+    EXPECT_EQ(words[0].first, numbers.back().first + (fitUnderLastLine ? 0 : 1));
+    EXPECT_EQ(signature[0].first, words[0].first);
+    const double summaryTop = words[0].second->rect.top() - r.find("txtSummaWord")->top;
+    EXPECT_NEAR(summaryTop, fitUnderLastLine ? lastLineBottom : pages.page.marginTop, 1e-3);
+    EXPECT_GT(signature[0].second->rect.top(), words[0].second->rect.top());
     // Showing spends no number: that happens when the receipt window closes.
     EXPECT_EQ(scalar("SELECT GC_NUMBER FROM GOODSCHECK_SETTINGS"), "15");
 }

@@ -10,6 +10,7 @@
 #include "platform/db/Statement.h"
 #include "platform/db/Transaction.h"
 #include "platform/report/PreviewRecorder.h"
+#include "support/ColumnCheck.h"
 #include "support/FakeMessages.h"
 #include "support/UpgradedDbFixture.h"
 
@@ -271,6 +272,8 @@ TEST_F(ReceiptArchiveTest, WindowListsReceiptsAndThePositionsOfTheCurrentOne) {
     EXPECT_EQ(cell(w->DBGrid2, 0, 6), "? ? ?");
     EXPECT_EQ(cell(w->DBGrid2, 0, 8), "импорт");
     EXPECT_TRUE(w->DBGrid2->isColumnHidden(8));
+    testsupport::expectColumnsShowTheirText(w->DBGrid1);
+    testsupport::expectColumnsShowTheirText(w->DBGrid2);
 
     // The wheel moves the current receipt by one, and the positions follow.
     QWheelEvent down(QPointF(5, 5), QPointF(5, 5), QPoint(), QPoint(0, -120), Qt::NoButton, Qt::NoModifier,

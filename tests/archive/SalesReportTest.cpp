@@ -4,6 +4,7 @@
 
 #include "platform/db/Statement.h"
 #include "platform/db/Transaction.h"
+#include "support/ColumnCheck.h"
 #include "support/FakeMessages.h"
 #include "support/UpgradedDbFixture.h"
 
@@ -212,6 +213,7 @@ TEST_F(SalesReportTest, WindowChecksThePeriodAndShowsOneDay) {
         EXPECT_FALSE(w->DBGrid1->model()->index(row, 4).data().toString().isEmpty());
     }
     EXPECT_GE(totals, 2);
+    testsupport::expectColumnsShowTheirText(w->DBGrid1);
     // The wheel steps through the rows one at a time.
     w->DBGrid1->setCurrentIndex(w->DBGrid1->model()->index(0, 1));
     QWheelEvent down(QPointF(5, 5), QPointF(5, 5), QPoint(), QPoint(0, -120), Qt::NoButton, Qt::NoModifier,

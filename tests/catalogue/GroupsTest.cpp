@@ -291,6 +291,9 @@ TEST_F(Groups, EditorCreatesUnderTheChosenParentAndRenamesInPlace) {
         // The parent's name is read from its first letter, however long it is.
         w.show();
         EXPECT_EQ(w.findChild<QLineEdit*>(QStringLiteral("edParentGroupName"))->cursorPosition(), 0);
+        // And shown whole at the window's default size.
+        const auto* parentField = w.findChild<QLineEdit*>(QStringLiteral("edParentGroupName"));
+        EXPECT_GT(parentField->width(), parentField->fontMetrics().horizontalAdvance(rename.parentName));
         w.findChild<QLineEdit*>(QStringLiteral("edNewGroupName"))->setText(QStringLiteral("H2"));
         w.findChild<QToolButton*>(QStringLiteral("BitBtn1"))->click();  // to the top level
         EXPECT_EQ(w.parentId(), 0);

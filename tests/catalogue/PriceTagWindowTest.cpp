@@ -9,6 +9,7 @@
 #include "platform/report/PageRenderer.h"
 #include "platform/report/PreviewRecorder.h"
 #include "sales/WhenReady.h"
+#include "support/ColumnCheck.h"
 #include "support/FakeMessages.h"
 
 #include <QCheckBox>
@@ -180,6 +181,7 @@ TEST_F(PriceTagWindowTest, FillRemoveAndClearDriveTheList) {
     // The first column numbers the rows.
     for (int r = 0; r < 3; ++r) EXPECT_EQ(grid->model()->index(r, 0).data().toInt(), r + 1);
     EXPECT_EQ(grid->model()->index(0, 2).data().toString(), "Кефир");
+    testsupport::expectColumnsShowTheirText(grid);
 
     // The wheel steps one row, and stops at the ends.
     grid->selectRow(0);

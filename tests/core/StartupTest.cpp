@@ -14,8 +14,13 @@
 #include "platform/ui/MessageService.h"
 
 #include <QApplication>
+#include <QDialogButtonBox>
 #include <QDir>
+#include <QLineEdit>
 #include <QLocalServer>
+#include <QMenu>
+#include <QPushButton>
+#include <QTranslator>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -35,6 +40,27 @@ TEST(Startup, DecisionTable) {
     EXPECT_EQ(core::decideStartup(true, false), StartupDecision::ActivateOtherAndExit);
     EXPECT_EQ(core::decideStartup(false, false), StartupDecision::EngineMissingAndExit);
     EXPECT_EQ(core::decideStartup(false, true), StartupDecision::Continue);
+}
+
+TEST(Startup, QtsOwnMenusAndButtonsSpeakRussian) {
+    auto& app = *static_cast<QApplication*>(QCoreApplication::instance());
+    ASSERT_TRUE(core::installQtTranslation(app)) << "Qt's translations are installed (qt6-translations-l10n)";
+    // An edit field's context menu and the buttons of Qt's dialogs.
+    QLineEdit edit;
+    std::unique_ptr<QMenu> menu(edit.createStandardContextMenu());
+    QStringList actions;
+    for (QAction* a : menu->actions())
+        if (!a->isSeparator()) actions << a->text().section(u'\t', 0, 0).remove(u'&');
+    QDialogButtonBox buttons(QDialogButtonBox::Save | QDialogButtonBox::Cancel | QDialogButtonBox::Open);
+    for (auto [button, text] : {std::pair{QDialogButtonBox::Save, "Сохранить"}, {QDialogButtonBox::Cancel, "Отмена"},
+                                {QDialogButtonBox::Open, "Открыть"}})
+        EXPECT_EQ(buttons.button(button)->text().remove(u'&'), QString::fromUtf8(text));
+    for (const char* text : {"Отменить действие", "Копировать", "Вставить", "Выделить всё"})
+        EXPECT_TRUE(actions.contains(QString::fromUtf8(text))) << actions.join(u'|').toStdString();
+    for (QTranslator* t : app.findChildren<QTranslator*>()) {
+        QCoreApplication::removeTranslator(t);
+        delete t;
+    }
 }
 
 TEST(Startup, StatusLabelTextsAndColours) {

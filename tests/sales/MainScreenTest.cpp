@@ -11,6 +11,7 @@
 #include "platform/sys/DbEngine.h"
 #include "sales/screen/MainScreenRights.h"
 #include "sales/screen/MainScreenState.h"
+#include "sales/screen/RegGridDelegate.h"
 #include "sales/screen/Registration_Mode.h"
 #include "support/DbFixture.h"
 #include "support/FakeMessages.h"
@@ -990,4 +991,27 @@ TEST_F(MainScreenTest, IdlePollEndsALostJsonSession) {
     EXPECT_TRUE(screen->KktJsonBaudRate.isEmpty());
     EXPECT_EQ(closePorts, 1);
     EXPECT_FALSE(screen->jsonIdleAttached());
+}
+
+TEST(RegGridDelegate, AnAmountTooWideForItsColumnKeepsItsFirstDigitsAndItsKopecks) {
+    // The price and sum columns keep their share of the grid: what does not
+    // fit goes from the middle of the amount.
+    struct Delegate : sales::RegGridDelegate {
+        using sales::RegGridDelegate::RegGridDelegate;
+        using sales::RegGridDelegate::initStyleOption;
+    };
+    QTableWidget grid(1, sales::ReceiptModel::ColumnCount);
+    Delegate delegate(&grid);
+    for (int column : {int(sales::ReceiptModel::ColPrice), int(sales::ReceiptModel::ColSum)}) {
+        SCOPED_TRACE(column);
+        grid.setItem(0, column, new QTableWidgetItem(QStringLiteral("9999999.99")));
+        QStyleOptionViewItem option;
+        option.initFrom(&grid);
+        delegate.initStyleOption(&option, grid.model()->index(0, column));
+        const int narrow = option.fontMetrics.horizontalAdvance(QStringLiteral("9999999.99")) * 3 / 4;
+        const QString shown = option.fontMetrics.elidedText(option.text, option.textElideMode, narrow);
+        EXPECT_TRUE(shown.startsWith(u'9')) << shown.toStdString();
+        EXPECT_TRUE(shown.trimmed().endsWith(QStringLiteral("99"))) << shown.toStdString();
+        EXPECT_TRUE(shown.contains(QChar(0x2026)));
+    }
 }

@@ -4,6 +4,7 @@
 
 #include "stock/StockDocuments.h"
 #include "stock/uInventory.h"
+#include "support/ColumnCheck.h"
 #include "support/FakeMessages.h"
 
 #include <QAction>
@@ -83,9 +84,13 @@ TEST_F(InventoryEditor, EachKindHasItsCaptionColumnsAndSupplierPanel) {
         {stock::WriteOff, "Списание", "Кол-во", true, true, false},
     };
     goods(1, "Хлеб", QStringLiteral("3"));
+    goods(2, "Шоколад молочный пористый с цельным фундуком", QStringLiteral("3"));
     for (const Case& c : cases) {
         open(c.kind);
         editor->addLine({1, "Хлеб", "", "шт", "3"});
+        editor->addLine({2, "Шоколад молочный пористый с цельным фундуком",
+                         "Соединённое Королевство Великобритании и Северной Ирландии", "шт", "3"});
+        testsupport::expectColumnsShowTheirText(grid());
         EXPECT_EQ(editor->windowTitle(), QString::fromUtf8(c.caption));
         EXPECT_EQ(grid()->model()->headerData(InventoryLines::ColPrice, Qt::Horizontal).toString(), c.priceTitle);
         EXPECT_EQ(grid()->isColumnHidden(InventoryLines::ColDeclar), c.declarHidden);

@@ -54,7 +54,7 @@ public:
 
     Layout run() {
         layout_.pages.emplace_back();
-        for (const Component& c : report_.components()) placeOnPage(c, 0, 0);
+        for (const Component& c : report_.components()) placeOnPage(c, report_.components(), 0, 0);
         for (size_t p = 1; p < layout_.pages.size(); ++p)
             layout_.pages[p].items.insert(layout_.pages[p].items.begin(), everyPage_.begin(), everyPage_.end());
         return std::move(layout_);
@@ -64,7 +64,7 @@ private:
     // Page components: everything but regions goes on the first page (or on
     // every page when the layout asks); a region flows over as many pages as
     // its rows need.
-    void placeOnPage(const Component& c, double ox, double oy) {
+    void placeOnPage(const Component& c, const std::vector<Component>& siblings, double ox, double oy) {
         if (!c.visible) return;
         if (c.kind == Kind::Region) {
             layRegion(c, ox, oy);
@@ -72,11 +72,11 @@ private:
         }
         if (c.kind == Kind::Section) {
             if (c.frame) add(0, item(c, ox + c.left, oy + c.top, c.height, {}));
-            for (const Component& child : c.children) placeOnPage(child, ox + c.left, oy + c.top);
+            for (const Component& child : c.children) placeOnPage(child, c.children, ox + c.left, oy + c.top);
             return;
         }
         const size_t before = layout_.pages[0].items.size();
-        place(c, ox, oy, 0, {}, 0);
+        placeBesideLabels(c, siblings, ox, oy, 0, {}, 0);
         if (c.everyPage)
             everyPage_.insert(everyPage_.end(), layout_.pages[0].items.begin() + static_cast<long>(before),
                               layout_.pages[0].items.end());
@@ -139,15 +139,53 @@ private:
         double h = band.height;
         for (const Component& c : band.children) {
             if (!c.visible || !c.autoHeight || !isMemo(c.kind)) continue;
-            h = std::max(h, c.top + wrappedTextHeight(c.font, textWidthOf(c), textOf(c, row)) + kMemoPadding);
+            h = std::max(h, c.top + wrappedTextHeight(c.font, lineWidthOf(c), textOf(c, row)) + kMemoPadding);
         }
         return h;
     }
 
     double placeBand(const Component& band, double x, double y, int page, const Row& row, double height) {
         if (band.frame) add(page, item(band, x + band.left, y, height, {}));
-        for (const Component& c : band.children) place(c, x + band.left, y, page, row, height);
+        for (const Component& c : band.children) placeBesideLabels(c, band.children, x + band.left, y, page, row, height);
         return height;
+    }
+
+    // A label is a one-line text without a width of its own: it takes the
+    // room its font needs. What shares its line to its right starts after
+    // it (keeping its right edge), so that no font standing in for the one
+    // the layout was drawn with makes a label cover its value.
+    void placeBesideLabels(const Component& c, const std::vector<Component>& siblings, double ox, double oy, int page,
+                           const Row& row, double bandHeight) {
+        double left = c.left;
+        if (c.kind != Kind::Section && c.kind != Kind::Region && c.kind != Kind::Rect) {
+            for (const Component& label : siblings) {
+                if (&label == &c || !label.visible || label.kind != Kind::Text || label.width > 0 ||
+                    label.align != Align::Left || label.left >= c.left || !onOneLine(label, c))
+                    continue;
+                const QString text = textOf(label, row);
+                if (text.isEmpty()) continue;
+                left = std::max(left, label.left + textWidth(label.font, text + u' '));
+            }
+        }
+        if (left <= c.left + kEpsilon) {
+            place(c, ox, oy, page, row, bandHeight);
+            return;
+        }
+        Component moved = c;
+        moved.left = left;
+        if (c.width > 0) moved.width = std::max(kEpsilon, c.left + c.width - left);
+        place(moved, ox, oy, page, row, bandHeight);
+    }
+
+    // Height a component takes on its line: a one-line text without a height
+    // the line of its font.
+    static double lineBoxHeight(const Component& c) {
+        if (c.height > 0) return c.height;
+        return isTextLike(c.kind) ? c.font.size * 1.25 / 72.0 : 0;
+    }
+    static bool onOneLine(const Component& a, const Component& b) {
+        return a.top < b.top + std::max(lineBoxHeight(b), kEpsilon) - kEpsilon &&
+               b.top < a.top + lineBoxHeight(a) - kEpsilon;
     }
 
     void place(const Component& c, double ox, double oy, int page, const Row& row, double bandHeight) {
@@ -156,7 +194,8 @@ private:
         const double y = oy + c.top;
         if (c.kind == Kind::Section) {
             if (c.frame) add(page, item(c, x, y, c.height, {}));
-            for (const Component& child : c.children) place(child, x, y, page, row, bandHeight - c.top);
+            for (const Component& child : c.children)
+                placeBesideLabels(child, c.children, x, y, page, row, bandHeight - c.top);
             return;
         }
         double h = c.height;
@@ -166,7 +205,7 @@ private:
             text = textOf(c, row);
             if (h <= 0) h = c.font.size * 1.25 / 72.0;
             if (c.autoHeight && isMemo(c.kind))
-                h = std::max(h, wrappedTextHeight(c.font, textWidthOf(c), text) + kMemoPadding);
+                h = std::max(h, wrappedTextHeight(c.font, lineWidthOf(c), text) + kMemoPadding);
         }
         PageItem i = item(c, x, y, h, text);
         if (i.wrap)
@@ -180,11 +219,13 @@ private:
     static double textWidthOf(const Component& c) {
         return c.frame && c.width > 0 ? std::max(0.0, c.width - 2 * kCellPadding) : c.width;
     }
+    // The width a line of text is fitted into.
+    static double lineWidthOf(const Component& c) { return textWidthOf(c) * kLineRoom; }
 
     // A fixed-size memo keeps the whole lines that fit and marks the cut with
     // an ellipsis on its last line, so a name is never sliced through a line.
     static void breakIntoLines(PageItem& i, const Component& c) {
-        const double width = textWidthOf(c);
+        const double width = lineWidthOf(c);
         i.lineHeight = lineHeight(c.font);
         i.lines = wrapLines(c.font, width, i.text);
         if (!i.clip || i.lines.isEmpty() || i.lineHeight <= 0) return;
@@ -210,10 +251,8 @@ private:
     // A one-line cell with a width never spills over its neighbours: its font
     // shrinks until the text fits (a long price next to the barcode).
     static void shrinkToWidth(PageItem& i, const Component& c) {
-        const double width = textWidthOf(c);
-        if (width <= 0 || i.text.isEmpty() || i.pageMacros) return;
-        // A little room for devices whose glyphs come out a shade wider.
-        const double room = width * 0.97;
+        const double room = lineWidthOf(c);
+        if (room <= 0 || i.text.isEmpty() || i.pageMacros) return;
         for (int step = 0; step < 8; ++step) {
             const double needed = textWidth(i.font, i.text);
             if (needed <= room || i.font.size <= 1) return;

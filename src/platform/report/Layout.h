@@ -12,6 +12,10 @@ namespace report {
 
 // Inches between a framed cell's border and its text.
 constexpr double kCellPadding = 0.03;
+// The share of a box's width a line of text is fitted into: on a coarse
+// device (a screen, a label printer) glyphs come out a shade wider than
+// measured, and a line that filled its box exactly would spill a dot.
+constexpr double kLineRoom = 0.97;
 
 // One thing to draw on a page, placed in inches from the paper's top left.
 struct PageItem {

@@ -98,6 +98,23 @@ Answer MessageService::askCaptioned(QWidget* parent, const QString& caption, con
     }
 }
 
+namespace {
+
+// A line too long for the box loses the end of what it quotes: the reader
+// still sees how a name starts, and the closing quote and the question mark
+// that follow it.
+QString elideKeepingStart(const QString& line, const QFontMetrics& metrics, int maxWidth) {
+    static const QRegularExpression closing(QStringLiteral("\\s*[\"'»]+[^\"'»]*$"));
+    const QRegularExpressionMatch m = closing.match(line);
+    const QString tail = m.hasMatch() && m.capturedStart() > 0 ? m.captured() : QString();
+    const int room = maxWidth - metrics.horizontalAdvance(tail);
+    if (tail.isEmpty() || room <= metrics.horizontalAdvance(QChar(0x2026)))
+        return metrics.elidedText(line, Qt::ElideRight, maxWidth);
+    return metrics.elidedText(line.left(line.size() - tail.size()), Qt::ElideRight, room) + tail;
+}
+
+}  // namespace
+
 QString fitMessageLines(const QString& text, const QFontMetrics& metrics, int maxWidth) {
     // Split after each line break so that CR LF and LF CR pairs come back as
     // they were.
@@ -114,8 +131,7 @@ QString fitMessageLines(const QString& text, const QFontMetrics& metrics, int ma
             qsizetype kept = line.size();
             while (kept > 0 && line.at(kept - 1) == QLatin1Char(' ')) --kept;
             line.truncate(kept);
-            if (metrics.horizontalAdvance(line) > maxWidth)
-                line = metrics.elidedText(line, Qt::ElideMiddle, maxWidth);
+            if (metrics.horizontalAdvance(line) > maxWidth) line = elideKeepingStart(line, metrics, maxWidth);
         }
         out += line;
         if (!m.hasMatch()) break;

@@ -26,9 +26,11 @@ void RegGridDelegate::initStyleOption(QStyleOptionViewItem* option, const QModel
         break;
     case ReceiptModel::ColPrice:
     case ReceiptModel::ColSum:
+        // The columns keep their share of the grid: an amount too wide for
+        // it loses digits in the middle, never its kopecks.
         option->text = option->text + QLatin1Char(' ');
         option->displayAlignment = Qt::AlignRight | Qt::AlignVCenter;
-        option->textElideMode = Qt::ElideRight;
+        option->textElideMode = Qt::ElideMiddle;
         break;
     case ReceiptModel::ColDiscount:
     case ReceiptModel::ColSubject: {

@@ -239,3 +239,52 @@ TEST(ReportOutput, EveryPageTextsCarryTheirPageNumbers) {
     // The group label is on the first page only.
     EXPECT_EQ(layout.placements("TextGroupName").size(), 1u);
 }
+
+TEST(ReportLayout, NoLabelOrValueInksAnotherOnAnyFormAtLabelAndOfficeResolutions) {
+    // Every form filled with its longest texts; whatever font stands in for
+    // the one the layouts were drawn with, no two components darken the same
+    // dot on a label printer or an office printer.
+    const QString longName = QStringLiteral("Шоколад молочный пористый с цельным фундуком и изюмом, плитка в упаковке");
+    const QString country = QStringLiteral("Соединённое Королевство Великобритании и Северной Ирландии");
+    std::vector<report::Report> forms;
+    for (const char* name : {"GoodsCheck", "GoodsCheckPreview1"}) {
+        report::Report r = shippedReport(name);
+        r.setText("txtSupplier1S", "ИП Петров Пётр Петрович, ИНН 500100732259, ОГРНИП 304500116000157");
+        r.setText("txtSupplier2S", "Московская обл., г. Подольск, ул. Кирова, д. 28, кв. 14");
+        r.setText("txtSupplier3S", "р/с 40802810938050000000 в ПАО Сбербанк, БИК 044525225");
+        r.setText("txtAddress", "Московская обл., г. Подольск, Большая Серпуховская ул., д. 43, павильон 12");
+        r.setText("txtHead", "Товарный чек № ТЧ-А - 1234567 от 30 сентября 2024 г.");
+        r.setText("txtItogo", "9999999.99");
+        r.setText("txtSummaWord", "Девять миллионов девятьсот девяносто девять тысяч девятьсот девяносто девять "
+                                  "рублей 99 копеек");
+        r.setText("txtFIO", "/ Константинопольский К.К. /");
+        r.bindData("RvDataSetConnDM", goodsCheckLines(3, longName));
+        forms.push_back(std::move(r));
+    }
+    for (const char* name : {"PriceTagSmall", "PriceTagMiddle", "PriceTagBig", "Sticker30x20", "Sticker40x30",
+                             "Sticker43x25", "Sticker58x30", "Sticker58x40", "Sticker58x60"}) {
+        report::Report r = shippedReport(name);
+        r.setText("mCompanyName", "ООО «Торговый дом Северное сияние»");
+        report::DataSet rows({"G_ID", "G_NAME", "G_PRICE", "G_EDIZM", "G_DECLAR_NUMBER"});
+        rows.addRow({"1234567", longName, "9999999.99", "упак", "4006381333931"});
+        r.bindData("RvDataSetConnection1", rows);
+        forms.push_back(std::move(r));
+    }
+    {
+        report::Report r = shippedReport("InventoryList");
+        r.setText("TextGroupName", "Кондитерские изделия, шоколад и конфеты весовые и в подарочной упаковке");
+        report::DataSet rows({"G_ID", "G_NAME", "G_COUNTRY", "G_EDIZM", "G_PRICE", "G_DECLAR_NUMBER"});
+        for (int i = 0; i < 3; ++i) rows.addRow({"1234567", longName, country, "упак", "99999.999", "99999.999"});
+        r.bindData("RvDataSetConn_Inventory", rows);
+        forms.push_back(std::move(r));
+    }
+    for (const report::Report& form : forms) {
+        const report::Layout layout = report::layOut(form);
+        for (double dpi : {203.0, 300.0}) {
+            for (const reporttest::InkClash& clash : reporttest::inkClashes(layout, dpi))
+                ADD_FAILURE() << form.name().toStdString() << " at " << dpi << " dpi, page " << clash.page + 1
+                              << ": " << clash.first.toStdString() << " and " << clash.second.toStdString() << " share "
+                              << clash.pixels << " dots";
+        }
+    }
+}

@@ -1,6 +1,12 @@
 #include "ReportTestSupport.h"
 
+#include "platform/report/PageRenderer.h"
+
+#include <QPainter>
+
 #include <gtest/gtest.h>
+
+#include <map>
 
 namespace reporttest {
 
@@ -51,6 +57,64 @@ int longestDarkRun(const QImage& image, int y) {
         best = std::max(best, run);
     }
     return best;
+}
+
+QImage renderAlone(const report::Layout& layout, const report::PageItem& item, double dpi) {
+    report::Layout alone;
+    alone.page = layout.page;
+    alone.pages.emplace_back();
+    alone.pages.front().items.push_back(item);
+    return report::renderPage(alone, 0, dpi);
+}
+
+std::vector<InkClash> inkClashes(const report::Layout& layout, double dpi) {
+    std::vector<InkClash> clashes;
+    const int width = qMax(1, qRound(layout.page.width * dpi));
+    const int height = qMax(1, qRound(layout.page.height * dpi));
+    const int dpm = qRound(dpi / 0.0254);
+    for (int page = 0; page < layout.pageCount(); ++page) {
+        const auto& items = layout.pages[static_cast<size_t>(page)].items;
+        std::vector<int> owner(static_cast<size_t>(width) * static_cast<size_t>(height), -1);
+        std::map<std::pair<int, int>, int> shared;
+        for (size_t k = 0; k < items.size(); ++k) {
+            report::PageItem item = items[k];
+            if (item.kind == report::Kind::Rect || item.kind == report::Kind::Section) continue;
+            if (item.kind != report::Kind::Line && item.text.isEmpty()) continue;
+            item.frame = false;
+            // Only the band the item stands in, wide as the page: texts may
+            // run past their own rectangle.
+            const int top = qMax(0, qFloor((item.rect.top() - 0.3) * dpi));
+            const int bottom = qMin(height, qCeil((item.rect.bottom() + 0.3) * dpi));
+            if (bottom <= top) continue;
+            QImage band(width, bottom - top, QImage::Format_RGB32);
+            band.setDotsPerMeterX(dpm);
+            band.setDotsPerMeterY(dpm);
+            band.fill(Qt::white);
+            {
+                report::Layout alone;
+                alone.page = layout.page;
+                alone.pages.emplace_back();
+                alone.pages.front().items.push_back(item);
+                QPainter p(&band);
+                p.setRenderHint(QPainter::TextAntialiasing);
+                p.translate(0, -top);
+                report::paintPage(p, alone, 0, dpi, dpi);
+            }
+            for (int y = 0; y < band.height(); ++y) {
+                const auto* line = reinterpret_cast<const QRgb*>(band.constScanLine(y));
+                for (int x = 0; x < width; ++x) {
+                    if (!isDark(line[x])) continue;
+                    int& o = owner[static_cast<size_t>(y + top) * static_cast<size_t>(width) + static_cast<size_t>(x)];
+                    if (o >= 0 && o != static_cast<int>(k)) ++shared[{o, static_cast<int>(k)}];
+                    o = static_cast<int>(k);
+                }
+            }
+        }
+        for (const auto& [pair, pixels] : shared)
+            clashes.push_back({page, items[static_cast<size_t>(pair.first)].name,
+                               items[static_cast<size_t>(pair.second)].name, pixels});
+    }
+    return clashes;
 }
 
 }  // namespace reporttest

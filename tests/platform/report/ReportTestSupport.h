@@ -5,6 +5,8 @@
 #include <QImage>
 #include <QString>
 
+#include <vector>
+
 namespace reporttest {
 
 // The folder the program runs from in the build, with reports/ beside it.
@@ -25,5 +27,20 @@ int darkPixels(const QImage& image, const QRect& area);
 
 // The longest horizontal run of dark pixels in one pixel row.
 int longestDarkRun(const QImage& image, int y);
+
+// One item of a page drawn alone, on a page of its own at dpi.
+QImage renderAlone(const report::Layout& layout, const report::PageItem& item, double dpi);
+
+// Two components that put ink on the same pixels of a page.
+struct InkClash {
+    int page = 0;
+    QString first;
+    QString second;
+    int pixels = 0;
+};
+// Draws every text, memo, barcode and line of every page alone at dpi (the
+// frames of table cells and tags left out) and reports where two of them
+// darken the same pixel.
+std::vector<InkClash> inkClashes(const report::Layout& layout, double dpi);
 
 }  // namespace reporttest

@@ -43,6 +43,25 @@ TEST(MessageLines, ALongNameIsCutInsideTheBoxAndEverythingElseStays) {
     }
 }
 
+TEST(MessageLines, AQuotedNameTooLongForItsLineKeepsItsStartAndTheClosingQuote) {
+    const QFontMetrics metrics(QApplication::font());
+    const QString name = QStringLiteral("Соединённое Королевство Великобритании и Северной Ирландии");
+    for (const QString& text : {QStringLiteral("Вы хотите удалить страну  '' ") + name + QStringLiteral(" '' ?     "),
+                                QStringLiteral("Удалить группу \"") + name + QStringLiteral("\" ?"),
+                                QStringLiteral("Страна ") + name}) {
+        SCOPED_TRACE(text.toStdString());
+        const int width = metrics.horizontalAdvance(text.trimmed()) * 2 / 3;
+        const QString shown = ui::fitMessageLines(text, metrics, width);
+        EXPECT_LE(metrics.horizontalAdvance(shown), width) << shown.toStdString();
+        EXPECT_TRUE(shown.contains(name.left(12))) << shown.toStdString();
+        EXPECT_TRUE(shown.contains(QChar(0x2026)));
+        const qsizetype quote = text.lastIndexOf(QRegularExpression(QStringLiteral("[\"']")));
+        if (quote > 0) {
+            EXPECT_TRUE(shown.trimmed().endsWith(text.mid(quote).trimmed())) << shown.toStdString();
+        }
+    }
+}
+
 TEST(MessageLines, ASentenceThatFitsKeepsEveryWordWhenOnlyItsPaddingOverflows) {
     const QFontMetrics metrics(QApplication::font());
     const QString sentence = QStringLiteral(" Этот признак будет указан для всех позиций в кассовом чеке.");
