@@ -15,6 +15,7 @@
 #include "sales/receipt/ReceiptMessages.h"
 #include "sales/screen/RegGridDelegate.h"
 #include "sales/screen/RegMenus.h"
+#include "sales/screen/ScreenFocus.h"
 #include "sales/screen/uPrinttMessage.h"
 
 #include <QAction>
@@ -123,6 +124,7 @@ void TfmReg::buildControls() {
     central_->setObjectName(QStringLiteral("PanelMain"));
     setCentralWidget(central_);
     central_->installEventFilter(this);
+    focus_ = new sales::ScreenFocus(*this, *central_);
 
     auto label = [](QWidget* parent, const QString& name, const QString& text) {
         auto* l = new QLabel(text, parent);
@@ -617,6 +619,8 @@ void TfmReg::SetWorkplaceLock() {
         sales::receiptKindFromCaption(lblOperationType->text()), receiptDiscount != QLatin1Char('N'), locked);
     for (const sales::ControlSwitch& sw : sales::workplaceLockSwitches(locked, builtinSession_, discounts))
         applySwitch(sw);
+    // Whatever control had the focus, a locked screen's keys are a card's.
+    if (locked) focus_->rest();
 }
 
 void TfmReg::lockWorkplace() {

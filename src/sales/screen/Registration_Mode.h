@@ -47,6 +47,7 @@ class PrintMessageWait;
 
 namespace sales {
 class RegMenus;
+class ScreenFocus;
 // The Tag of a control, as the dynamic property "Tag" (0 when unset).
 int controlTag(const QObject* control);
 void setControlTag(QObject* control, int tag);
@@ -431,6 +432,7 @@ private:
     QList<QStringList> portionChoices_;
     QHash<QString, Command> commands_;
     sales::RegMenus* menus_ = nullptr;  // owned by this window
+    sales::ScreenFocus* focus_ = nullptr;  // owned by this window
     // Design geometry (800 by 600) and font size of every placed control.
     struct Design {
         QRect rect;
