@@ -405,3 +405,93 @@ TEST_F(ProgramScreenTest, TheFiscalSignFieldGivesTheFocusBackToTheScreen) {
     EXPECT_EQ(reg->lblVvod->text(), QStringLiteral("45"));
     EXPECT_EQ(reg->edFPD->text(), QStringLiteral("123"));
 }
+
+TEST_F(ProgramScreenTest, BuiltinAdministratorsSessionChangesNoReceipt) {
+    // A cashier's session ends with a receipt on the screen.
+    addPosition();
+    reg->edFPD->setText(QStringLiteral("3826504911"));
+    core::SessionUser votar;
+    votar.name = QStringLiteral(" VOTAR");
+    votar.postLabel = QStringLiteral("VOTAR : ");
+    reg->setUser(votar);
+    reg->ApplyUserRights(core::BuiltinAdminRights);
+    ASSERT_TRUE(reg->builtinSession());
+    // The receipt and its modes; the register and the session are not the receipt's.
+    const auto receiptOf = [this] {
+        QStringList p;
+        for (const QString& line : printOf(*reg))
+            if (!line.startsWith(QLatin1String("register ")) && !line.startsWith(QLatin1String("user ")))
+                p << line;
+        return p.join(QLatin1Char('\n')).toStdString();
+    };
+    const std::string before = receiptOf();
+
+    // His own: the users list and the about box; ending the program asks first.
+    const QStringList own{QStringLiteral("MUsersDB"), QStringLiteral("N4"), QStringLiteral("MAppClose")};
+    std::vector<std::pair<QString, std::function<void()>>> ways;
+    for (const QString& name : reg->commandNames()) {
+        if (own.contains(name)) continue;
+        if (QAction* a = reg->action(name))
+            ways.emplace_back(QStringLiteral("trigger ") + name, [a] {
+                const bool enabled = a->isEnabled();
+                a->setEnabled(true);
+                a->trigger();
+                a->setEnabled(enabled);
+            });
+        ways.emplace_back(QStringLiteral("command ") + name, [this, name] { reg->runAttachedCommand(name); });
+    }
+    const QMetaObject* meta = reg->metaObject();
+    for (int i = meta->methodOffset(); i < meta->methodCount(); ++i) {
+        const QMetaMethod m = meta->method(i);
+        const QString name = QString::fromLatin1(m.name());
+        if (m.methodType() != QMetaMethod::Slot || m.parameterCount() != 0 || !name.endsWith(QLatin1String("Click")))
+            continue;
+        if (own.contains(name.chopped(5))) continue;
+        ways.emplace_back(QStringLiteral("slot ") + name, [this, m] { m.invoke(reg, Qt::DirectConnection); });
+    }
+    for (int column = 0; column < sales::ReceiptModel::ColumnCount; ++column)
+        ways.emplace_back(QStringLiteral("grid double click ") + QString::number(column),
+                          [this, column] { reg->GoodsGridDblClick(column); });
+    for (QAbstractButton* b : reg->findChildren<QAbstractButton*>()) {
+        if (b->window() != reg) continue;
+        ways.emplace_back(QStringLiteral("click ") + b->objectName(), [b] {
+            const bool enabled = b->isEnabled();
+            b->setEnabled(true);
+            b->click();
+            b->setEnabled(enabled);
+        });
+    }
+    for (QWidget* w : {static_cast<QWidget*>(reg->lblOperationType), static_cast<QWidget*>(reg->Label3)})
+        ways.emplace_back(QStringLiteral("double click ") + w->objectName(),
+                          [w] { mouse(w, QEvent::MouseButtonDblClick); });
+    const std::pair<int, Qt::KeyboardModifiers> keys[] = {
+        {Qt::Key_Delete, Qt::ShiftModifier},   {Qt::Key_Minus, Qt::ShiftModifier}, {Qt::Key_Return, Qt::ControlModifier},
+        {Qt::Key_Delete, Qt::ControlModifier}, {Qt::Key_Minus, Qt::ControlModifier}, {Qt::Key_8, Qt::ControlModifier},
+        {Qt::Key_P, Qt::ControlModifier},      {Qt::Key_W, Qt::ControlModifier},   {Qt::Key_N, Qt::ControlModifier}};
+    for (const auto& [key, mods] : keys)
+        ways.emplace_back(QStringLiteral("key ") + QKeySequence(QKeyCombination(mods, Qt::Key(key))).toString(),
+                          [this, key, mods] {
+                              reg->lblVvod->setText(QStringLiteral("5"));
+                              QTest::keyClick(reg, Qt::Key(key), mods);
+                          });
+
+    ASSERT_GT(ways.size(), 150u);
+    for (const auto& [way, run] : ways) {
+        SCOPED_TRACE(way.toStdString());
+        {
+            WindowWatch watch;
+            run();
+            QCoreApplication::processEvents();
+            watch.check();
+        }
+        EXPECT_EQ(receiptOf(), before);
+        if (receiptOf() != before) {
+            // The next way starts from the receipt as it was.
+            reg->receipt().reset();
+            addPosition();
+            reg->chLE->setChecked(false);
+            reg->SetPaymentMethodFlag(4);
+        }
+        messages.clear();
+    }
+}

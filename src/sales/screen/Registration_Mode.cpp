@@ -417,9 +417,9 @@ void TfmReg::connectButtons() {
     connect(btnLE, &QPushButton::clicked, this, &TfmReg::btnLEClick);
     connect(btnTelefon, &QPushButton::clicked, this, &TfmReg::btnTelefonClick);
     connect(chLE, &QCheckBox::clicked, this, [this](bool checked) {
-        // A click has already turned the box; on a locked workplace it goes
-        // back, and the buyer stays as the receipt has it.
-        if (isWorkplaceLocked()) {
+        // A click has already turned the box; where the receipt may not
+        // change it goes back, and the buyer stays as the receipt has it.
+        if (receiptFrozen()) {
             chLE->setChecked(!checked);
             return;
         }
@@ -432,14 +432,14 @@ void TfmReg::connectButtons() {
     connect(GoodsGrid, &QWidget::customContextMenuRequested, this, &TfmReg::showGridPopup);
     auto operationPopup = [this](QWidget* from) {
         return [this, from](const QPoint& pos) {
-            if (!isWorkplaceLocked()) PopupMenuOperation->popup(from->mapToGlobal(pos));
+            if (!receiptFrozen()) PopupMenuOperation->popup(from->mapToGlobal(pos));
         };
     };
     connect(Label3, &QWidget::customContextMenuRequested, this, operationPopup(Label3));
     connect(lblOperationType, &QWidget::customContextMenuRequested, this, operationPopup(lblOperationType));
     connect(lblTaxSystem, &QWidget::customContextMenuRequested, this,
             [this](const QPoint& pos) {
-                if (!isWorkplaceLocked()) PopupMenuTaxSystem->popup(lblTaxSystem->mapToGlobal(pos));
+                if (!receiptFrozen()) PopupMenuTaxSystem->popup(lblTaxSystem->mapToGlobal(pos));
             });
     for (QLabel* image : {ImageScaleOn, ImageScaleOff})
         connect(image, &QWidget::customContextMenuRequested, this,
@@ -969,7 +969,7 @@ void TfmReg::updateDiscountButtons() {
 }
 
 bool TfmReg::receiptKindCommand(int kind, const QString& caption) {
-    if (isWorkplaceLocked()) return false;
+    if (receiptFrozen()) return false;
     const QString text = caption.toUpper();
     const bool changes = kind != receiptKind() || text != lblOperationType->text();
     if (changes && core::ReceiptHasMarkedGoods(receipt_.lineAttrs())) {
@@ -1003,7 +1003,7 @@ bool TfmReg::applyReceiptKindChoice(int modalResult) {
 void TfmReg::lblOperationTypeDblClick() {
     // A disabled label still passes its mouse events to this screen's
     // filter: the lock itself must refuse the kind change.
-    if (!operationChoice_ || isWorkplaceLocked()) return;
+    if (!operationChoice_ || receiptFrozen()) return;
     ui::guarded(this, [this] { applyReceiptKindChoice(operationChoice_()); });
 }
 
@@ -1042,7 +1042,7 @@ void TfmReg::setCommand(const QString& name, Command handler) {
 void TfmReg::runCommand(const QString& name) {
     // Every button, menu item and hot key of the screen ends here: a locked
     // workplace refuses them in one place, whatever their control's state.
-    if (refusedWhileLocked(name)) return;
+    if (refusedCommand(name)) return;
     const Command handler = commands_.value(name);
     if (!handler) return;
     ui::guarded(this, handler);

@@ -200,8 +200,13 @@ public:
     // attached to it, by name.
     QStringList commandNames() const;
     // While the workplace is locked every command but the unlocking ones
-    // (a scanned cashier card, the change of cashier) is refused.
-    bool refusedWhileLocked(const QString& name) const;
+    // (a scanned cashier card, the change of cashier) is refused; in the
+    // built-in administrator's session every command but his own (the users,
+    // the about box, ending the program).
+    bool refusedCommand(const QString& name) const;
+    // Nothing may change the receipt on the screen: the workplace is locked,
+    // or the built-in administrator works, who has no cashier to sell for.
+    bool receiptFrozen() const { return isWorkplaceLocked() || builtinSession_; }
     bool hasCommand(const QString& name) const { return commands_.contains(name); }
     // Replaces the schema upgrade FormShow runs (the data module's by default).
     void setSchemaUpgrade(SchemaUpgrade upgrade) { schemaUpgrade_ = std::move(upgrade); }
