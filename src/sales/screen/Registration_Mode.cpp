@@ -915,7 +915,13 @@ int TfmReg::currentReceiptRow() const {
 
 void TfmReg::setCurrentReceiptRow(int row) {
     if (!receipt_.isDataRow(row)) return;
-    GoodsGrid->setCurrentCell(row - 1, qMax(0, GoodsGrid->currentColumn()));
+    // A hidden column as the current one highlights nothing and scrolls
+    // nowhere: the name is in every layout.
+    int column = GoodsGrid->currentColumn();
+    if (column < 0 || GoodsGrid->isColumnHidden(column)) column = sales::ReceiptModel::ColName;
+    GoodsGrid->setCurrentCell(row - 1, column);
+    // The position just added or changed is the one the cashier sees.
+    if (QTableWidgetItem* item = GoodsGrid->item(row - 1, column)) GoodsGrid->scrollToItem(item);
 }
 
 char TfmReg::RecalcReceipt() {
