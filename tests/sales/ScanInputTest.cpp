@@ -535,13 +535,13 @@ TEST_F(ScanInputScreen, NewAndChangedPositionsAreCurrentAndInView) {
     addGoods(1, QStringLiteral("Хлеб"), QStringLiteral("30.00"), 0, QStringLiteral("4600000000017"));
     screen->show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(screen.get()));
-    // The row is the current one, highlighted, and shown whole.
+    // The row is the current one, the only one highlighted, and shown whole.
     const auto shown = [this](int row) {
         QTableWidget* grid = screen->GoodsGrid;
         const QModelIndex current = grid->currentIndex();
-        return current.row() == row - 1 && !grid->isColumnHidden(current.column()) &&
-               grid->selectionModel()->isRowSelected(row - 1, QModelIndex()) &&
-               grid->viewport()->rect().contains(grid->visualRect(current));
+        const QModelIndexList selected = grid->selectionModel()->selectedRows();
+        return current.row() == row - 1 && !grid->isColumnHidden(current.column()) && selected.size() == 1 &&
+               selected.front().row() == row - 1 && grid->viewport()->rect().contains(grid->visualRect(current));
     };
     type(QStringLiteral("4600000000017"));
     key(Qt::Key_Return);

@@ -24,6 +24,7 @@
 #include <QCoreApplication>
 #include <QFrame>
 #include <QHeaderView>
+#include <QItemSelectionModel>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -919,9 +920,13 @@ void TfmReg::setCurrentReceiptRow(int row) {
     // nowhere: the name is in every layout.
     int column = GoodsGrid->currentColumn();
     if (column < 0 || GoodsGrid->isColumnHidden(column)) column = sales::ReceiptModel::ColName;
-    GoodsGrid->setCurrentCell(row - 1, column);
+    // That row alone, whatever modifier the command came with (Ctrl+W would
+    // add it to the selection, Shift stretch the selection to it).
+    const QModelIndex index = GoodsGrid->model()->index(row - 1, column);
+    GoodsGrid->selectionModel()->setCurrentIndex(index,
+                                                 QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
     // The position just added or changed is the one the cashier sees.
-    if (QTableWidgetItem* item = GoodsGrid->item(row - 1, column)) GoodsGrid->scrollToItem(item);
+    GoodsGrid->scrollTo(index);
 }
 
 char TfmReg::RecalcReceipt() {
