@@ -9,7 +9,9 @@ QStringList rightsChoices() { return {kRightsAdmin, kRightsCashier}; }
 
 UserCheck checkUser(const QString& fio, const QString& password) {
     const QString name = trimBlanks(fio);
-    if (name == kBuiltinAdmin) return UserCheck::ReservedName;
+    // In any letter case: a stored "Votar" would be offered at login in place
+    // of the built-in administrator.
+    if (name.compare(kBuiltinAdmin, Qt::CaseInsensitive) == 0) return UserCheck::ReservedName;
     if (name.isEmpty() || trimBlanks(password).isEmpty()) return UserCheck::MissingRequired;
     return UserCheck::Ok;
 }

@@ -29,8 +29,8 @@ inline const QString kDefaultPost = QStringLiteral("Кассир");
 
 enum class UserCheck { Ok, ReservedName, MissingRequired };
 
-// The built-in administrator's name is refused (also with blanks around
-// it); the name and the password are required.
+// The built-in administrator's name is refused in any letter case and
+// with blanks around it; the name and the password are required.
 UserCheck checkUser(const QString& fio, const QString& password);
 // The message for a refused check; empty for Ok.
 QString userCheckMessage(UserCheck check);

@@ -67,6 +67,12 @@ void TfmLockedMessage::changeEvent(QEvent* event) {
 }
 
 void TfmLockedMessage::closeEvent(QCloseEvent* event) {
+    // Only the end of the lock takes the banner away, not the window
+    // system's close.
+    if (event->spontaneous()) {
+        event->ignore();
+        return;
+    }
     Timer1->stop();
     QWidget::closeEvent(event);
 }

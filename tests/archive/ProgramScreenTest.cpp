@@ -5,6 +5,7 @@
 #include "catalogue/Catalogue.h"
 #include "catalogue/uCountries.h"
 #include "core/DataModule.h"
+#include "core/uLockedMessage.h"
 #include "platform/fiscal/RegisterEmulator.h"
 #include "sales/input/KeyRouter.h"
 #include "sales/screen/ProgramWindows.h"
@@ -17,11 +18,14 @@
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
+#include <QCloseEvent>
+#include <QContextMenuEvent>
 #include <QDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMetaMethod>
 #include <QMouseEvent>
+#include <QPointer>
 #include <QPushButton>
 #include <QTableView>
 #include <QTableWidget>
@@ -130,6 +134,17 @@ protected:
         r.setAttr(1, sales::ReceiptModel::AttrBasePrice, QStringLiteral("10.00"));
         ASSERT_EQ(reg->RecalcReceipt(), 0);
         reg->setCurrentReceiptRow(1);
+    }
+
+    void showActive() {
+        reg->show();
+        reg->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(reg));
+    }
+    // Keys go where the window system sends them: to the focused control.
+    QWidget* focused() const {
+        QWidget* f = QApplication::focusWidget();
+        return f ? f : reg;
     }
 
     testsupport::FakeMessages messages;
@@ -300,4 +315,194 @@ TEST_F(ProgramScreenTest, CountryColumnPutsTheChosenCountryOnThePosition) {
         EXPECT_EQ(reg->GoodsGrid->item(0, sales::ReceiptModel::ColCountry)->text(), QLatin1String(c.expected));
     }
     EXPECT_TRUE(messages.boxes.empty()) << messages.last().toStdString();
+}
+
+TEST_F(ProgramScreenTest, LockHoldsWhateverControlHadTheFocusAndACardUnlocksFromIt) {
+    addPosition();
+    ASSERT_TRUE(reg->setReceiptKind(sales::KindSaleReturn));
+    reg->edFPD->setText(QStringLiteral("3826504911"));
+    showActive();
+    const QStringList before = printOf(*reg);
+    QList<QWidget*> controls;
+    for (QWidget* w : reg->findChildren<QWidget*>())
+        if (w->window() == reg && w->isVisible() && w->isEnabled() && (w->focusPolicy() & Qt::TabFocus))
+            controls << w;
+    ASSERT_TRUE(controls.contains(reg->edFPD));
+    ASSERT_GT(controls.size(), 10);
+    for (QWidget* control : controls) {
+        SCOPED_TRACE(control->objectName().toStdString());
+        control->setFocus();
+        ASSERT_EQ(QApplication::focusWidget(), control);
+        QTest::keyClick(focused(), Qt::Key_Pause);
+        ASSERT_TRUE(reg->isWorkplaceLocked());
+        {
+            WindowWatch watch;
+            // Clicks, Tab, a context menu and typing: the field takes none.
+            QTest::mouseClick(reg->edFPD, Qt::LeftButton);
+            QTest::keyClick(focused(), Qt::Key_Tab);
+            QContextMenuEvent menu(QContextMenuEvent::Mouse, QPoint(3, 3), reg->edFPD->mapToGlobal(QPoint(3, 3)));
+            QApplication::sendEvent(reg->edFPD, &menu);
+            testsupport::typeText(focused(), QStringLiteral("77"));
+            testsupport::typeText(reg->edFPD, QStringLiteral("77"));
+            QTest::keyClick(focused(), Qt::Key_V, Qt::ControlModifier);
+            QCoreApplication::processEvents();
+            watch.check();
+            EXPECT_TRUE(watch.opened.isEmpty()) << watch.opened.join(QLatin1Char(' ')).toStdString();
+            EXPECT_NE(QApplication::focusWidget(), reg->edFPD);
+            EXPECT_EQ(reg->edFPD->text(), QStringLiteral("3826504911"));
+        }
+        reg->clearInputLine();
+        // The cashier's card, read wherever the focus is.
+        testsupport::typeText(focused(), QStringLiteral("2700001"));
+        QTest::keyClick(focused(), Qt::Key_Return);
+        EXPECT_FALSE(reg->isWorkplaceLocked());
+        EXPECT_EQ(printOf(*reg).join(QLatin1Char('\n')).toStdString(), before.join(QLatin1Char('\n')).toStdString());
+        EXPECT_TRUE(messages.boxes.empty()) << messages.last().toStdString();
+        reg->SetWorkplaceLock(false);
+        messages.clear();
+    }
+}
+
+TEST_F(ProgramScreenTest, BannerStaysWhileTheLockLastsAndPassesACardOn) {
+    showActive();
+    reg->lockWorkplace();
+    ASSERT_NE(core::fmLockedMessage, nullptr);
+    QPointer<QWidget> banner = core::fmLockedMessage;
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(banner));
+    // The window system's close, as a window manager sends it.
+    QCloseEvent close;
+    QSpontaneKeyEvent::setSpontaneous(&close);
+    qApp->notify(banner, &close);
+    EXPECT_FALSE(close.isAccepted());
+    QCoreApplication::processEvents();
+    ASSERT_TRUE(banner);
+    EXPECT_TRUE(banner->isVisible());
+    EXPECT_TRUE(reg->isWorkplaceLocked());
+    // Keys that reach the banner are the screen's.
+    testsupport::typeText(banner, QStringLiteral("2700001"));
+    QTest::keyClick(banner, Qt::Key_Return);
+    EXPECT_FALSE(reg->isWorkplaceLocked());
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(banner && banner->isVisible());
+}
+
+TEST_F(ProgramScreenTest, TheFiscalSignFieldGivesTheFocusBackToTheScreen) {
+    ASSERT_TRUE(reg->setReceiptKind(sales::KindSaleReturn));
+    showActive();
+    QTest::mouseClick(reg->edFPD, Qt::LeftButton);
+    ASSERT_EQ(QApplication::focusWidget(), reg->edFPD);
+    testsupport::typeText(focused(), QStringLiteral("123"));
+    ASSERT_EQ(reg->edFPD->text(), QStringLiteral("123"));
+
+    // Another window comes and goes: the focus stays with the screen.
+    QTimer::singleShot(0, [] {
+        if (auto* d = qobject_cast<QDialog*>(QApplication::activeModalWidget())) d->reject();
+    });
+    reg->menuItemChosen(QStringLiteral("N13"));
+    // The window manager gives the screen back its activation.
+    reg->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(reg));
+    EXPECT_NE(QApplication::focusWidget(), reg->edFPD);
+    testsupport::typeText(focused(), QStringLiteral("4"));
+    EXPECT_EQ(reg->lblVvod->text(), QStringLiteral("4"));
+    EXPECT_EQ(reg->edFPD->text(), QStringLiteral("123"));
+
+    // A click on the receipt takes the focus back from the field.
+    QTest::mouseClick(reg->edFPD, Qt::LeftButton);
+    ASSERT_EQ(QApplication::focusWidget(), reg->edFPD);
+    QTest::mouseClick(reg->GoodsGrid->viewport(), Qt::LeftButton, Qt::NoModifier, QPoint(20, 20));
+    EXPECT_NE(QApplication::focusWidget(), reg->edFPD);
+    testsupport::typeText(focused(), QStringLiteral("5"));
+    EXPECT_EQ(reg->lblVvod->text(), QStringLiteral("45"));
+    EXPECT_EQ(reg->edFPD->text(), QStringLiteral("123"));
+}
+
+TEST_F(ProgramScreenTest, BuiltinAdministratorsSessionChangesNoReceipt) {
+    // A cashier's session ends with a receipt on the screen.
+    addPosition();
+    reg->edFPD->setText(QStringLiteral("3826504911"));
+    core::SessionUser votar;
+    votar.name = QStringLiteral(" VOTAR");
+    votar.postLabel = QStringLiteral("VOTAR : ");
+    reg->setUser(votar);
+    reg->ApplyUserRights(core::BuiltinAdminRights);
+    ASSERT_TRUE(reg->builtinSession());
+    // The receipt and its modes; the register and the session are not the receipt's.
+    const auto receiptOf = [this] {
+        QStringList p;
+        for (const QString& line : printOf(*reg))
+            if (!line.startsWith(QLatin1String("register ")) && !line.startsWith(QLatin1String("user ")))
+                p << line;
+        return p.join(QLatin1Char('\n')).toStdString();
+    };
+    const std::string before = receiptOf();
+
+    // His own: the users list and the about box; ending the program asks first.
+    const QStringList own{QStringLiteral("MUsersDB"), QStringLiteral("N4"), QStringLiteral("MAppClose")};
+    std::vector<std::pair<QString, std::function<void()>>> ways;
+    for (const QString& name : reg->commandNames()) {
+        if (own.contains(name)) continue;
+        if (QAction* a = reg->action(name))
+            ways.emplace_back(QStringLiteral("trigger ") + name, [a] {
+                const bool enabled = a->isEnabled();
+                a->setEnabled(true);
+                a->trigger();
+                a->setEnabled(enabled);
+            });
+        ways.emplace_back(QStringLiteral("command ") + name, [this, name] { reg->runAttachedCommand(name); });
+    }
+    const QMetaObject* meta = reg->metaObject();
+    for (int i = meta->methodOffset(); i < meta->methodCount(); ++i) {
+        const QMetaMethod m = meta->method(i);
+        const QString name = QString::fromLatin1(m.name());
+        if (m.methodType() != QMetaMethod::Slot || m.parameterCount() != 0 || !name.endsWith(QLatin1String("Click")))
+            continue;
+        if (own.contains(name.chopped(5))) continue;
+        ways.emplace_back(QStringLiteral("slot ") + name, [this, m] { m.invoke(reg, Qt::DirectConnection); });
+    }
+    for (int column = 0; column < sales::ReceiptModel::ColumnCount; ++column)
+        ways.emplace_back(QStringLiteral("grid double click ") + QString::number(column),
+                          [this, column] { reg->GoodsGridDblClick(column); });
+    for (QAbstractButton* b : reg->findChildren<QAbstractButton*>()) {
+        if (b->window() != reg) continue;
+        ways.emplace_back(QStringLiteral("click ") + b->objectName(), [b] {
+            const bool enabled = b->isEnabled();
+            b->setEnabled(true);
+            b->click();
+            b->setEnabled(enabled);
+        });
+    }
+    for (QWidget* w : {static_cast<QWidget*>(reg->lblOperationType), static_cast<QWidget*>(reg->Label3)})
+        ways.emplace_back(QStringLiteral("double click ") + w->objectName(),
+                          [w] { mouse(w, QEvent::MouseButtonDblClick); });
+    const std::pair<int, Qt::KeyboardModifiers> keys[] = {
+        {Qt::Key_Delete, Qt::ShiftModifier},   {Qt::Key_Minus, Qt::ShiftModifier}, {Qt::Key_Return, Qt::ControlModifier},
+        {Qt::Key_Delete, Qt::ControlModifier}, {Qt::Key_Minus, Qt::ControlModifier}, {Qt::Key_8, Qt::ControlModifier},
+        {Qt::Key_P, Qt::ControlModifier},      {Qt::Key_W, Qt::ControlModifier},   {Qt::Key_N, Qt::ControlModifier}};
+    for (const auto& [key, mods] : keys)
+        ways.emplace_back(QStringLiteral("key ") + QKeySequence(QKeyCombination(mods, Qt::Key(key))).toString(),
+                          [this, key, mods] {
+                              reg->lblVvod->setText(QStringLiteral("5"));
+                              QTest::keyClick(reg, Qt::Key(key), mods);
+                          });
+
+    ASSERT_GT(ways.size(), 150u);
+    for (const auto& [way, run] : ways) {
+        SCOPED_TRACE(way.toStdString());
+        {
+            WindowWatch watch;
+            run();
+            QCoreApplication::processEvents();
+            watch.check();
+        }
+        EXPECT_EQ(receiptOf(), before);
+        if (receiptOf() != before) {
+            // The next way starts from the receipt as it was.
+            reg->receipt().reset();
+            addPosition();
+            reg->chLE->setChecked(false);
+            reg->SetPaymentMethodFlag(4);
+        }
+        messages.clear();
+    }
 }

@@ -37,6 +37,8 @@ TEST(UserRules, RefusesTheBuiltinAdministratorAndMissingFields) {
         {"VOTAR", "1", UserCheck::ReservedName, reserved},
         {"  VOTAR \t", "1", UserCheck::ReservedName, reserved},
         {"VOTAR", "", UserCheck::ReservedName, reserved},
+        {"Votar", "1", UserCheck::ReservedName, reserved},
+        {" vOtAr  ", "1", UserCheck::ReservedName, reserved},
         {"", "1", UserCheck::MissingRequired, missing},
         {"   ", "1", UserCheck::MissingRequired, missing},
         {"Иванов", "  ", UserCheck::MissingRequired, missing},
@@ -207,6 +209,8 @@ TEST_F(UsersWindow, RefusesReservedNameAndMissingFieldsKeepingTheFormOpen) {
     const Case cases[] = {
         {"VOTAR", "1", "Недопустимые ФИО    "},
         {"  VOTAR  ", "1", "Недопустимые ФИО    "},
+        {"Votar", "1", "Недопустимые ФИО    "},
+        {" votar ", "1", "Недопустимые ФИО    "},
         {"Новиков Н.", "   ", "Не заполнены обязательные поля.     "},
         {"", "1", "Не заполнены обязательные поля.     "},
     };

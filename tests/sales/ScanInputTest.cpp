@@ -13,6 +13,7 @@
 #include "support/TypeText.h"
 #include "support/UpgradedDbFixture.h"
 
+#include <QItemSelectionModel>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
@@ -524,6 +525,38 @@ TEST_F(ScanInputScreen, ArrowsMoveTheCurrentReceiptRow) {
     key(Qt::Key_Down);
     key(Qt::Key_Down);
     EXPECT_EQ(screen->currentReceiptRow(), 3);
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(ScanInputScreen, NewAndChangedPositionsAreCurrentAndInView) {
+    addGoods(1, QStringLiteral("Хлеб"), QStringLiteral("30.00"), 0, QStringLiteral("4600000000017"));
+    screen->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(screen.get()));
+    // The row is the current one, the only one highlighted, and shown whole.
+    const auto shown = [this](int row) {
+        QTableWidget* grid = screen->GoodsGrid;
+        const QModelIndex current = grid->currentIndex();
+        const QModelIndexList selected = grid->selectionModel()->selectedRows();
+        return current.row() == row - 1 && !grid->isColumnHidden(current.column()) && selected.size() == 1 &&
+               selected.front().row() == row - 1 && grid->viewport()->rect().contains(grid->visualRect(current));
+    };
+    type(QStringLiteral("4600000000017"));
+    key(Qt::Key_Return);
+    EXPECT_TRUE(shown(1));
+    for (int n = 2; n <= 30; ++n) {
+        type(QString::number(n));
+        key(Qt::Key_W, Qt::ControlModifier);
+        ASSERT_EQ(screen->receipt().dataRowCount(), n);
+        EXPECT_TRUE(shown(n)) << n;
+    }
+    // The first goods again: its row, scrolled away long ago, is the one shown.
+    type(QStringLiteral("4600000000017"));
+    key(Qt::Key_Return);
+    ASSERT_EQ(rowText(1, ReceiptModel::ColQty), QStringLiteral("2"));
+    EXPECT_TRUE(shown(1));
 }
 
 }  // namespace

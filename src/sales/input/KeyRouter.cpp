@@ -250,7 +250,12 @@ bool KeyRouter::route(QWidget* receiver, QKeyEvent* event) {
         return false;
     }
     if (name == QLatin1String("fmLockedMessage")) {
-        if (auto* reg = qobject_cast<TfmReg*>(screen_.data())) reg->activateWindow();
+        // The banner's keys are the main screen's: a card read while the
+        // banner is in front still unlocks.
+        if (auto* reg = qobject_cast<TfmReg*>(screen_.data())) {
+            reg->activateWindow();
+            return routeMainScreen(reg, event);
+        }
         return false;
     }
     if (name == QLatin1String("fmGoodNameFind")) {
@@ -309,8 +314,11 @@ bool KeyRouter::routeMainScreen(QWidget* form, QKeyEvent* event) {
         reg->setCurrentReceiptRow(row);
         return true;
     }
-    if (input_ && reg == screen_.data()) return input_->keyPress(event);
-    return false;
+    if (input_ && reg == screen_.data() && input_->keyPress(event)) return true;
+    // A locked screen gives its controls no key (Tab would move the focus,
+    // Ctrl+V paste): what a card does not use goes nowhere. Alt still opens
+    // the menu, where the change of cashier is.
+    return reg->isWorkplaceLocked() && key != Qt::Key_Alt;
 }
 
 bool KeyRouter::routeDialog(QWidget* form, QKeyEvent* event) {

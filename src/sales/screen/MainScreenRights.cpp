@@ -89,6 +89,9 @@ QList<ControlSwitch> workplaceLockSwitches(bool locked, bool builtinSession, con
            {QStringLiteral("btnScale"), QStringLiteral("chLE"), QStringLiteral("btnLE"), QStringLiteral("N4"),
             QStringLiteral("MAppClose")},
            on);
+    // No field takes the focus, a key or a context menu: the refunded
+    // receipt's fiscal sign stays as it was typed.
+    enable(out, {QStringLiteral("edFPD"), QStringLiteral("edTelefon"), QStringLiteral("edOurEmail")}, on);
     // The reports and the lock stay with whoever may have them: the
     // built-in administrator neither.
     if (locked || !builtinSession) enable(out, {QStringLiteral("MReports"), QStringLiteral("MWorkPlaceLock")}, on);

@@ -145,11 +145,13 @@ const QHash<QString, void (TfmReg::*)()>& menuItemHandlers() {
 }  // namespace
 
 void TfmReg::menuItemChosen(const QString& itemName) {
-    if (refusedWhileLocked(itemName)) {
+    if (refusedCommand(itemName)) {
         // A checkable item has already turned its own mark: it shows again
         // what the locked screen holds.
         if (QAction* a = action(itemName); a && lockedChecks_.contains(itemName))
             a->setChecked(lockedChecks_.value(itemName));
+        else if (a && a->isCheckable())
+            a->setChecked(!a->isChecked());
         return;
     }
     if (const auto handler = menuItemHandlers().value(itemName)) (this->*handler)();
@@ -163,11 +165,15 @@ QStringList TfmReg::commandNames() const {
     return names;
 }
 
-bool TfmReg::refusedWhileLocked(const QString& name) const {
+bool TfmReg::refusedCommand(const QString& name) const {
     // A locked workplace answers only a cashier card (it arrives as a scan)
     // and the change of cashier, both of which unlock it.
     static const QStringList unlocking{QStringLiteral("btnBarcode"), QStringLiteral("MReAuthor")};
-    return isWorkplaceLocked() && !unlocking.contains(name);
+    if (isWorkplaceLocked()) return !unlocking.contains(name);
+    // The built-in administrator keeps the users; a receipt a cashier left
+    // on the screen stays as she left it.
+    static const QStringList builtinOwn{QStringLiteral("MUsersDB"), QStringLiteral("N4"), QStringLiteral("MAppClose")};
+    return builtinSession_ && !builtinOwn.contains(name);
 }
 
 bool TfmReg::hasAttachedCommand(const QString& name) const { return hasCommand(name); }
@@ -193,7 +199,7 @@ void TfmReg::MServiceClick() { menus_->updateServiceMenu(); }
 void TfmReg::M_KKTClick() { menus_->updateRegisterMenu(); }
 
 void TfmReg::showGridPopup(const QPoint& pos) {
-    if (isWorkplaceLocked()) return;
+    if (receiptFrozen()) return;
     // Only a filled row has commands to offer.
     const int tableRow = GoodsGrid->rowAt(pos.y());
     if (tableRow < 0 || !receipt_.isDataRow(tableRow + 1) || receipt_.isFree(tableRow + 1)) return;
@@ -225,7 +231,7 @@ void TfmReg::MWorkPlaceLockClick() {
 // Document
 
 void TfmReg::MCashCheckClick() {
-    if (isWorkplaceLocked()) return;
+    if (receiptFrozen()) return;
     action(QStringLiteral("MCashCheck"))->setChecked(true);
 }
 
@@ -254,37 +260,37 @@ void TfmReg::MCorrectionCheckRClick() {
 }
 
 void TfmReg::M_FullPayClick() {
-    if (isWorkplaceLocked()) return;
+    if (receiptFrozen()) return;
     if (hasCommand(QStringLiteral("M_FullPay"))) return runCommand(QStringLiteral("M_FullPay"));
     menus_->paymentItemToggled(4);
 }
 void TfmReg::M_PrePayFullClick() {
-    if (isWorkplaceLocked()) return;
+    if (receiptFrozen()) return;
     if (hasCommand(QStringLiteral("M_PrePayFull"))) return runCommand(QStringLiteral("M_PrePayFull"));
     menus_->paymentItemToggled(1);
 }
 void TfmReg::M_PrePayPartClick() {
-    if (isWorkplaceLocked()) return;
+    if (receiptFrozen()) return;
     if (hasCommand(QStringLiteral("M_PrePayPart"))) return runCommand(QStringLiteral("M_PrePayPart"));
     menus_->paymentItemToggled(2);
 }
 void TfmReg::M_AdvanceClick() {
-    if (isWorkplaceLocked()) return;
+    if (receiptFrozen()) return;
     if (hasCommand(QStringLiteral("M_Advance"))) return runCommand(QStringLiteral("M_Advance"));
     menus_->paymentItemToggled(3);
 }
 
 void TfmReg::MCommissionClick() {
-    if (isWorkplaceLocked()) return;
+    if (receiptFrozen()) return;
     menus_->commissionToggled();
 }
 void TfmReg::MAgentRewardClick() {
-    if (isWorkplaceLocked()) return;
+    if (receiptFrozen()) return;
     menus_->agentRewardToggled();
 }
 
 void TfmReg::clickButton(QPushButton* button, void (TfmReg::*handler)()) {
-    if (isWorkplaceLocked()) return;
+    if (receiptFrozen()) return;
     button->setFocus();
     (this->*handler)();
 }
@@ -420,7 +426,7 @@ void TfmReg::MDriverInfoClick() {
 // Tax system popup
 
 void TfmReg::chooseTaxSystem(int code) {
-    if (!isWorkplaceLocked()) setTaxSystem(code);
+    if (!receiptFrozen()) setTaxSystem(code);
 }
 
 void TfmReg::N11Click() { chooseTaxSystem(1); }
@@ -437,7 +443,7 @@ void TfmReg::PMChangeNameClick() { runCommand(QStringLiteral("PMChangeName")); }
 void TfmReg::PMAvailablePortionsClick() { runCommand(QStringLiteral("PMAvailablePortions")); }
 
 void TfmReg::GoodsGridDblClick(int column) {
-    if (isWorkplaceLocked()) return;
+    if (receiptFrozen()) return;
     const int row = currentReceiptRow();
     if (!receipt_.isDataRow(row)) return;
     switch (column) {

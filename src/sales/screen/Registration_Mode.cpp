@@ -15,6 +15,7 @@
 #include "sales/receipt/ReceiptMessages.h"
 #include "sales/screen/RegGridDelegate.h"
 #include "sales/screen/RegMenus.h"
+#include "sales/screen/ScreenFocus.h"
 #include "sales/screen/uPrinttMessage.h"
 
 #include <QAction>
@@ -23,6 +24,7 @@
 #include <QCoreApplication>
 #include <QFrame>
 #include <QHeaderView>
+#include <QItemSelectionModel>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -123,6 +125,7 @@ void TfmReg::buildControls() {
     central_->setObjectName(QStringLiteral("PanelMain"));
     setCentralWidget(central_);
     central_->installEventFilter(this);
+    focus_ = new sales::ScreenFocus(*this, *central_);
 
     auto label = [](QWidget* parent, const QString& name, const QString& text) {
         auto* l = new QLabel(text, parent);
@@ -415,9 +418,9 @@ void TfmReg::connectButtons() {
     connect(btnLE, &QPushButton::clicked, this, &TfmReg::btnLEClick);
     connect(btnTelefon, &QPushButton::clicked, this, &TfmReg::btnTelefonClick);
     connect(chLE, &QCheckBox::clicked, this, [this](bool checked) {
-        // A click has already turned the box; on a locked workplace it goes
-        // back, and the buyer stays as the receipt has it.
-        if (isWorkplaceLocked()) {
+        // A click has already turned the box; where the receipt may not
+        // change it goes back, and the buyer stays as the receipt has it.
+        if (receiptFrozen()) {
             chLE->setChecked(!checked);
             return;
         }
@@ -430,14 +433,14 @@ void TfmReg::connectButtons() {
     connect(GoodsGrid, &QWidget::customContextMenuRequested, this, &TfmReg::showGridPopup);
     auto operationPopup = [this](QWidget* from) {
         return [this, from](const QPoint& pos) {
-            if (!isWorkplaceLocked()) PopupMenuOperation->popup(from->mapToGlobal(pos));
+            if (!receiptFrozen()) PopupMenuOperation->popup(from->mapToGlobal(pos));
         };
     };
     connect(Label3, &QWidget::customContextMenuRequested, this, operationPopup(Label3));
     connect(lblOperationType, &QWidget::customContextMenuRequested, this, operationPopup(lblOperationType));
     connect(lblTaxSystem, &QWidget::customContextMenuRequested, this,
             [this](const QPoint& pos) {
-                if (!isWorkplaceLocked()) PopupMenuTaxSystem->popup(lblTaxSystem->mapToGlobal(pos));
+                if (!receiptFrozen()) PopupMenuTaxSystem->popup(lblTaxSystem->mapToGlobal(pos));
             });
     for (QLabel* image : {ImageScaleOn, ImageScaleOff})
         connect(image, &QWidget::customContextMenuRequested, this,
@@ -617,6 +620,8 @@ void TfmReg::SetWorkplaceLock() {
         sales::receiptKindFromCaption(lblOperationType->text()), receiptDiscount != QLatin1Char('N'), locked);
     for (const sales::ControlSwitch& sw : sales::workplaceLockSwitches(locked, builtinSession_, discounts))
         applySwitch(sw);
+    // Whatever control had the focus, a locked screen's keys are a card's.
+    if (locked) focus_->rest();
 }
 
 void TfmReg::lockWorkplace() {
@@ -911,7 +916,17 @@ int TfmReg::currentReceiptRow() const {
 
 void TfmReg::setCurrentReceiptRow(int row) {
     if (!receipt_.isDataRow(row)) return;
-    GoodsGrid->setCurrentCell(row - 1, qMax(0, GoodsGrid->currentColumn()));
+    // A hidden column as the current one highlights nothing and scrolls
+    // nowhere: the name is in every layout.
+    int column = GoodsGrid->currentColumn();
+    if (column < 0 || GoodsGrid->isColumnHidden(column)) column = sales::ReceiptModel::ColName;
+    // That row alone, whatever modifier the command came with (Ctrl+W would
+    // add it to the selection, Shift stretch the selection to it).
+    const QModelIndex index = GoodsGrid->model()->index(row - 1, column);
+    GoodsGrid->selectionModel()->setCurrentIndex(index,
+                                                 QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    // The position just added or changed is the one the cashier sees.
+    GoodsGrid->scrollTo(index);
 }
 
 char TfmReg::RecalcReceipt() {
@@ -965,7 +980,7 @@ void TfmReg::updateDiscountButtons() {
 }
 
 bool TfmReg::receiptKindCommand(int kind, const QString& caption) {
-    if (isWorkplaceLocked()) return false;
+    if (receiptFrozen()) return false;
     const QString text = caption.toUpper();
     const bool changes = kind != receiptKind() || text != lblOperationType->text();
     if (changes && core::ReceiptHasMarkedGoods(receipt_.lineAttrs())) {
@@ -999,7 +1014,7 @@ bool TfmReg::applyReceiptKindChoice(int modalResult) {
 void TfmReg::lblOperationTypeDblClick() {
     // A disabled label still passes its mouse events to this screen's
     // filter: the lock itself must refuse the kind change.
-    if (!operationChoice_ || isWorkplaceLocked()) return;
+    if (!operationChoice_ || receiptFrozen()) return;
     ui::guarded(this, [this] { applyReceiptKindChoice(operationChoice_()); });
 }
 
@@ -1038,7 +1053,7 @@ void TfmReg::setCommand(const QString& name, Command handler) {
 void TfmReg::runCommand(const QString& name) {
     // Every button, menu item and hot key of the screen ends here: a locked
     // workplace refuses them in one place, whatever their control's state.
-    if (refusedWhileLocked(name)) return;
+    if (refusedCommand(name)) return;
     const Command handler = commands_.value(name);
     if (!handler) return;
     ui::guarded(this, handler);

@@ -47,6 +47,7 @@ class PrintMessageWait;
 
 namespace sales {
 class RegMenus;
+class ScreenFocus;
 // The Tag of a control, as the dynamic property "Tag" (0 when unset).
 int controlTag(const QObject* control);
 void setControlTag(QObject* control, int tag);
@@ -199,8 +200,13 @@ public:
     // attached to it, by name.
     QStringList commandNames() const;
     // While the workplace is locked every command but the unlocking ones
-    // (a scanned cashier card, the change of cashier) is refused.
-    bool refusedWhileLocked(const QString& name) const;
+    // (a scanned cashier card, the change of cashier) is refused; in the
+    // built-in administrator's session every command but his own (the users,
+    // the about box, ending the program).
+    bool refusedCommand(const QString& name) const;
+    // Nothing may change the receipt on the screen: the workplace is locked,
+    // or the built-in administrator works, who has no cashier to sell for.
+    bool receiptFrozen() const { return isWorkplaceLocked() || builtinSession_; }
     bool hasCommand(const QString& name) const { return commands_.contains(name); }
     // Replaces the schema upgrade FormShow runs (the data module's by default).
     void setSchemaUpgrade(SchemaUpgrade upgrade) { schemaUpgrade_ = std::move(upgrade); }
@@ -431,6 +437,7 @@ private:
     QList<QStringList> portionChoices_;
     QHash<QString, Command> commands_;
     sales::RegMenus* menus_ = nullptr;  // owned by this window
+    sales::ScreenFocus* focus_ = nullptr;  // owned by this window
     // Design geometry (800 by 600) and font size of every placed control.
     struct Design {
         QRect rect;
