@@ -6,6 +6,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QCompleter>
 #include <QDateTime>
 #include <QElapsedTimer>
 #include <QGridLayout>
@@ -51,6 +52,9 @@ TfmAuthor::TfmAuthor(QWidget* parent) : QWidget(parent) {
     cmbLogin_ = named(new QComboBox(this), "cmbLogin");
     cmbLogin_->setEditable(true);
     cmbLogin_->setInsertPolicy(QComboBox::NoInsert);
+    // Names complete only in the letters typed: "VOTAR" typed must stay the
+    // built-in administrator even when a stored "Votar" starts the same way.
+    cmbLogin_->completer()->setCaseSensitivity(Qt::CaseSensitive);
     cmbLogin_->lineEdit()->installEventFilter(this);
     cmbLogin_->setContextMenuPolicy(Qt::NoContextMenu);
     // A long name must not stretch the window: the field keeps its width

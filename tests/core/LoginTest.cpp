@@ -212,6 +212,24 @@ TEST_F(Login, BuiltinAdministratorNeedsNoPasswordAndCarriesNoIdentity) {
     EXPECT_EQ(screen.shown, 1);
 }
 
+// A "Votar" saved before such names were refused must not stand in for the
+// built-in administrator when VOTAR is typed: the field completes only names
+// that start with what was typed in the same letters.
+TEST_F(Login, TypedVotarIsTheBuiltinAdministratorEvenBesideAStoredVotar) {
+    exec("INSERT INTO USERS (USER_ID, USER_FIO, USER_PASSWORD, USER_RIGHTS) VALUES (15, 'Votar', 'pw', 'админ')");
+    window->CheckBox1Click();
+    combo->setEditText(QString());
+    window->activateWindow();
+    combo->lineEdit()->setFocus();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+    QTest::keyClicks(combo->lineEdit(), QStringLiteral("VOTAR"));
+    EXPECT_EQ(combo->currentText(), QStringLiteral("VOTAR"));
+    QTest::mouseClick(window->findChild<QPushButton*>("btnOK"), Qt::LeftButton);
+    EXPECT_EQ(screen.rights, core::BuiltinAdminRights);
+    EXPECT_EQ(screen.user.name, QStringLiteral(" VOTAR"));
+    EXPECT_EQ(screen.shown, 1);
+}
+
 TEST_F(Login, FailedSchemaUpgradeKeepsTheCashierAtTheLoginWindow) {
     screen.upgradeOk = false;
     loginWith(QStringLiteral("O'Brien"), QStringLiteral("pw"));
