@@ -119,7 +119,8 @@ void loadGoodsExchangeFile(const ExchangeHost& host) {
             ui::showError(ExchangeReader::headerMessage(header), owner);
             return;
         }
-        std::unique_ptr<GoodsStore> store = makeDatabaseGoodsStore(host.database());
+        std::unique_ptr<GoodsStore> store = makeDatabaseGoodsStore(
+            host.database(), host.openReceiptGoods ? host.openReceiptGoods() : std::vector<std::int64_t>{});
         ImportResult result;
         {
             ProgressSession session(host, TfmProcessMovement::Load, msg::kLoadCaption);

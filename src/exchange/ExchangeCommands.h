@@ -4,7 +4,9 @@
 // over what they need, so this folder never includes the sales screen.
 #include <QString>
 
+#include <cstdint>
 #include <functional>
+#include <vector>
 
 class QObject;
 class QWidget;
@@ -22,6 +24,9 @@ struct ExchangeHost {
     QObject* loadFlag = nullptr;
     QObject* csvFlag = nullptr;
     std::function<fb::Connection&()> database;
+    // The goods codes the receipt in progress holds: a goods file's
+    // delete-all command leaves those items in place. Unset: none.
+    std::function<std::vector<std::int64_t>()> openReceiptGoods;
     QString programFolder;
     // File choice; empty text when the user cancels. Unset: the standard
     // file dialogs.

@@ -8,6 +8,10 @@
 #include "platform/db/Statement.h"
 #include "platform/db/Transaction.h"
 
+#include <QStringList>
+
+#include <algorithm>
+
 namespace exchange {
 namespace {
 
@@ -18,10 +22,33 @@ fb::Value number(const std::optional<int>& v) {
     return v ? fb::Value(std::int64_t(*v)) : fb::null();
 }
 
+// One pass of the delete-all command: every row nothing names. A stored
+// receipt's or stock document's line, a lot or a working-list row keeps its
+// item, so the code cannot pass to another item with that history; a group
+// stays while any row still lies under it. Each test is one probe of the
+// index on the code, so a pass is one sweep of the catalogue.
+QString deleteUnreferencedGoodsSql(const std::vector<std::int64_t>& keep) {
+    QString sql = QStringLiteral(
+        "DELETE FROM GOODS G WHERE "
+        "NOT EXISTS (SELECT 1 FROM DOCUMENTS_DETAIL DD WHERE DD.DD_GOOD_ID = G.GOOD_ID) "
+        "AND NOT EXISTS (SELECT 1 FROM PORTIONS P WHERE P.P_GOOD_ID = G.GOOD_ID) "
+        "AND NOT EXISTS (SELECT 1 FROM GOODS_TEMP T WHERE T.G_ID = G.GOOD_ID) "
+        "AND NOT EXISTS (SELECT 1 FROM GOODS C WHERE C.GOOD_PARENTGROUP = G.GOOD_ID AND C.GOOD_ID <> G.GOOD_ID)");
+    // The engine takes at most 1,500 values in one IN list.
+    constexpr std::size_t kChunk = 1000;
+    for (std::size_t from = 0; from < keep.size(); from += kChunk) {
+        QStringList ids;
+        for (std::size_t i = from; i < std::min(keep.size(), from + kChunk); ++i) ids << QString::number(keep[i]);
+        sql += QStringLiteral(" AND G.GOOD_ID NOT IN (") + ids.join(QLatin1Char(',')) + QLatin1Char(')');
+    }
+    return sql;
+}
+
 class DatabaseGoodsStore final : public GoodsStore {
 public:
-    explicit DatabaseGoodsStore(fb::Connection& db)
+    DatabaseGoodsStore(fb::Connection& db, std::vector<std::int64_t> keep)
         : db_(db),
+          keep_(std::move(keep)),
           tr_(db),
           upsert_(tr_,
                   QStringLiteral(
@@ -59,7 +86,14 @@ public:
             tr_.releaseSavepoint(kSavepoint);
         }
     }
-    void deleteAllGoods() override { fb::execute(tr_, QStringLiteral("DELETE FROM GOODS")); }
+    void deleteAllGoods() override {
+        // Leaves first: a pass frees the groups whose last row it removed,
+        // so the next pass can take them; what stays is the named goods and
+        // the groups above them.
+        const QString sql = deleteUnreferencedGoodsSql(keep_);
+        while (fb::execute(tr_, sql) > 0) {
+        }
+    }
     void deleteAllBarcodes() override { fb::execute(tr_, QStringLiteral("EXECUTE PROCEDURE DELETE_ALL_BARCODES")); }
     void commit() override {
         tr_.commit();
@@ -76,6 +110,7 @@ public:
 private:
     static inline const QString kSavepoint = QStringLiteral("EXCHANGE_BARCODE");
     fb::Connection& db_;
+    const std::vector<std::int64_t> keep_;
     fb::Transaction tr_;
     fb::Statement upsert_;
     fb::Statement deleteBarcodes_;
@@ -94,9 +129,9 @@ void refreshGoodsStatistics(fb::Connection& connection) {
     }
 }
 
-std::unique_ptr<GoodsStore> makeDatabaseGoodsStore(fb::Connection& connection) {
+std::unique_ptr<GoodsStore> makeDatabaseGoodsStore(fb::Connection& connection, std::vector<std::int64_t> keep) {
     connection.ensureConnected();
-    return std::make_unique<DatabaseGoodsStore>(connection);
+    return std::make_unique<DatabaseGoodsStore>(connection, std::move(keep));
 }
 
 QString msg::goodsWriteFailed(int line) {

@@ -8,6 +8,7 @@
 
 #include <functional>
 #include <memory>
+#include <vector>
 
 class QIODevice;
 
@@ -30,6 +31,10 @@ public:
     // A barcode record: added unless the item has it already; a code the
     // database refuses is skipped without touching anything else.
     virtual void addBarcodeIfAbsent(std::int32_t goodsId, const QString& barcode) = 0;
+    // Deletes every goods row and group that nothing refers to: goods that
+    // stored documents, lots, the working list or the receipt in progress
+    // name stay, with the groups they lie in, and the records that follow
+    // update them by code like any other existing item.
     virtual void deleteAllGoods() = 0;
     virtual void deleteAllBarcodes() = 0;
     virtual void commit() = 0;
@@ -37,8 +42,9 @@ public:
 };
 
 // The store over the program's database: one read-write transaction for the
-// whole load, statements prepared once and bound per row.
-std::unique_ptr<GoodsStore> makeDatabaseGoodsStore(fb::Connection& connection);
+// whole load, statements prepared once and bound per row. `keep`: the goods
+// codes the receipt in progress holds, which the delete-all command spares.
+std::unique_ptr<GoodsStore> makeDatabaseGoodsStore(fb::Connection& connection, std::vector<std::int64_t> keep = {});
 
 // After a load has changed many goods: the goods' and barcodes' index
 // statistics computed again, so the lists and the scan keep their plans. A

@@ -12,6 +12,9 @@
 #include <QFile>
 #include <QProcess>
 
+#include <tuple>
+#include <vector>
+
 #include <gtest/gtest.h>
 
 using namespace exchange;
@@ -21,13 +24,13 @@ namespace {
 
 class ExchangeImportTest : public testsupport::UpgradedDbTest {
 protected:
-    ImportResult load(const QString& text, ImportHooks hooks = {}) {
+    ImportResult load(const QString& text, ImportHooks hooks = {}, std::vector<std::int64_t> openReceipt = {}) {
         QByteArray bytes = encodeCp1251(text);
         QBuffer buffer(&bytes);
         buffer.open(QIODevice::ReadOnly);
         ExchangeReader reader(buffer);
         EXPECT_EQ(reader.readHeader(), ExchangeReader::Header::Ok);
-        auto store = makeDatabaseGoodsStore(db());
+        auto store = makeDatabaseGoodsStore(db(), std::move(openReceipt));
         return runImport(reader, *store, hooks);
     }
 
@@ -126,6 +129,48 @@ TEST_F(ExchangeImportTest, DeleteCommandsEmptyTheTablesBeforeWhatFollows) {
     EXPECT_EQ(r.outcome, ImportResult::Outcome::Done);
     EXPECT_EQ(goodsRows(), QStringList({u("1|Один|1.00|да|Т|шт|0|6|1|0|null|0")}));
     EXPECT_EQ(barcodeRows(), QStringList({u("1:1*1")}));
+}
+
+TEST_F(ExchangeImportTest, DeleteAllGoodsKeepsWhatHistoryNamesWithItsGroups) {
+    // id, name, group flag, parent; then what names the item.
+    const std::vector<std::tuple<int, const char*, int, int>> rows = {
+        {1, "Молочка", 0, 0}, {2, "Кефиры", 0, 1},      {10, "Кефир", 1, 2},  {3, "Бакалея", 0, 0},
+        {20, "Крупа", 1, 3},  {30, "Чай", 1, 1},        {4, "Пустая", 0, 0},  {5, "Вложенная", 0, 4},
+        {40, "Никому", 1, 5}, {6, "Сама в себе", 0, 6}, {60, "В чеке", 1, 0}, {70, "В списке", 1, 0},
+    };
+    for (const auto& [id, name, isGood, parent] : rows)
+        exec(u("INSERT INTO GOODS (GOOD_ID, GOOD_NAME, GOOD_ISGOOD, GOOD_PARENTGROUP) VALUES (%1, '%2', %3, %4)")
+                 .arg(id)
+                 .arg(u(name))
+                 .arg(isGood)
+                 .arg(parent));
+    // 10 was sold; 20 came in by a posted stock document and has a lot; 70
+    // is on the working list; 60 is in the receipt being entered.
+    exec(u("INSERT INTO DOCUMENTS (DOC_ID, DOC_TYPE, DOC_NUMBER) VALUES (1, 3, 1)"));
+    exec(
+        u("INSERT INTO DOCUMENTS_DETAIL (DD_DOC_ID, DD_GOOD_ID, DD_GOOD_NAME, DD_GOOD_COUNT) VALUES (1, 10, 'Кефир', "
+          "'1')"));
+    exec(u("INSERT INTO DOCUMENTS (DOC_ID, DOC_TYPE, DOC_NUMBER) VALUES (2, 50, 1)"));
+    exec(u(
+        "INSERT INTO PORTIONS (P_RECORD_ID, P_DOC_ID, P_GOOD_ID, P_GOOD_COUNT, P_CONFIRM) VALUES (1, 2, 20, '5', 1)"));
+    exec(u("INSERT INTO GOODS_TEMP (G_ID, G_NAME) VALUES (70, 'В списке')"));
+
+    const ImportResult r =
+        load(file({u("$$$DELETEALLWARES"), u("$$$ADDQUANTITY"), goods(10, u("Кефир 1%"), u("70"), {{16, u("2")}}),
+                   goods(20, u("Гречка"), u("90"), {{16, u("3")}}), goods(30, u("Чай новый"), u("5"))}),
+             {}, {60});
+    EXPECT_EQ(r.outcome, ImportResult::Outcome::Done);
+    fb::Transaction tr(db(), fb::Transaction::Access::ReadOnly);
+    QStringList left;
+    for (const fb::Row& row :
+         fb::query(tr, u("SELECT GOOD_ID, GOOD_NAME, GOOD_PRICE, GOOD_PARENTGROUP FROM GOODS ORDER BY GOOD_ID")))
+        left << fb::toString(row.at(0)) + u("|") + fb::toString(row.at(1)) + u("|") +
+                    (fb::isNull(row.at(2)) ? u("-") : fb::toString(row.at(2))) + u("|") + fb::toString(row.at(3));
+    // The named goods and the groups above them stay and take the file's
+    // values; 30 went and came back as a new row; the rest is gone.
+    EXPECT_EQ(left, QStringList({u("1|Молочка|-|0"), u("2|Кефиры|-|1"), u("3|Бакалея|-|0"), u("10|Кефир 1%|70.00|2"),
+                                 u("20|Гречка|90.00|3"), u("30|Чай новый|5.00|0"), u("60|В чеке|-|0"),
+                                 u("70|В списке|-|0")}));
 }
 
 TEST_F(ExchangeImportTest, RefusalAtTheLastRecordLeavesTheCatalogueAsItWas) {

@@ -101,6 +101,18 @@ TEST(ReceiptRows, FindGoodRowSkipsInactiveRowsAndFreePrice) {
     EXPECT_EQ(FindGoodRow(m, QStringLiteral("4")), 0);
 }
 
+TEST(ReceiptRows, ReceiptGoodsNamesEachCodeOfARowInUseOnce) {
+    ReceiptModel m;
+    addRow(m, {QStringLiteral(" 5 "), QStringLiteral("P"), QStringLiteral("1.00"), QStringLiteral("1")});
+    addRow(m, {QStringLiteral("7"), QStringLiteral("P"), QStringLiteral("1.00"), QStringLiteral("1"),
+               QStringLiteral("N"), QString(), QStringLiteral("D")});
+    addRow(m, {QString(), QString(), QStringLiteral("5.00"), QStringLiteral("1")});
+    addRow(m, {QStringLiteral("5"), QStringLiteral("W"), QStringLiteral("1.00"), QStringLiteral("0.5")});
+    const int freed = addRow(m, {QStringLiteral("9"), QStringLiteral("P"), QStringLiteral("1.00"), QStringLiteral("1")});
+    m.setCell(freed, ReceiptModel::ColStatus, QStringLiteral("E"));
+    EXPECT_EQ(receiptGoods(m), (std::vector<std::int64_t>{5, 7}));
+}
+
 TEST(ReceiptRows, MergingAddsWeightsAndPiecesAndKeepsAttributesAligned) {
     ReceiptModel m;
     const int target = addRow(m, {QStringLiteral("11"), QStringLiteral("W"), QStringLiteral("100.00"),

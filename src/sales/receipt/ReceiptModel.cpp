@@ -514,6 +514,17 @@ bool receiptNamesGoods(const ReceiptModel& model, std::int64_t id) {
     return false;
 }
 
+std::vector<std::int64_t> receiptGoods(const ReceiptModel& model) {
+    std::vector<std::int64_t> ids;
+    for (int r = 1; r < model.rowCount(); ++r) {
+        if (model.isFree(r)) continue;
+        bool ok = false;
+        const std::int64_t id = model.cellView(r, ReceiptModel::ColId).trimmed().toLongLong(&ok);
+        if (ok && std::find(ids.begin(), ids.end(), id) == ids.end()) ids.push_back(id);
+    }
+    return ids;
+}
+
 int FindGoodRowWithPrice(const ReceiptModel& model, const QString& code, const QString& price) {
     bool ok = false;
     const qlonglong id = code.trimmed().toLongLong(&ok);

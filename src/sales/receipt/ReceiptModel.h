@@ -297,6 +297,8 @@ int FindGoodRow(const ReceiptModel& model, const QString& code);
 // Whether any row in use (not free) names goods `id`: the code must stay
 // that item's while the receipt holds it.
 bool receiptNamesGoods(const ReceiptModel& model, std::int64_t id);
+// Every goods code a row in use names, each once, in row order.
+std::vector<std::int64_t> receiptGoods(const ReceiptModel& model);
 // The first active row holding goods `code`: that row when its undiscounted
 // unit price equals `price` within 0.001, -1 when it has another price; 0 when
 // there is no such row or `code` is not a non-zero integer.

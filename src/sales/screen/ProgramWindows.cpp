@@ -173,6 +173,9 @@ void createProgramWindows() {
         host.loadFlag = reg->action(QStringLiteral("MGoodsLoad"));
         host.csvFlag = reg->action(QStringLiteral("MLoadCSV"));
         host.database = []() -> fb::Connection& { return core::DataModule1->IBDatabase1(); };
+        host.openReceiptGoods = [screen = QPointer<TfmReg>(reg)] {
+            return screen ? sales::receiptGoods(screen->receipt()) : std::vector<std::int64_t>{};
+        };
         host.programFolder = sys::programFolder();
         return host;
     };
