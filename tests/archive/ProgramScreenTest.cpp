@@ -147,6 +147,49 @@ protected:
         return f ? f : reg;
     }
 
+    // Every way a command of the screen can be reached but those of `spared`
+    // (command names, and buttons by name): menu actions and attached
+    // commands, the click handlers themselves as buttons, hot keys and twins
+    // call them, the grid's double clicks, and every button clicked as if it
+    // had been left enabled.
+    using Ways = std::vector<std::pair<QString, std::function<void()>>>;
+    Ways commandWays(const QStringList& spared) {
+        Ways ways;
+        for (const QString& name : reg->commandNames()) {
+            if (spared.contains(name)) continue;
+            if (QAction* a = reg->action(name))
+                ways.emplace_back(QStringLiteral("trigger ") + name, [a] {
+                    const bool enabled = a->isEnabled();
+                    a->setEnabled(true);
+                    a->trigger();
+                    a->setEnabled(enabled);
+                });
+            ways.emplace_back(QStringLiteral("command ") + name, [this, name] { reg->runAttachedCommand(name); });
+        }
+        const QMetaObject* meta = reg->metaObject();
+        for (int i = meta->methodOffset(); i < meta->methodCount(); ++i) {
+            const QMetaMethod m = meta->method(i);
+            const QString name = QString::fromLatin1(m.name());
+            if (m.methodType() != QMetaMethod::Slot || m.parameterCount() != 0 ||
+                !name.endsWith(QLatin1String("Click")) || spared.contains(name.chopped(5)))
+                continue;
+            ways.emplace_back(QStringLiteral("slot ") + name, [this, m] { m.invoke(reg, Qt::DirectConnection); });
+        }
+        for (int column = 0; column < sales::ReceiptModel::ColumnCount; ++column)
+            ways.emplace_back(QStringLiteral("grid double click ") + QString::number(column),
+                              [this, column] { reg->GoodsGridDblClick(column); });
+        for (QAbstractButton* b : reg->findChildren<QAbstractButton*>()) {
+            if (spared.contains(b->objectName()) || b->window() != reg) continue;
+            ways.emplace_back(QStringLiteral("click ") + b->objectName(), [b] {
+                const bool enabled = b->isEnabled();
+                b->setEnabled(true);
+                b->click();
+                b->setEnabled(enabled);
+            });
+        }
+        return ways;
+    }
+
     testsupport::FakeMessages messages;
     std::unique_ptr<core::TDataModule1> module;
     TfmReg* reg = nullptr;
@@ -169,41 +212,7 @@ TEST_F(ProgramScreenTest, LockedWorkplaceRefusesEveryCommandHoweverReached) {
 
     // A cashier card and the change of cashier are what unlock the screen.
     const QStringList unlocking{QStringLiteral("btnBarcode"), QStringLiteral("MReAuthor")};
-    std::vector<std::pair<QString, std::function<void()>>> ways;
-    for (const QString& name : reg->commandNames()) {
-        if (unlocking.contains(name)) continue;
-        if (QAction* a = reg->action(name))
-            ways.emplace_back(QStringLiteral("trigger ") + name, [a] {
-                const bool enabled = a->isEnabled();
-                a->setEnabled(true);
-                a->trigger();
-                a->setEnabled(enabled);
-            });
-        ways.emplace_back(QStringLiteral("command ") + name, [this, name] { reg->runAttachedCommand(name); });
-    }
-    // The handlers themselves, as buttons, hot keys and twins call them.
-    const QMetaObject* meta = reg->metaObject();
-    for (int i = meta->methodOffset(); i < meta->methodCount(); ++i) {
-        const QMetaMethod m = meta->method(i);
-        const QString name = QString::fromLatin1(m.name());
-        if (m.methodType() != QMetaMethod::Slot || m.parameterCount() != 0 || !name.endsWith(QLatin1String("Click")))
-            continue;
-        if (unlocking.contains(name.chopped(5))) continue;
-        ways.emplace_back(QStringLiteral("slot ") + name, [this, m] { m.invoke(reg, Qt::DirectConnection); });
-    }
-    for (int column = 0; column < sales::ReceiptModel::ColumnCount; ++column)
-        ways.emplace_back(QStringLiteral("grid double click ") + QString::number(column),
-                          [this, column] { reg->GoodsGridDblClick(column); });
-    // Controls the lock disables, clicked as if they had been left enabled.
-    for (QAbstractButton* b : reg->findChildren<QAbstractButton*>()) {
-        if (b == reg->btnBarcode || b->window() != reg) continue;
-        ways.emplace_back(QStringLiteral("click ") + b->objectName(), [b] {
-            const bool enabled = b->isEnabled();
-            b->setEnabled(true);
-            b->click();
-            b->setEnabled(enabled);
-        });
-    }
+    Ways ways = commandWays(unlocking);
     for (QWidget* w : {static_cast<QWidget*>(reg->lblOperationType), static_cast<QWidget*>(reg->Label3),
                        static_cast<QWidget*>(reg->ImageScaleOn), static_cast<QWidget*>(reg->ImageScaleOff)})
         ways.emplace_back(QStringLiteral("double click ") + w->objectName(),
@@ -439,39 +448,7 @@ TEST_F(ProgramScreenTest, BuiltinAdministratorsSessionChangesNoReceipt) {
 
     // His own: the users list and the about box; ending the program asks first.
     const QStringList own{QStringLiteral("MUsersDB"), QStringLiteral("N4"), QStringLiteral("MAppClose")};
-    std::vector<std::pair<QString, std::function<void()>>> ways;
-    for (const QString& name : reg->commandNames()) {
-        if (own.contains(name)) continue;
-        if (QAction* a = reg->action(name))
-            ways.emplace_back(QStringLiteral("trigger ") + name, [a] {
-                const bool enabled = a->isEnabled();
-                a->setEnabled(true);
-                a->trigger();
-                a->setEnabled(enabled);
-            });
-        ways.emplace_back(QStringLiteral("command ") + name, [this, name] { reg->runAttachedCommand(name); });
-    }
-    const QMetaObject* meta = reg->metaObject();
-    for (int i = meta->methodOffset(); i < meta->methodCount(); ++i) {
-        const QMetaMethod m = meta->method(i);
-        const QString name = QString::fromLatin1(m.name());
-        if (m.methodType() != QMetaMethod::Slot || m.parameterCount() != 0 || !name.endsWith(QLatin1String("Click")))
-            continue;
-        if (own.contains(name.chopped(5))) continue;
-        ways.emplace_back(QStringLiteral("slot ") + name, [this, m] { m.invoke(reg, Qt::DirectConnection); });
-    }
-    for (int column = 0; column < sales::ReceiptModel::ColumnCount; ++column)
-        ways.emplace_back(QStringLiteral("grid double click ") + QString::number(column),
-                          [this, column] { reg->GoodsGridDblClick(column); });
-    for (QAbstractButton* b : reg->findChildren<QAbstractButton*>()) {
-        if (b->window() != reg) continue;
-        ways.emplace_back(QStringLiteral("click ") + b->objectName(), [b] {
-            const bool enabled = b->isEnabled();
-            b->setEnabled(true);
-            b->click();
-            b->setEnabled(enabled);
-        });
-    }
+    Ways ways = commandWays(own);
     for (QWidget* w : {static_cast<QWidget*>(reg->lblOperationType), static_cast<QWidget*>(reg->Label3)})
         ways.emplace_back(QStringLiteral("double click ") + w->objectName(),
                           [w] { mouse(w, QEvent::MouseButtonDblClick); });
