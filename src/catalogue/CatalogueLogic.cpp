@@ -219,7 +219,7 @@ QString idUseReason(IdUse use) {
     return {};
 }
 
-const QString kHistoryKeptText = QStringLiteral("История товара хранится под его кодом.     ");
+const QString kHistoryKeptText = QStringLiteral(" История товара хранится под его кодом.     ");
 
 }  // namespace
 
@@ -237,7 +237,7 @@ QString idInUseText(std::int64_t id, IdUse use) {
 }
 
 QString deleteInUseText(const QString& name, IdUse use) {
-    return QStringLiteral(" Позицию \"") + name.trimmed() + QStringLiteral("\" удалить нельзя:     \r\n ") +
+    return QStringLiteral(" Товар \"") + name.trimmed() + QStringLiteral("\" удалить нельзя:     \r\n ") +
            idUseReason(use) + QStringLiteral(".     \r\n") + kHistoryKeptText;
 }
 
