@@ -444,9 +444,9 @@ TEST(RefundLeftToReturn, EarlierReturnsTakeTheirGoodsLineByLine) {
     EXPECT_FALSE(offered[2]);
 }
 
-// What is left of a sale's money goes with what is left of its goods, to the
-// kopeck: a return at the sale's prices fits, one a kopeck more per unit
-// does not.
+// What is left of a sale's money goes with what is left of its goods: a
+// return at the sale's prices fits, one above them does not; a share of a
+// line is the same money within a kopeck, a line left whole to the kopeck.
 TEST(RefundLeftToReturn, MoneyLeftGoesWithTheGoodsLeft) {
     using sales::Money;
     using sales::Qty;
@@ -485,6 +485,9 @@ TEST(RefundLeftToReturn, MoneyLeftGoesWithTheGoodsLeft) {
         {{line("9", "Сырок", "400.00", "0.143", "1/7"), line("9", "Сырок", "400.00", "0.143", "1/7")}, {}},
         {{line("9", "Сырок", "800.00", "0.143", "1/7"), line("9", "Сырок", "400.00", "0.143", "1/7")},
          sales::refundMoneyExceedsText("Сырок", Money{11429}, Money{17143})},
+        // A line left whole gives back its own sum and not a kopeck more.
+        {{line("9", "Сырок", "400.07", "0.143", "1/7"), line("9", "Сырок", "400.07", "0.143", "1/7")},
+         sales::refundMoneyExceedsText("Сырок", Money{11429}, Money{11430})},
         {{line("13", "Укроп", "99.99", "0.222", "")}, {}},
         {{line("12", "Сыр", "500.00", "0.600", "")},
          sales::refundExceedsText("Сыр", Qty::fromThousandths(500), Qty::fromThousandths(600))},

@@ -143,6 +143,17 @@ Money SaleRemainder::moneyLeftOf(const QString& key) const {
     return sum;
 }
 
+bool SaleRemainder::moneyLeftIsWholeLine(const QString& key) const {
+    int lines = 0;
+    bool whole = true;
+    for (std::size_t i = 0; i < sold.size() && i < left.size(); ++i) {
+        if (refundGoodsKey(sold[i]) != key || !left[i].isPositive()) continue;
+        ++lines;
+        whole = whole && left[i] >= sold[i].qty;
+    }
+    return lines == 1 && whole;
+}
+
 bool SaleRemainder::sells(const QString& key) const {
     for (const RefundableLine& l : sold)
         if (refundGoodsKey(l) == key) return true;
@@ -221,10 +232,13 @@ QString problemOf(const SaleRemainder& sale, const std::vector<std::pair<QString
         const Wanted& w = byKey[key];
         const Qty left = sale.leftOf(key);
         if (w.qty > left) return refundExceedsText(w.name, left, w.qty);
-        // The same money within a kopeck: what is left is rounded from the
-        // sale's sums, the return's rows from their own prices.
+        // A sold line left whole is its own sum to the kopeck. A share of a
+        // line, or several lines, is the same money within a kopeck: what is
+        // left is rounded from the sale's sums, the return's rows from their
+        // own prices.
         const Money money = sale.moneyLeftOf(key);
-        if ((w.sum - money).kopecks > 1) return refundMoneyExceedsText(w.name, money, w.sum);
+        const std::int64_t tolerance = sale.moneyLeftIsWholeLine(key) ? 0 : 1;
+        if ((w.sum - money).kopecks > tolerance) return refundMoneyExceedsText(w.name, money, w.sum);
     }
     return {};
 }

@@ -57,6 +57,9 @@ struct SaleRemainder {
     // The money left of the goods of `key`: each line's sum times its
     // quantity left over its quantity sold, to the kopeck.
     Money moneyLeftOf(const QString& key) const;
+    // What is left of the goods of `key` is one sold line, whole: its money
+    // left is the sum the sale took, with no rounding of a share in it.
+    bool moneyLeftIsWholeLine(const QString& key) const;
     bool sells(const QString& key) const;
     bool nothingLeft() const;
 };
