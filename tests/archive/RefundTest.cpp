@@ -5,6 +5,7 @@
 
 #include "core/CodeTables.h"
 #include "sales/closing/ReceiptLines.h"
+#include "sales/closing/RefundLimits.h"
 #include "sales/receipt/ReceiptCalc.h"
 #include "support/FakeMessages.h"
 
@@ -441,4 +442,58 @@ TEST(RefundLeftToReturn, EarlierReturnsTakeTheirGoodsLineByLine) {
     EXPECT_EQ(offered[0]->count, "1");
     EXPECT_EQ(offered[1]->count, "0.250");
     EXPECT_FALSE(offered[2]);
+}
+
+// What is left of a sale's money goes with what is left of its goods: a
+// return at the sale's prices fits, one above them does not; a share of a
+// line is the same money within a kopeck, a line left whole to the kopeck.
+TEST(RefundLeftToReturn, MoneyLeftGoesWithTheGoodsLeft) {
+    using sales::Money;
+    using sales::Qty;
+    sales::SaleRemainder sale;
+    sale.docId = 1;
+    sale.sold = {{"12", "Сыр", "500.00", Qty::fromThousandths(750), ""},
+                 {"9", "Сырок", "400.00", Qty::fromThousandths(286), "S1"},
+                 {"13", "Укроп", "99.99", Qty::fromThousandths(333), ""}};
+    for (const auto& [l, fraction] : {std::pair{sale.sold[0], ""}, {sale.sold[1], "2/7"}, {sale.sold[2], ""}})
+        sale.taken.push_back(sales::soldLineSum(l.price, l.qty, fraction));
+    ASSERT_EQ(sale.taken, (std::vector<Money>{Money{37500}, Money{11429}, Money{3330}}));
+    sale.left = sales::leftToReturn(sale.sold, {{"12", "Сыр", "500.00", Qty::fromThousandths(250), ""},
+                                                {"13", "Укроп", "99.99", Qty::fromThousandths(111), ""}});
+    EXPECT_EQ(sale.moneyLeftOf("12"), Money{25000});
+    EXPECT_EQ(sale.moneyLeftOf("13"), Money{2220});
+
+    auto line = [](const char* id, const char* name, const char* price, const char* qty, const char* fraction) {
+        QStringList l = sales::emptyReceiptLine();
+        l[sales::LineGoodId] = id;
+        l[sales::LineName] = name;
+        l[sales::LineBasePrice] = l[sales::LinePrice] = price;
+        l[sales::LineQty] = qty;
+        l[sales::LineFraction] = fraction;
+        return l;
+    };
+    const struct {
+        QList<QStringList> lines;
+        QString problem;
+    } cases[] = {
+        {{line("12", "Сыр", "500.00", "0.500", "")}, {}},
+        {{line("12", "Сыр", "500.02", "0.500", "")}, {}},  // 250.01: the same money within a kopeck
+        {{line("12", "Сыр", "500.04", "0.500", "")},
+         sales::refundMoneyExceedsText("Сыр", Money{25000}, Money{25002})},
+        {{line("12", "Сыр", "250.00", "0.250", ""), line("12", "Сыр", "1000.00", "0.250", "")},
+         sales::refundMoneyExceedsText("Сыр", Money{25000}, Money{31250})},
+        {{line("9", "Сырок", "400.00", "0.143", "1/7"), line("9", "Сырок", "400.00", "0.143", "1/7")}, {}},
+        {{line("9", "Сырок", "800.00", "0.143", "1/7"), line("9", "Сырок", "400.00", "0.143", "1/7")},
+         sales::refundMoneyExceedsText("Сырок", Money{11429}, Money{17143})},
+        // A line left whole gives back its own sum and not a kopeck more.
+        {{line("9", "Сырок", "400.07", "0.143", "1/7"), line("9", "Сырок", "400.07", "0.143", "1/7")},
+         sales::refundMoneyExceedsText("Сырок", Money{11429}, Money{11430})},
+        {{line("13", "Укроп", "99.99", "0.222", "")}, {}},
+        {{line("12", "Сыр", "500.00", "0.600", "")},
+         sales::refundExceedsText("Сыр", Qty::fromThousandths(500), Qty::fromThousandths(600))},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.lines.front().join("|").toStdString());
+        EXPECT_EQ(sales::refundLinesProblem(sale, c.lines), c.problem);
+    }
 }

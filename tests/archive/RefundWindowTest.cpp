@@ -841,3 +841,109 @@ TEST_F(RefundWindowTest, AnExcludedPositionsUnitsAreNeitherRefundedNorSent) {
     EXPECT_EQ(stored[0].str("DD_SERIAL_GTIN"), "BBBBBB");
     EXPECT_EQ(stored[0].str("DD_FRACTIONAL_COUNT"), "1/7");
 }
+
+// A return of a stored sale gives back no more money than the sale took:
+// a higher price on a copied line is refused in the price window and again
+// before printing, and a scan or a typed code that would take more than is
+// left is refused at once, the receipt as it was.
+TEST_F(RefundWindowTest, AReturnTakesNoMoreMoneyOrGoodsThanTheSaleLeft) {
+    exec("UPDATE GOODS SET GOOD_PRICE='50.00', GOOD_COUNT='100', GOOD_EDIZM_FFD=0, GOOD_NALOG='6', GOOD_TYPE='Т' "
+         "WHERE GOOD_ID=7");
+    exec("INSERT INTO GOODS_BARCODE (GOOD_ID, GOOD_BARCODE) VALUES (7, '4600000000007')");
+    screen->setTaxSystem(2);
+    ASSERT_NO_FATAL_FAILURE(cashierWithShift("1000.00"));
+    fiscal::RegisterEmulator* kkt = emulator();
+    installPositionEdits(*screen);
+    sales::ItemEntryController* entry = sales::installItemEntry(*screen);
+
+    // The sale: two loaves, 100.00.
+    ASSERT_TRUE(screen->setReceiptKind(1));
+    screen->lblVvod->setText("7");
+    entry->btnCodeClick();
+    screen->lblVvod->setText("7");
+    entry->btnCodeClick();
+    ASSERT_EQ(rows(), QStringList{"1|7|P|Хлеб|2|100.00"});
+    payInCashAndPrint();
+    ASSERT_TRUE(messages.boxes.empty()) << messages.last().toStdString();
+    ASSERT_EQ(kkt->state().totals.sell, 10000);
+    const QString fpd = [this] {
+        fb::Transaction tr(db());
+        return fb::query(tr, "SELECT DOC_FPD FROM DOCUMENTS WHERE DOC_CHECK_TYPE=1").front().str("DOC_FPD").trimmed();
+    }();
+
+    // The return: the position copied, both loaves left.
+    ASSERT_TRUE(screen->setReceiptKind(2));
+    screen->setTaxSystem(2);
+    QPointer<TfmFindCheck> w = openFound(fpd);
+    QTest::mouseClick(w->btnPositionOpen, Qt::LeftButton);
+    delete w.data();
+    ASSERT_TRUE(messages.boxes.empty()) << messages.last().toStdString();
+    ASSERT_EQ(rows(), QStringList{"1|7|P|Хлеб|2|100.00"});
+    const M copied = screen->receipt();
+
+    // A third loaf, scanned or typed, is refused at once.
+    const sales::Qty two = sales::Qty::units(2), three = sales::Qty::units(3);
+    for (const bool scanned : {true, false}) {
+        messages.clear();
+        if (scanned) {
+            screen->lblVvodBeginEng->setText("4600000000007");
+            entry->btnBarcodeClick(sales::EntrySource::Router);
+        } else {
+            screen->lblVvod->setText("7");
+            entry->btnCodeClick();
+        }
+        ASSERT_EQ(messages.boxes.size(), 1u) << scanned;
+        EXPECT_EQ(messages.last(), sales::refundExceedsText("Хлеб", two, three)) << scanned;
+        EXPECT_TRUE(screen->receipt().sameContent(copied)) << scanned;
+    }
+
+    // A price above what the sale took, in the price window.
+    auto typePrice = [this](const char* price) {
+        salestest::when([] { return fmCountInput && fmCountInput->isVisible(); },
+                        [price] {
+                            fmCountInput->clearText();
+                            for (const QChar c : QString(price)) fmCountInput->typeKey(c);
+                            fmCountInput->BitBtn14Click();
+                            if (fmCountInput && fmCountInput->isVisible()) fmCountInput->reject();
+                        });
+        QTest::mouseClick(screen->BitBtn1, Qt::LeftButton);
+    };
+    const struct {
+        const char* price;
+        QString refusal;  // empty: taken
+        const char* row;
+    } prices[] = {
+        {"5000", sales::refundMoneyExceedsText("Хлеб", sales::Money{10000}, sales::Money{1000000}),
+         "1|7|P|Хлеб|2|100.00"},
+        {"50.01", sales::refundMoneyExceedsText("Хлеб", sales::Money{10000}, sales::Money{10002}),
+         "1|7|P|Хлеб|2|100.00"},
+        {"40", QString(), "1|7|P|Хлеб|2|80.00"},
+        {"50", QString(), "1|7|P|Хлеб|2|100.00"},
+    };
+    for (const auto& p : prices) {
+        messages.clear();
+        typePrice(p.price);
+        EXPECT_EQ(messages.boxes.empty() ? QString() : messages.last(), p.refusal) << p.price;
+        EXPECT_EQ(rows(), QStringList{p.row}) << p.price;
+    }
+
+    // A price written into the row past the windows: printing refuses it.
+    messages.clear();
+    screen->receipt().setAttr(1, M::AttrBasePrice, "60.00");
+    ASSERT_EQ(screen->RecalcReceipt(), 0);
+    screen->updateGoodsGrid();
+    ASSERT_EQ(rows(), QStringList{"1|7|P|Хлеб|2|120.00"});
+    payInCashAndPrint();
+    ASSERT_FALSE(messages.boxes.empty());
+    EXPECT_EQ(messages.last(), sales::refundMoneyExceedsText("Хлеб", sales::Money{10000}, sales::Money{12000}));
+    EXPECT_EQ(kkt->state().totals.sellReturn, 0);
+    EXPECT_EQ(storedSums(db(), "DOC_CHECK_TYPE=2"), "");
+
+    // At the sale's price the return prints.
+    messages.clear();
+    typePrice("50");
+    payInCashAndPrint();
+    EXPECT_TRUE(messages.boxes.empty()) << messages.last().toStdString();
+    EXPECT_EQ(kkt->state().totals.sellReturn, 10000);
+    EXPECT_EQ(storedSums(db(), "DOC_CHECK_TYPE=2"), "100.00@" + fpd);
+}

@@ -1,18 +1,22 @@
 #include "sales/closing/RefundLimits.h"
 
+#include "core/DataModule.h"
 #include "platform/db/Statement.h"
 #include "platform/db/Transaction.h"
 #include "sales/closing/ReceiptLines.h"
 #include "sales/receipt/ReceiptModel.h"
+#include "sales/screen/MainScreenState.h"
+#include "sales/screen/Registration_Mode.h"
 
 #include <QHash>
+#include <QLineEdit>
 
 namespace sales {
 
 namespace {
 
 const QString kSoldLines = QStringLiteral(
-    "SELECT DD_GOOD_ID, DD_GOOD_NAME, DD_GOOD_PRICE_CURRENT, DD_GOOD_COUNT, DD_SERIAL_GTIN "
+    "SELECT DD_GOOD_ID, DD_GOOD_NAME, DD_GOOD_PRICE_CURRENT, DD_GOOD_COUNT, DD_SERIAL_GTIN, DD_FRACTIONAL_COUNT "
     "FROM DOCUMENTS_DETAIL WHERE DD_DOC_ID=?");
 
 // Returns are sale returns (kind 2) of sale receipts (type 3).
@@ -31,7 +35,10 @@ QString text(const fb::Row& row, const QString& column) {
     return row.isNull(column) ? QString() : row.str(column);
 }
 
-std::vector<RefundableLine> readLines(fb::Transaction& tr, const QString& sql, const fb::Value& key) {
+// With `sums`, the money of each line as well (the query reads its part
+// of a pack).
+std::vector<RefundableLine> readLines(fb::Transaction& tr, const QString& sql, const fb::Value& key,
+                                      std::vector<Money>* sums = nullptr) {
     std::vector<RefundableLine> out;
     for (const fb::Row& row : fb::query(tr, sql, {key})) {
         RefundableLine l;
@@ -40,6 +47,7 @@ std::vector<RefundableLine> readLines(fb::Transaction& tr, const QString& sql, c
         l.price = text(row, QStringLiteral("DD_GOOD_PRICE_CURRENT"));
         l.qty = Qty::parseOr(text(row, QStringLiteral("DD_GOOD_COUNT")));
         l.serial = text(row, QStringLiteral("DD_SERIAL_GTIN")).trimmed();
+        if (sums) sums->push_back(soldLineSum(l.price, l.qty, text(row, QStringLiteral("DD_FRACTIONAL_COUNT"))));
         out.push_back(l);
     }
     return out;
@@ -50,7 +58,7 @@ SaleRemainder remainderOf(fb::Transaction& tr, const std::optional<fb::Row>& sal
     if (!sale) return r;
     r.docId = int(sale->integer(QStringLiteral("DOC_ID")));
     r.fiscalSign = text(*sale, QStringLiteral("DOC_FPD")).trimmed();
-    r.sold = readLines(tr, kSoldLines, std::int64_t(r.docId));
+    r.sold = readLines(tr, kSoldLines, std::int64_t(r.docId), &r.taken);
     // A sale without a fiscal sign can have no return printed against it.
     const std::vector<RefundableLine> returned =
         r.fiscalSign.isEmpty() ? std::vector<RefundableLine>() : readReturnedLines(tr, r.fiscalSign);
@@ -122,6 +130,30 @@ Qty SaleRemainder::leftOf(const QString& key) const {
     return sum;
 }
 
+Money SaleRemainder::moneyLeftOf(const QString& key) const {
+    Money sum;
+    for (std::size_t i = 0; i < sold.size() && i < left.size() && i < taken.size(); ++i) {
+        if (refundGoodsKey(sold[i]) != key || !left[i].isPositive() || !sold[i].qty.isPositive()) continue;
+        if (left[i] >= sold[i].qty) {
+            sum += taken[i];
+            continue;
+        }
+        sum += Money::round2(taken[i].toRational() * Rational(left[i].thousandths, sold[i].qty.thousandths));
+    }
+    return sum;
+}
+
+bool SaleRemainder::moneyLeftIsWholeLine(const QString& key) const {
+    int lines = 0;
+    bool whole = true;
+    for (std::size_t i = 0; i < sold.size() && i < left.size(); ++i) {
+        if (refundGoodsKey(sold[i]) != key || !left[i].isPositive()) continue;
+        ++lines;
+        whole = whole && left[i] >= sold[i].qty;
+    }
+    return lines == 1 && whole;
+}
+
 bool SaleRemainder::sells(const QString& key) const {
     for (const RefundableLine& l : sold)
         if (refundGoodsKey(l) == key) return true;
@@ -158,11 +190,30 @@ QString refundExceedsText(const QString& name, Qty left, Qty wanted) {
            QStringLiteral(" Вернуть больше, чем осталось по чеку, нельзя.     ");
 }
 
+QString refundMoneyExceedsText(const QString& name, Money left, Money wanted) {
+    return QStringLiteral(" Позиция < ") + shortName(name.trimmed()) + QStringLiteral(" >:     \r\n") +
+           QStringLiteral(" по чеку осталось к возврату на ") + left.toString() +
+           QStringLiteral(" руб., а в чеке возврата ") + wanted.toString() + QStringLiteral(" руб.     \r\n\r\n") +
+           QStringLiteral(" Вернуть больше, чем осталось по чеку, нельзя.     ");
+}
+
+Money soldLineSum(const QString& price, Qty qty, const QString& fraction) {
+    const std::optional<Rational> p = Rational::parse(QString(price).replace(QLatin1Char(','), QLatin1Char('.')));
+    if (!p) return {};
+    // A part of a pack was sold at price * n / d, rounded once.
+    if (!fraction.trimmed().isEmpty()) {
+        if (const std::optional<PackPart> part = parsePackPart(fraction))
+            return Money::formatRounded(*p * Rational(part->num, part->den));
+    }
+    return Money::formatRounded(*p * qty.toRational());
+}
+
 namespace {
 
 struct Wanted {
     QString name;
     Qty qty;
+    Money sum;
 };
 
 QString problemOf(const SaleRemainder& sale, const std::vector<std::pair<QString, Wanted>>& wanted) {
@@ -172,14 +223,22 @@ QString problemOf(const SaleRemainder& sale, const std::vector<std::pair<QString
     for (const auto& [key, w] : wanted) {
         if (!byKey.contains(key)) {
             order.append(key);
-            byKey.insert(key, Wanted{w.name, Qty{}});
+            byKey.insert(key, Wanted{w.name, Qty{}, Money{}});
         }
         byKey[key].qty = byKey[key].qty + w.qty;
+        byKey[key].sum += w.sum;
     }
     for (const QString& key : order) {
         const Wanted& w = byKey[key];
         const Qty left = sale.leftOf(key);
         if (w.qty > left) return refundExceedsText(w.name, left, w.qty);
+        // A sold line left whole is its own sum to the kopeck. A share of a
+        // line, or several lines, is the same money within a kopeck: what is
+        // left is rounded from the sale's sums, the return's rows from their
+        // own prices.
+        const Money money = sale.moneyLeftOf(key);
+        const std::int64_t tolerance = sale.moneyLeftIsWholeLine(key) ? 0 : 1;
+        if ((w.sum - money).kopecks > tolerance) return refundMoneyExceedsText(w.name, money, w.sum);
     }
     return {};
 }
@@ -198,7 +257,8 @@ QString receiptRefundProblem(const SaleRemainder& sale, const ReceiptModel& rece
         if (!receipt.isActive(r)) continue;
         const QString key = keyOf(r);
         if (onlyRow > 0 && key != only) continue;
-        wanted.push_back({key, Wanted{receipt.cell(r, ReceiptModel::ColName), receipt.quantity(r)}});
+        wanted.push_back(
+            {key, Wanted{receipt.cell(r, ReceiptModel::ColName), receipt.quantity(r), receipt.lineSum(r)}});
     }
     return problemOf(sale, wanted);
 }
@@ -208,9 +268,25 @@ QString refundLinesProblem(const SaleRemainder& sale, const QList<QStringList>& 
     for (const QStringList& line : lines) {
         if (line.size() < kReceiptLineSize) continue;
         wanted.push_back({refundGoodsKey(line[LineGoodId], line[LineName], line[LineBasePrice]),
-                          Wanted{line[LineName], Qty::parseOr(line[LineQty])}});
+                          Wanted{line[LineName], Qty::parseOr(line[LineQty]),
+                                 registeredLineSum(line).value_or(Money{})}});
     }
     return problemOf(sale, wanted);
+}
+
+QString screenRefundProblem(TfmReg& reg, int row) {
+    const int saleDocId = controlTag(reg.edFPD);
+    if (reg.receiptKind() != KindSaleReturn || saleDocId == 0) return {};
+    if (reg.builtinSession() || !core::DataModule1) return {};
+    try {
+        fb::Transaction tr(core::DataModule1->IBDatabase1(), fb::Transaction::Access::ReadOnly);
+        const SaleRemainder sale = readSaleRemainder(tr, saleDocId);
+        tr.commit();
+        return receiptRefundProblem(sale, reg.receipt(), row);
+    } catch (const std::exception&) {
+        // The printing checks the return against its sale again.
+        return {};
+    }
 }
 
 }  // namespace sales

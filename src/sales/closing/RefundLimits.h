@@ -11,6 +11,8 @@
 
 #include <vector>
 
+class TfmReg;
+
 namespace fb {
 class Transaction;
 }
@@ -44,11 +46,20 @@ struct SaleRemainder {
     QString fiscalSign;
     std::vector<RefundableLine> sold;
     std::vector<Qty> left;  // one per sold line
+    // The money each sold line took; what is left of it goes with what is
+    // left of its quantity.
+    std::vector<Money> taken;
 
     bool found() const { return docId != 0; }
     // What is left of the goods of `key` over every line; 0 for goods the
     // sale did not sell.
     Qty leftOf(const QString& key) const;
+    // The money left of the goods of `key`: each line's sum times its
+    // quantity left over its quantity sold, to the kopeck.
+    Money moneyLeftOf(const QString& key) const;
+    // What is left of the goods of `key` is one sold line, whole: its money
+    // left is the sum the sale took, with no rounding of a share in it.
+    bool moneyLeftIsWholeLine(const QString& key) const;
     bool sells(const QString& key) const;
     bool nothingLeft() const;
 };
@@ -69,13 +80,28 @@ inline const QString kPositionFullyReturned = QStringLiteral(" Эта позиц
 
 // " Позиция < name >: по чеку осталось к возврату N, а в чеке возврата M."
 QString refundExceedsText(const QString& name, Qty left, Qty wanted);
+// " Позиция < name >: по чеку осталось к возврату на N руб., а в чеке
+// возврата M руб."
+QString refundMoneyExceedsText(const QString& name, Money left, Money wanted);
+
+// The money of the sold line whose price is `price` (DD_GOOD_PRICE_CURRENT),
+// quantity `qty`, and part of a pack `fraction` ("n/d" or empty), as the
+// register added it up; 0 for a price that is no number.
+Money soldLineSum(const QString& price, Qty qty, const QString& fraction);
 
 // The first goods of the receipt in progress whose active rows hold more
-// than is left of them in the sale (goods the sale did not sell have
-// nothing left); empty when everything fits. With `onlyRow` set, only the
-// goods of that row are looked at.
+// than is left of them in the sale, in quantity or in money (goods the sale
+// did not sell have nothing left); empty when everything fits. With
+// `onlyRow` set, only the goods of that row are looked at.
 QString receiptRefundProblem(const SaleRemainder& sale, const ReceiptModel& receipt, int onlyRow = 0);
 // The same for the hand-over lines a return is printed from.
 QString refundLinesProblem(const SaleRemainder& sale, const QList<QStringList>& lines);
+
+// On the main screen: when the receipt in progress is a return of a stored
+// sale (edFPD's Tag holds the sale's DOC_ID), what receiptRefundProblem says
+// of the goods of `row`, read in one read-only transaction; empty for any
+// other receipt, a session without a database, or a database that cannot
+// be read (the printing checks the return against its sale again).
+QString screenRefundProblem(TfmReg& reg, int row);
 
 }  // namespace sales

@@ -12,6 +12,7 @@
 #include "platform/ui/Guard.h"
 #include "platform/ui/MessageService.h"
 #include "sales/closing/ReceiptLines.h"
+#include "sales/closing/RefundLimits.h"
 #include "sales/input/FreePrice.h"
 #include "sales/input/KeyRouter.h"
 #include "sales/receipt/ReceiptCalc.h"
@@ -264,6 +265,13 @@ int ItemEntry::commitAdd(ReceiptModel::Undo& undo, int row) {
             refuse(problem);
             return 0;
         }
+        // Nor may it take a return past what its sale has left.
+        if (const QString problem = screen_.refundLimitProblem(row); !problem.isEmpty()) {
+            undo.rollback();
+            screen_.receiptChanged(0);
+            refuse(problem);
+            return 0;
+        }
         if (!lineSumIsZero(screen_.receipt(), row)) return row;
         // A position worth nothing would be left out of the receipt unseen:
         // the cashier hears of it now, and the receipt stays as it was.
@@ -454,6 +462,7 @@ public:
         return ok;
     }
     void receiptRestored() override { reg_.updateGoodsGrid(); }
+    QString refundLimitProblem(int row) override { return screenRefundProblem(reg_, row); }
     int currentRow() const override { return reg_.currentReceiptRow(); }
     void changeCashier(const core::SessionUser& user, int rightsMode, bool unlock) override {
         reg_.setUser(user);

@@ -70,6 +70,13 @@ public:
     virtual bool receiptChanged(int row) = 0;
     // The receipt was put back as it was: show it again without recalculating.
     virtual void receiptRestored() {}
+    // Why the receipt as it now stands would take a return of a stored sale
+    // past what that sale has left of the goods of `row`; empty when it
+    // would not, or when the receipt returns no stored sale.
+    virtual QString refundLimitProblem(int row) {
+        (void)row;
+        return {};
+    }
     virtual int currentRow() const = 0;
     // A cashier card: the user's labels, rights, and the lock released
     // when `unlock`.

@@ -1,8 +1,6 @@
 #include "sales/screen/uCountInput.h"
 
-#include "core/DataModule.h"
 #include "core/uNumKeyboard.h"
-#include "platform/db/Transaction.h"
 #include "platform/ui/Guard.h"
 #include "platform/ui/MessageService.h"
 #include "sales/closing/RefundLimits.h"
@@ -17,27 +15,6 @@
 #include <QPushButton>
 
 TfmCountInput* fmCountInput = nullptr;
-
-namespace {
-
-// A return of a stored sale takes no more of the goods of `row` than the
-// sale has left to return; the message when it would.
-QString refundLimitProblem(TfmReg& reg, int row) {
-    const int saleDocId = sales::controlTag(reg.edFPD);
-    if (reg.receiptKind() != sales::KindSaleReturn || saleDocId == 0) return {};
-    if (reg.builtinSession() || !core::DataModule1) return {};
-    try {
-        fb::Transaction tr(core::DataModule1->IBDatabase1(), fb::Transaction::Access::ReadOnly);
-        const sales::SaleRemainder sale = sales::readSaleRemainder(tr, saleDocId);
-        tr.commit();
-        return sales::receiptRefundProblem(sale, reg.receipt(), row);
-    } catch (const std::exception&) {
-        // The printing checks the return against its sale again.
-        return {};
-    }
-}
-
-}  // namespace
 
 TfmCountInput::TfmCountInput(TfmReg& reg, QWidget* parent) : QDialog(parent), reg_(reg) {
     setObjectName(QStringLiteral("fmCountInput"));
@@ -163,9 +140,10 @@ void TfmCountInput::applyToRow(const sales::CountInputDecision& d) {
     }
     // A row the database could never store would make a receipt that prints
     // and is then lost: it goes back as well, totals and all; so does more
-    // than a stored sale has left to return.
+    // than a stored sale has left to return, in quantity or, after a new
+    // price, in money.
     QString problem = sales::countInputRowProblem(reg_.receipt(), row);
-    if (problem.isEmpty() && d.outcome == Outcome::Quantity) problem = refundLimitProblem(reg_, row);
+    if (problem.isEmpty()) problem = sales::screenRefundProblem(reg_, row);
     if (!problem.isEmpty()) {
         reg_.receipt().assignContent(before);
         reg_.RecalcReceipt();
