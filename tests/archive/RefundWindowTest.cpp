@@ -138,6 +138,12 @@ protected:
     }
     fiscal::RegisterEmulator* emulator() const { return dynamic_cast<fiscal::RegisterEmulator*>(screen->KKTDriver()); }
 
+    // The fiscal sign of the one sale stored so far.
+    QString storedSaleFpd() {
+        fb::Transaction tr(db());
+        return fb::query(tr, "SELECT DOC_FPD FROM DOCUMENTS WHERE DOC_CHECK_TYPE=1").front().str("DOC_FPD").trimmed();
+    }
+
     // The search window on the main screen, found by fiscal sign.
     QPointer<TfmFindCheck> openFound(const QString& fpd) {
         QPointer<TfmFindCheck> w =
@@ -658,10 +664,7 @@ TEST_F(RefundWindowTest, ReturnsOfOneSaleTakeOnlyWhatIsLeftOfIt) {
     payInCashAndPrint();
     ASSERT_TRUE(messages.boxes.empty()) << messages.last().toStdString();
     ASSERT_EQ(kkt->state().totals.sell, 32100);
-    const QString fpd = [this] {
-        fb::Transaction tr(db());
-        return fb::query(tr, "SELECT DOC_FPD FROM DOCUMENTS WHERE DOC_CHECK_TYPE=1").front().str("DOC_FPD").trimmed();
-    }();
+    const QString fpd = storedSaleFpd();
     ASSERT_FALSE(fpd.isEmpty());
     auto stock = [this](int goodId) {
         fb::Transaction tr(db());
@@ -802,10 +805,7 @@ TEST_F(RefundWindowTest, AnExcludedPositionsUnitsAreNeitherRefundedNorSent) {
     payInCashAndPrint();
     ASSERT_TRUE(messages.boxes.empty()) << messages.last().toStdString();
     ASSERT_EQ(kkt->state().totals.sell, 11429);
-    const QString fpd = [this] {
-        fb::Transaction tr(db());
-        return fb::query(tr, "SELECT DOC_FPD FROM DOCUMENTS WHERE DOC_CHECK_TYPE=1").front().str("DOC_FPD").trimmed();
-    }();
+    const QString fpd = storedSaleFpd();
 
     // The return: the sale copied, its position excluded, another part scanned.
     ASSERT_TRUE(screen->setReceiptKind(2));
@@ -866,10 +866,7 @@ TEST_F(RefundWindowTest, AReturnTakesNoMoreMoneyOrGoodsThanTheSaleLeft) {
     payInCashAndPrint();
     ASSERT_TRUE(messages.boxes.empty()) << messages.last().toStdString();
     ASSERT_EQ(kkt->state().totals.sell, 10000);
-    const QString fpd = [this] {
-        fb::Transaction tr(db());
-        return fb::query(tr, "SELECT DOC_FPD FROM DOCUMENTS WHERE DOC_CHECK_TYPE=1").front().str("DOC_FPD").trimmed();
-    }();
+    const QString fpd = storedSaleFpd();
 
     // The return: the position copied, both loaves left.
     ASSERT_TRUE(screen->setReceiptKind(2));
