@@ -102,21 +102,17 @@ KktJsonResult KktJsonChannel::KktJsonResetCheck(const QString& sessionKey) {
     return r;
 }
 
-KktJsonResult KktJsonChannel::KktJsonSendRequest(const QString& request) {
-    lastOpFailed_ = 0;
-    KktJsonResult r = exchange(request, true);
-    lastOpFailed_ = r.result;
-    client_.close();
-    return r;
-}
+KktJsonResult KktJsonChannel::KktJsonSendRequest(const QString& request) { return sendAndClose(request, true); }
 
 KktJsonResult KktJsonChannel::KktJsonSendRequestReply(const QString& request) {
     return KktJsonSendRequest(request);
 }
 
-KktJsonResult KktJsonChannel::KktJsonSendOnConnection(const QString& request) {
+KktJsonResult KktJsonChannel::KktJsonSendOnConnection(const QString& request) { return sendAndClose(request, false); }
+
+KktJsonResult KktJsonChannel::sendAndClose(const QString& request, bool freshConnection) {
     lastOpFailed_ = 0;
-    KktJsonResult r = exchange(request, false);
+    KktJsonResult r = exchange(request, freshConnection);
     lastOpFailed_ = r.result;
     client_.close();
     return r;

@@ -122,6 +122,8 @@ public:
 private:
     // One request on a fresh connection; the reply's result and description.
     KktJsonResult exchange(const QString& request, bool freshConnection);
+    // One request, its reply noted as the last result, the connection closed.
+    KktJsonResult sendAndClose(const QString& request, bool freshConnection);
 
     KktJsonSessionVars vars_;
     net::FramedClient client_;
