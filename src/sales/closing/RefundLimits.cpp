@@ -1,15 +1,11 @@
 #include "sales/closing/RefundLimits.h"
 
-#include "core/DataModule.h"
 #include "platform/db/Statement.h"
 #include "platform/db/Transaction.h"
 #include "sales/closing/ReceiptLines.h"
 #include "sales/receipt/ReceiptModel.h"
-#include "sales/screen/MainScreenState.h"
-#include "sales/screen/Registration_Mode.h"
 
 #include <QHash>
-#include <QLineEdit>
 
 namespace sales {
 
@@ -272,21 +268,6 @@ QString refundLinesProblem(const SaleRemainder& sale, const QList<QStringList>& 
                                  registeredLineSum(line).value_or(Money{})}});
     }
     return problemOf(sale, wanted);
-}
-
-QString screenRefundProblem(TfmReg& reg, int row) {
-    const int saleDocId = controlTag(reg.edFPD);
-    if (reg.receiptKind() != KindSaleReturn || saleDocId == 0) return {};
-    if (reg.builtinSession() || !core::DataModule1) return {};
-    try {
-        fb::Transaction tr(core::DataModule1->IBDatabase1(), fb::Transaction::Access::ReadOnly);
-        const SaleRemainder sale = readSaleRemainder(tr, saleDocId);
-        tr.commit();
-        return receiptRefundProblem(sale, reg.receipt(), row);
-    } catch (const std::exception&) {
-        // The printing checks the return against its sale again.
-        return {};
-    }
 }
 
 }  // namespace sales

@@ -11,7 +11,6 @@
 
 #include <vector>
 
-class TfmReg;
 
 namespace fb {
 class Transaction;
@@ -96,12 +95,5 @@ Money soldLineSum(const QString& price, Qty qty, const QString& fraction);
 QString receiptRefundProblem(const SaleRemainder& sale, const ReceiptModel& receipt, int onlyRow = 0);
 // The same for the hand-over lines a return is printed from.
 QString refundLinesProblem(const SaleRemainder& sale, const QList<QStringList>& lines);
-
-// On the main screen: when the receipt in progress is a return of a stored
-// sale (edFPD's Tag holds the sale's DOC_ID), what receiptRefundProblem says
-// of the goods of `row`, read in one read-only transaction; empty for any
-// other receipt, a session without a database, or a database that cannot
-// be read (the printing checks the return against its sale again).
-QString screenRefundProblem(TfmReg& reg, int row);
 
 }  // namespace sales

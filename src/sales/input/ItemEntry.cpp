@@ -12,7 +12,6 @@
 #include "platform/ui/Guard.h"
 #include "platform/ui/MessageService.h"
 #include "sales/closing/ReceiptLines.h"
-#include "sales/closing/RefundLimits.h"
 #include "sales/input/FreePrice.h"
 #include "sales/input/KeyRouter.h"
 #include "sales/receipt/ReceiptCalc.h"
@@ -258,15 +257,11 @@ bool ItemEntry::priceUsable(const FoundGoods& goods) {
 int ItemEntry::commitAdd(ReceiptModel::Undo& undo, int row) {
     if (screen_.receiptChanged(row)) {
         // One more unit, a weight or a new position must leave every sum
-        // storable; the receipt stays as it was otherwise.
-        if (const QString problem = receiptSumProblem(screen_.receipt(), row); !problem.isEmpty()) {
-            undo.rollback();
-            screen_.receiptChanged(0);
-            refuse(problem);
-            return 0;
-        }
-        // Nor may it take a return past what its sale has left.
-        if (const QString problem = screen_.refundLimitProblem(row); !problem.isEmpty()) {
+        // storable, nor take a return past what its sale has left; the
+        // receipt stays as it was otherwise.
+        QString problem = receiptSumProblem(screen_.receipt(), row);
+        if (problem.isEmpty()) problem = screen_.refundLimitProblem(row);
+        if (!problem.isEmpty()) {
             undo.rollback();
             screen_.receiptChanged(0);
             refuse(problem);
@@ -462,7 +457,7 @@ public:
         return ok;
     }
     void receiptRestored() override { reg_.updateGoodsGrid(); }
-    QString refundLimitProblem(int row) override { return screenRefundProblem(reg_, row); }
+    QString refundLimitProblem(int row) override { return reg_.refundLimitProblem(row); }
     int currentRow() const override { return reg_.currentReceiptRow(); }
     void changeCashier(const core::SessionUser& user, int rightsMode, bool unlock) override {
         reg_.setUser(user);

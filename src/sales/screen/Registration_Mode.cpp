@@ -9,7 +9,9 @@
 #include "platform/sys/DbEngine.h"
 #include "platform/sys/ProgramFolder.h"
 #include "platform/ui/ElidedLabel.h"
+#include "platform/db/Transaction.h"
 #include "platform/ui/Guard.h"
+#include "sales/closing/RefundLimits.h"
 #include "sales/screen/MainScreenState.h"
 #include "sales/receipt/ReceiptCalc.h"
 #include "sales/receipt/ReceiptMessages.h"
@@ -859,6 +861,20 @@ void TfmReg::showScaleState(bool on) {
 // The receipt
 
 int TfmReg::receiptKind() const { return controlTag(lblOperationType); }
+
+QString TfmReg::refundLimitProblem(int row) {
+    const int saleDocId = controlTag(edFPD);
+    if (receiptKind() != sales::KindSaleReturn || saleDocId == 0) return {};
+    if (builtinSession() || !core::DataModule1) return {};
+    try {
+        fb::Transaction tr(core::DataModule1->IBDatabase1(), fb::Transaction::Access::ReadOnly);
+        const sales::SaleRemainder sale = sales::readSaleRemainder(tr, saleDocId);
+        tr.commit();
+        return sales::receiptRefundProblem(sale, receipt_, row);
+    } catch (const std::exception&) {
+        return {};
+    }
+}
 
 QString TfmReg::receiptKindText() const { return lblOperationType->text(); }
 

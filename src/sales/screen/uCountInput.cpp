@@ -3,9 +3,7 @@
 #include "core/uNumKeyboard.h"
 #include "platform/ui/Guard.h"
 #include "platform/ui/MessageService.h"
-#include "sales/closing/RefundLimits.h"
 #include "sales/screen/CountInputLogic.h"
-#include "sales/screen/MainScreenState.h"
 #include "sales/receipt/ReceiptRules.h"
 #include "sales/screen/Registration_Mode.h"
 
@@ -143,7 +141,7 @@ void TfmCountInput::applyToRow(const sales::CountInputDecision& d) {
     // than a stored sale has left to return, in quantity or, after a new
     // price, in money.
     QString problem = sales::countInputRowProblem(reg_.receipt(), row);
-    if (problem.isEmpty()) problem = sales::screenRefundProblem(reg_, row);
+    if (problem.isEmpty()) problem = reg_.refundLimitProblem(row);
     if (!problem.isEmpty()) {
         reg_.receipt().assignContent(before);
         reg_.RecalcReceipt();
