@@ -3,6 +3,9 @@
 #include "archive/uQueryEdizm.h"
 #include "platform/ui/MessageService.h"
 #include "sales/marking/FractionalCount.h"
+#include "sales/receipt/ReceiptCalc.h"
+
+#include <QHash>
 
 #include <array>
 #include <cmath>
@@ -141,28 +144,61 @@ void setMarkType(sales::ReceiptModel& m, int row, const StoredLine& line) {
 }  // namespace
 
 std::vector<std::optional<StoredLine>> linesLeftToReturn(const std::vector<StoredLine>& lines,
-                                                         const std::vector<sales::RefundableLine>& returned) {
-    std::vector<sales::RefundableLine> sold;
-    sold.reserve(lines.size());
-    for (const StoredLine& l : lines)
-        sold.push_back({l.goodId, l.name, l.price, sales::Qty::parseOr(l.count), l.serial.trimmed()});
-    const std::vector<sales::Qty> left = sales::leftToReturn(sold, returned);
-    std::vector<std::optional<StoredLine>> out;
-    out.reserve(lines.size());
+                                                         const sales::SaleLedger& sale) {
+    using sales::Money;
+    using sales::Qty;
+    std::vector<std::optional<StoredLine>> out(lines.size());
+    // The lines of one goods (or one marked unit) share what is left of it:
+    // the quantity left is the latest lines', earlier returns having taken
+    // the earliest first.
+    QList<QString> order;
+    QHash<QString, std::vector<std::size_t>> groups;
+    auto keyOf = [](const StoredLine& l) {
+        return sales::refundGoodsKey(l.goodId, l.name, l.price) + QLatin1Char('#') + l.serial.trimmed().toUpper();
+    };
     for (std::size_t i = 0; i < lines.size(); ++i) {
-        // A marked unit goes back whole with its code or not at all.
-        if (!left[i].isPositive() || (isMarked(lines[i]) && left[i] != sold[i].qty)) {
-            out.emplace_back();
-            continue;
+        const QString key = keyOf(lines[i]);
+        if (!groups.contains(key)) order.append(key);
+        groups[key].push_back(i);
+    }
+    for (const QString& key : order) {
+        const std::vector<std::size_t>& idx = groups[key];
+        const StoredLine& first = lines[idx.front()];
+        const sales::LeftOf left =
+            sale.entryLeft(sales::refundGoodsKey(first.goodId, first.name, first.price), first.serial.trimmed());
+        if (!left.qty.isPositive() || left.money.kopecks <= 0) continue;
+        std::vector<Qty> qty(idx.size());
+        std::int64_t rest = left.qty.thousandths;
+        for (std::size_t k = idx.size(); k-- > 0 && rest > 0;) {
+            const std::int64_t sold = std::max<std::int64_t>(0, Qty::parseOr(lines[idx[k]].count).thousandths);
+            qty[k] = Qty{std::min(sold, rest)};
+            rest -= qty[k].thousandths;
         }
-        StoredLine l = lines[i];
-        if (left[i] != sold[i].qty) {
-            // Written the way the sale wrote it: three decimals for a weighed
-            // quantity, a whole number for pieces.
-            const bool decimals = l.count.contains(QLatin1Char('.')) || l.count.contains(QLatin1Char(','));
-            l.count = decimals || !left[i].isWhole() ? left[i].toWeightString() : left[i].toWholeString();
+        Qty cumulative;
+        Money given;
+        for (std::size_t k = 0; k < idx.size(); ++k) {
+            if (!qty[k].isPositive()) continue;
+            StoredLine l = lines[idx[k]];
+            const Qty sold = Qty::parseOr(l.count);
+            // A marked unit goes back whole with its code or not at all.
+            if (isMarked(l) && qty[k] != sold) continue;
+            cumulative = cumulative + qty[k];
+            const Money money = left.share(cumulative) - given;
+            given += money;
+            if (money.kopecks <= 0) continue;
+            if (qty[k] != sold) {
+                // Written the way the sale wrote it: three decimals for a
+                // weighed quantity, a whole number for pieces.
+                const bool decimals = l.count.contains(QLatin1Char('.')) || l.count.contains(QLatin1Char(','));
+                l.count = decimals || !qty[k].isWhole() ? qty[k].toWeightString() : qty[k].toWholeString();
+            }
+            const auto fraction = fractionOf(l);
+            const Money price =
+                fraction ? sales::priceForPart(money, sales::PackPart{fraction->first.toLongLong(), fraction->second.toLongLong()})
+                         : sales::priceForRefund(money, qty[k]);
+            l.price = price.toString();
+            out[idx[k]] = l;
         }
-        out.push_back(l);
     }
     return out;
 }

@@ -105,11 +105,12 @@ std::variant<RefundPlan, RefundError> buildRefundPlan(const StoredReceipt& recei
                                                       const GoodDataLookup& goodData,
                                                       const MarkedRefundCheck& markedCheck);
 
-// The lines of a stored sale as far as a return can still take them, given
-// the lines its earlier returns took back: a line's count is what is left of
-// it, and a line with nothing left is none.
+// The lines of a stored sale as far as a return can still take them: a
+// line's count is what is left of it and its price gives back exactly its
+// share of the money left of its goods (all of it for the last of them); a
+// line with nothing left is none. A marked unit goes back whole or not at all.
 std::vector<std::optional<StoredLine>> linesLeftToReturn(const std::vector<StoredLine>& lines,
-                                                         const std::vector<sales::RefundableLine>& returned);
+                                                         const sales::SaleLedger& sale);
 
 // Column 9 from the stored subject of calculation: the abbreviation whose
 // code it is; the marked codes 33 and 32 give "Т", 31 and 30 "АТ"; anything else "Т".

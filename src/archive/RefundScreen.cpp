@@ -11,6 +11,7 @@
 #include "sales/closing/ReceiptLines.h"
 #include "sales/marking/MarkingCheck.h"
 #include "sales/screen/MainScreenState.h"
+#include "sales/screen/RefundGuard.h"
 #include "sales/screen/Registration_Mode.h"
 
 #include <QCheckBox>
@@ -115,6 +116,8 @@ void MainScreenRefund::applyRefund(const RefundPlan& plan) {
     reg_.SetPaymentMethodFlag(plan.paymentMethodFlag);
     reg_.edFPD->setText(plan.fpd);
     sales::setControlTag(reg_.edFPD, plan.docId);
+    // The copied lines belong to that sale: its sign stays while they are here.
+    reg_.edFPD->setReadOnly(!plan.fpd.isEmpty());
     {
         // The buyer is taken as stored, not asked again.
         const QSignalBlocker quiet(reg_.chLE);
@@ -162,14 +165,19 @@ void attachRefunds(TfmFindCheck& window, TfmReg& reg, fb::Connection& db, Marked
         if (positionRow < 0 || positionRow >= int(rows.size())) return;
         std::vector<StoredLine> stored;
         for (const fb::Row& row : rows) stored.push_back(storedLineFromRow(row));
-        // A return takes only what earlier returns of the sale left of it.
-        std::vector<sales::RefundableLine> returned;
-        {
+        // A return takes only what earlier returns of the sale left of it,
+        // in money; a database that cannot tell copies nothing.
+        sales::SaleLedger sale;
+        try {
             fb::Transaction tr(db, fb::Transaction::Access::ReadOnly);
-            returned = sales::readReturnedLines(tr, text(*receiptRow, QStringLiteral("DOC_FPD")));
+            sale = sales::readSaleLedger(tr, int(receiptRow->integer(QStringLiteral("DOC_ID"))),
+                                         sales::pendingReturns());
             tr.commit();
+        } catch (const std::exception&) {
+            ui::showError(sales::refundLimitText::kCannotTell, &w);
+            return;
         }
-        const std::vector<std::optional<StoredLine>> left = linesLeftToReturn(stored, returned);
+        const std::vector<std::optional<StoredLine>> left = linesLeftToReturn(stored, sale);
         std::vector<StoredLine> lines;
         if (whole) {
             for (const std::optional<StoredLine>& l : left)

@@ -295,6 +295,47 @@ void refreshGrownArchiveStatistics(fb::Connection& c) {
         fb::meta::refreshIndexStatistics(c, {QStringLiteral("DOCUMENTS"), QStringLiteral("DOCUMENTS_DETAIL")});
 }
 
+namespace {
+
+// A fiscal sign as a number: blanks and leading zeros dropped; empty for
+// a text that is no number.
+QString signNumber(QString text) {
+    text.remove(QLatin1Char(' '));
+    if (text.isEmpty() || text.size() > 15) return {};
+    for (const QChar ch : text)
+        if (ch < QLatin1Char('0') || ch > QLatin1Char('9')) return {};
+    while (text.size() > 1 && text.startsWith(QLatin1Char('0'))) text.remove(0, 1);
+    return text;
+}
+
+// Returns stored with only the sale's sign get the sale's DOC_ID when that
+// sign names exactly one stored sale; the others stay unlinked and are
+// counted against no sale.
+void linkReturnsToSales(fb::Connection& c) {
+    fb::Transaction tr(c);
+    std::vector<std::pair<std::int64_t, QString>> unlinked;
+    for (const fb::Row& r : fb::query(tr, QStringLiteral("SELECT DOC_ID, DOC_REFUND_FPD FROM DOCUMENTS "
+                                                         "WHERE DOC_REFUND_DOC_ID IS NULL AND DOC_REFUND_FPD IS NOT NULL "
+                                                         "AND DOC_TYPE = 3 AND DOC_CHECK_TYPE = 2")))
+        unlinked.emplace_back(r.integer(QStringLiteral("DOC_ID")), signNumber(r.str(QStringLiteral("DOC_REFUND_FPD"))));
+    for (const auto& [docId, sign] : unlinked) {
+        if (sign.isEmpty()) continue;
+        std::vector<std::int64_t> sales;
+        for (const fb::Row& r :
+             fb::query(tr,
+                       QStringLiteral("SELECT DOC_ID, DOC_FPD FROM DOCUMENTS WHERE (DOC_FPD = ? OR DOC_FPD = ?) "
+                                      "AND DOC_TYPE = 3 AND DOC_CHECK_TYPE = 1"),
+                       {sign, sign.rightJustified(10, QLatin1Char('0'))}))
+            if (signNumber(r.str(QStringLiteral("DOC_FPD"))) == sign) sales.push_back(r.integer(QStringLiteral("DOC_ID")));
+        if (sales.size() == 1)
+            fb::execute(tr, QStringLiteral("UPDATE DOCUMENTS SET DOC_REFUND_DOC_ID = ? WHERE DOC_ID = ?"),
+                        {sales.front(), docId});
+    }
+    tr.commit();
+}
+
+}  // namespace
+
 SchemaUpgradeResult SchemaUpgrade(fb::Connection& connection) {
     fb::Connection& c = connection;
     c.ensureConnected();
@@ -307,6 +348,9 @@ SchemaUpgradeResult SchemaUpgrade(fb::Connection& connection) {
     // A sale return keeps the fiscal sign of the sale it refunds, so that
     // what is left to return of that sale can be known.
     u.addColumnIfMissing("DOCUMENTS", "DOC_REFUND_FPD", "ALTER TABLE DOCUMENTS  ADD DOC_REFUND_FPD VARCHAR(15);");
+    // ...and the sale's DOC_ID: a sign is a number written as text, and two
+    // sales may carry the same one.
+    u.addColumnIfMissing("DOCUMENTS", "DOC_REFUND_DOC_ID", "ALTER TABLE DOCUMENTS  ADD DOC_REFUND_DOC_ID INTEGER;");
 
     // Receipt lines: marking, unit, VAT, country, fractions of a pack.
     struct Column {
@@ -391,6 +435,8 @@ SchemaUpgradeResult SchemaUpgrade(fb::Connection& connection) {
     // The returns of one sale, found by its fiscal sign.
     u.createIndexIfMissing("IX_DOCUMENTS_REFUND_FPD",
                            "CREATE INDEX IX_DOCUMENTS_REFUND_FPD ON DOCUMENTS (DOC_REFUND_FPD);");
+    u.createIndexIfMissing("IX_DOCUMENTS_REFUND_DOC",
+                           "CREATE INDEX IX_DOCUMENTS_REFUND_DOC ON DOCUMENTS (DOC_REFUND_DOC_ID);");
     // A scan looks its code up without leading zeros on either side.
     u.createIndexIfMissing("IX_GOODS_BARCODE_STRIPPED",
                            "CREATE INDEX IX_GOODS_BARCODE_STRIPPED ON GOODS_BARCODE "
@@ -408,6 +454,7 @@ SchemaUpgradeResult SchemaUpgrade(fb::Connection& connection) {
                            "CREATE INDEX IX_DOCUMENTS_DETAIL_GOOD ON DOCUMENTS_DETAIL (DD_GOOD_ID);");
 
     u.finish();
+    linkReturnsToSales(c);
     // Indexes made on empty tables tell the planner nothing: after a year
     // of sales it would walk the archive instead of looking a receipt up.
     // Figures that cannot be computed now (another attachment's lock, a user

@@ -388,112 +388,105 @@ TEST(RefundRun, CodesAcceptedForARefusedCopyAreForgotten) {
     }
 }
 
-// What earlier returns took back leaves the rest of each sold line: a marked
-// unit by its own code, other goods by quantity from the first lines on.
-TEST(RefundLeftToReturn, EarlierReturnsTakeTheirGoodsLineByLine) {
-    using sales::Qty;
-    using L = sales::RefundableLine;
-    const std::vector<L> sold{
-        {"7", "Хлеб", "50.00", Qty::units(2), ""},
-        {"7", "Хлеб", "50.00", Qty::units(3), ""},
-        {"0", "Услуга", "100.00", Qty::units(1), ""},
-        {"9", "Сырок", "400.00", Qty::fromThousandths(286), "S1"},
-        {"9", "Сырок", "400.00", Qty::fromThousandths(143), "S2"},
-        {"12", "Сыр", "500.00", Qty::fromThousandths(750), ""},
-    };
-    struct Case {
-        const char* name;
-        std::vector<L> returned;
-        std::vector<std::int64_t> left;  // thousandths, one per sold line
-    };
-    const Case cases[] = {
-        {"nothing returned", {}, {2000, 3000, 1000, 286, 143, 750}},
-        {"the first lines go first", {{"7", "Хлеб", "50", Qty::units(3), ""}}, {0, 2000, 1000, 286, 143, 750}},
-        {"returns add up and never go below zero",
-         {{"7", "Хлеб", "50.00", Qty::units(4), ""}, {"7", "Хлеб", "50.00", Qty::units(4), ""}},
-         {0, 0, 1000, 286, 143, 750}},
-        {"a free-price line by its name and price",
-         {{"", "услуга", "100", Qty::units(1), ""}, {"0", "Услуга", "99.00", Qty::units(1), ""}},
-         {2000, 3000, 0, 286, 143, 750}},
-        {"a marked unit by its code, a part of a pack whole",
-         {{"9", "Сырок", "400.00", Qty::fromThousandths(143), "S2"},
-          {"9", "Сырок", "400.00", Qty::fromThousandths(285), "S1"}},
-         {2000, 3000, 1000, 0, 0, 750}},
-        {"weighed goods in thousandths", {{"12", "Сыр", "500.00", Qty::fromThousandths(250), ""}},
-         {2000, 3000, 1000, 286, 143, 500}},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        std::vector<std::int64_t> left;
-        for (const Qty& q : sales::leftToReturn(sold, c.returned)) left.push_back(q.thousandths);
-        EXPECT_EQ(left, c.left);
-    }
+namespace {
 
-    // The copy offers what is left, written as the sale wrote it.
-    std::vector<StoredLine> lines(3);
-    lines[0].goodId = "7", lines[0].name = "Хлеб", lines[0].price = "50.00", lines[0].count = "3";
-    lines[1].goodId = "12", lines[1].name = "Сыр", lines[1].price = "500.00", lines[1].count = "0.750";
-    lines[2].goodId = "11", lines[2].name = "Молоко", lines[2].price = "85.50", lines[2].count = "2";
-    const auto offered = linesLeftToReturn(
-        lines, {{"7", "Хлеб", "50.00", Qty::units(2), ""}, {"12", "Сыр", "500.00", Qty::fromThousandths(500), ""},
-                {"11", "Молоко", "85.50", Qty::units(2), ""}});
-    ASSERT_EQ(offered.size(), 3u);
-    ASSERT_TRUE(offered[0] && offered[1]);
-    EXPECT_EQ(offered[0]->count, "1");
-    EXPECT_EQ(offered[1]->count, "0.250");
-    EXPECT_FALSE(offered[2]);
+sales::RefundableLine soldLine(const char* id, const char* name, const char* price, const char* qty,
+                               const char* serial = "", const char* fraction = "") {
+    sales::RefundableLine l;
+    l.goodId = id;
+    l.name = name;
+    l.price = price;
+    l.qty = sales::Qty::parseOr(qty);
+    l.serial = serial;
+    l.fraction = fraction;
+    l.sum = sales::soldLineSum(l.price, l.qty, l.fraction);
+    return l;
 }
 
-// What is left of a sale's money goes with what is left of its goods: a
-// return at the sale's prices fits, one above them does not; a share of a
-// line is the same money within a kopeck, a line left whole to the kopeck.
-TEST(RefundLeftToReturn, MoneyLeftGoesWithTheGoodsLeft) {
+sales::RefundWanted wanted(const sales::RefundableLine& l) {
+    return {sales::refundGoodsKey(l), l.serial, l.name, l.qty, l.sum, true};
+}
+
+}  // namespace
+
+// The ledger counts money: a return gives back its share of what is left,
+// what earlier returns gave back (at whatever price) is gone, and the last
+// piece gives back exactly the rest. Rounding never adds up past the sale.
+TEST(RefundLedger, WhatIsLeftIsMoneyTakenLessMoneyGivenBack) {
     using sales::Money;
     using sales::Qty;
-    sales::SaleRemainder sale;
+    sales::SaleLedger sale;
     sale.docId = 1;
-    sale.sold = {{"12", "Сыр", "500.00", Qty::fromThousandths(750), ""},
-                 {"9", "Сырок", "400.00", Qty::fromThousandths(286), "S1"},
-                 {"13", "Укроп", "99.99", Qty::fromThousandths(333), ""}};
-    for (const auto& [l, fraction] : {std::pair{sale.sold[0], ""}, {sale.sold[1], "2/7"}, {sale.sold[2], ""}})
-        sale.taken.push_back(sales::soldLineSum(l.price, l.qty, fraction));
-    ASSERT_EQ(sale.taken, (std::vector<Money>{Money{37500}, Money{11429}, Money{3330}}));
-    sale.left = sales::leftToReturn(sale.sold, {{"12", "Сыр", "500.00", Qty::fromThousandths(250), ""},
-                                                {"13", "Укроп", "99.99", Qty::fromThousandths(111), ""}});
-    EXPECT_EQ(sale.moneyLeftOf("12"), Money{25000});
-    EXPECT_EQ(sale.moneyLeftOf("13"), Money{2220});
+    sale.take(soldLine("5", "Конфеты", "12.35", "1.000"));
+    sale.take(soldLine("7", "Хлеб", "50.00", "2"));
+    sale.take(soldLine("9", "Сырок", "393.68", "0.143", "S1", "1/7"));
+    sale.take(soldLine("9", "Сырок", "393.75", "0.286", "S2", "2/7"));
+    ASSERT_EQ(sale.totalLeft(), Money{1235 + 10000 + 5624 + 11250});
 
-    auto line = [](const char* id, const char* name, const char* price, const char* qty, const char* fraction) {
-        QStringList l = sales::emptyReceiptLine();
-        l[sales::LineGoodId] = id;
-        l[sales::LineName] = name;
-        l[sales::LineBasePrice] = l[sales::LinePrice] = price;
-        l[sales::LineQty] = qty;
-        l[sales::LineFraction] = fraction;
-        return l;
-    };
-    const struct {
-        QList<QStringList> lines;
-        QString problem;
-    } cases[] = {
-        {{line("12", "Сыр", "500.00", "0.500", "")}, {}},
-        {{line("12", "Сыр", "500.02", "0.500", "")}, {}},  // 250.01: the same money within a kopeck
-        {{line("12", "Сыр", "500.04", "0.500", "")},
-         sales::refundMoneyExceedsText("Сыр", Money{25000}, Money{25002})},
-        {{line("12", "Сыр", "250.00", "0.250", ""), line("12", "Сыр", "1000.00", "0.250", "")},
-         sales::refundMoneyExceedsText("Сыр", Money{25000}, Money{31250})},
-        {{line("9", "Сырок", "400.00", "0.143", "1/7"), line("9", "Сырок", "400.00", "0.143", "1/7")}, {}},
-        {{line("9", "Сырок", "800.00", "0.143", "1/7"), line("9", "Сырок", "400.00", "0.143", "1/7")},
-         sales::refundMoneyExceedsText("Сырок", Money{11429}, Money{17143})},
-        // A line left whole gives back its own sum and not a kopeck more.
-        {{line("9", "Сырок", "400.07", "0.143", "1/7"), line("9", "Сырок", "400.07", "0.143", "1/7")},
-         sales::refundMoneyExceedsText("Сырок", Money{11429}, Money{11430})},
-        {{line("13", "Укроп", "99.99", "0.222", "")}, {}},
-        {{line("12", "Сыр", "500.00", "0.600", "")},
-         sales::refundExceedsText("Сыр", Qty::fromThousandths(500), Qty::fromThousandths(600))},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.lines.front().join("|").toStdString());
-        EXPECT_EQ(sales::refundLinesProblem(sale, c.lines), c.problem);
+    // Ten returns of 0.100 kg each at their share give back 12.35, not 12.40.
+    Money given;
+    for (int i = 0; i < 10; ++i) {
+        const sales::LeftOf left = sale.entryLeft("5", "");
+        const Money share = left.share(Qty::fromThousandths(100));
+        const Money price = sales::priceForRefund(share, Qty::fromThousandths(100));
+        const sales::RefundableLine back = soldLine("5", "Конфеты", price.toString().toUtf8().constData(), "0.100");
+        ASSERT_EQ(back.sum, share) << i;  // the register's line sums to the share
+        EXPECT_TRUE(sales::refundProblemOf(sale, {wanted(back)}).isEmpty()) << i;
+        sale.giveBack(back);
+        given += back.sum;
     }
+    EXPECT_EQ(given, Money{1235});
+    EXPECT_FALSE(sales::refundProblemOf(sale, {wanted(soldLine("5", "Конфеты", "0.10", "0.001"))}).isEmpty());
+
+    // A loaf at a raised price: refused beyond its share; once a loaf went
+    // back cheaper, the other gives back the rest and no more.
+    EXPECT_EQ(sales::refundProblemOf(sale, {wanted(soldLine("7", "Хлеб", "100.00", "1"))}),
+              sales::refundMoneyExceedsText("Хлеб", Money{5000}, Money{10000}));
+    sale.giveBack(soldLine("7", "Хлеб", "30.00", "1"));
+    EXPECT_EQ(sale.entryLeft("7", "").share(Qty::units(1)), Money{7000});
+    EXPECT_TRUE(sales::refundProblemOf(sale, {wanted(soldLine("7", "Хлеб", "70.00", "1"))}).isEmpty());
+    EXPECT_FALSE(sales::refundProblemOf(sale, {wanted(soldLine("7", "Хлеб", "70.01", "1"))}).isEmpty());
+
+    // A marked unit by its own code: the catalogue's 400.00 for 1/7 is more
+    // than the 56.24 it was sold for; the unit's own price fits.
+    EXPECT_EQ(sales::refundProblemOf(sale, {wanted(soldLine("9", "Сырок", "400.00", "0.143", "S1", "1/7"))}),
+              sales::refundMoneyExceedsText("Сырок", Money{5624}, Money{5714}));
+    EXPECT_TRUE(
+        sales::refundProblemOf(sale, {wanted(soldLine("9", "Сырок", "393.68", "0.143", "S1", "1/7"))}).isEmpty());
+
+    // An advance return names no goods: it counts against the total only.
+    sales::RefundableLine advance = soldLine("", "", "20000.00", "1");
+    advance.qtyKnown = false;
+    sale.giveBack(advance);
+    EXPECT_EQ(sale.totalLeft(), Money{});
+    EXPECT_EQ(sales::refundProblemOf(sale, {wanted(soldLine("7", "Хлеб", "1.00", "1"))}),
+              sales::refundLimitText::kTotalExceeds);
+}
+
+// The copy offers what is left of each line at the money left of it: the
+// latest lines keep what earlier returns left, each at its share.
+TEST(RefundLedger, CopyOffersTheMoneyLeft) {
+    using sales::Money;
+    sales::SaleLedger sale;
+    sale.docId = 1;
+    sale.take(soldLine("7", "Хлеб", "30.83", "3"));
+    sale.take(soldLine("12", "Сыр", "500.00", "0.750"));
+    sale.take(soldLine("11", "Молоко", "85.50", "2"));
+    sale.giveBack(soldLine("7", "Хлеб", "20.00", "1"));
+    sale.giveBack(soldLine("12", "Сыр", "500.00", "0.500"));
+    sale.giveBack(soldLine("11", "Молоко", "85.50", "2"));
+
+    std::vector<StoredLine> lines(3);
+    lines[0].goodId = "7", lines[0].name = "Хлеб", lines[0].price = "30.83", lines[0].count = "3";
+    lines[1].goodId = "12", lines[1].name = "Сыр", lines[1].price = "500.00", lines[1].count = "0.750";
+    lines[2].goodId = "11", lines[2].name = "Молоко", lines[2].price = "85.50", lines[2].count = "2";
+    const auto offered = linesLeftToReturn(lines, sale);
+    ASSERT_EQ(offered.size(), 3u);
+    ASSERT_TRUE(offered[0] && offered[1]);
+    EXPECT_EQ(offered[0]->count, "2");
+    // 92.49 - 20.00 left for two loaves: 36.24 each.
+    EXPECT_EQ(offered[0]->price, "36.24");
+    EXPECT_EQ(offered[1]->count, "0.250");
+    EXPECT_EQ(offered[1]->price, "500.00");
+    EXPECT_FALSE(offered[2]);
 }

@@ -270,7 +270,7 @@ TEST_F(RefundWindowTest, RefusalsLeaveTheReceiptInProgressAndTheWindowOpen) {
     line(1, 7, "Хлеб", "40.00", "1", 4);
     receipt(2, "1002", "", "");
     line(2, 7, "Хлеб", "40.00", "1", 4);
-    line(2, 7, "Хлеб", "41.00", "1", 4);
+    line(2, 7, "Хлеб", "41.01", "1", 4);
     receipt(3, "1003", "", "");
     line(3, 7, "Хлеб", "40.00", "1", 4, std::nullopt);
     receipt(4, "1004", "", "");
@@ -798,20 +798,23 @@ TEST_F(RefundWindowTest, AnExcludedPositionsUnitsAreNeitherRefundedNorSent) {
         return sales::marking::addMarkedPosition(entry->entryScreen(), screen->MarkedItems(), goods, unit);
     };
 
-    // The sale: 2/7 of a pack, 114.29.
+    // The sale: 2/7 of a pack, 114.29, and 1/7 of another, 57.14.
     ASSERT_TRUE(screen->setReceiptKind(1));
     ASSERT_NO_FATAL_FAILURE(accept(kSoldPart, 2, "2/7"));
     ASSERT_EQ(scanPart(kSoldPart, "AAAAAA", 2, 2), 1);
+    ASSERT_NO_FATAL_FAILURE(accept(kOtherPart, 2, "1/7"));
+    ASSERT_EQ(scanPart(kOtherPart, "BBBBBB", 1, 2), 1);
     payInCashAndPrint();
     ASSERT_TRUE(messages.boxes.empty()) << messages.last().toStdString();
-    ASSERT_EQ(kkt->state().totals.sell, 11429);
+    ASSERT_EQ(kkt->state().totals.sell, 17143);
     const QString fpd = storedSaleFpd();
 
-    // The return: the sale copied, its position excluded, another part scanned.
+    // The return: the first part copied, its position excluded, the other
+    // part scanned.
     ASSERT_TRUE(screen->setReceiptKind(2));
     screen->setTaxSystem(2);
     QPointer<TfmFindCheck> w = openFound(fpd);
-    QTest::mouseClick(w->btnCheckOpen, Qt::LeftButton);
+    QTest::mouseClick(w->btnPositionOpen, Qt::LeftButton);
     ASSERT_TRUE(messages.boxes.empty()) << messages.last().toStdString();
     delete w.data();
     sales::findPositionEdits(*screen)->annulPosition(1, false);

@@ -1,4 +1,5 @@
 #include "sales/closing/CloseReceipt.h"
+#include "sales/screen/RefundGuard.h"
 
 #include "core/CodeTables.h"
 #include "core/DataModule.h"
@@ -187,6 +188,13 @@ public:
         if (services_.printer.stateFolder().isEmpty() && !services_.printer.hasUnresolved())
             services_.printer = ReceiptPrinter(sys::programFolder());
         QPointer<SaleCommands> self(this);
+        // Returns printed and not stored yet count against their sale.
+        setPendingReturnsSource([self]() {
+            QList<PrintJob> jobs;
+            if (!self) return jobs;
+            for (const JournalRecord& r : self->services_.printer.journal().records()) jobs.append(r.job);
+            return jobs;
+        });
         reg_.registerMenu().setPrintSettler([self](QString& refusal) -> bool {
             if (!self) return true;
             bool settled = false;
@@ -214,6 +222,14 @@ public:
         in.buyerInn = reg_.lblINNBuyer->text();
 
         reg_.ReceiptLines().clear();
+        // A return of a stored sale is checked whole before anything is asked.
+        if (in.documentType == 3 && in.kind == KindSaleReturn) {
+            const QString problem = refundReceiptProblem(reg_);
+            if (!problem.isEmpty()) {
+                ui::showError(problem, &reg_);
+                return;
+            }
+        }
         const Confirm confirm = [this](const QString& question) { return ui::askYesNo(question, &reg_); };
         const CloseReceiptResult r = CloseReceipt(in, services_.vatQuery, confirm);
         if (r.taxSystemCode) reg_.setTaxSystemCode(*r.taxSystemCode);

@@ -27,6 +27,7 @@ QJsonObject printJobToJson(const PrintJob& job) {
         {QStringLiteral("buyerContact"), job.buyerContact},
         {QStringLiteral("ourEmail"), job.ourEmail},
         {QStringLiteral("refundedFiscalSign"), job.refundedFiscalSign},
+        {QStringLiteral("refundedDocId"), job.refundedDocId},
         {QStringLiteral("totalText"), job.totalText},
         {QStringLiteral("total"), job.total.toString()},
         {QStringLiteral("cash"), job.cash.toString()},
@@ -50,6 +51,7 @@ PrintJob printJobFromJson(const QJsonObject& o) {
     j.buyerContact = o.value(QStringLiteral("buyerContact")).toString();
     j.ourEmail = o.value(QStringLiteral("ourEmail")).toString();
     j.refundedFiscalSign = o.value(QStringLiteral("refundedFiscalSign")).toString();
+    j.refundedDocId = o.value(QStringLiteral("refundedDocId")).toInt();
     j.totalText = o.value(QStringLiteral("totalText")).toString();
     j.total = Money::parseOr(o.value(QStringLiteral("total")).toString());
     j.cash = Money::parseOr(o.value(QStringLiteral("cash")).toString());

@@ -25,7 +25,10 @@ struct PrintJob {
     QString buyerInn;
     QString buyerContact;        // trimmed edTelefon: e-mail or "+7..." phone
     QString ourEmail;            // trimmed edOurEmail
-    QString refundedFiscalSign;  // trimmed edFPD
+    QString refundedFiscalSign;  // the refunded sale's sign as it stored it, or the sign typed
+    // The refunded sale's DOC_ID (edFPD's Tag); 0 when the return names no
+    // stored sale. Returns are counted against the sale by it.
+    int refundedDocId = 0;
     QList<QStringList> lines;    // the hand-over table
     // The lots the cashier chose for the goods sold: goods ID, lot record ID
     // (P_RECORD_ID), quantity taken from that lot. Written off when the

@@ -76,7 +76,8 @@ QString wholeText(std::int64_t thousandths) {
 const QString kFindStored =
     QStringLiteral("SELECT FIRST 1 DOC_ID FROM DOCUMENTS WHERE DOC_NUMBER = ? AND DOC_FPD = ? ORDER BY DOC_ID");
 
-const QString kSetRefundedSign = QStringLiteral("UPDATE DOCUMENTS SET DOC_REFUND_FPD = ? WHERE DOC_ID = ?");
+const QString kSetRefundedSign =
+    QStringLiteral("UPDATE DOCUMENTS SET DOC_REFUND_FPD = ?, DOC_REFUND_DOC_ID = ? WHERE DOC_ID = ?");
 constexpr int kFpdWidth = 15;  // DOCUMENTS.DOC_REFUND_FPD
 
 // The lines and stock of a receipt whose header is written; commits.
@@ -210,8 +211,11 @@ StoreResult storeReceipt(fb::Connection& db, const PrintJob& job, const FiscalDo
         // A sale return remembers the sale it refunds: later returns of that
         // sale take only what is left of it.
         const QString refunded = job.refundedFiscalSign.trimmed();
-        if (job.kind == 2 && !refunded.isEmpty())
-            fb::execute(tr, kSetRefundedSign, {fit(refunded, kFpdWidth), std::int64_t(docId)});
+        if (job.kind == 2 && (!refunded.isEmpty() || job.refundedDocId > 0))
+            fb::execute(tr, kSetRefundedSign,
+                        {refunded.isEmpty() ? fb::null() : fb::Value(fit(refunded, kFpdWidth)),
+                         job.refundedDocId > 0 ? fb::Value(std::int64_t(job.refundedDocId)) : fb::null(),
+                         std::int64_t(docId)});
     } catch (const fb::Error& e) {
         return failedWith(StoreResult::Failure::Header, kHeaderFailed, e.message());
     }

@@ -2,7 +2,9 @@
 
 #include "platform/db/Statement.h"
 #include "platform/db/Transaction.h"
+#include "sales/closing/PrintJob.h"
 #include "sales/closing/ReceiptLines.h"
+#include "sales/marking/FractionalCount.h"
 #include "sales/receipt/ReceiptModel.h"
 
 #include <QHash>
@@ -12,59 +14,59 @@ namespace sales {
 namespace {
 
 const QString kSoldLines = QStringLiteral(
-    "SELECT DD_GOOD_ID, DD_GOOD_NAME, DD_GOOD_PRICE_CURRENT, DD_GOOD_COUNT, DD_SERIAL_GTIN, DD_FRACTIONAL_COUNT "
-    "FROM DOCUMENTS_DETAIL WHERE DD_DOC_ID=?");
+    "SELECT DD_GOOD_ID, DD_GOOD_NAME, DD_GOOD_PRICE_CURRENT, DD_GOOD_COUNT, DD_SERIAL_GTIN, DD_FRACTIONAL_COUNT, "
+    "DD_GOOD_PAYTYPE FROM DOCUMENTS_DETAIL WHERE DD_DOC_ID=?");
 
 // Returns are sale returns (kind 2) of sale receipts (type 3).
 const QString kReturnedLines = QStringLiteral(
-    "SELECT DD_GOOD_ID, DD_GOOD_NAME, DD_GOOD_PRICE_CURRENT, DD_GOOD_COUNT, DD_SERIAL_GTIN "
-    "FROM DOCUMENTS JOIN DOCUMENTS_DETAIL ON DD_DOC_ID = DOC_ID "
-    "WHERE DOC_REFUND_FPD = ? AND DOC_TYPE = 3 AND DOC_CHECK_TYPE = 2");
+    "SELECT DD_GOOD_ID, DD_GOOD_NAME, DD_GOOD_PRICE_CURRENT, DD_GOOD_COUNT, DD_SERIAL_GTIN, DD_FRACTIONAL_COUNT, "
+    "DD_GOOD_PAYTYPE FROM DOCUMENTS JOIN DOCUMENTS_DETAIL ON DD_DOC_ID = DOC_ID "
+    "WHERE DOC_REFUND_DOC_ID = ? AND DOC_TYPE = 3 AND DOC_CHECK_TYPE = 2");
 
 const QString kSaleById =
     QStringLiteral("SELECT DOC_ID, DOC_FPD FROM DOCUMENTS WHERE DOC_ID = ? AND DOC_TYPE = 3 AND DOC_CHECK_TYPE = 1");
-const QString kSaleByFiscalSign = QStringLiteral(
-    "SELECT FIRST 1 DOC_ID, DOC_FPD FROM DOCUMENTS WHERE DOC_FPD = ? AND DOC_TYPE = 3 AND DOC_CHECK_TYPE = 1 "
-    "ORDER BY DOC_ID");
+
+const QString kSalesBySign = QStringLiteral(
+    "SELECT DOC_ID, DOC_FPD, DOC_DATE_D, DOC_TIME_T, DOC_NUMBER, DOC_SUMM_FULL FROM DOCUMENTS "
+    "WHERE (DOC_FPD = ? OR DOC_FPD = ?) AND DOC_TYPE = 3 AND DOC_CHECK_TYPE = 1 ORDER BY DOC_ID");
 
 QString text(const fb::Row& row, const QString& column) {
-    return row.isNull(column) ? QString() : row.str(column);
+    return row.indexOf(column) < 0 || row.isNull(column) ? QString() : row.str(column);
 }
 
-// With `sums`, the money of each line as well (the query reads its part
-// of a pack).
-std::vector<RefundableLine> readLines(fb::Transaction& tr, const QString& sql, const fb::Value& key,
-                                      std::vector<Money>* sums = nullptr) {
+bool isPayFull(const QString& payType) {
+    bool ok = false;
+    const int flag = payType.trimmed().toInt(&ok);
+    return !ok || flag == PayFull;
+}
+
+RefundableLine lineFromRow(const fb::Row& row) {
+    RefundableLine l;
+    l.goodId = text(row, QStringLiteral("DD_GOOD_ID")).trimmed();
+    l.name = text(row, QStringLiteral("DD_GOOD_NAME"));
+    l.price = text(row, QStringLiteral("DD_GOOD_PRICE_CURRENT"));
+    l.qty = Qty::parseOr(text(row, QStringLiteral("DD_GOOD_COUNT")));
+    l.serial = text(row, QStringLiteral("DD_SERIAL_GTIN")).trimmed();
+    l.fraction = text(row, QStringLiteral("DD_FRACTIONAL_COUNT")).trimmed();
+    l.sum = soldLineSum(l.price, l.qty, l.fraction);
+    l.qtyKnown = isPayFull(text(row, QStringLiteral("DD_GOOD_PAYTYPE")));
+    return l;
+}
+
+std::vector<RefundableLine> readLines(fb::Transaction& tr, const QString& sql, std::int64_t key) {
     std::vector<RefundableLine> out;
-    for (const fb::Row& row : fb::query(tr, sql, {key})) {
-        RefundableLine l;
-        l.goodId = text(row, QStringLiteral("DD_GOOD_ID")).trimmed();
-        l.name = text(row, QStringLiteral("DD_GOOD_NAME"));
-        l.price = text(row, QStringLiteral("DD_GOOD_PRICE_CURRENT"));
-        l.qty = Qty::parseOr(text(row, QStringLiteral("DD_GOOD_COUNT")));
-        l.serial = text(row, QStringLiteral("DD_SERIAL_GTIN")).trimmed();
-        if (sums) sums->push_back(soldLineSum(l.price, l.qty, text(row, QStringLiteral("DD_FRACTIONAL_COUNT"))));
-        out.push_back(l);
-    }
+    for (const fb::Row& row : fb::query(tr, sql, {key})) out.push_back(lineFromRow(row));
     return out;
 }
 
-SaleRemainder remainderOf(fb::Transaction& tr, const std::optional<fb::Row>& sale) {
-    SaleRemainder r;
-    if (!sale) return r;
-    r.docId = int(sale->integer(QStringLiteral("DOC_ID")));
-    r.fiscalSign = text(*sale, QStringLiteral("DOC_FPD")).trimmed();
-    r.sold = readLines(tr, kSoldLines, std::int64_t(r.docId), &r.taken);
-    // A sale without a fiscal sign can have no return printed against it.
-    const std::vector<RefundableLine> returned =
-        r.fiscalSign.isEmpty() ? std::vector<RefundableLine>() : readReturnedLines(tr, r.fiscalSign);
-    r.left = leftToReturn(r.sold, returned);
-    return r;
+// A line that names no goods: an advance, registered without a name.
+bool namesNoGoods(const QString& goodId, const QString& name) {
+    return goodId.trimmed().toLongLong() == 0 && name.trimmed().isEmpty();
 }
 
-QString quantityShown(Qty q) {
-    return q.isWhole() ? q.toWholeString() : q.toWeightString();
-}
+QString quantityShown(Qty q) { return q.isWhole() ? q.toWholeString() : q.toWeightString(); }
+
+bool sameSerial(const QString& a, const QString& b) { return a.compare(b, Qt::CaseInsensitive) == 0; }
 
 }  // namespace
 
@@ -77,106 +79,171 @@ QString refundGoodsKey(const QString& goodId, const QString& name, const QString
     return QStringLiteral("0|") + name.trimmed().toUpper() + QLatin1Char('|') + (p ? p->toString() : price.trimmed());
 }
 
-QString refundGoodsKey(const RefundableLine& line) {
-    return refundGoodsKey(line.goodId, line.name, line.price);
+QString refundGoodsKey(const RefundableLine& line) { return refundGoodsKey(line.goodId, line.name, line.price); }
+
+Money refundShare(Money leftMoney, Qty leftQty, Qty q) {
+    if (leftMoney.kopecks <= 0 || !q.isPositive()) return {};
+    if (!leftQty.isPositive() || q >= leftQty) return leftMoney;
+    const Money share = Money::round2(leftMoney.toRational() * Rational(q.thousandths, leftQty.thousandths));
+    return share > leftMoney ? leftMoney : share;
 }
 
-std::vector<Qty> leftToReturn(const std::vector<RefundableLine>& sold, const std::vector<RefundableLine>& returned) {
-    std::vector<Qty> left;
-    left.reserve(sold.size());
-    for (const RefundableLine& l : sold) left.push_back(l.qty.isPositive() ? l.qty : Qty{});
-
-    // What went back without a unit of its own to match, by goods.
-    QHash<QString, std::int64_t> pool;
-    for (const RefundableLine& r : returned) {
-        const QString key = refundGoodsKey(r);
-        std::int64_t amount = std::max<std::int64_t>(0, r.qty.thousandths);
-        if (!r.serial.isEmpty()) {
-            for (std::size_t i = 0; i < sold.size() && amount > 0; ++i) {
-                if (sold[i].serial.compare(r.serial, Qt::CaseInsensitive) != 0 || refundGoodsKey(sold[i]) != key)
-                    continue;
-                if (!left[i].isPositive()) continue;
-                // The unit went back whole, whatever thousandths its part
-                // of a pack was rounded to.
-                left[i] = Qty{};
-                amount = 0;
-            }
-        }
-        if (amount > 0) pool[key] += amount;
+Money priceForRefund(Money money, Qty qty) {
+    if (!qty.isPositive() || money.kopecks <= 0) return {};
+    const Rational q = qty.toRational();
+    auto sumAt = [&q](std::int64_t kopecks) { return Money::round2(Money{kopecks}.toRational() * q); };
+    // The price nearest money / qty that the register sums to the money.
+    const std::int64_t nearest = Money::round2(money.toRational() / q).kopecks;
+    if (sumAt(nearest) == money) return Money{nearest};
+    for (std::int64_t step = 1; step <= 1000; ++step) {
+        if (sumAt(nearest - step) == money && nearest - step > 0) return Money{nearest - step};
+        if (sumAt(nearest + step) == money) return Money{nearest + step};
+        if (sumAt(nearest - step) < money && sumAt(nearest + step) > money) break;
     }
-    // Lines without a serial first: a unit with its own code stays
-    // returnable while quantities of the goods can be taken elsewhere.
-    for (const bool serialLines : {false, true}) {
-        for (std::size_t i = 0; i < sold.size(); ++i) {
-            if (sold[i].serial.isEmpty() == serialLines) continue;
-            auto p = pool.find(refundGoodsKey(sold[i]));
-            if (p == pool.end() || *p <= 0) continue;
-            const std::int64_t take = std::min(*p, left[i].thousandths);
-            left[i].thousandths -= take;
-            *p -= take;
-        }
+    // None does (several units): the highest price that stays below it.
+    std::int64_t p = nearest;
+    while (p > 0 && sumAt(p) > money) --p;
+    while (sumAt(p + 1) <= money) ++p;
+    return Money{p};
+}
+
+void SaleLedger::take(const RefundableLine& line) {
+    sold.push_back(line);
+    const QString key = refundGoodsKey(line);
+    for (LedgerEntry& e : entries) {
+        if (e.goodsKey != key || !sameSerial(e.serial, line.serial)) continue;
+        e.takenQty = e.takenQty + line.qty;
+        e.taken += line.sum;
+        return;
+    }
+    entries.push_back(LedgerEntry{key, line.serial, line.name, line.qty, line.sum, Qty{}, Money{}});
+}
+
+void SaleLedger::giveBack(const RefundableLine& line) {
+    if (namesNoGoods(line.goodId, line.name)) {
+        unattributed += line.sum;
+        return;
+    }
+    const QString key = refundGoodsKey(line);
+    Qty qty = line.qtyKnown ? line.qty : Qty{};
+    Money money = line.sum;
+    // A unit by its own code first; what has no code of its own comes off
+    // the goods' unmarked entry, then off its units in order.
+    std::vector<LedgerEntry*> targets;
+    if (!line.serial.isEmpty()) {
+        for (LedgerEntry& e : entries)
+            if (e.goodsKey == key && sameSerial(e.serial, line.serial)) targets.push_back(&e);
+    }
+    if (targets.empty()) {
+        for (LedgerEntry& e : entries)
+            if (e.goodsKey == key && e.serial.isEmpty()) targets.push_back(&e);
+        for (LedgerEntry& e : entries)
+            if (e.goodsKey == key && !e.serial.isEmpty()) targets.push_back(&e);
+    }
+    if (targets.empty()) {
+        // Goods the sale did not sell: the money still went back against it.
+        unattributed += line.sum;
+        return;
+    }
+    for (std::size_t i = 0; i < targets.size(); ++i) {
+        LedgerEntry& e = *targets[i];
+        const bool last = i + 1 == targets.size();
+        const Qty q = line.qtyKnown ? (last ? qty : Qty{std::min(qty.thousandths, e.leftQty().thousandths)}) : Qty{};
+        Money m;
+        if (last) m = money;
+        else if (line.qtyKnown) m = std::min(money, refundShare(e.leftMoney(), e.leftQty(), q));
+        else m = std::min(money, e.leftMoney());
+        e.givenQty = e.givenQty + q;
+        e.given += m;
+        qty.thousandths -= q.thousandths;
+        money -= m;
+        if (qty.thousandths <= 0 && money.kopecks <= 0) break;
+    }
+}
+
+LeftOf SaleLedger::leftOf(const QString& goodsKey, const QString& serial) const {
+    LeftOf left;
+    for (const LedgerEntry& e : entries) {
+        if (e.goodsKey != goodsKey) continue;
+        if (!serial.isEmpty() && !sameSerial(e.serial, serial)) continue;
+        left.qty = left.qty + e.leftQty();
+        left.money += e.leftMoney();
     }
     return left;
 }
 
-Qty SaleRemainder::leftOf(const QString& key) const {
-    Qty sum;
-    for (std::size_t i = 0; i < sold.size() && i < left.size(); ++i)
-        if (refundGoodsKey(sold[i]) == key) sum = sum + left[i];
-    return sum;
+LeftOf SaleLedger::entryLeft(const QString& goodsKey, const QString& serial) const {
+    for (const LedgerEntry& e : entries)
+        if (e.goodsKey == goodsKey && sameSerial(e.serial, serial)) return LeftOf{e.leftQty(), e.leftMoney()};
+    return {};
 }
 
-Money SaleRemainder::moneyLeftOf(const QString& key) const {
+Money SaleLedger::totalLeft() const {
     Money sum;
-    for (std::size_t i = 0; i < sold.size() && i < left.size() && i < taken.size(); ++i) {
-        if (refundGoodsKey(sold[i]) != key || !left[i].isPositive() || !sold[i].qty.isPositive()) continue;
-        if (left[i] >= sold[i].qty) {
-            sum += taken[i];
-            continue;
-        }
-        sum += Money::round2(taken[i].toRational() * Rational(left[i].thousandths, sold[i].qty.thousandths));
-    }
-    return sum;
+    for (const LedgerEntry& e : entries) sum += e.leftMoney();
+    sum -= unattributed;
+    return sum.kopecks < 0 ? Money{} : sum;
 }
 
-bool SaleRemainder::moneyLeftIsWholeLine(const QString& key) const {
-    int lines = 0;
-    bool whole = true;
-    for (std::size_t i = 0; i < sold.size() && i < left.size(); ++i) {
-        if (refundGoodsKey(sold[i]) != key || !left[i].isPositive()) continue;
-        ++lines;
-        whole = whole && left[i] >= sold[i].qty;
-    }
-    return lines == 1 && whole;
-}
-
-bool SaleRemainder::sells(const QString& key) const {
-    for (const RefundableLine& l : sold)
-        if (refundGoodsKey(l) == key) return true;
+bool SaleLedger::sells(const QString& goodsKey) const {
+    for (const LedgerEntry& e : entries)
+        if (e.goodsKey == goodsKey) return true;
     return false;
 }
 
-bool SaleRemainder::nothingLeft() const {
-    for (const Qty& q : left)
-        if (q.isPositive()) return false;
+bool SaleLedger::nothingLeft() const {
+    if (totalLeft().kopecks <= 0) return true;
+    for (const LedgerEntry& e : entries)
+        if (e.leftQty().isPositive() && e.leftMoney().kopecks > 0) return false;
     return true;
 }
 
-std::vector<RefundableLine> readReturnedLines(fb::Transaction& tr, const QString& fiscalSign) {
-    const QString sign = fiscalSign.trimmed();
-    if (sign.isEmpty() || sign.size() > 15) return {};
-    return readLines(tr, kReturnedLines, sign);
+SaleLedger readSaleLedger(fb::Transaction& tr, int docId, const QList<PrintJob>& pending) {
+    SaleLedger ledger;
+    if (docId <= 0) return ledger;
+    const std::optional<fb::Row> sale = fb::queryOne(tr, kSaleById, {std::int64_t(docId)});
+    if (!sale) return ledger;
+    ledger.docId = docId;
+    ledger.fiscalSign = text(*sale, QStringLiteral("DOC_FPD")).trimmed();
+    for (const RefundableLine& l : readLines(tr, kSoldLines, docId)) ledger.take(l);
+    for (const RefundableLine& l : readLines(tr, kReturnedLines, docId)) ledger.giveBack(l);
+    for (const PrintJob& job : pending) {
+        if (job.kind != 2 || job.refundedDocId != docId) continue;
+        for (const QStringList& line : job.lines) ledger.giveBack(refundableFromLine(line, job.paymentFlag));
+    }
+    return ledger;
 }
 
-SaleRemainder readSaleRemainder(fb::Transaction& tr, int docId) {
-    if (docId <= 0) return {};
-    return remainderOf(tr, fb::queryOne(tr, kSaleById, {std::int64_t(docId)}));
+std::optional<QString> normalizedFiscalSign(const QString& text) {
+    QString digits = text;
+    digits.remove(QLatin1Char(' '));
+    digits = digits.trimmed();
+    if (digits.isEmpty() || digits.size() > 15) return std::nullopt;
+    for (const QChar c : digits)
+        if (c < QLatin1Char('0') || c > QLatin1Char('9')) return std::nullopt;
+    while (digits.size() > 1 && digits.startsWith(QLatin1Char('0'))) digits.remove(0, 1);
+    return digits;
 }
 
-SaleRemainder readSaleRemainderByFiscalSign(fb::Transaction& tr, const QString& fiscalSign) {
-    const QString sign = fiscalSign.trimmed();
-    if (sign.isEmpty() || sign.size() > 15) return {};
-    return remainderOf(tr, fb::queryOne(tr, kSaleByFiscalSign, {sign}));
+std::vector<SaleBySign> salesBySign(fb::Transaction& tr, const QString& normalizedSign) {
+    std::vector<SaleBySign> out;
+    // The register writes the sign as a number; a sign written with its ten
+    // digits is the same number.
+    const QString padded = normalizedSign.rightJustified(10, QLatin1Char('0'));
+    for (const fb::Row& row : fb::query(tr, kSalesBySign, {normalizedSign, padded})) {
+        const QString stored = text(row, QStringLiteral("DOC_FPD"));
+        if (normalizedFiscalSign(stored) != normalizedSign) continue;
+        SaleBySign s;
+        s.docId = int(row.integer(QStringLiteral("DOC_ID")));
+        s.fiscalSign = stored.trimmed();
+        s.date = (text(row, QStringLiteral("DOC_DATE_D")).left(10) + QLatin1Char(' ') +
+                  text(row, QStringLiteral("DOC_TIME_T")).left(5))
+                     .trimmed();
+        s.number = text(row, QStringLiteral("DOC_NUMBER")).trimmed().toInt();
+        s.total = text(row, QStringLiteral("DOC_SUMM_FULL")).trimmed();
+        out.push_back(s);
+    }
+    return out;
 }
 
 QString refundExceedsText(const QString& name, Qty left, Qty wanted) {
@@ -206,68 +273,149 @@ Money soldLineSum(const QString& price, Qty qty, const QString& fraction) {
 
 namespace {
 
-struct Wanted {
+struct Group {
+    QString key;
+    QString serial;
     QString name;
     Qty qty;
-    Money sum;
+    Money money;
+    bool qtyKnown = true;
 };
 
-QString problemOf(const SaleRemainder& sale, const std::vector<std::pair<QString, Wanted>>& wanted) {
-    if (!sale.found()) return {};
-    QList<QString> order;
-    QHash<QString, Wanted> byKey;
-    for (const auto& [key, w] : wanted) {
-        if (!byKey.contains(key)) {
-            order.append(key);
-            byKey.insert(key, Wanted{w.name, Qty{}, Money{}});
-        }
-        byKey[key].qty = byKey[key].qty + w.qty;
-        byKey[key].sum += w.sum;
+void addTo(QList<Group>& groups, const QString& key, const QString& serial, const RefundWanted& w) {
+    for (Group& g : groups) {
+        if (g.key != key || !sameSerial(g.serial, serial)) continue;
+        g.qty = g.qty + (w.qtyKnown ? w.qty : Qty{});
+        g.money += w.money;
+        g.qtyKnown = g.qtyKnown && w.qtyKnown;
+        return;
     }
-    for (const QString& key : order) {
-        const Wanted& w = byKey[key];
-        const Qty left = sale.leftOf(key);
-        if (w.qty > left) return refundExceedsText(w.name, left, w.qty);
-        // A sold line left whole is its own sum to the kopeck. A share of a
-        // line, or several lines, is the same money within a kopeck: what is
-        // left is rounded from the sale's sums, the return's rows from their
-        // own prices.
-        const Money money = sale.moneyLeftOf(key);
-        const std::int64_t tolerance = sale.moneyLeftIsWholeLine(key) ? 0 : 1;
-        if ((w.sum - money).kopecks > tolerance) return refundMoneyExceedsText(w.name, money, w.sum);
+    groups.append(Group{key, serial, w.name, w.qtyKnown ? w.qty : Qty{}, w.money, w.qtyKnown});
+}
+
+QString groupProblem(const SaleLedger& sale, const Group& g) {
+    const LeftOf left = sale.leftOf(g.key, g.serial);
+    if (g.qtyKnown) {
+        if (g.qty > left.qty) return refundExceedsText(g.name, left.qty, g.qty);
+        const Money allowed = left.share(g.qty);
+        if (g.money > allowed) return refundMoneyExceedsText(g.name, allowed, g.money);
+        return {};
     }
+    if (g.money > left.money) return refundMoneyExceedsText(g.name, left.money, g.money);
     return {};
 }
 
 }  // namespace
 
-QString receiptRefundProblem(const SaleRemainder& sale, const ReceiptModel& receipt, int onlyRow) {
-    auto keyOf = [&receipt](int r) {
-        const QString base = receipt.attr(r, ReceiptModel::AttrBasePrice);
-        return refundGoodsKey(receipt.cell(r, ReceiptModel::ColId), receipt.cell(r, ReceiptModel::ColName),
-                              base.trimmed().isEmpty() ? receipt.cell(r, ReceiptModel::ColPrice) : base);
-    };
-    const QString only = onlyRow > 0 ? keyOf(onlyRow) : QString();
-    std::vector<std::pair<QString, Wanted>> wanted;
-    for (int r = 1; r < receipt.rowCount(); ++r) {
-        if (!receipt.isActive(r)) continue;
-        const QString key = keyOf(r);
-        if (onlyRow > 0 && key != only) continue;
-        wanted.push_back(
-            {key, Wanted{receipt.cell(r, ReceiptModel::ColName), receipt.quantity(r), receipt.lineSum(r)}});
+QString refundProblemOf(const SaleLedger& sale, const std::vector<RefundWanted>& wanted) {
+    if (!sale.found()) return {};
+    QList<Group> units;  // by goods and marked unit
+    QList<Group> goods;  // by goods
+    Money total;
+    for (const RefundWanted& w : wanted) {
+        total += w.money;
+        if (w.goodsKey.isEmpty()) continue;
+        if (!w.serial.isEmpty()) addTo(units, w.goodsKey, w.serial, w);
+        addTo(goods, w.goodsKey, QString(), w);
     }
-    return problemOf(sale, wanted);
+    for (const Group& g : units)
+        if (const QString p = groupProblem(sale, g); !p.isEmpty()) return p;
+    for (const Group& g : goods)
+        if (const QString p = groupProblem(sale, g); !p.isEmpty()) return p;
+    if (total > sale.totalLeft()) return refundLimitText::kTotalExceeds;
+    return {};
 }
 
-QString refundLinesProblem(const SaleRemainder& sale, const QList<QStringList>& lines) {
-    std::vector<std::pair<QString, Wanted>> wanted;
+RefundableLine refundableFromLine(const QStringList& line, int paymentFlag) {
+    RefundableLine l;
+    if (line.size() < kReceiptLineSize) return l;
+    l.goodId = line[LineGoodId].trimmed();
+    l.name = line[LineName];
+    // A line is known by its price before discount, as the sale stored it
+    // for a free-price line.
+    l.price = line[LineBasePrice];
+    l.qty = Qty::parseOr(line[LineQty]);
+    l.serial = line[LineSerial].trimmed();
+    l.fraction = line[LineFraction].trimmed();
+    l.sum = registeredLineSum(line).value_or(Money{});
+    l.qtyKnown = paymentFlag == PayFull;
+    return l;
+}
+
+std::vector<RefundWanted> wantedFromLines(const QList<QStringList>& lines, int paymentFlag) {
+    std::vector<RefundWanted> out;
     for (const QStringList& line : lines) {
         if (line.size() < kReceiptLineSize) continue;
-        wanted.push_back({refundGoodsKey(line[LineGoodId], line[LineName], line[LineBasePrice]),
-                          Wanted{line[LineName], Qty::parseOr(line[LineQty]),
-                                 registeredLineSum(line).value_or(Money{})}});
+        const RefundableLine l = refundableFromLine(line, paymentFlag);
+        const bool none = namesNoGoods(l.goodId, l.name);
+        out.push_back(
+            RefundWanted{none ? QString() : refundGoodsKey(l), l.serial, l.name, l.qty, l.sum, l.qtyKnown});
     }
-    return problemOf(sale, wanted);
+    return out;
+}
+
+namespace {
+
+QString rowKey(const ReceiptModel& receipt, int r) {
+    const QString base = receipt.attr(r, ReceiptModel::AttrBasePrice);
+    return refundGoodsKey(receipt.cell(r, ReceiptModel::ColId), receipt.cell(r, ReceiptModel::ColName),
+                          base.trimmed().isEmpty() ? receipt.cell(r, ReceiptModel::ColPrice) : base);
+}
+
+// The marking records registered for `row`: its goods, its key.
+QList<QStringList> unitsOfRow(const ReceiptModel& receipt, int r, const QList<QStringList>& markedItems) {
+    QList<QStringList> out;
+    const QString id = receipt.cell(r, ReceiptModel::ColId).trimmed();
+    const QString key = receipt.attr(r, ReceiptModel::AttrRowKey).trimmed();
+    for (const QStringList& rec : markedItems)
+        if (rec.value(MarkGoodId).trimmed() == id && rec.value(MarkRowKey).trimmed() == key) out.append(rec);
+    return out;
+}
+
+}  // namespace
+
+std::vector<RefundWanted> wantedFromReceipt(const ReceiptModel& receipt, const QList<QStringList>& markedItems) {
+    std::vector<RefundWanted> out;
+    for (int r = 1; r < receipt.rowCount(); ++r) {
+        if (!receipt.isActive(r)) continue;
+        const QString key = rowKey(receipt, r);
+        const QString name = receipt.cell(r, ReceiptModel::ColName);
+        const QList<QStringList> units = receipt.markType(r) != 0 ? unitsOfRow(receipt, r, markedItems)
+                                                                   : QList<QStringList>();
+        if (units.isEmpty()) {
+            out.push_back(RefundWanted{key, QString(), name, receipt.quantity(r), receipt.lineSum(r), true});
+            continue;
+        }
+        // Each unit at the position's price, its part of a pack priced on its own.
+        const Rational price = Rational::parse(receipt.cell(r, ReceiptModel::ColPrice)).value_or(Rational{});
+        for (const QStringList& rec : units) {
+            const std::optional<Qty> q = markedRecordQuantity(rec);
+            const Qty qty = q.value_or(Qty::units(1));
+            const int num = rec.value(MarkNumerator).trimmed().toInt();
+            const int den = rec.value(MarkDenominator).trimmed().toInt();
+            const Money money = num > 0 && den > num ? Money::formatRounded(price * Rational(num, den))
+                                                     : Money::formatRounded(price * qty.toRational());
+            out.push_back(RefundWanted{key, rec.value(MarkSerial).trimmed(), name, qty, money, true});
+        }
+    }
+    return out;
+}
+
+std::optional<Money> refundRowMoney(const SaleLedger& sale, const ReceiptModel& receipt, int row) {
+    if (!sale.found() || !receipt.isActive(row) || receipt.markType(row) != 0) return std::nullopt;
+    const QString id = receipt.cell(row, ReceiptModel::ColId).trimmed();
+    if (id.toLongLong() == 0) return std::nullopt;
+    const QString key = rowKey(receipt, row);
+    if (!sale.sells(key)) return std::nullopt;
+    Qty all;
+    Money others;
+    for (int r = 1; r < receipt.rowCount(); ++r) {
+        if (!receipt.isActive(r) || rowKey(receipt, r) != key) continue;
+        all = all + receipt.quantity(r);
+        if (r != row) others += receipt.lineSum(r);
+    }
+    const Money money = sale.leftOf(key).share(all) - others;
+    return money.kopecks < 0 ? Money{} : money;
 }
 
 }  // namespace sales

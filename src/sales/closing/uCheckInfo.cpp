@@ -48,6 +48,7 @@ PrintJob printJobFromScreen(TfmReg& reg, const PaymentEntered& payment) {
     job.buyerContact = reg.edTelefon->text().trimmed();
     job.ourEmail = reg.edOurEmail->text().trimmed();
     job.refundedFiscalSign = reg.edFPD->text().trimmed();
+    if (job.kind == KindSaleReturn) job.refundedDocId = controlTag(reg.edFPD);
     job.lines = reg.ReceiptLines();
     job.portions = portionChoicesWithinReceipt(reg.PortionChoices(), reg.receipt());
     job.total = payment.total;
@@ -62,15 +63,34 @@ void showRegisterDisconnected(TfmReg& reg) { reg.registerMenu().markDisconnected
 
 namespace {
 
-// A return printed against a stored sale takes no more than the sale has
-// left to return, whatever was added to it after the copy.
-QString refundProblem(fb::Connection& db, const PrintJob& job) {
-    if (job.kind != KindSaleReturn || job.paymentFlag == PayAdvance || job.refundedFiscalSign.trimmed().isEmpty())
-        return {};
-    fb::Transaction tr(db, fb::Transaction::Access::ReadOnly);
-    const SaleRemainder sale = readSaleRemainderByFiscalSign(tr, job.refundedFiscalSign);
-    tr.commit();
-    return refundLinesProblem(sale, job.lines);
+// A return printed against a stored sale gives back no more than the sale
+// has left, counting the returns printed and not stored yet, whatever was
+// added to it after the copy and whatever the payment-method flag. A sign
+// typed without a sale taken names its sale here, or the one it names alone.
+QString refundProblem(fb::Connection& db, PrintJob& job, const PrintJournal& journal) {
+    if (job.kind != KindSaleReturn) return {};
+    try {
+        fb::Transaction tr(db, fb::Transaction::Access::ReadOnly);
+        if (job.refundedDocId <= 0 && !job.refundedFiscalSign.trimmed().isEmpty()) {
+            const std::optional<QString> sign = normalizedFiscalSign(job.refundedFiscalSign);
+            if (!sign) return refundLimitText::kSignNotNumber;
+            const std::vector<SaleBySign> sales = salesBySign(tr, *sign);
+            if (sales.size() > 1) return refundLimitText::kSeveralSales;
+            job.refundedFiscalSign = sales.empty() ? *sign : sales.front().fiscalSign;
+            if (!sales.empty()) job.refundedDocId = sales.front().docId;
+        }
+        if (job.refundedDocId <= 0) return {};
+        QList<PrintJob> pending;
+        for (const JournalRecord& r : journal.records()) pending.append(r.job);
+        const SaleLedger sale = readSaleLedger(tr, job.refundedDocId, pending);
+        tr.commit();
+        if (!sale.found()) return {};
+        // What the register prints is the sale's own sign.
+        job.refundedFiscalSign = sale.fiscalSign;
+        return refundProblemOf(sale, wantedFromLines(job.lines, job.paymentFlag));
+    } catch (const std::exception&) {
+        return refundLimitText::kCannotTell;
+    }
 }
 
 fb::Connection* databaseOf(SaleServices& services) { return services.database ? services.database() : nullptr; }
@@ -281,19 +301,23 @@ void TfmCheckInfo::btnPrintCheckClick() {
     if (printState() != 0 || printing_ || closed_) return;
     printing_ = true;
     ui::guarded(this, [this] {
-        const PrintJob job = printJobFromScreen(reg_, payment_);
+        PrintJob job = printJobFromScreen(reg_, payment_);
         if (!settleJournal(job)) return;
         // What the register prints must be storable, its stock too.
         QString problem;
+        fb::Connection* db = databaseOf(services_);
         try {
-            if (fb::Connection* db = databaseOf(services_)) {
-                problem = stockWidthProblem(*db, job);
-                if (problem.isEmpty()) problem = refundProblem(*db, job);
-            }
+            if (db) problem = stockWidthProblem(*db, job);
         } catch (const std::exception&) {
             // A database that cannot answer now is the storing's business:
             // the journal keeps what prints.
         }
+        // A return never prints unless the database tells what is left of
+        // its sale.
+        if (problem.isEmpty() && job.kind == KindSaleReturn)
+            problem = db ? refundProblem(*db, job, services_.printer.journal())
+                         : (job.refundedDocId > 0 || !job.refundedFiscalSign.isEmpty() ? refundLimitText::kCannotTell
+                                                                                       : QString());
         {
             if (!problem.isEmpty()) {
                 setPrintState(0);

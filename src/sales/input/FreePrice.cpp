@@ -90,7 +90,9 @@ int btnFreePriceClick(EntryScreen& screen, const std::function<int()>& queryTaxR
     screen.receiptChanged(row);
     // The position fits on its own but would take the receipt's total
     // beyond what can be stored: refused, and the line stays to be corrected.
-    if (const QString problem = receiptSumProblem(screen.receipt(), row); !problem.isEmpty()) {
+    QString problem = receiptSumProblem(screen.receipt(), row);
+    if (problem.isEmpty()) problem = screen.refundLimitProblem(row);
+    if (!problem.isEmpty()) {
         undo.rollback();
         screen.receiptChanged(0);
         ui::showError(problem, screen.messageParent());

@@ -28,6 +28,7 @@
 #include <QCheckBox>
 #include <QCoreApplication>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPointer>
 #include <QTimer>
 
@@ -371,7 +372,10 @@ int ItemEntry::addUnmarked(const FoundGoods& goods) {
     ReceiptModel& model = screen_.receipt();
     ReceiptModel::Undo undo(model);
     const QString price = goods.good.price;
-    int row = FindGoodRowWithPrice(model, goods.good.id, price);
+    // In a return of a stored sale the goods' row is priced by the sale:
+    // one more unit joins it whatever the catalogue says.
+    int row = screen_.pricedBySale() ? FindGoodRow(model, goods.good.id)
+                                     : FindGoodRowWithPrice(model, goods.good.id, price);
     if (row < 0) {
         const int held = FindGoodRow(model, goods.good.id);
         refuse(priceConflictText(price, held, model.cell(held, ReceiptModel::ColPrice)));
@@ -457,7 +461,10 @@ public:
         return ok;
     }
     void receiptRestored() override { reg_.updateGoodsGrid(); }
-    QString refundLimitProblem(int row) override { return reg_.refundLimitProblem(row); }
+    QString refundLimitProblem(int row) override { return reg_.refundLimitProblem(row, true); }
+    bool pricedBySale() const override {
+        return reg_.receiptKind() == KindSaleReturn && !reg_.edFPD->text().trimmed().isEmpty();
+    }
     int currentRow() const override { return reg_.currentReceiptRow(); }
     void changeCashier(const core::SessionUser& user, int rightsMode, bool unlock) override {
         reg_.setUser(user);

@@ -71,12 +71,16 @@ public:
     // The receipt was put back as it was: show it again without recalculating.
     virtual void receiptRestored() {}
     // Why the receipt as it now stands would take a return of a stored sale
-    // past what that sale has left of the goods of `row`; empty when it
-    // would not, or when the receipt returns no stored sale.
+    // past what that sale has left; empty when it would not, or when the
+    // receipt returns no stored sale. Goods just entered into `row` are first
+    // priced at their share of what the sale has left of them.
     virtual QString refundLimitProblem(int row) {
         (void)row;
         return {};
     }
+    // The receipt returns a stored sale (or a sign that may name one): its
+    // goods are priced by the sale, whatever the catalogue's price.
+    virtual bool pricedBySale() const { return false; }
     virtual int currentRow() const = 0;
     // A cashier card: the user's labels, rights, and the lock released
     // when `unlock`.

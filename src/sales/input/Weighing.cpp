@@ -46,7 +46,9 @@ WeighOutcome btnScaleClick(EntryScreen& screen, const std::function<ScaleReading
     ReceiptModel::Undo undo(screen.receipt());
     if (!applyWeight(screen.receipt(), row, *reading.grams).written) return WeighOutcome::NoWeight;
     screen.receiptChanged(row);
-    if (const QString problem = receiptSumProblem(screen.receipt(), row); !problem.isEmpty()) {
+    QString problem = receiptSumProblem(screen.receipt(), row);
+    if (problem.isEmpty()) problem = screen.refundLimitProblem(row);
+    if (!problem.isEmpty()) {
         undo.rollback();
         screen.receiptChanged(0);
         ui::showError(problem, screen.messageParent());

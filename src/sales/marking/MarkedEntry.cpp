@@ -154,7 +154,17 @@ int addMarkedPosition(EntryScreen& screen, QList<QStringList>& markedItems, cons
     }
 
     screen.clearInput();
-    if (screen.receiptChanged(row)) return row;
+    if (screen.receiptChanged(row)) {
+        // A unit returned against a stored sale gives back no more than its
+        // sale has left of it.
+        const QString problem = screen.refundLimitProblem(row);
+        if (problem.isEmpty()) return row;
+        markedItems.removeLast();
+        undo.rollback();
+        screen.receiptChanged(0);
+        refuse(screen, problem);
+        return 0;
+    }
     // The receipt would not add up with the unit: it stays as it was.
     markedItems.removeLast();
     undo.rollback();

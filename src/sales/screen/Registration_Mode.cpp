@@ -11,7 +11,7 @@
 #include "platform/ui/ElidedLabel.h"
 #include "platform/db/Transaction.h"
 #include "platform/ui/Guard.h"
-#include "sales/closing/RefundLimits.h"
+#include "sales/screen/RefundGuard.h"
 #include "sales/screen/MainScreenState.h"
 #include "sales/receipt/ReceiptCalc.h"
 #include "sales/receipt/ReceiptMessages.h"
@@ -198,6 +198,7 @@ void TfmReg::buildControls() {
     edFPD->setObjectName(QStringLiteral("edFPD"));
     edFPD->setPlaceholderText(QStringLiteral("ФПД возвращаемого чека"));
     placeDesign(edFPD, 560, 36, 234, 26, 10);
+    sales::attachRefundSignField(*this);
 
     // Buyer.
     chLE = new QCheckBox(QStringLiteral("Продажа юрлицу (ИП)"), central_);
@@ -862,19 +863,7 @@ void TfmReg::showScaleState(bool on) {
 
 int TfmReg::receiptKind() const { return controlTag(lblOperationType); }
 
-QString TfmReg::refundLimitProblem(int row) {
-    const int saleDocId = controlTag(edFPD);
-    if (receiptKind() != sales::KindSaleReturn || saleDocId == 0) return {};
-    if (builtinSession() || !core::DataModule1) return {};
-    try {
-        fb::Transaction tr(core::DataModule1->IBDatabase1(), fb::Transaction::Access::ReadOnly);
-        const sales::SaleRemainder sale = sales::readSaleRemainder(tr, saleDocId);
-        tr.commit();
-        return sales::receiptRefundProblem(sale, receipt_, row);
-    } catch (const std::exception&) {
-        return {};
-    }
-}
+QString TfmReg::refundLimitProblem(int row, bool reprice) { return sales::refundEntryProblem(*this, row, reprice); }
 
 QString TfmReg::receiptKindText() const { return lblOperationType->text(); }
 

@@ -135,11 +135,11 @@ public:
     // The session of the built-in administrator (rights mode 1).
     bool builtinSession() const { return builtinSession_; }
     // When the receipt in progress is a return of a stored sale (edFPD's Tag
-    // holds the sale's DOC_ID): what is wrong with taking the goods of `row`
-    // back as the receipt now stands, read in one read-only transaction;
-    // empty for any other receipt, a session without a database, or a
-    // database that cannot be read (the printing checks the return again).
-    QString refundLimitProblem(int row);
+    // holds the sale's DOC_ID, or the sign typed there names one): what is
+    // wrong with taking the goods of `row` back as the receipt now stands;
+    // with `reprice`, goods just entered are first priced at their share of
+    // what the sale has left. A database that cannot tell refuses.
+    QString refundLimitProblem(int row, bool reprice = false);
     // Once the users list may have changed, the session keeps only what its
     // user still has: the stored name and rights, or a log-out when the
     // user is gone.

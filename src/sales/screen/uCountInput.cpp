@@ -141,7 +141,8 @@ void TfmCountInput::applyToRow(const sales::CountInputDecision& d) {
     // than a stored sale has left to return, in quantity or, after a new
     // price, in money.
     QString problem = sales::countInputRowProblem(reg_.receipt(), row);
-    if (problem.isEmpty()) problem = reg_.refundLimitProblem(row);
+    // A new quantity of goods returned against a sale gives back its share.
+    if (problem.isEmpty()) problem = reg_.refundLimitProblem(row, d.outcome == Outcome::Quantity);
     if (!problem.isEmpty()) {
         reg_.receipt().assignContent(before);
         reg_.RecalcReceipt();
