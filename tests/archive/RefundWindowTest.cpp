@@ -22,6 +22,7 @@
 #include "sales/input/KeyRouter.h"
 #include "sales/marking/MarkedEntry.h"
 #include "sales/receipt/PositionEdits.h"
+#include "sales/screen/RefundGuard.h"
 #include "sales/screen/Registration_Mode.h"
 #include "support/FakeMessages.h"
 #include "support/UpgradedDbFixture.h"
@@ -946,4 +947,161 @@ TEST_F(RefundWindowTest, AReturnTakesNoMoreMoneyOrGoodsThanTheSaleLeft) {
     EXPECT_TRUE(messages.boxes.empty()) << messages.last().toStdString();
     EXPECT_EQ(kkt->state().totals.sellReturn, 10000);
     EXPECT_EQ(storedSums(db(), "DOC_CHECK_TYPE=2"), "100.00@" + fpd);
+}
+
+// One sale returned in pieces by every path: the weight scan with the sign
+// typed (with a leading zero), a code, a raised price, the whole receipt
+// copied, a typed sign under the advance flag, a sign two sales carry, and a
+// database that cannot tell. The register gives back what the sale took, to
+// the kopeck, and never more; stock comes back whole.
+TEST_F(RefundWindowTest, ReturnsByEveryPathGiveBackExactlyWhatTheSaleTook) {
+    exec("INSERT INTO GOODS (GOOD_ID, GOOD_NAME, GOOD_PRICE, GOOD_ISGOOD, GOOD_PARENTGROUP, GOOD_W, GOOD_COUNT, "
+         "GOOD_EDIZM_FFD, GOOD_NALOG, GOOD_TYPE) VALUES (5, 'Конфеты', '12.35', 1, 0, '1', '100', 11, '6', 'Т')");
+    exec("INSERT INTO GOODS_BARCODE (GOOD_ID, GOOD_BARCODE) VALUES (5, '5')");
+    exec("INSERT INTO BARCODE_WEIGHT_PREFIX (PREF) VALUES ('21')");
+    exec("UPDATE GOODS SET GOOD_PRICE='30.83', GOOD_COUNT='100', GOOD_EDIZM_FFD=0, GOOD_NALOG='6', GOOD_TYPE='Т' "
+         "WHERE GOOD_ID=7");
+    screen->setTaxSystem(2);
+    ASSERT_NO_FATAL_FAILURE(cashierWithShift("1000.00"));
+    fiscal::RegisterEmulator* kkt = emulator();
+    installPositionEdits(*screen);
+    sales::ItemEntryController* entry = sales::installItemEntry(*screen);
+    auto code = [&](const char* c) {
+        screen->lblVvod->setText(c);
+        entry->btnCodeClick();
+    };
+    auto scan = [&](const char* c) {
+        screen->lblVvodBeginEng->setText(c);
+        entry->btnBarcodeClick(sales::EntrySource::Router);
+    };
+    auto returnOf = [&](const QString& sign) {
+        ASSERT_TRUE(screen->setReceiptKind(2));
+        screen->setTaxSystem(2);
+        screen->edFPD->setText(sign);
+    };
+
+    // The sale: 1.000 kg of sweets at 12.35 and three loaves at 30.83.
+    ASSERT_TRUE(screen->setReceiptKind(1));
+    scan("2100005010000");
+    for (int i = 0; i < 3; ++i) code("7");
+    ASSERT_EQ(rows(), (QStringList{"1|5|W|Конфеты|1.000|12.35", "2|7|P|Хлеб|3|92.49"}));
+    payInCashAndPrint();
+    ASSERT_TRUE(messages.boxes.empty()) << messages.last().toStdString();
+    ASSERT_EQ(kkt->state().totals.sell, 10484);
+    const QString fpd = storedSaleFpd();
+
+    // Ten returns of 0.100 kg, the sign typed with a leading zero: each its
+    // share of what is left, 12.35 in all; an eleventh gram is refused.
+    for (int i = 0; i < 10; ++i) {
+        messages.clear();
+        returnOf("0" + fpd);
+        scan("2100005001000");
+        ASSERT_TRUE(messages.boxes.empty()) << i << messages.last().toStdString();
+        payInCashAndPrint();
+        ASSERT_TRUE(messages.boxes.empty()) << i << messages.last().toStdString();
+    }
+    EXPECT_EQ(kkt->state().totals.sellReturn, 1235);
+    returnOf(fpd);
+    scan("2100005000010");
+    EXPECT_EQ(messages.last(), sales::refundExceedsText("Конфеты", sales::Qty{}, sales::Qty::fromThousandths(1)));
+    EXPECT_TRUE(screen->receipt().isEmpty());
+
+    // A loaf by its code is priced at its share; a raised price is refused.
+    messages.clear();
+    code("7");
+    ASSERT_EQ(rows(), QStringList{"1|7|P|Хлеб|1|30.83"});
+    salestest::when([] { return fmCountInput && fmCountInput->isVisible(); },
+                    [] {
+                        fmCountInput->clearText();
+                        for (const QChar c : QString("92.49")) fmCountInput->typeKey(c);
+                        fmCountInput->BitBtn14Click();
+                        if (fmCountInput && fmCountInput->isVisible()) fmCountInput->reject();
+                    });
+    QTest::mouseClick(screen->BitBtn1, Qt::LeftButton);
+    EXPECT_EQ(messages.last(), sales::refundMoneyExceedsText("Хлеб", sales::Money{3083}, sales::Money{9249}));
+    EXPECT_EQ(rows(), QStringList{"1|7|P|Хлеб|1|30.83"});
+    messages.clear();
+    payInCashAndPrint();
+    ASSERT_TRUE(messages.boxes.empty()) << messages.last().toStdString();
+
+    // The whole receipt: what is left, its sign fixed while the lines are there.
+    ASSERT_TRUE(screen->setReceiptKind(2));
+    screen->setTaxSystem(2);
+    QPointer<TfmFindCheck> w = openFound(fpd);
+    QTest::mouseClick(w->btnCheckOpen, Qt::LeftButton);
+    delete w.data();
+    ASSERT_EQ(rows(), QStringList{"1|7|P|Хлеб|2|61.66"});
+    EXPECT_TRUE(screen->edFPD->isReadOnly());
+    QTest::keyClick(screen->edFPD, Qt::Key_Backspace);
+    EXPECT_EQ(screen->edFPD->text(), fpd);
+    payInCashAndPrint();
+    ASSERT_TRUE(messages.boxes.empty()) << messages.last().toStdString();
+    EXPECT_EQ(kkt->state().totals.sellReturn, 10484);
+
+    // Nothing is left: the copy, a code with the sign typed, and an advance
+    // naming the sale typed after the goods are all refused; nothing prints.
+    ASSERT_TRUE(screen->setReceiptKind(2));
+    w = openFound(fpd);
+    QTest::mouseClick(w->btnCheckOpen, Qt::LeftButton);
+    EXPECT_EQ(messages.last(), sales::refundLimitText::kSaleFullyReturned);
+    delete w.data();
+    returnOf(" 0" + fpd + " ");
+    code("7");
+    EXPECT_EQ(messages.last(), sales::refundExceedsText("Хлеб", sales::Qty{}, sales::Qty::units(1)));
+    screen->edFPD->clear();
+    code("7");
+    screen->edFPD->setText(fpd);
+    screen->SetPaymentMethodFlag(3);
+    messages.clear();
+    payInCashAndPrint();
+    EXPECT_EQ(messages.last(), sales::refundExceedsText("Хлеб", sales::Qty{}, sales::Qty::units(1)));
+    EXPECT_EQ(kkt->state().totals.sellReturn, 10484);
+
+    // A sign that is no number is refused.
+    messages.clear();
+    screen->SetPaymentMethodFlag(4);
+    screen->edFPD->setText("12a");
+    emit screen->edFPD->textEdited("12a");
+    payInCashAndPrint();
+    EXPECT_EQ(messages.last(), sales::refundLimitText::kSignNotNumber);
+
+    // Two sales carry one sign: the cashier picks one, and the return counts
+    // against that one only.
+    receipt(90, fpd, "", "");
+    line(90, 7, "Хлеб", "30.83", "1", 4);
+    int asked = 0;
+    sales::setRefundSaleChooser([&asked](const std::vector<sales::SaleBySign>& sales, QWidget*) {
+        ++asked;
+        return sales.size() == 2 ? std::optional<int>(1) : std::nullopt;
+    });
+    screen->edFPD->setText(fpd);
+    emit screen->edFPD->textEdited(fpd);
+    messages.clear();
+    payInCashAndPrint();
+    sales::setRefundSaleChooser({});
+    EXPECT_EQ(asked, 1);
+    EXPECT_TRUE(messages.boxes.empty()) << messages.last().toStdString();
+    EXPECT_EQ(kkt->state().totals.sellReturn, 13567);
+
+    // A database that cannot tell what is left refuses the return.
+    returnOf(fpd);
+    sales::setControlTag(screen->edFPD, 90);
+    sales::addGoodPosition(screen->receipt(), sales::GoodRecord{"7", "Хлеб", "1.00", "0", "Т", "643", "0", "0", "6"},
+                           "1.00", sales::Qty::units(1));
+    screen->RecalcReceipt();
+    exec("DROP INDEX IX_DOCUMENTS_REFUND_DOC");
+    exec("ALTER TABLE DOCUMENTS DROP DOC_REFUND_DOC_ID");
+    messages.clear();
+    payInCashAndPrint();
+    EXPECT_EQ(messages.last(), sales::refundLimitText::kCannotTell);
+    EXPECT_EQ(kkt->state().totals.sellReturn, 13567);
+
+    fb::Transaction tr(db());
+    QStringList stock;
+    for (const fb::Row& r : fb::query(tr, "SELECT GOOD_COUNT FROM GOODS WHERE GOOD_ID IN (5, 7) ORDER BY GOOD_ID"))
+        stock << r.str("GOOD_COUNT").trimmed();
+    EXPECT_EQ(stock, (QStringList{"100.000", "101"}));
+    const auto linked =
+        fb::query(tr, "SELECT COUNT(*) AS N FROM DOCUMENTS WHERE DOC_CHECK_TYPE=2 AND DOC_REFUND_FPD=?", {fpd});
+    EXPECT_EQ(linked.front().integer("N"), 13);
 }

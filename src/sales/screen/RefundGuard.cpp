@@ -161,7 +161,10 @@ void attachRefundSignField(TfmReg& reg) {
         if (!field->isReadOnly()) setControlTag(field, 0);
     });
     QObject::connect(field, &QLineEdit::textChanged, field, [field](const QString& text) {
-        if (text.isEmpty()) field->setReadOnly(false);
+        // Cleared: no sale named, and the field open for the next sign.
+        if (!text.isEmpty()) return;
+        setControlTag(field, 0);
+        field->setReadOnly(false);
     });
 }
 
