@@ -322,6 +322,18 @@ std::variant<RefundPlan, RefundError> buildRefundPlan(const StoredReceipt& recei
         if (mode == RefundMode::One || plan.hasBuyer) {
             // Each position a row of its own; with a buyer no marking is carried.
             const int row = (i == 0) ? 1 : m.appendRow();
+            if (plan.hasBuyer && mode == RefundMode::Whole && fractionOf(line)) {
+                // A part of a pack without its code is registered by its
+                // quantity: priced so that it still gives back its money.
+                StoredLine asPiece = line;
+                const auto f = fractionOf(line);
+                const sales::Money money = sales::Money::formatRounded(
+                    sales::Rational::parse(line.price).value_or(sales::Rational{}) *
+                    sales::Rational(f->first.toLongLong(), f->second.toLongLong()));
+                asPiece.price = sales::priceForRefund(money, sales::Qty::parseOr(line.count)).toString();
+                writeRow(m, row, asPiece, k, unit, true);
+                continue;
+            }
             writeRow(m, row, line, k, unit, true);
             if (mode == RefundMode::One) {
                 if (auto failed = carryMarking(line)) return *failed;

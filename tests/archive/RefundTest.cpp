@@ -12,6 +12,8 @@
 #include <gtest/gtest.h>
 
 #include <map>
+#include <random>
+#include <set>
 
 using namespace archive;
 using M = sales::ReceiptModel;
@@ -484,9 +486,202 @@ TEST(RefundLedger, CopyOffersTheMoneyLeft) {
     ASSERT_EQ(offered.size(), 3u);
     ASSERT_TRUE(offered[0] && offered[1]);
     EXPECT_EQ(offered[0]->count, "2");
-    // 92.49 - 20.00 left for two loaves: 36.24 each.
+    // 92.49 - 20.00 left for two loaves: 36.24 each, a kopeck short, since
+    // the loaf that went back below its share left an odd amount.
     EXPECT_EQ(offered[0]->price, "36.24");
     EXPECT_EQ(offered[1]->count, "0.250");
     EXPECT_EQ(offered[1]->price, "500.00");
     EXPECT_FALSE(offered[2]);
+}
+
+namespace {
+
+// The plain model the randomized test checks against: per goods, kopecks
+// taken by the sale and given back by returns, computed on their own.
+struct ModelGoods {
+    std::int64_t taken = 0;
+    std::int64_t given = 0;
+};
+
+// Half up, as the register rounds: price in kopecks times a fraction.
+std::int64_t kopecksOf(std::int64_t priceKopecks, std::int64_t num, std::int64_t den) {
+    return (priceKopecks * num * 2 + den) / (den * 2);
+}
+
+QString money(std::int64_t kopecks) { return sales::Money{kopecks}.toString(); }
+
+}  // namespace
+
+// Sales with weights, discounts, parts of packs and marked units, returned in
+// random pieces by the main screen's entry pricing (any catalogue price, then
+// the sale's share), "ПОЗИЦИЮ" and "ВЕСЬ ЧЕК" with and without a buyer. After
+// every step the money given back per goods stays within what the sale took;
+// once everything is back it is exactly that.
+TEST(RefundLedger, RandomReturnsNeverGiveBackMoreAndAllOfItExactly) {
+    using sales::Money;
+    using sales::Qty;
+    for (unsigned seed = 1; seed <= 400; ++seed) {
+        SCOPED_TRACE(seed);
+        std::mt19937 rng(seed);
+        auto pick = [&rng](std::int64_t lo, std::int64_t hi) {
+            return std::uniform_int_distribution<std::int64_t>(lo, hi)(rng);
+        };
+        // The sale, as it was stored.
+        std::vector<StoredLine> lines;
+        std::map<QString, ModelGoods> model;
+        // Goods of which a return gave back less than its share (a price
+        // lowered by hand): what is left may then be more units than any
+        // one price comes to exactly.
+        std::set<QString> lowered;
+        sales::SaleLedger ledger;
+        ledger.docId = 1;
+        const int count = int(pick(1, 5));
+        for (int i = 0; i < count; ++i) {
+            StoredLine l = line(QString::number(10 + i), "Товар " + QString::number(i), "", "");
+            const std::int64_t base = pick(1, 99999);
+            // A discount lowers the unit price the register took.
+            const std::int64_t price = std::max<std::int64_t>(1, base - base * pick(0, 30) / 100);
+            std::int64_t taken = 0;
+            switch (pick(0, 2)) {
+            case 0: {  // weighed
+                const std::int64_t q = pick(1, 2500);
+                l.count = Qty{q}.toWeightString();
+                taken = kopecksOf(price, q, 1000);
+                break;
+            }
+            case 1: {  // pieces
+                const std::int64_t q = pick(1, 5);
+                l.count = QString::number(q);
+                taken = price * q;
+                break;
+            }
+            default: {  // marked units, parts of a pack at their own price
+                l.goodId = "30";
+                l.name = "Сырок";
+                l = marked(l, "04600000000028", "S" + QString::number(i));
+                l.markType = "13";
+                const std::int64_t n = pick(1, 7);
+                if (n < 7) {
+                    l.fraction = QString::number(n) + "/7";
+                    l.count = sales::packPartQuantity(sales::PackPart{n, 7}).toWeightString();
+                    taken = kopecksOf(price, n, 7);
+                } else {
+                    l.count = "1";
+                    taken = price;
+                }
+                break;
+            }
+            }
+            l.price = money(price);
+            if (taken == 0) continue;
+            lines.push_back(l);
+            model[l.goodId].taken += taken;
+            sales::RefundableLine sold;
+            sold.goodId = l.goodId;
+            sold.name = l.name;
+            sold.price = l.price;
+            sold.qty = Qty::parseOr(l.count);
+            sold.serial = l.serial;
+            sold.fraction = l.fraction;
+            sold.sum = sales::soldLineSum(l.price, sold.qty, l.fraction);
+            ASSERT_EQ(sold.sum.kopecks, taken);
+            ledger.take(sold);
+        }
+        const GoodDataLookup goodData = [](const QString& id) -> std::optional<GoodData> {
+            return GoodData{id.toInt() < 13 ? "1" : "0", "643"};
+        };
+
+        // A return accepted by the check goes back to the ledger and the model.
+        auto giveBack = [&](const M& receipt, const QList<QStringList>& items) {
+            const std::vector<sales::RefundWanted> wanted = sales::wantedFromReceipt(receipt, items);
+            if (!sales::refundProblemOf(ledger, wanted).isEmpty()) return false;
+            for (int r = 1; r < receipt.rowCount(); ++r) {
+                if (!receipt.isActive(r)) continue;
+                sales::RefundableLine back;
+                back.goodId = receipt.cell(r, M::ColId);
+                back.name = receipt.cell(r, M::ColName);
+                back.price = receipt.cell(r, M::ColPrice);
+                back.qty = receipt.quantity(r);
+                back.sum = receipt.lineSum(r);
+                // The register's sum of the row: price times quantity.
+                if (receipt.attr(r, M::AttrPackParts).isEmpty()) {
+                    EXPECT_EQ(back.sum.kopecks,
+                              kopecksOf(Money::parseOr(back.price).kopecks, back.qty.thousandths, 1000));
+                }
+                model[back.goodId].given += back.sum.kopecks;
+                for (const sales::RefundWanted& w : wanted) {
+                    if (w.goodsKey != sales::refundGoodsKey(back.goodId, back.name, back.price) || w.serial.isEmpty())
+                        continue;
+                    sales::RefundableLine unit = back;
+                    unit.serial = w.serial;
+                    unit.qty = w.qty;
+                    unit.sum = w.money;
+                    ledger.giveBack(unit);
+                    back.sum -= w.money;
+                    back.qty = Qty{back.qty.thousandths - w.qty.thousandths};
+                }
+                if (back.sum.kopecks > 0) ledger.giveBack(back);
+            }
+            for (const auto& [id, g] : model) EXPECT_LE(g.given, g.taken) << id.toStdString();
+            return true;
+        };
+        auto copy = [&](RefundMode mode, bool buyer, std::size_t only) {
+            const std::vector<std::optional<StoredLine>> left = linesLeftToReturn(lines, ledger);
+            std::vector<StoredLine> chosen;
+            for (std::size_t i = 0; i < left.size(); ++i)
+                if (left[i] && (mode == RefundMode::Whole || i == only)) chosen.push_back(*left[i]);
+            if (chosen.empty()) return;
+            const auto planned = buildRefundPlan({"1", 1, buyer ? "ООО" : "", ""}, chosen,
+                                                 std::vector<int>(chosen.size(), 0), mode, goodData, acceptAll());
+            if (!std::holds_alternative<RefundPlan>(planned)) return;
+            RefundPlan plan = std::get<RefundPlan>(planned);
+            ASSERT_TRUE(sales::RecalcReceipt(plan.receipt, {}).ok());
+            // What the copy offers always fits.
+            EXPECT_TRUE(giveBack(plan.receipt, plan.markedItems));
+        };
+
+        for (int step = 0; step < 12; ++step) {
+            const std::size_t i = std::size_t(pick(0, std::int64_t(lines.size()) - 1));
+            const auto kindStep = pick(0, 3);
+            switch (kindStep) {
+            case 0: {  // entered on the main screen: any catalogue price, then the sale's share
+                const StoredLine& l = lines[i];
+                if (!l.serial.isEmpty()) break;
+                const sales::LeftOf left = ledger.entryLeft(l.goodId, "");
+                if (!left.qty.isPositive()) break;
+                const bool weighed = l.count.contains('.');
+                const Qty q = weighed ? Qty{pick(1, left.qty.thousandths)} : Qty::units(pick(1, left.qty.thousandths / 1000));
+                M receipt;
+                receipt.reset();
+                sales::GoodRecord g{l.goodId, l.name, money(pick(1, 99999)), weighed ? "1" : "0", "Т", "643", "0",
+                                    "11", "6"};
+                const int row = sales::addGoodPosition(receipt, g, g.price, q);
+                const bool repriced = pick(0, 3) != 0;
+                if (repriced) sales::priceRefundRow(ledger, receipt, row);
+                ASSERT_TRUE(sales::RecalcReceipt(receipt, {}).ok());
+                const Money share = sales::refundRowMoney(ledger, receipt, row).value_or(Money{});
+                const bool accepted = giveBack(receipt, {});
+                if (accepted && receipt.lineSum(row) < share) lowered.insert(l.goodId);
+                if (repriced) {
+                    EXPECT_TRUE(accepted);
+                }
+                break;
+            }
+            case 1: copy(RefundMode::One, false, i); break;
+            case 2: copy(RefundMode::Whole, false, 0); break;
+            default: copy(RefundMode::Whole, pick(0, 1) == 1, 0); break;
+            }
+        }
+        // Everything left goes back: exactly what the sale took.
+        copy(RefundMode::Whole, true, 0);
+        for (const auto& [id, g] : model) {
+            if (lowered.count(id)) {
+                // Its quantity may have gone back cheaper, or the rest a few
+                // kopecks short: never more.
+                EXPECT_LE(g.given, g.taken) << id.toStdString();
+            } else {
+                EXPECT_EQ(g.given, g.taken) << id.toStdString();
+            }
+        }
+    }
 }

@@ -81,11 +81,37 @@ QString refundGoodsKey(const QString& goodId, const QString& name, const QString
 
 QString refundGoodsKey(const RefundableLine& line) { return refundGoodsKey(line.goodId, line.name, line.price); }
 
+namespace {
+
+// Some price with two decimals makes `qty` come to exactly `money` at the
+// register (always so for a quantity up to one).
+bool reachable(Money money, Qty qty) {
+    if (money.kopecks <= 0 || !qty.isPositive()) return money.kopecks == 0;
+    if (qty.thousandths <= 1000) return true;
+    const Money price = priceForRefund(money, qty);
+    return Money::round2(price.toRational() * qty.toRational()) == money;
+}
+
+}  // namespace
+
 Money refundShare(Money leftMoney, Qty leftQty, Qty q) {
     if (leftMoney.kopecks <= 0 || !q.isPositive()) return {};
     if (!leftQty.isPositive() || q >= leftQty) return leftMoney;
-    const Money share = Money::round2(leftMoney.toRational() * Rational(q.thousandths, leftQty.thousandths));
-    return share > leftMoney ? leftMoney : share;
+    Money share = Money::round2(leftMoney.toRational() * Rational(q.thousandths, leftQty.thousandths));
+    if (share > leftMoney) share = leftMoney;
+    // The share and the rest must each be money the register can give back
+    // for their quantities, or the last return could not come to exactly
+    // what is left: the nearest such share, a few kopecks off at most.
+    const Qty rest{leftQty.thousandths - q.thousandths};
+    auto fits = [&](Money x) {
+        return x.kopecks > 0 && x <= leftMoney && reachable(x, q) && reachable(leftMoney - x, rest);
+    };
+    if (fits(share)) return share;
+    for (std::int64_t d = 1; d <= 100; ++d) {
+        if (fits(Money{share.kopecks - d})) return Money{share.kopecks - d};
+        if (fits(Money{share.kopecks + d})) return Money{share.kopecks + d};
+    }
+    return share;
 }
 
 Money priceForRefund(Money money, Qty qty) {
@@ -293,8 +319,7 @@ void addTo(QList<Group>& groups, const QString& key, const QString& serial, cons
     groups.append(Group{key, serial, w.name, w.qtyKnown ? w.qty : Qty{}, w.money, w.qtyKnown});
 }
 
-QString groupProblem(const SaleLedger& sale, const Group& g) {
-    const LeftOf left = sale.leftOf(g.key, g.serial);
+QString groupProblem(const LeftOf& left, const Group& g) {
     if (g.qtyKnown) {
         if (g.qty > left.qty) return refundExceedsText(g.name, left.qty, g.qty);
         const Money allowed = left.share(g.qty);
@@ -309,19 +334,35 @@ QString groupProblem(const SaleLedger& sale, const Group& g) {
 
 QString refundProblemOf(const SaleLedger& sale, const std::vector<RefundWanted>& wanted) {
     if (!sale.found()) return {};
-    QList<Group> units;  // by goods and marked unit
-    QList<Group> goods;  // by goods
+    QList<Group> units;  // marked units, by their code
+    QList<Group> plain;  // lines naming no unit, by goods
+    QList<Group> goods;  // every line, by goods
     Money total;
     for (const RefundWanted& w : wanted) {
         total += w.money;
         if (w.goodsKey.isEmpty()) continue;
-        if (!w.serial.isEmpty()) addTo(units, w.goodsKey, w.serial, w);
+        addTo(w.serial.isEmpty() ? plain : units, w.goodsKey, w.serial, w);
         addTo(goods, w.goodsKey, QString(), w);
     }
+    // A unit gives back its share of what is left of it.
     for (const Group& g : units)
-        if (const QString p = groupProblem(sale, g); !p.isEmpty()) return p;
-    for (const Group& g : goods)
-        if (const QString p = groupProblem(sale, g); !p.isEmpty()) return p;
+        if (const QString p = groupProblem(sale.entryLeft(g.key, g.serial), g); !p.isEmpty()) return p;
+    for (const Group& g : plain) {
+        // Goods sold unit by unit, returned without the units' codes: each
+        // unit had its own price, so only the money left of them all binds.
+        bool byUnits = false;
+        for (const LedgerEntry& e : sale.entries) byUnits = byUnits || (e.goodsKey == g.key && !e.serial.isEmpty());
+        Group whole = g;
+        whole.qtyKnown = g.qtyKnown && !byUnits;
+        if (byUnits && g.qty > sale.leftOf(g.key).qty) return refundExceedsText(g.name, sale.leftOf(g.key).qty, g.qty);
+        const LeftOf left = byUnits ? sale.leftOf(g.key) : sale.entryLeft(g.key, QString());
+        if (const QString p = groupProblem(left, whole); !p.isEmpty()) return p;
+    }
+    for (const Group& g : goods) {
+        const LeftOf left = sale.leftOf(g.key);
+        if (g.qtyKnown && g.qty > left.qty) return refundExceedsText(g.name, left.qty, g.qty);
+        if (g.money > left.money) return refundMoneyExceedsText(g.name, left.money, g.money);
+    }
     if (total > sale.totalLeft()) return refundLimitText::kTotalExceeds;
     return {};
 }
@@ -416,6 +457,16 @@ std::optional<Money> refundRowMoney(const SaleLedger& sale, const ReceiptModel& 
     }
     const Money money = sale.leftOf(key).share(all) - others;
     return money.kopecks < 0 ? Money{} : money;
+}
+
+bool priceRefundRow(const SaleLedger& sale, ReceiptModel& receipt, int row) {
+    const std::optional<Money> money = refundRowMoney(sale, receipt, row);
+    if (!money) return false;
+    const Money price = priceForRefund(*money, receipt.quantity(row));
+    if (price.kopecks <= 0 || price.toString() == receipt.attr(row, ReceiptModel::AttrBasePrice).trimmed()) return false;
+    receipt.setAttr(row, ReceiptModel::AttrBasePrice, price.toString());
+    receipt.setLineDiscount(row, QStringLiteral("N"), QStringLiteral("0"));
+    return true;
 }
 
 }  // namespace sales

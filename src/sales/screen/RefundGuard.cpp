@@ -138,17 +138,8 @@ QString refundEntryProblem(TfmReg& reg, int row, bool reprice) {
     const LedgerRead read = readLedger(reg);
     if (!read.problem.isEmpty()) return read.problem;
     ReceiptModel& m = reg.receipt();
-    if (reprice && m.isActive(row)) {
-        if (const std::optional<Money> money = refundRowMoney(read.ledger, m, row)) {
-            // The row gives back its share of what is left, to the kopeck.
-            const Money price = priceForRefund(*money, m.quantity(row));
-            if (price.kopecks > 0 && price.toString() != m.attr(row, ReceiptModel::AttrBasePrice).trimmed()) {
-                m.setAttr(row, ReceiptModel::AttrBasePrice, price.toString());
-                m.setLineDiscount(row, QStringLiteral("N"), QStringLiteral("0"));
-                reg.RecalcReceipt();
-            }
-        }
-    }
+    // The row gives back its share of what is left, to the kopeck.
+    if (reprice && m.isActive(row) && priceRefundRow(read.ledger, m, row)) reg.RecalcReceipt();
     return refundProblemOf(read.ledger, wantedFromReceipt(m, reg.MarkedItems()));
 }
 
