@@ -2,10 +2,12 @@
 
 #include "archive/uQueryEdizm.h"
 #include "platform/ui/MessageService.h"
+#include "sales/closing/ReceiptLines.h"
 #include "sales/marking/FractionalCount.h"
 #include "sales/receipt/ReceiptCalc.h"
 
 #include <QHash>
+#include <QSet>
 
 #include <array>
 #include <cmath>
@@ -139,6 +141,46 @@ void writeRow(sales::ReceiptModel& m, int row, const StoredLine& line, const Lin
 void setMarkType(sales::ReceiptModel& m, int row, const StoredLine& line) {
     const std::optional<qint64> t = wholeNumber(line.markType);
     m.setAttr(row, sales::ReceiptModel::AttrMarkType, QString::number(t.value_or(0)));
+}
+
+// A position whose units were sold at prices of their own: each unit's
+// marking entry carries its price, which the register is given for it, and
+// the position, priced at the highest of them, is brought down to their sum
+// by a discount, so that the screen, the register and the store agree.
+// False when the position holds whole units only: one price for them all is
+// what the position's sum can be, so they cannot keep their own.
+bool priceUnitsOwnWay(RefundPlan& plan, int row, const std::vector<StoredLine>& lines) {
+    using sales::Money;
+    using sales::Rational;
+    using M = sales::ReceiptModel;
+    M& m = plan.receipt;
+    if (m.attr(row, M::AttrPackParts).trimmed().isEmpty()) return false;
+    const QString id = m.cell(row, M::ColId).trimmed();
+    QHash<QString, QString> priceOf;  // serial -> price
+    for (const StoredLine& l : lines)
+        if (l.goodId.trimmed() == id && isMarked(l)) priceOf.insert(l.serial.trimmed(), l.price);
+    Money top;
+    std::vector<std::pair<Rational, Rational>> units;  // price, part
+    for (QStringList& record : plan.markedItems) {
+        if (record.value(sales::MarkGoodId).trimmed() != id) continue;
+        const QString price = priceOf.value(record.value(sales::MarkSerial).trimmed());
+        while (record.size() <= sales::MarkUnitPrice) record.append(QString());
+        record[sales::MarkUnitPrice] = price;
+        const Money p = Money::parseOr(price);
+        top = std::max(top, p);
+        const qint64 n = record.value(sales::MarkNumerator).toLongLong();
+        const qint64 d = record.value(sales::MarkDenominator).toLongLong();
+        units.emplace_back(p.toRational(), n > 0 && d > n ? Rational(n, d) : Rational(1));
+    }
+    Money atTop, sold;
+    for (const auto& [p, part] : units) {
+        atTop += Money::round2(top.toRational() * part);
+        sold += Money::round2(p * part);
+    }
+    m.setAttr(row, M::AttrBasePrice, top.toString());
+    m.setCell(row, M::ColPrice, top.toString());
+    if (atTop > sold) m.setLineDiscount(row, QStringLiteral("S"), (atTop - sold).toString());
+    return true;
 }
 
 }  // namespace
@@ -314,6 +356,7 @@ std::variant<RefundPlan, RefundError> buildRefundPlan(const StoredReceipt& recei
     };
 
     M& m = plan.receipt;
+    QSet<int> mixedRows;  // positions whose units keep prices of their own
     for (std::size_t i = 0; i < lines.size(); ++i) {
         const StoredLine& line = lines[i];
         const int unit = i < units.size() ? units[i] : 0;
@@ -348,7 +391,17 @@ std::variant<RefundPlan, RefundError> buildRefundPlan(const StoredReceipt& recei
             return RefundError{RefundFailure::MarkingData, line.name};
         QString price = line.price;
         price.replace(QLatin1Char(','), QLatin1Char('.'));
-        const int found = sales::FindGoodRowWithPrice(m, k.id, price);
+        int found = sales::FindGoodRowWithPrice(m, k.id, price);
+        if (found < 0 && isMarked(line)) {
+            // A unit of the goods sold at a price of its own (a part of a
+            // pack under a receipt discount): it joins the goods' position
+            // and goes back at the money it was sold for.
+            const int held = sales::FindGoodRow(m, k.id);
+            if (held > 0 && m.markType(held) != 0) {
+                found = held;
+                mixedRows.insert(held);
+            }
+        }
         if (found < 0) return RefundError{RefundFailure::PriceConflict, line.name};
         if (found > 0) {
             const QString kind = m.cell(found, M::ColKind).trimmed();
@@ -394,6 +447,9 @@ std::variant<RefundPlan, RefundError> buildRefundPlan(const StoredReceipt& recei
     // Parts of a pack are priced one by one, as they were sold.
     for (int r = 1; r < m.rowCount(); ++r)
         if (m.isActive(r)) m.setAttr(r, M::AttrPackParts, sales::packPartsOf(plan.markedItems, m.cell(r, M::ColId)));
+    for (const int r : mixedRows)
+        if (!priceUnitsOwnWay(plan, r, lines))
+            return RefundError{RefundFailure::PriceConflict, m.cell(r, M::ColName), accepted};
     sales::RenumberPositions(m);
     return plan;
 }

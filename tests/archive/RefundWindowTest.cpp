@@ -1105,3 +1105,79 @@ TEST_F(RefundWindowTest, ReturnsByEveryPathGiveBackExactlyWhatTheSaleTook) {
         fb::query(tr, "SELECT COUNT(*) AS N FROM DOCUMENTS WHERE DOC_CHECK_TYPE=2 AND DOC_REFUND_FPD=?", {fpd});
     EXPECT_EQ(linked.front().integer("N"), 13);
 }
+
+// The program's own sale whose parts of packs carry prices of their own (a
+// receipt discount spread over them) is copied whole and returned at the
+// money each unit took: the register gives back exactly the sale's total.
+TEST_F(RefundWindowTest, AWholeSaleWithPartsAtTheirOwnPricesComesBackWhole) {
+    exec("INSERT INTO GOODS (GOOD_ID, GOOD_NAME, GOOD_PRICE, GOOD_ISGOOD, GOOD_PARENTGROUP, GOOD_W, GOOD_MARKTYPE, "
+         "GOOD_EDIZM_FFD, GOOD_PACKCOUNT, GOOD_TYPE, GOOD_NALOG, GOOD_COUNT, GOOD_COUNTRY_CODE) "
+         "VALUES (10, 'Сырок', '400.00', 1, 0, '1', 13, 0, 7, 'Т', '6', '50', '643')");
+    exec("UPDATE GOODS SET GOOD_PRICE='45.00', GOOD_COUNT='100', GOOD_EDIZM_FFD=0, GOOD_NALOG='6', GOOD_TYPE='Т', "
+         "GOOD_NAME='Булка' WHERE GOOD_ID=7");
+    screen->setTaxSystem(2);
+    ASSERT_NO_FATAL_FAILURE(cashierWithShift("2000.00"));
+    fiscal::RegisterEmulator* kkt = emulator();
+    installPositionEdits(*screen);
+    sales::ItemEntryController* entry = sales::installItemEntry(*screen);
+    sales::FoundGoods goods;
+    goods.good = sales::GoodRecord{"10", "Сырок", "400.00", "1", "Т", "643", "13", "0", "6"};
+    goods.fractionalAllow = true;
+    goods.markType = 13;
+    goods.packCount = 7;
+    goods.measure = 0;
+    auto sellPart = [&](const QString& serial, int num) {
+        const QString code = "0104600000000028" + QStringLiteral("21") + serial + kGsChar + "93abcd";
+        kkt->setParam(fiscal::LIBFPTR_PARAM_MARKING_CODE, code);
+        kkt->setParam(fiscal::LIBFPTR_PARAM_MARKING_CODE_STATUS, num < 7 ? 2 : 1);
+        if (num < 7) kkt->setParam(fiscal::LIBFPTR_PARAM_MARKING_FRACTIONAL_QUANTITY, QString::number(num) + "/7");
+        ASSERT_EQ(kkt->beginMarkingCodeValidation(), 0);
+        for (int i = 0; i < 5 && !kkt->getParamBool(fiscal::LIBFPTR_PARAM_MARKING_CODE_VALIDATION_READY); ++i)
+            kkt->getMarkingCodeValidationStatus();
+        ASSERT_EQ(kkt->acceptMarkingCode(), 0);
+        sales::marking::MarkedScan unit;
+        unit.code = code;
+        unit.gtin = "04600000000028";
+        unit.serial = serial;
+        if (num < 7) unit.fraction = sales::Fraction{num, 7, QString::number(num) + "/7"};
+        unit.validation = sales::marking::MarkValidation{true, num < 7 ? 2 : 1, 15};
+        ASSERT_GT(sales::marking::addMarkedPosition(entry->entryScreen(), screen->MarkedItems(), goods, unit), 0);
+    };
+
+    // The sale: 2/7, 1/7, 1/7 and a whole pack, a loaf, 10.00 off the receipt.
+    ASSERT_TRUE(screen->setReceiptKind(1));
+    ASSERT_NO_FATAL_FAILURE(sellPart("AAAAAA", 2));
+    ASSERT_NO_FATAL_FAILURE(sellPart("BBBBBB", 1));
+    ASSERT_NO_FATAL_FAILURE(sellPart("CCCCCC", 1));
+    ASSERT_NO_FATAL_FAILURE(sellPart("DDDDDD", 7));
+    screen->lblVvod->setText("7");
+    entry->btnCodeClick();
+    screen->receipt().setReceiptDiscount("S", "10.00");
+    ASSERT_EQ(screen->RecalcReceipt(), 0);
+    payInCashAndPrint();
+    ASSERT_TRUE(messages.boxes.empty()) << messages.last().toStdString();
+    const std::int64_t sold = kkt->state().totals.sell;
+    ASSERT_EQ(storedSums(db(), "DOC_CHECK_TYPE=1"), sales::Money{sold}.toString() + "@");
+    const QString fpd = storedSaleFpd();
+
+    // The whole receipt comes back, each unit at its own money.
+    ASSERT_TRUE(screen->setReceiptKind(2));
+    screen->setTaxSystem(2);
+    kkt->clearJournal();
+    QPointer<TfmFindCheck> w = openFound(fpd);
+    QTest::mouseClick(w->btnCheckOpen, Qt::LeftButton);
+    ASSERT_TRUE(messages.boxes.empty()) << messages.last().toStdString();
+    delete w.data();
+    EXPECT_EQ(screen->lblChekItogo->text(), sales::Money{sold}.toString() + " ");
+    payInCashAndPrint();
+    EXPECT_TRUE(messages.boxes.empty()) << messages.last().toStdString();
+    EXPECT_EQ(kkt->state().totals.sellReturn, sold);
+    EXPECT_EQ(storedSums(db(), "DOC_CHECK_TYPE=2"), sales::Money{sold}.toString() + "@" + fpd);
+
+    // Nothing is left of it.
+    ASSERT_TRUE(screen->setReceiptKind(2));
+    w = openFound(fpd);
+    QTest::mouseClick(w->btnCheckOpen, Qt::LeftButton);
+    EXPECT_EQ(messages.last(), sales::refundLimitText::kSaleFullyReturned);
+    delete w.data();
+}

@@ -294,6 +294,7 @@ ReceiptLinesResult buildFullPayment(const ReceiptLinesInput& in, const VatQuery&
             vatFor(in.taxSystemCode, m.attr(row, ReceiptModel::AttrVat), true, vatQuery, vatPromptForRow(row));
         if (vat.stop) return *vat.stop;
         const qsizetype firstLine = result.lines.size();
+        bool ownPrices = false;
         for (const QStringList& record : marks) {
             // Only the position's own units: those of a position excluded
             // from a return are neither registered nor refunded.
@@ -311,6 +312,10 @@ ReceiptLinesResult buildFullPayment(const ReceiptLinesInput& in, const VatQuery&
                 line[LineSubject] = subjectCode == QLatin1String("31") ? QStringLiteral("30") : QStringLiteral("32");
             line[LineBasePrice] = basePrice;
             line[LinePrice] = price;
+            if (const QString own = entryOf(record, MarkUnitPrice).trimmed(); !own.isEmpty()) {
+                line[LinePrice] = own;
+                ownPrices = true;
+            }
             line[LineCountry] = country;
             line[LineCustoms] = customs;
             line[LineMarkType] = markTypeText;
@@ -338,7 +343,8 @@ ReceiptLinesResult buildFullPayment(const ReceiptLinesInput& in, const VatQuery&
             result.lines.append(line);
             sourceRows->append(row);
         }
-        spreadSumDiscount(m, row, result.lines, firstLine);
+        // Units copied from a sale at their own prices give back what each took.
+        if (!ownPrices) spreadSumDiscount(m, row, result.lines, firstLine);
     }
     result.outcome = Outcome::Built;
     return result;

@@ -53,6 +53,10 @@ enum MarkedItemEntry : int {
     MarkNumerator = 7,
     MarkDenominator = 8,
     MarkStockUnit = 9,
+    // A unit copied from a stored sale among units of other prices: the unit
+    // price it was sold for, registered instead of the position's; empty
+    // otherwise.
+    MarkUnitPrice = 10,
 };
 
 // Payment-method flag (tag 1214).

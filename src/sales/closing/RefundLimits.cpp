@@ -434,8 +434,10 @@ std::vector<RefundWanted> wantedFromReceipt(const ReceiptModel& receipt, const Q
             const Qty qty = q.value_or(Qty::units(1));
             const int num = rec.value(MarkNumerator).trimmed().toInt();
             const int den = rec.value(MarkDenominator).trimmed().toInt();
-            const Money money = num > 0 && den > num ? Money::formatRounded(price * Rational(num, den))
-                                                     : Money::formatRounded(price * qty.toRational());
+            const std::optional<Rational> own = Rational::parse(rec.value(MarkUnitPrice).trimmed());
+            const Rational unitPrice = own ? *own : price;
+            const Money money = num > 0 && den > num ? Money::formatRounded(unitPrice * Rational(num, den))
+                                                     : Money::formatRounded(unitPrice * qty.toRational());
             out.push_back(RefundWanted{key, rec.value(MarkSerial).trimmed(), name, qty, money, true});
         }
     }
