@@ -6,6 +6,7 @@
 #include "platform/db/Transaction.h"
 #include "platform/ui/Guard.h"
 #include "platform/ui/MessageService.h"
+#include "sales/closing/RefundLimits.h"
 
 #include <QStringList>
 
@@ -83,6 +84,13 @@ std::vector<GoodsCheckSourceLine> storedReceiptLines(fb::Connection& db, int doc
         if (lines.empty()) return;
         lines.back().quantity = fb::formatScaled(quantity, 3);
         lines.back().sum = sum ? fb::formatScaled(*sum, 2) : QString();
+        // Parts of packs sold at their own shares of a discount: the line
+        // shows the price its quantity was sold at, so that price times
+        // quantity is the sum it shows.
+        const auto price = fb::parseScaled(lines.back().price, 2);
+        if (!sum || !price || quantity <= 0 || partOfPrice(*price, quantity, 1000) == *sum) return;
+        const sales::Money sold = sales::priceForRefund(sales::Money{*sum}, sales::Qty{quantity});
+        if (partOfPrice(sold.kopecks, quantity, 1000) == *sum) lines.back().price = sold.toString();
     };
     for (const fb::Row& r : rows) {
         const QString name = r.str("G_N");

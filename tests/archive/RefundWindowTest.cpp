@@ -2,6 +2,7 @@
 // a stored sale copied whole or by one position into the receipt in progress.
 #include "archive/ArchiveWindows.h"
 #include "archive/RefundScreen.h"
+#include "archive/StoredGoodsCheck.h"
 #include "archive/uFindCheck.h"
 
 #include "ReportTestSupport.h"
@@ -1159,6 +1160,22 @@ TEST_F(RefundWindowTest, AWholeSaleWithPartsAtTheirOwnPricesComesBackWhole) {
     const std::int64_t sold = kkt->state().totals.sell;
     ASSERT_EQ(storedSums(db(), "DOC_CHECK_TYPE=1"), sales::Money{sold}.toString() + "@");
     const QString fpd = storedSaleFpd();
+
+    // Its goods check: every line's price times quantity is its sum.
+    std::int64_t checkTotal = 0;
+    int saleId = 0;
+    {
+        fb::Transaction tr(db());
+        saleId = int(fb::query(tr, "SELECT DOC_ID FROM DOCUMENTS WHERE DOC_CHECK_TYPE=1").front().integer("DOC_ID"));
+    }
+    for (const archive::GoodsCheckLine& g : archive::goodsCheckLinesFromStored(archive::storedReceiptLines(db(), saleId))) {
+        const sales::Money sum = sales::Money::parseOr(g.sum);
+        EXPECT_EQ(sales::Money::round2(sales::Money::parseOr(g.price).toRational() * sales::Qty::parseOr(g.count).toRational()),
+                  sum)
+            << g.name.toStdString() << " " << g.price.toStdString() << " x " << g.count.toStdString();
+        checkTotal += sum.kopecks;
+    }
+    EXPECT_EQ(checkTotal, sold);
 
     // The whole receipt comes back, each unit at its own money.
     ASSERT_TRUE(screen->setReceiptKind(2));
