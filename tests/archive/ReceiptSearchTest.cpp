@@ -345,9 +345,11 @@ TEST_F(ReceiptArchiveTest, StoredGoodsCheckLinesAddUpToWhatTheReceiptSoldThemFor
     struct Expected {
         QString name, price, count, sum;
     };
-    const QList<Expected> expected{{"Сырок", "99.99", "0.666", "66.66"},
-                                   {"Сырок плавл.", "99.96", "0.333", "33.32"},
-                                   {"Сырок плавл.", "99.99", "0.333", "33.33"},
+    // Parts of packs show the price their quantity was sold at: price times
+    // quantity is the sum shown.
+    const QList<Expected> expected{{"Сырок", "100.09", "0.666", "66.66"},
+                                   {"Сырок плавл.", "100.06", "0.333", "33.32"},
+                                   {"Сырок плавл.", "100.09", "0.333", "33.33"},
                                    {"Хлеб", "10.05", "5.000", "50.25"}};
     ASSERT_EQ(data->rowCount(), expected.size());
     for (int i = 0; i < data->rowCount(); ++i) {
