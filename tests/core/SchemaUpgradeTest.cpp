@@ -111,7 +111,7 @@ void expectUpgradedSchema(fb::Connection& c) {
 
     const std::map<QString, QStringList> addedColumns = {
         {"DOCUMENTS", {"DOC_GC_NUMBER INTEGER", "DOC_GC_PREFNUMBER VARCHAR(10)", "DOC_SNO SMALLINT",
-                       "DOC_REFUND_FPD VARCHAR(15)"}},
+                       "DOC_REFUND_FPD VARCHAR(15)", "DOC_REFUND_DOC_ID INTEGER"}},
         {"DOCUMENTS_DETAIL",
          {"DD_GTIN VARCHAR(14)", "DD_SERIAL_GTIN VARCHAR(14)", "DD_DM_FULL VARCHAR(150)", "DD_MARKTYPE SMALLINT",
           "DD_GOOD_EDIZM SMALLINT", "DD_TAXRATE SMALLINT", "DD_COUNTRY_CODE SMALLINT", "DD_FRACTIONAL_COUNT VARCHAR(15)"}},
@@ -299,6 +299,29 @@ TEST_F(SchemaUpgradeOldLayout, OneRunBringsTheOldLayoutUpAndTheNextChangesNoMeta
     EXPECT_EQ(count(db(), "SELECT COUNT(*) FROM GOODS_TEMP"), 0);
     // Restarted sequence: numbering starts at 1 again.
     EXPECT_EQ(addWorkingRow(db(), 12), 1);
+}
+
+// Returns stored with only their sale's sign get the sale's DOC_ID when the
+// sign, read as a number, names one stored sale; the others stay unlinked.
+TEST_F(SchemaUpgradeRepeated, EarlierReturnsAreLinkedToTheOneSaleTheirSignNames) {
+    const char* docs[][4] = {
+        // id, kind, sign, refunded sign
+        {"1", "1", "558329116", nullptr},  {"2", "1", "777", nullptr},       {"3", "1", "777", nullptr},
+        {"4", "2", "900", "0558329116"},   {"5", "2", "901", "777"},        {"6", "2", "902", nullptr},
+        {"7", "2", "903", "12a"},          {"8", "2", "904", " 558329116"},
+    };
+    for (const auto& d : docs)
+        exec(QStringLiteral("INSERT INTO DOCUMENTS (DOC_ID, DOC_TYPE, DOC_CHECK_TYPE, DOC_FPD, DOC_REFUND_FPD) "
+                            "VALUES (%1, 3, %2, '%3', %4)")
+                 .arg(d[0], d[1], d[2], d[3] ? QStringLiteral("'%1'").arg(d[3]) : QStringLiteral("NULL")));
+    core::SchemaUpgrade(db());
+    fb::Transaction tr(db());
+    QStringList linked;
+    for (const fb::Row& r : fb::query(tr, QStringLiteral("SELECT DOC_ID, DOC_REFUND_DOC_ID FROM DOCUMENTS "
+                                                         "WHERE DOC_CHECK_TYPE = 2 ORDER BY DOC_ID")))
+        linked << r.str("DOC_ID") + "->" + (r.isNull("DOC_REFUND_DOC_ID") ? QString("-") : r.str("DOC_REFUND_DOC_ID"));
+    tr.commit();
+    EXPECT_EQ(linked, (QStringList{"4->1", "5->-", "6->-", "7->-", "8->1"}));
 }
 
 TEST_F(SchemaUpgradeRepeated, WorkingListIsEmptiedAndNumberedFromOneOnEveryRun) {
