@@ -1127,10 +1127,11 @@ TEST_F(RefundWindowTest, AWholeSaleWithPartsAtTheirOwnPricesComesBackWhole) {
     goods.markType = 13;
     goods.packCount = 7;
     goods.measure = 0;
-    auto sellPart = [&](const QString& serial, int num) {
+    auto sellPart = [&](const QString& serial, int num, bool back = false) {
         const QString code = "0104600000000028" + QStringLiteral("21") + serial + kGsChar + "93abcd";
+        const int status = (num < 7 ? 2 : 1) + (back ? 2 : 0);
         kkt->setParam(fiscal::LIBFPTR_PARAM_MARKING_CODE, code);
-        kkt->setParam(fiscal::LIBFPTR_PARAM_MARKING_CODE_STATUS, num < 7 ? 2 : 1);
+        kkt->setParam(fiscal::LIBFPTR_PARAM_MARKING_CODE_STATUS, status);
         if (num < 7) kkt->setParam(fiscal::LIBFPTR_PARAM_MARKING_FRACTIONAL_QUANTITY, QString::number(num) + "/7");
         ASSERT_EQ(kkt->beginMarkingCodeValidation(), 0);
         for (int i = 0; i < 5 && !kkt->getParamBool(fiscal::LIBFPTR_PARAM_MARKING_CODE_VALIDATION_READY); ++i)
@@ -1141,7 +1142,7 @@ TEST_F(RefundWindowTest, AWholeSaleWithPartsAtTheirOwnPricesComesBackWhole) {
         unit.gtin = "04600000000028";
         unit.serial = serial;
         if (num < 7) unit.fraction = sales::Fraction{num, 7, QString::number(num) + "/7"};
-        unit.validation = sales::marking::MarkValidation{true, num < 7 ? 2 : 1, 15};
+        unit.validation = sales::marking::MarkValidation{true, status, 15};
         ASSERT_GT(sales::marking::addMarkedPosition(entry->entryScreen(), screen->MarkedItems(), goods, unit), 0);
     };
 
@@ -1177,7 +1178,26 @@ TEST_F(RefundWindowTest, AWholeSaleWithPartsAtTheirOwnPricesComesBackWhole) {
     }
     EXPECT_EQ(checkTotal, sold);
 
-    // The whole receipt comes back, each unit at its own money.
+    // One part scanned back with the sign typed: at the money it was sold
+    // for, not the catalogue's 400.00 / 7.
+    std::int64_t partSold = 0;
+    {
+        fb::Transaction tr(db());
+        const fb::Row r = fb::query(tr, "SELECT DD_GOOD_PRICE_CURRENT FROM DOCUMENTS_DETAIL "
+                                        "WHERE DD_SERIAL_GTIN='CCCCCC'").front();
+        partSold = sales::Money::round2(sales::Money::parseOr(r.str("DD_GOOD_PRICE_CURRENT")).toRational() *
+                                        sales::Rational(1, 7)).kopecks;
+    }
+    ASSERT_TRUE(screen->setReceiptKind(2));
+    screen->setTaxSystem(2);
+    screen->edFPD->setText(fpd);
+    ASSERT_NO_FATAL_FAILURE(sellPart("CCCCCC", 1, true));
+    EXPECT_EQ(screen->lblChekItogo->text(), sales::Money{partSold}.toString() + " ");
+    payInCashAndPrint();
+    ASSERT_TRUE(messages.boxes.empty()) << messages.last().toStdString();
+    ASSERT_EQ(kkt->state().totals.sellReturn, partSold);
+
+    // The rest of the receipt comes back, each unit at its own money.
     ASSERT_TRUE(screen->setReceiptKind(2));
     screen->setTaxSystem(2);
     kkt->clearJournal();
@@ -1185,11 +1205,12 @@ TEST_F(RefundWindowTest, AWholeSaleWithPartsAtTheirOwnPricesComesBackWhole) {
     QTest::mouseClick(w->btnCheckOpen, Qt::LeftButton);
     ASSERT_TRUE(messages.boxes.empty()) << messages.last().toStdString();
     delete w.data();
-    EXPECT_EQ(screen->lblChekItogo->text(), sales::Money{sold}.toString() + " ");
+    EXPECT_EQ(screen->lblChekItogo->text(), sales::Money{sold - partSold}.toString() + " ");
     payInCashAndPrint();
     EXPECT_TRUE(messages.boxes.empty()) << messages.last().toStdString();
     EXPECT_EQ(kkt->state().totals.sellReturn, sold);
-    EXPECT_EQ(storedSums(db(), "DOC_CHECK_TYPE=2"), sales::Money{sold}.toString() + "@" + fpd);
+    EXPECT_EQ(storedSums(db(), "DOC_CHECK_TYPE=2"), sales::Money{partSold}.toString() + "@" + fpd + "," +
+                                                        sales::Money{sold - partSold}.toString() + "@" + fpd);
 
     // Nothing is left of it.
     ASSERT_TRUE(screen->setReceiptKind(2));

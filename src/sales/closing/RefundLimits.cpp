@@ -5,6 +5,7 @@
 #include "sales/closing/PrintJob.h"
 #include "sales/closing/ReceiptLines.h"
 #include "sales/marking/FractionalCount.h"
+#include "sales/receipt/ReceiptCalc.h"
 #include "sales/receipt/ReceiptModel.h"
 
 #include <QHash>
@@ -461,10 +462,36 @@ std::optional<Money> refundRowMoney(const SaleLedger& sale, const ReceiptModel& 
     return money.kopecks < 0 ? Money{} : money;
 }
 
-bool priceRefundRow(const SaleLedger& sale, ReceiptModel& receipt, int row) {
-    const std::optional<Money> money = refundRowMoney(sale, receipt, row);
+namespace {
+
+// The price of the one unit of a marked position at the money left of it.
+std::optional<Money> markedUnitPrice(const SaleLedger& sale, const ReceiptModel& receipt, int row,
+                                     const QList<QStringList>& markedItems) {
+    if (!sale.found() || receipt.markType(row) == 4) return std::nullopt;
+    const QList<QStringList> units = unitsOfRow(receipt, row, markedItems);
+    if (units.size() != 1) return std::nullopt;
+    const QStringList& unit = units.front();
+    const LeftOf left = sale.entryLeft(rowKey(receipt, row), unit.value(MarkSerial).trimmed());
+    const Qty qty = markedRecordQuantity(unit).value_or(Qty::units(1));
+    if (!left.qty.isPositive() || qty != receipt.quantity(row)) return std::nullopt;
+    const Money money = left.share(qty);
+    const qint64 num = unit.value(MarkNumerator).trimmed().toLongLong();
+    const qint64 den = unit.value(MarkDenominator).trimmed().toLongLong();
+    if (money.kopecks <= 0) return std::nullopt;
+    return num > 0 && den > num ? priceForPart(money, PackPart{num, den}) : priceForRefund(money, qty);
+}
+
+}  // namespace
+
+bool priceRefundRow(const SaleLedger& sale, ReceiptModel& receipt, int row, const QList<QStringList>& markedItems) {
+    std::optional<Money> unitPrice;
+    if (receipt.markType(row) != 0) {
+        unitPrice = markedUnitPrice(sale, receipt, row, markedItems);
+        if (!unitPrice) return false;
+    }
+    const std::optional<Money> money = unitPrice ? unitPrice : refundRowMoney(sale, receipt, row);
     if (!money) return false;
-    const Money price = priceForRefund(*money, receipt.quantity(row));
+    const Money price = unitPrice ? *unitPrice : priceForRefund(*money, receipt.quantity(row));
     if (price.kopecks <= 0 || price.toString() == receipt.attr(row, ReceiptModel::AttrBasePrice).trimmed()) return false;
     receipt.setAttr(row, ReceiptModel::AttrBasePrice, price.toString());
     receipt.setLineDiscount(row, QStringLiteral("N"), QStringLiteral("0"));

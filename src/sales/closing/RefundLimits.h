@@ -176,8 +176,11 @@ RefundableLine refundableFromLine(const QStringList& line, int paymentFlag);
 // row's goods are not priced by the sale (a free-price or marked row, goods
 // the sale did not sell).
 std::optional<Money> refundRowMoney(const SaleLedger& sale, const ReceiptModel& receipt, int row);
-// Prices `row` at that money (its price before discount, no discount);
-// true when the row changed and the receipt is to be recalculated.
-bool priceRefundRow(const SaleLedger& sale, ReceiptModel& receipt, int row);
+// Prices `row` at that money (its price before discount, no discount); a
+// marked position holding one unit at the money left of that unit (tobacco
+// keeps its price). True when the row changed and the receipt is to be
+// recalculated.
+bool priceRefundRow(const SaleLedger& sale, ReceiptModel& receipt, int row,
+                    const QList<QStringList>& markedItems = {});
 
 }  // namespace sales

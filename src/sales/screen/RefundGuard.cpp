@@ -139,7 +139,7 @@ QString refundEntryProblem(TfmReg& reg, int row, bool reprice) {
     if (!read.problem.isEmpty()) return read.problem;
     ReceiptModel& m = reg.receipt();
     // The row gives back its share of what is left, to the kopeck.
-    if (reprice && m.isActive(row) && priceRefundRow(read.ledger, m, row)) reg.RecalcReceipt();
+    if (reprice && m.isActive(row) && priceRefundRow(read.ledger, m, row, reg.MarkedItems())) reg.RecalcReceipt();
     return refundProblemOf(read.ledger, wantedFromReceipt(m, reg.MarkedItems()));
 }
 
