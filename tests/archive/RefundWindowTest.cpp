@@ -11,6 +11,8 @@
 #include "platform/db/Transaction.h"
 #include "platform/fiscal/RegisterEmulator.h"
 #include "sales/closing/CloseReceipt.h"
+#include "platform/sys/ProgramFolder.h"
+#include "sales/closing/PrintJournal.h"
 #include "sales/closing/ReceiptLines.h"
 #include "sales/closing/ReceiptStore.h"
 #include "sales/closing/RefundLimits.h"
@@ -1218,4 +1220,57 @@ TEST_F(RefundWindowTest, AWholeSaleWithPartsAtTheirOwnPricesComesBackWhole) {
     QTest::mouseClick(w->btnCheckOpen, Qt::LeftButton);
     EXPECT_EQ(messages.last(), sales::refundLimitText::kSaleFullyReturned);
     delete w.data();
+}
+
+// A return printed and not stored yet (still in the print journal) counts
+// against its sale at entry as a stored one does.
+TEST_F(RefundWindowTest, AReturnStillInThePrintJournalCountsAgainstItsSale) {
+    exec("UPDATE GOODS SET GOOD_PRICE='50.00', GOOD_COUNT='100', GOOD_EDIZM_FFD=0, GOOD_NALOG='6', GOOD_TYPE='Т' "
+         "WHERE GOOD_ID=7");
+    screen->setTaxSystem(2);
+    ASSERT_NO_FATAL_FAILURE(cashierWithShift("1000.00"));
+    installPositionEdits(*screen);
+    sales::ItemEntryController* entry = sales::installItemEntry(*screen);
+    ASSERT_TRUE(screen->setReceiptKind(1));
+    for (int i = 0; i < 2; ++i) {
+        screen->lblVvod->setText("7");
+        entry->btnCodeClick();
+    }
+    payInCashAndPrint();
+    ASSERT_TRUE(messages.boxes.empty()) << messages.last().toStdString();
+    const QString fpd = storedSaleFpd();
+    int saleId = 0;
+    {
+        fb::Transaction tr(db());
+        saleId = int(fb::query(tr, "SELECT DOC_ID FROM DOCUMENTS WHERE DOC_CHECK_TYPE=1").front().integer("DOC_ID"));
+    }
+
+    sales::JournalRecord record;
+    sales::PrintJournal journal(sys::programFolder());
+    record.id = journal.newId();
+    record.job.kind = 2;
+    record.job.refundedDocId = saleId;
+    record.job.refundedFiscalSign = fpd;
+    QStringList back = sales::emptyReceiptLine();
+    back[sales::LineGoodId] = "7";
+    back[sales::LineName] = "Хлеб";
+    back[sales::LineBasePrice] = back[sales::LinePrice] = "50.00";
+    back[sales::LineQty] = "2";
+    record.job.lines = {back};
+    ASSERT_TRUE(journal.put(record));
+
+    ASSERT_TRUE(screen->setReceiptKind(2));
+    screen->edFPD->setText(fpd);
+    messages.clear();
+    screen->lblVvod->setText("7");
+    entry->btnCodeClick();
+    EXPECT_EQ(messages.last(), sales::refundExceedsText("Хлеб", sales::Qty{}, sales::Qty::units(1)));
+    EXPECT_TRUE(screen->receipt().isEmpty());
+
+    ASSERT_TRUE(journal.remove(record.id));
+    messages.clear();
+    screen->lblVvod->setText("7");
+    entry->btnCodeClick();
+    EXPECT_TRUE(messages.boxes.empty()) << messages.last().toStdString();
+    EXPECT_EQ(rows(), QStringList{"1|7|P|Хлеб|1|50.00"});
 }
