@@ -65,8 +65,8 @@ bool soldWithoutCode(const StoredLine& line) {
 }
 
 QStringList uncodedEntry(const StoredLine& line) {
-    return {line.goodId.trimmed(), QString(), QString(), QString(), QString(), QStringLiteral("0"),
-            QStringLiteral("0"),   QStringLiteral("0"), QStringLiteral("0"), QStringLiteral("0")};
+    return {line.goodId.trimmed(), QString(),           QString(),           QString(),           QString(),
+            QStringLiteral("0"),   QStringLiteral("0"), QStringLiteral("0"), QStringLiteral("0"), QStringLiteral("0")};
 }
 
 // The stock unit the sale moved for this code, so that the return moves the
@@ -235,9 +235,9 @@ std::vector<std::optional<StoredLine>> linesLeftToReturn(const std::vector<Store
                 l.count = decimals || !qty[k].isWhole() ? qty[k].toWeightString() : qty[k].toWholeString();
             }
             const auto fraction = fractionOf(l);
-            const Money price =
-                fraction ? sales::priceForPart(money, sales::PackPart{fraction->first.toLongLong(), fraction->second.toLongLong()})
-                         : sales::priceForRefund(money, qty[k]);
+            const Money price = fraction ? sales::priceForPart(money, sales::PackPart{fraction->first.toLongLong(),
+                                                                                      fraction->second.toLongLong()})
+                                         : sales::priceForRefund(money, qty[k]);
             l.price = price.toString();
             out[idx[k]] = l;
         }
@@ -370,9 +370,9 @@ std::variant<RefundPlan, RefundError> buildRefundPlan(const StoredReceipt& recei
                 // quantity: priced so that it still gives back its money.
                 StoredLine asPiece = line;
                 const auto f = fractionOf(line);
-                const sales::Money money = sales::Money::formatRounded(
-                    sales::Rational::parse(line.price).value_or(sales::Rational{}) *
-                    sales::Rational(f->first.toLongLong(), f->second.toLongLong()));
+                const sales::Money money =
+                    sales::Money::formatRounded(sales::Rational::parse(line.price).value_or(sales::Rational{}) *
+                                                sales::Rational(f->first.toLongLong(), f->second.toLongLong()));
                 asPiece.price = sales::priceForRefund(money, sales::Qty::parseOr(line.count)).toString();
                 writeRow(m, row, asPiece, k, unit, true);
                 continue;

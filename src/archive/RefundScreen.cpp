@@ -170,8 +170,8 @@ void attachRefunds(TfmFindCheck& window, TfmReg& reg, fb::Connection& db, Marked
         sales::SaleLedger sale;
         try {
             fb::Transaction tr(db, fb::Transaction::Access::ReadOnly);
-            sale = sales::readSaleLedger(tr, int(receiptRow->integer(QStringLiteral("DOC_ID"))),
-                                         sales::pendingReturns());
+            sale =
+                sales::readSaleLedger(tr, int(receiptRow->integer(QStringLiteral("DOC_ID"))), sales::pendingReturns());
             tr.commit();
         } catch (const std::exception&) {
             ui::showError(sales::refundLimitText::kCannotTell, &w);
@@ -186,9 +186,9 @@ void attachRefunds(TfmFindCheck& window, TfmReg& reg, fb::Connection& db, Marked
             lines.push_back(*left[std::size_t(positionRow)]);
         }
         if (lines.empty()) {
-            ui::showError(whole ? sales::refundLimitText::kSaleFullyReturned
-                                : sales::refundLimitText::kPositionFullyReturned,
-                          &w);
+            ui::showError(
+                whole ? sales::refundLimitText::kSaleFullyReturned : sales::refundLimitText::kPositionFullyReturned,
+                &w);
             return;
         }
 

@@ -185,8 +185,8 @@ TEST(RefundPlan, UnitSoldWithoutItsCodeGoesBackWithTheCodedOnes) {
         checked.push_back(l.serial);
         return entry;
     };
-    RefundPlan plan = planOf(
-        buildRefundPlan({"1", 3, "", ""}, {pack, shoes}, {0, 0}, RefundMode::Whole, catalogue(), check));
+    RefundPlan plan =
+        planOf(buildRefundPlan({"1", 3, "", ""}, {pack, shoes}, {0, 0}, RefundMode::Whole, catalogue(), check));
     EXPECT_EQ(checked, std::vector<QString>{"SHOE000000001"}) << "only a code is checked by the register";
     ASSERT_EQ(plan.markedItems.size(), 2);
     EXPECT_EQ(plan.markedItems[0].mid(0, 5), (QStringList{"5", "", "", "", ""}));
@@ -230,8 +230,8 @@ TEST(RefundPlan, MarkedGoodsCountedInPiecesAndSoldByPartsOfAPackComeBackWithEver
     StoredLine whole = marked(line("2", "Творог", "400.00", "1.000"), "04600000000028", "A1");
     StoredLine part = marked(line("2", "Творог", "400.00", "0.300"), "04600000000028", "A2");
     part.fraction = "3/10";
-    const RefundPlan plan = planOf(
-        buildRefundPlan({"1", 3, "", ""}, {whole, part}, {0, 0}, RefundMode::Whole, catalogue(), acceptAll()));
+    const RefundPlan plan =
+        planOf(buildRefundPlan({"1", 3, "", ""}, {whole, part}, {0, 0}, RefundMode::Whole, catalogue(), acceptAll()));
     EXPECT_EQ(plan.receipt.cell(1, M::ColKind), "W");
     EXPECT_EQ(plan.receipt.cell(1, M::ColQty), "1.300");
     ASSERT_EQ(plan.markedItems.size(), 2);
@@ -263,7 +263,8 @@ TEST(RefundPlan, RefusalsNameTheFaultyLine) {
          RefundFailure::PriceConflict,
          "Хлеб"},
         {"a marked line before marked goods sold by weight",
-         {marked(line("5", "Сигареты", "150", "1"), "046", "S"), marked(line("2", "Сыр", "500", "0.250", 11), "046", "T")},
+         {marked(line("5", "Сигареты", "150", "1"), "046", "S"),
+          marked(line("2", "Сыр", "500", "0.250", 11), "046", "T")},
          counting,
          RefundFailure::WeighedMarked,
          "Сыр"},
@@ -296,8 +297,7 @@ TEST(RefundPlan, RefusalsNameTheFaultyLine) {
     for (const Case& c : cases) {
         std::vector<int> units;
         for (const StoredLine& l : c.lines) units.push_back(l.unit.value_or(0));
-        const auto result =
-            buildRefundPlan({"1", 1, "", ""}, c.lines, units, RefundMode::Whole, catalogue(), c.check);
+        const auto result = buildRefundPlan({"1", 1, "", ""}, c.lines, units, RefundMode::Whole, catalogue(), c.check);
         ASSERT_TRUE(std::holds_alternative<RefundError>(result)) << c.what;
         EXPECT_EQ(std::get<RefundError>(result).failure, c.failure) << c.what;
         EXPECT_EQ(std::get<RefundError>(result).name, c.name) << c.what;
@@ -384,7 +384,8 @@ TEST(RefundRun, CodesAcceptedForARefusedCopyAreForgotten) {
             if (l.serial == c.refusedSerial) return std::nullopt;
             return entry;
         };
-        const bool ok = runRefund({"1", 1, "", ""}, lines, RefundMode::Whole, target, units, catalogue(), check, nullptr);
+        const bool ok =
+            runRefund({"1", 1, "", ""}, lines, RefundMode::Whole, target, units, catalogue(), check, nullptr);
         EXPECT_EQ(ok, c.refusedSerial.isEmpty()) << c.what;
         EXPECT_EQ(target.forgotten, c.forgotten) << c.what;
     }
@@ -508,7 +509,9 @@ std::int64_t kopecksOf(std::int64_t priceKopecks, std::int64_t num, std::int64_t
     return (priceKopecks * num * 2 + den) / (den * 2);
 }
 
-QString money(std::int64_t kopecks) { return sales::Money{kopecks}.toString(); }
+QString money(std::int64_t kopecks) {
+    return sales::Money{kopecks}.toString();
+}
 
 }  // namespace
 
@@ -543,34 +546,34 @@ TEST(RefundLedger, RandomReturnsNeverGiveBackMoreAndAllOfItExactly) {
             const std::int64_t price = std::max<std::int64_t>(1, base - base * pick(0, 30) / 100);
             std::int64_t taken = 0;
             switch (pick(0, 2)) {
-            case 0: {  // weighed
-                const std::int64_t q = pick(1, 2500);
-                l.count = Qty{q}.toWeightString();
-                taken = kopecksOf(price, q, 1000);
-                break;
-            }
-            case 1: {  // pieces
-                const std::int64_t q = pick(1, 5);
-                l.count = QString::number(q);
-                taken = price * q;
-                break;
-            }
-            default: {  // marked units, parts of a pack at their own price
-                l.goodId = "30";
-                l.name = "Сырок";
-                l = marked(l, "04600000000028", "S" + QString::number(i));
-                l.markType = "13";
-                const std::int64_t n = pick(1, 7);
-                if (n < 7) {
-                    l.fraction = QString::number(n) + "/7";
-                    l.count = sales::packPartQuantity(sales::PackPart{n, 7}).toWeightString();
-                    taken = kopecksOf(price, n, 7);
-                } else {
-                    l.count = "1";
-                    taken = price;
+                case 0: {  // weighed
+                    const std::int64_t q = pick(1, 2500);
+                    l.count = Qty{q}.toWeightString();
+                    taken = kopecksOf(price, q, 1000);
+                    break;
                 }
-                break;
-            }
+                case 1: {  // pieces
+                    const std::int64_t q = pick(1, 5);
+                    l.count = QString::number(q);
+                    taken = price * q;
+                    break;
+                }
+                default: {  // marked units, parts of a pack at their own price
+                    l.goodId = "30";
+                    l.name = "Сырок";
+                    l = marked(l, "04600000000028", "S" + QString::number(i));
+                    l.markType = "13";
+                    const std::int64_t n = pick(1, 7);
+                    if (n < 7) {
+                        l.fraction = QString::number(n) + "/7";
+                        l.count = sales::packPartQuantity(sales::PackPart{n, 7}).toWeightString();
+                        taken = kopecksOf(price, n, 7);
+                    } else {
+                        l.count = "1";
+                        taken = price;
+                    }
+                    break;
+                }
             }
             l.price = money(price);
             if (taken == 0) continue;
@@ -644,32 +647,39 @@ TEST(RefundLedger, RandomReturnsNeverGiveBackMoreAndAllOfItExactly) {
             const std::size_t i = std::size_t(pick(0, std::int64_t(lines.size()) - 1));
             const auto kindStep = pick(0, 3);
             switch (kindStep) {
-            case 0: {  // entered on the main screen: any catalogue price, then the sale's share
-                const StoredLine& l = lines[i];
-                if (!l.serial.isEmpty()) break;
-                const sales::LeftOf left = ledger.entryLeft(l.goodId, "");
-                if (!left.qty.isPositive()) break;
-                const bool weighed = l.count.contains('.');
-                const Qty q = weighed ? Qty{pick(1, left.qty.thousandths)} : Qty::units(pick(1, left.qty.thousandths / 1000));
-                M receipt;
-                receipt.reset();
-                sales::GoodRecord g{l.goodId, l.name, money(pick(1, 99999)), weighed ? "1" : "0", "Т", "643", "0",
-                                    "11", "6"};
-                const int row = sales::addGoodPosition(receipt, g, g.price, q);
-                const bool repriced = pick(0, 3) != 0;
-                if (repriced) sales::priceRefundRow(ledger, receipt, row);
-                ASSERT_TRUE(sales::RecalcReceipt(receipt, {}).ok());
-                const Money share = sales::refundRowMoney(ledger, receipt, row).value_or(Money{});
-                const bool accepted = giveBack(receipt, {});
-                if (accepted && receipt.lineSum(row) < share) lowered.insert(l.goodId);
-                if (repriced) {
-                    EXPECT_TRUE(accepted);
+                case 0: {  // entered on the main screen: any catalogue price, then the sale's share
+                    const StoredLine& l = lines[i];
+                    if (!l.serial.isEmpty()) break;
+                    const sales::LeftOf left = ledger.entryLeft(l.goodId, "");
+                    if (!left.qty.isPositive()) break;
+                    const bool weighed = l.count.contains('.');
+                    const Qty q =
+                        weighed ? Qty{pick(1, left.qty.thousandths)} : Qty::units(pick(1, left.qty.thousandths / 1000));
+                    M receipt;
+                    receipt.reset();
+                    sales::GoodRecord g{l.goodId, l.name, money(pick(1, 99999)), weighed ? "1" : "0", "Т", "643", "0",
+                                        "11",     "6"};
+                    const int row = sales::addGoodPosition(receipt, g, g.price, q);
+                    const bool repriced = pick(0, 3) != 0;
+                    if (repriced) sales::priceRefundRow(ledger, receipt, row);
+                    ASSERT_TRUE(sales::RecalcReceipt(receipt, {}).ok());
+                    const Money share = sales::refundRowMoney(ledger, receipt, row).value_or(Money{});
+                    const bool accepted = giveBack(receipt, {});
+                    if (accepted && receipt.lineSum(row) < share) lowered.insert(l.goodId);
+                    if (repriced) {
+                        EXPECT_TRUE(accepted);
+                    }
+                    break;
                 }
-                break;
-            }
-            case 1: copy(RefundMode::One, false, i); break;
-            case 2: copy(RefundMode::Whole, false, 0); break;
-            default: copy(RefundMode::Whole, pick(0, 1) == 1, 0); break;
+                case 1:
+                    copy(RefundMode::One, false, i);
+                    break;
+                case 2:
+                    copy(RefundMode::Whole, false, 0);
+                    break;
+                default:
+                    copy(RefundMode::Whole, pick(0, 1) == 1, 0);
+                    break;
             }
         }
         // Everything left goes back: exactly what the sale took.

@@ -65,9 +65,13 @@ bool namesNoGoods(const QString& goodId, const QString& name) {
     return goodId.trimmed().toLongLong() == 0 && name.trimmed().isEmpty();
 }
 
-QString quantityShown(Qty q) { return q.isWhole() ? q.toWholeString() : q.toWeightString(); }
+QString quantityShown(Qty q) {
+    return q.isWhole() ? q.toWholeString() : q.toWeightString();
+}
 
-bool sameSerial(const QString& a, const QString& b) { return a.compare(b, Qt::CaseInsensitive) == 0; }
+bool sameSerial(const QString& a, const QString& b) {
+    return a.compare(b, Qt::CaseInsensitive) == 0;
+}
 
 }  // namespace
 
@@ -80,7 +84,9 @@ QString refundGoodsKey(const QString& goodId, const QString& name, const QString
     return QStringLiteral("0|") + name.trimmed().toUpper() + QLatin1Char('|') + (p ? p->toString() : price.trimmed());
 }
 
-QString refundGoodsKey(const RefundableLine& line) { return refundGoodsKey(line.goodId, line.name, line.price); }
+QString refundGoodsKey(const RefundableLine& line) {
+    return refundGoodsKey(line.goodId, line.name, line.price);
+}
 
 namespace {
 
@@ -177,9 +183,12 @@ void SaleLedger::giveBack(const RefundableLine& line) {
         const bool last = i + 1 == targets.size();
         const Qty q = line.qtyKnown ? (last ? qty : Qty{std::min(qty.thousandths, e.leftQty().thousandths)}) : Qty{};
         Money m;
-        if (last) m = money;
-        else if (line.qtyKnown) m = std::min(money, refundShare(e.leftMoney(), e.leftQty(), q));
-        else m = std::min(money, e.leftMoney());
+        if (last)
+            m = money;
+        else if (line.qtyKnown)
+            m = std::min(money, refundShare(e.leftMoney(), e.leftQty(), q));
+        else
+            m = std::min(money, e.leftMoney());
         e.givenQty = e.givenQty + q;
         e.given += m;
         qty.thousandths -= q.thousandths;
@@ -390,8 +399,7 @@ std::vector<RefundWanted> wantedFromLines(const QList<QStringList>& lines, int p
         if (line.size() < kReceiptLineSize) continue;
         const RefundableLine l = refundableFromLine(line, paymentFlag);
         const bool none = namesNoGoods(l.goodId, l.name);
-        out.push_back(
-            RefundWanted{none ? QString() : refundGoodsKey(l), l.serial, l.name, l.qty, l.sum, l.qtyKnown});
+        out.push_back(RefundWanted{none ? QString() : refundGoodsKey(l), l.serial, l.name, l.qty, l.sum, l.qtyKnown});
     }
     return out;
 }
@@ -422,8 +430,8 @@ std::vector<RefundWanted> wantedFromReceipt(const ReceiptModel& receipt, const Q
         if (!receipt.isActive(r)) continue;
         const QString key = rowKey(receipt, r);
         const QString name = receipt.cell(r, ReceiptModel::ColName);
-        const QList<QStringList> units = receipt.markType(r) != 0 ? unitsOfRow(receipt, r, markedItems)
-                                                                   : QList<QStringList>();
+        const QList<QStringList> units =
+            receipt.markType(r) != 0 ? unitsOfRow(receipt, r, markedItems) : QList<QStringList>();
         if (units.isEmpty()) {
             out.push_back(RefundWanted{key, QString(), name, receipt.quantity(r), receipt.lineSum(r), true});
             continue;
@@ -492,7 +500,8 @@ bool priceRefundRow(const SaleLedger& sale, ReceiptModel& receipt, int row, cons
     const std::optional<Money> money = unitPrice ? unitPrice : refundRowMoney(sale, receipt, row);
     if (!money) return false;
     const Money price = unitPrice ? *unitPrice : priceForRefund(*money, receipt.quantity(row));
-    if (price.kopecks <= 0 || price.toString() == receipt.attr(row, ReceiptModel::AttrBasePrice).trimmed()) return false;
+    if (price.kopecks <= 0 || price.toString() == receipt.attr(row, ReceiptModel::AttrBasePrice).trimmed())
+        return false;
     receipt.setAttr(row, ReceiptModel::AttrBasePrice, price.toString());
     receipt.setLineDiscount(row, QStringLiteral("N"), QStringLiteral("0"));
     return true;

@@ -180,7 +180,6 @@ std::optional<Money> refundRowMoney(const SaleLedger& sale, const ReceiptModel& 
 // marked position holding one unit at the money left of that unit (tobacco
 // keeps its price). True when the row changed and the receipt is to be
 // recalculated.
-bool priceRefundRow(const SaleLedger& sale, ReceiptModel& receipt, int row,
-                    const QList<QStringList>& markedItems = {});
+bool priceRefundRow(const SaleLedger& sale, ReceiptModel& receipt, int row, const QList<QStringList>& markedItems = {});
 
 }  // namespace sales

@@ -35,7 +35,9 @@ fb::Connection* database(const TfmReg& reg) {
     return &core::DataModule1->IBDatabase1();
 }
 
-bool isReturn(const TfmReg& reg) { return reg.receiptKind() == KindSaleReturn; }
+bool isReturn(const TfmReg& reg) {
+    return reg.receiptKind() == KindSaleReturn;
+}
 
 // The sale's ledger, or why it cannot be known.
 struct LedgerRead {
@@ -91,11 +93,17 @@ std::optional<int> chooseRefundSaleInWindow(const std::vector<SaleBySign>& sales
     return chosen;
 }
 
-void setRefundSaleChooser(RefundSaleChooser c) { chooser() = c ? std::move(c) : chooseRefundSaleInWindow; }
+void setRefundSaleChooser(RefundSaleChooser c) {
+    chooser() = c ? std::move(c) : chooseRefundSaleInWindow;
+}
 
-void setPendingReturnsSource(std::function<QList<PrintJob>()> source) { pendingSource() = std::move(source); }
+void setPendingReturnsSource(std::function<QList<PrintJob>()> source) {
+    pendingSource() = std::move(source);
+}
 
-QList<PrintJob> pendingReturns() { return pendingSource() ? pendingSource()() : QList<PrintJob>{}; }
+QList<PrintJob> pendingReturns() {
+    return pendingSource() ? pendingSource()() : QList<PrintJob>{};
+}
 
 QString resolveRefundedSale(TfmReg& reg, bool ask) {
     if (!isReturn(reg) || controlTag(reg.edFPD) != 0) return {};
@@ -113,8 +121,9 @@ QString resolveRefundedSale(TfmReg& reg, bool ask) {
     } catch (const std::exception&) {
         return refundLimitText::kCannotTell;
     }
-    // A sign no stored sale carries: a return the Parts allow, with no limit
-    // known here; the register gets the sign as a number.
+    // A sign no stored sale carries (a sale of another till, say): the
+    // return goes on with no limit known here; the register gets the sign
+    // as a number.
     if (sales.empty()) {
         if (*sign != typed) reg.edFPD->setText(*sign);
         return {};
@@ -143,7 +152,9 @@ QString refundEntryProblem(TfmReg& reg, int row, bool reprice) {
     return refundProblemOf(read.ledger, wantedFromReceipt(m, reg.MarkedItems()));
 }
 
-QString refundReceiptProblem(TfmReg& reg) { return refundEntryProblem(reg, 0, false); }
+QString refundReceiptProblem(TfmReg& reg) {
+    return refundEntryProblem(reg, 0, false);
+}
 
 void attachRefundSignField(TfmReg& reg) {
     QLineEdit* field = reg.edFPD;
