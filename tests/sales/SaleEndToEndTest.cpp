@@ -26,6 +26,7 @@
 #include <QTemporaryDir>
 #include <QLabel>
 #include <QLineEdit>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
@@ -61,6 +62,21 @@ GoodRecord goodRecord(const QString& id, const QString& name, const QString& pri
 }
 
 using testsupport::DroppedConnection;
+
+// Tells each paint of the widget it watches.
+class PaintSpy : public QObject {
+public:
+    explicit PaintSpy(std::function<void(QWidget*)> painted) : painted_(std::move(painted)) {}
+
+protected:
+    bool eventFilter(QObject* o, QEvent* e) override {
+        if (e->type() == QEvent::Paint) painted_(static_cast<QWidget*>(o));
+        return false;
+    }
+
+private:
+    std::function<void(QWidget*)> painted_;
+};
 
 class SaleEndToEndTest : public salestest::SaleScreenTest {
 protected:
@@ -261,6 +277,44 @@ TEST_F(SaleEndToEndTest, PurchaseReturnIsPrintedStoredAndTakesTheGoodsOut) {
     EXPECT_EQ(rows("SELECT * FROM DOCUMENTS_DETAIL").size(), 1u);
     EXPECT_EQ(stock(11), "9");
     expectReadyForNextSale();
+}
+
+// A long receipt: the receipt window shows how far the register got and
+// paints meanwhile, and no timer of the program runs in the middle of it.
+TEST_F(SaleEndToEndTest, LongReceiptShowsItsProgressWhilePrintingAndNothingElseRunsMeanwhile) {
+    constexpr int kPositions = 300;
+    for (int i = 0; i < kPositions; ++i)
+        addGoodPosition(screen->receipt(), goodRecord("11", "Хлеб", "50.00", "нет", "1", "0"), "50.00", Qty::units(1));
+    ASSERT_EQ(screen->RecalcReceipt(), 0);
+
+    int paintedMidway = 0;
+    int lastShown = 0;
+    int ticks = 0;
+    int ticksMidway = 0;
+    const auto midway = [this] { return kkt->state().receipt.has_value(); };
+    PaintSpy spy([&](QWidget* bar) {
+        if (!midway()) return;
+        ++paintedMidway;
+        lastShown = static_cast<QProgressBar*>(bar)->value();
+    });
+    QTimer ticking;
+    QObject::connect(&ticking, &QTimer::timeout, &ticking, [&] {
+        ++ticks;
+        if (midway()) ++ticksMidway;
+    });
+    ticking.start(1);
+    when([] { return fmCheckInfo != nullptr; }, [&spy] { fmCheckInfo->pbPrint->installEventFilter(&spy); });
+    payWith(QString());
+    afterPrinting([] { EXPECT_TRUE(fmCheckInfo->pbPrint->isHidden()); });
+    QTest::mouseClick(screen->btnCloseCheck, Qt::LeftButton);
+
+    EXPECT_TRUE(messages.boxes.empty()) << messages.last().toStdString();
+    EXPECT_EQ(rows("SELECT * FROM DOCUMENTS").size(), 1u);
+    EXPECT_GT(paintedMidway, 1);
+    EXPECT_GT(lastShown, 0);
+    EXPECT_LE(lastShown, kPositions);
+    EXPECT_GT(ticks, 0);
+    EXPECT_EQ(ticksMidway, 0);
 }
 
 TEST_F(SaleEndToEndTest, RefusedRegistrationKeepsTheReceiptOnTheScreen) {

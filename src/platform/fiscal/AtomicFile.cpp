@@ -29,7 +29,9 @@ bool fail(QString* error, const QString& text) {
     return false;
 }
 
-bool writeAll(int fd, const QByteArray& bytes) {
+}  // namespace
+
+bool writeWhole(int fd, const QByteArray& bytes) {
     const char* data = bytes.constData();
     qsizetype left = bytes.size();
     while (left > 0) {
@@ -38,13 +40,21 @@ bool writeAll(int fd, const QByteArray& bytes) {
             if (errno == EINTR) continue;
             return false;
         }
+        if (n == 0) {
+            errno = ENOSPC;
+            return false;
+        }
         data += n;
         left -= n;
     }
     return true;
 }
 
-}  // namespace
+void syncFolderOf(const QString& path) {
+    Fd dir;
+    dir.fd = ::open(QFile::encodeName(QFileInfo(path).absolutePath()).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dir.fd >= 0) ::fsync(dir.fd);
+}
 
 QString temporaryPathFor(const QString& path) { return path + QStringLiteral(".tmp"); }
 
@@ -67,7 +77,7 @@ bool writeFileAtomically(const QString& path, const QByteArray& bytes, QString* 
         file.fd = ::open(temporary.constData(), O_CREAT | O_TRUNC | O_WRONLY | O_CLOEXEC, 0644);
         if (file.fd < 0) return fail(error, systemError(temporaryPathFor(path)));
     }
-    if (!writeAll(file.fd, bytes)) {
+    if (!writeWhole(file.fd, bytes)) {
         const QString text = systemError(path);
         if (!unnamed) ::unlink(temporary.constData());
         return fail(error, text);
@@ -90,9 +100,7 @@ bool writeFileAtomically(const QString& path, const QByteArray& bytes, QString* 
     }
     // The new name itself must reach the disk, or a power cut may bring the
     // old file back after the program went on as if the new one were there.
-    Fd dir;
-    dir.fd = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (dir.fd >= 0) ::fsync(dir.fd);
+    syncFolderOf(path);
     return true;
 }
 

@@ -16,6 +16,13 @@ bool writeFileAtomically(const QString& path, const QByteArray& bytes, QString* 
 // rename: a kill in that instant leaves it behind, and the next start removes
 // it (removeStaleTemporaries). Nobody else writes that name.
 QString temporaryPathFor(const QString& path);
+
+// Writes all of `bytes` to the descriptor, going on after a short write;
+// false (errno set) on an error.
+bool writeWhole(int fd, const QByteArray& bytes);
+// Puts the names of the folder holding `path` on the disk: a file created
+// there survives a power cut only once its name has.
+void syncFolderOf(const QString& path);
 void removeStaleTemporaries(const QString& path);
 
 }  // namespace fiscal

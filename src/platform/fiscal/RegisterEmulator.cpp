@@ -47,6 +47,7 @@ QString newSerialNumber() {
 
 RegisterEmulator::RegisterEmulator(const QString& folder)
     : statePath_(QDir(folder).filePath(kStateFileName)),
+      log_(QDir(folder).filePath(kLogFileName)),
       tape_(QDir(folder).filePath(kTapeFileName), kModelName) {
     QDir().mkpath(folder);
     removeStaleTemporaries(statePath_);
@@ -121,6 +122,7 @@ bool RegisterEmulator::takeUpStateFile() {
     case StateFile::Status::Loaded:
         state_ = file.state;
         fault_.clear();
+        takeUpLog();
         return true;
     case StateFile::Status::Unreadable:
         // The fiscal drive's memory cannot be made up: a register with fresh
@@ -140,7 +142,29 @@ bool RegisterEmulator::takeUpStateFile() {
         qWarning("Register state %s not written: %s", qPrintable(statePath_), qPrintable(error));
     state_ = fresh;
     fault_.clear();
+    // Lines of a register that is gone belong to nobody.
+    log_.discard();
     return true;
+}
+
+void RegisterEmulator::takeUpLog() {
+    if (!log_.exists()) return;
+    if (log_.replay(state_) == 0) {
+        log_.discard();
+        return;
+    }
+    // The state file takes the positions over; until it can, the log keeps
+    // them, and only lines whole on the disk go before the next.
+    QString error;
+    RegisterState next = state_;
+    next.generation += 1;
+    if (saveState(statePath_, next, &error)) {
+        state_ = next;
+        log_.discard();
+    } else {
+        qWarning("Register state %s not written: %s", qPrintable(statePath_), qPrintable(error));
+        log_.dropTornTail();
+    }
 }
 
 QString RegisterEmulator::stateFaultText(const QString& path) {
@@ -158,7 +182,7 @@ RegisterEmulator::Call RegisterEmulator::enter(const char* method, bool needsCon
     errorCode_ = LIBFPTR_OK;
     errorText_.clear();
     const QString name = QString::fromLatin1(method);
-    journal_.append({name, call.in, LIBFPTR_OK});
+    journalCall(name, call.in);
     std::optional<Failure> failure;
     if (failOnce_.contains(name))
         failure = failOnce_.take(name);
@@ -181,14 +205,26 @@ int RegisterEmulator::refuse(int code, const QString& text) {
     return -1;
 }
 
+void RegisterEmulator::journalCall(const QString& method, const ParamList& in) {
+    // Dropped a half at a time, so that keeping it bounded costs nothing per call.
+    if (journal_.size() >= 2 * kJournalKept) journal_.remove(0, journal_.size() - kJournalKept);
+    journal_.append({method, in, LIBFPTR_OK});
+}
+
 bool RegisterEmulator::commit(const RegisterState& next) {
+    // Lines of the log name the generation they extend: once the new state
+    // is on the disk they are never applied again, even if a kill keeps
+    // the log from going.
+    RegisterState written = next;
+    written.generation = state_.generation + 1;
     QString error;
-    if (!saveState(statePath_, next, &error)) {
+    if (!saveState(statePath_, written, &error)) {
         qWarning("Register state %s not written: %s", qPrintable(statePath_), qPrintable(error));
         refuse(LIBFPTR_ERROR_STORAGE, QStringLiteral("Ошибка записи в память ККТ"));
         return false;
     }
-    state_ = next;
+    state_ = std::move(written);
+    log_.discard();
     return true;
 }
 
@@ -297,7 +333,7 @@ QString RegisterEmulator::errorDescription() const {
 int RegisterEmulator::resetError() {
     // Touches neither the inputs being prepared nor the outputs being read.
     std::lock_guard lock(mutex_);
-    journal_.append({QStringLiteral("resetError"), {}, LIBFPTR_OK});
+    journalCall(QStringLiteral("resetError"), {});
     errorCode_ = LIBFPTR_OK;
     errorText_.clear();
     return 0;

@@ -8,6 +8,7 @@
 // started from a worker thread while the window thread waits.
 #include "platform/fiscal/FiscalDriver.h"
 #include "platform/fiscal/MarkingValidation.h"
+#include "platform/fiscal/RegisterLog.h"
 #include "platform/fiscal/RegisterState.h"
 #include "platform/fiscal/RegisterTape.h"
 
@@ -43,6 +44,11 @@ public:
     static inline const QString kModelName = QStringLiteral("Эмулятор ККТ");
     static inline const QString kStateFileName = QStringLiteral("fiscal_register.json");
     static inline const QString kTapeFileName = QStringLiteral("tape.txt");
+    // The positions of the open receipt since the state file was last written.
+    static inline const QString kLogFileName = QStringLiteral("fiscal_register.log");
+    // The calls journal() keeps at least: the newest ones, so that a till
+    // running for days does not grow with every receipt.
+    static constexpr qsizetype kJournalKept = 1024;
 
     explicit RegisterEmulator(const QString& folder);
     ~RegisterEmulator() override = default;
@@ -91,6 +97,8 @@ public:
     void failNext(const QString& method, int code, const QString& text);
     void failAlways(const QString& method, int code, const QString& text);
     void clearFailures();
+    // The calls made since clearJournal(), at most the newest kJournalKept
+    // and a little more.
     QList<JournalEntry> journal() const;
     void clearJournal();
     // What validating this code yields; other codes get the default script.
@@ -102,6 +110,7 @@ public:
     // Why the register cannot be connected (its state file is damaged); empty when it can.
     QString fault() const;
     QString statePath() const { return statePath_; }
+    QString logPath() const { return log_.path(); }
     QString tapePath() const { return tape_.path(); }
 
 protected:
@@ -122,7 +131,10 @@ private:
 
     Call enter(const char* method, bool needsConnection = true);
     int refuse(int code, const QString& text);
+    // Writes `next` whole as the register's state (the log is emptied);
+    // false: refused, nothing changed.
     bool commit(const RegisterState& next);
+    void journalCall(const QString& method, const ParamList& in);
     void printTape(const QStringList& lines);
     // Refuses (a printer fault) when the tape cannot be written: a document
     // is fiscalised only when it can also go on paper.
@@ -145,12 +157,15 @@ private:
     // Reads the state file into state_, or sets fault_ when it is damaged;
     // a missing file makes a new register. False on a fault.
     bool takeUpStateFile();
+    // Adds what the log holds to the state just read and writes it whole.
+    void takeUpLog();
     static QString stateFaultText(const QString& path);
     FiscalDocument nextDocument(qint64 sum) const;
     void takeCashier(RegisterState& next, const ParamList& in) const;
 
     mutable std::mutex mutex_;
     QString statePath_;
+    RegisterLog log_;
     RegisterTape tape_;
     RegisterState state_;
     QString fault_;  // non-empty: the state file is damaged and nothing is written

@@ -126,6 +126,17 @@ int RegisterEmulator::registration() {
                 return refuse(LIBFPTR_ERROR_INVALID_PARAM,
                               QStringLiteral("Код маркировки уже зарегистрирован в чеке"));
     }
+    // One line of the log, not the whole state: the cost of a position must
+    // not grow with the positions before it.
+    if (log_.usable()) {
+        QString error;
+        if (!log_.append(state_, position, &error)) {
+            qWarning("Register log %s not written: %s", qPrintable(log_.path()), qPrintable(error));
+            return refuse(LIBFPTR_ERROR_STORAGE, QStringLiteral("Ошибка записи в память ККТ"));
+        }
+        state_.receipt->positions.append(position);
+        return 0;
+    }
     RegisterState next = state_;
     next.receipt->positions.append(position);
     return commit(next) ? 0 : -1;

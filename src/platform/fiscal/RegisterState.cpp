@@ -37,7 +37,9 @@ QDateTime dateTimeFrom(const QJsonValue& v) {
     return QDateTime::fromString(v.toString(), Qt::ISODate);
 }
 
-QJsonObject toJson(const ReceiptPosition& p) {
+}  // namespace
+
+QJsonObject positionToJson(const ReceiptPosition& p) {
     return {{"name", p.name},
             {"price", p.price},
             {"quantity", p.quantity},
@@ -49,7 +51,7 @@ QJsonObject toJson(const ReceiptPosition& p) {
             {"fractionalQuantity", p.fractionalQuantity}};
 }
 
-ReceiptPosition positionFrom(const QJsonObject& o) {
+ReceiptPosition positionFromJson(const QJsonObject& o) {
     ReceiptPosition p;
     p.name = o["name"].toString();
     p.price = o["price"].toInteger();
@@ -63,9 +65,11 @@ ReceiptPosition positionFrom(const QJsonObject& o) {
     return p;
 }
 
+namespace {
+
 QJsonObject toJson(const OpenReceipt& r) {
     QJsonArray positions;
-    for (const auto& p : r.positions) positions.append(toJson(p));
+    for (const auto& p : r.positions) positions.append(positionToJson(p));
     QJsonArray payments;
     for (const auto& p : r.payments) payments.append(QJsonObject{{"type", p.type}, {"sum", p.sum}});
     return {{"type", r.type},
@@ -86,7 +90,7 @@ OpenReceipt receiptFrom(const QJsonObject& o) {
     r.buyerName = o["buyerName"].toString();
     r.buyerInn = o["buyerInn"].toString();
     r.refundedFiscalSign = o["refundedFiscalSign"].toString();
-    for (const auto& v : o["positions"].toArray()) r.positions.append(positionFrom(v.toObject()));
+    for (const auto& v : o["positions"].toArray()) r.positions.append(positionFromJson(v.toObject()));
     for (const auto& v : o["payments"].toArray())
         r.payments.append({v.toObject()["type"].toInt(), v.toObject()["sum"].toInteger()});
     return r;
@@ -97,6 +101,7 @@ OpenReceipt receiptFrom(const QJsonObject& o) {
 QJsonObject toJson(const RegisterState& s) {
     QJsonObject json{
         {"serialNumber", s.serialNumber},
+        {"generation", s.generation},
         {"shiftNumber", s.shiftNumber},
         {"shiftOpen", s.shiftOpen},
         {"shiftOpenedAt", dateTimeText(s.shiftOpenedAt)},
@@ -132,6 +137,7 @@ QJsonObject toJson(const RegisterState& s) {
 RegisterState stateFromJson(const QJsonObject& o) {
     RegisterState s;
     s.serialNumber = o["serialNumber"].toString();
+    s.generation = o["generation"].toInteger();
     s.shiftNumber = o["shiftNumber"].toInt();
     s.shiftOpen = o["shiftOpen"].toBool();
     s.shiftOpenedAt = dateTimeFrom(o["shiftOpenedAt"]);

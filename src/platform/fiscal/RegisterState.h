@@ -1,8 +1,9 @@
 #pragma once
 // What the register remembers: the shift, its counters, the last fiscal
 // document, the cash in the drawer, the receipt being built and the marking
-// codes the fiscal drive has accepted. It is kept in a JSON file and written
-// atomically after every change, so a restart finds it as it was.
+// codes the fiscal drive has accepted. It is kept in a JSON file written
+// atomically after every change, except that the positions of the open
+// receipt go to a log beside it (RegisterLog), so a restart finds it as it was.
 #include <QDateTime>
 #include <QJsonObject>
 #include <QList>
@@ -71,6 +72,9 @@ struct ShiftTotals {
 
 struct RegisterState {
     QString serialNumber;
+    // Counts the writes of the whole state file; the positions logged beside
+    // it (RegisterLog) name the generation they extend.
+    qint64 generation = 0;
     int shiftNumber = 0;  // the current shift, or the last one when closed
     bool shiftOpen = false;
     QDateTime shiftOpenedAt;
@@ -89,6 +93,8 @@ struct RegisterState {
 };
 
 QJsonObject toJson(const RegisterState& state);
+QJsonObject positionToJson(const ReceiptPosition& position);
+ReceiptPosition positionFromJson(const QJsonObject& json);
 RegisterState stateFromJson(const QJsonObject& json);
 
 // What the state file holds. A file that exists but is no state (cut short,

@@ -1,11 +1,13 @@
 #include "platform/fiscal/RegisterTape.h"
 
 #include "platform/fiscal/Amounts.h"
+#include "platform/fiscal/AtomicFile.h"
 #include "platform/fiscal/FiscalConstants.h"
 
 #include <QFile>
 #include <QRegularExpression>
 
+#include <fcntl.h>
 #include <unistd.h>
 
 namespace fiscal {
@@ -176,11 +178,29 @@ QStringList RegisterTape::cashIncome(const RegisterState& state, qint64 sum, con
     return lines;
 }
 
+namespace {
+
+// One attempt: the whole document reaches the disk, or the tape is left
+// exactly as it was (whatever part of it went in is cut off again).
+bool appendWhole(int fd, const QByteArray& text) {
+    const off_t before = ::lseek(fd, 0, SEEK_END);
+    if (before < 0) return false;
+    if (writeWhole(fd, text) && ::fsync(fd) == 0) return true;
+    if (::ftruncate(fd, before) == 0) ::fsync(fd);
+    return false;
+}
+
+}  // namespace
+
 bool RegisterTape::print(const QStringList& lines) const {
-    QFile file(path_);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Append)) return false;
+    const int fd = ::open(QFile::encodeName(path_).constData(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
+    if (fd < 0) return false;
     const QByteArray text = (lines.join(u'\n') + u'\n').toUtf8();
-    return file.write(text) == text.size() && file.flush() && ::fsync(file.handle()) == 0;
+    // A write the disk refused once is tried once more at once: a document
+    // is on the tape whole and once, or not at all and still waiting.
+    const bool printed = appendWhole(fd, text) || appendWhole(fd, text);
+    ::close(fd);
+    return printed;
 }
 
 bool RegisterTape::writable() const {

@@ -20,8 +20,8 @@ public:
     QStringList shiftReport(const RegisterState& state, const QDateTime& at, const FiscalDocument* doc) const;
     QStringList cashIncome(const RegisterState& state, qint64 sum, const QDateTime& at) const;
 
-    // Appends one document and puts it on the disk; false when the file
-    // cannot be written.
+    // Appends one document whole and puts it on the disk; false when the
+    // file cannot take it, which then holds no part of it.
     bool print(const QStringList& lines) const;
     // Whether a document could be appended now (the file opens for writing).
     bool writable() const;

@@ -6,6 +6,8 @@
 #include "sales/closing/PrintSettle.h"
 #include "sales/closing/ReceiptLines.h"
 
+#include <QThread>
+
 namespace sales {
 
 using namespace fiscal;
@@ -352,6 +354,70 @@ PrintOutcome ReceiptPrinter::resolveUnresolved(IFiscalDriver* driver) {
 }
 
 PrintOutcome ReceiptPrinter::printNew(IFiscalDriver& kkt, const PrintJob& job) {
+    PrintOutcome o = printOnRegister(kkt, job);
+    startClean_ = o.state != PrintOutcome::State::Printed;
+    return o;
+}
+
+namespace {
+
+// The marking system's answer is awaited this often and this many times
+// before a resent code is given up.
+constexpr int kResendPollMs = 100;
+constexpr int kResendPolls = 100;
+
+QString markResendRefused(int row, const QString& description) {
+    return QStringLiteral(" Код маркировки позиции ") + QString::number(row) +
+           QStringLiteral(" не принят ККТ при повторной печати.     ") + kCrLf + driverAnswer(description) + kCrLf +
+           kCrLf + QStringLiteral(" Чек не напечатан.     ");
+}
+
+// What the register's failed call said, and the check it had running ended.
+QString endCheck(IFiscalDriver& kkt) {
+    const QString description = kkt.errorDescription();
+    kkt.cancelMarkingCodeValidation();
+    return description;
+}
+
+}  // namespace
+
+QString ReceiptPrinter::resendMarkingCodes(IFiscalDriver& kkt, const PrintJob& job) {
+    // A check left running holds the drive.
+    kkt.cancelMarkingCodeValidation();
+    for (int i = 0; i < job.lines.size(); ++i) {
+        const QStringList& line = job.lines[i];
+        if (wholeNumber(line[LineMarkType]).value_or(0) == 0 || soldWithoutCode(line)) continue;
+        kkt.setParam(LIBFPTR_PARAM_MARKING_CODE_TYPE, LIBFPTR_MCT12_AUTO);
+        kkt.setParam(LIBFPTR_PARAM_MARKING_CODE, line[LineMarkCode]);
+        kkt.setParam(LIBFPTR_PARAM_MARKING_CODE_STATUS, wholeNumber(line[LineMarkStatus]).value_or(0));
+        kkt.setParam(LIBFPTR_PARAM_MARKING_PROCESSING_MODE, 0);
+        if (!line[LineFraction].trimmed().isEmpty()) {
+            kkt.setParam(LIBFPTR_PARAM_QUANTITY, 1);
+            kkt.setParam(LIBFPTR_PARAM_MEASUREMENT_UNIT, LIBFPTR_IU_PIECE);
+            kkt.setParam(LIBFPTR_PARAM_MARKING_FRACTIONAL_QUANTITY, line[LineFraction].trimmed());
+        }
+        kkt.setParam(LIBFPTR_PARAM_MARKING_WAIT_FOR_VALIDATION_RESULT, true);
+        if (kkt.beginMarkingCodeValidation() != 0 || kkt.errorCode() != 0)
+            return markResendRefused(i + 1, endCheck(kkt));
+        for (int poll = 0;; ++poll) {
+            if (kkt.getMarkingCodeValidationStatus() != 0 || kkt.errorCode() != 0)
+                return markResendRefused(i + 1, endCheck(kkt));
+            if (kkt.getParamBool(LIBFPTR_PARAM_MARKING_CODE_VALIDATION_READY)) break;
+            if (poll >= kResendPolls) {
+                kkt.cancelMarkingCodeValidation();
+                return markResendRefused(i + 1, QStringLiteral("Нет ответа о результате проверки кода маркировки"));
+            }
+            QThread::msleep(kResendPollMs);
+            tell(0, int(job.lines.size()));
+        }
+        // The cashier took the code when it was scanned, whatever the
+        // marking system said; the receipt carries that answer.
+        if (kkt.acceptMarkingCode() != 0 || kkt.errorCode() != 0) return markResendRefused(i + 1, endCheck(kkt));
+    }
+    return {};
+}
+
+PrintOutcome ReceiptPrinter::printOnRegister(IFiscalDriver& kkt, const PrintJob& job) {
     const QString cashier = job.cashierName.trimmed();
     if (cashier.isEmpty() || cashier == core::kBuiltinAdmin) return failed(printText::kBadUser);
 
@@ -392,6 +458,10 @@ PrintOutcome ReceiptPrinter::printNew(IFiscalDriver& kkt, const PrintJob& job) {
     // What the register prints must fit the database afterwards.
     if (const QString sums = receiptSumsProblem(job.totalText, job.cash, job.card, job.prepay); !sums.isEmpty())
         return failed(sums);
+    tell(0, int(job.lines.size()));
+    if (startClean_) {
+        if (const QString refused = resendMarkingCodes(kkt, job); !refused.isEmpty()) return failed(refused);
+    }
 
     kkt.setParam(tag::CashierName, cashier);
     // Sent even when empty: the receipt never carries the tax number of
@@ -447,6 +517,7 @@ PrintOutcome ReceiptPrinter::printNew(IFiscalDriver& kkt, const PrintJob& job) {
             const QString tail = cancelAndTell(kkt);
             return refusedAfterOpen(registrationRefused(i + 1, description, tail), tail == cancelledTail());
         }
+        tell(i + 1, int(job.lines.size()));
     }
 
     const struct {

@@ -18,6 +18,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
 #include <optional>
 
 namespace fiscal {
@@ -144,6 +145,15 @@ public:
     // when a record turned out printed.
     PrintOutcome resolveUnresolved(fiscal::IFiscalDriver* driver);
 
+    // Told between the steps of a print: `done` of `total` positions are
+    // registered. A window shows it and keeps painting; it must not reach
+    // the register or the journal.
+    using Progress = std::function<void(int done, int total)>;
+    void setProgress(Progress progress) { progress_ = std::move(progress); }
+
+    // A print the register refused at some step: the next one starts clean.
+    bool startsClean() const { return startClean_; }
+
     // A print whose result the register has not told yet.
     bool hasUnresolved() const { return journal_.blocked(); }
     QString stateFolder() const { return journal_.folder(); }
@@ -151,11 +161,23 @@ public:
 
 private:
     PrintOutcome printNew(fiscal::IFiscalDriver& kkt, const PrintJob& job);
+    PrintOutcome printOnRegister(fiscal::IFiscalDriver& kkt, const PrintJob& job);
+    // Sends the marking codes of `job` to the register's check again and
+    // takes them; the refusal to show, or empty.
+    QString resendMarkingCodes(fiscal::IFiscalDriver& kkt, const PrintJob& job);
+    void tell(int done, int total) const {
+        if (progress_) progress_(done, total);
+    }
     // After a failed close: what the register's last document says.
     PrintOutcome afterFailedClose(fiscal::IFiscalDriver& kkt, JournalRecord record, const QString& description,
                                   std::optional<bool> documentClosed);
 
     PrintJournal journal_;
+    Progress progress_;
+    // After a refusal the register may have dropped what it held for the
+    // receipt (the codes it had accepted for it go with a cancelled one):
+    // the next attempt cancels and sends everything again.
+    bool startClean_ = false;
 };
 
 }  // namespace sales

@@ -9,6 +9,7 @@
 #include "platform/ui/MessageService.h"
 #include "sales/screen/MainScreenState.h"
 #include "sales/screen/PortionsLogic.h"
+#include "sales/closing/PrintProgress.h"
 #include "sales/closing/PrintSettle.h"
 #include "sales/closing/ReceiptStore.h"
 #include "sales/screen/RegisterMenu.h"
@@ -19,6 +20,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -202,6 +204,10 @@ TfmCheckInfo::TfmCheckInfo(TfmReg& reg, SaleServices& services, const PaymentEnt
     btnCancel = button(QStringLiteral("btnCancel"), QStringLiteral("ОТМЕНА"));
     setControlTag(btnPrintCheck, 0);
     setControlTag(btnGoodsCheck, 0);
+    pbPrint = new QProgressBar(this);
+    pbPrint->setObjectName(QStringLiteral("pbPrint"));
+    pbPrint->setFormat(QStringLiteral("Печать чека: позиция %v из %m"));
+    pbPrint->hide();
 
     Timer1 = new QTimer(this);
     Timer1->setObjectName(QStringLiteral("Timer1"));
@@ -229,6 +235,7 @@ TfmCheckInfo::TfmCheckInfo(TfmReg& reg, SaleServices& services, const PaymentEnt
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(grid);
     layout->addLayout(contact);
+    layout->addWidget(pbPrint);
     layout->addLayout(buttons);
 
     connect(Timer1, &QTimer::timeout, this, &TfmCheckInfo::Timer1Timer);
@@ -327,7 +334,10 @@ void TfmCheckInfo::btnPrintCheckClick() {
                 return;
             }
         }
-        const PrintOutcome outcome = services_.printer.print(reg_.KKTDriver(), job);
+        const PrintOutcome outcome = [&] {
+            const PrintProgressView progress(pbPrint, services_.printer);
+            return services_.printer.print(reg_.KKTDriver(), job);
+        }();
         if (outcome.connectionLost) showRegisterDisconnected(reg_);
         switch (outcome.state) {
         case PrintOutcome::State::NotPrinted:

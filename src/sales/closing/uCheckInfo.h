@@ -18,6 +18,7 @@
 
 class QLabel;
 class QLineEdit;
+class QProgressBar;
 class QPushButton;
 class QTimer;
 class TfmReg;
@@ -95,6 +96,8 @@ public:
     QPushButton* btnGoodsCheck;
     QPushButton* btnStoreAgain;
     QPushButton* btnCancel;
+    // How far the register got with a long receipt; shown while it prints.
+    QProgressBar* pbPrint;
     QTimer* Timer1;
     bool GoodsCheckPrinted = false;
 

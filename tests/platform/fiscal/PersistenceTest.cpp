@@ -3,6 +3,7 @@
 #include "EmulatorFixture.h"
 
 #include <QDir>
+#include <QTemporaryDir>
 
 namespace fiscal::test {
 namespace {
@@ -121,6 +122,58 @@ TEST_F(EmulatorTest, DocumentsAFullDiskKeptOffTheTapeArePrintedInOrderAtTheNextS
     EXPECT_EQ(tape(), paper);
     ASSERT_EQ(sell(QStringLiteral("7.00")), 0);
     EXPECT_GT(tape().indexOf(QStringLiteral("ФД %1 ").arg(first + 3)), third);
+}
+
+QByteArray fileBytes(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// A position costs one line appended to the log, not a new state file; a
+// kill between two positions, or in the middle of one, loses none that the
+// register took, and the receipt goes on after the restart.
+TEST_F(EmulatorTest, PositionsSurviveAKillBetweenThemWithoutTheStateRewrittenForEach) {
+    ASSERT_EQ(openShift(), 0);
+    ASSERT_EQ(openReceipt(), 0);
+    const QByteArray opened = fileBytes(kkt->statePath());
+    for (int i = 1; i <= 3; ++i)
+        ASSERT_EQ(addItem(QStringLiteral("Товар %1").arg(i), QStringLiteral("10.00"), QString::number(i)), 0);
+    EXPECT_EQ(fileBytes(kkt->statePath()), opened);
+    ASSERT_TRUE(QFile::exists(kkt->logPath()));
+
+    // The process is killed now, and once more in the middle of writing the
+    // fourth position: the folder as it is then is what the next start finds.
+    QTemporaryDir killed;
+    ASSERT_TRUE(killed.isValid());
+    for (const QString& name : {RegisterEmulator::kStateFileName, RegisterEmulator::kLogFileName,
+                                RegisterEmulator::kTapeFileName})
+        ASSERT_TRUE(QFile::copy(QDir(dir.path()).filePath(name), QDir(killed.path()).filePath(name)));
+    {
+        QFile log(QDir(killed.path()).filePath(RegisterEmulator::kLogFileName));
+        ASSERT_TRUE(log.open(QIODevice::Append));
+        log.write(QByteArray("{\"generation\":").append(QByteArray::number(kkt->state().generation)).append(",\"ind"));
+    }
+    kkt = std::make_unique<RegisterEmulator>(killed.path());
+    ASSERT_EQ(kkt->open(), 0);
+    ASSERT_TRUE(kkt->state().receipt.has_value());
+    ASSERT_EQ(kkt->state().receipt->positions.size(), 3);
+    EXPECT_EQ(kkt->state().receipt->total(), 6000);
+    EXPECT_EQ(kkt->state().receipt->positions[2].name, QStringLiteral("Товар 3"));
+    // Taken into the state file; a second start adds nothing twice.
+    EXPECT_FALSE(QFile::exists(kkt->logPath()));
+    kkt = std::make_unique<RegisterEmulator>(killed.path());
+    ASSERT_EQ(kkt->open(), 0);
+    EXPECT_EQ(kkt->state().receipt->positions.size(), 3);
+
+    ASSERT_EQ(addItem(QStringLiteral("Товар 4"), QStringLiteral("5.00"), QStringLiteral("1")), 0);
+    ASSERT_EQ(pay(LIBFPTR_PT_CASH, QStringLiteral("65.00")), 0);
+    ASSERT_EQ(kkt->closeReceipt(), 0) << kkt->errorDescription().toStdString();
+    kkt = std::make_unique<RegisterEmulator>(killed.path());
+    ASSERT_EQ(kkt->open(), 0);
+    EXPECT_FALSE(kkt->state().receipt.has_value());
+    EXPECT_EQ(kkt->state().lastDocument.sum, 6500);
+    EXPECT_EQ(kkt->state().totals.sell, 6500);
+    EXPECT_FALSE(QFile::exists(kkt->logPath()));
 }
 
 TEST_F(EmulatorTest, UnreadableStateFileIsKeptAndTheRegisterIsNotStartedAfresh) {

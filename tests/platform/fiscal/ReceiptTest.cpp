@@ -124,6 +124,14 @@ TEST_F(EmulatorTest, JournalHoldsEachCallWithTheParametersItReceived) {
     EXPECT_EQ(line.value(LIBFPTR_PARAM_TAX_TYPE).toInt(), LIBFPTR_TAX_NO);
     EXPECT_EQ(journal[4].params.value(LIBFPTR_PARAM_PAYMENT_SUM).toString(), QStringLiteral("90.00"));
     EXPECT_TRUE(journal[5].params.isEmpty());
+
+    // A till that runs for days keeps only the newest calls.
+    for (qsizetype i = 0; i < 3 * RegisterEmulator::kJournalKept; ++i) kkt->resetError();
+    ASSERT_EQ(status(), 0);
+    const QList<JournalEntry> newest = kkt->journal();
+    EXPECT_GE(newest.size(), RegisterEmulator::kJournalKept);
+    EXPECT_LE(newest.size(), 2 * RegisterEmulator::kJournalKept);
+    EXPECT_EQ(newest.last().method, QStringLiteral("queryData"));
 }
 
 TEST_F(EmulatorTest, EachLoginNamesTheWholeCashier) {

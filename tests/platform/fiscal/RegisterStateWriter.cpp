@@ -1,6 +1,7 @@
-// Keeps the register writing its state file until it is killed: a shift, then
-// one receipt that grows by a position with every call, so that each write is
-// larger than the one before and a kill is likely to land inside one.
+// Keeps the register writing until it is killed: a shift, then one receipt
+// that grows by a position with every call (a line of the register's log;
+// the state file is written whole at each start, which takes the log in), so
+// that a kill is likely to land inside a write.
 //
 //     register_state_writer <folder>
 //

@@ -28,6 +28,7 @@
 #include "sales/WhenReady.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -286,6 +287,52 @@ TEST_F(MarkedSaleEndToEndTest, UnitTheReceiptRefusesNeverReachesTheRegistersChec
     EXPECT_FALSE(kkt->state().acceptedMarkingCodes.contains(second));
     EXPECT_EQ(screen->MarkedItems().size(), 1);
     EXPECT_EQ(screen->receipt().cell(1, ReceiptModel::ColQty), "1");
+}
+
+// The register refuses to close a return paid in cash beyond what its drawer
+// holds; the cashier pays by card instead, and the marked unit prints like
+// any other: the second attempt sends the register everything again.
+TEST_F(MarkedSaleEndToEndTest, MarkedReturnTheRegisterRefusedToClosePrintsByCardNextTime) {
+    ASSERT_TRUE(screen->setReceiptKind(KindSaleReturn));
+    const QString perfume = dataMatrix(kPerfumeGtin, QStringLiteral("PERF.,;:?/003"), 44);
+    scan(QStringLiteral("4600000000017"));
+    scan(perfume);
+    ASSERT_TRUE(messages.boxes.empty()) << messages.last().toStdString();
+    ASSERT_EQ(screen->lblChekItogo->text(), "1550.00 ");
+    ASSERT_EQ(kkt->state().cash, 0);
+
+    const auto print = [this](bool byCard) {
+        when([] { return fmPayCheck && fmPayCheck->isVisible(); },
+             [byCard] {
+                 // The cash field cleared moves the whole sum to the card;
+                 // then "наличными" is unticked.
+                 if (byCard) {
+                     QTest::mouseDClick(fmPayCheck->Memo1, Qt::LeftButton);
+                     QTest::mouseClick(fmPayCheck->CheckBox1, Qt::LeftButton);
+                 }
+                 QTest::mouseClick(fmPayCheck->Button12, Qt::LeftButton);
+             });
+        when([] { return fmCheckInfo && fmCheckInfo->isVisible() && !fmCheckInfo->Timer1->isActive(); },
+             [] { QTest::mouseClick(fmCheckInfo->btnCancel, Qt::LeftButton); });
+        QTest::mouseClick(screen->btnCloseCheck, Qt::LeftButton);
+    };
+
+    print(false);
+    ASSERT_EQ(messages.boxes.size(), 1u);
+    EXPECT_TRUE(messages.last().contains(QStringLiteral("Недостаточно наличных"))) << messages.last().toStdString();
+    EXPECT_FALSE(kkt->state().receipt.has_value());
+    EXPECT_EQ(kkt->state().totals.sellReturn, 0);
+    EXPECT_EQ(screen->MarkedItems().size(), 1);
+    messages.clear();
+
+    print(true);
+    EXPECT_TRUE(messages.boxes.empty()) << messages.last().toStdString();
+    EXPECT_EQ(kkt->state().totals.sellReturn, 155000);
+    EXPECT_EQ(kkt->state().lastDocument.receiptType, LIBFPTR_RT_SELL_RETURN);
+    const auto lines = rows(QStringLiteral("SELECT DD_DM_FULL FROM DOCUMENTS_DETAIL WHERE DD_MARKTYPE <> 0"));
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_EQ(lines[0].str("DD_DM_FULL"), perfume);
+    EXPECT_TRUE(screen->receipt().isEmpty());
 }
 
 TEST_F(MarkedSaleEndToEndTest, ARegisterThatStopsAnsweringIsShownAsNotConnected) {
