@@ -7,11 +7,8 @@
 #include "archive/ArchiveWindows.h"
 #include "archive/CorrectionFlow.h"
 #include "archive/CorrectionUnanswered.h"
-#include "core/DataModule.h"
 #include "platform/db/Statement.h"
-#include "platform/db/Transaction.h"
-#include "platform/fiscal/FiscalConstants.h"
-#include "platform/fiscal/RegisterEmulator.h"
+#include "sales/SaleScreenFixture.h"
 #include "sales/WhenReady.h"
 #include "sales/closing/CloseReceipt.h"
 #include "sales/closing/PrintJournal.h"
@@ -22,7 +19,6 @@
 #include "sales/screen/ProgramWindows.h"
 #include "sales/screen/Registration_Mode.h"
 #include "support/FakeMessages.h"
-#include "support/UpgradedDbFixture.h"
 
 #include <QAction>
 #include <QApplication>
@@ -39,7 +35,7 @@
 
 namespace {
 
-class UnansweredCorrectionTest : public testsupport::UpgradedDbTest {
+class UnansweredCorrectionTest : public salestest::SaleScreenTest {
 protected:
     void SetUp() override {
         UpgradedDbTest::SetUp();
@@ -50,11 +46,8 @@ protected:
     }
 
     void TearDown() override {
-        screen.reset();
+        SaleScreenTest::TearDown();
         sales::setCorrectionSettler({});
-        module.reset();
-        core::DataModule1 = nullptr;
-        UpgradedDbTest::TearDown();
     }
 
     // A till prints a correction of 500.00 into this program folder's
@@ -69,27 +62,15 @@ protected:
         db().attach();
     }
 
-    // The main screen with a loaf to sell, as a cashier finds it.
-    void openScreen() {
+    // The program's main screen with a loaf to sell.
+    void openProgramScreen() {
         exec("INSERT INTO GOODS (GOOD_ID, GOOD_NAME, GOOD_PRICE, GOOD_W, GOOD_TYPE, GOOD_NALOG, GOOD_COUNTRY_CODE, "
              "GOOD_MARKTYPE, GOOD_COUNT, GOOD_EDIZM_FFD) VALUES (11, 'Хлеб', '50.00', 'нет', 'Т', '1', '643', 0, "
              "'10', 0)");
         exec("INSERT INTO OPTIONS (OPTION_NAME, OPTION_VALUE) VALUES ('TaxSystem', '1')");
-        module = std::make_unique<core::TDataModule1>();
-        core::DataModule1 = module.get();
-        module->connectDatabase();
-        screen = std::make_unique<TfmReg>(nullptr, [this]() -> std::unique_ptr<fiscal::IFiscalDriver> {
-            auto e = std::make_unique<fiscal::RegisterEmulator>(programFolder());
-            kkt = e.get();
-            return e;
-        });
-        screen->setQuitOnClose(false);
+        openScreen();
+        if (HasFatalFailure()) return;
         archive::installArchiveWindows(*screen, sales::installSaleCommands(*screen));
-        logIn(false);
-        ASSERT_NE(kkt, nullptr);
-        kkt->setParam(fiscal::tag::CashierName, screen->lblUser->text());
-        ASSERT_EQ(kkt->operatorLogin(), 0);
-        ASSERT_EQ(kkt->openShift(), 0);
     }
 
     void logIn(bool admin) {
@@ -123,18 +104,13 @@ protected:
     }
 
     std::vector<fb::Row> corrections() {
-        fb::Transaction tr(db(), fb::Transaction::Access::ReadOnly);
-        return fb::query(tr, QStringLiteral("SELECT DOC_CHECK_TYPE, DOC_FPD, DOC_NUMBER, DOC_DATE_D, DOC_TIME_T, "
-                                            "DOC_SUMM_FULL, DOC_PAY_NAL, DOC_PAY_EL, DOC_USER FROM DOCUMENTS "
-                                            "WHERE DOC_TYPE = 31"));
+        return rows(QStringLiteral("SELECT DOC_CHECK_TYPE, DOC_FPD, DOC_NUMBER, DOC_DATE_D, DOC_TIME_T, DOC_SUMM_FULL, "
+                                   "DOC_PAY_NAL, DOC_PAY_EL, DOC_USER FROM DOCUMENTS WHERE DOC_TYPE = 31"));
     }
 
     testsupport::FakeMessages messages;
     tools::RegisterServiceStandIn service{30000};
     quint16 port = 0;
-    std::unique_ptr<core::TDataModule1> module;
-    std::unique_ptr<TfmReg> screen;
-    fiscal::RegisterEmulator* kkt = nullptr;
 };
 
 QStringList gridRows(const QTableWidget* grid) {
@@ -156,7 +132,7 @@ TEST_F(UnansweredCorrectionTest, CashierHearsOncePerLoginUntilAnAdministratorSet
     tillKilledAt("sent");
     EXPECT_EQ(service.printedReceipts(), 1);
     ASSERT_EQ(sales::PrintJournal(programFolder()).records().size(), 2);
-    openScreen();
+    openProgramScreen();
     if (HasFatalFailure()) return;
 
     // Each login warns once, and names where they are settled.
