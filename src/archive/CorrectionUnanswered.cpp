@@ -107,9 +107,9 @@ QString settleUnanswered(sales::PrintJournal& journal, fb::Connection& db, const
 
 QString unansweredCorrectionsNote(int count) {
     return QStringLiteral(" Чеков коррекции, на которые ККТ не ответила после печати: %1.     ").arg(count) +
-           QStringLiteral("\r\n Они могли быть напечатаны. Администратор сверяет их с отчетом ККТ     ") +
-           QStringLiteral("\r\n и отмечает каждый: меню ''Документ'', пункт ''") + kUnansweredCaption +
-           QStringLiteral("''.     ");
+           QStringLiteral("\r\n Они могли быть напечатаны. Администратор сверяет их     ") +
+           QStringLiteral("\r\n с отчетом ККТ и отмечает каждый в меню ''Документ'',     ") +
+           QStringLiteral("\r\n пункт ''") + kUnansweredCaption + QStringLiteral("''.     ");
 }
 
 }  // namespace archive
