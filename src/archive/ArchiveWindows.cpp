@@ -1,6 +1,7 @@
 #include "archive/ArchiveWindows.h"
 
 #include "archive/CorrectionFlow.h"
+#include "archive/CorrectionUnansweredWindow.h"
 #include "archive/GoodsCheck.h"
 #include "archive/ReceiptGoodsCheck.h"
 #include "archive/RefundScreen.h"
@@ -60,9 +61,12 @@ void installArchiveWindows(TfmReg& reg, sales::SaleServices& services) {
     services.goodsCheck = [&reg, &services](QWidget* parent) { receiptGoodsCheck(reg, services, parent); };
     // Corrections the journal holds are written whenever the journal is
     // settled: at login and before every print.
-    installCorrectionSettler([&services]() -> fb::Connection* {
+    const auto database = [&services]() -> fb::Connection* {
         return services.database ? services.database() : nullptr;
-    });
+    };
+    installCorrectionSettler(database);
+    // What the register service never answered an administrator settles.
+    installUnansweredCorrections(reg, database);
     services.goodsCheckClosed = [&services](int docId, int number, const QString& prefix) {
         // Only a number this window took is recorded; a reprint of a
         // numbered receipt keeps its number and spends none.

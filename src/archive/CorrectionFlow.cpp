@@ -1,5 +1,7 @@
 #include "archive/CorrectionFlow.h"
 
+#include "archive/CorrectionUnanswered.h"
+
 #include "platform/db/Error.h"
 #include "platform/db/Statement.h"
 #include "platform/db/Transaction.h"
@@ -18,14 +20,16 @@ const QString kCheckLastDocument = QStringLiteral(
     "\r\n\r\nЧек коррекции мог быть напечатан.     \r\nПроверьте последний документ ККТ     \r\nперед повтором "
     "операции.     ");
 
-// A correction's record says whether CloseCheck may have gone out; a record
-// without the word (an older program's) may have.
 const QString kCloseCheckSent = QStringLiteral("closeCheckSent");
-bool closeCheckSent(const QJsonObject& correction) { return correction.value(kCloseCheckSent).toBool(true); }
 
 const QString kFindStored = QStringLiteral(
     "SELECT DOC_ID FROM DOCUMENTS WHERE DOC_TYPE = 31 AND DOC_FPD = ? AND DOC_NUMBER IS NOT DISTINCT FROM ?");
 }  // namespace
+
+bool closeCheckMayHaveGone(const QJsonObject& correction) {
+    // A record without the word (an older program's) may have.
+    return correction.value(kCloseCheckSent).toBool(true);
+}
 
 QString operationFailedMessage(int code, const QString& description, bool tail) {
     return QStringLiteral("При выполнении операции произошла ошибка.     \r\nОтвет драйвера: \r\n Ошибка ") +
@@ -89,11 +93,14 @@ CorrectionSettle settleCorrections(sales::PrintJournal& journal, fb::Connection&
         if (!r.closed) {
             // CloseCheck never went out: nothing was printed, and the open
             // receipt it left is cancelled before the next correction.
-            if (!closeCheckSent(r.correction)) {
+            if (!closeCheckMayHaveGone(r.correction)) {
                 journal.remove(r.id);
                 continue;
             }
-            s.unknown.append(r);
+            // An administrator's settling a kill cut short is finished
+            // first: what it wrote is not asked about again.
+            if (const std::optional<sales::JournalRecord> left = finishSettling(journal, db, r))
+                s.unknown.append(*left);
             continue;
         }
         const std::optional<PrintedCorrection> p = correctionFromJson(r.correction);
@@ -120,11 +127,6 @@ QStringList correctionSettleNotes(const CorrectionSettle& s) {
                          .arg(s.refused.size()) +
                      QStringLiteral("\r\n Они сохранены в журнале печати и будут записаны при следующем входе.     ") +
                      QStringLiteral("\r\n ") + s.refused.first();
-    if (!s.unknown.isEmpty())
-        notes << QStringLiteral(" Чеков коррекции, на которые ККТ не ответила после печати: %1.     ")
-                         .arg(s.unknown.size()) +
-                     QStringLiteral("\r\n Они могли быть напечатаны: сверьте чековую ленту с журналом печати (") +
-                     sales::PrintJournal::kFileName + QStringLiteral(")     \r\n и сообщите администратору.     ");
     return notes;
 }
 
@@ -134,7 +136,10 @@ void installCorrectionSettler(std::function<fb::Connection*()> db) {
         if (!c) return;
         const CorrectionSettle s = settleCorrections(journal, *c);
         result.correctionNotes << correctionSettleNotes(s);
-        if (!s.refused.isEmpty() || !s.unknown.isEmpty()) result.correctionsNeedAttention = true;
+        if (!s.refused.isEmpty()) result.correctionsNeedAttention = true;
+        // Only an administrator can settle these: the cashier hears of them
+        // at login, not before every print.
+        if (!s.unknown.isEmpty()) result.correctionLoginNotes << unansweredCorrectionsNote(int(s.unknown.size()));
     });
 }
 
@@ -251,6 +256,7 @@ CorrectionFlow::Outcome CorrectionFlow::print(const CorrectionOrder& order) {
     // The service is there: only the request itself is left to send.
     record.correction.insert(kCloseCheckSent, true);
     if (!journal_.put(record)) return journalRefused(key, record.id);
+    step(QStringLiteral("sent"));
     r = channel_.KktJsonSendOnConnection(closeCheckRequest(key, order.cash, order.kopecks));
     if (r.ok()) {
         // The answer goes into the journal before anything else is done

@@ -16,7 +16,8 @@
 // written before the session is closed, so a service that goes silent after
 // printing delays the till but cannot lose the receipt; what a kill or the
 // database leaves in the journal is written at the next login or print, and
-// a receipt the register printed is never printed again.
+// a receipt the register printed is never printed again. One whose answer
+// was lost on the way waits for an administrator (CorrectionUnanswered.h).
 #include "archive/CorrectionLogic.h"
 #include "archive/KktJsonChannel.h"
 #include "sales/closing/PrintJournal.h"
@@ -71,6 +72,8 @@ QString openSessionFailedMessage(int code, const QString& description);
 // a record that is no correction.
 QJsonObject correctionToJson(const PrintedCorrection& p);
 std::optional<PrintedCorrection> correctionFromJson(const QJsonObject& o);
+// Whether the record's CloseCheck may have reached the service.
+bool closeCheckMayHaveGone(const QJsonObject& correction);
 
 // Writes the document of a printed correction, unless the database holds it
 // already: two corrections are one only when both carry the register's
@@ -81,12 +84,13 @@ QString storeCorrection(fb::Connection& db, const PrintedCorrection& p);
 struct CorrectionSettle {
     int stored = 0;
     QStringList refused;                  // the database's reasons; the records stay
-    QList<sales::JournalRecord> unknown;  // CloseCheck sent, no answer: kept for a person
+    QList<sales::JournalRecord> unknown;  // CloseCheck sent, no answer: kept for an administrator
 };
 // Writes every correction of the journal that the register printed and
 // removes its record once committed.
 CorrectionSettle settleCorrections(sales::PrintJournal& journal, fb::Connection& db);
-// The cashier's words for a settling; empty when there is nothing to say.
+// The cashier's words for what was written or refused; empty when there is
+// nothing to say (the unknown ones: unansweredCorrectionsNote).
 QStringList correctionSettleNotes(const CorrectionSettle& s);
 // The journal settling of the sale road writes corrections into `db` too.
 void installCorrectionSettler(std::function<fb::Connection*()> db);
@@ -115,8 +119,9 @@ public:
     const std::optional<PrintedCorrection>& unstored() const { return printed_; }
     const sales::PrintJournal& journal() const { return journal_; }
     // For the crash tests: runs at the named steps ("journaled": the record
-    // is written and CloseCheck not sent; "replied": the register's answer
-    // is in hand and not yet journaled).
+    // is written and CloseCheck not sent; "sent": the record says CloseCheck
+    // is going out, and it has not; "replied": the register's answer is in
+    // hand and not yet journaled).
     void setStepHook(std::function<void(const QString&)> hook) { stepHook_ = std::move(hook); }
 
 private:

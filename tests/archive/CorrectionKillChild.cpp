@@ -3,7 +3,7 @@
 // waiting: the kill test checks that the printed receipt is never lost.
 // Arguments: database file, program folder (its print journal), port, and
 // optionally a step of the correction at which the till dies by itself
-// ("journaled", "replied"), as a power cut would take it.
+// ("journaled", "sent", "replied"), as a power cut would take it.
 #include "archive/CorrectionFlow.h"
 
 #include "platform/db/Connection.h"

@@ -190,7 +190,10 @@ SettleResult settlePrintJournal(PrintJournal& journal, IFiscalDriver* driver, co
 SettleResult settleAtLogin(const QString& programFolder, IFiscalDriver* driver, fb::Connection* db) {
     PrintJournal journal(programFolder);
     journal.adoptOldFiles();
-    return settlePrintJournal(journal, driver, databaseStorer(db));
+    SettleResult r = settlePrintJournal(journal, driver, databaseStorer(db));
+    r.correctionNotes << r.correctionLoginNotes;
+    if (!r.correctionLoginNotes.isEmpty()) r.correctionsNeedAttention = true;
+    return r;
 }
 
 bool settleNeedsAttention(const SettleResult& r) {

@@ -65,6 +65,9 @@ struct SettleResult {
     // What the correction road said of its records (see setCorrectionSettler).
     QStringList correctionNotes;
     bool correctionsNeedAttention = false;
+    // Records only an administrator can settle: said once per login (see
+    // settleAtLogin), not before every print.
+    QStringList correctionLoginNotes;
     bool blocked() const { return answer.blocked; }
     // The result for one record, when it was stored or refused in this call.
     const SettledReceipt* find(const QString& id) const;
@@ -86,7 +89,7 @@ void setCorrectionSettler(CorrectionSettler settler);
 SettleResult settlePrintJournal(PrintJournal& journal, fiscal::IFiscalDriver* driver, const ReceiptStorer& store);
 
 // At login: what an older version left behind is taken into the journal,
-// then the journal is settled.
+// then the journal is settled, and what waits for an administrator is said.
 SettleResult settleAtLogin(const QString& programFolder, fiscal::IFiscalDriver* driver, fb::Connection* db);
 
 // The cashier's message about a settling; empty when there is nothing to
