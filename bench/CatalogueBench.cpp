@@ -159,9 +159,8 @@ double residentMb() {
 }
 
 // The catalogue window opened on the whole catalogue and its list scrolled
-// through a few screens, as a shop owner looks. Returns the rows its list
-// then holds.
-int openAndBrowse(fb::Connection& conn) {
+// through a few screens, as a shop owner looks.
+std::unique_ptr<catalogue::TfmGoods> openAndBrowse(fb::Connection& conn) {
     auto w = std::make_unique<catalogue::TfmGoods>(conn);
     w->show();
     QApplication::processEvents();
@@ -170,6 +169,13 @@ int openAndBrowse(fb::Connection& conn) {
         view->verticalScrollBar()->setValue(view->verticalScrollBar()->maximum());
         QApplication::processEvents();
     }
+    return w;
+}
+
+// The rows the window's list holds after that.
+int rowsBrowsed(fb::Connection& conn) {
+    auto w = openAndBrowse(conn);
+    auto* view = w->findChild<QTableView*>();
     const int rows = view ? view->model()->rowCount() : 0;
     w.reset();
     QApplication::processEvents();
@@ -189,14 +195,7 @@ int residentChild(const QString& database, int rows) {
     const double attached = residentMb();
     bench::rawFetch(conn.handle(), rootQuery().sql, rootQuery().params, rows);
     const double read = residentMb();
-    auto w = std::make_unique<catalogue::TfmGoods>(conn);
-    w->show();
-    QApplication::processEvents();
-    auto* view = w->findChild<QTableView*>();
-    for (int page = 0; view && page < 20; ++page) {
-        view->verticalScrollBar()->setValue(view->verticalScrollBar()->maximum());
-        QApplication::processEvents();
-    }
+    const auto w = openAndBrowse(conn);
     std::printf("%.1f %.1f %.1f\n", attached, read, residentMb());
     return 0;
 }
@@ -206,7 +205,7 @@ int residentChild(const QString& database, int rows) {
 void BM_CatalogueWindowMemory(benchmark::State& state) {
     double attached = 0, read = 0, open = 0;
     for (auto _ : state) {
-        const int rows = openAndBrowse(db().conn);
+        const int rows = rowsBrowsed(db().conn);
         // One process at a time holds an embedded database.
         db().conn.detach();
         QProcess child;
