@@ -7,9 +7,16 @@
 // sales report for a month and for the year within 1.3x the raw query that
 // reads the same lines with the same plan; and a month's report within 15 %
 // of the year's.
+//
+// The search window's first screen with no filter (every sale receipt,
+// newest first, as it opens) costs the same on a month's archive and on the
+// year's: the window's search on the year against the same on a month in
+// turns, within 1.5x; and on the year within 2x of the raw client fetching
+// the same rows (the first batch of receipts and the lines of the first).
 #include "BenchDb.h"
 #include "BenchStats.h"
 #include "archive/ReceiptSearch.h"
+#include "archive/uFindCheck.h"
 #include "archive/SalesReport.h"
 #include "core/FreshDatabase.h"
 #include "core/SchemaUpgrade.h"
@@ -19,6 +26,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QTableView>
 #include <QTemporaryDir>
 
 #include <benchmark/benchmark.h>
@@ -30,11 +38,12 @@
 
 namespace {
 
-constexpr int kReceipts = 300000;
+constexpr int kReceipts = 300000;      // a year at about 830 a day
+constexpr int kMonthReceipts = 30000;  // the first month of a shop of the same size
 const QDate kYearStart(2024, 1, 1);
 
 struct Db : bench::FreshDb {
-    Db() {
+    explicit Db(int receipts) {
         fb::Transaction tr(conn);
         fb::Statement doc(tr, QStringLiteral("INSERT INTO DOCUMENTS (DOC_ID, DOC_TYPE, DOC_CHECK_TYPE, DOC_DATE_D, "
                                              "DOC_TIME_T, DOC_FPD, DOC_SUMM_FULL, DOC_PAY_NAL, DOC_PAY_EL, "
@@ -44,13 +53,14 @@ struct Db : bench::FreshDb {
                                               "DD_GOOD_PRICE_CURRENT, DD_GOOD_PRICE_MAIN, DD_GOOD_COUNT, "
                                               "DD_GOOD_PAYTYPE) VALUES (?, ?, ?, '100.00', '110.00', '1', 4)"));
         int lines = 0;
-        for (int i = 1; i <= kReceipts; ++i) {
+        const int allLines = int(std::int64_t{receipts} * 10 / 3);
+        for (int i = 1; i <= receipts; ++i) {
             doc.execute(tr, {std::int64_t{i}, std::int64_t{i % 20 == 0 ? 2 : 1}, kYearStart.addDays(i % 366),
                              QString::number(1000000000 + i),
                              i % 10 == 0 ? fb::Value(QStringLiteral("BUYER %1").arg(i)) : fb::null()});
-            // 1,000,000 lines in all: three or four a receipt.
+            // 1,000,000 lines in a year: three or four a receipt.
             const int n = (i % 3 == 0) ? 4 : 3;
-            for (int k = 0; k < n && lines < 1000000; ++k, ++lines) {
+            for (int k = 0; k < n && lines < allLines; ++k, ++lines) {
                 const int goods = (i * 7 + k) % 5000 + 1;
                 line.execute(tr, {std::int64_t{i}, std::int64_t{goods}, QStringLiteral("GOODS %1").arg(goods)});
             }
@@ -61,7 +71,11 @@ struct Db : bench::FreshDb {
 };
 
 Db& db() {
-    static Db d;
+    static Db d(kReceipts);
+    return d;
+}
+Db& monthDb() {
+    static Db d(kMonthReceipts);
     return d;
 }
 
@@ -180,7 +194,53 @@ void BM_SalesMonthShareOfYear(benchmark::State& state) {
         state, "archive.sales_month/sales_year", 0.15, [] { ourReport(kMonthEnd); }, [] { ourReport(kYearEnd); });
 }
 
-#define ARCHIVE_BENCH(fn, iterations) BENCHMARK(fn)->Unit(benchmark::kMillisecond)->Iterations(iterations)
+// ---- the search window's first screen -------------------------------------------
+
+// The receipt search window on an archive, as the cashier opens it: no
+// filter, a search, the first batch of receipts listed and the lines of the
+// first shown.
+struct SearchWindow {
+    QTemporaryDir folder;
+    TfmFindCheck window;
+    explicit SearchWindow(Db& d) : window(d.conn.params(), QStringLiteral("ПРИХОД"), folder.path()) {}
+    int firstScreen() {
+        window.btnFindClick();
+        if (window.currentDocId() == 0 || window.positionRows().empty()) std::abort();
+        return window.DBGrid1->model()->rowCount();
+    }
+};
+
+// The window's search against the same search on a month's archive, in
+// turns: the archive's size must not show.
+void BM_FirstScreenYearOverMonth(benchmark::State& state) {
+    SearchWindow year(db()), month(monthDb());
+    const int rows = year.firstScreen();
+    if (month.firstScreen() != rows || rows >= kMonthReceipts) std::abort();  // one batch, not the whole list
+    bench::paired(
+        state, "archive.first_screen_300000/30000", 1.5, [&] { year.firstScreen(); }, [&] { month.firstScreen(); });
+}
+
+// The same rows by hand: the first batch of the unfiltered search and the
+// lines of its first receipt.
+void BM_FirstScreen(benchmark::State& state) {
+    SearchWindow year(db());
+    const int rows = year.firstScreen();
+    const archive::ReceiptSearchQuery q = archive::buildReceiptSearchQuery({});
+    const std::int64_t newest = year.window.currentDocId();
+    const long lines = long(year.window.positionRows().size());
+    bench::paired(
+        state, "archive.first_screen_300000/raw_same_rows", 2.0,
+        [&] {
+            if (year.firstScreen() != rows) std::abort();
+        },
+        [&] {
+            if (bench::rawFetch(db().conn.handle(), q.sql, q.params, rows) != rows ||
+                rawFetchAll(archive::kReceiptLinesSql, {newest}) != lines)
+                std::abort();
+        });
+}
+
+#define ARCHIVE_BENCH(fn, iterations) BENCHMARK(fn)->Unit(benchmark::kMillisecond)->Iterations(bench::rounds(iterations))
 
 ARCHIVE_BENCH(BM_SearchFpd, 300);
 ARCHIVE_BENCH(BM_SearchDay, 100);
@@ -188,6 +248,8 @@ ARCHIVE_BENCH(BM_SearchBuyer, 8);
 ARCHIVE_BENCH(BM_SalesMonth, 10);
 ARCHIVE_BENCH(BM_SalesYear, 4);
 ARCHIVE_BENCH(BM_SalesMonthShareOfYear, 4);
+ARCHIVE_BENCH(BM_FirstScreenYearOverMonth, 60);
+ARCHIVE_BENCH(BM_FirstScreen, 60);
 
 }  // namespace
 
@@ -195,7 +257,8 @@ int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     benchmark::Initialize(&argc, argv);
-    db();  // the year of sales is made once, before anything is timed
+    db();  // the year of sales and the month's archive are made once, before anything is timed
+    monthDb();
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
     return 0;

@@ -65,12 +65,20 @@ private:
 };
 
 // The line scripts/bench.sh reads (label: what is measured, without
-// blanks, e.g. "archive.fpd_search/raw_lookup"); also a
-// counter, so the figure shows in the benchmark's own table.
+// blanks, then "/" and the baseline it is divided by, timed in the same
+// run, e.g. "archive.fpd_search/raw_lookup"; "/no_baseline" for an absolute
+// figure); also a counter, so the figure shows in the benchmark's own table.
 inline void budget(benchmark::State& state, const std::string& counter, const std::string& label, double value,
                    double goal) {
     state.counters[counter] = value;
     std::printf("BENCH-RATIO %s %.3f %.3f\n", label.c_str(), value, goal);
+    std::fflush(stdout);
+}
+
+// A figure shown in the table beside the budgets without a goal of its own
+// (what another figure is to be read against): "BENCH-INFO <label> <value>".
+inline void info(const std::string& label, double value) {
+    std::printf("BENCH-INFO %s %.3f\n", label.c_str(), value);
     std::fflush(stdout);
 }
 

@@ -1,6 +1,9 @@
 // Filling the price-tag list with 1,000 goods of one barcode each, against
-// raw prepared inserts of the same rows in one transaction on the same
-// embedded database, the two sides in turns (target: within 2x).
+// the raw client reading the same goods by the same statement and writing
+// them by a prepared insert in one transaction on the same embedded
+// database, the two sides in turns (target: within 2x). The database is
+// made before anything is timed: made in the first timed round (as it once
+// was) it showed as a stall of seconds in our side's p99.
 #include "BenchDb.h"
 #include "BenchStats.h"
 #include "catalogue/PriceTagLogic.h"
@@ -55,8 +58,6 @@ Db& db() {
     return d;
 }
 
-const char kTpb[] = {isc_tpb_version3, isc_tpb_write, isc_tpb_read_committed, isc_tpb_rec_version, isc_tpb_nowait};
-
 void fillPriceTags() {
     if (catalogue::fillPriceTagList(db().conn, std::nullopt, QString()) != kTags) std::abort();
 }
@@ -64,16 +65,17 @@ void fillPriceTags() {
 void rawPreparedInserts() {
     using bench::check;
     isc_db_handle* h = db().conn.handle();
+    static const catalogue::PriceTagQuery fill = catalogue::priceTagFillQuery(std::nullopt, QString());
+    bench::RawTransaction tr(h, true);
+    ISC_STATUS_ARRAY st;
+    isc_dsql_execute_immediate(st, h, tr.handle(), 0, "DELETE FROM GOODS_TEMP", 3, nullptr);
+    check(st);
+    int n = 0;
     {
-        ISC_STATUS_ARRAY st;
-        isc_tr_handle tr = 0;
-        isc_start_transaction(st, &tr, 1, h, sizeof kTpb, kTpb);
-        check(st);
-        isc_dsql_execute_immediate(st, h, &tr, 0, "DELETE FROM GOODS_TEMP", 3, nullptr);
-        check(st);
+        bench::RawStatement goods(h, tr, fill.sql);
         isc_stmt_handle stmt = 0;
         isc_dsql_allocate_statement(st, h, &stmt);
-        isc_dsql_prepare(st, &tr, &stmt, 0,
+        isc_dsql_prepare(st, tr.handle(), &stmt, 0,
                          "INSERT INTO GOODS_TEMP (G_ID, G_NAME, G_PRICE, G_EDIZM, G_COUNTRY, G_DECLAR_NUMBER, "
                          "G_BARCODE) VALUES (?, ?, ?, ?, ?, ?, ?)",
                          3, nullptr);
@@ -97,26 +99,30 @@ void rawPreparedInserts() {
             in->sqlvar[i].sqldata = const_cast<char*>(s.data());
             in->sqlvar[i].sqllen = static_cast<short>(s.size());
         };
-        int n = 0;
-        for (const Row& r : db().rows) {
-            id = ++n;
+        goods.execute(tr);
+        while (goods.fetch()) {
+            // The row as read; the barcode's font text made ahead (no work
+            // of the engine's).
+            const Row& r = db().rows.at(std::size_t(goods.whole(0) - 1));
+            id = ISC_LONG(goods.whole(0));
             text(1, r.name);
             text(2, r.price);
             text(3, r.unit);
             text(5, r.digits);
             text(6, r.fontText);
-            isc_dsql_execute(st, &tr, &stmt, 3, in);
+            isc_dsql_execute(st, tr.handle(), &stmt, 3, in);
             check(st);
+            ++n;
         }
         isc_dsql_free_statement(st, &stmt, DSQL_drop);
         std::free(in);
-        isc_commit_transaction(st, &tr);
-        check(st);
     }
+    tr.commit();
+    if (n != kTags) std::abort();
 }
 
 void BM_FillPriceTags(benchmark::State& state) {
-    bench::paired(state, "pricetag.fill_1000/raw_inserts", 2.0, fillPriceTags, rawPreparedInserts);
+    bench::paired(state, "pricetag.fill_1000/raw_select_inserts", 2.0, fillPriceTags, rawPreparedInserts);
     state.SetItemsProcessed(state.iterations() * 2 * kTags);
 }
 
@@ -124,4 +130,10 @@ void BM_FillPriceTags(benchmark::State& state) {
 
 BENCHMARK(BM_FillPriceTags)->Unit(benchmark::kMillisecond)->Iterations(bench::rounds(60));
 
-BENCHMARK_MAIN();
+int main(int argc, char** argv) {
+    benchmark::Initialize(&argc, argv);
+    db();
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

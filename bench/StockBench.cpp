@@ -153,74 +153,60 @@ void ourUndo(int id) {
     undo.commit();
 }
 
-// The same posting by hand: the working list read, the document stored,
-// each line's stock raised and its line stored with the old and new stock,
-// the document marked posted.
+// The same posting by hand, set-based, each statement prepared once for
+// the run through the client library and executed in one transaction: the
+// document stored, each line stored with the goods item's old and new
+// stock, the stock raised from the stored lines, the document marked
+// posted. The least the engine can be asked to do for it: a floor.
 constexpr std::int64_t kRawDocBase = 900000000;
 
-void rawPost(std::int64_t docId) {
+struct RawPosting {
     isc_db_handle* h = db().conn.handle();
-    RawTransaction tr(h, true);
-    {
-        struct Line {
-            std::int64_t id;
-            QByteArray name, qty;
-        };
-        std::vector<Line> work;
-        RawStatement read(h, tr,
-                          QStringLiteral("SELECT G_ID, G_NAME, G_PRICE FROM GOODS_TEMP WHERE G_ID IS NOT NULL"));
-        read.execute(tr);
-        while (read.fetch())
-            work.push_back({read.whole(0), read.bytes(1), read.bytes(2)});
-        RawStatement doc(h, tr,
-                         QStringLiteral("INSERT INTO DOCUMENTS (DOC_ID, DOC_TYPE, DOC_CHECK_TYPE, DOC_NUMBER, "
-                                        "DOC_DATE_D, DOC_TIME_T, DOC_USER) VALUES (?, 52, 1, ?, ?, CURRENT_TIME, '')"));
-        doc.execute(tr, {docId, docId, QDate::currentDate()});
-        RawStatement stock(h, tr, QStringLiteral("SELECT GOOD_COUNT FROM GOODS WHERE GOOD_ID = ?"));
-        RawStatement update(h, tr, QStringLiteral("UPDATE GOODS SET GOOD_COUNT = ? WHERE GOOD_ID = ?"));
-        RawStatement line(h, tr,
-                          QStringLiteral("INSERT INTO DOCUMENTS_DETAIL (DD_DOC_ID, DD_GOOD_ID, DD_GOOD_NAME, "
-                                         "DD_GOOD_PRICE_MAIN, DD_GOOD_PRICE_CURRENT, DD_GOOD_COUNT, "
-                                         "DD_GOOD_PAYTYPE) VALUES (?, ?, ?, ?, ?, ?, 1)"));
-        for (const Line& l : work) {
-            stock.execute(tr, {l.id});
-            if (!stock.fetch()) std::abort();
-            const QByteArray old = stock.bytes(0);
-            stock.close();
-            const QByteArray now = QByteArray::number(old.toDouble() + l.qty.toDouble(), 'f', 3);
-            update.execute(tr, {now, l.id});
-            line.execute(tr, {docId, l.id, l.name, l.qty, old, now});
-        }
-        RawStatement posted(h, tr, QStringLiteral("UPDATE DOCUMENTS SET DOC_CHECK_TYPE = 2 WHERE DOC_ID = ?"));
-        posted.execute(tr, {docId});
-    }
-    tr.commit();
-}
+    RawTransaction prepare{h, false};
+    RawStatement doc{h, prepare,
+                     QStringLiteral("INSERT INTO DOCUMENTS (DOC_ID, DOC_TYPE, DOC_CHECK_TYPE, DOC_NUMBER, DOC_DATE_D, "
+                                    "DOC_TIME_T, DOC_USER) VALUES (?, 52, 1, ?, ?, CURRENT_TIME, '')")};
+    RawStatement lines{
+        h, prepare,
+        QStringLiteral("INSERT INTO DOCUMENTS_DETAIL (DD_DOC_ID, DD_GOOD_ID, DD_GOOD_NAME, DD_GOOD_PRICE_MAIN, "
+                       "DD_DECLARE_NUMBER, DD_GOOD_PRICE_CURRENT, DD_GOOD_COUNT, DD_GOOD_PAYTYPE) "
+                       "SELECT CAST(? AS INTEGER), T.G_ID, T.G_NAME, T.G_PRICE, T.G_DECLAR_NUMBER, G.GOOD_COUNT, "
+                       "CAST(CAST(G.GOOD_COUNT AS DECIMAL(15,3)) + CAST(T.G_PRICE AS DECIMAL(15,3)) AS VARCHAR(20)), 1 "
+                       "FROM GOODS_TEMP T JOIN GOODS G ON G.GOOD_ID = T.G_ID")};
+    RawStatement raise{h, prepare,
+                       QStringLiteral("MERGE INTO GOODS G USING (SELECT DD_GOOD_ID, DD_GOOD_COUNT FROM DOCUMENTS_DETAIL "
+                                      "WHERE DD_DOC_ID = ?) D ON G.GOOD_ID = D.DD_GOOD_ID "
+                                      "WHEN MATCHED THEN UPDATE SET GOOD_COUNT = D.DD_GOOD_COUNT")};
+    RawStatement posted{h, prepare, QStringLiteral("UPDATE DOCUMENTS SET DOC_CHECK_TYPE = 2 WHERE DOC_ID = ?")};
+    // ...and undone: each goods item's stock back from its stored line, the
+    // lines and the document deleted.
+    RawStatement lower{h, prepare,
+                       QStringLiteral("MERGE INTO GOODS G USING (SELECT DD_GOOD_ID, DD_GOOD_PRICE_CURRENT FROM "
+                                      "DOCUMENTS_DETAIL WHERE DD_DOC_ID = ?) D ON G.GOOD_ID = D.DD_GOOD_ID "
+                                      "WHEN MATCHED THEN UPDATE SET GOOD_COUNT = D.DD_GOOD_PRICE_CURRENT")};
+    RawStatement dropLines{h, prepare, QStringLiteral("DELETE FROM DOCUMENTS_DETAIL WHERE DD_DOC_ID = ?")};
+    RawStatement dropDoc{h, prepare, QStringLiteral("DELETE FROM DOCUMENTS WHERE DOC_ID = ?")};
 
-// ...and undone by hand: each goods item's stock back from its stored
-// line, the lines and the document deleted.
-void rawUndo(std::int64_t docId) {
-    isc_db_handle* h = db().conn.handle();
-    RawTransaction tr(h, true);
-    {
-        std::vector<std::pair<std::int64_t, QByteArray>> back;
-        RawStatement lines(h, tr,
-                           QStringLiteral("SELECT DD_GOOD_ID, DD_GOOD_PRICE_CURRENT FROM DOCUMENTS_DETAIL "
-                                          "WHERE DD_DOC_ID = ?"));
+    void post(std::int64_t docId) {
+        RawTransaction tr(h, true);
+        doc.execute(tr, {docId, docId, QDate::currentDate()});
         lines.execute(tr, {docId});
-        while (lines.fetch()) back.emplace_back(lines.whole(0), lines.bytes(1));
-        RawStatement update(h, tr, QStringLiteral("UPDATE GOODS SET GOOD_COUNT = ? WHERE GOOD_ID = ?"));
-        for (const auto& [id, old] : back) update.execute(tr, {old, id});
-        RawStatement dropLines(h, tr, QStringLiteral("DELETE FROM DOCUMENTS_DETAIL WHERE DD_DOC_ID = ?"));
-        dropLines.execute(tr, {docId});
-        RawStatement dropDoc(h, tr, QStringLiteral("DELETE FROM DOCUMENTS WHERE DOC_ID = ?"));
-        dropDoc.execute(tr, {docId});
+        raise.execute(tr, {docId});
+        posted.execute(tr, {docId});
+        tr.commit();
     }
-    tr.commit();
-}
+    void undo(std::int64_t docId) {
+        RawTransaction tr(h, true);
+        lower.execute(tr, {docId});
+        dropLines.execute(tr, {docId});
+        dropDoc.execute(tr, {docId});
+        tr.commit();
+    }
+};
 
 void BM_PostDocument(benchmark::State& state) {
     preparePostingLines();
+    RawPosting raw;
     bench::Timings post, rawPosts, undo, rawUndos;
     int number = 0;
     bool rawFirst = false;
@@ -229,10 +215,10 @@ void BM_PostDocument(benchmark::State& state) {
             ++number;
             if ((k == 0) == rawFirst) {
                 auto start = bench::now();
-                rawPost(kRawDocBase + number);
+                raw.post(kRawDocBase + number);
                 rawPosts.add(start);
                 start = bench::now();
-                rawUndo(kRawDocBase + number);
+                raw.undo(kRawDocBase + number);
                 rawUndos.add(start);
             } else {
                 auto start = bench::now();
@@ -249,8 +235,8 @@ void BM_PostDocument(benchmark::State& state) {
     rawPosts.report(state, "raw_post");
     undo.report(state, "undo");
     rawUndos.report(state, "raw_undo");
-    bench::budget(state, "post_ratio", "stock.post_10000_lines/raw", post.median() / rawPosts.median(), 2.0);
-    bench::budget(state, "undo_ratio", "stock.undo_10000_lines/raw", undo.median() / rawUndos.median(), 2.0);
+    bench::budget(state, "post_ratio", "stock.post_10000_lines/raw_set_statements", post.median() / rawPosts.median(), 2.0);
+    bench::budget(state, "undo_ratio", "stock.undo_10000_lines/raw_set_statements", undo.median() / rawUndos.median(), 2.0);
     state.SetItemsProcessed(state.iterations() * kPostLines);
 }
 

@@ -452,6 +452,10 @@ SchemaUpgradeResult SchemaUpgrade(fb::Connection& connection) {
     // the catalogue asks for one line of a code, never walks every line.
     u.createIndexIfMissing("IX_DOCUMENTS_DETAIL_GOOD",
                            "CREATE INDEX IX_DOCUMENTS_DETAIL_GOOD ON DOCUMENTS_DETAIL (DD_GOOD_ID);");
+    // The receipt search's newest-first list is read in this order, so its
+    // first screen does not sort the whole archive.
+    u.createIndexIfMissing("IX_DOCUMENTS_TYPE_NEWEST", "CREATE DESCENDING INDEX IX_DOCUMENTS_TYPE_NEWEST ON DOCUMENTS "
+                                                       "(DOC_TYPE, DOC_DATE_D, DOC_TIME_T);");
 
     u.finish();
     linkReturnsToSales(c);

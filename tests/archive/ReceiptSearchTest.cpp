@@ -240,6 +240,48 @@ TEST_F(ReceiptArchiveTest, FiscalSignSearchIsOneLookUpInItsIndex) {
     EXPECT_EQ(st.row().integer("DOC_ID"), 7);
 }
 
+TEST_F(ReceiptArchiveTest, NewestFirstListIsReadInIndexOrderUnlessALookUpOrABuyerAloneNarrowsIt) {
+    for (int i = 1; i <= 50; ++i)
+        receipt(i, 1, QDate(2024, 1, 1).addDays(i % 7).toString(Qt::ISODate), QString::number(1000 + i),
+                i % 5 ? QString() : QStringLiteral("Buyer"));
+    ReceiptSearchFilter all, returns, days, buyer, buyerDays, fpd;
+    returns.returnMode = true;
+    days.dateOn = buyerDays.dateOn = true;
+    days.from = buyerDays.from = QDate(2024, 1, 2);
+    days.to = buyerDays.to = QDate(2024, 1, 4);
+    buyer.buyerOn = buyerDays.buyerOn = true;
+    buyer.buyerName = buyerDays.buyerName = "buyer";
+    fpd.fpd = "1007";
+    struct Case {
+        const char* name;
+        ReceiptSearchFilter filter;
+        bool inOrder;  // the first screen without sorting what the archive holds
+    };
+    const Case cases[] = {{"unfiltered", all, true},   {"returns", returns, true}, {"days", days, true},
+                          {"buyer days", buyerDays, true}, {"buyer", buyer, false},   {"fpd", fpd, false}};
+    fb::Transaction tr(db(), fb::Transaction::Access::ReadOnly);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const ReceiptSearchQuery q = buildReceiptSearchQuery(c.filter);
+        fb::Statement st(tr, q.sql);
+        const QString plan = st.plan();
+        EXPECT_EQ(plan.contains("ORDER IX_DOCUMENTS_TYPE_NEWEST"), c.inOrder) << plan.toStdString();
+        EXPECT_NE(plan.contains("SORT"), c.inOrder) << plan.toStdString();
+        // Newest first either way.
+        st.bindAll(q.params);
+        st.execute(tr);
+        QDate last(2100, 1, 1);
+        int rows = 0;
+        while (st.fetch()) {
+            const QDate day = fb::toDate(st.row()["DOC_DATE_D"]).value_or(QDate());
+            EXPECT_LE(day, last);
+            last = day;
+            ++rows;
+        }
+        EXPECT_GT(rows, 0);
+    }
+}
+
 TEST_F(ReceiptArchiveTest, WindowListsReceiptsAndThePositionsOfTheCurrentOne) {
     receipt(1, 1, "2024-02-05", "1001", "");
     receipt(2, 1, "2024-02-06", "1002", "");

@@ -831,10 +831,16 @@ double statistics(fb::Connection& c, const char* index) {
 
 }  // namespace
 
+TEST_F(SchemaUpgradeOldLayout, FreshDatabaseListsTheArchiveNewestFirstThroughAnIndex) {
+    fb::Transaction tr(db(), fb::Transaction::Access::ReadOnly);
+    EXPECT_TRUE(fb::meta::indexExists(tr, "IX_DOCUMENTS_TYPE_NEWEST"));
+}
+
 TEST_F(SchemaUpgradeRepeated, ListOrderIndexesAreAddedAndStatisticsOfFilledTablesComputed) {
     exec("DROP INDEX IX_GOODS_NAME_CYRL");
     exec("DROP INDEX IX_GOODS_NAME_PRICE");
     exec("DROP INDEX IX_DOCUMENTS_DETAIL_GOOD");
+    exec("DROP INDEX IX_DOCUMENTS_TYPE_NEWEST");
     for (int i = 1; i <= 20; ++i)
         exec(QStringLiteral("INSERT INTO DOCUMENTS (DOC_ID, DOC_TYPE, DOC_FPD, DOC_DATE_D) VALUES (%1, 3, '%2', "
                             "'2024-01-01')")
@@ -849,6 +855,7 @@ TEST_F(SchemaUpgradeRepeated, ListOrderIndexesAreAddedAndStatisticsOfFilledTable
         EXPECT_TRUE(fb::meta::indexExists(tr, "IX_GOODS_NAME_CYRL"));
         EXPECT_TRUE(fb::meta::indexExists(tr, "IX_GOODS_NAME_PRICE"));
         EXPECT_TRUE(fb::meta::indexExists(tr, "IX_DOCUMENTS_DETAIL_GOOD"));
+        EXPECT_TRUE(fb::meta::indexExists(tr, "IX_DOCUMENTS_TYPE_NEWEST"));
     }
     EXPECT_NEAR(statistics(db(), "IX_DOCUMENTS_FPD"), 1.0 / 20, 1e-6);
     EXPECT_NEAR(statistics(db(), "IX_DOCUMENTS_TYPE_DATE"), 1.0, 1e-6);
