@@ -600,6 +600,8 @@ void TfmReg::ApplyUserRights(int mode) {
 }
 
 void TfmReg::SetWorkplaceLock(bool locked) {
+    // What was typed before the lock is no part of a card.
+    if (locked && !isWorkplaceLocked()) clearInputLine();
     tag_ = locked ? 1 : 0;
     SetWorkplaceLock();
 }
