@@ -37,5 +37,8 @@ bool amountTextTooLarge(const QString& text);
 // fit. Reads the row's cells and the kept total: no walk over the receipt
 // once it has been recalculated.
 QString receiptSumProblem(const ReceiptModel& model, int row);
+// The same for a change that reaches every row (a discount set, changed or
+// removed): the first row beyond, else the total.
+QString receiptSumsProblem(const ReceiptModel& model);
 
 }  // namespace sales
