@@ -526,3 +526,43 @@ TEST_F(DiscountWindow, AChangeThatTakesTheReceiptBeyondRangeIsRefused) {
         }
     }
 }
+
+// Commands that drop a discount on their way (annulling a position drops a
+// sum off the receipt; any kind but a sale drops every discount) are refused
+// the same way when the rest would be beyond range.
+TEST_F(DiscountWindow, CommandsThatDropADiscountAreRefusedBeyondRangeToo) {
+    addPosition({"12", "P", "1234.56", "9000"});
+    const int small = addPosition({"13", "P", "10.00", "1"});
+    screen->receipt().setReceiptDiscount(QStringLiteral("S"), QStringLiteral("10000000"));
+    ASSERT_EQ(screen->RecalcReceipt(), 0);
+    const ReceiptModel before = screen->receipt();
+    const QString total = screen->lblChekItogo->text();
+
+    screen->setCurrentReceiptRow(small);
+    messages.answer(ui::Answer::Yes);
+    screen->btnPosDeleteClick();
+    EXPECT_EQ(messages.last(), sales::sumLimitText::kLineSumTooLarge);
+    EXPECT_TRUE(screen->receipt().sameContent(before));
+
+    messages.clear();
+    EXPECT_FALSE(screen->setReceiptKind(sales::KindSaleReturn));
+    EXPECT_EQ(messages.texts(), QStringList{sales::sumLimitText::kLineSumTooLarge});
+    EXPECT_EQ(screen->receiptKind(), sales::KindSale);
+    EXPECT_TRUE(screen->receipt().sameContent(before));
+    EXPECT_EQ(screen->lblChekItogo->text(), total);
+
+    // Within range both go through: 1234.56 x 8000 + 10.00 without the discount.
+    screen->resetReceipt();
+    addPosition({"12", "P", "1234.56", "8000"});
+    addPosition({"13", "P", "10.00", "1"});
+    screen->receipt().setReceiptDiscount(QStringLiteral("S"), QStringLiteral("1000000"));
+    ASSERT_EQ(screen->RecalcReceipt(), 0);
+    messages.clear();
+    screen->setCurrentReceiptRow(small);
+    messages.answer(ui::Answer::Yes);
+    screen->btnPosDeleteClick();
+    EXPECT_EQ(screen->receipt().dataRowCount(), 1);
+    EXPECT_EQ(screen->lblChekItogo->text(), "9876480.00 ");
+    EXPECT_TRUE(screen->setReceiptKind(sales::KindSaleReturn));
+    EXPECT_EQ(messages.boxes.size(), 1u);  // the question alone
+}

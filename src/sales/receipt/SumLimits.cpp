@@ -63,4 +63,12 @@ QString receiptSumsProblem(const ReceiptModel& model) {
     return totalProblem(model);
 }
 
+QString receiptSumsProblemAfter(const ReceiptModel& model, const ReceiptContext& context,
+                                const std::function<void(ReceiptModel&)>& change) {
+    ReceiptModel trial = model;
+    change(trial);
+    if (!RecalcReceipt(trial, context).ok()) return {};
+    return receiptSumsProblem(trial);
+}
+
 }  // namespace sales
