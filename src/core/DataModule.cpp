@@ -1,6 +1,7 @@
 #include "DataModule.h"
 
 #include "FreshDatabase.h"
+#include "UserRules.h"
 #include "platform/db/Statement.h"
 #include "platform/db/Transaction.h"
 #include "platform/sys/DbEngine.h"
@@ -51,7 +52,7 @@ std::vector<LoginUser> TDataModule1::loginUsers() {
     s.execute(tr);
     while (s.fetch()) {
         const fb::Row& r = s.row();
-        if (r.str(QStringLiteral("USER_FIO")).trimmed() == kBuiltinAdmin) continue;
+        if (isBuiltinAdminName(r.str(QStringLiteral("USER_FIO")))) continue;
         users.push_back({r.integer(QStringLiteral("USER_ID")), r.str(QStringLiteral("USER_FIO")),
                          r.str(QStringLiteral("USER_POST")), r.str(QStringLiteral("USER_INN"))});
     }

@@ -1,6 +1,7 @@
 #include "LoginLogic.h"
 
 #include "TextUtils.h"
+#include "UserRules.h"
 #include "platform/db/Statement.h"
 #include "platform/db/Transaction.h"
 
@@ -33,7 +34,7 @@ LoginResult sessionFromRow(const UserRow& row, bool cardPath) {
 
 LoginResult passwordLogin(const QString& typedName, const QString& typedPassword, const std::vector<UserRow>& rows) {
     LoginResult r;
-    const QString name = typedName.trimmed();
+    const QString name = trimUserName(typedName);
     if (name.isEmpty()) return r;
     if (name == kBuiltinAdmin) {
         r.outcome = LoginOutcome::BuiltinAdmin;
@@ -71,16 +72,20 @@ LoginResult passwordLogin(const QString& typedName, const QString& typedPassword
 QString cardCode(const QString& buffer) { return removeCrLfAndBlanks(buffer); }
 
 std::vector<UserRow> usersByName(fb::Connection& db, const QString& name) {
-    // USERS.USER_FIO holds at most this many characters: a longer name is
-    // nobody's, and comparing it would make the server refuse the parameter.
-    constexpr qsizetype kMaxUserNameLength = 100;
-    if (name.size() > kMaxUserNameLength) return {};
+    // A name is found however its blanks and letter case were typed or
+    // stored, so the few rows are compared here rather than by the server.
+    const QString key = userNameKey(name);
+    if (key.isEmpty()) return {};
     fb::Transaction tr(db);
     fb::Statement s(tr, QStringLiteral("SELECT USER_ID, USER_FIO ,USER_INN, USER_PASSWORD,USER_POST,USER_RIGHTS "
-                                       "FROM USERS WHERE USER_FIO = ?"));
-    s.execute(tr, {name});
+                                       "FROM USERS ORDER BY USER_ID"));
+    s.execute(tr);
     std::vector<UserRow> rows;
-    while (s.fetch()) rows.push_back(rowFrom(s.row()));
+    while (s.fetch()) {
+        UserRow row = rowFrom(s.row());
+        if (isBuiltinAdminName(row.fio) || userNameKey(row.fio) != key) continue;
+        rows.push_back(std::move(row));
+    }
     tr.commit();
     return rows;
 }

@@ -35,9 +35,9 @@ struct LoginResult {
     QString message;  // the box to show, empty when none
 };
 
-// Password login: `rows` are the USERS rows whose USER_FIO equals the
-// trimmed name. The first row whose trimmed password equals the trimmed
-// typed one (case matters) logs in.
+// Password login: `rows` are the USERS rows of the trimmed name. The first
+// row whose trimmed password equals the trimmed typed one (case matters)
+// logs in.
 LoginResult passwordLogin(const QString& typedName, const QString& typedPassword, const std::vector<UserRow>& rows);
 
 // The session of a USERS row; `cardPath` writes "Post: " and keeps the name
@@ -47,7 +47,9 @@ LoginResult sessionFromRow(const UserRow& row, bool cardPath);
 // Card code: the buffer without carriage returns, line feeds and blanks.
 QString cardCode(const QString& buffer);
 
-// Database look-ups, with the typed text always as a bound parameter.
+// Database look-ups, with the typed text always as a bound parameter. The
+// rows of a name are those whose name reads the same (UserRules), leaving out
+// a row that stands for the built-in administrator.
 std::vector<UserRow> usersByName(fb::Connection& db, const QString& name);
 std::optional<UserRow> userByCard(fb::Connection& db, const QString& code);
 

@@ -90,7 +90,7 @@ std::vector<UserChoice> UsersRepository::choices() {
     fb::Transaction tr(db_);
     for (const fb::Row& r : fb::query(tr, QStringLiteral("SELECT USER_ID, USER_FIO FROM USERS ORDER BY USER_FIO"))) {
         const QString fio = r.str(QStringLiteral("USER_FIO"));
-        if (trimBlanks(fio) == kBuiltinAdmin) continue;
+        if (isBuiltinAdminName(fio)) continue;
         list.push_back({r.integer(QStringLiteral("USER_ID")), fio});
     }
     tr.commit();

@@ -1,5 +1,6 @@
 #include "uAuthor.h"
 
+#include "UserRules.h"
 #include "platform/db/Error.h"
 #include "platform/sys/DbEngine.h"
 #include "platform/ui/Guard.h"
@@ -212,7 +213,7 @@ void TfmAuthor::btnOKClick() {
     // Keys typed so far were a password, not a card.
     card_.clear();
     Edit1_->clear();
-    const QString name = cmbLogin_->currentText().trimmed();
+    const QString name = trimUserName(cmbLogin_->currentText());
     if (name.isEmpty()) return;
     ui::guarded(this, [&] {
         if (!sys::dbEngine().exists()) {

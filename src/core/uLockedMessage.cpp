@@ -1,10 +1,13 @@
 #include "uLockedMessage.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QPainter>
 #include <QPainterPath>
 #include <QShowEvent>
 #include <QTimer>
+
+#include <algorithm>
 
 namespace core {
 
@@ -26,10 +29,48 @@ TfmLockedMessage::TfmLockedMessage(QWidget* mainWindow)
     Timer1->setObjectName(QStringLiteral("Timer1"));
     Timer1->setInterval(kBlinkMs);
     connect(Timer1, &QTimer::timeout, this, &TfmLockedMessage::Timer1Timer);
+    // Windows come and go anywhere in the program while the screen is locked.
+    qApp->installEventFilter(this);
 }
 
 TfmLockedMessage::~TfmLockedMessage() {
+    qApp->removeEventFilter(this);
     if (fmLockedMessage == this) fmLockedMessage = nullptr;
+}
+
+bool TfmLockedMessage::eventFilter(QObject* watched, QEvent* event) {
+    const QEvent::Type type = event->type();
+    if ((type == QEvent::Show || type == QEvent::Hide) && watched != this && watched->isWidgetType()) {
+        const auto* w = static_cast<const QWidget*>(watched);
+        if (w->isWindow()) {
+            // A modal window is out of the way before it is drawn; whether
+            // the banner may come back is known once the window is gone.
+            if (type == QEvent::Show && w->isModal()) stepAside();
+            else QTimer::singleShot(0, this, &TfmLockedMessage::followModalWindows);
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+bool TfmLockedMessage::modalWindowOpen() const {
+    const QWidgetList windows = QApplication::topLevelWidgets();
+    return std::any_of(windows.cbegin(), windows.cend(),
+                       [this](const QWidget* w) { return w != this && w->isVisible() && w->isModal(); });
+}
+
+void TfmLockedMessage::stepAside() {
+    if (!isVisible()) return;
+    steppedAside_ = true;
+    hide();
+}
+
+void TfmLockedMessage::followModalWindows() {
+    if (modalWindowOpen()) {
+        stepAside();
+    } else if (steppedAside_) {
+        steppedAside_ = false;
+        show();
+    }
 }
 
 void TfmLockedMessage::centreOnMainWindow() {

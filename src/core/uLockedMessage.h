@@ -4,7 +4,10 @@
 // red text that alternates between Russian and English every 3 seconds. It
 // never keeps the keyboard: should it be activated, the main screen gets
 // the focus back. The main screen's lock creates and shows it; closing it
-// stops the timer and frees it.
+// stops the timer and frees it. While a modal window is open (the change of
+// cashier, a message) the banner steps aside, so that nothing opened on a
+// locked screen lies hidden under it, and it comes back when the last such
+// window closes.
 #include <QPointer>
 #include <QString>
 #include <QWidget>
@@ -30,10 +33,14 @@ public:
     QString text() const { return text_; }
     int fontPointSize() const { return fontSize_; }
 
+    // The banner is out of the way of an open modal window.
+    bool steppedAside() const { return steppedAside_; }
+
 public slots:
     void Timer1Timer();
 
 protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void changeEvent(QEvent* event) override;
@@ -41,12 +48,16 @@ protected:
 
 private:
     void centreOnMainWindow();
+    bool modalWindowOpen() const;
+    void stepAside();
+    void followModalWindows();
 
     QPointer<QWidget> main_;
     QTimer* Timer1;
     int phase_ = 0;
     QString text_ = englishText();
     int fontSize_ = 30;
+    bool steppedAside_ = false;
 };
 
 extern TfmLockedMessage* fmLockedMessage;

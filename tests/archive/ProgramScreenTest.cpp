@@ -280,6 +280,65 @@ TEST_F(ProgramScreenTest, CardOrChangeOfCashierStillUnlock) {
     EXPECT_TRUE(messages.boxes.empty()) << messages.last().toStdString();
 }
 
+// Keys typed by hand on a locked screen, then a pause, then the card: the
+// card alone counts, and the typed keys changed nothing.
+TEST_F(ProgramScreenTest, KeysTypedWhileLockedNeitherChangeAnythingNorHoldUpTheCard) {
+    addPosition();
+    showActive();
+    const QStringList before = printOf(*reg);
+    for (const QString& typed : {QStringLiteral("5*"), QStringLiteral("3*2.5"), QStringLiteral("27")}) {
+        SCOPED_TRACE(typed.toStdString());
+        QTest::keyClick(focused(), Qt::Key_Pause);
+        ASSERT_TRUE(reg->isWorkplaceLocked());
+        testsupport::typeText(focused(), typed);
+        EXPECT_EQ(reg->lblVvod->text(), QString());
+        // Slower than a card reader types.
+        QTest::qWait(150);
+        testsupport::typeText(focused(), QStringLiteral("2700001"));
+        QTest::keyClick(focused(), Qt::Key_Return);
+        EXPECT_FALSE(reg->isWorkplaceLocked());
+        EXPECT_EQ(reg->lblVvod->text(), QString());
+        EXPECT_EQ(printOf(*reg).join(QLatin1Char('\n')).toStdString(), before.join(QLatin1Char('\n')).toStdString());
+        EXPECT_TRUE(messages.boxes.empty()) << messages.last().toStdString();
+        reg->SetWorkplaceLock(false);
+    }
+}
+
+// The change of cashier chosen from the menu of a locked screen is a window
+// the cashier sees: the banner does not lie over it, and it is back (the lock
+// holding) once the window is cancelled.
+TEST_F(ProgramScreenTest, AWindowOpenedWhileLockedIsNotHiddenUnderTheBanner) {
+    addPosition();
+    showActive();
+    QTest::keyClick(focused(), Qt::Key_Pause);
+    ASSERT_NE(core::fmLockedMessage, nullptr);
+    QPointer<QWidget> banner = core::fmLockedMessage;
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(banner));
+
+    bool opened = false;
+    bool covered = true;
+    QTimer::singleShot(0, [&] {
+        QWidget* dialog = QApplication::activeModalWidget();
+        if (!dialog || dialog->objectName() != QLatin1String("fmReAuthor")) return;
+        opened = true;
+        QCoreApplication::processEvents();
+        covered = banner && banner->isVisible() && banner->frameGeometry().intersects(dialog->frameGeometry());
+        QTest::mouseClick(dialog->findChild<QPushButton*>(QStringLiteral("Button2")), Qt::LeftButton);
+    });
+    reg->action(QStringLiteral("MReAuthor"))->trigger();
+    EXPECT_TRUE(opened);
+    EXPECT_FALSE(covered);
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(reg->isWorkplaceLocked());
+    ASSERT_TRUE(banner);
+    EXPECT_TRUE(banner->isVisible());
+
+    testsupport::typeText(focused(), QStringLiteral("2700001"));
+    QTest::keyClick(focused(), Qt::Key_Return);
+    EXPECT_FALSE(reg->isWorkplaceLocked());
+    EXPECT_TRUE(messages.boxes.empty()) << messages.last().toStdString();
+}
+
 TEST_F(ProgramScreenTest, TheCatalogueSeesWhichGoodsTheReceiptInProgressHolds) {
     EXPECT_FALSE(catalogue::goodsInOpenReceipt(12));
     addPosition();

@@ -117,6 +117,35 @@ TEST_F(Login, ThePasswordDecidesWhichOfTwoNamesakesLogsIn) {
     EXPECT_EQ(screen.shown, 0);
 }
 
+// A name is one name however its blanks were typed or stored: a row saved
+// with a no-break space after the name, and a name typed with one inside.
+TEST_F(Login, ANameIsFoundHoweverItsBlanksWereTypedOrStored) {
+    exec(QString("INSERT INTO USERS (USER_ID, USER_FIO, USER_PASSWORD, USER_RIGHTS) "
+                 "VALUES (16, 'Сидоров С.\u00A0', 'pw', 'кассир')"));
+    exec(QString("INSERT INTO USERS (USER_ID, USER_FIO, USER_PASSWORD) VALUES (17, 'VOTAR\u00A0', 'x')"));
+    window->CheckBox1Click();
+    QStringList names;
+    for (int i = 0; i < combo->count(); ++i) names << combo->itemText(i);
+    EXPECT_FALSE(names.contains(QString("VOTAR\u00A0")));
+
+    struct Case {
+        QString typed;
+        int userId;
+    } cases[] = {{"Сидоров С.", 16}, {QString("Петрова\u00A0А.\u3000"), 12}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.typed.toStdString());
+        window->show();
+        combo->setEditText(QString());
+        testsupport::typeText(combo->lineEdit(), c.typed);
+        testsupport::typeText(password, c.userId == 12 ? QString("other") : QString("pw"));
+        screen.user = {};
+        QTest::mouseClick(window->findChild<QPushButton*>("btnOK"), Qt::LeftButton);
+        EXPECT_TRUE(boxes.boxes.empty()) << boxes.last().toStdString();
+        EXPECT_EQ(screen.user.userId, c.userId);
+        boxes.clear();
+    }
+}
+
 TEST_F(Login, MessagesForMissingPasswordAndUnknownName) {
     loginWith(QStringLiteral("Петрова А."), QStringLiteral("   "));
     EXPECT_EQ(boxes.last(), QStringLiteral(" Введите пароль!     "));

@@ -2,6 +2,7 @@
 // driven against a fresh database.
 #include "support/DbFixture.h"
 #include "support/FakeMessages.h"
+#include "support/TypeText.h"
 
 #include "core/UserRules.h"
 #include "core/UsersRepository.h"
@@ -44,6 +45,13 @@ TEST(UserRules, RefusesTheBuiltinAdministratorAndMissingFields) {
         {"Иванов", "  ", UserCheck::MissingRequired, missing},
         {"Иванов", "1", UserCheck::Ok, QString()},
         {"VOTAR2", "1", UserCheck::Ok, QString()},
+        // Blanks nobody sees, and letters drawn alike, make no other name.
+        {QString("VOTAR\u00A0"), "1", UserCheck::ReservedName, reserved},
+        {QString("\u200B\u3000VOTAR\u2060\t"), "1", UserCheck::ReservedName, reserved},
+        {QString("\uFEFFVo\u00ADtar\u2003"), "1", UserCheck::ReservedName, reserved},
+        {QString("V\u041E\u0422\u0410R"), "1", UserCheck::ReservedName, reserved},
+        {QString("\u200B\u00A0\u3164"), "1", UserCheck::MissingRequired, missing},
+        {QString("VO TAR"), "1", UserCheck::Ok, QString()},
     };
     for (const Case& c : cases) {
         const UserCheck got = core::checkUser(c.fio, c.password);
@@ -68,6 +76,23 @@ TEST(UserRules, StoresTrimmedFieldsWithDefaultPostAndRights) {
     const core::UserRecord admin = core::normalizedUser(typed);
     EXPECT_EQ(admin.post, "Старший кассир");
     EXPECT_EQ(admin.rights, "админ");
+}
+
+TEST(UserRules, NamesThatReadTheSameAreOneName) {
+    const std::pair<QString, QString> same[] = {
+        {QString("Андреев А."), QString("\u00A0андреев\u2002\u2003а.\u200B")},
+        {QString("Андреев А."), QString("\tАндреев\u00A0А.\u00AD")},
+        {QString("Сорокин С."), QString("Copoкин C.")},  // Latin C, o, p
+    };
+    for (const auto& [a, b] : same) EXPECT_TRUE(core::sameUserName(a, b)) << b.toStdString();
+    const std::pair<QString, QString> other[] = {
+        {QString("Андреев А."), QString("Андреев А.А.")},
+        {QString("Андреев А."), QString("АндреевА.")},
+        {QString("Ёлкин Е."), QString("Елкин Е.")},
+    };
+    for (const auto& [a, b] : other) EXPECT_FALSE(core::sameUserName(a, b)) << b.toStdString();
+    // Stored without what surrounds it, the inside as typed.
+    EXPECT_EQ(core::trimUserName(QString("\u200B\u00A0Гусев\u00A0Г.\u3000\t")), QString("Гусев\u00A0Г."));
 }
 
 TEST(UserRules, FindsRightsIgnoringCaseAndPicksRowAfterDelete) {
@@ -224,6 +249,35 @@ TEST_F(UsersWindow, RefusesReservedNameAndMissingFieldsKeepingTheFormOpen) {
         EXPECT_TRUE(out.stayedOpen) << c.fio.toStdString();
         EXPECT_EQ(messages.texts(), QStringList{c.message}) << c.fio.toStdString();
         EXPECT_EQ(userCount(), 3) << c.fio.toStdString();
+    }
+}
+
+// The name typed key by key, as a keyboard or a card reader in a keyboard's
+// place would type it.
+TEST_F(UsersWindow, TypedNamesLoseTheirInvisibleEndsBeforeEveryCheck) {
+    struct Case {
+        QString typed, message, stored;
+    };
+    const Case cases[] = {
+        {QString("VOTAR\u00A0"), QString("Недопустимые ФИО    "), QString()},
+        {QString("\u3000Андреев\u00A0А.\u2003"), QString(" Пользователь с ФИО \"Андреев\u00A0А.\" уже есть.     "), QString()},
+        {QString("\u00A0Гусев Г.\u00A0\u00A0"), QString(), QString("Гусев Г.")},
+    };
+    open();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.typed.toStdString());
+        messages.clear();
+        const int users = userCount();
+        const EditOutcome out = runEdit("btnUserAdd", [&](core::TfmUserEdit* e) {
+            testsupport::typeText(e->findChild<QLineEdit*>("edFIO"), c.typed);
+            testsupport::typeText(e->findChild<QLineEdit*>("edPassword"), QString("p1"));
+        });
+        EXPECT_EQ(out.stayedOpen, !c.message.isEmpty());
+        EXPECT_EQ(messages.texts(), c.message.isEmpty() ? QStringList{} : QStringList{c.message});
+        EXPECT_EQ(userCount(), users + (c.message.isEmpty() ? 1 : 0));
+        if (!c.stored.isEmpty()) {
+            EXPECT_TRUE(userNamed(c.stored));
+        }
     }
 }
 

@@ -11,6 +11,7 @@
 #include "sales/receipt/PositionEdits.h"
 #include "sales/closing/ReceiptLines.h"
 #include "sales/receipt/ReceiptMessages.h"
+#include "sales/receipt/SumLimits.h"
 #include "sales/screen/Registration_Mode.h"
 #include "sales/screen/uDiscountInput.h"
 #include "support/FakeMessages.h"
@@ -468,4 +469,100 @@ TEST_F(DiscountWindow, CommandsOpenTheWindowOnlyWhereADiscountFits) {
     screen->setReceiptKind(sales::KindPurchase);
     EXPECT_FALSE(run([&] { screen->btnCheckDiscountClick(); }, [](TfmDiscountInput&) {}).opened);
     EXPECT_FALSE(run([&] { screen->btnPosDiscountClick(); }, [](TfmDiscountInput&) {}).opened);
+}
+
+// Less discount is more money: Сок at 1234.56 x 9000 is 1111140.00 at 90 %
+// off. A change that would take the position or the receipt beyond
+// 9999999.99 is refused with the message entering such a sum gives, and the
+// receipt stays as it was; one that stays within goes through.
+TEST_F(DiscountWindow, AChangeThatTakesTheReceiptBeyondRangeIsRefused) {
+    struct Case {
+        const char* name;
+        bool receiptDiscount;  // the 90 % is the receipt's, else the position's
+        bool receiptCommand;   // the change is made on the receipt, else on the position
+        bool sum;              // typed as a sum, else as a percent
+        QString typed;
+        QString message;  // empty: accepted
+        QString total;
+    } cases[] = {
+        {"receipt 90 % to 1.00 off", true, true, true, "1", sales::sumLimitText::kLineSumTooLarge, ""},
+        {"receipt 90 % to 9 %", true, true, false, "9", sales::sumLimitText::kLineSumTooLarge, ""},
+        {"receipt discount removed", true, true, false, "0", sales::sumLimitText::kLineSumTooLarge, ""},
+        {"position discount removed", false, false, false, "", sales::sumLimitText::kLineSumTooLarge, ""},
+        {"position 90 % to 1.00 off", false, false, true, "1", sales::sumLimitText::kLineSumTooLarge, ""},
+        {"receipt 1 % replacing the position's", false, true, false, "1", sales::sumLimitText::kLineSumTooLarge, ""},
+        // 1111.10 x 9000
+        {"receipt 90 % to 10 %", true, true, false, "10", "", "9999900.00 "},
+        {"position 90 % to 10 %", false, false, false, "10", "", "9999900.00 "},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        screen->resetReceipt();
+        if (c.receiptDiscount) {
+            addPosition({"12", "P", "1234.56", "9000"});
+            screen->receipt().setReceiptDiscount(QStringLiteral("P"), QStringLiteral("90"));
+            ASSERT_EQ(screen->RecalcReceipt(), 0);
+        } else {
+            addPosition({"12", "P", "1234.56", "9000", "P", "90"});
+        }
+        ASSERT_EQ(screen->lblChekItogo->text(), "1111140.00 ");
+        const ReceiptModel before = screen->receipt();
+        messages.clear();
+        const Run r = run([&] { c.receiptCommand ? screen->btnCheckDiscountClick() : screen->btnPosDiscountClick(); },
+                          [&](TfmDiscountInput& w) {
+                              if (c.sum) w.RadioSumma->setChecked(true);
+                              for (const QChar ch : c.typed) w.typeKey(ch);
+                              click(w, "BitBtn14");
+                          });
+        ASSERT_TRUE(r.opened);
+        const bool refused = !c.message.isEmpty();
+        EXPECT_EQ(r.stayedOpen, refused);
+        EXPECT_EQ(messages.texts(), refused ? QStringList{c.message} : QStringList{});
+        if (refused) {
+            EXPECT_TRUE(screen->receipt().sameContent(before));
+            EXPECT_EQ(screen->lblChekItogo->text(), "1111140.00 ");
+        } else {
+            EXPECT_EQ(screen->lblChekItogo->text(), c.total);
+        }
+    }
+}
+
+// Commands that drop a discount on their way (annulling a position drops a
+// sum off the receipt; any kind but a sale drops every discount) are refused
+// the same way when the rest would be beyond range.
+TEST_F(DiscountWindow, CommandsThatDropADiscountAreRefusedBeyondRangeToo) {
+    addPosition({"12", "P", "1234.56", "9000"});
+    const int small = addPosition({"13", "P", "10.00", "1"});
+    screen->receipt().setReceiptDiscount(QStringLiteral("S"), QStringLiteral("10000000"));
+    ASSERT_EQ(screen->RecalcReceipt(), 0);
+    const ReceiptModel before = screen->receipt();
+    const QString total = screen->lblChekItogo->text();
+
+    screen->setCurrentReceiptRow(small);
+    messages.answer(ui::Answer::Yes);
+    screen->btnPosDeleteClick();
+    EXPECT_EQ(messages.last(), sales::sumLimitText::kLineSumTooLarge);
+    EXPECT_TRUE(screen->receipt().sameContent(before));
+
+    messages.clear();
+    EXPECT_FALSE(screen->setReceiptKind(sales::KindSaleReturn));
+    EXPECT_EQ(messages.texts(), QStringList{sales::sumLimitText::kLineSumTooLarge});
+    EXPECT_EQ(screen->receiptKind(), sales::KindSale);
+    EXPECT_TRUE(screen->receipt().sameContent(before));
+    EXPECT_EQ(screen->lblChekItogo->text(), total);
+
+    // Within range both go through: 1234.56 x 8000 + 10.00 without the discount.
+    screen->resetReceipt();
+    addPosition({"12", "P", "1234.56", "8000"});
+    addPosition({"13", "P", "10.00", "1"});
+    screen->receipt().setReceiptDiscount(QStringLiteral("S"), QStringLiteral("1000000"));
+    ASSERT_EQ(screen->RecalcReceipt(), 0);
+    messages.clear();
+    screen->setCurrentReceiptRow(small);
+    messages.answer(ui::Answer::Yes);
+    screen->btnPosDeleteClick();
+    EXPECT_EQ(screen->receipt().dataRowCount(), 1);
+    EXPECT_EQ(screen->lblChekItogo->text(), "9876480.00 ");
+    EXPECT_TRUE(screen->setReceiptKind(sales::KindSaleReturn));
+    EXPECT_EQ(messages.boxes.size(), 1u);  // the question alone
 }

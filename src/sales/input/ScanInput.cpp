@@ -246,6 +246,11 @@ void ScanInput::FormKeyPress(QChar key, QChar latinKey) {
     const QChar latin = latinKey.isNull() ? latinCharFor(key, layout_) : latinKey;
     if (!latin.isNull()) s.lblVvodBeginEng->setText(s.lblVvodBeginEng->text() + latin);
 
+    // A locked workplace reads nothing but a card: no key is a price, a
+    // quantity mark or the end of a burst, so a pause drops what was typed
+    // by hand and the card's own burst reaches its Enter whole.
+    if (s.isWorkplaceLocked()) return;
+
     const InputKeyEffect e = applyInputKey(s.lblVvod->text(), key, currentRowActive(), scanning);
     if (e.line != s.lblVvod->text()) s.lblVvod->setText(e.line);
     if (!e.keepsPending) endPending(true);

@@ -9,6 +9,7 @@
 #include "sales/screen/DiscountInputLogic.h"
 #include "sales/screen/MainScreenState.h"
 #include "sales/receipt/ReceiptCalc.h"
+#include "sales/receipt/SumLimits.h"
 #include "sales/closing/ReceiptLines.h"
 #include "sales/marking/FractionalCount.h"
 #include "sales/screen/Registration_Mode.h"
@@ -316,6 +317,20 @@ void PositionEdits::annulPosition(int row, bool ask) {
     if (!markType) {
         ui::showError(positionEditsText::kMarkTypeFailedOnDelete, &reg_);
         return;
+    }
+    // Annulling drops a sum discount on the receipt: not when the rest would
+    // then be more than can be stored.
+    if (model.receiptDiscountKind() == QLatin1Char('S')) {
+        const QString problem = receiptSumsProblemAfter(
+            model, {reg_.receiptKindText(), reg_.chLE->isChecked()}, [&](ReceiptModel& trial) {
+                QList<QStringList> marked = reg_.MarkedItems();
+                QList<QStringList> lines = reg_.ReceiptLines();
+                removePosition(trial, marked, lines, row, *markType > 0);
+            });
+        if (!problem.isEmpty()) {
+            ui::showWarning(problem, &reg_);
+            return;
+        }
     }
     removePosition(model, reg_.MarkedItems(), reg_.ReceiptLines(), row, *markType > 0);
     refresh(row);

@@ -31,18 +31,44 @@ bool amountTextTooLarge(const QString& text) {
     return digits && *digits > 7;
 }
 
-QString receiptSumProblem(const ReceiptModel& model, int row) {
-    if (model.isDataRow(row) && model.isActive(row)) {
-        if (amountTextTooLarge(model.attr(row, ReceiptModel::AttrBasePrice)) ||
-            amountTextTooLarge(model.cell(row, ReceiptModel::ColPrice)))
-            return sumLimitText::kPriceTooLarge;
-        if (amountTextTooLarge(model.cell(row, ReceiptModel::ColSum))) return sumLimitText::kLineSumTooLarge;
-    }
+namespace {
+
+QString rowSumProblem(const ReceiptModel& model, int row) {
+    if (!model.isDataRow(row) || !model.isActive(row)) return {};
+    if (amountTextTooLarge(model.attr(row, ReceiptModel::AttrBasePrice)) ||
+        amountTextTooLarge(model.cell(row, ReceiptModel::ColPrice)))
+        return sumLimitText::kPriceTooLarge;
+    if (amountTextTooLarge(model.cell(row, ReceiptModel::ColSum))) return sumLimitText::kLineSumTooLarge;
+    return {};
+}
+
+QString totalProblem(const ReceiptModel& model) {
     const ReceiptModel::Tally& tally = model.tally();
     const Money total = tally.valid && tally.revision == model.revision() ? Money::fromKopecks(tally.total)
                                                                            : calcReceiptTotal(model);
     if (total > kLargestStoredSum) return sumLimitText::kReceiptTotalTooLarge;
     return {};
+}
+
+}  // namespace
+
+QString receiptSumProblem(const ReceiptModel& model, int row) {
+    if (QString problem = rowSumProblem(model, row); !problem.isEmpty()) return problem;
+    return totalProblem(model);
+}
+
+QString receiptSumsProblem(const ReceiptModel& model) {
+    for (int row = 1; row < model.rowCount(); ++row)
+        if (QString problem = rowSumProblem(model, row); !problem.isEmpty()) return problem;
+    return totalProblem(model);
+}
+
+QString receiptSumsProblemAfter(const ReceiptModel& model, const ReceiptContext& context,
+                                const std::function<void(ReceiptModel&)>& change) {
+    ReceiptModel trial = model;
+    change(trial);
+    if (!RecalcReceipt(trial, context).ok()) return {};
+    return receiptSumsProblem(trial);
 }
 
 }  // namespace sales

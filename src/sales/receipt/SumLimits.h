@@ -4,10 +4,12 @@
 // after the register printed it; such a value is refused the moment it is
 // entered, with a message that says it is too large.
 #include "sales/receipt/Money.h"
+#include "sales/receipt/ReceiptCalc.h"
 #include "sales/receipt/ReceiptModel.h"
 
 #include <QString>
 
+#include <functional>
 #include <optional>
 
 namespace sales {
@@ -37,5 +39,13 @@ bool amountTextTooLarge(const QString& text);
 // fit. Reads the row's cells and the kept total: no walk over the receipt
 // once it has been recalculated.
 QString receiptSumProblem(const ReceiptModel& model, int row);
+// The same for a change that reaches every row (a discount set, changed or
+// removed): the first row beyond, else the total.
+QString receiptSumsProblem(const ReceiptModel& model);
+// receiptSumsProblem of a copy of the receipt made by `change` and
+// recalculated, for a command that drops discounts on its way; empty also
+// when the recalculation itself refuses (the command then says why).
+QString receiptSumsProblemAfter(const ReceiptModel& model, const ReceiptContext& context,
+                                const std::function<void(ReceiptModel&)>& change);
 
 }  // namespace sales

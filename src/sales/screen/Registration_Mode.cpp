@@ -15,6 +15,7 @@
 #include "sales/screen/MainScreenState.h"
 #include "sales/receipt/ReceiptCalc.h"
 #include "sales/receipt/ReceiptMessages.h"
+#include "sales/receipt/SumLimits.h"
 #include "sales/screen/RegGridDelegate.h"
 #include "sales/screen/RegMenus.h"
 #include "sales/screen/ScreenFocus.h"
@@ -601,6 +602,8 @@ void TfmReg::ApplyUserRights(int mode) {
 }
 
 void TfmReg::SetWorkplaceLock(bool locked) {
+    // What was typed before the lock is no part of a card.
+    if (locked && !isWorkplaceLocked()) clearInputLine();
     tag_ = locked ? 1 : 0;
     SetWorkplaceLock();
 }
@@ -954,10 +957,18 @@ char TfmReg::RecalcReceipt() {
     return 0;
 }
 
+namespace {
+
+void dropAllDiscounts(sales::ReceiptModel& receipt) {
+    receipt.setAttr(0, sales::ReceiptModel::AttrReceiptDiscountKind, QStringLiteral("N"));
+    for (int r = 1; r < receipt.rowCount(); ++r)
+        receipt.setAttr(r, sales::ReceiptModel::AttrDiscountKind, QStringLiteral("N"));
+}
+
+}  // namespace
+
 void TfmReg::DiscountReset() {
-    receipt_.setAttr(0, sales::ReceiptModel::AttrReceiptDiscountKind, QStringLiteral("N"));
-    for (int r = 1; r < receipt_.rowCount(); ++r)
-        receipt_.setAttr(r, sales::ReceiptModel::AttrDiscountKind, QStringLiteral("N"));
+    dropAllDiscounts(receipt_);
     RecalcReceipt();
 }
 
@@ -991,6 +1002,17 @@ bool TfmReg::receiptKindCommand(int kind, const QString& caption) {
     if (changes && core::ReceiptHasMarkedGoods(receipt_.lineAttrs())) {
         ui::showError(kMarkedGoodsNoKindChange, this);
         return false;
+    }
+    // Every kind but a sale drops the discounts: not when the receipt would
+    // then hold more than can be stored.
+    if (const bool dropsDiscounts = sales::receiptKindFromCaption(text) != kind || kind != sales::KindSale;
+        dropsDiscounts && !receipt_.isEmpty()) {
+        const QString problem = sales::receiptSumsProblemAfter(
+            receipt_, {text, chLE->isChecked()}, [](sales::ReceiptModel& trial) { dropAllDiscounts(trial); });
+        if (!problem.isEmpty()) {
+            ui::showWarning(problem, this);
+            return false;
+        }
     }
     lblOperationType->setText(text);
     fitFont(lblOperationType);

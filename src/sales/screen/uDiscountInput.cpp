@@ -4,6 +4,7 @@
 #include "platform/sys/ProgramFolder.h"
 #include "platform/ui/Guard.h"
 #include "platform/ui/MessageService.h"
+#include "sales/receipt/SumLimits.h"
 #include "sales/screen/Registration_Mode.h"
 
 #include <QGridLayout>
@@ -243,6 +244,15 @@ void TfmDiscountInput::BitBtn14Click() {
             reg_.receipt().assignContent(before);
             reg_.updateGoodsGrid();
             reg_.updateDiscountButtons();
+            return;
+        }
+        // Less discount is more money: a position or the receipt beyond what
+        // the database stores is refused as entering it would be, and the
+        // receipt goes back to what it was.
+        if (const QString problem = sales::receiptSumsProblem(reg_.receipt()); !problem.isEmpty()) {
+            reg_.receipt().assignContent(before);
+            reg_.RecalcReceipt();
+            ui::showWarning(problem, this);
             return;
         }
         accept();
