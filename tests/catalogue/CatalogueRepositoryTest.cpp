@@ -254,7 +254,7 @@ TEST_F(CatalogueDbTest, GoodsThatHistoryNamesAreNeverDeletedAndTheirCodesNeverRe
 
 TEST_F(CatalogueDbTest, WhatNamesAGoodsCodeIsFoundThroughTheIndexesOnTheCode) {
     fb::Transaction tr(db(), fb::Transaction::Access::ReadOnly);
-    fb::Statement s(tr, goodsCodeUsesQuery());
+    fb::Statement s(tr, core::GoodsCodeHistory::lookupSql());
     const QString plan = s.plan();
     for (const char* index : {"IX_DOCUMENTS_DETAIL_GOOD", "IX_PORTIONS_GOOD", "IX_GOODS_TEMP_GOOD"})
         EXPECT_TRUE(plan.contains(QLatin1String(index))) << index << " " << plan.toStdString();

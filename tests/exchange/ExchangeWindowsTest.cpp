@@ -283,3 +283,80 @@ TEST_F(ExchangeCommandTest, StoppedUnloadKeepsTheCompleteRecordsAndSaysNothing) 
     EXPECT_LT(lines.size(), 20000 + 5);
     for (int i = 4; i < lines.size() - 1; ++i) ASSERT_EQ(lines[i].count(QLatin1Char(';')), 66) << i;
 }
+
+TEST_F(ExchangeCommandTest, AGoodsFileNeverHandsACodeASaleNamesToAGroupOrAnotherItem) {
+    // Code 1 is a goods item receipt 1 sold; code 5 was sold and its item
+    // deleted long ago; code 6 was sold and later became a group; code 7 is
+    // in the receipt on the main screen.
+    exec(u("INSERT INTO GOODS (GOOD_ID, GOOD_NAME, GOOD_PRICE, GOOD_ISGOOD, GOOD_PARENTGROUP) VALUES (1, 'Tovar 01', "
+           "'10.00', 1, 0)"));
+    exec(u("INSERT INTO GOODS (GOOD_ID, GOOD_NAME, GOOD_ISGOOD, GOOD_PARENTGROUP) VALUES (6, 'Tovar 06 group', 0, 0)"));
+    exec(u("INSERT INTO GOODS (GOOD_ID, GOOD_NAME, GOOD_PRICE, GOOD_ISGOOD, GOOD_PARENTGROUP) VALUES (7, 'Tovar 07', "
+           "'7.00', 1, 0)"));
+    // Receipt 1 sold each of them.
+    exec(u("INSERT INTO DOCUMENTS (DOC_ID, DOC_TYPE, DOC_NUMBER) VALUES (1, 3, 1)"));
+    for (const auto& [id, name] : {std::pair{1, "Tovar 01"}, {5, "Tovar 05"}, {6, "Tovar 06"}})
+        exec(u("INSERT INTO DOCUMENTS_DETAIL (DD_DOC_ID, DD_GOOD_ID, DD_GOOD_NAME, DD_GOOD_COUNT) VALUES (1, %1, "
+               "'%2', '1')")
+                 .arg(id)
+                 .arg(u(name)));
+    host.openReceiptGoods = [] { return std::vector<std::int64_t>{7}; };
+    auto catalogue = [this] {
+        fb::Transaction tr(db(), fb::Transaction::Access::ReadOnly);
+        QStringList out;
+        for (const fb::Row& r :
+             fb::query(tr, u("SELECT GOOD_ID, GOOD_NAME, GOOD_ISGOOD, GOOD_PRICE FROM GOODS ORDER BY GOOD_ID")))
+            out << r.str(u("GOOD_ID")) + u("|") + r.str(u("GOOD_NAME")) + u("|") + r.str(u("GOOD_ISGOOD")) + u("|") +
+                       r.str(u("GOOD_PRICE"));
+        return out;
+    };
+    const QStringList before = catalogue();
+
+    // The refused record stands on line 5, after a group and a goods item
+    // that the load would have written.
+    const QString turnedGroup = record({{1, u("1")}, {3, u("Tovar 01 turned group")}, {17, u("0")}}, 17);
+    const QString otherItem = goods(5, u("Other item on code 5"), u("77"));
+    using core::GoodsCodeUse;
+    const struct {
+        const char* what;
+        QString record;
+        QString message;
+    } refused[] = {
+        {"goods item with a sale turned group", turnedGroup,
+         u(" Код (ID) 1 в строке 5 нельзя сделать группой:     \r\n на него ссылаются строки сохранённых чеков.     "
+           "\r\n\r\n Загрузка данных невозможна.")},
+        {"new item on a sold code", otherItem, msg::codeKeptByHistory(5, 5, false, GoodsCodeUse::DocumentLines)},
+        {"new group on a sold code", group(5, u("Group on code 5")),
+         msg::codeKeptByHistory(5, 5, true, GoodsCodeUse::DocumentLines)},
+        {"group on a sold code turned goods item", goods(6, u("Other item on code 6"), u("77")),
+         msg::codeKeptByHistory(5, 6, false, GoodsCodeUse::DocumentLines)},
+        {"goods item of the open receipt turned group", group(7, u("Tovar 07 turned group")),
+         msg::codeKeptByHistory(5, 7, true, GoodsCodeUse::OpenReceipt)},
+    };
+    for (const auto& c : refused) {
+        SCOPED_TRACE(c.what);
+        messages.clear();
+        writeFile(file({group(30, u("Новая группа")), goods(31, u("Новый товар"), u("1"), {{16, u("30")}}), c.record}));
+        loadGoodsExchangeFile(host);
+        ASSERT_EQ(messages.boxes.size(), 1u);
+        EXPECT_EQ(messages.boxes[0].icon, ui::Icon::Error);
+        EXPECT_EQ(messages.last(), c.message);
+        EXPECT_EQ(catalogue(), before);
+    }
+
+    // The sold item itself takes the file's values as any other goods item.
+    messages.clear();
+    writeFile(file({goods(1, u("Tovar 01"), u("12"))}));
+    loadGoodsExchangeFile(host);
+    EXPECT_EQ(messages.texts(), QStringList({importSummary(1)}));
+
+    // Whatever was tried, the stored sale names its own item.
+    fb::Transaction tr(db(), fb::Transaction::Access::ReadOnly);
+    const auto sold = fb::queryOne(
+        tr, u("SELECT G.GOOD_NAME, G.GOOD_ISGOOD, G.GOOD_PRICE FROM DOCUMENTS_DETAIL DD JOIN GOODS G ON G.GOOD_ID = "
+              "DD.DD_GOOD_ID WHERE DD.DD_DOC_ID = 1 AND DD.DD_GOOD_ID = 1"));
+    ASSERT_TRUE(sold);
+    EXPECT_EQ(sold->str(u("GOOD_NAME")), u("Tovar 01"));
+    EXPECT_EQ(sold->int64(u("GOOD_ISGOOD")), 1);
+    EXPECT_EQ(sold->str(u("GOOD_PRICE")), u("12.00"));
+}
