@@ -213,8 +213,8 @@ const QString kHistoryKeptText = QStringLiteral(" История товара х
 }  // namespace
 
 QString idInUseText(std::int64_t id, IdUse use) {
-    return QStringLiteral(" Код (ID) ") + QString::number(id) + QStringLiteral(" изменить нельзя: ") + core::goodsCodeUseReason(use) +
-           QStringLiteral(".     \r\n") + kHistoryKeptText;
+    return QStringLiteral(" Код (ID) ") + QString::number(id) + QStringLiteral(" изменить нельзя: ") +
+           core::goodsCodeUseReason(use) + QStringLiteral(".     \r\n") + kHistoryKeptText;
 }
 
 QString deleteInUseText(const QString& name, IdUse use) {
@@ -223,8 +223,9 @@ QString deleteInUseText(const QString& name, IdUse use) {
 }
 
 QString idNamedByHistoryText(std::int64_t id, IdUse use) {
-    return QStringLiteral(" Код (ID) ") + QString::number(id) + QStringLiteral(" нельзя дать новому товару:     \r\n ") +
-           core::goodsCodeUseReason(use) + QStringLiteral(".     ");
+    return QStringLiteral(" Код (ID) ") + QString::number(id) +
+           QStringLiteral(" нельзя дать новому товару:     \r\n ") + core::goodsCodeUseReason(use) +
+           QStringLiteral(".     ");
 }
 
 QString deleteGroupInUseText(const QString& name, std::int64_t id, IdUse use) {

@@ -36,9 +36,10 @@ QString csvmsg::groupQuestion(int line, std::int32_t id, const QString& groupNam
            kCrLf + QStringLiteral("Продолжить? ");
 }
 QString csvmsg::codeKeptByHistory(int line, std::int32_t id, core::GoodsCodeUse use) {
-    return QStringLiteral("Позиция в строке ") + QString::number(line) + QStringLiteral(" не может быть загружена,     ") +
-           kCrLf + QStringLiteral("т.к. код ") + QString::number(id) + QStringLiteral(" нельзя дать новому товару: ") +
-           core::goodsCodeUseReason(use) + QStringLiteral(".      ");
+    return QStringLiteral("Позиция в строке ") + QString::number(line) +
+           QStringLiteral(" не может быть загружена,     ") + kCrLf + QStringLiteral("т.к. код ") +
+           QString::number(id) + QStringLiteral(" нельзя дать новому товару: ") + core::goodsCodeUseReason(use) +
+           QStringLiteral(".      ");
 }
 QString csvmsg::insertFailed(int line) {
     return QStringLiteral("Сбой сервера БД при записи строки ") + QString::number(line) + QStringLiteral(".      ") +

@@ -30,9 +30,11 @@ fb::Value number(const std::optional<int>& v) {
 // stays while any row still lies under it. Each test is one probe of the
 // index on the code, so a pass is one sweep of the catalogue.
 QString deleteUnreferencedGoodsSql(const std::vector<std::int64_t>& keep) {
-    QString sql = QStringLiteral("DELETE FROM GOODS G WHERE NOT ") + core::goodsCodeNamedCondition(QStringLiteral("G.GOOD_ID")) +
-                  QStringLiteral(" AND NOT EXISTS (SELECT 1 FROM GOODS C WHERE C.GOOD_PARENTGROUP = G.GOOD_ID AND "
-                                 "C.GOOD_ID <> G.GOOD_ID)");
+    QString sql = QStringLiteral("DELETE FROM GOODS G WHERE NOT ") +
+                  core::goodsCodeNamedCondition(QStringLiteral("G.GOOD_ID")) +
+                  QStringLiteral(
+                      " AND NOT EXISTS (SELECT 1 FROM GOODS C WHERE C.GOOD_PARENTGROUP = G.GOOD_ID AND "
+                      "C.GOOD_ID <> G.GOOD_ID)");
     // The engine takes at most 1,500 values in one IN list.
     constexpr std::size_t kChunk = 1000;
     for (std::size_t from = 0; from < keep.size(); from += kChunk) {
@@ -177,7 +179,8 @@ QString msg::goodsWriteFailed(int line) {
 
 QString msg::codeKeptByHistory(int line, std::int32_t id, bool group, core::GoodsCodeUse use) {
     return QStringLiteral(" Код (ID) ") + QString::number(id) + QStringLiteral(" в строке ") + QString::number(line) +
-           (group ? QStringLiteral(" нельзя сделать группой:     ") : QStringLiteral(" нельзя дать новому товару:     ")) +
+           (group ? QStringLiteral(" нельзя сделать группой:     ")
+                  : QStringLiteral(" нельзя дать новому товару:     ")) +
            QStringLiteral("\r\n ") + core::goodsCodeUseReason(use) +
            QStringLiteral(".     \r\n\r\n Загрузка данных невозможна.");
 }

@@ -261,6 +261,15 @@ TEST_F(CatalogueDbTest, WhatNamesAGoodsCodeIsFoundThroughTheIndexesOnTheCode) {
     // Only the one-row system table is read whole.
     EXPECT_EQ(plan.count(QLatin1String("NATURAL")), 1) << plan.toStdString();
     EXPECT_TRUE(plan.contains(QLatin1String("RDB$DATABASE NATURAL"))) << plan.toStdString();
+
+    // The same rows asked of a whole catalogue (the goods file's delete-all
+    // command): one probe per goods row, no table of the history read whole.
+    fb::Statement sweep(tr, QStringLiteral("SELECT G.GOOD_ID FROM GOODS G WHERE NOT ") +
+                                core::goodsCodeNamedCondition(QStringLiteral("G.GOOD_ID")));
+    const QString sweepPlan = sweep.plan();
+    for (const char* index : {"IX_DOCUMENTS_DETAIL_GOOD", "IX_PORTIONS_GOOD", "IX_GOODS_TEMP_GOOD"})
+        EXPECT_TRUE(sweepPlan.contains(QLatin1String(index))) << index << " " << sweepPlan.toStdString();
+    EXPECT_EQ(sweepPlan.count(QLatin1String("NATURAL")), 1) << sweepPlan.toStdString();
 }
 
 TEST_F(CatalogueDbTest, CountriesAreWrittenThroughTheSharedProcedureAndCodesStayUnique) {

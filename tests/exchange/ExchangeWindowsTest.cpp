@@ -288,11 +288,13 @@ TEST_F(ExchangeCommandTest, AGoodsFileNeverHandsACodeASaleNamesToAGroupOrAnother
     // Code 1 is a goods item receipt 1 sold; code 5 was sold and its item
     // deleted long ago; code 6 was sold and later became a group; code 7 is
     // in the receipt on the main screen.
-    exec(u("INSERT INTO GOODS (GOOD_ID, GOOD_NAME, GOOD_PRICE, GOOD_ISGOOD, GOOD_PARENTGROUP) VALUES (1, 'Tovar 01', "
-           "'10.00', 1, 0)"));
+    exec(
+        u("INSERT INTO GOODS (GOOD_ID, GOOD_NAME, GOOD_PRICE, GOOD_ISGOOD, GOOD_PARENTGROUP) VALUES (1, 'Tovar 01', "
+          "'10.00', 1, 0)"));
     exec(u("INSERT INTO GOODS (GOOD_ID, GOOD_NAME, GOOD_ISGOOD, GOOD_PARENTGROUP) VALUES (6, 'Tovar 06 group', 0, 0)"));
-    exec(u("INSERT INTO GOODS (GOOD_ID, GOOD_NAME, GOOD_PRICE, GOOD_ISGOOD, GOOD_PARENTGROUP) VALUES (7, 'Tovar 07', "
-           "'7.00', 1, 0)"));
+    exec(
+        u("INSERT INTO GOODS (GOOD_ID, GOOD_NAME, GOOD_PRICE, GOOD_ISGOOD, GOOD_PARENTGROUP) VALUES (7, 'Tovar 07', "
+          "'7.00', 1, 0)"));
     // Receipt 1 sold each of them.
     exec(u("INSERT INTO DOCUMENTS (DOC_ID, DOC_TYPE, DOC_NUMBER) VALUES (1, 3, 1)"));
     for (const auto& [id, name] : {std::pair{1, "Tovar 01"}, {5, "Tovar 05"}, {6, "Tovar 06"}})
