@@ -118,7 +118,11 @@ SaveResult CatalogueRepository::saveGood(int mode, std::int64_t openedId, const 
         // Receipts, stock documents, lots and the working list keep the old
         // code; moved away from them, the code would hand their history to
         // the next goods item that is given it.
-        if (const auto use = codeUses(tr).of(openedId)) return {SaveOutcome::IdInUse, {}, *use};
+        core::GoodsCodeHistory history = codeUses(tr);
+        if (const auto use = history.of(openedId)) return {SaveOutcome::IdInUse, {}, *use};
+        // Nor may the item move onto a code that history names: that history
+        // would become its own.
+        if (const auto use = history.of(r.id)) return {SaveOutcome::IdNamedByHistory, {}, *use};
     }
     if (mode == 1) {
         // A code the history still names would make that history the new

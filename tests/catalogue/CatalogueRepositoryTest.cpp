@@ -238,6 +238,12 @@ TEST_F(CatalogueDbTest, GoodsThatHistoryNamesAreNeverDeletedAndTheirCodesNeverRe
         EXPECT_EQ(typed.outcome, SaveOutcome::IdNamedByHistory);
         EXPECT_EQ(typed.use, ref.use);
         EXPECT_EQ(column(205, QStringLiteral("GOOD_NAME")), QStringLiteral("<none>"));
+        // Nor does another item take it by a change of its code.
+        const SaveResult renumbered = repo.saveGood(2, 204, card(205, QStringLiteral("Последний")), {});
+        EXPECT_EQ(renumbered.outcome, SaveOutcome::IdNamedByHistory);
+        EXPECT_EQ(renumbered.use, ref.use);
+        EXPECT_EQ(column(205, QStringLiteral("GOOD_NAME")), QStringLiteral("<none>"));
+        EXPECT_EQ(column(204, QStringLiteral("GOOD_NAME")), QStringLiteral("Последний"));
 
         exec(QStringLiteral("DELETE FROM DOCUMENTS_DETAIL"));
         exec(QStringLiteral("DELETE FROM PORTIONS"));
