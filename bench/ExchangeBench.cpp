@@ -628,7 +628,9 @@ void BM_ExchangeImportMemory(benchmark::State& state) {
     auto readOnly = [](const QString& file) {
         return childPeak([file] {
             struct NullStore : exchange::GoodsStore {
-                void upsertGoods(const exchange::GoodsRecord&) override {}
+                std::optional<core::GoodsCodeUse> upsertGoods(const exchange::GoodsRecord&) override {
+                    return std::nullopt;
+                }
                 void deleteBarcodes(std::int32_t) override {}
                 void insertBarcode(std::int32_t, const QString&) override {}
                 void addBarcodeIfAbsent(std::int32_t, const QString&) override {}

@@ -208,42 +208,30 @@ QString filterMismatchQuestion() {
 
 namespace {
 
-QString idUseReason(IdUse use) {
-    switch (use) {
-    case IdUse::DocumentLines: return QStringLiteral("на него ссылаются строки сохранённых чеков");
-    case IdUse::StockLines: return QStringLiteral("на него ссылаются строки товарных документов");
-    case IdUse::Lots: return QStringLiteral("на него ссылаются партии товара");
-    case IdUse::WorkingList: return QStringLiteral("он есть в рабочем списке (ценники или открытый документ)");
-    case IdUse::OpenReceipt: return QStringLiteral("он есть в текущем чеке");
-    }
-    return {};
-}
-
 const QString kHistoryKeptText = QStringLiteral(" История товара хранится под его кодом.     ");
 
 }  // namespace
 
-QString goodsCodeUsesQuery() {
-    return QStringLiteral(
-        "SELECT (SELECT FIRST 1 COALESCE(D.DOC_TYPE, 0) FROM DOCUMENTS_DETAIL DD "
-        "LEFT JOIN DOCUMENTS D ON D.DOC_ID = DD.DD_DOC_ID WHERE DD.DD_GOOD_ID = ?) AS DT, "
-        "(SELECT FIRST 1 1 FROM PORTIONS WHERE P_GOOD_ID = ?) AS P, "
-        "(SELECT FIRST 1 1 FROM GOODS_TEMP WHERE G_ID = ?) AS T FROM RDB$DATABASE");
-}
-
 QString idInUseText(std::int64_t id, IdUse use) {
-    return QStringLiteral(" Код (ID) ") + QString::number(id) + QStringLiteral(" изменить нельзя: ") + idUseReason(use) +
-           QStringLiteral(".     \r\n") + kHistoryKeptText;
+    return QStringLiteral(" Код (ID) ") + QString::number(id) + QStringLiteral(" изменить нельзя: ") +
+           core::goodsCodeUseReason(use) + QStringLiteral(".     \r\n") + kHistoryKeptText;
 }
 
 QString deleteInUseText(const QString& name, IdUse use) {
     return QStringLiteral(" Товар \"") + name.trimmed() + QStringLiteral("\" удалить нельзя:     \r\n ") +
-           idUseReason(use) + QStringLiteral(".     \r\n") + kHistoryKeptText;
+           core::goodsCodeUseReason(use) + QStringLiteral(".     \r\n") + kHistoryKeptText;
 }
 
 QString idNamedByHistoryText(std::int64_t id, IdUse use) {
-    return QStringLiteral(" Код (ID) ") + QString::number(id) + QStringLiteral(" нельзя дать новому товару:     \r\n ") +
-           idUseReason(use) + QStringLiteral(".     ");
+    return QStringLiteral(" Код (ID) ") + QString::number(id) +
+           QStringLiteral(" нельзя дать новому товару:     \r\n ") + core::goodsCodeUseReason(use) +
+           QStringLiteral(".     ");
+}
+
+QString deleteGroupInUseText(const QString& name, std::int64_t id, IdUse use) {
+    return QStringLiteral(" Группу \"") + name.trimmed() + QStringLiteral("\" удалить нельзя: её код (ID) ") +
+           QString::number(id) + QStringLiteral(" остаётся за товаром:     \r\n ") + core::goodsCodeUseReason(use) +
+           QStringLiteral(".     \r\n") + kHistoryKeptText;
 }
 
 QString countryCodeTakenText(const QString& code, const QString& countryName) {

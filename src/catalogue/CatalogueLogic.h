@@ -2,6 +2,7 @@
 // The rules of the goods catalogue, the goods card and the countries list,
 // apart from any window: query texts with their bound values, checks of
 // typed values, and the texts of questions and messages.
+#include "core/GoodsCodeHistory.h"
 #include "platform/db/Value.h"
 
 #include <QString>
@@ -106,19 +107,16 @@ QString packCountQuestion();
 QString filterMismatchQuestion();
 QString idTakenText(std::int64_t id);
 QString countryCodeTakenText(const QString& code, const QString& countryName);
-// What still refers to a goods code, so that the item may be neither
-// deleted nor given another code, and the code never passes to a new item:
-// a stored receipt's line, a stock document's line, a lot, a working-list
-// row, a position of the receipt on the main screen.
-enum class IdUse { DocumentLines, StockLines, Lots, WorkingList, OpenReceipt };
+// What still names a goods code, so that the item may be neither deleted
+// nor given another code, and the code never passes to a new item.
+using IdUse = core::GoodsCodeUse;
 QString idInUseText(std::int64_t id, IdUse use);
-// One row: DT the type of a stored document one of whose lines names the
-// code (0 for a line without its document), P a lot, T a working-list row;
-// each NULL when there is none. Binds the code three times.
-QString goodsCodeUsesQuery();
 QString deleteInUseText(const QString& name, IdUse use);
 // A code typed for a new item that history still names.
 QString idNamedByHistoryText(std::int64_t id, IdUse use);
+// A group whose code history names (an older goods file made a sold item a
+// group) stays: deleted, it would free the code for the next new item.
+QString deleteGroupInUseText(const QString& name, std::int64_t id, IdUse use);
 
 // --- countries -----------------------------------------------------------------
 

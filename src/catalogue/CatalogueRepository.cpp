@@ -1,5 +1,7 @@
 #include "CatalogueRepository.h"
 
+#include "Catalogue.h"
+
 #include "platform/db/Connection.h"
 #include "platform/db/Error.h"
 #include "platform/db/Procedure.h"
@@ -16,46 +18,11 @@ fb::Value optionalText(const std::optional<QString>& v) {
     return v ? fb::Value(*v) : fb::null();
 }
 
-// What still names a goods code: one line of a stored document (its type
-// tells a receipt from a stock document), a lot, a working-list row. Each
-// is one look-up through the index on the code, prepared once for a run of
-// codes.
-class CodeUses {
-public:
-    explicit CodeUses(fb::Transaction& tr)
-        : tr_(tr),
-          s_(tr, goodsCodeUsesQuery()) {}
-
-    std::optional<IdUse> of(std::int64_t id) {
-        s_.execute(tr_, {id, id, id});
-        std::optional<IdUse> use;
-        if (s_.fetch()) {
-            const fb::Row& r = s_.row();
-            if (!r.isNull(QStringLiteral("DT"))) {
-                const std::int64_t type = r.int64(QStringLiteral("DT"));
-                use = type >= 50 && type <= 53 ? IdUse::StockLines : IdUse::DocumentLines;
-            } else if (!r.isNull(QStringLiteral("P"))) {
-                use = IdUse::Lots;
-            } else if (!r.isNull(QStringLiteral("T"))) {
-                use = IdUse::WorkingList;
-            }
-        }
-        s_.closeCursor();
-        return use;
-    }
-
-    // The first code from `from` on that nothing names: a code a deleted
-    // item left in the history is never handed to a new one.
-    std::int64_t firstFree(std::int64_t from) {
-        std::int64_t id = std::max<std::int64_t>(from, 1);
-        while (of(id)) ++id;
-        return id;
-    }
-
-private:
-    fb::Transaction& tr_;
-    fb::Statement s_;
-};
+// What names a goods code, the receipt on the main screen included; one
+// look-up prepared for a run of codes.
+core::GoodsCodeHistory codeUses(fb::Transaction& tr) {
+    return core::GoodsCodeHistory(tr, goodsInOpenReceipt);
+}
 
 }  // namespace
 
@@ -64,7 +31,7 @@ std::int64_t CatalogueRepository::nextGoodsId() {
     fb::Transaction tr(db_, fb::Transaction::Access::ReadOnly);
     const auto row = fb::queryOne(tr, QStringLiteral("SELECT MAX(GOOD_ID) MAX_ID FROM GOODS"));
     const auto max = row ? fb::toInt64(row->at(0)) : std::nullopt;
-    const std::int64_t id = CodeUses(tr).firstFree(max ? *max + 1 : 1);
+    const std::int64_t id = codeUses(tr).firstFree(max ? *max + 1 : 1);
     tr.commit();
     return id;
 }
@@ -74,7 +41,7 @@ std::int64_t CatalogueRepository::maxGoodIdFromProcedure() {
     fb::Transaction tr(db_);
     const auto row = fb::callProcedure(tr, QStringLiteral("MAX_GOOD_ID_PROC"));
     // Groups share the goods' numbering, so they skip the history's codes too.
-    const std::int64_t id = CodeUses(tr).firstFree(row ? row->int64(QStringLiteral("O_MAX_GOOD_ID"), 1) : 1);
+    const std::int64_t id = codeUses(tr).firstFree(row ? row->int64(QStringLiteral("O_MAX_GOOD_ID"), 1) : 1);
     tr.commit();
     return id;
 }
@@ -82,7 +49,7 @@ std::int64_t CatalogueRepository::maxGoodIdFromProcedure() {
 std::optional<IdUse> CatalogueRepository::codeUse(std::int64_t goodId) {
     db_.ensureConnected();
     fb::Transaction tr(db_, fb::Transaction::Access::ReadOnly);
-    const auto use = CodeUses(tr).of(goodId);
+    const auto use = codeUses(tr).of(goodId);
     tr.commit();
     return use;
 }
@@ -151,12 +118,16 @@ SaveResult CatalogueRepository::saveGood(int mode, std::int64_t openedId, const 
         // Receipts, stock documents, lots and the working list keep the old
         // code; moved away from them, the code would hand their history to
         // the next goods item that is given it.
-        if (const auto use = CodeUses(tr).of(openedId)) return {SaveOutcome::IdInUse, {}, *use};
+        core::GoodsCodeHistory history = codeUses(tr);
+        if (const auto use = history.of(openedId)) return {SaveOutcome::IdInUse, {}, *use};
+        // Nor may the item move onto a code that history names: that history
+        // would become its own.
+        if (const auto use = history.of(r.id)) return {SaveOutcome::IdNamedByHistory, {}, *use};
     }
     if (mode == 1) {
         // A code the history still names would make that history the new
         // item's: its stock would move with documents it never had.
-        if (const auto use = CodeUses(tr).of(r.id)) return {SaveOutcome::IdNamedByHistory, {}, *use};
+        if (const auto use = codeUses(tr).of(r.id)) return {SaveOutcome::IdNamedByHistory, {}, *use};
     }
     const fb::Value pack = r.packCount ? fb::Value(*r.packCount) : fb::null();
     try {
@@ -219,7 +190,7 @@ std::optional<IdUse> CatalogueRepository::deleteGood(std::int64_t goodId) {
     fb::Transaction tr(db_);
     // An item the history names stays, or its code would pass to the next
     // new item together with that history.
-    if (const auto use = CodeUses(tr).of(goodId)) return use;
+    if (const auto use = codeUses(tr).of(goodId)) return use;
     fb::callProcedure(tr, QStringLiteral("GOODS_IO_PROC"),
                       {{QStringLiteral("IG_MODE"), std::int64_t{3}},
                        {QStringLiteral("IG_ID"), goodId},
@@ -254,11 +225,15 @@ bool CatalogueRepository::groupHasContents(std::int64_t groupId) {
     return any;
 }
 
-void CatalogueRepository::deleteGroup(std::int64_t groupId) {
+std::optional<IdUse> CatalogueRepository::deleteGroup(std::int64_t groupId) {
     db_.ensureConnected();
     fb::Transaction tr(db_);
+    // A group on a code that history names (a sold item an older goods file
+    // made a group) stays, or the code would pass to the next new item.
+    if (const auto use = codeUses(tr).of(groupId)) return use;
     fb::callProcedure(tr, QStringLiteral("GOOD_DELETE"), {{QStringLiteral("I_GOOD_ID"), groupId}});
     tr.commit();
+    return std::nullopt;
 }
 
 std::optional<QString> CatalogueRepository::countryWithCode(const QString& code, std::int64_t exceptRecordId) {

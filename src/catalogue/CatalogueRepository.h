@@ -87,7 +87,9 @@ public:
     // A goods item or a group moved under another group.
     void moveToGroup(std::int64_t id, std::int64_t groupId);
     bool groupHasContents(std::int64_t groupId);
-    void deleteGroup(std::int64_t groupId);
+    // Deletes an empty group unless history names its code; then nothing
+    // changes and that is returned.
+    std::optional<IdUse> deleteGroup(std::int64_t groupId);
 
     // Countries, through BARCODE_IO_PROC; insert returns the new record ID.
     // The name of another country (not the record given) with the code.

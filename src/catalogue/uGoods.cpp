@@ -618,7 +618,10 @@ void TfmGoods::ToolButton5Click() {
     const std::int64_t parent = core::groupTreeItemId(node->parent());
     const QList<std::int64_t> expanded = core::expandedGroupIds(TreeView1);
     try {
-        repo.deleteGroup(id);
+        if (const auto use = repo.deleteGroup(id)) {
+            ui::showError(deleteGroupInUseText(name, id, *use), this);
+            return;
+        }
     } catch (const fb::Error& e) {
         ui::showError(ui::withDetail(QStringLiteral("Сбой сервера при удалении позиции"), e.message()), this);
         return;

@@ -5,6 +5,7 @@
 #include "ExchangeImport.h"
 #include "ExchangeReader.h"
 
+#include "core/GoodsCodeHistory.h"
 #include "platform/db/Connection.h"
 #include "platform/db/Statement.h"
 #include "platform/db/Transaction.h"
@@ -33,6 +34,12 @@ QString csvmsg::groupQuestion(int line, std::int32_t id, const QString& groupNam
            QStringLiteral(" не может быть загружена/обновлена,     ") + kCrLf + QStringLiteral("т.к. код ") +
            QString::number(id) + QStringLiteral(" назначен группе ") + groupName + QStringLiteral(".      ") + kCrLf +
            kCrLf + QStringLiteral("Продолжить? ");
+}
+QString csvmsg::codeKeptByHistory(int line, std::int32_t id, core::GoodsCodeUse use) {
+    return QStringLiteral("Позиция в строке ") + QString::number(line) +
+           QStringLiteral(" не может быть загружена,     ") + kCrLf + QStringLiteral("т.к. код ") +
+           QString::number(id) + QStringLiteral(" нельзя дать новому товару: ") + core::goodsCodeUseReason(use) +
+           QStringLiteral(".      ");
 }
 QString csvmsg::insertFailed(int line) {
     return QStringLiteral("Сбой сервера БД при записи строки ") + QString::number(line) + QStringLiteral(".      ") +
@@ -70,6 +77,7 @@ CsvLoadResult loadCsvGoods(QIODevice& in, fb::Connection& db, std::int32_t group
                                         "GOOD_PACKCOUNT = ? WHERE GOOD_ID = ?"));
     fb::Statement dropCodes(tr, QStringLiteral("DELETE FROM GOODS_BARCODE WHERE GOOD_ID = ?"));
     fb::Statement addCode(tr, QStringLiteral("INSERT INTO GOODS_BARCODE (GOOD_ID, GOOD_BARCODE) VALUES (?, ?)"));
+    core::GoodsCodeHistory history(tr);
 
     auto end = [&](Outcome outcome, QString message) {
         tr.rollback();
@@ -99,6 +107,10 @@ CsvLoadResult loadCsvGoods(QIODevice& in, fb::Connection& db, std::int32_t group
         bool inserted = false;
         const fb::Value pack = g.packCount ? fb::Value(std::int64_t(*g.packCount)) : fb::null();
         if (!exists) {
+            // A code history names goes to no new item: the sales and stock
+            // of the old one would become the new one's.
+            if (const auto use = history.of(g.id))
+                return end(Outcome::Refused, csvmsg::codeKeptByHistory(number, g.id, *use));
             try {
                 insert.execute(tr, {std::int64_t(g.id), g.name, g.price, g.type, g.weighed, std::int64_t(g.markType),
                                     g.vat, g.unitName, std::int64_t(g.unitCode), pack, std::int64_t(group)});

@@ -2,6 +2,8 @@
 // Loading a CSV goods file into one group of the catalogue and writing the
 // goods of a group (or of the whole catalogue) to such a file. A load is one
 // transaction, committed at the end of the file.
+#include "core/GoodsCodeHistory.h"
+
 #include <QString>
 
 #include <cstdint>
@@ -55,6 +57,8 @@ CsvUnloadResult unloadCsvGoods(fb::Connection& db, std::int32_t group, QIODevice
 namespace csvmsg {
 QString groupQuestion(int line, std::int32_t id, const QString& groupName);
 inline const QString kStoppedByUser = QStringLiteral("Операция загрузки прервана пользователем.     ");
+// A new goods item on a code that history names.
+QString codeKeptByHistory(int line, std::int32_t id, core::GoodsCodeUse use);
 QString insertFailed(int line);
 QString updateFailed(int line);
 QString barcodesAfterInsert(int line, bool deleting);

@@ -8,9 +8,11 @@
 #include "platform/db/Statement.h"
 #include "platform/db/Transaction.h"
 
+#include <QSet>
 #include <QStringList>
 
 #include <algorithm>
+#include <stdexcept>
 
 namespace exchange {
 namespace {
@@ -28,12 +30,11 @@ fb::Value number(const std::optional<int>& v) {
 // stays while any row still lies under it. Each test is one probe of the
 // index on the code, so a pass is one sweep of the catalogue.
 QString deleteUnreferencedGoodsSql(const std::vector<std::int64_t>& keep) {
-    QString sql = QStringLiteral(
-        "DELETE FROM GOODS G WHERE "
-        "NOT EXISTS (SELECT 1 FROM DOCUMENTS_DETAIL DD WHERE DD.DD_GOOD_ID = G.GOOD_ID) "
-        "AND NOT EXISTS (SELECT 1 FROM PORTIONS P WHERE P.P_GOOD_ID = G.GOOD_ID) "
-        "AND NOT EXISTS (SELECT 1 FROM GOODS_TEMP T WHERE T.G_ID = G.GOOD_ID) "
-        "AND NOT EXISTS (SELECT 1 FROM GOODS C WHERE C.GOOD_PARENTGROUP = G.GOOD_ID AND C.GOOD_ID <> G.GOOD_ID)");
+    QString sql = QStringLiteral("DELETE FROM GOODS G WHERE NOT ") +
+                  core::goodsCodeNamedCondition(QStringLiteral("G.GOOD_ID")) +
+                  QStringLiteral(
+                      " AND NOT EXISTS (SELECT 1 FROM GOODS C WHERE C.GOOD_PARENTGROUP = G.GOOD_ID AND "
+                      "C.GOOD_ID <> G.GOOD_ID)");
     // The engine takes at most 1,500 values in one IN list.
     constexpr std::size_t kChunk = 1000;
     for (std::size_t from = 0; from < keep.size(); from += kChunk) {
@@ -44,17 +45,48 @@ QString deleteUnreferencedGoodsSql(const std::vector<std::int64_t>& keep) {
     return sql;
 }
 
+// A record is written as the file says unless history names its code and
+// the row would then stand for something else than what history sold or
+// stocked: a goods item turned group, a group turned goods item, a new row.
+// One statement per record, so a load costs no more look-ups than before;
+// what names the code is asked only of a refused record. HELD: the receipt
+// on the main screen holds the code.
+QString guardedUpsertSql() {
+    const QString named = core::goodsCodeNamedCondition(QStringLiteral("S.ID"));
+    return QStringLiteral(
+               "MERGE INTO GOODS G USING (SELECT "
+               "CAST(? AS TYPE OF COLUMN GOODS.GOOD_ID) AS ID, CAST(? AS TYPE OF COLUMN GOODS.GOOD_NAME) AS NAME, "
+               "CAST(? AS TYPE OF COLUMN GOODS.GOOD_PRICE) AS PRICE, CAST(? AS TYPE OF COLUMN GOODS.GOOD_W) AS W, "
+               "CAST(? AS TYPE OF COLUMN GOODS.GOOD_TYPE) AS KIND, CAST(? AS TYPE OF COLUMN GOODS.GOOD_EDIZM) AS UNIT, "
+               "CAST(? AS TYPE OF COLUMN GOODS.GOOD_EDIZM_FFD) AS UNIT_CODE, "
+               "CAST(? AS TYPE OF COLUMN GOODS.GOOD_NALOG) AS VAT, CAST(? AS TYPE OF COLUMN GOODS.GOOD_ISGOOD) AS "
+               "ISGOOD, CAST(? AS TYPE OF COLUMN GOODS.GOOD_PARENTGROUP) AS PARENT, "
+               "CAST(? AS TYPE OF COLUMN GOODS.GOOD_COUNTRY_CODE) AS COUNTRY, "
+               "CAST(? AS TYPE OF COLUMN GOODS.GOOD_MARKTYPE) AS MARK, CAST(? AS SMALLINT) AS HELD "
+               "FROM RDB$DATABASE) S ON G.GOOD_ID = S.ID "
+               "WHEN MATCHED AND (G.GOOD_ISGOOD IS NOT DISTINCT FROM S.ISGOOD OR (S.HELD = 0 AND NOT ") +
+           named +
+           QStringLiteral(
+               ")) THEN UPDATE SET GOOD_NAME = S.NAME, GOOD_PRICE = S.PRICE, GOOD_W = S.W, GOOD_TYPE = S.KIND, "
+               "GOOD_EDIZM = S.UNIT, GOOD_EDIZM_FFD = S.UNIT_CODE, GOOD_NALOG = S.VAT, GOOD_ISGOOD = S.ISGOOD, "
+               "GOOD_PARENTGROUP = S.PARENT, GOOD_COUNTRY_CODE = S.COUNTRY, GOOD_MARKTYPE = S.MARK "
+               "WHEN NOT MATCHED AND S.HELD = 0 AND NOT ") +
+           named +
+           QStringLiteral(
+               " THEN INSERT (GOOD_ID, GOOD_NAME, GOOD_PRICE, GOOD_W, GOOD_TYPE, GOOD_EDIZM, GOOD_EDIZM_FFD, "
+               "GOOD_NALOG, GOOD_ISGOOD, GOOD_PARENTGROUP, GOOD_COUNTRY_CODE, GOOD_MARKTYPE) VALUES (S.ID, S.NAME, "
+               "S.PRICE, S.W, S.KIND, S.UNIT, S.UNIT_CODE, S.VAT, S.ISGOOD, S.PARENT, S.COUNTRY, S.MARK)");
+}
+
 class DatabaseGoodsStore final : public GoodsStore {
 public:
     DatabaseGoodsStore(fb::Connection& db, std::vector<std::int64_t> keep)
         : db_(db),
           keep_(std::move(keep)),
+          held_(keep_.begin(), keep_.end()),
           tr_(db),
-          upsert_(tr_,
-                  QStringLiteral(
-                      "UPDATE OR INSERT INTO GOODS (GOOD_ID, GOOD_NAME, GOOD_PRICE, GOOD_W, GOOD_TYPE, GOOD_EDIZM, "
-                      "GOOD_EDIZM_FFD, GOOD_NALOG, GOOD_ISGOOD, GOOD_PARENTGROUP, GOOD_COUNTRY_CODE, GOOD_MARKTYPE) "
-                      "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?) MATCHING (GOOD_ID)")),
+          upsert_(tr_, guardedUpsertSql()),
+          history_(tr_, [this](std::int64_t id) { return held_.contains(id); }),
           deleteBarcodes_(tr_, QStringLiteral("DELETE FROM GOODS_BARCODE WHERE GOOD_ID = ?")),
           insertBarcode_(
               tr_,
@@ -62,10 +94,15 @@ public:
           findBarcode_(tr_, QStringLiteral("SELECT 1 FROM GOODS_BARCODE WHERE GOOD_ID = ? AND GOOD_BARCODE = ?")),
           addBarcode_(tr_, QStringLiteral("INSERT INTO GOODS_BARCODE (GOOD_ID, GOOD_BARCODE) VALUES (?, ?)")) {}
 
-    void upsertGoods(const GoodsRecord& g) override {
-        upsert_.execute(tr_, {std::int64_t(g.id), g.name, text(g.price), text(g.weighed), text(g.type),
-                              text(g.unitName), number(g.unitCode), text(g.vat), std::int64_t(g.isGood ? 1 : 0),
-                              std::int64_t(g.parent), text(g.country), number(g.markType)});
+    std::optional<core::GoodsCodeUse> upsertGoods(const GoodsRecord& g) override {
+        const std::int64_t id = g.id;
+        upsert_.execute(tr_, {id, g.name, text(g.price), text(g.weighed), text(g.type), text(g.unitName),
+                              number(g.unitCode), text(g.vat), std::int64_t(g.isGood ? 1 : 0), std::int64_t(g.parent),
+                              text(g.country), number(g.markType), std::int64_t(held_.contains(id) ? 1 : 0)});
+        if (upsert_.affectedRows() > 0) return std::nullopt;
+        if (const auto use = history_.of(id)) return use;
+        // Nothing was written, yet nothing names the code: not a refusal.
+        throw std::runtime_error("goods record not written");
     }
     void deleteBarcodes(std::int32_t id) override { deleteBarcodes_.execute(tr_, {std::int64_t(id)}); }
     void insertBarcode(std::int32_t id, const QString& code) override {
@@ -111,8 +148,10 @@ private:
     static inline const QString kSavepoint = QStringLiteral("EXCHANGE_BARCODE");
     fb::Connection& db_;
     const std::vector<std::int64_t> keep_;
+    const QSet<std::int64_t> held_;
     fb::Transaction tr_;
     fb::Statement upsert_;
+    core::GoodsCodeHistory history_;
     fb::Statement deleteBarcodes_;
     fb::Statement insertBarcode_;
     fb::Statement findBarcode_;
@@ -136,6 +175,14 @@ std::unique_ptr<GoodsStore> makeDatabaseGoodsStore(fb::Connection& connection, s
 
 QString msg::goodsWriteFailed(int line) {
     return QStringLiteral(" При записи данных в БД произошел сбой сервера.") + QString::number(line);
+}
+
+QString msg::codeKeptByHistory(int line, std::int32_t id, bool group, core::GoodsCodeUse use) {
+    return QStringLiteral(" Код (ID) ") + QString::number(id) + QStringLiteral(" в строке ") + QString::number(line) +
+           (group ? QStringLiteral(" нельзя сделать группой:     ")
+                  : QStringLiteral(" нельзя дать новому товару:     ")) +
+           QStringLiteral("\r\n ") + core::goodsCodeUseReason(use) +
+           QStringLiteral(".     \r\n\r\n Загрузка данных невозможна.");
 }
 
 QString msg::commitFailed(const QString& detail) {
@@ -180,11 +227,13 @@ ImportResult runImport(ExchangeReader& reader, GoodsStore& store, const ImportHo
                 return fail(Outcome::Refused, e.message);
             case Type::Goods: {
                 const GoodsRecord& g = e.goods;
+                std::optional<core::GoodsCodeUse> kept;
                 try {
-                    store.upsertGoods(g);
+                    kept = store.upsertGoods(g);
                 } catch (const std::exception&) {
                     return fail(Outcome::Failed, msg::goodsWriteFailed(e.line));
                 }
+                if (kept) return fail(Outcome::Refused, msg::codeKeptByHistory(e.line, g.id, !g.isGood, *kept));
                 try {
                     store.deleteBarcodes(g.id);
                 } catch (const std::exception&) {

@@ -4,6 +4,8 @@
 // record, a database failure or a stop leaves the catalogue as it was.
 #include "ExchangeFormat.h"
 
+#include "core/GoodsCodeHistory.h"
+
 #include <QString>
 
 #include <functional>
@@ -24,8 +26,11 @@ class ExchangeReader;
 class GoodsStore {
 public:
     virtual ~GoodsStore() = default;
-    // Inserts the row or updates every column the file carries.
-    virtual void upsertGoods(const GoodsRecord& goods) = 0;
+    // Inserts the row or updates every column the file carries, unless the
+    // record would turn a goods item into a group, or give a code to a new
+    // item or group, while history names that code: then nothing is written
+    // and what names the code is returned.
+    virtual std::optional<core::GoodsCodeUse> upsertGoods(const GoodsRecord& goods) = 0;
     virtual void deleteBarcodes(std::int32_t goodsId) = 0;
     virtual void insertBarcode(std::int32_t goodsId, const QString& barcode) = 0;
     // A barcode record: added unless the item has it already; a code the
@@ -87,6 +92,9 @@ inline const QString kBarcodesDeleteFailed = QStringLiteral(" Сбой серв�
 inline const QString kBarcodeInsertFailed =
     QStringLiteral(" Сбой сервера БД при записи ШК.     \r\n Загрузка остановлена.     ");
 QString goodsWriteFailed(int line);
+// A record refused because history names its code: `group` when the record
+// would make the code a group, else a goods item.
+QString codeKeptByHistory(int line, std::int32_t id, bool group, core::GoodsCodeUse use);
 QString commitFailed(const QString& detail);
 }  // namespace msg
 

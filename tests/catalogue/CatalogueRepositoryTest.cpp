@@ -238,6 +238,12 @@ TEST_F(CatalogueDbTest, GoodsThatHistoryNamesAreNeverDeletedAndTheirCodesNeverRe
         EXPECT_EQ(typed.outcome, SaveOutcome::IdNamedByHistory);
         EXPECT_EQ(typed.use, ref.use);
         EXPECT_EQ(column(205, QStringLiteral("GOOD_NAME")), QStringLiteral("<none>"));
+        // Nor does another item take it by a change of its code.
+        const SaveResult renumbered = repo.saveGood(2, 204, card(205, QStringLiteral("Последний")), {});
+        EXPECT_EQ(renumbered.outcome, SaveOutcome::IdNamedByHistory);
+        EXPECT_EQ(renumbered.use, ref.use);
+        EXPECT_EQ(column(205, QStringLiteral("GOOD_NAME")), QStringLiteral("<none>"));
+        EXPECT_EQ(column(204, QStringLiteral("GOOD_NAME")), QStringLiteral("Последний"));
 
         exec(QStringLiteral("DELETE FROM DOCUMENTS_DETAIL"));
         exec(QStringLiteral("DELETE FROM PORTIONS"));
@@ -254,13 +260,22 @@ TEST_F(CatalogueDbTest, GoodsThatHistoryNamesAreNeverDeletedAndTheirCodesNeverRe
 
 TEST_F(CatalogueDbTest, WhatNamesAGoodsCodeIsFoundThroughTheIndexesOnTheCode) {
     fb::Transaction tr(db(), fb::Transaction::Access::ReadOnly);
-    fb::Statement s(tr, goodsCodeUsesQuery());
+    fb::Statement s(tr, core::GoodsCodeHistory::lookupSql());
     const QString plan = s.plan();
     for (const char* index : {"IX_DOCUMENTS_DETAIL_GOOD", "IX_PORTIONS_GOOD", "IX_GOODS_TEMP_GOOD"})
         EXPECT_TRUE(plan.contains(QLatin1String(index))) << index << " " << plan.toStdString();
     // Only the one-row system table is read whole.
     EXPECT_EQ(plan.count(QLatin1String("NATURAL")), 1) << plan.toStdString();
     EXPECT_TRUE(plan.contains(QLatin1String("RDB$DATABASE NATURAL"))) << plan.toStdString();
+
+    // The same rows asked of a whole catalogue (the goods file's delete-all
+    // command): one probe per goods row, no table of the history read whole.
+    fb::Statement sweep(tr, QStringLiteral("SELECT G.GOOD_ID FROM GOODS G WHERE NOT ") +
+                                core::goodsCodeNamedCondition(QStringLiteral("G.GOOD_ID")));
+    const QString sweepPlan = sweep.plan();
+    for (const char* index : {"IX_DOCUMENTS_DETAIL_GOOD", "IX_PORTIONS_GOOD", "IX_GOODS_TEMP_GOOD"})
+        EXPECT_TRUE(sweepPlan.contains(QLatin1String(index))) << index << " " << sweepPlan.toStdString();
+    EXPECT_EQ(sweepPlan.count(QLatin1String("NATURAL")), 1) << sweepPlan.toStdString();
 }
 
 TEST_F(CatalogueDbTest, CountriesAreWrittenThroughTheSharedProcedureAndCodesStayUnique) {

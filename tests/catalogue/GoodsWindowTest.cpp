@@ -163,6 +163,27 @@ TEST_F(GoodsWindowTest, GroupWithContentsIsKeptAndAnEmptyOneIsDeletedWithItsPare
     EXPECT_EQ(w->selectedGroupId(), 1);
 }
 
+TEST_F(GoodsWindowTest, AGroupOnACodeASaleNamesIsKept) {
+    // An older goods file turned the sold item 5 into a group, now empty.
+    group(5, QStringLiteral("Tovar 05 turned group"));
+    exec(QStringLiteral("INSERT INTO DOCUMENTS (DOC_ID, DOC_TYPE) VALUES (1, 3)"));
+    exec(
+        QStringLiteral("INSERT INTO DOCUMENTS_DETAIL (DD_DOC_ID, DD_GOOD_ID, DD_GOOD_NAME) VALUES (1, 5, 'Tovar 05')"));
+    open();
+    w->TreeView1->setCurrentItem(node(QStringLiteral("Tovar 05 turned group")));
+    messages.answer(ui::Answer::Yes);
+    w->ToolButton5Click();
+    ASSERT_EQ(messages.boxes.size(), 2u);
+    EXPECT_EQ(messages.boxes[1].icon, ui::Icon::Error);
+    EXPECT_EQ(messages.last(), deleteGroupInUseText(QStringLiteral("Tovar 05 turned group"), 5, IdUse::DocumentLines));
+    EXPECT_EQ(messages.last(),
+              QStringLiteral(" Группу \"Tovar 05 turned group\" удалить нельзя: её код (ID) 5 остаётся "
+                             "за товаром:     \r\n на него ссылаются строки сохранённых чеков.     "
+                             "\r\n История товара хранится под его кодом.     "));
+    EXPECT_EQ(column(5, QStringLiteral("GOOD_NAME")), QStringLiteral("Tovar 05 turned group"));
+    EXPECT_TRUE(node(QStringLiteral("Tovar 05 turned group")));
+}
+
 TEST_F(GoodsWindowTest, GroupCommandsGoThroughTheHooksAndSelectTheSavedGroup) {
     open();
     GroupEditRequest seen;

@@ -104,6 +104,14 @@ TEST_F(CsvTransferTest, RefusalOrUserStopLeavesTheCatalogueAsItWas) {
     EXPECT_EQ(r.outcome, CsvLoadResult::Outcome::Refused);
     EXPECT_EQ(r.message, msg::unmappedByte(2));
     EXPECT_EQ(rows(), before);
+    // Code 45 came in by a stock document as a lot of an item deleted since:
+    // a new item on it would take that stock over.
+    exec(u("INSERT INTO PORTIONS (P_RECORD_ID, P_DOC_ID, P_GOOD_ID, P_GOOD_COUNT, P_CONFIRM) VALUES (1, 2, 45, '5', 1)"));
+    r = load(good + u("45;;Other item on code 45;77;;;;;;\r\n"), 0);
+    EXPECT_EQ(r.outcome, CsvLoadResult::Outcome::Refused);
+    EXPECT_EQ(r.message, u("Позиция в строке 2 не может быть загружена,     \r\nт.к. код 45 нельзя дать новому товару: "
+                           "на него ссылаются партии товара.      "));
+    EXPECT_EQ(rows(), before);
 
     // An ID that is a group: Yes skips the line, No ends the load.
     std::vector<QString> asked;

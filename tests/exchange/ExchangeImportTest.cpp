@@ -239,7 +239,10 @@ namespace {
 class FailingStore : public GoodsStore {
 public:
     explicit FailingStore(QString step) : step_(std::move(step)) {}
-    void upsertGoods(const GoodsRecord&) override { maybeFail(u("upsert")); }
+    std::optional<core::GoodsCodeUse> upsertGoods(const GoodsRecord&) override {
+        maybeFail(u("upsert"));
+        return std::nullopt;
+    }
     void deleteBarcodes(std::int32_t) override { maybeFail(u("deleteBarcodes")); }
     void insertBarcode(std::int32_t, const QString&) override { maybeFail(u("insertBarcode")); }
     void addBarcodeIfAbsent(std::int32_t, const QString&) override { maybeFail(u("addBarcode")); }

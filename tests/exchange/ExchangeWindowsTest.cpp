@@ -283,3 +283,69 @@ TEST_F(ExchangeCommandTest, StoppedUnloadKeepsTheCompleteRecordsAndSaysNothing) 
     EXPECT_LT(lines.size(), 20000 + 5);
     for (int i = 4; i < lines.size() - 1; ++i) ASSERT_EQ(lines[i].count(QLatin1Char(';')), 66) << i;
 }
+
+TEST_F(ExchangeCommandTest, AGoodsFileNeverHandsACodeASaleNamesToAGroupOrAnotherItem) {
+    // Receipt 1 sold codes 1, 5 and 6: 1 is still that goods item, 5 was
+    // deleted long ago, 6 has since become a group. Code 7 is in the
+    // receipt on the main screen.
+    exec(u("INSERT INTO GOODS (GOOD_ID, GOOD_NAME, GOOD_PRICE, GOOD_ISGOOD) VALUES (1, 'Tovar 01', '10.00', 1)"));
+    exec(u("INSERT INTO GOODS (GOOD_ID, GOOD_NAME, GOOD_ISGOOD) VALUES (6, 'Tovar 06 group', 0)"));
+    exec(u("INSERT INTO GOODS (GOOD_ID, GOOD_NAME, GOOD_PRICE, GOOD_ISGOOD) VALUES (7, 'Tovar 07', '7.00', 1)"));
+    exec(u("INSERT INTO DOCUMENTS (DOC_ID, DOC_TYPE, DOC_NUMBER) VALUES (1, 3, 1)"));
+    for (const int id : {1, 5, 6})
+        exec(u("INSERT INTO DOCUMENTS_DETAIL (DD_DOC_ID, DD_GOOD_ID, DD_GOOD_NAME) VALUES (1, %1, 'Tovar 0%1')").arg(id));
+    host.openReceiptGoods = [] { return std::vector<std::int64_t>{7}; };
+    auto catalogue = [this] {
+        fb::Transaction tr(db(), fb::Transaction::Access::ReadOnly);
+        QStringList out;
+        for (const fb::Row& r : fb::query(tr, u("SELECT GOOD_ID || '|' || GOOD_NAME || '|' || GOOD_ISGOOD || '|' || "
+                                                "COALESCE(GOOD_PRICE, '') FROM GOODS ORDER BY GOOD_ID")))
+            out << fb::toString(r.at(0));
+        return out;
+    };
+    const QStringList before = catalogue();
+
+    using core::GoodsCodeUse;
+    const struct {
+        const char* what;
+        QString record;
+        QString message;
+    } refused[] = {
+        {"goods item with a sale turned group",
+         record({{1, u("1")}, {3, u("Tovar 01 turned group")}, {17, u("0")}}, 17),
+         u(" Код (ID) 1 в строке 5 нельзя сделать группой:     \r\n на него ссылаются строки сохранённых чеков.     "
+           "\r\n\r\n Загрузка данных невозможна.")},
+        {"new item on a sold code", goods(5, u("Other item on code 5"), u("77")),
+         msg::codeKeptByHistory(5, 5, false, GoodsCodeUse::DocumentLines)},
+        {"new group on a sold code", group(5, u("Group on code 5")),
+         msg::codeKeptByHistory(5, 5, true, GoodsCodeUse::DocumentLines)},
+        {"group on a sold code turned goods item", goods(6, u("Other item on code 6"), u("77")),
+         msg::codeKeptByHistory(5, 6, false, GoodsCodeUse::DocumentLines)},
+        {"goods item of the open receipt turned group", group(7, u("Tovar 07 turned group")),
+         msg::codeKeptByHistory(5, 7, true, GoodsCodeUse::OpenReceipt)},
+    };
+    for (const auto& c : refused) {
+        SCOPED_TRACE(c.what);
+        messages.clear();
+        // The refused record on line 5, after rows the load would write.
+        writeFile(file({group(30, u("Новая группа")), goods(31, u("Новый товар"), u("1"), {{16, u("30")}}), c.record}));
+        loadGoodsExchangeFile(host);
+        ASSERT_EQ(messages.boxes.size(), 1u);
+        EXPECT_EQ(messages.boxes[0].icon, ui::Icon::Error);
+        EXPECT_EQ(messages.last(), c.message);
+        EXPECT_EQ(catalogue(), before);
+    }
+
+    // The sold item itself takes the file's values as any goods item does,
+    // and the stored sale still names it.
+    messages.clear();
+    writeFile(file({goods(1, u("Tovar 01"), u("12"))}));
+    loadGoodsExchangeFile(host);
+    EXPECT_EQ(messages.texts(), QStringList({importSummary(1)}));
+    fb::Transaction tr(db(), fb::Transaction::Access::ReadOnly);
+    const auto sold = fb::queryOne(tr, u("SELECT G.GOOD_NAME || '|' || G.GOOD_ISGOOD || '|' || G.GOOD_PRICE FROM "
+                                         "DOCUMENTS_DETAIL DD JOIN GOODS G ON G.GOOD_ID = DD.DD_GOOD_ID "
+                                         "WHERE DD.DD_DOC_ID = 1 AND DD.DD_GOOD_ID = 1"));
+    ASSERT_TRUE(sold);
+    EXPECT_EQ(fb::toString(sold->at(0)), u("Tovar 01|1|12.00"));
+}
