@@ -43,6 +43,8 @@ void RegGridDelegate::initStyleOption(QStyleOptionViewItem* option, const QModel
         option->palette.setColor(QPalette::Text, Qt::blue);
         option->palette.setColor(QPalette::HighlightedText, Qt::blue);
         option->displayAlignment = Qt::AlignCenter;
+        // A discount is money too: smaller when need be, never cut.
+        if (index.column() == ReceiptModel::ColDiscount) option->textElideMode = Qt::ElideNone;
         break;
     }
     default:
@@ -60,7 +62,8 @@ void RegGridDelegate::paint(QPainter* painter, const QStyleOptionViewItem& optio
     }
     const QWidget* widget = option.widget;
     QStyle* style = widget ? widget->style() : QApplication::style();
-    if (index.column() == ReceiptModel::ColPrice || index.column() == ReceiptModel::ColSum)
+    if (index.column() == ReceiptModel::ColPrice || index.column() == ReceiptModel::ColSum ||
+        index.column() == ReceiptModel::ColDiscount)
         fitAmount(opt, style->subElementRect(QStyle::SE_ItemViewItemText, &opt, widget).width() -
                            2 * (style->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, widget) + 1));
     style->drawControl(QStyle::CE_ItemViewItem, &opt, painter, widget);

@@ -1,7 +1,7 @@
 #pragma once
 // How the receipt grid draws its cells: selected cells on light grey, the
 // position columns centred, the name padded and cut with an ellipsis, money
-// right-aligned and whole (smaller when its column is narrow), the discount
+// whole (smaller when its column is narrow) and right-aligned, the discount
 // and subject columns in small blue italics.
 #include <QStyledItemDelegate>
 
