@@ -132,6 +132,8 @@ bool showGoodsCheck(QWidget* parent, const QString& programFolder, const GoodsCh
     for (const QString& name : r.textComponents()) r.setFont(name, QStringLiteral("Times New Roman"));
     r.setText(QStringLiteral("txtAddress"), content.address);
     r.setText(QStringLiteral("txtHead"), content.title);
+    // A continuation sheet that slips out of the pile still tells whose it is.
+    r.setText(QStringLiteral("txtHeadNext"), content.title + QStringLiteral(", лист {page}"));
     r.setText(QStringLiteral("txtItogo"), content.total);
     r.setText(QStringLiteral("txtSummaWord"),
               amountInWords(content.total).value_or(content.total.trimmed() + QStringLiteral(" рублей")));

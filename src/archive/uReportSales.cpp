@@ -87,7 +87,8 @@ TfmReportSales::TfmReportSales(const fb::ConnectionParams& params, QWidget* pare
     DBGrid1->setColumnHidden(ColSection, true);
     DBGrid1->verticalHeader()->hide();
     DBGrid1->verticalHeader()->setDefaultSectionSize(22);
-    ui::fitColumnsToContents(DBGrid1);
+    // A long goods name gives way: the amounts are what the report is read for.
+    ui::fitColumnsToContents(DBGrid1, {ColName});
 
     auto* left = new QVBoxLayout;
     auto* period = new QHBoxLayout;

@@ -40,6 +40,10 @@ PriceTagGoodsSearch& searchHook() {
     return hook;
 }
 
+// The list's G_NAME and G_COUNTRY columns.
+constexpr int kNameColumn = 2;
+constexpr int kCountryColumn = 5;
+
 const QString kFillFailed = QStringLiteral("При заполнении списка произошла ошибка БД.    ");
 const QString kFillServerAdvice =
     QStringLiteral("\r\nПроверьте, запущен ли сервер FireBird, \r\nи попробуйте ещё раз.");
@@ -166,7 +170,9 @@ TfmPriceTagPrepare::TfmPriceTagPrepare(fb::Connection& db, QString programFolder
     DBGrid1->verticalHeader()->setVisible(false);
     DBGrid1->horizontalHeader()->setSectionsMovable(false);
     DBGrid1->horizontalHeader()->setStretchLastSection(true);
-    ui::fitColumnsToContents(DBGrid1);
+    // A long name, then a long country, gives way to the code, price and
+    // barcode the tags are made of.
+    ui::fitColumnsToContents(DBGrid1, {kNameColumn, kCountryColumn});
     DBGrid1->viewport()->installEventFilter(this);
 
     btnAdd = button(this, "btnAdd", QStringLiteral("Добавить"), QStringLiteral("Добавить позицию в список"));

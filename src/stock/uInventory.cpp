@@ -314,8 +314,9 @@ void TfmInventory::showEvent(QShowEvent* event) {
 void TfmInventory::FormShow() {
     pnlSupplier->setVisible(kind_ == GoodsReceipt);
     const KindColumns c = columnsForKind(kind_);
-    ui::fitColumnsToContents(DBGrid1);
     DBGrid1->setColumnHidden(InventoryLines::ColDeclar, !c.declarVisible);
+    // A long name, then a long country, gives way to the quantity being typed.
+    ui::fitColumnsToContents(DBGrid1, {InventoryLines::ColName, InventoryLines::ColCountry});
 
     const QSignalBlocker block(DateTimePicker1);
     step(this, kFailOpen, [this] {

@@ -169,27 +169,41 @@ TEST_F(GoodsCheckDbTest, ShowsFortyLinesWithTheNewNumberTheTotalInWordsAndTheHea
     EXPECT_EQ(r.find("txtHead")->font.family, "Times New Roman");
 
     // Every line reaches the pages. The total, its words and the signature
-    // follow the last line on its sheet when they fit under it, else they
-    // head the next sheet together.
+    // follow the last line on its sheet: moved over together with it when
+    // they do not fit under it, never on a sheet without goods.
     const report::Layout pages = report::layOut(r);
-    EXPECT_GE(pages.pageCount(), 1);
     const auto numbers = pages.placements("dtNumPos");
     ASSERT_EQ(numbers.size(), 40u);
     EXPECT_EQ(numbers.front().second->text, "1");
     EXPECT_EQ(numbers.back().second->text, "40");
     const auto words = pages.placements("txtSummaWord");
-    const auto signature = pages.placements("txtFIO");
     ASSERT_EQ(words.size(), 1u);
-    ASSERT_EQ(signature.size(), 1u);
     EXPECT_EQ(words[0].second->text, "Одна тысяча двести тридцать четыре рубля 56 копеек");
-    const double lastLineBottom = numbers.back().second->rect.bottom();
-    const double summaryHeight = r.find("BandSummary")->height;
-    const bool fitUnderLastLine = lastLineBottom + summaryHeight <= pages.page.height - pages.page.marginBottom + 1e-3;
-    EXPECT_EQ(words[0].first, numbers.back().first + (fitUnderLastLine ? 0 : 1));
-    EXPECT_EQ(signature[0].first, words[0].first);
+    const int totalsSheet = words[0].first;
+    EXPECT_EQ(totalsSheet, pages.pageCount() - 1);
+    EXPECT_EQ(numbers.back().first, totalsSheet);
+    for (const char* part : {"Text4", "txtItogo", "txtFIO"}) {
+        const auto placed = pages.placements(part);
+        ASSERT_EQ(placed.size(), 1u) << part;
+        EXPECT_EQ(placed[0].first, totalsSheet) << part;
+    }
     const double summaryTop = words[0].second->rect.top() - r.find("txtSummaWord")->top;
-    EXPECT_NEAR(summaryTop, fitUnderLastLine ? lastLineBottom : pages.page.marginTop, 1e-3);
-    EXPECT_GT(signature[0].second->rect.top(), words[0].second->rect.top());
+    EXPECT_NEAR(summaryTop, numbers.back().second->rect.bottom(), 1e-3);
+    EXPECT_LE(pages.placements("txtFIO")[0].second->rect.bottom(), pages.page.height - pages.page.marginBottom + 1e-3);
+    // Every sheet after the first names the goods check, above its rows.
+    ASSERT_GE(pages.pageCount(), 2);
+    const auto continued = pages.placements("txtHeadNext");
+    ASSERT_EQ(int(continued.size()), pages.pageCount() - 1);
+    for (const auto& [sheet, item] : continued) {
+        EXPECT_GT(sheet, 0);
+        EXPECT_EQ(report::pageText(item->text, sheet + 1, pages.pageCount()),
+                  QStringLiteral("Товарный чек № А - 15 от 01 марта 2024 г., лист %1").arg(sheet + 1));
+        for (const auto& [rowSheet, row] : numbers) {
+            if (rowSheet == sheet) {
+                EXPECT_GE(row->rect.top(), item->rect.bottom() - 1e-3);
+            }
+        }
+    }
     // Showing spends no number: that happens when the receipt window closes.
     EXPECT_EQ(scalar("SELECT GC_NUMBER FROM GOODSCHECK_SETTINGS"), "15");
 }

@@ -224,6 +224,41 @@ TEST_F(SalesReportTest, WindowChecksThePeriodAndShowsOneDay) {
     delete w;
 }
 
+TEST_F(SalesReportTest, ALongNameGivesWayToTheAmountsAtTheDefaultSize) {
+    // A name as long as the goods card takes, on a day of large sums.
+    const QString longName =
+        QStringLiteral("Шоколад молочный пористый с цельным фундуком и изюмом, подарочная упаковка 1 кг");
+    ASSERT_LE(longName.size(), 80);
+    good(5, longName, 0);
+    receipt(10, 1, "2024-04-01", "9999999.99", "0", "");
+    line(10, 5, longName, "8999999.99", "9999999.99", "1", 4);
+    receipt(11, 1, "2024-04-01", "1263649.78", "0", "");
+    line(11, 1, "Хлеб", "1263649.78", "1263649.78", "1", 4);
+    QPointer<TfmReportSales> w = new TfmReportSales(params());
+    w->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(w));
+    w->DateTimePicker1->setDate(QDate(2024, 4, 1));
+    w->DateTimePicker2->setDate(QDate(2024, 4, 1));
+    QTest::mouseClick(w->Button2, Qt::LeftButton);
+    QAbstractItemModel* model = w->DBGrid1->model();
+    ASSERT_GT(model->rowCount(), 0);
+    EXPECT_EQ(model->index(0, 4).data().toString(), "11263649.77");
+    // Count, price, both sums, the discount and its share in sight; the
+    // name cut, whole in its tooltip.
+    testsupport::expectColumnsInSight(w->DBGrid1, {0, 2, 3, 4, 5, 6, 7});
+    testsupport::expectColumnsShowTheirText(w->DBGrid1, {1});
+    int row = 0;
+    while (row < model->rowCount() && model->index(row, 1).data().toString() != longName) ++row;
+    ASSERT_LT(row, model->rowCount());
+    EXPECT_EQ(model->index(row, 6).data().toString(), "1000000.00");
+    EXPECT_EQ(testsupport::toolTipAt(w->DBGrid1, model->index(row, 1)), longName);
+    int bread = 0;
+    while (bread < model->rowCount() && model->index(bread, 1).data().toString() != "Хлеб") ++bread;
+    ASSERT_LT(bread, model->rowCount());
+    EXPECT_EQ(testsupport::toolTipAt(w->DBGrid1, model->index(bread, 1)), "");
+    delete w;
+}
+
 TEST(SalesReportSections, ReturnedPrepaymentsSumWithoutRoundingEachLine) {
     SalesLine l;
     l.docId = 1;

@@ -166,6 +166,31 @@ TEST_F(PriceTagWindowTest, OpensWithTheOrganisationTheGroupsAndAnEmptyList) {
         EXPECT_FALSE(w->findChild<QPushButton*>(b)->isEnabled()) << b;
 }
 
+TEST_F(PriceTagWindowTest, ALongNameGivesWayToTheCodePriceAndBarcode) {
+    const QString longName =
+        QStringLiteral("Шоколад молочный пористый с цельным фундуком и изюмом, подарочная упаковка 1 кг");
+    country(1, "826", "Соединённое Королевство Великобритании и Северной Ирландии");
+    goods(1, longName, 0, "9999999.99", "826");
+    barcode(1, "4600000000008");
+    goods(2, "Хлеб", 0, "45.00");
+    barcode(2, "4600000000015");
+    TfmPriceTagPrepare* w = open();
+    // The window at the size it opens with.
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(w));
+    QTest::mouseClick(w->btnFill, Qt::LeftButton);
+    ASSERT_EQ(w->rowCount(), 2);
+    auto* grid = w->findChild<QTableView*>("DBGrid1");
+    int row = 0;
+    while (row < 2 && grid->model()->index(row, 2).data().toString() != longName) ++row;
+    ASSERT_LT(row, 2);
+    EXPECT_EQ(grid->model()->index(row, 6).data().toString(), "4600000000008");
+    // Number, code, price, unit and barcode in sight, each whole; the name
+    // and the country cut, whole in their tooltips.
+    testsupport::expectColumnsInSight(grid, {0, 1, 3, 4, 6});
+    testsupport::expectColumnsShowTheirText(grid, {2, 5});
+    EXPECT_EQ(testsupport::toolTipAt(grid, grid->model()->index(row, 2)), longName);
+}
+
 TEST_F(PriceTagWindowTest, FillRemoveAndClearDriveTheList) {
     group(10, "Молочные");
     goods(1, "Молоко", 10);

@@ -11,10 +11,10 @@
 #include "platform/sys/DbEngine.h"
 #include "sales/screen/MainScreenRights.h"
 #include "sales/screen/MainScreenState.h"
-#include "sales/screen/RegGridDelegate.h"
 #include "sales/screen/Registration_Mode.h"
 #include "support/DbFixture.h"
 #include "support/FakeMessages.h"
+#include "support/PaintedText.h"
 
 #include <QAction>
 #include <QApplication>
@@ -113,6 +113,21 @@ protected:
         r.setAttr(row, sales::ReceiptModel::AttrDiscountKind, QStringLiteral("S"));
         r.setAttr(row, sales::ReceiptModel::AttrDiscountValue, QStringLiteral("1.00"));
         r.setAttr(row, sales::ReceiptModel::AttrMarkType, QString::number(markType));
+        ASSERT_EQ(screen->RecalcReceipt(), 0);
+    }
+
+    // A fresh receipt of one fur coat, `percentOff` its discount.
+    void sellOne(const char* price, const char* qty, const char* percentOff = nullptr) {
+        screen->resetReceipt();
+        sales::ReceiptModel& r = screen->receipt();
+        r.setCell(1, sales::ReceiptModel::ColStatus, QStringLiteral("A"));
+        r.setCell(1, sales::ReceiptModel::ColId, QStringLiteral("12"));
+        r.setCell(1, sales::ReceiptModel::ColKind, QStringLiteral("P"));
+        r.setCell(1, sales::ReceiptModel::ColName, QStringLiteral("Шуба"));
+        r.setCell(1, sales::ReceiptModel::ColQty, QString::fromLatin1(qty));
+        r.setAttr(1, sales::ReceiptModel::AttrBasePrice, QString::fromLatin1(price));
+        r.setAttr(1, sales::ReceiptModel::AttrDiscountKind, QString::fromLatin1(percentOff ? "P" : "N"));
+        r.setAttr(1, sales::ReceiptModel::AttrDiscountValue, QString::fromLatin1(percentOff ? percentOff : ""));
         ASSERT_EQ(screen->RecalcReceipt(), 0);
     }
 
@@ -799,15 +814,7 @@ TEST_F(MainScreenTest, LargeTotalsShowEveryDigit) {
         SCOPED_TRACE(c.total);
         screen->resize(c.size);
         QCoreApplication::processEvents();
-        screen->resetReceipt();
-        sales::ReceiptModel& r = screen->receipt();
-        r.setCell(1, sales::ReceiptModel::ColStatus, QStringLiteral("A"));
-        r.setCell(1, sales::ReceiptModel::ColId, QStringLiteral("12"));
-        r.setCell(1, sales::ReceiptModel::ColKind, QStringLiteral("P"));
-        r.setCell(1, sales::ReceiptModel::ColName, QStringLiteral("Шуба"));
-        r.setCell(1, sales::ReceiptModel::ColQty, QString::fromLatin1(c.qty));
-        r.setAttr(1, sales::ReceiptModel::AttrBasePrice, QString::fromLatin1(c.price));
-        ASSERT_EQ(screen->RecalcReceipt(), 0);
+        ASSERT_NO_FATAL_FAILURE(sellOne(c.price, c.qty));
         QLabel* total = screen->lblChekItogo;
         EXPECT_EQ(total->text(), QString::fromLatin1(c.total));
         const int textWidth = QFontMetrics(total->font()).horizontalAdvance(total->text());
@@ -993,25 +1000,46 @@ TEST_F(MainScreenTest, IdlePollEndsALostJsonSession) {
     EXPECT_FALSE(screen->jsonIdleAttached());
 }
 
-TEST(RegGridDelegate, AnAmountTooWideForItsColumnKeepsItsFirstDigitsAndItsKopecks) {
-    // The price and sum columns keep their share of the grid: what does not
-    // fit goes from the middle of the amount.
-    struct Delegate : sales::RegGridDelegate {
-        using sales::RegGridDelegate::RegGridDelegate;
-        using sales::RegGridDelegate::initStyleOption;
+TEST_F(MainScreenTest, AmountsUpToTheLargestArePaintedWholeInTheGridAndTheTotals) {
+    open();
+    screen->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(screen.get()));
+    const QSize defaultSize = screen->size();
+    struct Case {
+        const char* price;
+        const char* percentOff;
+    } cases[] = {{"9999999.99", nullptr}, {"1234567.89", "1"}, {"9999999.99", "99"}};
+    // Whether a text the widget painted reads `expected` whole, inside `box`.
+    auto paintedWhole = [](QWidget* w, const QRect& box, const QString& expected) {
+        for (const testsupport::PaintedText& t : testsupport::paintedTexts(w)) {
+            if (!box.contains(t.rect.center().toPoint())) continue;
+            if (t.text.trimmed() != expected) return "painted \"" + t.text.toStdString() + "\"";
+            if (t.rect.left() < box.left() - 0.5 || t.rect.right() > box.right() + 1.5)
+                return std::string("painted past its box");
+            return std::string();
+        }
+        return std::string("nothing painted");
     };
-    QTableWidget grid(1, sales::ReceiptModel::ColumnCount);
-    Delegate delegate(&grid);
-    for (int column : {int(sales::ReceiptModel::ColPrice), int(sales::ReceiptModel::ColSum)}) {
-        SCOPED_TRACE(column);
-        grid.setItem(0, column, new QTableWidgetItem(QStringLiteral("9999999.99")));
-        QStyleOptionViewItem option;
-        option.initFrom(&grid);
-        delegate.initStyleOption(&option, grid.model()->index(0, column));
-        const int narrow = option.fontMetrics.horizontalAdvance(QStringLiteral("9999999.99")) * 3 / 4;
-        const QString shown = option.fontMetrics.elidedText(option.text, option.textElideMode, narrow);
-        EXPECT_TRUE(shown.startsWith(u'9')) << shown.toStdString();
-        EXPECT_TRUE(shown.trimmed().endsWith(QStringLiteral("99"))) << shown.toStdString();
-        EXPECT_TRUE(shown.contains(QChar(0x2026)));
+    for (const QSize size : {defaultSize, QSize(640, 480), QSize(1280, 1024)}) {
+        screen->resize(size);
+        QCoreApplication::processEvents();
+        for (const Case& c : cases) {
+            SCOPED_TRACE(std::to_string(size.width()) + " " + c.price);
+            ASSERT_NO_FATAL_FAILURE(sellOne(c.price, "1", c.percentOff));
+            const sales::ReceiptModel& r = screen->receipt();
+            QCoreApplication::processEvents();
+            for (int column : {int(sales::ReceiptModel::ColPrice), int(sales::ReceiptModel::ColSum),
+                               int(sales::ReceiptModel::ColDiscount)}) {
+                const QString amount = r.cell(1, column).trimmed();
+                if (amount.isEmpty()) continue;
+                ASSERT_FALSE(screen->GoodsGrid->isColumnHidden(column));
+                const QRect cell = screen->GoodsGrid->visualRect(screen->GoodsGrid->model()->index(0, column));
+                EXPECT_EQ(paintedWhole(screen->GoodsGrid->viewport(), cell, amount), "") << amount.toStdString();
+            }
+            for (QLabel* total : {screen->lblChekItogo, screen->lblDiscount}) {
+                SCOPED_TRACE(total->objectName().toStdString());
+                EXPECT_EQ(paintedWhole(total, total->contentsRect(), total->text().trimmed()), "");
+            }
+        }
     }
 }

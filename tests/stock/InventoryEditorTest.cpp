@@ -84,13 +84,23 @@ TEST_F(InventoryEditor, EachKindHasItsCaptionColumnsAndSupplierPanel) {
         {stock::WriteOff, "Списание", "Кол-во", true, true, false},
     };
     goods(1, "Хлеб", QStringLiteral("3"));
-    goods(2, "Шоколад молочный пористый с цельным фундуком", QStringLiteral("3"));
+    // A name as long as the goods card takes and the longest country: they
+    // give way, so that the quantity being typed stays in sight.
+    const QString longName =
+        QStringLiteral("Шоколад молочный пористый с цельным фундуком и изюмом, подарочная упаковка 1 кг");
+    goods(2, longName, QStringLiteral("3"));
     for (const Case& c : cases) {
         open(c.kind);
         editor->addLine({1, "Хлеб", "", "шт", "3"});
-        editor->addLine({2, "Шоколад молочный пористый с цельным фундуком",
-                         "Соединённое Королевство Великобритании и Северной Ирландии", "шт", "3"});
-        testsupport::expectColumnsShowTheirText(grid());
+        editor->addLine({2, longName, "Соединённое Королевство Великобритании и Северной Ирландии", "шт", "3"});
+        const QList<int> giving{InventoryLines::ColName, InventoryLines::ColCountry};
+        testsupport::expectColumnsShowTheirText(grid(), giving);
+        QList<int> others;
+        for (int column = 0; column < grid()->model()->columnCount(); ++column)
+            if (!giving.contains(column) && !grid()->isColumnHidden(column)) others << column;
+        EXPECT_TRUE(others.contains(InventoryLines::ColPrice));
+        testsupport::expectColumnsInSight(grid(), others);
+        EXPECT_EQ(testsupport::toolTipAt(grid(), grid()->model()->index(1, InventoryLines::ColName)), longName);
         EXPECT_EQ(editor->windowTitle(), QString::fromUtf8(c.caption));
         EXPECT_EQ(grid()->model()->headerData(InventoryLines::ColPrice, Qt::Horizontal).toString(), c.priceTitle);
         EXPECT_EQ(grid()->isColumnHidden(InventoryLines::ColDeclar), c.declarHidden);

@@ -55,8 +55,11 @@ public:
     Layout run() {
         layout_.pages.emplace_back();
         for (const Component& c : report_.components()) placeOnPage(c, report_.components(), 0, 0);
-        for (size_t p = 1; p < layout_.pages.size(); ++p)
-            layout_.pages[p].items.insert(layout_.pages[p].items.begin(), everyPage_.begin(), everyPage_.end());
+        for (size_t p = 1; p < layout_.pages.size(); ++p) {
+            auto& items = layout_.pages[p].items;
+            items.insert(items.begin(), laterPages_.begin(), laterPages_.end());
+            items.insert(items.begin(), everyPage_.begin(), everyPage_.end());
+        }
         return std::move(layout_);
     }
 
@@ -75,11 +78,41 @@ private:
             for (const Component& child : c.children) placeOnPage(child, c.children, ox + c.left, oy + c.top);
             return;
         }
-        const size_t before = layout_.pages[0].items.size();
+        auto& first = layout_.pages[0].items;
+        const auto before = static_cast<long>(first.size());
         placeBesideLabels(c, siblings, ox, oy, 0, {}, 0);
-        if (c.everyPage)
-            everyPage_.insert(everyPage_.end(), layout_.pages[0].items.begin() + static_cast<long>(before),
-                              layout_.pages[0].items.end());
+        if (c.everyPage) everyPage_.insert(everyPage_.end(), first.begin() + before, first.end());
+        if (c.laterPages) {
+            laterPages_.insert(laterPages_.end(), first.begin() + before, first.end());
+            first.erase(first.begin() + before, first.end());
+        }
+    }
+
+    // Where a region goes on after a page break: at the top margin, below
+    // what every later page prints above the region (a continuation's title).
+    double continuationTop(double regionTop) const {
+        double y = std::min(layout_.page.marginTop, regionTop);
+        for (const auto* items : {&everyPage_, &laterPages_})
+            for (const PageItem& i : *items)
+                if (i.rect.top() < regionTop - kEpsilon) y = std::max(y, i.rect.bottom());
+        return y;
+    }
+
+    // Height of the bands that follow a data band up to the next one: the
+    // totals that must not stand on a page without a row.
+    double trailingHeight(const Component& region, const Component& dataBand, int rows) const {
+        double h = 0;
+        bool after = false;
+        for (const Component& band : region.children) {
+            if (&band == &dataBand) {
+                after = true;
+                continue;
+            }
+            if (!after || !band.visible) continue;
+            if (band.kind == Kind::DataBand) break;
+            if (band.kind == Kind::SummaryBand) h += bandHeight(band, Row{nullptr, -1, rows});
+        }
+        return h;
     }
 
     void layRegion(const Component& region, double ox, double oy) {
@@ -99,12 +132,18 @@ private:
         auto newPage = [&](bool withHeaders) {
             ++page;
             if (static_cast<int>(layout_.pages.size()) <= page) layout_.pages.emplace_back();
-            y = std::min(pg.marginTop, regionTop);
+            y = continuationTop(regionTop);
             if (withHeaders)
                 for (const Component* h : repeated) y += placeBand(*h, x, y, page, {}, bandHeight(*h, {}));
             pageStart = y;
         };
         auto fits = [&](double h) { return y + h <= bottom + kEpsilon || y <= pageStart + kEpsilon; };
+        // Room for rows on a fresh page, below the repeated column titles.
+        auto freshPageRoom = [&] {
+            double top = continuationTop(regionTop);
+            for (const Component* h : repeated) top += bandHeight(*h, {});
+            return bottom - top;
+        };
 
         for (const Component& band : region.children) {
             if (!band.visible) continue;
@@ -115,11 +154,18 @@ private:
                 const int columns = std::max(1, band.columns);
                 const double columnWidth =
                     band.columnWidth > 0 ? band.columnWidth : (band.width > 0 ? band.width : width);
+                const double totals = trailingHeight(region, band, rows);
                 for (int r = 0; r < rows; r += columns) {
                     double h = 0;
                     for (int k = 0; k < columns && r + k < rows; ++k)
                         h = std::max(h, bandHeight(band, Row{data, r + k, rows}));
-                    if (!fits(h)) newPage(true);
+                    // The last row goes over with the totals when they would
+                    // not fit under it: totals alone on a sheet belong to no
+                    // goods.
+                    const bool last = r + columns >= rows;
+                    const bool keepWithTotals = last && totals > 0 && fits(h) && !fits(h + totals) &&
+                                                h + totals <= freshPageRoom() + kEpsilon;
+                    if (!fits(h) || keepWithTotals) newPage(true);
                     for (int k = 0; k < columns && r + k < rows; ++k)
                         placeBand(band, x + k * columnWidth, y, page, Row{data, r + k, rows}, h);
                     y += h;
@@ -295,6 +341,7 @@ private:
     const Report& report_;
     Layout layout_;
     std::vector<PageItem> everyPage_;
+    std::vector<PageItem> laterPages_;
 };
 
 }  // namespace

@@ -60,6 +60,7 @@ struct Component {
     bool stretch = false;     // takes the full height of its band (table cells)
     bool repeat = false;      // a header band printed again on every page
     bool everyPage = false;   // a page component printed on every page
+    bool laterPages = false;  // a page component printed on every page but the first
     int columns = 1;          // data band: rows placed side by side (price tags)
     double columnWidth = 0;   // data band: 0 means the band's width
     double lineWidth = 0.75;  // points, for lines and frames

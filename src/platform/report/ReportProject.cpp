@@ -95,6 +95,7 @@ Component componentOf(const QJsonObject& o, const FontSpec& inherited, Kind pare
     c.stretch = o.value("stretch").toBool();
     c.repeat = o.value("repeat").toBool();
     c.everyPage = o.value("everyPage").toBool();
+    c.laterPages = o.value("laterPages").toBool();
     c.columns = qMax(1, o.value("columns").toInt(1));
     c.columnWidth = o.value("columnWidth").toDouble();
     c.lineWidth = o.value("lineWidth").toDouble(0.75);

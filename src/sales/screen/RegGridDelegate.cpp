@@ -26,11 +26,12 @@ void RegGridDelegate::initStyleOption(QStyleOptionViewItem* option, const QModel
         break;
     case ReceiptModel::ColPrice:
     case ReceiptModel::ColSum:
-        // The columns keep their share of the grid: an amount too wide for
-        // it loses digits in the middle, never its kopecks.
+        // The columns keep their share of the grid; an amount too wide for
+        // it is drawn smaller (paint), never cut: a cut amount reads as
+        // another amount.
         option->text = option->text + QLatin1Char(' ');
         option->displayAlignment = Qt::AlignRight | Qt::AlignVCenter;
-        option->textElideMode = Qt::ElideMiddle;
+        option->textElideMode = Qt::ElideNone;
         break;
     case ReceiptModel::ColDiscount:
     case ReceiptModel::ColSubject: {
@@ -42,6 +43,8 @@ void RegGridDelegate::initStyleOption(QStyleOptionViewItem* option, const QModel
         option->palette.setColor(QPalette::Text, Qt::blue);
         option->palette.setColor(QPalette::HighlightedText, Qt::blue);
         option->displayAlignment = Qt::AlignCenter;
+        // A discount is money too: smaller when need be, never cut.
+        if (index.column() == ReceiptModel::ColDiscount) option->textElideMode = Qt::ElideNone;
         break;
     }
     default:
@@ -59,7 +62,26 @@ void RegGridDelegate::paint(QPainter* painter, const QStyleOptionViewItem& optio
     }
     const QWidget* widget = option.widget;
     QStyle* style = widget ? widget->style() : QApplication::style();
+    if (index.column() == ReceiptModel::ColPrice || index.column() == ReceiptModel::ColSum ||
+        index.column() == ReceiptModel::ColDiscount)
+        fitAmount(opt, style->subElementRect(QStyle::SE_ItemViewItemText, &opt, widget).width() -
+                           2 * (style->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, widget) + 1));
     style->drawControl(QStyle::CE_ItemViewItem, &opt, painter, widget);
+}
+
+void RegGridDelegate::fitAmount(QStyleOptionViewItem& option, int room) {
+    QFont font = option.font;
+    const bool points = font.pointSizeF() > 0;
+    qreal size = points ? font.pointSizeF() : font.pixelSize();
+    // Half a point at a time: the amount stays as large as its cell allows.
+    const qreal step = points ? 0.5 : 1;
+    while (size > step && QFontMetrics(font).horizontalAdvance(option.text) > room) {
+        size -= step;
+        if (points) font.setPointSizeF(size);
+        else font.setPixelSize(int(size));
+    }
+    option.font = font;
+    option.fontMetrics = QFontMetrics(font);
 }
 
 }  // namespace sales

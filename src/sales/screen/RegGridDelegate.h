@@ -1,7 +1,8 @@
 #pragma once
 // How the receipt grid draws its cells: selected cells on light grey, the
 // position columns centred, the name padded and cut with an ellipsis, money
-// right-aligned, the discount and subject columns in small blue italics.
+// whole (smaller when its column is narrow) and right-aligned, the discount
+// and subject columns in small blue italics.
 #include <QStyledItemDelegate>
 
 namespace sales {
@@ -17,6 +18,10 @@ public:
 
 protected:
     void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override;
+
+private:
+    // The cell's font made smaller until its text fits `room` pixels.
+    static void fitAmount(QStyleOptionViewItem& option, int room);
 };
 
 }  // namespace sales

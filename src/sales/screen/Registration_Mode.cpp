@@ -262,6 +262,10 @@ void TfmReg::buildControls() {
     lblChekItogo->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     lblChekItogo->setFrameShape(QFrame::Panel);
     lblChekItogo->setFrameShadow(QFrame::Sunken);
+    // A framed label otherwise keeps half an "x" of its font clear at the
+    // right, which grows with the font and pushed a large total's first
+    // digit under the frame; fitFont leaves the air.
+    lblChekItogo->setIndent(2);
     placeDesign(lblChekItogo, 596, 152, 198, 48, 24);
     bold(lblChekItogo);
     lblDiscountCaption = label(central_, QStringLiteral("lblDiscountCaption"), QStringLiteral("Скидка :"));
