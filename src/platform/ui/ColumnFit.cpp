@@ -45,13 +45,15 @@ void fit(QTableView* view, const QList<int>& giving) {
 class GivingColumns : public QObject {
 public:
     GivingColumns(QTableView* view, QList<int> columns, QTimer* refit)
-        : QObject(view), view_(view), columns_(std::move(columns)), refit_(refit) {
-        view->viewport()->installEventFilter(this);
+        : QObject(view), view_(view), viewport_(view->viewport()), columns_(std::move(columns)), refit_(refit) {
+        viewport_->installEventFilter(this);
     }
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override {
-        if (watched != view_->viewport()) return false;
+        // Compared with the viewport kept at the start: while the view is being
+        // destroyed its events still pass here, and the view is no longer a view.
+        if (watched != viewport_) return false;
         if (event->type() == QEvent::Resize) {
             refit_->start();
         } else if (event->type() == QEvent::ToolTip) {
@@ -76,6 +78,7 @@ protected:
 
 private:
     QTableView* view_;
+    QWidget* viewport_;
     QList<int> columns_;
     QTimer* refit_;
 };
