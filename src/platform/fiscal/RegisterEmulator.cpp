@@ -60,7 +60,11 @@ void RegisterEmulator::completeTape() {
     // take it, leaves the tape short of documents the memory still holds.
     // The tape only ever grows in the documents' order, so whatever it ends
     // with says which of them it has.
-    if (state_.lastDocument.number <= 0 || !QFile::exists(tape_.path())) return;
+    if (!QFile::exists(tape_.path())) return;
+    // What a kill left of a document the disk took only part of goes first:
+    // a fiscal one is then printed whole below, like any the tape lacks.
+    tape_.cutTornTail();
+    if (state_.lastDocument.number <= 0) return;
     const int onTape = tape_.lastDocumentNumber();
     bool lastKept = false;
     for (qsizetype i = state_.untaped.size() - 1; i >= 0; --i) {

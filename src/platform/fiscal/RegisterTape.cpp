@@ -53,6 +53,9 @@ QString stamp(const QDateTime& at) { return at.toString(QStringLiteral("dd.MM.yy
 
 QString rule(QChar c) { return QString(kWidth, c); }
 
+// What heads a fiscal document printed after its time.
+QString lateHeading() { return centred(QStringLiteral("ДОКУМЕНТ ИЗ ПАМЯТИ ФН")); }
+
 void appendFooter(QStringList& lines, const FiscalDocument& doc) {
     lines << columns(QStringLiteral("ФД %1").arg(doc.number), QStringLiteral("ФП %1").arg(doc.fiscalSign))
           << stamp(doc.dateTime);
@@ -190,7 +193,53 @@ bool appendWhole(int fd, const QByteArray& text) {
     return false;
 }
 
+// Where the document that a write cut short begins, in a tape that ends
+// inside a line: every document opens with a line of '=', and one printed
+// late repeats that line below its heading.
+qsizetype tornDocumentStart(const QByteArray& text) {
+    const QByteArray opening(kWidth, '=');
+    const QByteArray late = lateHeading().toUtf8();
+    // The start of the whole line that ends just before `end`; -1: none.
+    const auto lineStart = [&text](qsizetype end) -> qsizetype {
+        if (end <= 0) return -1;
+        return end < 2 ? 0 : text.lastIndexOf('\n', end - 2) + 1;
+    };
+    const auto lineAt = [&text](qsizetype from, qsizetype end) { return text.mid(from, end - 1 - from); };
+
+    qsizetype start = text.lastIndexOf('\n') + 1;
+    if (!opening.startsWith(text.mid(start))) {
+        for (qsizetype end = start, from = lineStart(end); from >= 0; end = from, from = lineStart(end)) {
+            if (lineAt(from, end) == opening) {
+                start = from;
+                break;
+            }
+        }
+    }
+    const qsizetype heading = lineStart(start);
+    if (heading >= 0 && lineAt(heading, start) == late) {
+        const qsizetype first = lineStart(heading);
+        if (first >= 0 && lineAt(first, heading) == opening) start = first;
+    }
+    return start;
+}
+
 }  // namespace
+
+void RegisterTape::cutTornTail() const {
+    QFile file(path_);
+    if (!file.open(QIODevice::ReadOnly)) return;
+    // Every document goes on whole and ends with a line break, so a tape
+    // that ends inside a line holds part of one; it is rare enough to read
+    // the whole roll for it.
+    const qint64 size = file.size();
+    if (size == 0 || !file.seek(size - 1) || file.read(1) == "\n" || !file.seek(0)) return;
+    const qsizetype start = tornDocumentStart(file.readAll());
+    file.close();
+    const int fd = ::open(QFile::encodeName(path_).constData(), O_WRONLY | O_CLOEXEC);
+    if (fd < 0) return;
+    if (::ftruncate(fd, start) == 0) ::fsync(fd);
+    ::close(fd);
+}
 
 bool RegisterTape::print(const QStringList& lines) const {
     const int fd = ::open(QFile::encodeName(path_).constData(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
@@ -229,7 +278,7 @@ int RegisterTape::lastDocumentNumber() const {
 }
 
 QStringList RegisterTape::late(const QStringList& lines) const {
-    return QStringList{rule(u'='), centred(QStringLiteral("ДОКУМЕНТ ИЗ ПАМЯТИ ФН"))} + lines;
+    return QStringList{rule(u'='), lateHeading()} + lines;
 }
 
 QStringList RegisterTape::restored(const RegisterState& state) const {

@@ -25,6 +25,10 @@ public:
     bool print(const QStringList& lines) const;
     // Whether a document could be appended now (the file opens for writing).
     bool writable() const;
+    // Takes off the start of a document that a write cut short left at the
+    // end (the disk took part of it and the program ended before taking it
+    // back).
+    void cutTornTail() const;
     // The number of the last fiscal document on the tape; 0 for none.
     int lastDocumentNumber() const;
     // The last fiscal document as the register's memory keeps it, for a

@@ -4,6 +4,8 @@
 // meets it exactly as it would meet a full disk.
 #include "EmulatorFixture.h"
 
+#include "platform/fiscal/RegisterTape.h"
+
 #include <QDir>
 
 #include <atomic>
@@ -103,6 +105,54 @@ TEST_F(EmulatorTest, TapeTheDiskRefusedHoldsEachDocumentOnceAndWholeAndTheRegist
         kkt.reset();
         ASSERT_TRUE(QFile::remove(QDir(dir.path()).filePath(RegisterEmulator::kStateFileName)));
         ASSERT_TRUE(QFile::remove(QDir(dir.path()).filePath(RegisterEmulator::kTapeFileName)));
+    }
+}
+
+TEST_F(EmulatorTest, PartOfADocumentAKillLeftAtTheEndOfAFullTapeGivesWayToTheWholeDocument) {
+    // The disk took part of a document, and the program ended before taking
+    // it back: at the next start the tape holds that document once and whole.
+    ASSERT_EQ(openShift(), 0);
+    ASSERT_EQ(sell(QStringLiteral("30.00")), 0);
+    const QString before = tape();
+    refusals = -1;
+    ASSERT_EQ(sell(QStringLiteral("45.50")), -1);
+    refusals = 0;
+    ASSERT_EQ(kkt->state().untaped.size(), 1);
+    const RegisterTape paper{QString(), QString()};
+    const QStringList lines = kkt->state().untaped.first().lines;
+    const QByteArray receipt = (lines.join(u'\n') + u'\n').toUtf8();
+    const QByteArray late = (paper.late(lines).join(u'\n') + u'\n').toUtf8();
+    kkt.reset();
+    const QString folder = dir.path();
+    const QString statePath = QDir(folder).filePath(RegisterEmulator::kStateFileName);
+    const QString tapePath = QDir(folder).filePath(RegisterEmulator::kTapeFileName);
+    ASSERT_TRUE(QFile::copy(statePath, statePath + QStringLiteral(".kept")));
+
+    const qsizetype ruleAndHeading = late.indexOf('\n', 41) + 1;
+    const struct {
+        const char* where;
+        QByteArray part;
+    } parts[] = {
+        {"inside the opening line", receipt.left(20)},
+        {"among the goods", receipt.left(receipt.size() / 2)},
+        {"all but the last line break", receipt.left(receipt.size() - 1)},
+        {"inside the heading of a late print", late.left(50)},
+        {"inside a late print's second rule", late.left(ruleAndHeading + 10)},
+        {"among the goods of a late print", late.left(late.size() / 2)},
+    };
+    for (const auto& p : parts) {
+        SCOPED_TRACE(p.where);
+        QFile::remove(statePath);
+        ASSERT_TRUE(QFile::copy(statePath + QStringLiteral(".kept"), statePath));
+        QFile file(tapePath);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write(before.toUtf8() + p.part);
+        file.close();
+
+        restart();
+        EXPECT_EQ(tape(), before + QString::fromUtf8(late));
+        EXPECT_TRUE(kkt->state().untaped.isEmpty());
+        kkt.reset();
     }
 }
 
