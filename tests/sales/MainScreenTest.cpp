@@ -1000,7 +1000,7 @@ TEST_F(MainScreenTest, IdlePollEndsALostJsonSession) {
     EXPECT_FALSE(screen->jsonIdleAttached());
 }
 
-TEST_F(MainScreenTest, AmountsUpToTheLargestArePaintedWholeInTheGridAndTheTotals) {
+TEST_F(MainScreenTest, AmountsQuantitiesAndPositionNumbersArePaintedWholeInTheGridAndTheTotals) {
     open();
     screen->show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(screen.get()));
@@ -1008,7 +1008,12 @@ TEST_F(MainScreenTest, AmountsUpToTheLargestArePaintedWholeInTheGridAndTheTotals
     struct Case {
         const char* price;
         const char* percentOff;
-    } cases[] = {{"9999999.99", nullptr}, {"1234567.89", "1"}, {"9999999.99", "99"}};
+        const char* qty;
+        const char* posNo;  // a long receipt's position number
+    } cases[] = {{"9999999.99", nullptr, "1", "1"},
+                 {"1234567.89", "1", "1", "250"},
+                 {"9999999.99", "99", "1", "1000"},
+                 {"0.01", nullptr, "99999.999", "9999"}};
     // Whether a text the widget painted reads `expected` whole, inside `box`.
     auto paintedWhole = [](QWidget* w, const QRect& box, const QString& expected) {
         for (const testsupport::PaintedText& t : testsupport::paintedTexts(w)) {
@@ -1024,12 +1029,15 @@ TEST_F(MainScreenTest, AmountsUpToTheLargestArePaintedWholeInTheGridAndTheTotals
         screen->resize(size);
         QCoreApplication::processEvents();
         for (const Case& c : cases) {
-            SCOPED_TRACE(std::to_string(size.width()) + " " + c.price);
-            ASSERT_NO_FATAL_FAILURE(sellOne(c.price, "1", c.percentOff));
-            const sales::ReceiptModel& r = screen->receipt();
+            SCOPED_TRACE(std::to_string(size.width()) + " " + c.price + " x " + c.qty + " #" + c.posNo);
+            ASSERT_NO_FATAL_FAILURE(sellOne(c.price, c.qty, c.percentOff));
+            sales::ReceiptModel& r = screen->receipt();
+            r.setCell(1, sales::ReceiptModel::ColPosNo, QString::fromLatin1(c.posNo));
+            screen->updateGoodsGrid();
             QCoreApplication::processEvents();
             for (int column : {int(sales::ReceiptModel::ColPrice), int(sales::ReceiptModel::ColSum),
-                               int(sales::ReceiptModel::ColDiscount)}) {
+                               int(sales::ReceiptModel::ColDiscount), int(sales::ReceiptModel::ColPosNo),
+                               int(sales::ReceiptModel::ColQty)}) {
                 const QString amount = r.cell(1, column).trimmed();
                 if (amount.isEmpty()) continue;
                 ASSERT_FALSE(screen->GoodsGrid->isColumnHidden(column));

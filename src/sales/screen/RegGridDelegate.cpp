@@ -16,7 +16,9 @@ void RegGridDelegate::initStyleOption(QStyleOptionViewItem* option, const QModel
     case ReceiptModel::ColPosNo:
     case ReceiptModel::ColQty:
         option->displayAlignment = Qt::AlignCenter;
-        option->textElideMode = Qt::ElideRight;
+        // A cut number reads as another number (position 250 as "2…"):
+        // it is drawn smaller instead (paint).
+        option->textElideMode = Qt::ElideNone;
         option->features &= ~QStyleOptionViewItem::WrapText;
         break;
     case ReceiptModel::ColName:
@@ -62,8 +64,7 @@ void RegGridDelegate::paint(QPainter* painter, const QStyleOptionViewItem& optio
     }
     const QWidget* widget = option.widget;
     QStyle* style = widget ? widget->style() : QApplication::style();
-    if (index.column() == ReceiptModel::ColPrice || index.column() == ReceiptModel::ColSum ||
-        index.column() == ReceiptModel::ColDiscount)
+    if (opt.textElideMode == Qt::ElideNone)
         fitAmount(opt, style->subElementRect(QStyle::SE_ItemViewItemText, &opt, widget).width() -
                            2 * (style->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, widget) + 1));
     style->drawControl(QStyle::CE_ItemViewItem, &opt, painter, widget);

@@ -1,8 +1,8 @@
 #pragma once
 // How the receipt grid draws its cells: selected cells on light grey, the
 // position columns centred, the name padded and cut with an ellipsis, money
-// whole (smaller when its column is narrow) and right-aligned, the discount
-// and subject columns in small blue italics.
+// right-aligned, numbers and money whole (smaller when the column is narrow),
+// the discount and subject columns in small blue italics.
 #include <QStyledItemDelegate>
 
 namespace sales {
