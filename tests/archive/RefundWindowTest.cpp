@@ -35,9 +35,9 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QScrollBar>
 #include <QPointer>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTableView>
 #include <QTemporaryDir>
 #include <QTest>
