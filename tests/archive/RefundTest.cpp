@@ -6,6 +6,7 @@
 #include "core/CodeTables.h"
 #include "sales/closing/ReceiptLines.h"
 #include "sales/closing/RefundLimits.h"
+#include "sales/input/FreePrice.h"
 #include "sales/receipt/ReceiptCalc.h"
 #include "support/FakeMessages.h"
 
@@ -464,6 +465,23 @@ TEST(RefundLedger, WhatIsLeftIsMoneyTakenLessMoneyGivenBack) {
     EXPECT_EQ(sale.totalLeft(), Money{});
     EXPECT_EQ(sales::refundProblemOf(sale, {wanted(soldLine("7", "Хлеб", "1.00", "1"))}),
               sales::refundLimitText::kTotalExceeds);
+}
+
+// An advance sold at 500.00 goes back in part by its sign: the receipt in
+// progress holds a position at a free price naming no goods, which counts
+// against the sale's total, as the lines it is printed from do.
+TEST(RefundLedger, AnAdvanceGoesBackInPartAgainstTheSalesTotal) {
+    sales::SaleLedger sale;
+    sale.docId = 1;
+    sale.take(soldLine("", "", "500.00", "1"));
+    for (const auto& [kopecks, fits] : {std::pair{30000, true}, std::pair{50001, false}}) {
+        sales::ReceiptModel m;
+        sales::addFreePricePosition(m, {sales::Money{kopecks}, sales::Qty::units(1)}, "3");
+        ASSERT_EQ(sales::RecalcReceipt(m, {}).code, 0);
+        const QString problem = sales::refundProblemOf(sale, sales::wantedFromReceipt(m, {}));
+        EXPECT_EQ(problem.toStdString(), (fits ? QString() : sales::refundLimitText::kTotalExceeds).toStdString())
+            << kopecks;
+    }
 }
 
 // The copy offers what is left of each line at the money left of it: the

@@ -34,8 +34,10 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QPointer>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTableView>
 #include <QTemporaryDir>
 #include <QTest>
@@ -1273,4 +1275,25 @@ TEST_F(RefundWindowTest, AReturnStillInThePrintJournalCountsAgainstItsSale) {
     entry->btnCodeClick();
     EXPECT_TRUE(messages.boxes.empty()) << messages.last().toStdString();
     EXPECT_EQ(rows(), QStringList{"1|7|P|Хлеб|1|50.00"});
+}
+
+// Two sales carry the typed sign: the cashier sees each one's date, number
+// and total whole, and the one picked is the one returned.
+TEST(RefundSaleChoice, ShowsEachSaleWholeAndGivesThePickedOne) {
+    const std::vector<sales::SaleBySign> sales{{1, "253927264", "08.12.2026 05:46", 22, "50.00"},
+                                               {2, "253927264", "08.12.2026 05:47", 24, "1234567.89"}};
+    bool whole = false;
+    salestest::when([] { return QApplication::activeModalWidget() != nullptr; },
+                    [&whole] {
+                        QWidget* dialog = QApplication::activeModalWidget();
+                        auto* list = dialog->findChild<QListWidget*>("lstSales");
+                        ASSERT_TRUE(list);
+                        whole = list->horizontalScrollBar()->maximum() == 0;
+                        for (int i = 0; i < list->count(); ++i)
+                            whole = whole && list->viewport()->rect().contains(list->visualItemRect(list->item(i)));
+                        list->setCurrentRow(1);
+                        dialog->findChild<QPushButton*>("btnOK")->click();
+                    });
+    EXPECT_EQ(sales::chooseRefundSaleInWindow(sales, nullptr), std::optional<int>(1));
+    EXPECT_TRUE(whole);
 }

@@ -430,6 +430,12 @@ std::vector<RefundWanted> wantedFromReceipt(const ReceiptModel& receipt, const Q
         if (!receipt.isActive(r)) continue;
         const QString key = rowKey(receipt, r);
         const QString name = receipt.cell(r, ReceiptModel::ColName);
+        // An advance at a free price names no goods: only the sale's total
+        // binds it, as when its printed line is checked.
+        if (namesNoGoods(receipt.cell(r, ReceiptModel::ColId), name)) {
+            out.push_back(RefundWanted{QString(), QString(), name, receipt.quantity(r), receipt.lineSum(r), false});
+            continue;
+        }
         const QList<QStringList> units =
             receipt.markType(r) != 0 ? unitsOfRow(receipt, r, markedItems) : QList<QStringList>();
         if (units.isEmpty()) {

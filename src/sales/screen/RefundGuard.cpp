@@ -14,6 +14,7 @@
 #include <QListWidget>
 #include <QPointer>
 #include <QPushButton>
+#include <QStyle>
 #include <QVBoxLayout>
 
 namespace sales {
@@ -76,6 +77,9 @@ std::optional<int> chooseRefundSaleInWindow(const std::vector<SaleBySign>& sales
         list->addItem(s.date + QStringLiteral("   чек № ") + QString::number(s.number) + QStringLiteral("   сумма ") +
                       s.total);
     list->setCurrentRow(0);
+    // Wide enough for every sale's date, number and total, without scrolling.
+    list->setMinimumWidth(list->sizeHintForColumn(0) + 2 * list->frameWidth() +
+                          list->style()->pixelMetric(QStyle::PM_ScrollBarExtent));
     auto* buttons = new QDialogButtonBox(dialog);
     buttons->addButton(QStringLiteral("ОК"), QDialogButtonBox::AcceptRole)->setObjectName(QStringLiteral("btnOK"));
     buttons->addButton(QStringLiteral("ОТМЕНА"), QDialogButtonBox::RejectRole)
