@@ -445,7 +445,8 @@ TEST(RefundLedger, WhatIsLeftIsMoneyTakenLessMoneyGivenBack) {
     // A loaf at a raised price: refused beyond its share; once a loaf went
     // back cheaper, the other gives back the rest and no more.
     EXPECT_EQ(sales::refundProblemOf(sale, {wanted(soldLine("7", "Хлеб", "100.00", "1"))}),
-              sales::refundMoneyExceedsText("Хлеб", Money{5000}, Money{10000}));
+              sales::refundShareExceedsText("Хлеб", Qty::units(1), Money{5000}, Qty::units(2), Money{10000},
+                                            Money{10000}));
     sale.giveBack(soldLine("7", "Хлеб", "30.00", "1"));
     EXPECT_EQ(sale.entryLeft("7", "").share(Qty::units(1)), Money{7000});
     EXPECT_TRUE(sales::refundProblemOf(sale, {wanted(soldLine("7", "Хлеб", "70.00", "1"))}).isEmpty());

@@ -1023,7 +1023,9 @@ TEST_F(RefundWindowTest, ReturnsByEveryPathGiveBackExactlyWhatTheSaleTook) {
                         if (fmCountInput && fmCountInput->isVisible()) fmCountInput->reject();
                     });
     QTest::mouseClick(screen->BitBtn1, Qt::LeftButton);
-    EXPECT_EQ(messages.last(), sales::refundMoneyExceedsText("Хлеб", sales::Money{3083}, sales::Money{9249}));
+    EXPECT_EQ(messages.last(), sales::refundShareExceedsText("Хлеб", sales::Qty::units(1), sales::Money{3083},
+                                                             sales::Qty::units(3), sales::Money{9249},
+                                                             sales::Money{9249}));
     EXPECT_EQ(rows(), QStringList{"1|7|P|Хлеб|1|30.83"});
     messages.clear();
     payInCashAndPrint();

@@ -296,6 +296,15 @@ QString refundMoneyExceedsText(const QString& name, Money left, Money wanted) {
            QStringLiteral(" Вернуть больше, чем осталось по чеку, нельзя.     ");
 }
 
+QString refundShareExceedsText(const QString& name, Qty qty, Money share, Qty leftQty, Money left, Money wanted) {
+    return QStringLiteral(" Позиция < ") + shortName(name.trimmed()) + QStringLiteral(" >:     \r\n") +
+           QStringLiteral(" за ") + quantityShown(qty) + QStringLiteral(" по чеку можно вернуть не больше ") +
+           share.toString() + QStringLiteral(" руб. (осталось к возврату на ") + left.toString() +
+           QStringLiteral(" руб. за ") + quantityShown(leftQty) + QStringLiteral("),     \r\n а в чеке возврата ") +
+           wanted.toString() + QStringLiteral(" руб.     \r\n\r\n") +
+           QStringLiteral(" Вернуть больше, чем осталось по чеку, нельзя.     ");
+}
+
 Money soldLineSum(const QString& price, Qty qty, const QString& fraction) {
     const std::optional<Rational> p = Rational::parse(QString(price).replace(QLatin1Char(','), QLatin1Char('.')));
     if (!p) return {};
@@ -333,7 +342,9 @@ QString groupProblem(const LeftOf& left, const Group& g) {
     if (g.qtyKnown) {
         if (g.qty > left.qty) return refundExceedsText(g.name, left.qty, g.qty);
         const Money allowed = left.share(g.qty);
-        if (g.money > allowed) return refundMoneyExceedsText(g.name, allowed, g.money);
+        if (g.money > allowed)
+            return g.qty < left.qty ? refundShareExceedsText(g.name, g.qty, allowed, left.qty, left.money, g.money)
+                                    : refundMoneyExceedsText(g.name, allowed, g.money);
         return {};
     }
     if (g.money > left.money) return refundMoneyExceedsText(g.name, left.money, g.money);

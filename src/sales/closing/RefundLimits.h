@@ -153,6 +153,11 @@ QString refundExceedsText(const QString& name, Qty left, Qty wanted);
 // " Позиция < name >: по чеку осталось к возврату на N руб., а в чеке
 // возврата M руб."
 QString refundMoneyExceedsText(const QString& name, Money left, Money wanted);
+// The same when part of what is left is returned: that part may take only
+// its share of the money left. " Позиция < name >: за Q по чеку можно вернуть
+// не больше S руб. (осталось к возврату на L руб. за R), а в чеке возврата
+// M руб."
+QString refundShareExceedsText(const QString& name, Qty qty, Money share, Qty leftQty, Money left, Money wanted);
 
 // The money of the sold line whose price is `price` (DD_GOOD_PRICE_CURRENT),
 // quantity `qty`, and part of a pack `fraction` ("n/d" or empty), as the
