@@ -5,6 +5,9 @@
 #include <QApplication>
 #include <QPainter>
 
+#include <algorithm>
+#include <cmath>
+
 namespace sales {
 
 void RegGridDelegate::initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const {
@@ -71,15 +74,24 @@ void RegGridDelegate::paint(QPainter* painter, const QStyleOptionViewItem& optio
 }
 
 void RegGridDelegate::fitAmount(QStyleOptionViewItem& option, int room) {
+    const qreal wide = QFontMetricsF(option.font).horizontalAdvance(option.text);
+    if (wide <= room || room <= 0) return;
     QFont font = option.font;
     const bool points = font.pointSizeF() > 0;
-    qreal size = points ? font.pointSizeF() : font.pixelSize();
     // Half a point at a time: the amount stays as large as its cell allows.
     const qreal step = points ? 0.5 : 1;
-    while (size > step && QFontMetrics(font).horizontalAdvance(option.text) > room) {
+    const qreal full = points ? font.pointSizeF() : font.pixelSize();
+    // Text width follows the size closely: start from the size that fits by
+    // proportion, so a long receipt's cells cost a measure or two each.
+    qreal size = std::max(step, std::floor(full * room / wide / step) * step);
+    const auto setSize = [&](qreal s) {
+        if (points) font.setPointSizeF(s);
+        else font.setPixelSize(int(s));
+    };
+    setSize(size);
+    while (size > step && QFontMetricsF(font).horizontalAdvance(option.text) > room) {
         size -= step;
-        if (points) font.setPointSizeF(size);
-        else font.setPixelSize(int(size));
+        setSize(size);
     }
     option.font = font;
     option.fontMetrics = QFontMetrics(font);
