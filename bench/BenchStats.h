@@ -18,6 +18,18 @@
 
 namespace bench {
 
+// The whole of a benchmark program's main: the application object `App`
+// (QApplication for windows, QCoreApplication otherwise) and every
+// benchmark registered.
+template <class App>
+int runAll(int argc, char** argv) {
+    App app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
+
 // The rounds a benchmark runs: `n`, or the share of it that the environment
 // variable BENCH_ROUNDS_PERCENT asks for (never fewer than 3), for a short
 // run on a busy machine (scripts/bench.sh passes it on).

@@ -237,9 +237,5 @@ BENCHMARK(BM_Lookups)->Unit(benchmark::kMillisecond)->Iterations(bench::rounds(6
 }  // namespace
 
 int main(int argc, char** argv) {
-    QCoreApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return bench::runAll<QCoreApplication>(argc, argv);
 }

@@ -695,9 +695,5 @@ BENCHMARK(BM_ExchangeImportExport)->Iterations(bench::rounds(3))->Unit(benchmark
 }  // namespace
 
 int main(int argc, char** argv) {
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return bench::runAll<QApplication>(argc, argv);
 }

@@ -276,9 +276,5 @@ void BM_PaymentToStored(benchmark::State& state) {
 BENCHMARK(BM_PaymentToStored)->Unit(benchmark::kMillisecond)->Iterations(bench::rounds(5));
 
 int main(int argc, char** argv) {
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return bench::runAll<QApplication>(argc, argv);
 }

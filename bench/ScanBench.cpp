@@ -579,9 +579,5 @@ BENCHMARK(BM_ScanOnScreen)->Arg(40)->Arg(500)->Arg(2000)->Unit(benchmark::kMilli
 }  // namespace
 
 int main(int argc, char** argv) {
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return bench::runAll<QApplication>(argc, argv);
 }

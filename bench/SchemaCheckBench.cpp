@@ -86,9 +86,5 @@ BENCHMARK(BM_SchemaCheckUpToDate)->Unit(benchmark::kMillisecond)->Iterations(ben
 }  // namespace
 
 int main(int argc, char** argv) {
-    QCoreApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return bench::runAll<QCoreApplication>(argc, argv);
 }
