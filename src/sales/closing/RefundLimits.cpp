@@ -292,16 +292,16 @@ QString refundExceedsText(const QString& name, Qty left, Qty wanted) {
 QString refundMoneyExceedsText(const QString& name, Money left, Money wanted) {
     return QStringLiteral(" Позиция < ") + shortName(name.trimmed()) + QStringLiteral(" >:     \r\n") +
            QStringLiteral(" по чеку осталось к возврату на ") + left.toString() +
-           QStringLiteral(" руб., а в чеке возврата ") + wanted.toString() + QStringLiteral(" руб.     \r\n\r\n") +
+           QStringLiteral(" руб.,     \r\n а в чеке возврата ") + wanted.toString() + QStringLiteral(" руб.     \r\n\r\n") +
            QStringLiteral(" Вернуть больше, чем осталось по чеку, нельзя.     ");
 }
 
 QString refundShareExceedsText(const QString& name, Qty qty, Money share, Qty leftQty, Money left, Money wanted) {
     return QStringLiteral(" Позиция < ") + shortName(name.trimmed()) + QStringLiteral(" >:     \r\n") +
            QStringLiteral(" за ") + quantityShown(qty) + QStringLiteral(" по чеку можно вернуть не больше ") +
-           share.toString() + QStringLiteral(" руб. (осталось к возврату на ") + left.toString() +
-           QStringLiteral(" руб. за ") + quantityShown(leftQty) + QStringLiteral("),     \r\n а в чеке возврата ") +
-           wanted.toString() + QStringLiteral(" руб.     \r\n\r\n") +
+           share.toString() + QStringLiteral(" руб.,     \r\n а в чеке возврата ") + wanted.toString() +
+           QStringLiteral(" руб.     \r\n (всего осталось к возврату ") + left.toString() + QStringLiteral(" руб. за ") +
+           quantityShown(leftQty) + QStringLiteral(").     \r\n\r\n") +
            QStringLiteral(" Вернуть больше, чем осталось по чеку, нельзя.     ");
 }
 

@@ -151,12 +151,12 @@ inline const QString kTotalExceeds = QStringLiteral(
 // " Позиция < name >: по чеку осталось к возврату N, а в чеке возврата M."
 QString refundExceedsText(const QString& name, Qty left, Qty wanted);
 // " Позиция < name >: по чеку осталось к возврату на N руб., а в чеке
-// возврата M руб."
+// возврата M руб.", the second part on a line of its own
 QString refundMoneyExceedsText(const QString& name, Money left, Money wanted);
 // The same when part of what is left is returned: that part may take only
 // its share of the money left. " Позиция < name >: за Q по чеку можно вернуть
-// не больше S руб. (осталось к возврату на L руб. за R), а в чеке возврата
-// M руб."
+// не больше S руб., а в чеке возврата M руб. (всего осталось к возврату
+// L руб. за R)."
 QString refundShareExceedsText(const QString& name, Qty qty, Money share, Qty leftQty, Money left, Money wanted);
 
 // The money of the sold line whose price is `price` (DD_GOOD_PRICE_CURRENT),
