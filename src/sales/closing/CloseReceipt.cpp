@@ -189,12 +189,8 @@ public:
             services_.printer = ReceiptPrinter(sys::programFolder());
         QPointer<SaleCommands> self(this);
         // Returns printed and not stored yet count against their sale.
-        setPendingReturnsSource([self]() {
-            QList<PrintJob> jobs;
-            if (!self) return jobs;
-            for (const JournalRecord& r : self->services_.printer.journal().records()) jobs.append(r.job);
-            return jobs;
-        });
+        setPendingReturnsSource(
+            [self]() { return self ? self->services_.printer.journal().jobs() : QList<PrintJob>{}; });
         reg_.registerMenu().setPrintSettler([self](QString& refusal) -> bool {
             if (!self) return true;
             bool settled = false;

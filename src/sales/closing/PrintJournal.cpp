@@ -112,6 +112,12 @@ QList<JournalRecord> PrintJournal::records() const {
     return l.records;
 }
 
+QList<PrintJob> PrintJournal::jobs() const {
+    QList<PrintJob> out;
+    for (const JournalRecord& r : records()) out.append(r.job);
+    return out;
+}
+
 std::optional<JournalRecord> PrintJournal::record(const QString& id) const {
     for (const JournalRecord& r : records())
         if (r.id == id) return r;

@@ -58,6 +58,8 @@ public:
     // records and is left untouched (see readable()).
     QList<JournalRecord> records() const;
     std::optional<JournalRecord> record(const QString& id) const;
+    // The receipts of the records, in the same order.
+    QList<PrintJob> jobs() const;
     bool isEmpty() const { return records().isEmpty(); }
     // A record the register must be asked about before anything prints, or
     // a journal that cannot be read.

@@ -292,16 +292,16 @@ QString refundExceedsText(const QString& name, Qty left, Qty wanted) {
 QString refundMoneyExceedsText(const QString& name, Money left, Money wanted) {
     return QStringLiteral(" Позиция < ") + shortName(name.trimmed()) + QStringLiteral(" >:     \r\n") +
            QStringLiteral(" по чеку осталось к возврату на ") + left.toString() +
-           QStringLiteral(" руб.,     \r\n а в чеке возврата ") + wanted.toString() + QStringLiteral(" руб.     \r\n\r\n") +
-           QStringLiteral(" Вернуть больше, чем осталось по чеку, нельзя.     ");
+           QStringLiteral(" руб.,     \r\n а в чеке возврата ") + wanted.toString() +
+           QStringLiteral(" руб.     \r\n\r\n") + QStringLiteral(" Вернуть больше, чем осталось по чеку, нельзя.     ");
 }
 
 QString refundShareExceedsText(const QString& name, Qty qty, Money share, Qty leftQty, Money left, Money wanted) {
     return QStringLiteral(" Позиция < ") + shortName(name.trimmed()) + QStringLiteral(" >:     \r\n") +
            QStringLiteral(" за ") + quantityShown(qty) + QStringLiteral(" по чеку можно вернуть не больше ") +
            share.toString() + QStringLiteral(" руб.,     \r\n а в чеке возврата ") + wanted.toString() +
-           QStringLiteral(" руб.     \r\n (всего осталось к возврату ") + left.toString() + QStringLiteral(" руб. за ") +
-           quantityShown(leftQty) + QStringLiteral(").     \r\n\r\n") +
+           QStringLiteral(" руб.     \r\n (всего осталось к возврату ") + left.toString() +
+           QStringLiteral(" руб. за ") + quantityShown(leftQty) + QStringLiteral(").     \r\n\r\n") +
            QStringLiteral(" Вернуть больше, чем осталось по чеку, нельзя.     ");
 }
 
@@ -375,8 +375,9 @@ QString refundProblemOf(const SaleLedger& sale, const std::vector<RefundWanted>&
         for (const LedgerEntry& e : sale.entries) byUnits = byUnits || (e.goodsKey == g.key && !e.serial.isEmpty());
         Group whole = g;
         whole.qtyKnown = g.qtyKnown && !byUnits;
-        if (byUnits && g.qty > sale.leftOf(g.key).qty) return refundExceedsText(g.name, sale.leftOf(g.key).qty, g.qty);
-        const LeftOf left = byUnits ? sale.leftOf(g.key) : sale.entryLeft(g.key, QString());
+        const LeftOf all = sale.leftOf(g.key);
+        if (byUnits && g.qty > all.qty) return refundExceedsText(g.name, all.qty, g.qty);
+        const LeftOf left = byUnits ? all : sale.entryLeft(g.key, QString());
         if (const QString p = groupProblem(left, whole); !p.isEmpty()) return p;
     }
     for (const Group& g : goods) {

@@ -82,9 +82,7 @@ QString refundProblem(fb::Connection& db, PrintJob& job, const PrintJournal& jou
             if (!sales.empty()) job.refundedDocId = sales.front().docId;
         }
         if (job.refundedDocId <= 0) return {};
-        QList<PrintJob> pending;
-        for (const JournalRecord& r : journal.records()) pending.append(r.job);
-        const SaleLedger sale = readSaleLedger(tr, job.refundedDocId, pending);
+        const SaleLedger sale = readSaleLedger(tr, job.refundedDocId, journal.jobs());
         tr.commit();
         if (!sale.found()) return {};
         // What the register prints is the sale's own sign.
