@@ -171,9 +171,5 @@ BENCHMARK(BM_InventorySheet1000Rows)->Unit(benchmark::kMillisecond)->Iterations(
 }  // namespace
 
 int main(int argc, char** argv) {
-    QApplication app(argc, argv);  // fonts need a GUI application
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return bench::runAll<QApplication>(argc, argv);  // fonts need a GUI application
 }

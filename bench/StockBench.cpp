@@ -247,9 +247,5 @@ BENCHMARK(BM_PostDocument)->Unit(benchmark::kMillisecond)->Iterations(bench::rou
 
 int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return bench::runAll<QApplication>(argc, argv);
 }

@@ -365,11 +365,11 @@ std::variant<RefundPlan, RefundError> buildRefundPlan(const StoredReceipt& recei
         if (mode == RefundMode::One || plan.hasBuyer) {
             // Each position a row of its own; with a buyer no marking is carried.
             const int row = (i == 0) ? 1 : m.appendRow();
-            if (plan.hasBuyer && mode == RefundMode::Whole && fractionOf(line)) {
+            const auto f = fractionOf(line);
+            if (plan.hasBuyer && mode == RefundMode::Whole && f) {
                 // A part of a pack without its code is registered by its
                 // quantity: priced so that it still gives back its money.
                 StoredLine asPiece = line;
-                const auto f = fractionOf(line);
                 const sales::Money money =
                     sales::Money::formatRounded(sales::Rational::parse(line.price).value_or(sales::Rational{}) *
                                                 sales::Rational(f->first.toLongLong(), f->second.toLongLong()));

@@ -69,11 +69,15 @@ namespace {
 // has left, counting the returns printed and not stored yet, whatever was
 // added to it after the copy and whatever the payment-method flag. A sign
 // typed without a sale taken names its sale here, or the one it names alone.
-QString refundProblem(fb::Connection& db, PrintJob& job, const PrintJournal& journal) {
+// A return that names a sale never prints unless the database tells what is
+// left of it; one that names none has no limit to ask for.
+QString refundProblem(fb::Connection* db, PrintJob& job, const PrintJournal& journal) {
     if (job.kind != KindSaleReturn) return {};
+    if (job.refundedDocId <= 0 && job.refundedFiscalSign.trimmed().isEmpty()) return {};
+    if (!db) return refundLimitText::kCannotTell;
     try {
-        fb::Transaction tr(db, fb::Transaction::Access::ReadOnly);
-        if (job.refundedDocId <= 0 && !job.refundedFiscalSign.trimmed().isEmpty()) {
+        fb::Transaction tr(*db, fb::Transaction::Access::ReadOnly);
+        if (job.refundedDocId <= 0) {
             const std::optional<QString> sign = normalizedFiscalSign(job.refundedFiscalSign);
             if (!sign) return refundLimitText::kSignNotNumber;
             const std::vector<SaleBySign> sales = salesBySign(tr, *sign);
@@ -317,12 +321,7 @@ void TfmCheckInfo::btnPrintCheckClick() {
             // A database that cannot answer now is the storing's business:
             // the journal keeps what prints.
         }
-        // A return never prints unless the database tells what is left of
-        // its sale.
-        if (problem.isEmpty() && job.kind == KindSaleReturn)
-            problem = db ? refundProblem(*db, job, services_.printer.journal())
-                         : (job.refundedDocId > 0 || !job.refundedFiscalSign.isEmpty() ? refundLimitText::kCannotTell
-                                                                                       : QString());
+        if (problem.isEmpty()) problem = refundProblem(db, job, services_.printer.journal());
         {
             if (!problem.isEmpty()) {
                 setPrintState(0);
