@@ -318,18 +318,24 @@ void linkReturnsToSales(fb::Connection& c) {
                                                          "WHERE DOC_REFUND_DOC_ID IS NULL AND DOC_REFUND_FPD IS NOT NULL "
                                                          "AND DOC_TYPE = 3 AND DOC_CHECK_TYPE = 2")))
         unlinked.emplace_back(r.integer(QStringLiteral("DOC_ID")), signNumber(r.str(QStringLiteral("DOC_REFUND_FPD"))));
+    if (unlinked.empty()) {
+        tr.commit();
+        return;
+    }
+    // Every start walks the returns still unlinked: prepared once, not once a return.
+    fb::Statement findSales(tr, QStringLiteral("SELECT DOC_ID, DOC_FPD FROM DOCUMENTS "
+                                               "WHERE (DOC_FPD = ? OR DOC_FPD = ?) AND DOC_TYPE = 3 AND DOC_CHECK_TYPE = 1"));
+    fb::Statement link(tr, QStringLiteral("UPDATE DOCUMENTS SET DOC_REFUND_DOC_ID = ? WHERE DOC_ID = ?"));
     for (const auto& [docId, sign] : unlinked) {
         if (sign.isEmpty()) continue;
         std::vector<std::int64_t> sales;
-        for (const fb::Row& r :
-             fb::query(tr,
-                       QStringLiteral("SELECT DOC_ID, DOC_FPD FROM DOCUMENTS WHERE (DOC_FPD = ? OR DOC_FPD = ?) "
-                                      "AND DOC_TYPE = 3 AND DOC_CHECK_TYPE = 1"),
-                       {sign, sign.rightJustified(10, QLatin1Char('0'))}))
-            if (signNumber(r.str(QStringLiteral("DOC_FPD"))) == sign) sales.push_back(r.integer(QStringLiteral("DOC_ID")));
-        if (sales.size() == 1)
-            fb::execute(tr, QStringLiteral("UPDATE DOCUMENTS SET DOC_REFUND_DOC_ID = ? WHERE DOC_ID = ?"),
-                        {sales.front(), docId});
+        findSales.execute(tr, {sign, sign.rightJustified(10, QLatin1Char('0'))});
+        while (findSales.fetch()) {
+            const fb::Row& r = findSales.row();
+            if (signNumber(r.str(QStringLiteral("DOC_FPD"))) == sign)
+                sales.push_back(r.integer(QStringLiteral("DOC_ID")));
+        }
+        if (sales.size() == 1) link.execute(tr, {sales.front(), docId});
     }
     tr.commit();
 }
